@@ -1,0 +1,26 @@
+# The resource bundle: localisation tables, images and the information property list,
+# assembled beside the programs in the build tree.
+set(TUFTLE_BUNDLE_NAME Tuftle_Tuftle.bundle)
+set(TUFTLE_BUNDLE_DIR ${CMAKE_BINARY_DIR}/${TUFTLE_BUNDLE_NAME})
+
+configure_file(${CMAKE_SOURCE_DIR}/resources/Info.plist.in ${CMAKE_BINARY_DIR}/Info.plist @ONLY)
+
+file(GLOB_RECURSE TUFTLE_RESOURCE_FILES CONFIGURE_DEPENDS
+     ${CMAKE_SOURCE_DIR}/resources/*.lproj/*
+     ${CMAKE_SOURCE_DIR}/resources/Assets/*)
+
+set(TUFTLE_BUNDLE_STAMP ${CMAKE_BINARY_DIR}/bundle.stamp)
+add_custom_command(
+  OUTPUT ${TUFTLE_BUNDLE_STAMP}
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${TUFTLE_BUNDLE_DIR}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${TUFTLE_BUNDLE_DIR}
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/resources/zh-Hans.lproj ${TUFTLE_BUNDLE_DIR}/zh-Hans.lproj
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/resources/en.lproj ${TUFTLE_BUNDLE_DIR}/en.lproj
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/resources/Assets ${TUFTLE_BUNDLE_DIR}/Assets
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/Info.plist ${TUFTLE_BUNDLE_DIR}/Info.plist
+  COMMAND ${CMAKE_COMMAND} -E touch ${TUFTLE_BUNDLE_STAMP}
+  DEPENDS ${TUFTLE_RESOURCE_FILES} ${CMAKE_BINARY_DIR}/Info.plist
+  COMMENT "Assembling ${TUFTLE_BUNDLE_NAME}")
+add_custom_target(tuftle_bundle ALL DEPENDS ${TUFTLE_BUNDLE_STAMP})
+
+install(DIRECTORY ${TUFTLE_BUNDLE_DIR} DESTINATION ${CMAKE_INSTALL_PREFIX}/share/tuftle)

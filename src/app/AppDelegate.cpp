@@ -1,0 +1,23 @@
+#include "app/AppDelegate.h"
+
+#include "app/AppController.h"
+#include "menubar/MenuBarEntryController.h"
+#include "menubar/stash/MenuBarMealController.h"
+
+namespace app {
+
+void TuftleAppDelegate::applicationDidFinishLaunching() {
+    // There is no taskbar entry or main window to set up: the backend never creates one.
+    menubar::MenuBarEntryController::shared().start();
+    AppController::shared().start();
+}
+
+void TuftleAppDelegate::applicationWillTerminate() {
+    auto& controller = AppController::shared();
+    controller.updateDownloader().cancel();
+    menubar::stash::MenuBarMealController::shared().engine().stop();
+    controller.runtimeHealth().markCleanExit();
+    menubar::MenuBarEntryController::shared().stop();
+}
+
+}  // namespace app

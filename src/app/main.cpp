@@ -1,0 +1,85 @@
+// Entry point: checks the display and the resource bundle, brings up the Qt backend, and
+// hands over to the application delegate.
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/AppController.h"
+#include "app/AppDelegate.h"
+#include "app/ResourceBundle.h"
+#include "platform/PlistFileDefaults.h"
+#include "platform/Services.h"
+#include "platform/qt/QtApplication.h"
+#include "platform/qt/QtMainLoop.h"
+#include "platform/qt/QtStatusBar.h"
+#include "platform/qt/X11Display.h"
+
+namespace {
+
+platform::qt::QtApplication* runningApplication = nullptr;
+platform::Defaults* runningDefaults = nullptr;
+
+// Qt leaves through exit() when the X connection breaks, as it does when the desktop
+// session ends: record that as an orderly end too.
+void recordExitWithoutTerminate() {
+    if (!runningApplication || runningApplication->hasTerminated()) return;
+    app::AppController::shared().runtimeHealth().markCleanExit();
+    if (runningDefaults) runningDefaults->flush();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Global key presses and window positions need X11, also inside a Wayland session.
+    const char* qpa = std::getenv("QT_QPA_PLATFORM");
+    if (!qpa || !*qpa) setenv("QT_QPA_PLATFORM", "xcb", 1);
+    const std::string platformName = std::getenv("QT_QPA_PLATFORM");
+    if (platformName.rfind("xcb", 0) == 0 && !platform::qt::x11DisplayReachable()) {
+        const char* name = std::getenv("DISPLAY");
+        std::fprintf(stderr, "tuftle: cannot open display '%s'; start it inside an X11 desktop session\n",
+                     name ? name : "");
+        return 2;
+    }
+    app::ResourceBundle::module();  // ends the program with a clear line when missing
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("tuftle");
+    QApplication::setDesktopFileName("tuftle");
+
+    app::TuftleAppDelegate delegate;
+    QApplication::setQuitOnLastWindowClosed(delegate.applicationShouldTerminateAfterLastWindowClosed());
+
+    platform::qt::QtMainLoop loop;
+    platform::PlistFileDefaults defaults(platform::PlistFileDefaults::standardPath(), loop);
+    platform::NotificationCenter notifications;
+    platform::SystemRandom random;
+    platform::RandomUuidSource uuids;
+    platform::qt::QtStatusBar statusBar;
+    platform::qt::QtApplication app([&] {
+        delegate.applicationWillTerminate();
+        defaults.flush();
+    });
+
+    platform::Services services;
+    services.mainLoop = &loop;
+    services.defaults = &defaults;
+    services.notifications = &notifications;
+    services.random = &random;
+    services.uuids = &uuids;
+    services.statusBar = &statusBar;
+    services.application = &app;
+    platform::installServices(services);
+
+    runningApplication = &app;
+    runningDefaults = &defaults;
+    std::atexit(recordExitWithoutTerminate);
+    app.routeTerminationSignals();
+
+    loop.post([&] { delegate.applicationDidFinishLaunching(); });
+    const int status = QApplication::exec();
+    defaults.flush();
+    runningApplication = nullptr;
+    runningDefaults = nullptr;
+    return status;
+}

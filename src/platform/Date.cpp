@@ -1,0 +1,81 @@
+#include "platform/Date.h"
+
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+namespace platform {
+
+std::string iso8601(Date date) {
+    std::time_t t = static_cast<std::time_t>(std::floor(date.unixSeconds()));
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    char buf[80];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02dZ", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
+                  tm.tm_hour, tm.tm_min, tm.tm_sec);
+    return buf;
+}
+
+namespace calendar {
+namespace {
+
+std::tm localTm(Date date) {
+    // localtime_r does not re-read the zone; tzset does, so a changed TZ or /etc/localtime
+    // is honoured on the next call rather than whenever glibc next looks.
+    tzset();
+    std::time_t t = static_cast<std::time_t>(std::floor(date.unixSeconds()));
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    return tm;
+}
+
+}  // namespace
+
+Components localComponents(Date date) {
+    std::tm tm = localTm(date);
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, tm.tm_wday + 1};
+}
+
+std::string dayKey(Date date) {
+    std::tm tm = localTm(date);
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
+    return buf;
+}
+
+Date dateFromLocal(int year, int month, int day, int hour, int minute, int second) {
+    tzset();
+    std::tm tm{};
+    tm.tm_year = year - 1900;
+    tm.tm_mon = month - 1;
+    tm.tm_mday = day;
+    tm.tm_hour = hour;
+    tm.tm_min = minute;
+    tm.tm_sec = second;
+    tm.tm_isdst = -1;
+    std::time_t t = mktime(&tm);
+    return Date::fromUnix(static_cast<double>(t));
+}
+
+Date startOfDay(Date date) {
+    std::tm tm = localTm(date);
+    return dateFromLocal(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
+}
+
+Date startOfDayAdding(Date date, int days) {
+    std::tm tm = localTm(date);
+    return dateFromLocal(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday + days);
+}
+
+std::optional<Date> parseDayKey(const std::string& key) {
+    int y = 0, m = 0, d = 0;
+    char tail = 0;
+    if (key.size() != 10 || std::sscanf(key.c_str(), "%4d-%2d-%2d%c", &y, &m, &d, &tail) != 3) return std::nullopt;
+    if (key[4] != '-' || key[7] != '-' || m < 1 || m > 12 || d < 1 || d > 31) return std::nullopt;
+    Date start = dateFromLocal(y, m, d);
+    if (dayKey(start) != key) return std::nullopt;  // 2026-02-30 and the like
+    return start;
+}
+
+}  // namespace calendar
+}  // namespace platform

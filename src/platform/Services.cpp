@@ -1,0 +1,35 @@
+#include "platform/Services.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace platform {
+namespace {
+
+template <typename T>
+T& require(T* p, const char* what) {
+    if (!p) {
+        std::fprintf(stderr, "tuftle: platform service '%s' is not installed\n", what);
+        std::abort();
+    }
+    return *p;
+}
+
+}  // namespace
+
+Services& services() {
+    static Services s;
+    return s;
+}
+
+void installServices(const Services& s) { services() = s; }
+
+MainLoop& mainLoop() { return require(services().mainLoop, "mainLoop"); }
+Defaults& defaults() { return require(services().defaults, "defaults"); }
+NotificationCenter& notificationCenter() { return require(services().notifications, "notifications"); }
+RandomSource& random() { return require(services().random, "random"); }
+UuidSource& uuids() { return require(services().uuids, "uuids"); }
+StatusBar& statusBar() { return require(services().statusBar, "statusBar"); }
+Application& application() { return require(services().application, "application"); }
+
+}  // namespace platform

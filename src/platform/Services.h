@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/Application.h"
+#include "platform/Defaults.h"
+#include "platform/MainLoop.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Random.h"
+#include "platform/StatusItem.h"
+
+namespace platform {
+
+// The platform services of this process. A backend installs them once at start-up (the Qt
+// backend in main, the sim backend in tests); the behaviour code reads them here.
+struct Services {
+    MainLoop* mainLoop = nullptr;
+    Defaults* defaults = nullptr;
+    NotificationCenter* notifications = nullptr;
+    RandomSource* random = nullptr;
+    UuidSource* uuids = nullptr;
+    StatusBar* statusBar = nullptr;
+    Application* application = nullptr;
+};
+
+// The installed services. Reaching for one that no backend installed is a programming error.
+Services& services();
+void installServices(const Services& s);
+
+MainLoop& mainLoop();
+Defaults& defaults();
+NotificationCenter& notificationCenter();
+RandomSource& random();
+UuidSource& uuids();
+StatusBar& statusBar();
+Application& application();
+
+}  // namespace platform

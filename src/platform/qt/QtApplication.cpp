@@ -1,0 +1,60 @@
+#include "platform/qt/QtApplication.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QSocketNotifier>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace platform::qt {
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    const char byte = 1;
+    // Only async-signal-safe work here: the main loop reads the byte and terminates.
+    [[maybe_unused]] auto n = ::write(signalPipe[0], &byte, 1);
+}
+
+}  // namespace
+
+QtApplication::QtApplication(std::function<void()> willTerminate) : willTerminate_(std::move(willTerminate)) {}
+
+QtApplication::~QtApplication() { delete signalNotifier_; }
+
+void QtApplication::terminate() {
+    if (terminated_) return;
+    terminated_ = true;
+    if (willTerminate_) willTerminate_();
+    QCoreApplication::exit(0);
+}
+
+bool QtApplication::isActive() const { return QGuiApplication::applicationState() == Qt::ApplicationActive; }
+
+long QtApplication::processId() const { return static_cast<long>(::getpid()); }
+
+void QtApplication::routeTerminationSignals() {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalPipe) != 0) return;
+    signalNotifier_ = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read);
+    QObject::connect(signalNotifier_, &QSocketNotifier::activated, [this] {
+        char buf[16];
+        while (::read(signalPipe[1], buf, sizeof buf) > 0) {
+        }
+        terminate();
+    });
+    struct sigaction sa {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(sig, &sa, nullptr);
+
+    // The session manager ending the session, or anything else that quits the Qt loop.
+    auto* app = QCoreApplication::instance();
+    QObject::connect(qobject_cast<QGuiApplication*>(app), &QGuiApplication::commitDataRequest, [this] { terminate(); });
+    QObject::connect(app, &QCoreApplication::aboutToQuit, [this] { terminate(); });
+}
+
+}  // namespace platform::qt

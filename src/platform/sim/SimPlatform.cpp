@@ -1,0 +1,19 @@
+#include "platform/sim/SimPlatform.h"
+
+namespace platform::sim {
+
+SimPlatform::SimPlatform(uint64_t seed) : random(seed), previous_(services()) {
+    Services s;
+    s.mainLoop = &loop;
+    s.defaults = &defaults;
+    s.notifications = &notifications;
+    s.random = &random;
+    s.uuids = &uuids;
+    s.statusBar = &statusBar;
+    s.application = &application;
+    installServices(s);
+}
+
+SimPlatform::~SimPlatform() { installServices(previous_); }
+
+}  // namespace platform::sim

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/Services.h"
+#include "platform/sim/SimMainLoop.h"
+#include "platform/sim/SimStatusBar.h"
+
+namespace platform::sim {
+
+class SimApplication final : public Application {
+public:
+    void terminate() override { ++terminateCount; if (onTerminate) onTerminate(); }
+    bool isActive() const override { return active; }
+    long processId() const override { return 4242; }
+
+    int terminateCount = 0;
+    bool active = false;
+    std::function<void()> onTerminate;
+};
+
+// Every sim service in one object, installed as the process's services while it lives.
+// Tests create one per test case.
+class SimPlatform {
+public:
+    explicit SimPlatform(uint64_t seed = 7);
+    ~SimPlatform();
+    SimPlatform(const SimPlatform&) = delete;
+    SimPlatform& operator=(const SimPlatform&) = delete;
+
+    SimMainLoop loop;
+    MemoryDefaults defaults;
+    NotificationCenter notifications;
+    SeededRandom random;
+    SequentialUuidSource uuids;
+    SimStatusBar statusBar;
+    SimApplication application;
+
+private:
+    Services previous_;
+};
+
+}  // namespace platform::sim
