@@ -1,0 +1,415 @@
+# shellcheck shell=bash
+# Shared helpers for the end-to-end tests: the real program on a private Xvfb with openbox and a
+# trayer tray, under a temporary HOME. Source this file, call e2e_setup, then drive the program.
+#
+# Every process started here is a direct child of the test shell and is stopped by its PID in
+# e2e_teardown (the EXIT trap); nothing is ever killed by name, since other programs share the
+# machine. Quiet on success; on failure the steps, the program's output and the helpers' logs
+# are printed.
+#
+# Environment:
+#   TUFTLE_E2E_ARTIFACTS      where screenshots go (default ./e2e-artifacts)
+#   TUFTLE_E2E_TIMEOUT_SCALE  multiplies every timeout, e.g. 3 under valgrind (default 1)
+#   TUFTLE_E2E_KEEP=1         keep the work directory after the test
+
+set -Eeuo pipefail
+
+E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+E2E_TEST_NAME=$(basename "$0" .sh)
+E2E_WORK=""
+E2E_ARTIFACTS=""
+E2E_PIDS=()                 # tracked processes, in start order
+E2E_STEPS=()
+E2E_APP_PID=""
+E2E_APP_STATUS=""
+E2E_APP_RUNS=0
+E2E_APP_STDOUT=""
+E2E_APP_STDERR=""
+E2E_TRAY_CLASS='("panel" "trayer")'
+E2E_XVFB_PID=""
+E2E_FAILURE_SCREENSHOT=""
+
+# ---------------------------------------------------------------------------------------------
+# Reporting
+
+# Records what the test is doing; printed only when it fails.
+e2e_step() {
+  E2E_STEPS+=("$*")
+}
+
+e2e_fail() {
+  printf '%s: FAIL: %s\n' "$E2E_TEST_NAME" "$*" >&2
+  exit 1
+}
+
+e2e__on_error() {
+  printf '%s: FAIL: line %s: command failed (status %s): %s\n' \
+    "$E2E_TEST_NAME" "$1" "$2" "$3" >&2
+}
+trap 'e2e__on_error "$LINENO" "$?" "$BASH_COMMAND"' ERR
+
+e2e__print_file() {
+  local title=$1 file=$2 lines=${3:-60}
+  [[ -e $file ]] || return 0
+  printf -- '--- %s (%s)\n' "$title" "$file" >&2
+  if [[ -s $file ]]; then
+    tail -n "$lines" "$file" >&2
+  else
+    printf '(empty)\n' >&2
+  fi
+}
+
+e2e__report_failure() {
+  local status=$1 i run
+  {
+    if ((status > 128)); then
+      printf '%s: interrupted by signal %s\n' "$E2E_TEST_NAME" "$((status - 128))"
+    fi
+    printf '=== %s failed; steps:\n' "$E2E_TEST_NAME"
+    for i in "${!E2E_STEPS[@]}"; do
+      if ((i == ${#E2E_STEPS[@]} - 1)); then
+        printf '  %2d. %s   <-- failed here\n' "$((i + 1))" "${E2E_STEPS[$i]}"
+      else
+        printf '  %2d. %s\n' "$((i + 1))" "${E2E_STEPS[$i]}"
+      fi
+    done
+  } >&2
+  [[ -n $E2E_WORK ]] || return 0
+  for ((run = 1; run <= E2E_APP_RUNS; run++)); do
+    e2e__print_file "program run $run stderr" "$E2E_WORK/app-$run.stderr" 200
+    e2e__print_file "program run $run stdout" "$E2E_WORK/app-$run.stdout" 40
+  done
+  e2e__print_file "defaults.plist" "$HOME/.config/tuftle/defaults.plist" 80
+  e2e__print_file "Xvfb log" "$E2E_WORK/xvfb.log" 20
+  e2e__print_file "openbox log" "$E2E_WORK/openbox.log" 20
+  e2e__print_file "trayer log" "$E2E_WORK/trayer.log" 20
+  if [[ -n $E2E_FAILURE_SCREENSHOT ]]; then
+    printf -- '--- screenshot at failure: %s\n' "$E2E_FAILURE_SCREENSHOT" >&2
+  fi
+  return 0
+}
+
+# ---------------------------------------------------------------------------------------------
+# Processes
+
+e2e__alive() {
+  [[ -n ${1:-} ]] && kill -0 "$1" 2>/dev/null
+}
+
+# True while PID is still our child (not yet reaped): guards against signalling a reused PID.
+e2e__is_our_child() {
+  local stat rest fields
+  stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+  rest=${stat##*) }            # the command name may hold spaces and parentheses
+  read -r -a fields <<<"$rest" # state ppid ...
+  [[ ${fields[1]:-} == "$$" ]]
+}
+
+e2e_track() {
+  E2E_PIDS+=("$1")
+}
+
+e2e__untrack() {
+  local pid=$1 kept=() p
+  for p in "${E2E_PIDS[@]}"; do
+    [[ $p == "$pid" ]] || kept+=("$p")
+  done
+  E2E_PIDS=("${kept[@]}")
+}
+
+e2e__stop_all() {
+  local pid i deadline
+  local -a alive=()
+  for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do # newest first: the program before its X server
+    pid=${E2E_PIDS[$i]}
+    if e2e__is_our_child "$pid"; then
+      kill -TERM "$pid" 2>/dev/null || true
+      alive+=("$pid")
+    fi
+  done
+  deadline=$(($(e2e__now_us) + 3000000))
+  for pid in "${alive[@]}"; do
+    while e2e__alive "$pid" && (($(e2e__now_us) < deadline)); do
+      sleep 0.05
+    done
+    if e2e__is_our_child "$pid" && e2e__alive "$pid"; then
+      kill -KILL "$pid" 2>/dev/null || true
+    fi
+    wait "$pid" 2>/dev/null || true
+  done
+  E2E_PIDS=()
+}
+
+e2e_teardown() {
+  local status=$?
+  trap - EXIT ERR
+  trap '' PIPE # a reader that went away (| head) must not stop the clean-up half-way
+  set +eE
+  if ((status != 0)) && [[ -n ${DISPLAY:-} ]] && e2e__alive "${E2E_XVFB_PID:-}" &&
+    e2e_screenshot "$E2E_TEST_NAME-failure.png" >/dev/null 2>&1; then
+    E2E_FAILURE_SCREENSHOT=$E2E_ARTIFACTS/$E2E_TEST_NAME-failure.png
+  fi
+  e2e__stop_all 2>/dev/null
+  ((status == 0)) || e2e__report_failure "$status"
+  if [[ -n $E2E_WORK && -d $E2E_WORK ]]; then
+    if [[ ${TUFTLE_E2E_KEEP:-0} == 1 ]]; then
+      printf '%s: work directory kept: %s\n' "$E2E_TEST_NAME" "$E2E_WORK" >&2
+    else
+      rm -rf "$E2E_WORK"
+    fi
+  fi
+  exit "$status"
+}
+
+# ---------------------------------------------------------------------------------------------
+# Waiting
+
+e2e__now_us() {
+  local t=$EPOCHREALTIME
+  echo $((10#${t/[.,]/}))
+}
+
+# "2.5" -> 2500 (milliseconds); accepts integers and up to three decimals.
+e2e__to_ms() {
+  local value=$1 whole frac
+  [[ $value =~ ^([0-9]+)(\.([0-9]{1,3}))?$ ]] || {
+    printf 'e2e: not a duration: %s\n' "$value" >&2
+    return 1
+  }
+  whole=${BASH_REMATCH[1]}
+  frac=${BASH_REMATCH[3]:-0}
+  frac=${frac}00
+  echo $((10#$whole * 1000 + 10#${frac:0:3}))
+}
+
+# Seconds after TUFTLE_E2E_TIMEOUT_SCALE, as microseconds.
+e2e__timeout_us() {
+  local ms scale
+  ms=$(e2e__to_ms "$1")
+  scale=$(e2e__to_ms "${TUFTLE_E2E_TIMEOUT_SCALE:-1}")
+  echo $((ms * scale))
+}
+
+# e2e_wait_for <timeout-seconds> <command...>: polls until the command succeeds (its output is
+# discarded); status 1 on timeout.
+e2e_wait_for() {
+  local deadline
+  deadline=$(($(e2e__now_us) + $(e2e__timeout_us "$1")))
+  shift
+  while true; do
+    if "$@" >/dev/null 2>&1; then
+      return 0
+    fi
+    (($(e2e__now_us) < deadline)) || return 1
+    sleep 0.1
+  done
+}
+
+# e2e_expect_while_running <timeout> <what> <command...>: like e2e_wait_for, but fails the test
+# at once when the program exits meanwhile, and names <what> when it times out.
+e2e_expect_while_running() {
+  local timeout=$1 what=$2 deadline
+  shift 2
+  deadline=$(($(e2e__now_us) + $(e2e__timeout_us "$timeout")))
+  while true; do
+    if "$@" >/dev/null 2>&1; then
+      return 0
+    fi
+    if ! e2e__alive "$E2E_APP_PID"; then
+      e2e_wait_app_exit 1 || true
+      e2e_fail "the program exited (status $E2E_APP_STATUS) while waiting for: $what"
+    fi
+    (($(e2e__now_us) < deadline)) ||
+      e2e_fail "timed out after ${timeout}s (x${TUFTLE_E2E_TIMEOUT_SCALE:-1}) waiting for: $what"
+    sleep 0.1
+  done
+}
+
+# ---------------------------------------------------------------------------------------------
+# The desktop
+
+e2e__require_tools() {
+  local tool missing=()
+  for tool in Xvfb xauth xdpyinfo openbox trayer xsetroot xprop xwininfo import python3 od; do
+    command -v "$tool" >/dev/null 2>&1 || missing+=("$tool")
+  done
+  ((${#missing[@]} == 0)) || e2e_fail "missing tools: ${missing[*]} (run scripts/install-deps)"
+}
+
+# True once Xvfb has written its display number, or has died trying.
+e2e__xvfb_settled() {
+  grep -q '^[0-9][0-9]*$' "$1" || ! e2e__alive "$E2E_XVFB_PID"
+}
+
+e2e__start_xvfb() {
+  local cookie display_file=$E2E_WORK/display number=""
+  cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
+  export XAUTHORITY=$E2E_WORK/Xauthority
+  : >"$XAUTHORITY"
+  # The server loads every cookie of its -auth file whatever the display; clients need the
+  # entry for the display Xvfb picks, added below.
+  xauth -q -f "$XAUTHORITY" add :0 . "$cookie"
+  Xvfb -displayfd 3 -auth "$XAUTHORITY" -nolisten tcp -noreset -screen 0 1280x800x24 \
+    3>"$display_file" >"$E2E_WORK/xvfb.log" 2>&1 &
+  E2E_XVFB_PID=$!
+  e2e_track "$E2E_XVFB_PID"
+  e2e_wait_for 15 e2e__xvfb_settled "$display_file" || true
+  read -r number <"$display_file" || true
+  [[ $number =~ ^[0-9]+$ ]] || e2e_fail "Xvfb did not report a display number"
+  export DISPLAY=:$number
+  xauth -q -f "$XAUTHORITY" add "$DISPLAY" . "$cookie"
+  e2e_wait_for 15 xdpyinfo || e2e_fail "display $DISPLAY does not answer"
+}
+
+e2e__wm_running() {
+  local out
+  out=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) || return 1
+  [[ $out == *"window id"* ]]
+}
+
+e2e__start_openbox() {
+  openbox --sm-disable >"$E2E_WORK/openbox.log" 2>&1 &
+  e2e_track $!
+  e2e_wait_for 15 e2e__wm_running || e2e_fail "openbox did not start"
+}
+
+e2e__tray_owned() {
+  python3 "$E2E_LIB_DIR/x11_selection_owner.py" _NET_SYSTEM_TRAY_S0
+}
+
+e2e__start_tray() {
+  trayer --edge top --align right --widthtype request --height 24 --transparent false \
+    >"$E2E_WORK/trayer.log" 2>&1 &
+  e2e_track $!
+  e2e_wait_for 15 e2e__tray_owned || e2e_fail "trayer did not take _NET_SYSTEM_TRAY_S0"
+}
+
+# Creates the temporary home and the private desktop; installs the EXIT trap.
+e2e_setup() {
+  E2E_WORK=$(mktemp -d "${TMPDIR:-/tmp}/tuftle-e2e.XXXXXX")
+  trap e2e_teardown EXIT
+  trap 'exit 129' HUP
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
+  trap 'exit 141' PIPE
+  local artifacts=${TUFTLE_E2E_ARTIFACTS:-./e2e-artifacts}
+  [[ $artifacts == /* ]] || artifacts=$PWD/$artifacts
+  E2E_ARTIFACTS=$artifacts
+
+  e2e_step "set up a temporary home in $E2E_WORK"
+  e2e__to_ms "${TUFTLE_E2E_TIMEOUT_SCALE:-1}" >/dev/null ||
+    e2e_fail "TUFTLE_E2E_TIMEOUT_SCALE must be a number such as 2 or 1.5"
+  e2e__require_tools
+  export HOME=$E2E_WORK/home
+  mkdir -p "$HOME"
+  unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME XDG_STATE_HOME
+  export XDG_RUNTIME_DIR=$E2E_WORK/runtime
+  mkdir -m 0700 "$XDG_RUNTIME_DIR"
+  # No session bus: the tray icon goes through XEmbed to trayer, and nothing auto-launches a
+  # dbus-daemon we would not know to stop.
+  export DBUS_SESSION_BUS_ADDRESS=unix:path=$E2E_WORK/no-session-bus
+  export NO_AT_BRIDGE=1
+  export LANG=C.UTF-8
+  unset LC_ALL LANGUAGE WAYLAND_DISPLAY QT_QPA_PLATFORM DISPLAY
+
+  e2e_step "start Xvfb, openbox and trayer"
+  e2e__start_xvfb
+  e2e__start_openbox
+  xsetroot -solid '#3a6073'
+  e2e__start_tray
+}
+
+# ---------------------------------------------------------------------------------------------
+# The program
+
+# e2e_start_app <binary> [args...]: starts it in the work directory with its output in
+# app-<run>.stdout/.stderr; sets E2E_APP_PID, E2E_APP_STDOUT, E2E_APP_STDERR.
+e2e_start_app() {
+  local binary=$1
+  shift
+  [[ $binary == /* || $binary != */* ]] || binary=$PWD/$binary
+  E2E_APP_RUNS=$((E2E_APP_RUNS + 1))
+  E2E_APP_STDOUT=$E2E_WORK/app-$E2E_APP_RUNS.stdout
+  E2E_APP_STDERR=$E2E_WORK/app-$E2E_APP_RUNS.stderr
+  E2E_APP_STATUS=""
+  (cd "$E2E_WORK" && exec "$binary" "$@") >"$E2E_APP_STDOUT" 2>"$E2E_APP_STDERR" &
+  E2E_APP_PID=$!
+  e2e_track "$E2E_APP_PID"
+}
+
+e2e_app_running() {
+  e2e__alive "$E2E_APP_PID"
+}
+
+e2e__app_ended() {
+  ! e2e__alive "$E2E_APP_PID"
+}
+
+# e2e_wait_app_exit <timeout>: waits for the program to end and sets E2E_APP_STATUS (128+N when
+# a signal N ended it); status 1 if it is still running. Bash's "Killed" job notice goes nowhere:
+# the status says it all.
+e2e_wait_app_exit() {
+  local status=0
+  {
+    e2e_wait_for "$1" e2e__app_ended || return 1
+    wait "$E2E_APP_PID" || status=$?
+  } 2>/dev/null
+  E2E_APP_STATUS=$status
+  e2e__untrack "$E2E_APP_PID"
+}
+
+# e2e_kill_app <signal> <timeout>: signals the program and waits for it to end (see above).
+e2e_kill_app() {
+  {
+    kill -"$1" "$E2E_APP_PID" || true # it may have ended already: the status tells
+    e2e_wait_app_exit "$2"
+  } 2>/dev/null
+}
+
+# Prints the value under <key> in the program's defaults (see plist_get.py); status 1 when the
+# file or the key is missing.
+e2e_defaults_get() {
+  python3 "$E2E_LIB_DIR/plist_get.py" "$HOME/.config/tuftle/defaults.plist" "$1"
+}
+
+# e2e_defaults_is <key> <value>
+e2e_defaults_is() {
+  local value
+  value=$(e2e_defaults_get "$1") || return 1
+  [[ $value == "$2" ]]
+}
+
+# e2e_screenshot <name.png>: the whole screen, kept in $TUFTLE_E2E_ARTIFACTS for people to see.
+e2e_screenshot() {
+  local name=$1
+  [[ $name == *.png ]] || name=$name.png
+  mkdir -p "$E2E_ARTIFACTS"
+  import -window root "$E2E_ARTIFACTS/$name"
+}
+
+# True when trayer holds a viewable icon window of the program (by _NET_WM_PID; by WM_CLASS for
+# a window that has no PID).
+e2e_tray_icon_present() {
+  local pid=${1:-$E2E_APP_PID} tree panel window props info
+  local -a panels windows
+  [[ -n $pid ]] || return 1
+  tree=$(xwininfo -root -tree 2>/dev/null) || return 1
+  mapfile -t panels < <(
+    awk -v class="$E2E_TRAY_CLASS" 'index($0, class) && $1 ~ /^0x/ { print $1 }' <<<"$tree"
+  )
+  for panel in "${panels[@]}"; do
+    tree=$(xwininfo -id "$panel" -tree 2>/dev/null) || continue
+    mapfile -t windows < <(awk '$1 ~ /^0x[0-9a-fA-F]+$/ { print $1 }' <<<"$tree")
+    for window in "${windows[@]}"; do
+      props=$(xprop -id "$window" _NET_WM_PID WM_CLASS 2>/dev/null) || continue
+      if [[ $props =~ _NET_WM_PID\(CARDINAL\)\ =\ ([0-9]+) ]]; then
+        [[ ${BASH_REMATCH[1]} == "$pid" ]] || continue
+      elif [[ ${props,,} != *'wm_class(string) = '*tuftle* ]]; then
+        continue
+      fi
+      info=$(xwininfo -id "$window" 2>/dev/null) || continue
+      [[ $info == *"Map State: IsViewable"* ]] && return 0
+    done
+  done
+  return 1
+}

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Start, orderly quit, crash recovery and a missing display, with the real program under Xvfb.
+# Usage: test_lifecycle.sh <path-to-tuftle>
+# shellcheck source-path=SCRIPTDIR
+source "$(dirname "$0")/lib.sh"
+
+[[ $# -ge 1 ]] || e2e_fail "usage: $0 <path-to-tuftle>"
+program=$1
+[[ $program == /* ]] || program=$PWD/$program
+[[ -x $program && -f $program ]] || e2e_fail "not an executable: $program"
+
+readonly recovered_line="tuftle: recovered from an unexpected exit"
+
+stderr_has_line() {
+  grep -qxF -- "$1" "$E2E_APP_STDERR"
+}
+
+expect_no_recovery_message() {
+  if grep -qF -- "recovered from an unexpected exit" "$E2E_APP_STDERR"; then
+    e2e_fail "run $E2E_APP_RUNS reported a recovery although the previous run quit cleanly"
+  fi
+}
+
+start_and_wait_until_ready() {
+  e2e_step "start the program (run $((E2E_APP_RUNS + 1))) and wait for its tray icon"
+  e2e_start_app "$program"
+  e2e_expect_while_running 10 "the tray icon in trayer" e2e_tray_icon_present
+  e2e_step "wait until runtime.cleanExit is false on disk while it runs"
+  e2e_expect_while_running 5 'runtime.cleanExit = false in defaults.plist' \
+    e2e_defaults_is runtime.cleanExit false
+}
+
+quit_with_sigterm() {
+  e2e_step "send SIGTERM to run $E2E_APP_RUNS and expect exit status 0 within 5 s"
+  e2e_kill_app TERM 5 || e2e_fail "still running 5 s after SIGTERM"
+  [[ $E2E_APP_STATUS == 0 ]] || e2e_fail "exit status $E2E_APP_STATUS after SIGTERM, expected 0"
+  e2e_step "expect runtime.cleanExit true after the orderly quit"
+  local flag
+  flag=$(e2e_defaults_get runtime.cleanExit) || flag="(missing)"
+  [[ $flag == true ]] || e2e_fail "runtime.cleanExit is $flag after SIGTERM, expected true"
+}
+
+e2e_setup
+
+# A first run in a fresh home, quit in order.
+start_and_wait_until_ready
+e2e_step "keep a screenshot of the running program"
+e2e_screenshot lifecycle-tray.png
+expect_no_recovery_message
+quit_with_sigterm
+expect_no_recovery_message
+
+# A run that is killed outright, then a run that must notice it.
+start_and_wait_until_ready
+expect_no_recovery_message
+e2e_step "kill -9 run $E2E_APP_RUNS"
+e2e_kill_app KILL 5 || e2e_fail "still running 5 s after SIGKILL"
+
+start_and_wait_until_ready
+e2e_step "expect the line \"$recovered_line\" on stderr of run $E2E_APP_RUNS"
+e2e_expect_while_running 5 "\"$recovered_line\" on stderr" stderr_has_line "$recovered_line"
+quit_with_sigterm
+
+# No X server to talk to: a clear message and an ordinary failure, not an abort.
+e2e_step "start the program with DISPLAY=:987654 and expect a non-zero exit within 5 s"
+DISPLAY=:987654 e2e_start_app "$program"
+e2e_wait_app_exit 5 || e2e_fail "still running 5 s after start without a display"
+((E2E_APP_STATUS != 0)) || e2e_fail "exit status 0 without a display, expected a failure"
+((E2E_APP_STATUS < 128)) ||
+  e2e_fail "ended by signal $((E2E_APP_STATUS - 128)) without a display (crash or abort?)"
+e2e_step "expect exactly one stderr line containing \"cannot open display\""
+stderr_lines=$(grep -c '' "$E2E_APP_STDERR" || true)
+[[ $stderr_lines == 1 ]] || e2e_fail "expected one line on stderr without a display, got $stderr_lines"
+grep -qF "cannot open display" "$E2E_APP_STDERR" ||
+  e2e_fail "stderr does not say \"cannot open display\""
+if grep -qiE "aborted|core dumped" "$E2E_APP_STDERR"; then
+  e2e_fail "stderr mentions an abort or core dump"
+fi
