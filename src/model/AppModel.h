@@ -1,0 +1,191 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/CompanionModels.h"
+#include "model/KeyboardReactionEvent.h"
+#include "model/KeystrokeLedger.h"
+#include "model/L10n.h"
+#include "model/PetModels.h"
+#include "model/WellbeingModels.h"
+#include "platform/Date.h"
+#include "platform/Defaults.h"
+#include "platform/MainLoop.h"
+#include "platform/Published.h"
+#include "platform/Signal.h"
+#include "updates/UpdateTypes.h"
+
+namespace model {
+
+// The user-defaults keys of the model. Each setting is stored under its property's name,
+// except the two noted.
+namespace keys {
+inline constexpr const char* appLanguageChoice = "appLanguageChoice";  // appLanguage
+inline constexpr const char* petsVisible = "petsVisible";
+inline constexpr const char* activityLevel = "activityLevel";
+inline constexpr const char* activityTunings = "activityTunings";
+inline constexpr const char* homePreferences = "homePreferences";
+inline constexpr const char* dragStayDuration = "dragStayDuration";
+inline constexpr const char* keyCountingEnabled = "keyCountingEnabled";
+inline constexpr const char* petCount = "petCount";
+inline constexpr const char* hideInFullScreen = "hideInFullScreen";
+inline constexpr const char* windowWalkingEnabled = "windowWalkingEnabled";
+inline constexpr const char* petNames = "petNames";
+inline constexpr const char* petNameCustomizations = "petNameCustomizations";
+inline constexpr const char* petAccessories = "petAccessories";
+inline constexpr const char* restRemindersEnabled = "restRemindersEnabled";
+inline constexpr const char* waterRemindersEnabled = "waterRemindersEnabled";
+inline constexpr const char* stretchRemindersEnabled = "stretchRemindersEnabled";
+inline constexpr const char* lookFarRemindersEnabled = "lookFarRemindersEnabled";
+inline constexpr const char* restReminderInterval = "restReminderInterval";
+inline constexpr const char* waterReminderInterval = "waterReminderInterval";
+inline constexpr const char* stretchReminderInterval = "stretchReminderInterval";
+inline constexpr const char* lookFarReminderInterval = "lookFarReminderInterval";
+inline constexpr const char* reminderGesturesEnabled = "reminderGesturesEnabled";
+inline constexpr const char* onboardingCompleted = "onboardingCompleted";
+inline constexpr const char* automaticUpdateChecks = "automaticUpdateChecks";
+inline constexpr const char* keyboardReactions = "keyboardReactions";
+inline constexpr const char* keyboardMilestoneMigrated = "keyboardMilestoneV490Migrated";
+inline constexpr const char* companionRecord = "companionRecord";
+inline constexpr const char* keystrokeLedger = "keystrokeLedger";  // ledger
+inline constexpr const char* focusEndsAt = "focusEndsAt";
+inline constexpr const char* lastRestActionAt = "lastRestActionAt";
+inline constexpr const char* lastWaterActionAt = "lastWaterActionAt";
+inline constexpr const char* lastStretchActionAt = "lastStretchActionAt";
+inline constexpr const char* lastLookFarActionAt = "lastLookFarActionAt";
+inline constexpr const char* lastGentleReminderAt = "lastGentleReminderAt";
+
+// Undecodable JSON found under a record's key is kept under the key plus this suffix.
+inline constexpr const char* unreadableSuffix = ".unreadable";
+}  // namespace keys
+
+// The one application model: every setting, the live state the interface shows, and the
+// records. Loads and repairs everything from the defaults store when created; each setting
+// is written back as soon as it changes (subscribers first see the stored new value, then
+// the store is written). Main thread only.
+class AppModel {
+public:
+    AppModel(platform::Defaults& defaults, platform::MainLoop& loop);
+    AppModel(const AppModel&) = delete;
+    AppModel& operator=(const AppModel&) = delete;
+
+    // Created on first use over the installed defaults store and main loop.
+    static AppModel& shared();
+
+    platform::Defaults& defaults() const { return defaults_; }
+    platform::MainLoop& mainLoop() const { return loop_; }
+
+    // Fires before every change of a published property, for views that redraw as a whole.
+    platform::Signal<> objectWillChange;
+
+    // Settings. Those noted "stored" write themselves under their key after each change.
+    platform::Published<AppLanguageChoice> appLanguage{AppLanguageChoice::system};     // written by its operation
+    platform::Published<bool> petsVisible{true};                                       // stored
+    platform::Published<PetActivityLevel> activityLevel{PetActivityLevel::natural};    // stored
+    platform::Published<std::vector<PetActivityTuning>> activityTunings;               // stored, three entries
+    platform::Published<std::vector<PetHomePreference>> homePreferences;               // stored, two entries
+    platform::Published<DragStayDuration> dragStayDuration{DragStayDuration::minute};  // stored
+    platform::Published<bool> keyCountingEnabled{false};                               // stored
+    platform::Published<int> petCount{2};                    // stored; any value is clamped into 1...2
+    platform::Published<bool> hideInFullScreen{true};        // stored
+    platform::Published<bool> windowWalkingEnabled{false};   // stored
+    platform::Published<std::vector<std::string>> petNames;  // stored, two entries
+    // True where the user named that pet; a false entry follows the interface language.
+    std::array<bool, 2> petNameCustomizations{false, false};
+    platform::Published<std::vector<PetAccessory>> petAccessories;                            // stored, two entries
+    platform::Published<bool> restRemindersEnabled{true};                                     // stored
+    platform::Published<bool> waterRemindersEnabled{false};                                   // stored
+    platform::Published<bool> stretchRemindersEnabled{false};                                 // stored
+    platform::Published<bool> lookFarRemindersEnabled{false};                                 // stored
+    platform::Published<ReminderInterval> restReminderInterval{ReminderInterval::fifty};      // stored
+    platform::Published<ReminderInterval> waterReminderInterval{ReminderInterval::twoHours};  // stored
+    platform::Published<ReminderInterval> stretchReminderInterval{ReminderInterval::sixty};   // stored
+    platform::Published<ReminderInterval> lookFarReminderInterval{ReminderInterval::thirty};  // stored
+    platform::Published<bool> reminderGesturesEnabled{true};                                  // stored
+    platform::Published<bool> onboardingCompleted{false};                                     // stored
+    platform::Published<bool> automaticUpdateChecks{true};                                    // stored
+    // Stored sorted by raw value; emptying it restores the default reactions.
+    platform::Published<KeyboardReactionSet> keyboardReactions;
+    platform::Published<CompanionRecord> companionRecord;  // saved by persistCompanionRecord()
+
+    // Live state, never stored.
+    platform::Published<bool> isFocusActive{false};
+    platform::Published<double> focusRemaining{0};  // s
+    platform::Published<std::optional<WellbeingAction>> wellbeingAction;
+    platform::Published<bool> launchAtLoginEnabled{false};
+    platform::Published<std::string> launchAtLoginMessage;
+    platform::Published<std::optional<updates::UpdateCheckResult>> updateCheckResult;
+    platform::Published<updates::UpdateDownloadState> updateDownloadState;
+    platform::Published<bool> recoveredFromUnexpectedExit{false};
+    platform::Published<KeystrokeLedger> ledger;  // saved by persistLedger()
+    platform::Published<bool> keyboardPermissionGranted{false};
+    platform::Published<KeyboardMonitorState> keyboardMonitorState{KeyboardMonitorState::disabled};
+    platform::Published<std::optional<platform::Date>> lastKeyAt;
+    platform::Published<double> typingIntensity{0};
+    platform::Published<std::optional<KeyboardReactionEvent>> keyboardReaction;
+    platform::Published<std::optional<int64_t>> keyboardMilestone;
+    platform::Published<bool> isHiddenForFullScreen{false};
+
+    // Plain state. The focus end and the reminder stamps are stored under their own names
+    // by the operations that change them.
+    std::optional<platform::Date> focusEndsAt;
+    platform::Date lastRestActionAt;
+    platform::Date lastWaterActionAt;
+    platform::Date lastStretchActionAt;
+    platform::Date lastLookFarActionAt;
+    platform::Date lastGentleReminderAt;
+    std::optional<platform::Date> lastKeyboardReactionAt;
+    std::optional<KeyboardReactionStyle> lastKeyboardReactionStyle;
+    int64_t keyboardReactionSequence = 0;
+
+    // Key presses (AppModelKeystrokes.cpp).
+    // Counts one press at `at`: the typing intensity, the day and the total, a reaction at
+    // most every 0.085 s, the key achievements and the milestone of every hundredth press
+    // of the day. The ledger is stored within a second (see flushPendingWrites()).
+    void recordKeystroke(platform::Date at);
+    // Today's presses in the local calendar, 0 when there are none.
+    int64_t todayKeyCount() const;
+    // Clears today's presses and takes them off the total; stored at once.
+    void resetToday();
+    // Also refreshes keyboardPermissionGranted: true while listening, else the system's answer.
+    void setKeyboardMonitorState(KeyboardMonitorState state);
+    // Turns one reaction style on or off; the last enabled style stays on.
+    void setKeyboardReaction(KeyboardReactionStyle style, bool enabled);
+    // Writes at once what key presses left for the coalesced write. The terminate path calls
+    // it before the store is flushed, so an orderly quit loses no press.
+    void flushPendingWrites();
+
+    // Save the records as JSON; when encoding fails the previous data stays.
+    void persistCompanionRecord();
+    void persistLedger();
+
+private:
+    void load();
+    void loadPetNames();
+    void loadKeyboardReactions();
+    void wireObservation();
+    template <typename T>
+    void observe(platform::Published<T>& property, std::function<void(const T&)> persist = nullptr);
+    // Keeps a copy of a value that could not be decoded before anything replaces it.
+    void keepUnreadable(const char* key);
+    void writeJson(const char* key, const Json& value);
+    // Marks the ledger for the coalesced write and schedules it unless one is scheduled.
+    void scheduleLedgerWrite();
+
+    platform::Defaults& defaults_;
+    platform::MainLoop& loop_;
+
+    // Encoding years of history on every key press would cost far more than counting it.
+    bool ledgerWritePending_ = false;
+    bool ledgerWriteScheduled_ = false;
+    // A scheduled write cannot be cancelled: it holds this weakly and does nothing once the
+    // model is gone.
+    std::shared_ptr<char> alive_ = std::make_shared<char>();
+};
+
+}  // namespace model

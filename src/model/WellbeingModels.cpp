@@ -1,0 +1,47 @@
+#include "model/WellbeingModels.h"
+
+#include "model/L10n.h"
+
+namespace model {
+
+std::string_view rawValue(WellbeingAction v) {
+    switch (v) {
+        case WellbeingAction::focus:
+            return "focus";
+        case WellbeingAction::focusComplete:
+            return "focusComplete";
+        case WellbeingAction::stretch:
+            return "stretch";
+        case WellbeingAction::drink:
+            return "drink";
+        case WellbeingAction::standStretch:
+            return "standStretch";
+        case WellbeingAction::lookFar:
+            return "lookFar";
+    }
+    return "";
+}
+
+std::string title(ReminderInterval v) {
+    switch (v) {
+        case ReminderInterval::twenty:
+            return L10n::minutes(20);
+        case ReminderInterval::thirty:
+            return L10n::minutes(30);
+        case ReminderInterval::fortyFive:
+            return L10n::minutes(45);
+        case ReminderInterval::fifty:
+            return L10n::minutes(50);
+        case ReminderInterval::sixty:
+            return L10n::hours(1);
+        case ReminderInterval::ninety:
+            return L10n::hours(1) + " " + L10n::minutes(30);
+        case ReminderInterval::twoHours:
+            return L10n::hours(2);
+        case ReminderInterval::threeHours:
+            return L10n::hours(3);
+    }
+    return {};
+}
+
+}  // namespace model

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace updates {
+
+// Why an update check or download failed.
+enum class UpdateFailure { network, untrusted, invalid, incompatible, hardware, download };
+
+// The description of an available update, as the signed feed carries it. The JSON keys are
+// the field names.
+struct UpdateManifest {
+    int64_t schemaVersion = 0;
+    std::string product;
+    std::string version;  // marketing version, three dotted numbers
+    int64_t build = 0;
+    std::string minimumSystemVersion;
+    std::string downloadURL;
+    std::string sha256;  // lower-case hexadecimal
+    int64_t size = 0;    // exact bytes of the image
+    std::string notesZH;
+    std::string notesEN;
+    std::vector<std::string> architectures;
+
+    friend bool operator==(const UpdateManifest&, const UpdateManifest&) = default;
+};
+
+// The outcome of an update check. `manifest` is set only for `available`, `failure` only
+// for `failed`.
+struct UpdateCheckResult {
+    enum class Kind { available, failed, checking, current, notConfigured };
+
+    Kind kind = Kind::current;
+    std::optional<UpdateManifest> manifest;
+    std::optional<UpdateFailure> failure;
+
+    static UpdateCheckResult available(UpdateManifest m) { return {Kind::available, std::move(m), std::nullopt}; }
+    static UpdateCheckResult failed(UpdateFailure f) { return {Kind::failed, std::nullopt, f}; }
+    static UpdateCheckResult checking() { return {Kind::checking, std::nullopt, std::nullopt}; }
+    static UpdateCheckResult current() { return {Kind::current, std::nullopt, std::nullopt}; }
+    static UpdateCheckResult notConfigured() { return {Kind::notConfigured, std::nullopt, std::nullopt}; }
+
+    friend bool operator==(const UpdateCheckResult&, const UpdateCheckResult&) = default;
+};
+
+// The progress of an update download. `fraction` (0...1) belongs to `downloading`, `url`
+// (the verified image) to `ready`.
+struct UpdateDownloadState {
+    enum class Kind { downloading, ready, idle, verifying, failed };
+
+    Kind kind = Kind::idle;
+    double fraction = 0;
+    std::filesystem::path url;
+
+    static UpdateDownloadState downloading(double fraction) { return {Kind::downloading, fraction, {}}; }
+    static UpdateDownloadState ready(std::filesystem::path url) { return {Kind::ready, 0, std::move(url)}; }
+    static UpdateDownloadState idle() { return {}; }
+    static UpdateDownloadState verifying() { return {Kind::verifying, 0, {}}; }
+    static UpdateDownloadState failed() { return {Kind::failed, 0, {}}; }
+
+    friend bool operator==(const UpdateDownloadState&, const UpdateDownloadState&) = default;
+};
+
+}  // namespace updates

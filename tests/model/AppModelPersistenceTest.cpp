@@ -1,0 +1,144 @@
+#include <cmath>
+#include <limits>
+
+#include <nlohmann/json.hpp>
+
+#include "model/AppModelTestSupport.h"
+
+using namespace model;
+using model::testing::AppModelTest;
+using platform::PlistValue;
+
+using AppModelPersistence = AppModelTest;
+
+TEST_F(AppModelPersistence, subscriberReadsTheNewValueBeforeItIsStored) {
+    auto m = launch();
+    bool seen = false;
+    std::optional<bool> storedMeanwhile;
+    auto sub = m->keyCountingEnabled.subscribe(
+        [&](const bool&) {
+            seen = m->keyCountingEnabled.get();
+            storedMeanwhile = sim.defaults.boolValue("keyCountingEnabled");
+        },
+        false);
+    m->keyCountingEnabled = true;
+    EXPECT_TRUE(seen) << "switching key counting on must leave the counter on";
+    EXPECT_EQ(storedMeanwhile, std::nullopt);
+    EXPECT_EQ(stored("keyCountingEnabled"), PlistValue(true));
+}
+
+TEST_F(AppModelPersistence, settingsAreWrittenInTheirStoredForms) {
+    auto m = launch();
+    sim.defaults.clearWriteLog();
+    m->petsVisible = false;
+    m->activityLevel = PetActivityLevel::lively;
+    m->dragStayDuration = DragStayDuration::untilCalledHome;
+    m->homePreferences = {PetHomePreference::notch};
+    m->petAccessories = {PetAccessory::starPin, PetAccessory::scarf};
+    m->petNames = {"Bean", "Pip"};
+    m->waterReminderInterval = ReminderInterval::ninety;
+    m->onboardingCompleted = true;
+    m->activityTunings = {{0.5, 1.0, 1.6}, {1, 1, 1}, {1.2, 1.3, 1.4}};
+
+    EXPECT_EQ(stored("petsVisible"), PlistValue(false));
+    EXPECT_EQ(stored("activityLevel"), PlistValue("lively"));
+    EXPECT_EQ(stored("dragStayDuration"), PlistValue("untilCalledHome"));
+    EXPECT_EQ(stored("homePreferences"), strings({"notch"})) << "written whatever its length";
+    EXPECT_EQ(stored("petAccessories"), strings({"starPin", "scarf"}));
+    EXPECT_EQ(stored("petNames"), strings({"Bean", "Pip"}));
+    EXPECT_EQ(stored("waterReminderInterval"), PlistValue(90));
+    EXPECT_EQ(stored("onboardingCompleted"), PlistValue(true));
+    auto tunings = storedJson("activityTunings");
+    ASSERT_TRUE(tunings && tunings->is_array() && tunings->size() == 3);
+    EXPECT_EQ(PetActivityTuning::fromJson((*tunings)[2]), (PetActivityTuning{1.2, 1.3, 1.4}));
+}
+
+TEST_F(AppModelPersistence, liveStateIsNeverStored) {
+    auto m = launch();
+    sim.defaults.clearWriteLog();
+    m->isHiddenForFullScreen = true;
+    m->typingIntensity = 0.5;
+    m->launchAtLoginMessage = "x";
+    m->updateCheckResult = updates::UpdateCheckResult::checking();
+    m->updateDownloadState = updates::UpdateDownloadState::downloading(0.25);
+    m->wellbeingAction = WellbeingAction::drink;
+    EXPECT_TRUE(sim.defaults.writeLog().empty());
+}
+
+TEST_F(AppModelPersistence, petCountOutsideOneToTwoIsClampedPublishedLastAndStoredClamped) {
+    auto m = launch();
+    std::vector<int> published;
+    auto sub = m->petCount.subscribe([&](const int& v) { published.push_back(v); }, false);
+    sim.defaults.clearWriteLog();
+    m->petCount = 3;
+    EXPECT_EQ(m->petCount.get(), 2);
+    ASSERT_FALSE(published.empty());
+    EXPECT_EQ(published.back(), 2);
+    EXPECT_EQ(stored("petCount"), PlistValue(2));
+    EXPECT_EQ(sim.defaults.writeLog(), std::vector<std::string>{"petCount"});
+
+    m->petCount = 0;
+    EXPECT_EQ(m->petCount.get(), 1);
+    EXPECT_EQ(published.back(), 1);
+    EXPECT_EQ(stored("petCount"), PlistValue(1));
+}
+
+TEST_F(AppModelPersistence, emptyingTheReactionsRestoresAndStoresTheDefaults) {
+    auto m = launch();
+    std::vector<KeyboardReactionSet> published;
+    auto sub = m->keyboardReactions.subscribe([&](const KeyboardReactionSet& v) { published.push_back(v); }, false);
+    m->keyboardReactions = KeyboardReactionSet{};
+    EXPECT_EQ(m->keyboardReactions.get(), keyboardReactionDefaults());
+    EXPECT_EQ(published.back(), keyboardReactionDefaults());
+    EXPECT_EQ(stored("keyboardReactions"), strings({"bounce", "fluff", "paws", "showCount"}));
+
+    m->keyboardReactions = KeyboardReactionSet{KeyboardReactionStyle::tilt, KeyboardReactionStyle::blink};
+    EXPECT_EQ(stored("keyboardReactions"), strings({"blink", "tilt"}));
+}
+
+TEST_F(AppModelPersistence, willChangeFiresBeforeEveryPublishedChange) {
+    auto m = launch();
+    std::vector<bool> visibleAtWillChange;
+    auto sub = m->objectWillChange.subscribe([&] { visibleAtWillChange.push_back(m->petsVisible.get()); });
+    m->petsVisible = false;
+    m->isHiddenForFullScreen = true;
+    m->ledger = KeystrokeLedger{{}, 1};
+    EXPECT_EQ(visibleAtWillChange, (std::vector<bool>{true, false, false}));
+}
+
+TEST_F(AppModelPersistence, settingsSurviveARestart) {
+    auto m = launch();
+    m->petCount = 1;
+    m->windowWalkingEnabled = true;
+    m->activityLevel = PetActivityLevel::quiet;
+    m->activityTunings = {{0.7, 1, 1}, {1, 1, 1}, {1, 1, 1.5}};
+    m->petAccessories = {PetAccessory::scarf, PetAccessory::none};
+    m->keyboardReactions = KeyboardReactionSet{KeyboardReactionStyle::hop};
+    m->lookFarReminderInterval = ReminderInterval::twenty;
+    m->ledger = KeystrokeLedger{{{"2026-03-07", 5}}, 5};
+    m->persistLedger();
+    m.reset();
+
+    auto again = launch();
+    EXPECT_EQ(again->petCount.get(), 1);
+    EXPECT_TRUE(again->windowWalkingEnabled.get());
+    EXPECT_EQ(again->activityLevel.get(), PetActivityLevel::quiet);
+    EXPECT_EQ(again->activityTunings.get(), (std::vector<PetActivityTuning>{{0.7, 1, 1}, {1, 1, 1}, {1, 1, 1.5}}));
+    EXPECT_EQ(again->petAccessories.get(), (std::vector<PetAccessory>{PetAccessory::scarf, PetAccessory::none}));
+    EXPECT_EQ(again->keyboardReactions.get(), KeyboardReactionSet{KeyboardReactionStyle::hop});
+    EXPECT_EQ(again->lookFarReminderInterval.get(), ReminderInterval::twenty);
+    EXPECT_EQ(again->ledger.get(), (KeystrokeLedger{{{"2026-03-07", 5}}, 5}));
+}
+
+TEST_F(AppModelPersistence, recordThatCannotBeEncodedLeavesThePreviousDataInPlace) {
+    auto m = launch();
+    const auto before = stored("companionRecord");
+    m->companionRecord.modify([](CompanionRecord& r) { r.totalCompanionSeconds = std::nan(""); });
+    m->persistCompanionRecord();
+    EXPECT_EQ(stored("companionRecord"), before);
+
+    m->activityTunings = {{1.2, 1, 1}, {1, 1, 1}, {1, 1, 1}};
+    const auto tunings = stored("activityTunings");
+    m->activityTunings = {{std::numeric_limits<double>::infinity(), 1, 1}, {1, 1, 1}, {1, 1, 1}};
+    EXPECT_EQ(stored("activityTunings"), tunings);
+}

@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path repositoryRoot = fs::path(__FILE__).parent_path().parent_path().parent_path();
+
+std::string readFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream buf;
+    buf << in.rdbuf();
+    return buf.str();
+}
+
+// The literal keys of every `L10n::t("...")` call in the text. A call with any other
+// argument (a variable, a concatenation) is not a key and is skipped.
+std::set<std::string> literalKeys(const std::string& text) {
+    std::set<std::string> keys;
+    const std::string call = "L10n::t(";
+    for (size_t at = text.find(call); at != std::string::npos; at = text.find(call, at + 1)) {
+        size_t i = at + call.size();
+        while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+        if (i >= text.size() || text[i] != '"') continue;
+        std::string key;
+        bool closed = false;
+        for (++i; i < text.size(); ++i) {
+            if (text[i] == '\\' && i + 1 < text.size()) {
+                const char c = text[++i];
+                key.push_back(c == 'n' ? '\n' : c == 't' ? '\t' : c);
+            } else if (text[i] == '"') {
+                closed = true;
+                ++i;
+                break;
+            } else {
+                key.push_back(text[i]);
+            }
+        }
+        while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+        if (closed && i < text.size() && text[i] == ')') keys.insert(key);
+    }
+    return keys;
+}
+
+nlohmann::json table(const std::string& language) {
+    auto parsed = nlohmann::json::parse(
+        readFile(repositoryRoot / "resources" / (language + ".lproj") / "Localizable.json"), nullptr, false);
+    return parsed;
+}
+
+}  // namespace
+
+TEST(LocalizationTables, scannerFindsLiteralKeysOnly) {
+    auto keys = literalKeys(R"(L10n::t("在家") + L10n::t( "a \"b\"" ) + L10n::t(key) + L10n::t("x" "y"))");
+    EXPECT_EQ(keys, (std::set<std::string>{"在家", "a \"b\""}));
+}
+
+TEST(LocalizationTables, englishTableTranslatesEveryKeyTheSourcesUse) {
+    const auto english = table("en");
+    ASSERT_TRUE(english.is_object()) << "en.lproj/Localizable.json is not a JSON object";
+
+    std::map<std::string, fs::path> used;
+    ASSERT_TRUE(fs::is_directory(repositoryRoot / "src")) << repositoryRoot;
+    for (const auto& entry : fs::recursive_directory_iterator(repositoryRoot / "src")) {
+        const auto ext = entry.path().extension();
+        if (!entry.is_regular_file() || (ext != ".cpp" && ext != ".h")) continue;
+        for (const auto& key : literalKeys(readFile(entry.path()))) used.emplace(key, entry.path());
+    }
+    ASSERT_FALSE(used.empty());
+
+    for (const auto& [key, file] : used) {
+        auto it = english.find(key);
+        EXPECT_TRUE(it != english.end() && it->is_string() && !it->get<std::string>().empty())
+            << "\"" << key << "\" (used in " << fs::relative(file, repositoryRoot).string()
+            << ") has no English text in resources/en.lproj/Localizable.json";
+    }
+}
+
+TEST(LocalizationTables, everyTableIsAnObjectOfTexts) {
+    for (const char* language : {"en", "zh-Hans"}) {
+        const auto strings = table(language);
+        ASSERT_TRUE(strings.is_object()) << language;
+        for (const auto& [key, value] : strings.items()) EXPECT_TRUE(value.is_string()) << language << ": " << key;
+    }
+}
