@@ -3,6 +3,7 @@
 #include "app/AppController.h"
 #include "menubar/MenuBarEntryController.h"
 #include "menubar/stash/MenuBarMealController.h"
+#include "model/AppModel.h"
 
 namespace app {
 
@@ -16,6 +17,8 @@ void TuftleAppDelegate::applicationWillTerminate() {
     auto& controller = AppController::shared();
     controller.updateDownloader().cancel();
     menubar::stash::MenuBarMealController::shared().engine().stop();
+    // Key counts are saved in batches; the last batch must reach the store before it is flushed.
+    model::AppModel::shared().flushPendingWrites();
     controller.runtimeHealth().markCleanExit();
     menubar::MenuBarEntryController::shared().stop();
 }

@@ -14,6 +14,7 @@
 #include "platform/qt/QtMainLoop.h"
 #include "platform/qt/QtStatusBar.h"
 #include "platform/qt/X11Display.h"
+#include "platform/qt/X11KeyEventTaps.h"
 
 namespace {
 
@@ -56,6 +57,7 @@ int main(int argc, char** argv) {
     platform::SystemRandom random;
     platform::RandomUuidSource uuids;
     platform::qt::QtStatusBar statusBar;
+    platform::qt::X11KeyEventTapSystem keyTaps;
     platform::qt::QtApplication app([&] {
         delegate.applicationWillTerminate();
         defaults.flush();
@@ -69,10 +71,14 @@ int main(int argc, char** argv) {
     services.uuids = &uuids;
     services.statusBar = &statusBar;
     services.application = &app;
+    services.keyTaps = &keyTaps;
     platform::installServices(services);
 
     runningApplication = &app;
     runningDefaults = &defaults;
+    // The controller must exist before the handler is registered: statics made later are
+    // destroyed before it runs.
+    app::AppController::shared();
     std::atexit(recordExitWithoutTerminate);
     app.routeTerminationSignals();
 

@@ -31,8 +31,8 @@ void AppModel::recordKeystroke(platform::Date at) {
     // the pets for as long, so it counts as a long gap.
     const double gap = lastKeyboardReactionAt ? at.timeIntervalSince(*lastKeyboardReactionAt) : 0;
     if (!lastKeyboardReactionAt || gap < 0 || gap >= kReactionInterval - kReactionIntervalSlack) {
-        const KeyboardReactionStyle style =
-            KeyboardReactionScheduler::nextStyle(keyboardReactions.get(), lastKeyboardReactionStyle, keyboardReactionSequence);
+        const KeyboardReactionStyle style = KeyboardReactionScheduler::nextStyle(
+            keyboardReactions.get(), lastKeyboardReactionStyle, keyboardReactionSequence);
         ++keyboardReactionSequence;
         lastKeyboardReactionAt = at;
         lastKeyboardReactionStyle = style;

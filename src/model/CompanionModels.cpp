@@ -96,8 +96,8 @@ Progress progressOf(CompanionUnlock badge, const CompanionRecord& r, int64_t k) 
         return Progress{(t / 3600) / static_cast<double>(target), upTo(t / 3600, target), target, Unit::hours};
     };
     auto keys = [&](int64_t target) {
-        return Progress{static_cast<double>(k) / static_cast<double>(target),
-                        upTo(static_cast<double>(k), target), target, Unit::keyPresses};
+        return Progress{static_cast<double>(k) / static_cast<double>(target), upTo(static_cast<double>(k), target),
+                        target, Unit::keyPresses};
     };
     auto sessions = [&](int64_t target) {
         return Progress{f / static_cast<double>(target), upTo(f, target), target, Unit::sessions};
@@ -317,7 +317,9 @@ std::vector<CompanionAchievementState> CompanionRecord::achievementStates(int64_
 
 Json CompanionRecord::toJson() const {
     Json days = Json::object();
-    for (const auto& [day, seconds] : dailyCompanionSeconds) days[day] = seconds;
+    auto& entries = days.get_ref<Json::object_t&>();  // unique keys: append, as the ledger does
+    entries.reserve(dailyCompanionSeconds.size());
+    for (const auto& [day, seconds] : dailyCompanionSeconds) entries.emplace_back(day, seconds);
     Json ids = Json::array();
     for (const auto& id : unlockedIDs) ids.push_back(id);
     Json j = Json::object();

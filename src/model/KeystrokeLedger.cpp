@@ -86,7 +86,11 @@ std::vector<DailyKeyCount> KeystrokeLedger::recentDays(int n, platform::Date end
 
 Json KeystrokeLedger::toJson() const {
     Json days = Json::object();
-    for (const auto& [day, count] : dailyCounts) days[day] = count;
+    // The keys are unique already: appending skips the ordered object's linear search for
+    // each key, which made storing years of days quadratic.
+    auto& entries = days.get_ref<Json::object_t&>();
+    entries.reserve(dailyCounts.size());
+    for (const auto& [day, count] : dailyCounts) entries.emplace_back(day, count);
     Json j = Json::object();
     j["dailyCounts"] = std::move(days);
     j["allTimeCount"] = allTimeCount;

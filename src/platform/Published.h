@@ -40,6 +40,15 @@ public:
         f(copy);
         set(std::move(copy));
     }
+    // The same without the copy, for large values changed often (the key-count history on
+    // every key press). Publishes and persists exactly as set() does.
+    template <typename F>
+    void modifyInPlace(F&& f) {
+        if (willChange_) willChange_();
+        f(value_);
+        changed_.emit(value_);
+        if (persist_) persist_(value_);
+    }
 
     // With replayCurrent the handler is first called with the current value, as a
     // publisher replays it to a new subscriber; otherwise only later changes arrive.

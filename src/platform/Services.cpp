@@ -31,5 +31,8 @@ RandomSource& random() { return require(services().random, "random"); }
 UuidSource& uuids() { return require(services().uuids, "uuids"); }
 StatusBar& statusBar() { return require(services().statusBar, "statusBar"); }
 Application& application() { return require(services().application, "application"); }
+PanelFactory& panelFactory() { return require(services().panels, "panels"); }
+KeyEventTapSystem& keyEventTaps() { return require(services().keyTaps, "keyTaps"); }
+WindowFactory& windowFactory() { return require(services().windows, "windows"); }
 
 }  // namespace platform

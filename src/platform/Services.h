@@ -2,10 +2,13 @@
 
 #include "platform/Application.h"
 #include "platform/Defaults.h"
+#include "platform/KeyEventTap.h"
 #include "platform/MainLoop.h"
 #include "platform/NotificationCenter.h"
+#include "platform/Panel.h"
 #include "platform/Random.h"
 #include "platform/StatusItem.h"
+#include "platform/Window.h"
 
 namespace platform {
 
@@ -19,6 +22,9 @@ struct Services {
     UuidSource* uuids = nullptr;
     StatusBar* statusBar = nullptr;
     Application* application = nullptr;
+    KeyEventTapSystem* keyTaps = nullptr;
+    PanelFactory* panels = nullptr;
+    WindowFactory* windows = nullptr;
 };
 
 // The installed services. Reaching for one that no backend installed is a programming error.
@@ -32,5 +38,8 @@ RandomSource& random();
 UuidSource& uuids();
 StatusBar& statusBar();
 Application& application();
+PanelFactory& panelFactory();
+KeyEventTapSystem& keyEventTaps();
+WindowFactory& windowFactory();
 
 }  // namespace platform

@@ -11,6 +11,9 @@ SimPlatform::SimPlatform(uint64_t seed) : random(seed), previous_(services()) {
     s.uuids = &uuids;
     s.statusBar = &statusBar;
     s.application = &application;
+    s.panels = &panels;
+    s.keyTaps = &keyTaps;
+    s.windows = &windows;
     installServices(s);
 }
 

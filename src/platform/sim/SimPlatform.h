@@ -1,8 +1,11 @@
 #pragma once
 
 #include "platform/Services.h"
+#include "platform/sim/SimKeyEventTaps.h"
 #include "platform/sim/SimMainLoop.h"
+#include "platform/sim/SimPanel.h"
 #include "platform/sim/SimStatusBar.h"
+#include "platform/sim/SimWindow.h"
 
 namespace platform::sim {
 
@@ -33,6 +36,9 @@ public:
     SequentialUuidSource uuids;
     SimStatusBar statusBar;
     SimApplication application;
+    SimPanelFactory panels;
+    SimKeyEventTapSystem keyTaps;
+    SimWindowFactory windows;
 
 private:
     Services previous_;

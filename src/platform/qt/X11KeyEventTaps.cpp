@@ -1,0 +1,257 @@
+#include "platform/qt/X11KeyEventTaps.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <bitset>
+#include <cstdio>
+#include <optional>
+#include <unordered_map>
+
+// Xlib's macros (None, Bool, KeyPress, ...) break Qt headers: X11 comes last and stays here.
+#include <X11/Xlib.h>
+#include <X11/extensions/XInput2.h>
+
+namespace platform::qt {
+namespace {
+
+class Connection;
+
+// Our own connections by display, for the process-wide Xlib handlers.
+std::unordered_map<Display*, Connection*>& ownConnections() {
+    static std::unordered_map<Display*, Connection*> connections;
+    return connections;
+}
+
+XIOErrorHandler previousIOErrorHandler = nullptr;
+XErrorHandler previousErrorHandler = nullptr;
+
+// An X connection of ours. Xlib's default handlers end the process on a broken connection or
+// a protocol error; for our connections both are recorded instead. Once lost, a connection is
+// only closed: any other Xlib call on it may block or crash.
+class Connection {
+public:
+    static std::unique_ptr<Connection> open() {
+        Display* display = XOpenDisplay(nullptr);
+        if (!display) return nullptr;
+        return std::unique_ptr<Connection>(new Connection(display));
+    }
+
+    ~Connection() {
+        ownConnections().erase(display_);
+        XCloseDisplay(display_);
+    }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    Display* display() const { return display_; }
+    bool isLost() const { return lost_; }
+    // Whether the server refused a request since the last call.
+    bool takeProtocolError() {
+        const bool seen = protocolError_;
+        protocolError_ = false;
+        return seen;
+    }
+
+    // XInput 2.2, the first version whose raw events reach every client regardless of grabs.
+    // The extension's opcode on this connection, or nullopt when the display does not offer it.
+    std::optional<int> rawKeyEventsOpcode() {
+        if (lost_) return std::nullopt;
+        int opcode = 0, firstEvent = 0, firstError = 0;
+        if (!XQueryExtension(display_, "XInputExtension", &opcode, &firstEvent, &firstError) || lost_)
+            return std::nullopt;
+        int major = 2, minor = 2;
+        if (XIQueryVersion(display_, &major, &minor) != Success || lost_) return std::nullopt;
+        if (major < 2 || (major == 2 && minor < 2)) return std::nullopt;
+        return opcode;
+    }
+
+    // Drops whatever the server sent unasked (MappingNotify reaches every client).
+    void discardEvents() {
+        while (!lost_ && XPending(display_) > 0) {
+            XEvent event;
+            XNextEvent(display_, &event);
+        }
+    }
+
+private:
+    explicit Connection(Display* display) : display_(display) {
+        installHandlers();
+        ownConnections()[display_] = this;
+        XSetIOErrorExitHandler(display_, &Connection::onIOErrorExit, this);
+    }
+
+    static void onIOErrorExit(Display*, void* self) { static_cast<Connection*>(self)->lost_ = true; }
+
+    static int onIOError(Display* display) {
+        // Returning lets Xlib call the connection's exit handler, which records the loss.
+        if (ownConnections().count(display)) return 0;
+        return previousIOErrorHandler ? previousIOErrorHandler(display) : 0;
+    }
+
+    static int onError(Display* display, XErrorEvent* error) {
+        auto it = ownConnections().find(display);
+        if (it != ownConnections().end()) {
+            it->second->protocolError_ = true;
+            std::fprintf(stderr, "tuftle: key tap: X error %d on request %d\n", int(error->error_code),
+                         int(error->request_code));
+            return 0;
+        }
+        return previousErrorHandler ? previousErrorHandler(display, error) : 0;
+    }
+
+    // Once, after Qt has set up its own: the handlers pass everything not ours on to them.
+    static void installHandlers() {
+        static const bool installed = [] {
+            previousIOErrorHandler = XSetIOErrorHandler(&Connection::onIOError);
+            previousErrorHandler = XSetErrorHandler(&Connection::onError);
+            return true;
+        }();
+        (void)installed;
+    }
+
+    Display* display_;
+    bool lost_ = false;
+    bool protocolError_ = false;
+};
+
+void disposeNotifier(std::unique_ptr<QSocketNotifier>& notifier) {
+    if (!notifier) return;
+    notifier->setEnabled(false);
+    // It may be the notifier whose signal is running right now.
+    if (QCoreApplication::instance())
+        notifier.release()->deleteLater();
+    else
+        notifier.reset();
+}
+
+class X11KeyEventTap final : public KeyEventTap {
+public:
+    X11KeyEventTap(std::unique_ptr<Connection> connection, int xiOpcode,
+                   std::function<void(const KeyTapEvent&)> callback)
+        : connection_(std::move(connection)), xiOpcode_(xiOpcode), callback_(std::move(callback)) {
+        notifier_ = std::make_unique<QSocketNotifier>(ConnectionNumber(connection_->display()), QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { drain(); });
+    }
+    ~X11KeyEventTap() override { invalidate(); }
+
+    bool isPortValid() const override { return connection_ && !connection_->isLost(); }
+    // The selection stays while disabled, so keys held across a pause are still known.
+    void setEnabled(bool enabled) override { enabled_ = enabled; }
+    bool isEnabled() const override { return enabled_ && isPortValid(); }
+    void invalidate() override {
+        *alive_ = false;
+        alive_ = std::make_shared<bool>(false);
+        disposeNotifier(notifier_);
+        connection_.reset();
+        enabled_ = false;
+    }
+
+private:
+    void drain() {
+        if (!connection_) return;
+        const auto alive = alive_;
+        Display* display = connection_->display();
+        while (!connection_->isLost() && XPending(display) > 0) {
+            XEvent event;
+            XNextEvent(display, &event);
+            XGenericEventCookie* cookie = &event.xcookie;
+            if (cookie->type != GenericEvent || cookie->extension != xiOpcode_) continue;
+            if (!XGetEventData(display, cookie)) continue;
+            std::optional<KeyTapEvent> report;
+            if (cookie->evtype == XI_RawKeyPress || cookie->evtype == XI_RawKeyRelease)
+                report = track(*static_cast<const XIRawEvent*>(cookie->data), cookie->evtype == XI_RawKeyPress);
+            XFreeEventData(display, cookie);
+            if (report && enabled_) {
+                callback_(*report);
+                if (!*alive) return;  // the callback invalidated or destroyed the tap
+            }
+        }
+        if (connection_->isLost()) loseConnection();
+    }
+
+    // Raw events carry no repeat flag: a press of a key that is already down is a repeat.
+    // Keys are tracked per source device, so two keyboards pressing the same key both count.
+    std::optional<KeyTapEvent> track(const XIRawEvent& raw, bool press) {
+        if (raw.detail < 0 || raw.detail >= kKeyCodes) return std::nullopt;
+        auto& down = keysDown_[raw.sourceid];
+        if (!press) {
+            down.reset(static_cast<size_t>(raw.detail));
+            return std::nullopt;
+        }
+        const bool repeat = down.test(static_cast<size_t>(raw.detail)) || (raw.flags & XIKeyRepeat) != 0;
+        down.set(static_cast<size_t>(raw.detail));
+        return KeyTapEvent{KeyTapEventType::keyDown, repeat};
+    }
+
+    // The connection broke (the server went away or killed our client): the tap is dead, and
+    // says so as a tap the system disabled.
+    void loseConnection() {
+        disposeNotifier(notifier_);
+        connection_.reset();
+        enabled_ = false;
+        callback_(KeyTapEvent{KeyTapEventType::tapDisabledByTimeout, false});
+    }
+
+    static constexpr int kKeyCodes = 256;
+
+    std::unique_ptr<Connection> connection_;
+    int xiOpcode_;
+    std::function<void(const KeyTapEvent&)> callback_;
+    std::unique_ptr<QSocketNotifier> notifier_;
+    bool enabled_ = true;
+    std::unordered_map<int, std::bitset<kKeyCodes>> keysDown_;
+    // Cleared when the tap goes away, so a drain that called out knows to stop.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+}  // namespace
+
+// The connection the preflight asks over, kept open between calls.
+struct X11KeyEventTapSystem::Probe {
+    std::unique_ptr<Connection> connection;
+};
+
+X11KeyEventTapSystem::X11KeyEventTapSystem() : probe_(std::make_unique<Probe>()) {}
+
+X11KeyEventTapSystem::~X11KeyEventTapSystem() = default;
+
+bool X11KeyEventTapSystem::preflightListenEventAccess() {
+    auto& connection = probe_->connection;
+    if (connection && connection->isLost()) connection.reset();
+    if (!connection) connection = Connection::open();
+    if (!connection) return false;
+    const bool offered = connection->rawKeyEventsOpcode().has_value();
+    connection->discardEvents();
+    if (connection->isLost()) {
+        connection.reset();
+        return false;
+    }
+    return offered;
+}
+
+bool X11KeyEventTapSystem::requestListenEventAccess() {
+    return preflightListenEventAccess();
+}
+
+std::unique_ptr<KeyEventTap> X11KeyEventTapSystem::createKeyDownTap(std::function<void(const KeyTapEvent&)> callback) {
+    auto connection = Connection::open();
+    if (!connection) return nullptr;
+    const auto opcode = connection->rawKeyEventsOpcode();
+    if (!opcode) return nullptr;
+
+    Display* display = connection->display();
+    // One mask with both bits: a second selection for the same window and devices replaces the first.
+    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+    XISetMask(bits, XI_RawKeyPress);
+    XISetMask(bits, XI_RawKeyRelease);
+    XIEventMask mask;
+    mask.deviceid = XIAllMasterDevices;
+    mask.mask_len = sizeof bits;
+    mask.mask = bits;
+    XISelectEvents(display, DefaultRootWindow(display), &mask, 1);
+    XSync(display, False);
+    if (connection->isLost() || connection->takeProtocolError()) return nullptr;
+    return std::make_unique<X11KeyEventTap>(std::move(connection), *opcode, std::move(callback));
+}
+
+}  // namespace platform::qt

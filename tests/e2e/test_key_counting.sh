@@ -1,0 +1,142 @@
+#!/usr/bin/env bash
+# Key presses on a real X display are counted exactly, repeats are not, and nothing is counted
+# while key counting is off. Counts are read back from the defaults after an orderly quit.
+# Usage: test_key_counting.sh <path-to-tuftle>
+source "$(dirname "$0")/lib.sh"
+
+[[ $# -ge 1 ]] || e2e_fail "usage: $0 <path-to-tuftle>"
+program=$1
+[[ $program == /* ]] || program=$PWD/$program
+[[ -x $program && -f $program ]] || e2e_fail "not an executable: $program"
+command -v xdotool >/dev/null 2>&1 || e2e_fail "missing tool: xdotool (run scripts/install-deps)"
+
+defaults_file() { echo "$HOME/.config/tuftle/defaults.plist"; }
+
+# Sets "keyCountingEnabled" in the stored defaults (a real plist Boolean), keeping the rest.
+set_key_counting() {
+  python3 - "$(defaults_file)" "$1" <<'EOF'
+import os, plistlib, sys
+path, value = sys.argv[1], sys.argv[2] == "true"
+values = {}
+if os.path.exists(path):
+    with open(path, "rb") as f:
+        values = plistlib.load(f)
+values["keyCountingEnabled"] = value
+os.makedirs(os.path.dirname(path), exist_ok=True)
+with open(path, "wb") as f:
+    plistlib.dump(values, f, fmt=plistlib.FMT_XML)
+EOF
+}
+
+# Prints "<today's count> <all-time count>" from the stored ledger; "0 0" when there is none.
+ledger_counts() {
+  python3 - "$(defaults_file)" <<'EOF'
+import datetime, json, os, plistlib, sys
+path = sys.argv[1]
+values = {}
+if os.path.exists(path):
+    with open(path, "rb") as f:
+        values = plistlib.load(f)
+data = values.get("keystrokeLedger")
+if data is None:
+    print(0, 0)
+    sys.exit(0)
+ledger = json.loads(bytes(data))
+today = datetime.date.today().strftime("%Y-%m-%d")
+print(int(ledger["dailyCounts"].get(today, 0)), int(ledger["allTimeCount"]))
+EOF
+}
+
+all_time_count() {
+  local counts
+  counts=$(ledger_counts) || return 1
+  echo "${counts#* }"
+}
+
+# True once the stored all-time count is above $1.
+count_above() {
+  local n
+  n=$(all_time_count) || return 1
+  ((n > $1))
+}
+
+start_and_wait_until_ready() {
+  e2e_step "start the program (run $((E2E_APP_RUNS + 1))) and wait for its tray icon"
+  e2e_start_app "$program"
+  e2e_expect_while_running 10 "the tray icon in trayer" e2e_tray_icon_present
+  e2e_expect_while_running 5 'runtime.cleanExit = false in defaults.plist' \
+    e2e_defaults_is runtime.cleanExit false
+}
+
+# Presses one key now and then until a press shows up on disk: then the tap is listening. Waits
+# until the stored count stays put, so later presses are measured against a settled baseline.
+wait_until_counting() {
+  local deadline before=$1 last now stable_since
+  deadline=$(($(e2e__now_us) + $(e2e__timeout_us 15)))
+  until count_above "$before"; do
+    e2e_app_running || e2e_fail "the program exited while waiting for key counting to start"
+    (($(e2e__now_us) < deadline)) || e2e_fail "no key press was counted within 15 s"
+    xdotool key z
+    sleep 0.5
+  done
+  last=$(all_time_count)
+  stable_since=$(e2e__now_us)
+  while (($(e2e__now_us) - stable_since < 1500000)); do
+    sleep 0.2
+    now=$(all_time_count)
+    if [[ $now != "$last" ]]; then
+      last=$now
+      stable_since=$(e2e__now_us)
+    fi
+  done
+}
+
+quit_in_order() {
+  e2e_step "send SIGTERM to run $E2E_APP_RUNS and expect exit status 0 within 5 s"
+  e2e_kill_app TERM 5 || e2e_fail "still running 5 s after SIGTERM"
+  [[ $E2E_APP_STATUS == 0 ]] || e2e_fail "exit status $E2E_APP_STATUS after SIGTERM, expected 0"
+}
+
+e2e_setup
+
+# Key counting off: typing changes nothing.
+e2e_step "store keyCountingEnabled = false and start"
+set_key_counting false
+start_and_wait_until_ready
+sleep 1
+e2e_step "type 12 characters and press a key with key counting off"
+xdotool type --delay 30 "abcdefghijkl"
+xdotool key z
+sleep 1.5
+quit_in_order
+counts=$(ledger_counts)
+[[ $counts == "0 0" ]] || e2e_fail "counted with key counting off: today/all-time = $counts, expected 0 0"
+
+# Key counting on: exactly one count per press, none for repeats.
+e2e_step "store keyCountingEnabled = true and start"
+set_key_counting true
+start_and_wait_until_ready
+e2e_step "press a key until the first press is counted"
+wait_until_counting 0
+read -r today_before all_before <<<"$(ledger_counts)"
+
+readonly typed="thequickbrownfoxjumpsoverthelazydog"
+e2e_step "type ${#typed} lower-case characters"
+xdotool type --delay 25 "$typed"
+e2e_step "hold a: keydown a three times, then keyup a"
+xdotool keydown a
+xdotool keydown a
+xdotool keydown a
+xdotool keyup a
+sleep 0.5
+quit_in_order
+
+expected=$((${#typed} + 1))
+read -r today_after all_after <<<"$(ledger_counts)"
+e2e_step "expect today's count and the all-time count to grow by $expected"
+((today_after - today_before == expected)) ||
+  e2e_fail "today's count grew by $((today_after - today_before)), expected $expected ($today_before -> $today_after)"
+((all_after - all_before == expected)) ||
+  e2e_fail "the all-time count grew by $((all_after - all_before)), expected $expected ($all_before -> $all_after)"
+e2e_step "expect keyCountingEnabled still true after the quit"
+e2e_defaults_is keyCountingEnabled true || e2e_fail "keyCountingEnabled is not true after the quit"

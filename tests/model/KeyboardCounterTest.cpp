@@ -1,0 +1,211 @@
+#include "model/KeyboardCounter.h"
+
+#include <nlohmann/json.hpp>
+
+#include "model/AppModelTestSupport.h"
+
+using namespace model;
+using platform::KeyTapEventType;
+
+namespace {
+
+struct KeyboardCounterTest : model::testing::AppModelTest {
+    std::unique_ptr<AppModel> model = launch();
+    std::shared_ptr<KeyboardCounter> counter = KeyboardCounter::create(model.get());
+    platform::sim::SimKeyEventTapSystem& taps = sim.keyTaps;
+
+    KeyboardMonitorState state() const { return model->keyboardMonitorState.get(); }
+    int64_t counted() const { return model->ledger->allTimeCount; }
+
+    // Key counting on, access granted, tap installed.
+    void startListening() {
+        taps.accessGranted = true;
+        model->keyCountingEnabled = true;
+        counter->refresh();
+        ASSERT_EQ(state(), KeyboardMonitorState::listening);
+    }
+};
+
+TEST_F(KeyboardCounterTest, keyCountingOff_installsNothingAndReportsDisabled) {
+    taps.accessGranted = true;
+    counter->refresh();
+    EXPECT_EQ(state(), KeyboardMonitorState::disabled);
+    EXPECT_TRUE(model->keyboardPermissionGranted.get());
+    EXPECT_EQ(taps.createdCount, 0);
+    EXPECT_EQ(sim.loop.activeTimerCount(), 0u);
+}
+
+TEST_F(KeyboardCounterTest, listening_countsEachPressOnceAtTheTimeItIsHandled) {
+    startListening();
+    taps.pressKey();
+    EXPECT_EQ(counted(), 0) << "the press is handed over on a later turn, not inside the tap";
+    sim.loop.runPending();
+    EXPECT_EQ(counted(), 1);
+    EXPECT_EQ(model->lastKeyAt.get(), sim.loop.now());
+
+    // Holding a key: the repeats are skipped.
+    taps.pressKey();
+    taps.pressKey(true);
+    taps.pressKey(true);
+    sim.loop.runPending();
+    EXPECT_EQ(counted(), 2);
+}
+
+TEST_F(KeyboardCounterTest, refreshWhileListening_reusesTheTap) {
+    startListening();
+    auto* tap = taps.currentTap();
+    counter->refresh();
+    counter->refresh();
+    counter->start();
+    EXPECT_EQ(state(), KeyboardMonitorState::listening);
+    EXPECT_EQ(taps.createdCount, 1);
+    EXPECT_EQ(taps.liveTapCount(), 1u);
+    EXPECT_EQ(taps.currentTap(), tap);
+}
+
+TEST_F(KeyboardCounterTest, switchedOff_removesTheTapAndDropsAPressQueuedJustBefore) {
+    startListening();
+    taps.pressKey();
+    model->keyCountingEnabled = false;
+    counter->refresh();
+    EXPECT_EQ(state(), KeyboardMonitorState::disabled);
+    EXPECT_EQ(taps.liveTapCount(), 0u);
+    sim.loop.runPending();
+    EXPECT_EQ(counted(), 0);
+
+    taps.pressKey();
+    sim.loop.runPending();
+    EXPECT_EQ(counted(), 0);
+}
+
+TEST_F(KeyboardCounterTest, withoutAccess_pollsEveryTwoSecondsUntilGranted) {
+    model->keyCountingEnabled = true;
+    counter->refresh();
+    EXPECT_EQ(state(), KeyboardMonitorState::permissionRequired);
+    EXPECT_FALSE(model->keyboardPermissionGranted.get());
+    EXPECT_EQ(taps.createdCount, 0);
+    EXPECT_EQ(sim.loop.activeTimerCount(), 1u);
+
+    // Still missing: the poll goes on with one timer, never piling up.
+    sim.loop.advance(10.0);
+    EXPECT_EQ(state(), KeyboardMonitorState::permissionRequired);
+    EXPECT_EQ(sim.loop.activeTimerCount(), 1u);
+    const int preflightsBefore = taps.preflightCount;
+    sim.loop.advance(2.0);
+    EXPECT_GT(taps.preflightCount, preflightsBefore);
+
+    // Granted without any activation: found by the next tick.
+    taps.accessGranted = true;
+    sim.loop.advance(1.9);
+    EXPECT_EQ(state(), KeyboardMonitorState::permissionRequired);
+    sim.loop.advance(0.2);
+    EXPECT_EQ(state(), KeyboardMonitorState::listening);
+    EXPECT_TRUE(model->keyboardPermissionGranted.get());
+    EXPECT_EQ(taps.liveTapCount(), 1u);
+    EXPECT_EQ(sim.loop.activeTimerCount(), 0u) << "the poll ends once the tap is up";
+}
+
+TEST_F(KeyboardCounterTest, pollingEndsWhenKeyCountingIsSwitchedOff) {
+    model->keyCountingEnabled = true;
+    counter->refresh();
+    model->keyCountingEnabled = false;
+    sim.loop.advance(2.1);
+    EXPECT_EQ(state(), KeyboardMonitorState::disabled);
+    EXPECT_EQ(sim.loop.activeTimerCount(), 0u);
+}
+
+TEST_F(KeyboardCounterTest, accessRevokedWhileListening_nextRefreshStopsTheTapAndPolls) {
+    startListening();
+    taps.accessGranted = false;
+    counter->refresh();
+    EXPECT_EQ(state(), KeyboardMonitorState::permissionRequired);
+    EXPECT_FALSE(model->keyboardPermissionGranted.get());
+    EXPECT_EQ(taps.liveTapCount(), 0u);
+    EXPECT_EQ(sim.loop.activeTimerCount(), 1u);
+}
+
+TEST_F(KeyboardCounterTest, tapDisabledBySystem_isReenabledOnTheNextTurn) {
+    startListening();
+    taps.disableBySystem(KeyTapEventType::tapDisabledByUserInput);
+    EXPECT_FALSE(taps.currentTap()->isEnabled());
+    sim.loop.runPending();
+    EXPECT_TRUE(taps.currentTap()->isEnabled());
+    EXPECT_EQ(state(), KeyboardMonitorState::listening);
+    EXPECT_EQ(taps.createdCount, 1);
+
+    taps.pressKey();
+    sim.loop.runPending();
+    EXPECT_EQ(counted(), 1);
+}
+
+TEST_F(KeyboardCounterTest, tapThatStaysDisabled_reportsFailedUntilARefreshBringsItBack) {
+    startListening();
+    taps.enablingFails = true;
+    taps.disableBySystem(KeyTapEventType::tapDisabledByTimeout);
+    sim.loop.runPending();
+    EXPECT_EQ(state(), KeyboardMonitorState::failed);
+    EXPECT_TRUE(model->keyboardPermissionGranted.get()) << "the access is still there";
+
+    taps.enablingFails = false;
+    counter->refresh();
+    EXPECT_EQ(state(), KeyboardMonitorState::listening);
+    EXPECT_EQ(taps.createdCount, 1);
+}
+
+TEST_F(KeyboardCounterTest, lostPort_reportsFailedAndTheNextRefreshMakesANewTap) {
+    startListening();
+    taps.disableBySystem(KeyTapEventType::tapDisabledByTimeout, true);
+    sim.loop.runPending();
+    EXPECT_EQ(state(), KeyboardMonitorState::failed);
+
+    counter->refresh();
+    EXPECT_EQ(state(), KeyboardMonitorState::listening);
+    EXPECT_EQ(taps.createdCount, 2);
+    EXPECT_EQ(taps.liveTapCount(), 1u) << "the dead tap is dropped";
+}
+
+TEST_F(KeyboardCounterTest, disabledBySystemThenSwitchedOff_staysDisabled) {
+    startListening();
+    taps.disableBySystem(KeyTapEventType::tapDisabledByTimeout);
+    model->keyCountingEnabled = false;
+    counter->refresh();
+    sim.loop.runPending();
+    EXPECT_EQ(state(), KeyboardMonitorState::disabled);
+}
+
+TEST_F(KeyboardCounterTest, failedCreationOrEnabling_reportsFailedAndALaterRefreshRetries) {
+    taps.accessGranted = true;
+    model->keyCountingEnabled = true;
+    taps.failCreation = true;
+    counter->refresh();
+    EXPECT_EQ(state(), KeyboardMonitorState::failed);
+    EXPECT_EQ(sim.loop.activeTimerCount(), 0u) << "a failure is not a missing permission";
+
+    taps.failCreation = false;
+    taps.enablingFails = true;
+    counter->refresh();
+    EXPECT_EQ(state(), KeyboardMonitorState::failed);
+    EXPECT_EQ(taps.liveTapCount(), 0u) << "a tap that never came up is not kept";
+
+    taps.enablingFails = false;
+    counter->refresh();
+    EXPECT_EQ(state(), KeyboardMonitorState::listening);
+}
+
+TEST_F(KeyboardCounterTest, releasedCounter_leavesNoTapNoPollAndNoCrash) {
+    model->keyCountingEnabled = true;
+    counter->refresh();
+    counter.reset();
+    EXPECT_EQ(sim.loop.activeTimerCount(), 0u);
+    taps.accessGranted = true;
+    sim.loop.advance(5.0);
+    EXPECT_EQ(taps.createdCount, 0);
+
+    counter = KeyboardCounter::create(model.get());
+    counter->refresh();
+    ASSERT_EQ(taps.liveTapCount(), 1u);
+    counter.reset();
+    EXPECT_EQ(taps.liveTapCount(), 0u);
+}
+
+}  // namespace

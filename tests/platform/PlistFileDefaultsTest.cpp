@@ -1,0 +1,301 @@
+#include "platform/PlistFileDefaults.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "platform/sim/SimMainLoop.h"
+
+namespace platform {
+namespace {
+
+namespace fs = std::filesystem;
+using Array = PlistValue::Array;
+using Dictionary = PlistValue::Dictionary;
+
+std::string readBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeBytes(const fs::path& path, const std::string& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// "defaults.plist.corrupt-yyyyMMdd-HHmmss", with "-n" after it when that name was taken.
+bool isCorruptCopyName(const std::string& name) {
+    const std::string prefix = "defaults.plist.corrupt-";
+    if (!name.starts_with(prefix)) return false;
+    const std::string stamp = name.substr(prefix.size(), 15);
+    const std::string rest = name.substr(std::min(name.size(), prefix.size() + 15));
+    const auto digits = [](const std::string& s) {
+        return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
+    };
+    return stamp.size() == 15 && stamp[8] == '-' && digits(stamp.substr(0, 8)) && digits(stamp.substr(9)) &&
+           (rest.empty() || (rest[0] == '-' && digits(rest.substr(1))));
+}
+
+bool hasTempFile(const fs::path& dir) {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(dir, ec))
+        if (entry.path().filename().string().find(".tmp-") != std::string::npos) return true;
+    return false;
+}
+
+class PlistFileDefaultsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("tuftle-defaults-test-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        file_ = dir_ / "tuftle" / "defaults.plist";
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::permissions(file_.parent_path(), fs::perms::owner_all, ec);
+        fs::remove_all(dir_, ec);
+    }
+    std::optional<PlistValue> storedValue(const std::string& key) {
+        return PlistFileDefaults(file_, loop_).object(key);
+    }
+
+    sim::SimMainLoop loop_;
+    fs::path dir_;
+    fs::path file_;
+};
+
+TEST_F(PlistFileDefaultsTest, everyValueType_roundTripsThroughTheFile) {
+    const Dictionary values{
+        {"yes", true},
+        {"no", false},
+        {"count", 42},
+        {"negative", int64_t{-7}},
+        {"min", std::numeric_limits<int64_t>::min()},
+        {"max", std::numeric_limits<int64_t>::max()},
+        {"real", 0.1},
+        {"hugeReal", -1.5e300},
+        {"infinite", -std::numeric_limits<double>::infinity()},
+        {"chinese", "两只小毛球 & <标签>"},
+        {"empty", ""},
+        {"<key>&]]>", "<!-- -->"},
+        {"bytes", Data{0, 1, 0xff, '<'}},
+        {"noBytes", Data{}},
+        {"subSecondDate", Date{786123456.789123}},
+        {"distantPast", Date::distantPast()},
+        {"$date", 12.5},  // the name a nested date uses, as a plain key of the store
+        {"nested", Array{1, "二", Array{Date{-0.25}, Dictionary{}}, Dictionary{{"$date", "not a date"}}}},
+        {"dict", Dictionary{{"inner", Dictionary{{"x", 1.25}, {"list", Array{}}}}}},
+    };
+    {
+        PlistFileDefaults store(file_, loop_);
+        for (const auto& [key, value] : values) store.set(key, value);
+        ASSERT_TRUE(store.flush());
+    }
+    PlistFileDefaults reread(file_, loop_);
+    EXPECT_FALSE(reread.movedAsidePath());
+    for (const auto& [key, value] : values) EXPECT_EQ(reread.object(key), value) << key;
+    EXPECT_EQ(reread.integer("negative"), -7);
+    EXPECT_EQ(reread.date("subSecondDate"), Date{786123456.789123});
+}
+
+TEST_F(PlistFileDefaultsTest, changes_reachDiskOneSecondAfterTheFirstAndAtOnceOnFlush) {
+    PlistFileDefaults store(file_, loop_);
+    EXPECT_TRUE(store.flush()) << "nothing to write is no failure";
+    EXPECT_FALSE(fs::exists(file_));
+
+    store.set("a", 1);
+    loop_.advance(0.5);
+    store.set("b", 2);
+    EXPECT_EQ(loop_.pendingCount(), 1u) << "one write for both changes";
+    loop_.advance(0.49);
+    EXPECT_FALSE(fs::exists(file_));
+    loop_.advance(0.02);
+    EXPECT_EQ(storedValue("a"), PlistValue(1));
+    EXPECT_EQ(storedValue("b"), PlistValue(2));
+
+    store.set("a", 3);
+    loop_.advance(1.01);
+    EXPECT_EQ(storedValue("a"), PlistValue(3)) << "a later change schedules a write of its own";
+
+    store.set("a", 4);
+    store.remove("b");
+    EXPECT_TRUE(store.flush());
+    EXPECT_EQ(storedValue("a"), PlistValue(4));
+    EXPECT_FALSE(storedValue("b"));
+}
+
+TEST_F(PlistFileDefaultsTest, destroyedStore_savesItsChangesAndItsTimerDoesNothing) {
+    { PlistFileDefaults(file_, loop_).set("a", "kept"); }
+    EXPECT_EQ(storedValue("a"), PlistValue("kept"));
+    loop_.advance(5);
+    EXPECT_EQ(storedValue("a"), PlistValue("kept"));
+}
+
+TEST_F(PlistFileDefaultsTest, unreadableFile_isKeptAsideAndTheStoreStartsEmpty) {
+    const std::string head = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
+    const std::vector<std::string> unreadable{
+        std::string("\x00\x01garbage <<", 12),
+        "",
+        head + "<array><string>a</string></array></plist>",
+        head + "<dict><key>a</key><integer>x12</integer></dict></plist>",
+        head + "<dict><key>a</key><integer>99999999999999999999</integer></dict></plist>",
+        head + "<dict><key>a</key><date>yesterday</date></dict></plist>",
+        head + "<dict><key>a</key><data>!!not base64!!</data></dict></plist>",
+        head + "<dict><key>a</key><true/><key>b</key></dict></plist>",
+    };
+    std::vector<std::pair<fs::path, std::string>> asides;
+    for (const auto& bytes : unreadable) {
+        SCOPED_TRACE(bytes);
+        writeBytes(file_, bytes);
+        ::testing::internal::CaptureStderr();
+        PlistFileDefaults store(file_, loop_);
+        const std::string said = ::testing::internal::GetCapturedStderr();
+
+        ASSERT_TRUE(store.movedAsidePath());
+        const fs::path aside = *store.movedAsidePath();
+        EXPECT_TRUE(isCorruptCopyName(aside.filename().string())) << aside;
+        EXPECT_EQ(said, "tuftle: defaults file " + file_.string() + " is unreadable; kept as " + aside.string() +
+                            ", starting from defaults\n");
+        EXPECT_FALSE(store.object("a"));
+        EXPECT_FALSE(fs::exists(file_));
+        asides.emplace_back(aside, bytes);
+
+        store.set("a", 5);
+        EXPECT_TRUE(store.flush());
+        EXPECT_EQ(storedValue("a"), PlistValue(5));
+    }
+    // All in the same second: none of the copies replaced another.
+    for (const auto& [aside, bytes] : asides) EXPECT_EQ(readBytes(aside), bytes) << aside;
+}
+
+TEST_F(PlistFileDefaultsTest, handWrittenFile_isReadWithoutBeingMistakenForACorruptOne) {
+    writeBytes(file_, R"(<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0">
+<!-- <key>commented</key> -->
+<dict>
+    <key>when</key> <date>2001-01-02T00:00:00Z</date>
+    <key>count</key> <integer> -3 </integer>
+    <key>far</key> <real>+infinity</real>
+    <key>note</key> <string><![CDATA[<key>x</key>]]></string>
+    <key>blob</key> <data>AAEC
+        /w==</data>
+</dict>
+</plist>
+)");
+    PlistFileDefaults store(file_, loop_);
+    EXPECT_FALSE(store.movedAsidePath());
+    EXPECT_EQ(store.date("when"), Date{86400});
+    EXPECT_EQ(store.integer("count"), -3);
+    EXPECT_EQ(store.real("far"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(store.string("note"), "<key>x</key>");
+    EXPECT_EQ(store.data("blob"), (Data{0, 1, 2, 0xff}));
+}
+
+TEST_F(PlistFileDefaultsTest, writerKilledBeforeItsRename_leavesThePreviousFileIntact) {
+    {
+        PlistFileDefaults store(file_, loop_);
+        store.set("a", "old");
+        ASSERT_TRUE(store.flush());
+    }
+    const std::string before = readBytes(file_);
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        sim::SimMainLoop loop;
+        PlistFileDefaults store(file_, loop);
+        store.set("a", "new");
+        store.set("b", Data(100000, 7));
+        if (!store.writeTempFileOnlyForTesting()) ::_exit(3);
+        ::kill(::getpid(), SIGKILL);
+        ::_exit(4);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the child stopped early: " << status;
+
+    EXPECT_EQ(readBytes(file_), before);
+    EXPECT_EQ(storedValue("a"), PlistValue("old"));
+    EXPECT_TRUE(fs::exists(file_.string() + ".tmp-" + std::to_string(child))) << "the write had reached its temp file";
+}
+
+TEST_F(PlistFileDefaultsTest, flushIntoUnwritableFolder_failsKeepsTheOldFileAndRetriesLater) {
+    PlistFileDefaults store(file_, loop_);
+    store.set("a", 1);
+    ASSERT_TRUE(store.flush());
+
+    // Root ignores folder permissions: make the folder a regular file instead.
+    const bool root = ::geteuid() == 0;
+    const fs::path folder = file_.parent_path();
+    const fs::path moved = dir_ / "real-folder";
+    if (root) {
+        fs::rename(folder, moved);
+        writeBytes(folder, "not a folder");
+    } else {
+        fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    }
+    store.set("a", 2);
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(store.flush());
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("could not save defaults"), std::string::npos);
+    if (root) {
+        fs::remove(folder);
+        fs::rename(moved, folder);
+    } else {
+        fs::permissions(folder, fs::perms::owner_all);
+    }
+    EXPECT_FALSE(hasTempFile(folder));
+    EXPECT_EQ(storedValue("a"), PlistValue(1));
+
+    EXPECT_TRUE(store.flush()) << "a failed write keeps the changes pending";
+    EXPECT_EQ(storedValue("a"), PlistValue(2));
+}
+
+TEST_F(PlistFileDefaultsTest, failedRename_removesItsTempFile) {
+    PlistFileDefaults store(file_, loop_);
+    store.set("a", 1);
+    writeBytes(file_ / "blocker", "a folder where the file belongs");
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(store.flush());
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(hasTempFile(file_.parent_path()));
+    EXPECT_EQ(readBytes(file_ / "blocker"), "a folder where the file belongs");
+    fs::remove_all(file_);  // lets the closing flush succeed
+}
+
+TEST(PlistFileDefaults, standardPath_usesAnAbsoluteXdgConfigHomeElseHomeConfig) {
+    const char* savedXdg = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = savedXdg ? savedXdg : "";
+    const char* savedHome = std::getenv("HOME");
+    const std::string home = savedHome ? savedHome : "";
+    ::setenv("HOME", "/home/pet", 1);
+    ::setenv("XDG_CONFIG_HOME", "/cfg", 1);
+    EXPECT_EQ(PlistFileDefaults::standardPath(), fs::path("/cfg/tuftle/defaults.plist"));
+    for (const char* ignored : {"", "relative/cfg"}) {
+        ::setenv("XDG_CONFIG_HOME", ignored, 1);
+        EXPECT_EQ(PlistFileDefaults::standardPath(), fs::path("/home/pet/.config/tuftle/defaults.plist")) << ignored;
+    }
+    ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(PlistFileDefaults::standardPath(), fs::path("/home/pet/.config/tuftle/defaults.plist"));
+    if (savedXdg) ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    if (savedHome)
+        ::setenv("HOME", home.c_str(), 1);
+    else
+        ::unsetenv("HOME");
+}
+
+}  // namespace
+}  // namespace platform
