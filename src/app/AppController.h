@@ -1,30 +1,118 @@
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "model/PetEnums.h"
 #include "model/RuntimeHealth.h"
 #include "platform/Subscription.h"
+#include "platform/Window.h"
 #include "updates/UpdateDownloadController.h"
+
+namespace model {
+class AppModel;
+class CompanionTracker;
+class KeyboardCounter;
+}  // namespace model
+
+namespace pets {
+class PetWindowCoordinator;
+}
 
 namespace app {
 
-// The one application controller: owns the long-lived services and starts them in order.
+// The user-defaults key of the last automatic update check (a date).
+inline constexpr const char* kLastAutomaticUpdateCheckKey = "lastAutomaticUpdateCheck";
+
+// The one application controller: owns the long-lived services, starts them in order, and
+// keeps the program reacting to wake, activation and a change of language. Main thread only.
 class AppController final {
 public:
+    // Created on first use over the shared model and the installed platform services.
     static AppController& shared();
-    AppController();
+    // A controller over `model`, using the installed platform services; `model` outlives it.
+    explicit AppController(model::AppModel& model);
+    ~AppController();
+    AppController(const AppController&) = delete;
+    AppController& operator=(const AppController&) = delete;
 
     // The start-up sequence; called once after launching finished.
     void start();
 
+    model::AppModel& model() { return model_; }
     model::RuntimeHealth& runtimeHealth() { return runtimeHealth_; }
+    // The services, each created on first use and kept for the controller's life.
+    model::KeyboardCounter& keyboardCounter();
+    pets::PetWindowCoordinator& petCoordinator();
+    model::CompanionTracker& companionTracker();
     updates::UpdateDownloadController& updateDownloader();
 
+    // Reads the login item's state into the model and clears the message.
+    void refreshLaunchAtLogin();
+    // Switches launch at login; the model then shows the real state, and a failure's reason.
+    void setLaunchAtLogin(bool enabled);
+
+    // Shows the welcome window, or brings forward the one there is.
+    void showOnboarding();
+    // The onboarding window while it exists (also after its close button hid it).
+    platform::Window* onboardingWindow() const { return onboardingWindow_.get(); }
+    // What the onboarding content's last button calls: marks onboarding completed and closes
+    // the window. Empty until the window was first shown.
+    const std::function<void()>& onboardingCompletion() const { return onboardingCompletion_; }
+
+    // Checks for an update and writes the outcome into the model; one check at a time.
+    void checkForUpdates();
+
+    // Application actions (AppControllerActions.cpp).
+    // Shows the settings window, creating it on first use, and brings it to the front now, on
+    // the next turn of the main loop and 0.15 s later, in case something else comes up first.
+    void activateSettingsWindow();
+    // Brings the settings window to the front if it exists; never any other window.
+    void bringSettingsWindowForward();
+    // The settings window once it was first shown; it lives as long as the controller.
+    platform::Window* settingsWindow() const { return settingsWindow_.get(); }
+    // Asks where to save, then writes the export there in one piece; a failure shows the
+    // "导出失败" alert and leaves no file behind. Cancelling is silent.
+    void exportLocalData();
+    // Starts downloading the available update, if there is one.
+    void downloadAvailableUpdate();
+    // Verifies a finished download against its manifest again, then opens it; a file that
+    // no longer matches is never opened and the download state becomes failed.
+    void openDownloadedUpdate();
+    // Plays a life scene (8 s) or a pose (4 s) on the desktop; false when the coordinator
+    // refuses. The demonstration's generation and deadline are set either way.
+    bool demonstrateOnDesktop(model::PetLifeScene scene, model::DesktopDemoTarget target);
+    bool demonstrateOnDesktop(model::PetActivity pose, model::DesktopDemoTarget target);
+    // This desktop has no Input Monitoring pane to open: key access needs no permission.
+    void openInputMonitoringSettings() {}
+
 private:
-    model::RuntimeHealth runtimeHealth_;
+    void requestListenEventAccessIfNeeded();
+    void keyCountingChanged(bool enabled);
+    void observeSystem();
+    void scheduleAutomaticUpdateCheck();
+    // Runs `work` on the next turn of the main loop if the controller still exists.
+    void defer(std::function<void()> work);
+
+    model::AppModel& model_;
+    bool started_ = false;
+    std::shared_ptr<model::KeyboardCounter> keyboardCounter_;
+    std::unique_ptr<pets::PetWindowCoordinator> petCoordinator_;
+    std::shared_ptr<model::CompanionTracker> companionTracker_;
     std::unique_ptr<updates::UpdateDownloadController> updateDownloader_;
+    model::RuntimeHealth runtimeHealth_;
+    std::shared_ptr<platform::Window> onboardingWindow_;
+    std::function<void()> onboardingCompletion_;
     std::vector<platform::Subscription> cancellables_;
+    std::optional<bool> lastKeyCountingEnabled_;  // to pass on only real changes
+    // Deferred work holds this weakly and does nothing once the controller is gone.
+    std::shared_ptr<char> alive_ = std::make_shared<char>();
+
+    // Application actions (AppControllerActions.cpp).
+    bool startDesktopDemo(double duration, const std::function<bool()>& perform);
+    std::shared_ptr<platform::Window> settingsWindow_;
 };
 
 }  // namespace app

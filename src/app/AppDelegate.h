@@ -2,15 +2,27 @@
 
 namespace app {
 
+class AppController;
+
 // Start-up and shutdown of the application, in their fixed order.
 class TuftleAppDelegate final {
 public:
+    // Works with AppController::shared(), reached when launching finishes.
+    TuftleAppDelegate() = default;
+    // Works with `controller` instead; it outlives the delegate.
+    explicit TuftleAppDelegate(AppController& controller) : controller_(&controller) {}
+
     // The tray entry first, then the controller's start-up sequence.
     void applicationDidFinishLaunching();
     // Closing the settings or onboarding window never quits.
     bool applicationShouldTerminateAfterLastWindowClosed() const { return false; }
-    // Cancels a download, gives stashed icons back, records the clean exit, removes the tray entry.
+    // Cancels a download, gives stashed icons back, writes what the model still holds back,
+    // records the clean exit, removes the tray entry.
     void applicationWillTerminate();
+
+private:
+    AppController& controller() const;
+    AppController* controller_ = nullptr;
 };
 
 }  // namespace app

@@ -8,13 +8,19 @@
 #include "app/AppController.h"
 #include "app/AppDelegate.h"
 #include "app/ResourceBundle.h"
+#include "model/AppModel.h"
 #include "platform/PlistFileDefaults.h"
 #include "platform/Services.h"
 #include "platform/qt/QtApplication.h"
+#include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtMainLoop.h"
 #include "platform/qt/QtStatusBar.h"
+#include "platform/qt/QtSystemEvents.h"
+#include "platform/qt/QtWindow.h"
+#include "platform/qt/QtWorkspace.h"
 #include "platform/qt/X11Display.h"
 #include "platform/qt/X11KeyEventTaps.h"
+#include "platform/qt/X11WindowList.h"
 
 namespace {
 
@@ -25,6 +31,7 @@ platform::Defaults* runningDefaults = nullptr;
 // session ends: record that as an orderly end too.
 void recordExitWithoutTerminate() {
     if (!runningApplication || runningApplication->hasTerminated()) return;
+    app::AppController::shared().model().flushPendingWrites();
     app::AppController::shared().runtimeHealth().markCleanExit();
     if (runningDefaults) runningDefaults->flush();
 }
@@ -58,6 +65,11 @@ int main(int argc, char** argv) {
     platform::RandomUuidSource uuids;
     platform::qt::QtStatusBar statusBar;
     platform::qt::X11KeyEventTapSystem keyTaps;
+    platform::qt::QtWindowFactory windows;
+    platform::qt::X11WindowList windowList;
+    platform::qt::QtSavePanelRunner savePanels;
+    platform::qt::QtAlertRunner alerts;
+    platform::qt::QtWorkspace workspace;
     platform::qt::QtApplication app([&] {
         delegate.applicationWillTerminate();
         defaults.flush();
@@ -72,7 +84,14 @@ int main(int argc, char** argv) {
     services.statusBar = &statusBar;
     services.application = &app;
     services.keyTaps = &keyTaps;
+    services.windows = &windows;
+    services.windowList = &windowList;
+    services.savePanels = &savePanels;
+    services.alerts = &alerts;
+    services.workspace = &workspace;
     platform::installServices(services);
+    // Wake and activation reach the controller as notifications.
+    platform::qt::QtSystemEvents systemEvents(loop, notifications);
 
     runningApplication = &app;
     runningDefaults = &defaults;

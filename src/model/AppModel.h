@@ -164,6 +164,10 @@ public:
     void persistCompanionRecord();
     void persistLedger();
 
+    // Export (DataExport.cpp): the pretty-printed JSON document of everything kept about the
+    // user, dated now. Throws DataExportError when a value cannot be written as JSON.
+    std::string exportData() const;
+
 private:
     void load();
     void loadPetNames();
@@ -186,6 +190,58 @@ private:
     // A scheduled write cannot be cancelled: it holds this weakly and does nothing once the
     // model is gone.
     std::shared_ptr<char> alive_ = std::make_shared<char>();
+
+    // Focus, reminders and model operations
+public:
+    // Focus and wellbeing (AppModelFocus.cpp).
+    // Starts, or restarts, a session of max(minutes, 1) minutes and shows `focus`.
+    void startFocus(int minutes);
+    // Ends the session without counting it.
+    void stopFocus();
+    // Refreshes focusRemaining; at 0 the session counts as completed, once.
+    void updateFocusCountdown(platform::Date now);
+    // "mm:ss" of the remaining time, rounded up to whole seconds.
+    std::string focusRemainingText() const;
+    // Shows `action` for 4 s; a newer action, or a newer trigger of the same one, is never
+    // cleared by an older timer.
+    void triggerWellbeing(WellbeingAction action);
+    // Raises at most one due reminder, in the order rest, water, stretch, look far, and none
+    // within 900 s of the last. Quiet while the pets are hidden or a session runs.
+    void evaluateGentleReminders(platform::Date now);
+    // Adds companion time to today and refreshes the achievements.
+    void recordCompanion(double seconds);
+
+    // Names, accessories, homes, tunings, language and reset (AppModelOperations.cpp).
+    // Pet indexes are 0 and 1; the getters answer the default for any other index and the
+    // setters ignore it.
+    std::string name(int index) const;
+    // Trimmed and cut to 12 user-perceived characters; an empty name restores the default.
+    void setName(const std::string& name, int index);
+    void resetPetNames();
+    PetAccessory accessory(int index) const;
+    void setAccessory(PetAccessory accessory, int index);
+    PetHomePreference homePreference(int index) const;
+    void setHomePreference(PetHomePreference preference, int index);
+    PetActivityTuning tuning(PetActivityLevel level) const;
+    // Stores the tuning with each factor held to 0.5...1.6.
+    void setTuning(const PetActivityTuning& tuning, PetActivityLevel level);
+    // The timing of autonomous behaviour for the current level and its tuning.
+    PetAnimationCadence cadenceProfile() const;
+    // Switches the interface language, re-localises the default names and posts
+    // L10n::tuftleLanguageDidChange; nothing happens when the language stays the same.
+    void setAppLanguage(AppLanguageChoice choice);
+    // Puts the settings and records back to their first-launch values. Onboarding, update
+    // checks, launch at login, the last key time and milestone stay.
+    void resetAllLocalData();
+
+private:
+    void storePetNameCustomizations();
+    // A stamp of a past event that lies ahead of `now` (the clock was set back) becomes `now`.
+    void settleStamp(platform::Date& stamp, const char* key, platform::Date now);
+    void setStamp(platform::Date& stamp, const char* key, platform::Date value);
+
+    // Counts triggers of wellbeing actions: a clearing timer acts only for the latest.
+    uint64_t wellbeingGeneration_ = 0;
 };
 
 }  // namespace model

@@ -34,5 +34,9 @@ Application& application() { return require(services().application, "application
 PanelFactory& panelFactory() { return require(services().panels, "panels"); }
 KeyEventTapSystem& keyEventTaps() { return require(services().keyTaps, "keyTaps"); }
 WindowFactory& windowFactory() { return require(services().windows, "windows"); }
+WindowList& windowList() { return require(services().windowList, "windowList"); }
+SavePanelRunner& savePanels() { return require(services().savePanels, "savePanels"); }
+AlertRunner& alerts() { return require(services().alerts, "alerts"); }
+Workspace& workspace() { return require(services().workspace, "workspace"); }
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Alert.h"
 #include "platform/Application.h"
 #include "platform/Defaults.h"
 #include "platform/KeyEventTap.h"
@@ -7,8 +8,11 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Panel.h"
 #include "platform/Random.h"
+#include "platform/SavePanel.h"
 #include "platform/StatusItem.h"
 #include "platform/Window.h"
+#include "platform/WindowList.h"
+#include "platform/Workspace.h"
 
 namespace platform {
 
@@ -25,6 +29,10 @@ struct Services {
     KeyEventTapSystem* keyTaps = nullptr;
     PanelFactory* panels = nullptr;
     WindowFactory* windows = nullptr;
+    WindowList* windowList = nullptr;
+    SavePanelRunner* savePanels = nullptr;
+    AlertRunner* alerts = nullptr;
+    Workspace* workspace = nullptr;
 };
 
 // The installed services. Reaching for one that no backend installed is a programming error.
@@ -41,5 +49,9 @@ Application& application();
 PanelFactory& panelFactory();
 KeyEventTapSystem& keyEventTaps();
 WindowFactory& windowFactory();
+WindowList& windowList();
+SavePanelRunner& savePanels();
+AlertRunner& alerts();
+Workspace& workspace();
 
 }  // namespace platform

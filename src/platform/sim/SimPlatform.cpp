@@ -14,6 +14,10 @@ SimPlatform::SimPlatform(uint64_t seed) : random(seed), previous_(services()) {
     s.panels = &panels;
     s.keyTaps = &keyTaps;
     s.windows = &windows;
+    s.windowList = &windowList;
+    s.savePanels = &savePanels;
+    s.alerts = &alerts;
+    s.workspace = &workspace;
     installServices(s);
 }
 

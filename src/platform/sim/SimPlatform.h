@@ -1,11 +1,14 @@
 #pragma once
 
 #include "platform/Services.h"
+#include "platform/sim/SimDialogs.h"
 #include "platform/sim/SimKeyEventTaps.h"
 #include "platform/sim/SimMainLoop.h"
 #include "platform/sim/SimPanel.h"
 #include "platform/sim/SimStatusBar.h"
 #include "platform/sim/SimWindow.h"
+#include "platform/sim/SimWindowList.h"
+#include "platform/sim/SimWorkspace.h"
 
 namespace platform::sim {
 
@@ -39,6 +42,10 @@ public:
     SimPanelFactory panels;
     SimKeyEventTapSystem keyTaps;
     SimWindowFactory windows;
+    SimWindowList windowList;
+    SimSavePanelRunner savePanels;
+    SimAlertRunner alerts;
+    SimWorkspace workspace;
 
 private:
     Services previous_;

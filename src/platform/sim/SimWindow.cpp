@@ -5,7 +5,8 @@ namespace platform::sim {
 void SimWindow::close() {
     if (!visible_) return;
     visible_ = false;
-    if (onClosed_) onClosed_();
+    // A copy: the handler may let go of the window.
+    if (auto handler = onClosed_) handler();
 }
 
 std::unique_ptr<Window> SimWindowFactory::createWindow(const std::string& title, Size contentSize) {

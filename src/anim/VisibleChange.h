@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "anim/Layer.h"
+
+namespace anim {
+
+// What a painted frame of a layer tree looked like, in just enough detail to tell whether
+// another frame would change a pixel: where each drawing layer's extent lands on the device,
+// its opacity and colours in 8-bit steps, and its content version. Lets a renderer paint only
+// when something visible changed.
+class FrameSignature {
+public:
+    // The tree as presented at t, with `pixelScale` device pixels per point.
+    static FrameSignature capture(const Layer& root, double t, double pixelScale);
+    // Only the sublayers of `layer`, in its own coordinates scaled by `pixelScale` (for a
+    // renderer that keeps a bitmap of them).
+    static FrameSignature captureSublayers(const Layer& layer, double t, double pixelScale);
+
+    // True when painting one instead of the other would change a pixel: an edge moved by a
+    // quarter pixel or more, an opacity or colour step, other content, or other layers.
+    bool differsVisibly(const FrameSignature& other) const;
+    // Nothing differs at all.
+    bool identical(const FrameSignature& other) const;
+    // The box around everything drawn, in the captured space (empty when nothing draws).
+    Rect bounds() const;
+    size_t itemCount() const { return items_.size(); }
+
+private:
+    struct Item {
+        const void* source;
+        Affine toDevice;
+        Rect extent;
+        uint8_t opacity;
+        uint64_t look;
+        uint64_t content;
+    };
+    void walk(const Layer& layer, double t, const Affine& parent, double parentOpacity);
+    std::vector<Item> items_;
+};
+
+// The first frame time after `after`, on a grid of `frameInterval`, at which the tree would look
+// different from `painted`; at most `horizon` seconds ahead while it keeps animating invisibly
+// (the caller looks again then). Nothing when the tree is still and nothing is scheduled.
+std::optional<double> nextVisibleChange(const Layer& root, const FrameSignature& painted, double after,
+                                        double pixelScale, double frameInterval, double horizon = 1.0);
+
+}  // namespace anim

@@ -1,0 +1,118 @@
+#include <string>
+
+#include "app/AppController.h"
+#include "model/AppModel.h"
+#include "model/DataExport.h"
+#include "model/L10n.h"
+#include "pets/coordination/PetWindowCoordinator.h"
+#include "platform/AtomicFile.h"
+#include "platform/Services.h"
+#include "updates/UpdateVerification.h"
+
+namespace app {
+namespace {
+
+constexpr platform::Size kSettingsWindowSize{920, 640};
+constexpr double kSettingsRaiseRetryDelay = 0.15;  // s
+constexpr double kLifeSceneDemoDuration = 8.0;     // s
+constexpr double kPoseDemoDuration = 4.0;          // s
+
+std::string settingsTitle() {
+    return model::L10n::t("设置");
+}
+
+std::string writeFailureDescription(const std::filesystem::path& file, const std::error_code& error) {
+    const std::string folder = file.has_parent_path() ? file.parent_path().string() : std::string(".");
+    return "The file \u201c" + file.filename().string() + "\u201d could not be saved in the folder \u201c" + folder +
+           "\u201d: " + error.message() + ".";
+}
+
+}  // namespace
+
+void AppController::activateSettingsWindow() {
+    if (!settingsWindow_) {
+        // Its pages are filled in by the settings view; until then the window is empty.
+        settingsWindow_ = platform::windowFactory().createWindow(settingsTitle(), kSettingsWindowSize);
+        settingsWindow_->center();
+    }
+    bringSettingsWindowForward();
+    defer([this] { bringSettingsWindowForward(); });
+    platform::mainLoop().after(kSettingsRaiseRetryDelay, [this, alive = std::weak_ptr<char>(alive_)] {
+        if (!alive.expired()) bringSettingsWindowForward();
+    });
+}
+
+void AppController::bringSettingsWindowForward() {
+    // Only the window we made: guessing by title or style could raise the onboarding window
+    // or the achievement wall instead.
+    if (!settingsWindow_) return;
+    settingsWindow_->setTitle(settingsTitle());
+    settingsWindow_->makeKeyAndOrderFront();
+}
+
+void AppController::exportLocalData() {
+    platform::SavePanelRequest request;
+    request.title = model::L10n::t("导出栗丸本机数据");
+    request.proposedFileName = model::proposedExportFileName(platform::mainLoop().now());
+    request.allowedExtensions = {"json"};
+    const auto destination = platform::savePanels().runModal(request);
+    if (!destination || destination->empty()) return;
+
+    std::string failure;
+    try {
+        const std::string data = model_.exportData();
+        if (const auto error = platform::writeFileAtomically(*destination, data))
+            failure = writeFailureDescription(*destination, error);
+    } catch (const model::DataExportError& error) {
+        failure = error.what();
+    }
+    if (failure.empty()) return;
+    platform::alerts().runModal({model::L10n::t("导出失败"), failure});
+}
+
+void AppController::downloadAvailableUpdate() {
+    const auto& result = model_.updateCheckResult.get();
+    if (!result || result->kind != updates::UpdateCheckResult::Kind::available || !result->manifest) return;
+    updateDownloader().start(*result->manifest);
+}
+
+void AppController::openDownloadedUpdate() {
+    const auto download = model_.updateDownloadState.get();
+    const auto& result = model_.updateCheckResult.get();
+    if (download.kind != updates::UpdateDownloadState::Kind::ready || !result ||
+        result->kind != updates::UpdateCheckResult::Kind::available || !result->manifest)
+        return;
+    const updates::UpdateManifest manifest = *result->manifest;
+    const std::filesystem::path file = download.url;
+    model_.updateDownloadState = updates::UpdateDownloadState::verifying();
+    // The settings show "verifying" before the image is read.
+    platform::mainLoop().post([this, alive = std::weak_ptr<char>(alive_), file, manifest] {
+        if (alive.expired()) return;
+        if (updates::verifyDownload(file, manifest)) {
+            model_.updateDownloadState = updates::UpdateDownloadState::failed();
+            return;
+        }
+        model_.updateDownloadState = updates::UpdateDownloadState::ready(file);
+        platform::workspace().openFile(file);
+    });
+}
+
+bool AppController::demonstrateOnDesktop(model::PetLifeScene scene, model::DesktopDemoTarget target) {
+    return startDesktopDemo(kLifeSceneDemoDuration,
+                            [this, scene, target] { return petCoordinator().performDesktopScene(scene, target); });
+}
+
+bool AppController::demonstrateOnDesktop(model::PetActivity pose, model::DesktopDemoTarget target) {
+    return startDesktopDemo(kPoseDemoDuration,
+                            [this, pose, target] { return petCoordinator().performDesktopPose(pose, target); });
+}
+
+bool AppController::startDesktopDemo(double duration, const std::function<bool()>& perform) {
+    auto& coordinator = petCoordinator();
+    // Set also when the coordinator then refuses: a newer request always supersedes the last.
+    coordinator.desktopDemoGeneration = platform::uuids().next();
+    coordinator.desktopDemoUntil = platform::mainLoop().now().addingTimeInterval(duration);
+    return perform();
+}
+
+}  // namespace app

@@ -1,0 +1,160 @@
+#include "app/LaunchAtLoginManager.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <system_error>
+
+#include "platform/AtomicFile.h"
+
+namespace app {
+namespace fs = std::filesystem;
+namespace {
+
+std::optional<fs::path>& directoryOverride() {
+    static std::optional<fs::path> directory;
+    return directory;
+}
+
+fs::path homeFolder() {
+    if (const char* home = std::getenv("HOME"); home && *home) return home;
+    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) return pw->pw_dir;
+    return ".";
+}
+
+fs::path autostartDirectory() {
+    if (directoryOverride()) return *directoryOverride();
+    // The base directory specification ignores relative values.
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/') return fs::path(config) / "autostart";
+    return homeFolder() / ".config" / "autostart";
+}
+
+std::string trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+// Whether the [Desktop Entry] group tells the session to skip the entry.
+bool isSkipped(std::istream& in) {
+    bool inEntryGroup = false;
+    std::string line;
+    while (std::getline(in, line)) {
+        line = trimmed(line);
+        if (line.empty() || line[0] == '#') continue;
+        if (line[0] == '[') {
+            inEntryGroup = line == "[Desktop Entry]";
+            continue;
+        }
+        if (!inEntryGroup) continue;
+        const auto eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        const std::string key = trimmed(line.substr(0, eq));
+        const std::string value = trimmed(line.substr(eq + 1));
+        if (key == "Hidden" && value == "true") return true;
+        if (key == "X-GNOME-Autostart-enabled" && value == "false") return true;
+    }
+    return false;
+}
+
+// One argument of the Exec key: quoted, with the characters that stay special inside quotes
+// escaped, then escaped again as a desktop-entry string (backslashes double, a percent sign
+// is written twice so it is no field code).
+std::string execArgument(const std::string& argument) {
+    std::string quoted = "\"";
+    for (char c : argument) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
+        quoted += c;
+    }
+    quoted += '"';
+    std::string out;
+    for (char c : quoted) {
+        switch (c) {
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\t': out += "\\t"; break;
+            case '\r': out += "\\r"; break;
+            case '%': out += "%%"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string describe(const std::string& what, const fs::path& path, const std::error_code& error) {
+    return what + " " + path.string() + ": " + error.message();
+}
+
+fs::path runningExecutable() {
+    std::error_code error;
+    fs::path executable = fs::read_symlink("/proc/self/exe", error);
+    if (error) throw LaunchAtLoginError(describe("Cannot tell where this program is installed: reading", "/proc/self/exe", error));
+    // A program file replaced or removed while it runs shows up as "... (deleted)".
+    if (!fs::is_regular_file(executable, error))
+        throw LaunchAtLoginError("This program's file " + executable.string() +
+                                 " no longer exists; start the installed program and try again");
+    return executable;
+}
+
+void registerItem() {
+    const fs::path executable = runningExecutable();
+    const fs::path file = LaunchAtLoginManager::autostartFilePath();
+    std::error_code error;
+    fs::create_directories(file.parent_path(), error);
+    if (error) throw LaunchAtLoginError(describe("Could not create the autostart folder", file.parent_path(), error));
+    error = platform::writeFileAtomically(file, LaunchAtLoginManager::desktopEntry(executable));
+    if (error) throw LaunchAtLoginError(describe("Could not write the autostart entry", file, error));
+}
+
+void unregisterItem() {
+    const fs::path file = LaunchAtLoginManager::autostartFilePath();
+    std::error_code error;
+    fs::remove(file, error);
+    if (error) throw LaunchAtLoginError(describe("Could not remove the autostart entry", file, error));
+}
+
+}  // namespace
+
+fs::path LaunchAtLoginManager::autostartFilePath() { return autostartDirectory() / desktopFileName; }
+
+std::string LaunchAtLoginManager::desktopEntry(const fs::path& executable) {
+    std::ostringstream out;
+    out << "[Desktop Entry]\n"
+        << "Type=Application\n"
+        << "Version=1.5\n"
+        << "Name=Tuftle\n"
+        << "Name[zh_CN]=栗丸\n"
+        << "Comment=Two small pets that keep you company on the desktop\n"
+        << "Exec=" << execArgument(executable.string()) << "\n"
+        << "Terminal=false\n"
+        << "X-GNOME-Autostart-enabled=true\n";
+    return out.str();
+}
+
+LoginItemStatus LaunchAtLoginManager::status() {
+    const fs::path file = autostartFilePath();
+    std::error_code error;
+    if (!fs::is_regular_file(file, error)) return LoginItemStatus::notRegistered;
+    std::ifstream in(file);
+    if (!in.is_open()) return LoginItemStatus::notRegistered;
+    return isSkipped(in) ? LoginItemStatus::notRegistered : LoginItemStatus::enabled;
+}
+
+void LaunchAtLoginManager::setEnabled(bool enabled) {
+    const bool isEnabled = status() == LoginItemStatus::enabled;
+    if (enabled == isEnabled) return;
+    if (enabled)
+        registerItem();
+    else
+        unregisterItem();
+}
+
+void LaunchAtLoginManager::setAutostartDirectoryForTesting(std::optional<fs::path> directory) {
+    directoryOverride() = std::move(directory);
+}
+
+}  // namespace app

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+namespace app {
+
+// The state of this program's login item.
+enum class LoginItemStatus { notRegistered, enabled, requiresApproval, notFound };
+
+// Why the login item could not be registered or unregistered; what() describes it to the user.
+class LaunchAtLoginError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Starting this program when the user logs in, through an XDG autostart entry:
+// "$XDG_CONFIG_HOME/autostart/tuftle.desktop" (~/.config when the variable is unset or not
+// absolute) that runs this very executable. The entry is enabled while the file exists and
+// the desktop was not told to skip it (Hidden=true, or GNOME's X-GNOME-Autostart-enabled=false).
+class LaunchAtLoginManager final {
+public:
+    LaunchAtLoginManager() = delete;
+
+    static constexpr const char* desktopFileName = "tuftle.desktop";
+
+    static LoginItemStatus status();
+    // Registers or unregisters the login item unless it already is as asked; throws
+    // LaunchAtLoginError when that fails. Enabling writes a fresh entry (also over one the
+    // desktop hides); disabling removes the file.
+    static void setEnabled(bool enabled);
+
+    // The entry's path, read from the environment at each call.
+    static std::filesystem::path autostartFilePath();
+    // The text of the entry that starts `executable`.
+    static std::string desktopEntry(const std::filesystem::path& executable);
+
+    // Tests keep their entries in a folder of their own; nullopt goes back to the user's.
+    static void setAutostartDirectoryForTesting(std::optional<std::filesystem::path> directory);
+};
+
+}  // namespace app

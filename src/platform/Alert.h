@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// A warning with one OK button.
+struct Alert {
+    std::string messageText;
+    std::string informativeText;
+
+    friend bool operator==(const Alert&, const Alert&) = default;
+};
+
+class AlertRunner {
+public:
+    virtual ~AlertRunner() = default;
+    // Shows the alert and returns once the user dismissed it.
+    virtual void runModal(const Alert& alert) = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,50 @@
+#include "platform/qt/EwmhWindowRules.h"
+
+#include "platform/WindowList.h"
+
+namespace platform::qt::ewmh {
+
+std::optional<int> listedLayer(WindowType type, const WindowState& state) {
+    if (state.hidden) return std::nullopt;
+    switch (type) {
+        case WindowType::desktop:
+            return std::nullopt;
+        case WindowType::dock:
+            return windowLayer::dock;
+        case WindowType::toolbar:
+        case WindowType::utility:
+        case WindowType::splash:
+            return windowLayer::floating;
+        case WindowType::menu:
+        case WindowType::dropdownMenu:
+        case WindowType::popupMenu:
+        case WindowType::tooltip:
+        case WindowType::notification:
+        case WindowType::combo:
+        case WindowType::dnd:
+            return windowLayer::popUp;
+        case WindowType::normal:
+        case WindowType::dialog:
+            break;
+    }
+    // A window kept both above and below is a contradiction; the window manager stacks it
+    // above, as openbox does.
+    if (state.above) return windowLayer::floating;
+    if (state.below) return windowLayer::below;
+    return windowLayer::normal;
+}
+
+Rect frameBounds(long clientRootX, long clientRootY, long clientWidth, long clientHeight, const FrameExtents& extents,
+                 double pixelsPerPoint) {
+    // A frame wider than any screen would be a broken property, not a frame.
+    constexpr long kMaxExtent = 4096;
+    const auto sane = [](long v) { return v >= 0 && v <= kMaxExtent; };
+    FrameExtents e = extents;
+    if (!sane(e.left) || !sane(e.right) || !sane(e.top) || !sane(e.bottom)) e = {};
+    const double scale = pixelsPerPoint > 0 ? pixelsPerPoint : 1.0;
+    return {static_cast<double>(clientRootX - e.left) / scale, static_cast<double>(clientRootY - e.top) / scale,
+            static_cast<double>(clientWidth + e.left + e.right) / scale,
+            static_cast<double>(clientHeight + e.top + e.bottom) / scale};
+}
+
+}  // namespace platform::qt::ewmh

@@ -1,0 +1,444 @@
+#include "platform/qt/LayerRenderer.h"
+
+#include <QGuiApplication>
+#include <QPainterPath>
+#include <QSemaphore>
+#include <QThread>
+#include <QThreadPool>
+#include <cmath>
+#include <map>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "anim/EmitterLayer.h"
+#include "anim/ShapeLayer.h"
+#include "anim/TextLayer.h"
+
+namespace platform::qt {
+namespace {
+
+using anim::Color;
+using anim::LayerKind;
+using anim::LayerState;
+using anim::Rect;
+
+QRectF toQ(const Rect& r) { return {r.minX(), r.minY(), r.width(), r.height()}; }
+
+QColor toQ(Color c) {
+    auto unit = [](double v) { return float(std::clamp(v, 0.0, 1.0)); };
+    return QColor::fromRgbF(unit(c.red), unit(c.green), unit(c.blue), unit(c.alpha));
+}
+
+QPainterPath toQ(const anim::Path& path) {
+    QPainterPath q;
+    q.setFillRule(Qt::WindingFill);
+    for (const auto& e : path.elements()) {
+        const auto* p = e.points;
+        switch (e.op) {
+            case anim::Path::Op::move: q.moveTo(p[0].x, p[0].y); break;
+            case anim::Path::Op::line: q.lineTo(p[0].x, p[0].y); break;
+            case anim::Path::Op::curve: q.cubicTo(p[0].x, p[0].y, p[1].x, p[1].y, p[2].x, p[2].y); break;
+            case anim::Path::Op::close: q.closeSubpath(); break;
+        }
+    }
+    return q;
+}
+
+std::optional<QPainter::CompositionMode> compositionFor(const std::string& filter) {
+    if (filter.empty()) return std::nullopt;
+    static const std::map<std::string, QPainter::CompositionMode> modes{
+        {"screenBlendMode", QPainter::CompositionMode_Screen},
+        {"multiplyBlendMode", QPainter::CompositionMode_Multiply},
+        {"overlayBlendMode", QPainter::CompositionMode_Overlay},
+        {"darkenBlendMode", QPainter::CompositionMode_Darken},
+        {"lightenBlendMode", QPainter::CompositionMode_Lighten},
+        {"colorDodgeBlendMode", QPainter::CompositionMode_ColorDodge},
+        {"colorBurnBlendMode", QPainter::CompositionMode_ColorBurn},
+        {"softLightBlendMode", QPainter::CompositionMode_SoftLight},
+        {"hardLightBlendMode", QPainter::CompositionMode_HardLight},
+        {"differenceBlendMode", QPainter::CompositionMode_Difference},
+        {"exclusionBlendMode", QPainter::CompositionMode_Exclusion},
+        {"linearDodgeBlendMode", QPainter::CompositionMode_Plus},
+        {"additionCompositing", QPainter::CompositionMode_Plus},
+    };
+    auto it = modes.find(filter);
+    if (it == modes.end()) return std::nullopt;
+    return it->second;
+}
+
+// An image decoded once, with its last smooth reduction kept for trilinear minification.
+struct Decoded {
+    QImage full;
+    QImage reduced;
+};
+
+Decoded& decoded(const anim::Image& image) {
+    if (auto* d = static_cast<Decoded*>(image.rendererCache.get())) return *d;
+    auto d = std::make_shared<Decoded>();
+    switch (image.source()) {
+        case anim::Image::Source::pngFile:
+            d->full = QImage(QString::fromStdString(image.filePath())).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            break;
+        case anim::Image::Source::pixels:
+            d->full = QImage(reinterpret_cast<const uchar*>(image.pixels().data()), image.pixelWidth(),
+                             image.pixelHeight(), QImage::Format_ARGB32_Premultiplied)
+                          .copy();
+            break;
+        case anim::Image::Source::drawing: {
+            d->full = QImage(image.pixelWidth(), image.pixelHeight(), QImage::Format_ARGB32_Premultiplied);
+            d->full.fill(Qt::transparent);
+            QPainter p(&d->full);
+            p.setRenderHint(QPainter::Antialiasing);
+            // The drawing is y up.
+            p.translate(0, image.pixelHeight());
+            p.scale(image.scale(), -image.scale());
+            for (const auto& fp : image.drawing()) p.fillPath(toQ(fp.path), toQ(fp.fill));
+            break;
+        }
+    }
+    image.rendererCache = d;
+    return *d;
+}
+
+// Where image contents of `imageSize` points land in `b`.
+Rect gravityRect(anim::ContentsGravity g, const Rect& b, anim::Size img) {
+    using G = anim::ContentsGravity;
+    double w = img.width, h = img.height;
+    if (g == G::resize || w <= 0 || h <= 0) return b;
+    if (g == G::resizeAspect || g == G::resizeAspectFill) {
+        double sx = b.width() / w, sy = b.height() / h;
+        double s = g == G::resizeAspect ? std::min(sx, sy) : std::max(sx, sy);
+        w *= s, h *= s;
+        return {b.midX() - w / 2, b.midY() - h / 2, w, h};
+    }
+    double x = b.midX() - w / 2, y = b.midY() - h / 2;
+    if (g == G::left || g == G::topLeft || g == G::bottomLeft) x = b.minX();
+    if (g == G::right || g == G::topRight || g == G::bottomRight) x = b.maxX() - w;
+    if (g == G::top || g == G::topLeft || g == G::topRight) y = b.maxY() - h;
+    if (g == G::bottom || g == G::bottomLeft || g == G::bottomRight) y = b.minY();
+    return {x, y, w, h};
+}
+
+// Draws `image` into `dest` (y up) upright.
+void drawUpright(QPainter& p, const QImage& image, const Rect& dest) {
+    p.save();
+    // Images carry their own soft edges; an antialiased outline would only add spans.
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.translate(dest.minX(), dest.maxY());
+    p.scale(1, -1);
+    p.drawImage(QRectF(0, 0, dest.width(), dest.height()), image);
+    p.restore();
+}
+
+Rect outset(const Rect& r, double by) { return {r.minX() - by, r.minY() - by, r.width() + 2 * by, r.height() + 2 * by}; }
+
+// The part of a layer's own drawing that casts its shadow, in layer coordinates.
+std::optional<Rect> contentExtent(const anim::Layer& layer, const LayerState& s) {
+    std::optional<Rect> extent;
+    auto include = [&](const Rect& r) { extent = extent ? extent->unionWith(r) : r; };
+    if (!s.backgroundColor.isClear() || layer.contents()) include(s.bounds);
+    if (layer.kind() == LayerKind::shape) {
+        const auto& shape = static_cast<const anim::ShapeLayer&>(layer);
+        if (!shape.path().isEmpty()) include(outset(shape.pathBounds(), s.strokeColor.isClear() ? 0 : s.lineWidth / 2));
+    } else if (layer.kind() == LayerKind::text) {
+        include(s.bounds);
+    }
+    return extent;
+}
+
+// Three box blurs of the alpha channel approximate a Gaussian of deviation `sigma` pixels.
+void blurAlpha(std::vector<float>& a, int w, int h, double sigma) {
+    int r = int(std::lround((std::sqrt(4 * sigma * sigma + 1) - 1) / 2));
+    if (r < 1) return;
+    std::vector<float> tmp(a.size());
+    float norm = 1.0f / float(2 * r + 1);
+    auto pass = [&](const std::vector<float>& in, std::vector<float>& out, int n, int lines, int stride, int step) {
+        for (int line = 0; line < lines; ++line) {
+            const int base = line * stride;
+            float sum = 0;
+            for (int i = 0; i <= std::min(r, n - 1); ++i) sum += in[base + i * step];
+            for (int i = 0; i < n; ++i) {
+                out[base + i * step] = sum * norm;
+                if (i + r + 1 < n) sum += in[base + (i + r + 1) * step];
+                if (i - r >= 0) sum -= in[base + (i - r) * step];
+            }
+        }
+    };
+    for (int k = 0; k < 3; ++k) {
+        pass(a, tmp, w, h, w, 1);
+        pass(tmp, a, h, w, 1, w);
+    }
+}
+
+uint64_t mixKey(uint64_t h, double v) {
+    uint64_t bits = uint64_t(std::llround(v * 1024));
+    return (h ^ bits) * 1099511628211ULL;
+}
+
+}  // namespace
+
+void LayerRenderer::paint(QPainter& painter, const anim::Layer& root, double t, double height) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.translate(0, height);
+    painter.scale(1, -1);
+    paintLayer(painter, root, t);
+    painter.restore();
+    if (shadows_.size() > 64) shadows_.clear();
+    if (sublayerBitmaps_.size() > 64) sublayerBitmaps_.clear();
+}
+
+QImage LayerRenderer::render(const anim::Layer& root, double t, QSizeF size, double devicePixelRatio,
+                             std::optional<anim::Rect> clip) {
+    QImage image(QSize(int(std::ceil(size.width() * devicePixelRatio)), int(std::ceil(size.height() * devicePixelRatio))),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(devicePixelRatio);
+    image.fill(Qt::transparent);
+    auto draw = [&] {
+        QPainter p(&image);
+        if (clip) p.setClipRect(QRectF(clip->minX(), size.height() - clip->maxY(), clip->width(), clip->height()));
+        paint(p, root, t, size.height());
+    };
+    // Qt's raster engine hands a batch of 96 or more spans with blending (any translucent
+    // antialiased edge) to its global thread pool and waits for it, unless the painting thread
+    // is one of the pool's own. From about 64 rows on a pet frame has such batches, and those
+    // hand-offs cost several times the painting (0.34 ms of CPU a frame at 2x against 0.13 ms),
+    // so such a frame is painted in one pool thread while this one waits: one hand-off.
+    QThreadPool* pool = QThreadPool::globalInstance();
+    if (image.height() <= 64 || !pool || pool->contains(QThread::currentThread())) {
+        draw();
+        return image;
+    }
+    QSemaphore done;
+    pool->start([&] {
+        draw();
+        done.release();
+    });
+    done.acquire();
+    return image;
+}
+
+void LayerRenderer::paintLayer(QPainter& p, const anim::Layer& layer, double t) {
+    LayerState s = layer.presentation(t);
+    if (s.hidden || s.opacity <= 0) return;
+    p.save();
+    anim::Affine m = s.toSuperlayer();
+    p.setTransform(QTransform(m.a, m.b, m.c, m.d, m.tx, m.ty), true);
+    p.setOpacity(p.opacity() * std::min(1.0, s.opacity));
+    if (auto mode = compositionFor(layer.compositingFilter())) p.setCompositionMode(*mode);
+    if (s.shadowOpacity > 0 && !s.shadowColor.isClear()) paintShadow(p, layer, s);
+    if (layer.masksToBounds()) p.setClipRect(toQ(s.bounds), Qt::IntersectClip);
+    paintContent(p, layer, s, t);
+    paintSublayers(p, layer, t);
+    p.restore();
+}
+
+void LayerRenderer::paintSublayers(QPainter& p, const anim::Layer& layer, double t) {
+    constexpr size_t worthKeeping = 6;  // drawing layers below, fewer are painted each time
+    auto paintEach = [&] {
+        for (const auto& sub : layer.sublayers()) paintLayer(p, *sub, t);
+    };
+    if (makingBitmap_ || layer.sublayers().empty()) return paintEach();
+    double k = p.device() ? p.device()->devicePixelRatioF() : 1;
+    bool timeless = true;
+    uint64_t revisions = 0;
+    for (const auto& sub : layer.sublayers()) {
+        timeless = timeless && !sub->dependsOnTime();
+        revisions = (revisions ^ sub->subtreeRevision()) * 0x9e3779b97f4a7c15ULL;
+    }
+    auto found = sublayerBitmaps_.find(&layer);
+    if (timeless && found != sublayerBitmaps_.end() && found->second.revisions == revisions &&
+        found->second.pixelScale == k && !found->second.image.isNull())
+        return drawBitmap(p, found->second, k);
+
+    bool moving = false;
+    for (const auto& sub : layer.sublayers()) moving = moving || sub->isAnimating(t);
+    if (moving) {
+        if (found != sublayerBitmaps_.end()) sublayerBitmaps_.erase(found);
+        return paintEach();
+    }
+    auto key = anim::FrameSignature::captureSublayers(layer, t, k);
+    if (key.itemCount() < worthKeeping) return paintEach();
+    SublayerBitmap& bitmap = sublayerBitmaps_[&layer];
+    if (!key.identical(bitmap.key) || bitmap.pixelScale != k) {
+        bitmap = {std::move(key), QImage(), {}, 0, k};
+        return paintEach();
+    }
+    bitmap.revisions = timeless ? revisions : 0;
+    if (bitmap.image.isNull()) {
+        Rect box = bitmap.key.bounds();
+        if (box.isEmpty()) return;
+        // Whole device pixels, with a margin for antialiased edges.
+        double x0 = std::floor(box.minX()) - 1, y0 = std::floor(box.minY()) - 1;
+        double x1 = std::ceil(box.maxX()) + 1, y1 = std::ceil(box.maxY()) + 1;
+        bitmap.image = QImage(int(x1 - x0), int(y1 - y0), QImage::Format_ARGB32_Premultiplied);
+        bitmap.image.fill(Qt::transparent);
+        bitmap.area = {x0 / k, y0 / k, (x1 - x0) / k, (y1 - y0) / k};
+        QPainter ip(&bitmap.image);
+        ip.setRenderHint(QPainter::Antialiasing);
+        ip.setRenderHint(QPainter::TextAntialiasing);
+        ip.setTransform(QTransform(k, 0, 0, -k, -x0, y1));
+        makingBitmap_ = true;
+        for (const auto& sub : layer.sublayers()) paintLayer(ip, *sub, t);
+        makingBitmap_ = false;
+    }
+    drawBitmap(p, bitmap, k);
+}
+
+void LayerRenderer::drawBitmap(QPainter& p, const SublayerBitmap& bitmap, double k) {
+    p.save();
+    // Smoothing only when the bitmap does not land on whole pixels one to one.
+    QTransform m = p.deviceTransform();
+    bool aligned = std::abs(m.m11() - k) < 1e-9 && std::abs(m.m22() + k) < 1e-9 && m.m12() == 0 && m.m21() == 0 &&
+                   std::abs(m.dx() - std::round(m.dx())) < 1e-6 && std::abs(m.dy() - std::round(m.dy())) < 1e-6;
+    p.setRenderHint(QPainter::SmoothPixmapTransform, !aligned);
+    drawUpright(p, bitmap.image, bitmap.area);
+    p.restore();
+}
+
+void LayerRenderer::paintContent(QPainter& p, const anim::Layer& layer, const LayerState& s, double t) {
+    if (!s.backgroundColor.isClear()) p.fillRect(toQ(s.bounds), toQ(s.backgroundColor));
+    if (layer.contents()) paintImage(p, layer, s.bounds);
+    switch (layer.kind()) {
+        case LayerKind::shape: {
+            const auto& shape = static_cast<const anim::ShapeLayer&>(layer);
+            if (shape.path().isEmpty()) break;
+            QPainterPath path = toQ(shape.path());
+            if (!s.fillColor.isClear()) p.fillPath(path, toQ(s.fillColor));
+            if (!s.strokeColor.isClear() && s.lineWidth > 0) {
+                QPen pen(toQ(s.strokeColor), s.lineWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+                p.strokePath(path, pen);
+            }
+            break;
+        }
+        case LayerKind::text: {
+            const auto& text = static_cast<const anim::TextLayer&>(layer);
+            if (text.string().empty()) break;
+            QFont font = QGuiApplication::font();
+            double dpi = p.device() ? p.device()->logicalDpiY() : 96;
+            // Sizes are in points of this tree, which are logical pixels.
+            font.setPointSizeF(std::max(0.5, text.fontSize() * 72.0 / dpi));
+            static constexpr QFont::Weight weights[] = {QFont::Normal, QFont::Medium, QFont::DemiBold, QFont::Bold};
+            font.setWeight(weights[int(text.fontWeight())]);
+            int align = Qt::AlignLeft;
+            if (text.alignment() == anim::TextAlignment::center) align = Qt::AlignHCenter;
+            if (text.alignment() == anim::TextAlignment::right) align = Qt::AlignRight;
+            p.save();
+            p.translate(s.bounds.minX(), s.bounds.maxY());
+            p.scale(1, -1);
+            p.setFont(font);
+            p.setPen(toQ(text.foregroundColor()));
+            p.drawText(QRectF(0, 0, s.bounds.width(), s.bounds.height()),
+                       align | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, QString::fromStdString(text.string()));
+            p.restore();
+            break;
+        }
+        case LayerKind::emitter:
+            paintParticles(p, layer, t);
+            break;
+        case LayerKind::plain:
+            break;
+    }
+}
+
+void LayerRenderer::paintImage(QPainter& p, const anim::Layer& layer, const Rect& bounds) {
+    const anim::Image& image = *layer.contents();
+    Decoded& d = decoded(image);
+    if (d.full.isNull()) return;
+    anim::Size natural{image.pixelWidth() / layer.contentsScale(), image.pixelHeight() / layer.contentsScale()};
+    Rect dest = gravityRect(layer.contentsGravity(), bounds, natural);
+    if (dest.isEmpty()) return;
+    double dpr = p.device() ? p.device()->devicePixelRatioF() : 1;
+    QSize target(std::max(1, int(std::lround(dest.width() * dpr))), std::max(1, int(std::lround(dest.height() * dpr))));
+    bool minifying = target.width() < d.full.width() || target.height() < d.full.height();
+    anim::ScalingFilter filter = minifying ? layer.minificationFilter() : layer.magnificationFilter();
+    const QImage* source = &d.full;
+    if (minifying && filter == anim::ScalingFilter::trilinear) {
+        // A smooth reduction to the drawn size stands in for mipmaps; kept until the size changes.
+        if (d.reduced.size() != target) d.reduced = d.full.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        source = &d.reduced;
+    }
+    p.save();
+    p.setRenderHint(QPainter::SmoothPixmapTransform, filter != anim::ScalingFilter::nearest);
+    drawUpright(p, *source, dest);
+    p.restore();
+}
+
+void LayerRenderer::paintParticles(QPainter& p, const anim::Layer& layer, double t) {
+    const auto& emitter = static_cast<const anim::EmitterLayer&>(layer);
+    auto particles = emitter.particles(t);
+    if (particles.empty()) return;
+    p.save();
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    double base = p.opacity();
+    for (const anim::Particle& particle : particles) {
+        const auto& image = particle.cell->contents;
+        if (!image) continue;
+        Decoded& d = decoded(*image);
+        if (d.full.isNull()) continue;
+        double w = image->pixelWidth() / particle.cell->contentsScale, h = image->pixelHeight() / particle.cell->contentsScale;
+        p.save();
+        p.translate(particle.position.x, particle.position.y);
+        p.rotate(particle.rotation * 180 / std::numbers::pi);
+        p.scale(particle.scale, particle.scale);
+        p.setOpacity(base * particle.alpha);
+        drawUpright(p, d.full, {-w / 2, -h / 2, w, h});
+        p.restore();
+    }
+    p.restore();
+}
+
+void LayerRenderer::paintShadow(QPainter& p, const anim::Layer& layer, const LayerState& s) {
+    auto extent = contentExtent(layer, s);
+    if (!extent || extent->isEmpty()) return;
+    double k = p.device() ? p.device()->devicePixelRatioF() : 1;
+    uint64_t key = 1469598103934665603ULL;
+    for (double v : {double(layer.contentVersion()), s.fillColor.red, s.fillColor.green, s.fillColor.blue,
+                     s.fillColor.alpha, s.strokeColor.alpha, s.lineWidth, s.backgroundColor.alpha,
+                     s.shadowColor.red, s.shadowColor.green, s.shadowColor.blue, s.shadowColor.alpha, s.shadowRadius,
+                     s.bounds.size.width, s.bounds.size.height, k})
+        key = mixKey(key, v);
+    ShadowBitmap& bitmap = shadows_[&layer];
+    if (bitmap.key != key || bitmap.image.isNull()) {
+        double sigma = std::max(0.0, s.shadowRadius) / 2;
+        double pad = 3 * sigma + 1;
+        Rect area = outset(*extent, pad);
+        int w = std::max(1, int(std::ceil(area.width() * k))), h = std::max(1, int(std::ceil(area.height() * k)));
+        QImage silhouette(w, h, QImage::Format_ARGB32_Premultiplied);
+        silhouette.fill(Qt::transparent);
+        {
+            QPainter ip(&silhouette);
+            ip.setRenderHint(QPainter::Antialiasing);
+            ip.setTransform(QTransform(k, 0, 0, -k, -area.minX() * k, area.maxY() * k));
+            LayerState flat = s;
+            flat.shadowOpacity = 0;
+            paintContent(ip, layer, flat, 0);
+        }
+        std::vector<float> alpha(size_t(w) * size_t(h));
+        for (int y = 0; y < h; ++y) {
+            const auto* row = reinterpret_cast<const QRgb*>(silhouette.constScanLine(y));
+            for (int x = 0; x < w; ++x) alpha[size_t(y) * w + x] = float(qAlpha(row[x])) / 255.0f;
+        }
+        blurAlpha(alpha, w, h, sigma * k);
+        QColor c = toQ(s.shadowColor);
+        QImage shadow(w, h, QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < h; ++y) {
+            auto* row = reinterpret_cast<QRgb*>(shadow.scanLine(y));
+            for (int x = 0; x < w; ++x) {
+                float a = std::clamp(alpha[size_t(y) * w + x], 0.0f, 1.0f) * float(c.alphaF());
+                row[x] = qRgba(int(c.red() * a + 0.5f), int(c.green() * a + 0.5f), int(c.blue() * a + 0.5f),
+                               int(255 * a + 0.5f));
+            }
+        }
+        bitmap = {key, shadow, area, k};
+    }
+    p.save();
+    p.setOpacity(p.opacity() * std::min(1.0, s.shadowOpacity));
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    drawUpright(p, bitmap.image, bitmap.area.offsetBy(s.shadowOffset.width, s.shadowOffset.height));
+    p.restore();
+}
+
+}  // namespace platform::qt

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QImage>
+#include <QPainter>
+#include <optional>
+#include <unordered_map>
+
+#include "anim/Layer.h"
+#include "anim/VisibleChange.h"
+
+namespace platform::qt {
+
+// Paints a layer tree with QPainter. The tree's coordinates are y up with the origin at the
+// bottom-left of the surface; images and text stay upright. Keeps decoded images and shadow
+// bitmaps between frames.
+class LayerRenderer {
+public:
+    // Paints `root` as presented at media time t. The painter works in Qt's coordinates of a
+    // surface `height` logical pixels high (y down); points map to logical pixels.
+    void paint(QPainter& painter, const anim::Layer& root, double t, double height);
+
+    // A transparent image of `size` points at `devicePixelRatio`, with the tree painted into it;
+    // nothing is drawn outside `clip` (y up) when one is given.
+    QImage render(const anim::Layer& root, double t, QSizeF size, double devicePixelRatio,
+                  std::optional<anim::Rect> clip = std::nullopt);
+
+private:
+    struct ShadowBitmap {
+        uint64_t key = 0;
+        QImage image;
+        anim::Rect area;  // layer coordinates covered by the image
+        double pixelScale = 1;
+    };
+
+    void paintLayer(QPainter& p, const anim::Layer& layer, double t);
+    void paintContent(QPainter& p, const anim::Layer& layer, const anim::LayerState& s, double t);
+    void paintShadow(QPainter& p, const anim::Layer& layer, const anim::LayerState& s);
+    void paintImage(QPainter& p, const anim::Layer& layer, const anim::Rect& bounds);
+    void paintParticles(QPainter& p, const anim::Layer& layer, double t);
+    void paintSublayers(QPainter& p, const anim::Layer& layer, double t);
+
+    // A bitmap of a layer's sublayers, kept while they look the same from frame to frame, so a
+    // still subtree under a moving layer (a resting pet breathing) is one image to draw.
+    struct SublayerBitmap {
+        anim::FrameSignature key;
+        QImage image;  // made on the second frame with the same key
+        anim::Rect area;
+        // Set while the sublayers do not depend on time: then their revisions alone tell that
+        // nothing changed, without comparing keys.
+        uint64_t revisions = 0;
+        double pixelScale = 0;
+    };
+    void drawBitmap(QPainter& p, const SublayerBitmap& bitmap, double pixelScale);
+    std::unordered_map<const anim::Layer*, SublayerBitmap> sublayerBitmaps_;
+    bool makingBitmap_ = false;
+
+    std::unordered_map<const anim::Layer*, ShadowBitmap> shadows_;
+};
+
+}  // namespace platform::qt

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "anim/Layer.h"
+#include "anim/VisibleChange.h"
+#include "platform/Panel.h"
+#include "platform/qt/LayerRenderer.h"
+
+namespace platform::qt {
+
+// The window of a pet panel: frameless, translucent, never focused, override-redirect (so it
+// stays over full-screen windows, is never clamped to a screen and has no taskbar entry),
+// re-raised when other windows come up. It paints its layer tree only when the presentation
+// would change a pixel, at most once per display frame, and not at all while the tree is still.
+// Only drawn pixels take clicks; without a compositing manager an XShape mask replaces alpha.
+class PetPanelWindow final : public QWidget {
+    Q_OBJECT
+public:
+    explicit PetPanelWindow(const Rect& frame);
+    ~PetPanelWindow() override;
+
+    // Global coordinates, points, y up.
+    Rect frame() const { return frame_; }
+    void setFrame(const Rect& frame);
+    void setFrameOrigin(Point origin);
+    void orderFront();
+    void orderOut();
+
+    void setRootLayer(std::shared_ptr<anim::Layer> layer);
+    const std::shared_ptr<anim::Layer>& rootLayer() const { return root_; }
+    // Panel coordinates (y up).
+    void setClipRect(std::optional<Rect> rect);
+    std::optional<Rect> clipRect() const { return clip_; }
+    void setIgnoresMouseEvents(bool ignores);
+    bool ignoresMouseEvents() const { return ignoresMouse_; }
+    void setMouseHandlers(std::function<bool(Point)> hitTest, std::function<void(const PanelMouseEvent&)> onEvent);
+
+    // The last painted frame and the region that takes clicks, in device pixels (for tests).
+    const QImage& paintedFrame() const { return frameImage_; }
+    const std::vector<QRect>& inputRects() const { return inputRects_; }
+    int paintCount() const { return paintCount_; }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void showEvent(QShowEvent*) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+
+private:
+    void treeChanged();
+    void refresh();
+    void repaintNow(double t);
+    void planNext(double t);
+    void forceRepaint();
+    // Brings the input region (and the mask without a compositor) in line with the last frame;
+    // while the drawing keeps moving, at most a few times a second.
+    void updateShape(bool force);
+    void placeWindow();
+    Point toPanel(QPointF widgetPoint) const;
+    void deliver(PanelMouseEvent::Type type, QMouseEvent* e);
+
+    Rect frame_;
+    std::shared_ptr<anim::Layer> root_;
+    std::optional<Rect> clip_;
+    bool ignoresMouse_ = false;
+    bool pressed_ = false;
+    std::function<bool(Point)> hitTest_;
+    std::function<void(const PanelMouseEvent&)> onEvent_;
+
+    LayerRenderer renderer_;
+    QImage frameImage_;
+    std::optional<anim::FrameSignature> painted_;
+    double lastPaint_ = -1e9;
+    bool refreshPosted_ = false;
+    QTimer frameTimer_;
+    int paintCount_ = 0;
+
+    std::vector<QRect> inputRects_;
+    std::vector<QRect> boundingRects_;
+    std::vector<bool> hitMask_;
+    QSize hitMaskSize_;
+    bool shapeApplied_ = false;
+    bool shapePending_ = false;
+    double lastShapeUpdate_ = -1e9;
+    QTimer shapeTimer_;
+    bool compositedShape_ = true;
+};
+
+// Panels for the behaviour code: each a PetPanelWindow behind the Panel interface.
+class PetPanelFactory final : public PanelFactory {
+public:
+    std::unique_ptr<Panel> createPanel(const Rect& frame) override;
+};
+
+}  // namespace platform::qt

@@ -1,0 +1,93 @@
+#include "platform/qt/QtWindow.h"
+
+#include <QCloseEvent>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <cmath>
+
+namespace platform::qt {
+
+class QtWindow::Widget final : public QWidget {
+public:
+    Widget()
+        : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {}
+    std::function<void()> onClosed;
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        QWidget::closeEvent(event);
+        if (!event->isAccepted() || !onClosed) return;
+        // A copy: the handler may let go of the window, and this widget's handler with it.
+        auto handler = onClosed;
+        handler();
+    }
+};
+
+QtWindow::QtWindow(const std::string& title, Size contentSize) : widget_(new Widget) {
+    widget_->setWindowTitle(QString::fromStdString(title));
+    widget_->setFixedSize(static_cast<int>(std::lround(contentSize.width)),
+                          static_cast<int>(std::lround(contentSize.height)));
+}
+
+QtWindow::~QtWindow() {
+    // The owner may let go of the window from inside one of its own event handlers.
+    if (widget_) {
+        widget_->onClosed = nullptr;
+        widget_->hide();
+        widget_->deleteLater();
+    }
+}
+
+std::string QtWindow::title() const {
+    return widget_ ? widget_->windowTitle().toStdString() : std::string();
+}
+
+void QtWindow::setTitle(const std::string& title) {
+    if (widget_) widget_->setWindowTitle(QString::fromStdString(title));
+}
+
+Size QtWindow::contentSize() const {
+    if (!widget_) return {};
+    return {static_cast<double>(widget_->width()), static_cast<double>(widget_->height())};
+}
+
+void QtWindow::center() {
+    if (!widget_) return;
+    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    QRect frame = widget_->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    widget_->move(frame.topLeft());
+}
+
+void QtWindow::makeKeyAndOrderFront() {
+    if (!widget_) return;
+    widget_->show();
+    widget_->raise();
+    widget_->activateWindow();
+}
+
+void QtWindow::close() {
+    if (widget_ && widget_->isVisible()) widget_->close();
+}
+
+bool QtWindow::isVisible() const {
+    return widget_ && widget_->isVisible();
+}
+
+void QtWindow::setOnClosed(std::function<void()> handler) {
+    if (widget_) widget_->onClosed = std::move(handler);
+}
+
+QWidget* QtWindow::contentWidget() const {
+    return widget_;
+}
+
+std::unique_ptr<Window> QtWindowFactory::createWindow(const std::string& title, Size contentSize) {
+    return std::make_unique<QtWindow>(title, contentSize);
+}
+
+}  // namespace platform::qt

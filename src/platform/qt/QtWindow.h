@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QPointer>
+
+#include "platform/Window.h"
+
+class QWidget;
+
+namespace platform::qt {
+
+// A titled top-level QWidget with a close button only and a fixed content size.
+class QtWindow final : public Window {
+public:
+    QtWindow(const std::string& title, Size contentSize);
+    ~QtWindow() override;
+
+    std::string title() const override;
+    void setTitle(const std::string& title) override;
+    Size contentSize() const override;
+    void center() override;
+    void makeKeyAndOrderFront() override;
+    void close() override;
+    bool isVisible() const override;
+    void setOnClosed(std::function<void()> handler) override;
+
+    // Where the window's content goes.
+    QWidget* contentWidget() const;
+
+private:
+    class Widget;
+    QPointer<Widget> widget_;
+};
+
+class QtWindowFactory final : public WindowFactory {
+public:
+    std::unique_ptr<Window> createWindow(const std::string& title, Size contentSize) override;
+};
+
+}  // namespace platform::qt

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/Workspace.h"
+
+namespace platform::qt {
+
+// QDesktopServices, which hands files to xdg-open or the desktop's portal.
+class QtWorkspace final : public Workspace {
+public:
+    bool openFile(const std::filesystem::path& file) override;
+};
+
+}  // namespace platform::qt

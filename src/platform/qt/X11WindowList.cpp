@@ -1,0 +1,276 @@
+#include "platform/qt/X11WindowList.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/qt/EwmhWindowRules.h"
+
+// Xlib's macros (None, Bool, Status, ...) break Qt headers: X11 comes last and stays here.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+namespace platform::qt {
+namespace {
+
+using XWindow = ::Window;
+
+// What the process-wide handlers record for one of our connections.
+struct ConnectionHealth {
+    bool lost = false;
+    unsigned long errors = 0;
+};
+
+std::unordered_map<Display*, ConnectionHealth*>& windowListConnections() {
+    static std::unordered_map<Display*, ConnectionHealth*> connections;
+    return connections;
+}
+
+XIOErrorHandler previousIOErrorHandler = nullptr;
+XErrorHandler previousErrorHandler = nullptr;
+
+// Windows vanish between reading the stacking list and asking about them, and an id can be
+// stale: errors on our connection are expected and only counted. Everything else goes on to
+// the handlers installed before ours (the key taps', Qt's), so every handler keeps seeing
+// what belongs to it whichever was installed first.
+int onError(Display* display, XErrorEvent* error) {
+    auto it = windowListConnections().find(display);
+    if (it != windowListConnections().end()) {
+        ++it->second->errors;
+        return 0;
+    }
+    return previousErrorHandler ? previousErrorHandler(display, error) : 0;
+}
+
+int onIOError(Display* display) {
+    // Returning lets Xlib call the connection's exit handler, which records the loss.
+    if (windowListConnections().count(display)) return 0;
+    return previousIOErrorHandler ? previousIOErrorHandler(display) : 0;
+}
+
+void onIOErrorExit(Display*, void* health) { static_cast<ConnectionHealth*>(health)->lost = true; }
+
+void installHandlers() {
+    static const bool installed = [] {
+        previousIOErrorHandler = XSetIOErrorHandler(&onIOError);
+        previousErrorHandler = XSetErrorHandler(&onError);
+        return true;
+    }();
+    (void)installed;
+}
+
+enum AtomIndex {
+    clientListStacking,
+    activeWindow,
+    wmPid,
+    wmWindowType,
+    wmState,
+    frameExtents,
+    stateAbove,
+    stateBelow,
+    stateFullScreen,
+    stateHidden,
+    firstWindowType,
+};
+
+constexpr const char* kNamedAtoms[] = {
+    "_NET_CLIENT_LIST_STACKING", "_NET_ACTIVE_WINDOW",       "_NET_WM_PID",
+    "_NET_WM_WINDOW_TYPE",       "_NET_WM_STATE",            "_NET_FRAME_EXTENTS",
+    "_NET_WM_STATE_ABOVE",       "_NET_WM_STATE_BELOW",      "_NET_WM_STATE_FULLSCREEN",
+    "_NET_WM_STATE_HIDDEN",
+};
+constexpr int kNamedAtomCount = sizeof kNamedAtoms / sizeof kNamedAtoms[0];
+static_assert(kNamedAtomCount == firstWindowType);
+constexpr int kAtomCount = kNamedAtomCount + static_cast<int>(ewmh::windowTypeAtoms.size());
+
+// Points are X pixels divided by the device pixel ratio, counted from the top-left corner of
+// the primary screen, which need not be the root window's.
+struct PointSpace {
+    double pixelsPerPoint = 1.0;
+    double originX = 0;
+    double originY = 0;
+};
+
+PointSpace pointSpace() {
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return {};
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return {};
+    const QRect primary = screen->geometry();
+    return {screen->devicePixelRatio(), static_cast<double>(primary.x()), static_cast<double>(primary.y())};
+}
+
+}  // namespace
+
+class X11WindowList::Connection {
+public:
+    static std::unique_ptr<Connection> open() {
+        Display* display = XOpenDisplay(nullptr);
+        if (!display) return nullptr;
+        auto connection = std::unique_ptr<Connection>(new Connection(display));
+        char* names[kAtomCount];
+        for (int i = 0; i < kNamedAtomCount; ++i) names[i] = const_cast<char*>(kNamedAtoms[i]);
+        for (size_t i = 0; i < ewmh::windowTypeAtoms.size(); ++i)
+            names[kNamedAtomCount + i] = const_cast<char*>(ewmh::windowTypeAtoms[i].first);
+        if (!XInternAtoms(display, names, kAtomCount, False, connection->atoms_) || connection->health_.lost)
+            return nullptr;
+        return connection;
+    }
+
+    ~Connection() {
+        windowListConnections().erase(display_);
+        XCloseDisplay(display_);
+    }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    bool isLost() const { return health_.lost; }
+    XWindow root() const { return DefaultRootWindow(display_); }
+
+    // The 32-bit items of a property; nullopt when it is missing, of another type, or the
+    // window is gone.
+    std::optional<std::vector<unsigned long>> longs(XWindow window, AtomIndex property, Atom type, long maxItems) {
+        if (health_.lost) return std::nullopt;
+        Atom actualType = 0;
+        int actualFormat = 0;
+        unsigned long count = 0, remaining = 0;
+        unsigned char* data = nullptr;
+        const int status = XGetWindowProperty(display_, window, atoms_[property], 0, maxItems, False, type, &actualType,
+                                              &actualFormat, &count, &remaining, &data);
+        std::optional<std::vector<unsigned long>> items;
+        if (status == Success && data && actualType == type && actualFormat == 32) {
+            // Xlib hands format-32 items over as longs, whatever the width of long.
+            const auto* values = reinterpret_cast<const unsigned long*>(data);
+            items.emplace(values, values + count);
+        }
+        if (data) XFree(data);
+        return items;
+    }
+
+    std::optional<int32_t> pid(XWindow window) {
+        auto value = longs(window, wmPid, XA_CARDINAL, 1);
+        if (!value || value->size() != 1 || (*value)[0] == 0 || (*value)[0] > INT32_MAX) return std::nullopt;
+        return static_cast<int32_t>((*value)[0]);
+    }
+
+    // A viewable managed window as the list shows it; nullopt for one that is not on screen,
+    // is left out by its type or state, or went away meanwhile.
+    std::optional<WindowInfo> describe(XWindow window, const PointSpace& space) {
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(display_, window, &attributes) || health_.lost) return std::nullopt;
+        // Windows on another desktop or minimised are unmapped, or sit in an unmapped frame.
+        if (attributes.map_state != IsViewable) return std::nullopt;
+
+        ewmh::WindowType type = ewmh::WindowType::normal;
+        if (auto types = longs(window, wmWindowType, XA_ATOM, 32)) {
+            // The first type we know wins: the list is in order of preference.
+            bool found = false;
+            for (unsigned long atom : *types) {
+                for (size_t i = 0; i < ewmh::windowTypeAtoms.size() && !found; ++i) {
+                    if (atoms_[kNamedAtomCount + i] == atom) {
+                        type = ewmh::windowTypeAtoms[i].second;
+                        found = true;
+                    }
+                }
+                if (found) break;
+            }
+        }
+        ewmh::WindowState state;
+        if (auto states = longs(window, wmState, XA_ATOM, 64)) {
+            for (unsigned long atom : *states) {
+                state.above |= atom == atoms_[stateAbove];
+                state.below |= atom == atoms_[stateBelow];
+                state.fullScreen |= atom == atoms_[stateFullScreen];
+                state.hidden |= atom == atoms_[stateHidden];
+            }
+        }
+        const auto layer = ewmh::listedLayer(type, state);
+        if (!layer) return std::nullopt;
+
+        int rootX = 0, rootY = 0;
+        XWindow child = 0;
+        if (!XTranslateCoordinates(display_, window, root(), 0, 0, &rootX, &rootY, &child) || health_.lost)
+            return std::nullopt;
+        ewmh::FrameExtents extents;
+        if (auto values = longs(window, frameExtents, XA_CARDINAL, 4); values && values->size() == 4) {
+            // CARDINALs: a value above LONG_MAX wraps negative and is then ignored as absurd.
+            extents = {static_cast<long>((*values)[0]), static_cast<long>((*values)[1]),
+                       static_cast<long>((*values)[2]), static_cast<long>((*values)[3])};
+        }
+
+        WindowInfo info;
+        info.number = static_cast<uint32_t>(window);
+        info.ownerPid = pid(window);
+        info.layer = *layer;
+        info.bounds = ewmh::frameBounds(rootX, rootY, attributes.width, attributes.height, extents, space.pixelsPerPoint)
+                          .offsetBy(-space.originX, -space.originY);
+        info.isFullScreen = state.fullScreen;
+        if (health_.lost) return std::nullopt;
+        return info;
+    }
+
+    // We select no events, but the server sends some to every client (MappingNotify): drop
+    // them so they do not pile up in Xlib's queue.
+    void discardEvents() {
+        while (!health_.lost && XPending(display_) > 0) {
+            XEvent event;
+            XNextEvent(display_, &event);
+        }
+    }
+
+private:
+    explicit Connection(Display* display) : display_(display) {
+        installHandlers();
+        windowListConnections()[display_] = &health_;
+        XSetIOErrorExitHandler(display_, &onIOErrorExit, &health_);
+    }
+
+    Display* display_;
+    ConnectionHealth health_;
+    Atom atoms_[kAtomCount] = {};
+};
+
+X11WindowList::X11WindowList() = default;
+
+X11WindowList::~X11WindowList() = default;
+
+X11WindowList::Connection* X11WindowList::connection() {
+    if (connection_ && connection_->isLost()) connection_.reset();
+    if (!connection_) connection_ = Connection::open();
+    return connection_.get();
+}
+
+std::optional<std::vector<WindowInfo>> X11WindowList::onScreenWindows() {
+    Connection* c = connection();
+    if (!c) return std::nullopt;
+    // No list means no EWMH window manager: there is nothing we could tell apart.
+    auto stacking = c->longs(c->root(), clientListStacking, XA_WINDOW, 1 << 16);
+    std::optional<std::vector<WindowInfo>> list;
+    if (stacking) {
+        const PointSpace space = pointSpace();
+        list.emplace();
+        // The stacking list runs bottom to top; ours runs front to back.
+        for (auto it = stacking->rbegin(); it != stacking->rend() && !c->isLost(); ++it) {
+            if (auto info = c->describe(static_cast<XWindow>(*it), space)) list->push_back(*info);
+        }
+    }
+    c->discardEvents();
+    if (c->isLost()) return std::nullopt;
+    return list;
+}
+
+std::optional<int32_t> X11WindowList::frontmostApplicationPid() {
+    Connection* c = connection();
+    if (!c) return std::nullopt;
+    std::optional<int32_t> pid;
+    auto active = c->longs(c->root(), activeWindow, XA_WINDOW, 1);
+    // The active window may belong to a process that has exited: then it has no PID to read.
+    if (active && active->size() == 1 && (*active)[0] != 0) pid = c->pid(static_cast<XWindow>((*active)[0]));
+    c->discardEvents();
+    if (c->isLost()) return std::nullopt;
+    return pid;
+}
+
+}  // namespace platform::qt

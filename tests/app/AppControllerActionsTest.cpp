@@ -1,0 +1,245 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <sstream>
+
+#include <sodium.h>
+
+#include "app/AppController.h"
+#include "model/AppModelTestSupport.h"
+#include "model/DataExport.h"
+#include "model/TimeZoneTestSupport.h"
+#include "pets/coordination/PetWindowCoordinator.h"
+
+using app::AppController;
+using updates::UpdateCheckResult;
+using updates::UpdateDownloadState;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream buf;
+    buf << in.rdbuf();
+    return buf.str();
+}
+
+std::vector<fs::path> filesIn(const fs::path& folder) {
+    std::vector<fs::path> out;
+    for (const auto& entry : fs::directory_iterator(folder)) out.push_back(entry.path().filename());
+    return out;
+}
+
+struct AppControllerActionsTest : model::testing::AppModelTest {
+    std::unique_ptr<model::AppModel> model = launch();
+    std::unique_ptr<AppController> controller = std::make_unique<AppController>(*model);
+    fs::path folder = fs::temp_directory_path() / ("tuftle-actions-" + std::to_string(::getpid()));
+
+    void SetUp() override {
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    platform::sim::SimWindow* window(size_t index) const { return sim.windows.window(index); }
+    void breakTheCompanionRecord() {
+        auto record = model->companionRecord.get();
+        record.totalCompanionSeconds = std::numeric_limits<double>::infinity();
+        model->companionRecord = record;
+    }
+};
+
+// --- export
+
+TEST_F(AppControllerActionsTest, export_writesTheDocumentUnderTheChosenName) {
+    model::testing::TimeZoneOverride zone(model::testing::kUtc);
+    sim.savePanels.answer = folder / "mine.json";
+    controller->exportLocalData();
+
+    ASSERT_EQ(sim.savePanels.requests.size(), 1u);
+    const auto& request = sim.savePanels.requests.front();
+    EXPECT_EQ(request.title, model::L10n::t("导出栗丸本机数据"));
+    EXPECT_EQ(request.proposedFileName, model::proposedExportFileName(now()));
+    EXPECT_EQ(request.allowedExtensions, std::vector<std::string>{"json"});
+    EXPECT_TRUE(sim.alerts.shown.empty());
+    EXPECT_EQ(readFile(folder / "mine.json"), model->exportData());
+    EXPECT_EQ(filesIn(folder), std::vector<fs::path>{"mine.json"}) << "no temporary file is left";
+}
+
+TEST_F(AppControllerActionsTest, exportCancelled_writesNothingAndSaysNothing) {
+    sim.savePanels.answer.reset();
+    controller->exportLocalData();
+    EXPECT_EQ(sim.savePanels.requests.size(), 1u);
+    EXPECT_TRUE(sim.alerts.shown.empty());
+    EXPECT_TRUE(filesIn(folder).empty());
+}
+
+TEST_F(AppControllerActionsTest, exportIntoAFolderThatCannotBeWritten_showsTheAlertAndLeavesNothing) {
+    // Root may write anywhere; a file where the folder should be stops everyone.
+    std::ofstream(folder / "notAFolder") << "x";
+    sim.savePanels.answer = folder / "notAFolder" / "data.json";
+    controller->exportLocalData();
+
+    ASSERT_EQ(sim.alerts.shown.size(), 1u);
+    EXPECT_EQ(sim.alerts.shown[0].messageText, model::L10n::t("导出失败"));
+    EXPECT_NE(sim.alerts.shown[0].informativeText.find("data.json"), std::string::npos)
+        << sim.alerts.shown[0].informativeText;
+    EXPECT_EQ(filesIn(folder), std::vector<fs::path>{"notAFolder"});
+    EXPECT_EQ(readFile(folder / "notAFolder"), "x");
+}
+
+TEST_F(AppControllerActionsTest, failedExport_neverDestroysTheFileItWouldReplace) {
+    std::ofstream(folder / "old.json") << "earlier export";
+    sim.savePanels.answer = folder / "old.json";
+    breakTheCompanionRecord();
+    controller->exportLocalData();
+    ASSERT_EQ(sim.alerts.shown.size(), 1u);
+    EXPECT_EQ(readFile(folder / "old.json"), "earlier export");
+
+    // Written completely, but the rename cannot replace a folder.
+    fs::create_directories(folder / "taken.json" / "inside");
+    sim.savePanels.answer = folder / "taken.json";
+    auto record = model->companionRecord.get();
+    record.totalCompanionSeconds = 5;
+    model->companionRecord = record;
+    controller->exportLocalData();
+    ASSERT_EQ(sim.alerts.shown.size(), 2u);
+    EXPECT_TRUE(fs::is_directory(folder / "taken.json" / "inside"));
+    EXPECT_EQ(filesIn(folder).size(), 2u) << "only old.json and taken.json: no temporary file";
+
+    sim.savePanels.answer = folder / "old.json";
+    controller->exportLocalData();
+    EXPECT_EQ(sim.alerts.shown.size(), 2u);
+    EXPECT_EQ(readFile(folder / "old.json"), model->exportData()) << "a successful export replaces it";
+}
+
+// --- settings window
+
+TEST_F(AppControllerActionsTest, activatingSettings_raisesOneSettingsWindowNowNextTurnAndLater) {
+    controller->activateSettingsWindow();
+    ASSERT_EQ(sim.windows.createdCount(), 1u);
+    auto* settings = window(0);
+    EXPECT_EQ(settings, controller->settingsWindow());
+    EXPECT_EQ(settings->title(), model::L10n::t("设置"));
+    EXPECT_EQ(settings->contentSize(), (platform::Size{920, 640}));
+    EXPECT_EQ(settings->orderFrontCount, 1);
+    sim.loop.advance(0);
+    EXPECT_EQ(settings->orderFrontCount, 2);
+    sim.loop.advance(0.15);
+    EXPECT_EQ(settings->orderFrontCount, 3);
+
+    controller->activateSettingsWindow();
+    EXPECT_EQ(sim.windows.createdCount(), 1u) << "the same window comes back";
+    EXPECT_TRUE(settings->isVisible());
+}
+
+TEST_F(AppControllerActionsTest, raisingSettings_neverBringsAnotherWindowForward) {
+    controller->showOnboarding();
+    auto* onboarding = window(0);
+    const int onboardingRaises = onboarding->orderFrontCount;
+
+    controller->bringSettingsWindowForward();
+    EXPECT_EQ(sim.windows.createdCount(), 1u) << "no settings window yet: nothing happens";
+    EXPECT_EQ(onboarding->orderFrontCount, onboardingRaises);
+
+    controller->activateSettingsWindow();
+    sim.loop.advance(1);
+    EXPECT_EQ(onboarding->orderFrontCount, onboardingRaises);
+    EXPECT_EQ(window(1)->orderFrontCount, 3);
+}
+
+TEST_F(AppControllerActionsTest, controllerGone_delayedRaisesDoNothing) {
+    controller->activateSettingsWindow();
+    auto lifetime = std::weak_ptr<bool>(window(0)->lifetime);
+    controller.reset();
+    EXPECT_NO_FATAL_FAILURE(sim.loop.advance(1));
+    EXPECT_TRUE(lifetime.expired());
+}
+
+// --- desktop demonstrations
+
+TEST_F(AppControllerActionsTest, demonstrations_setGenerationAndDeadlineAlsoWhenRefused) {
+    auto& coordinator = controller->petCoordinator();
+    const auto first = coordinator.desktopDemoGeneration;
+    EXPECT_FALSE(controller->demonstrateOnDesktop(model::PetLifeScene::eating, model::DesktopDemoTarget::both));
+    EXPECT_NE(coordinator.desktopDemoGeneration, first);
+    EXPECT_EQ(coordinator.desktopDemoUntil, now().addingTimeInterval(8));
+
+    const auto second = coordinator.desktopDemoGeneration;
+    sim.loop.advance(2);
+    controller->demonstrateOnDesktop(model::PetActivity::home, model::DesktopDemoTarget::first);
+    EXPECT_NE(coordinator.desktopDemoGeneration, second);
+    EXPECT_EQ(coordinator.desktopDemoUntil, now().addingTimeInterval(4));
+}
+
+// --- updates
+
+struct DownloadedUpdateTest : AppControllerActionsTest {
+    fs::path image = folder / "Tuftle-2.0.dmg";
+    updates::UpdateManifest manifest;
+
+    void SetUp() override {
+        AppControllerActionsTest::SetUp();
+        const std::string bytes = "disk image bytes";
+        std::ofstream(image, std::ios::binary) << bytes;
+        ASSERT_GE(sodium_init(), 0);
+        unsigned char digest[crypto_hash_sha256_BYTES];
+        crypto_hash_sha256(digest, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+        char hex[2 * crypto_hash_sha256_BYTES + 1];
+        sodium_bin2hex(hex, sizeof hex, digest, sizeof digest);
+        manifest.version = "2.0.0";
+        manifest.sha256 = hex;
+        manifest.size = static_cast<int64_t>(bytes.size());
+        model->updateCheckResult = UpdateCheckResult::available(manifest);
+        model->updateDownloadState = UpdateDownloadState::ready(image);
+    }
+};
+
+TEST_F(DownloadedUpdateTest, download_startsOnlyForAnAvailableUpdate) {
+    model->updateCheckResult = UpdateCheckResult::current();
+    controller->downloadAvailableUpdate();
+    EXPECT_FALSE(controller->updateDownloader().lastStarted());
+    model->updateCheckResult = UpdateCheckResult::available(manifest);
+    controller->downloadAvailableUpdate();
+    EXPECT_EQ(controller->updateDownloader().lastStarted(), manifest);
+}
+
+TEST_F(DownloadedUpdateTest, matchingImage_isVerifiedAgainThenOpened) {
+    controller->openDownloadedUpdate();
+    EXPECT_EQ(model->updateDownloadState.get(), UpdateDownloadState::verifying());
+    EXPECT_TRUE(sim.workspace.opened.empty());
+    sim.loop.advance(0);
+    EXPECT_EQ(model->updateDownloadState.get(), UpdateDownloadState::ready(image));
+    EXPECT_EQ(sim.workspace.opened, std::vector<fs::path>{image});
+}
+
+TEST_F(DownloadedUpdateTest, imageChangedOnDisk_failsAndIsNeverOpened) {
+    std::ofstream(image, std::ios::binary) << "disk image bytez";  // same size, other digest
+    controller->openDownloadedUpdate();
+    sim.loop.advance(0);
+    EXPECT_EQ(model->updateDownloadState.get(), UpdateDownloadState::failed());
+
+    model->updateDownloadState = UpdateDownloadState::ready(image);
+    std::ofstream(image, std::ios::binary) << "short";
+    controller->openDownloadedUpdate();
+    sim.loop.advance(0);
+    EXPECT_EQ(model->updateDownloadState.get(), UpdateDownloadState::failed());
+    EXPECT_TRUE(sim.workspace.opened.empty());
+}
+
+TEST_F(DownloadedUpdateTest, openingWithoutAReadyDownloadOrAnAvailableUpdate_doesNothing) {
+    model->updateCheckResult = UpdateCheckResult::current();
+    controller->openDownloadedUpdate();
+    model->updateCheckResult = UpdateCheckResult::available(manifest);
+    model->updateDownloadState = UpdateDownloadState::downloading(0.4);
+    controller->openDownloadedUpdate();
+    sim.loop.advance(1);
+    EXPECT_EQ(model->updateDownloadState.get(), UpdateDownloadState::downloading(0.4));
+    EXPECT_TRUE(sim.workspace.opened.empty());
+}
+
+}  // namespace

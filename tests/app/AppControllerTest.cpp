@@ -1,0 +1,330 @@
+#include "app/AppController.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "app/AppDelegate.h"
+#include "app/LaunchAtLoginManager.h"
+#include "model/AppModelTestSupport.h"
+#include "model/CompanionTracker.h"
+#include "pets/coordination/PetWindowCoordinator.h"
+
+using app::AppController;
+using model::AppModel;
+using model::KeyboardMonitorState;
+using platform::Date;
+using updates::UpdateCheckResult;
+
+namespace {
+
+namespace keys = model::keys;
+
+struct AppControllerTest : model::testing::AppModelTest {
+    std::unique_ptr<AppModel> model;
+    std::unique_ptr<AppController> controller;
+    platform::sim::SimKeyEventTapSystem& taps = sim.keyTaps;
+
+    void startApp() {
+        model = launch();
+        controller = std::make_unique<AppController>(*model);
+        controller->start();
+    }
+    platform::sim::SimWindow* onboarding() const {
+        return dynamic_cast<platform::sim::SimWindow*>(controller->onboardingWindow());
+    }
+    KeyboardMonitorState state() const { return model->keyboardMonitorState.get(); }
+};
+
+TEST_F(AppControllerTest, startUp_runsItsStepsInOrder) {
+    store("runtime.cleanExit", false);
+    store(keys::keyCountingEnabled, true);
+    taps.grantOnRequest = true;
+    model = launch();
+    controller = std::make_unique<AppController>(*model);
+
+    std::vector<std::string> events;
+    std::vector<platform::Subscription> subs;
+    subs.push_back(model->recoveredFromUnexpectedExit.subscribe(
+        [&](const bool& v) { events.push_back(v ? "recovered" : "not recovered"); }, false));
+    subs.push_back(model->keyboardPermissionGranted.subscribe(
+        [&](const bool& v) { events.push_back(v ? "granted" : "not granted"); }, false));
+    subs.push_back(model->keyboardMonitorState.subscribe(
+        [&](const KeyboardMonitorState& s) {
+            events.push_back(s == KeyboardMonitorState::listening ? "listening" : "other");
+        },
+        false));
+    subs.push_back(
+        model->launchAtLoginMessage.subscribe([&](const std::string&) { events.push_back("login"); }, false));
+
+    sim.defaults.clearWriteLog();
+    ::testing::internal::CaptureStderr();
+    controller->start();
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+
+    EXPECT_NE(errors.find("tuftle: recovered from an unexpected exit\n"), std::string::npos);
+    ASSERT_GE(events.size(), 4u);
+    EXPECT_EQ(events.front(), "recovered");
+    EXPECT_EQ(events[1], "granted") << "access is requested before the counter's first refresh";
+    EXPECT_EQ(events.back(), "login");
+    EXPECT_NE(std::find(events.begin(), events.end(), "listening"), events.end());
+    EXPECT_EQ(taps.requestCount, 1);
+
+    EXPECT_TRUE(model->recoveredFromUnexpectedExit.get());
+    EXPECT_TRUE(controller->petCoordinator().isStarted());
+    EXPECT_TRUE(controller->companionTracker().isStarted());
+    EXPECT_EQ(sim.defaults.boolValue("runtime.cleanExit"), false);
+    const auto& writes = sim.defaults.writeLog();
+    ASSERT_FALSE(writes.empty());
+    EXPECT_EQ(writes.front(), "runtime.cleanExit");
+    EXPECT_EQ(writes.back(), app::kLastAutomaticUpdateCheckKey);
+    EXPECT_EQ(sim.defaults.date(app::kLastAutomaticUpdateCheckKey), now());
+
+    // The check and the onboarding come after start-up returned.
+    EXPECT_EQ(model->updateCheckResult.get(), std::nullopt);
+    EXPECT_EQ(controller->onboardingWindow(), nullptr);
+    sim.loop.runPending();
+    EXPECT_EQ(model->updateCheckResult.get(), UpdateCheckResult::notConfigured());
+    sim.loop.advance(0.45);
+    EXPECT_NE(controller->onboardingWindow(), nullptr);
+}
+
+TEST_F(AppControllerTest, secondStart_installsNothingTwice) {
+    startApp();
+    const size_t timers = sim.loop.activeTimerCount();
+    controller->start();
+    EXPECT_EQ(sim.loop.activeTimerCount(), timers);
+    sim.loop.advance(1);
+    EXPECT_EQ(sim.windows.createdCount(), 1u);
+}
+
+TEST_F(AppControllerTest, keyCountingSwitch_passesOnlyRealChangesAndAsksEachTimeItGoesOn) {
+    startApp();
+    model->keyCountingEnabled = true;
+    EXPECT_EQ(taps.requestCount, 1);
+    EXPECT_EQ(state(), KeyboardMonitorState::permissionRequired);
+
+    model->keyCountingEnabled = true;  // the same value again
+    EXPECT_EQ(taps.requestCount, 1);
+
+    model->keyCountingEnabled = false;
+    EXPECT_EQ(taps.requestCount, 1);
+    EXPECT_EQ(state(), KeyboardMonitorState::disabled);
+
+    model->keyCountingEnabled = true;
+    EXPECT_EQ(taps.requestCount, 2);
+
+    // With access there is nothing to ask: counting starts at once.
+    model->keyCountingEnabled = false;
+    taps.accessGranted = true;
+    model->keyCountingEnabled = true;
+    EXPECT_EQ(taps.requestCount, 2);
+    EXPECT_EQ(state(), KeyboardMonitorState::listening);
+}
+
+TEST_F(AppControllerTest, keyCountingWithAccessAtStart_listensWithoutAsking) {
+    store(keys::keyCountingEnabled, true);
+    taps.accessGranted = true;
+    startApp();
+    EXPECT_EQ(taps.requestCount, 0);
+    EXPECT_EQ(state(), KeyboardMonitorState::listening);
+    EXPECT_TRUE(model->keyboardPermissionGranted.get());
+}
+
+TEST_F(AppControllerTest, wakeAndActivation_refreshTheKeyCounter) {
+    store(keys::keyCountingEnabled, true);
+    startApp();
+    ASSERT_EQ(state(), KeyboardMonitorState::permissionRequired);
+
+    // Granted meanwhile; no time passes, so the permission poll cannot be what notices it.
+    taps.accessGranted = true;
+    sim.notifications.post(platform::notifications::applicationDidBecomeActive);
+    EXPECT_EQ(state(), KeyboardMonitorState::permissionRequired) << "the work runs on a later turn";
+    sim.loop.runPending();
+    EXPECT_EQ(state(), KeyboardMonitorState::listening);
+
+    taps.disableBySystem(platform::KeyTapEventType::tapDisabledByTimeout, true);
+    sim.loop.runPending();
+    ASSERT_EQ(state(), KeyboardMonitorState::failed);
+    sim.notifications.post(platform::notifications::systemDidWake);
+    sim.loop.runPending();
+    EXPECT_EQ(state(), KeyboardMonitorState::listening);
+}
+
+struct AutomaticUpdateCheckTest : AppControllerTest {
+    // Starts the controller with the last check `age` seconds ago (none when nullopt) and
+    // answers whether a check ran.
+    bool startWithLastCheck(std::optional<double> age) {
+        if (age) store(app::kLastAutomaticUpdateCheckKey, now().addingTimeInterval(-*age));
+        startApp();
+        sim.loop.runPending();
+        return model->updateCheckResult.get().has_value();
+    }
+};
+
+TEST_F(AutomaticUpdateCheckTest, lastCheckLessThanADayAgo_noCheck) {
+    EXPECT_FALSE(startWithLastCheck(86399));
+    EXPECT_EQ(sim.defaults.date(app::kLastAutomaticUpdateCheckKey), now().addingTimeInterval(-86399));
+}
+
+TEST_F(AutomaticUpdateCheckTest, lastCheckADayAgo_checksAndStampsNow) {
+    EXPECT_TRUE(startWithLastCheck(86400));
+    EXPECT_EQ(sim.defaults.date(app::kLastAutomaticUpdateCheckKey), now());
+}
+
+TEST_F(AutomaticUpdateCheckTest, noStampOrAStampThatIsNoDate_checks) {
+    store(app::kLastAutomaticUpdateCheckKey, "yesterday");
+    EXPECT_TRUE(startWithLastCheck(std::nullopt));
+    EXPECT_EQ(sim.defaults.date(app::kLastAutomaticUpdateCheckKey), now());
+}
+
+TEST_F(AutomaticUpdateCheckTest, stampAheadOfAClockSetBack_checksNowInsteadOfWaitingForTheClock) {
+    EXPECT_TRUE(startWithLastCheck(-90 * 86400.0));
+    EXPECT_EQ(sim.defaults.date(app::kLastAutomaticUpdateCheckKey), now());
+}
+
+TEST_F(AutomaticUpdateCheckTest, automaticChecksOff_neverChecks) {
+    store(keys::automaticUpdateChecks, false);
+    EXPECT_FALSE(startWithLastCheck(std::nullopt));
+    EXPECT_FALSE(sim.defaults.hasObject(app::kLastAutomaticUpdateCheckKey));
+}
+
+TEST_F(AppControllerTest, onboardingNotCompleted_showsOneWindowAfterAShortDelay) {
+    startApp();
+    sim.loop.advance(0.44);
+    EXPECT_EQ(sim.windows.createdCount(), 0u);
+    sim.loop.advance(0.01);
+    auto* window = onboarding();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->contentSize(), (platform::Size{540, 420}));
+    EXPECT_EQ(window->title(), model::L10n::t("欢迎来到栗丸"));
+    EXPECT_EQ(window->centerCount, 1);
+
+    controller->showOnboarding();
+    EXPECT_EQ(sim.windows.createdCount(), 1u);
+    EXPECT_EQ(window->orderFrontCount, 2);
+}
+
+TEST_F(AppControllerTest, onboardingCompleted_showsNoWindow) {
+    store(keys::onboardingCompleted, true);
+    startApp();
+    sim.loop.advance(5);
+    EXPECT_EQ(sim.windows.createdCount(), 0u);
+}
+
+TEST_F(AppControllerTest, finishingOnboarding_recordsItAndClosesTheWindow) {
+    startApp();
+    sim.loop.advance(0.45);
+    auto* window = onboarding();
+    ASSERT_NE(window, nullptr);
+    controller->onboardingCompletion()();
+    EXPECT_TRUE(model->onboardingCompleted.get());
+    EXPECT_EQ(sim.defaults.boolValue(keys::onboardingCompleted), true);
+    EXPECT_EQ(controller->onboardingWindow(), nullptr);
+    EXPECT_EQ(sim.windows.window(0), nullptr) << "the window is gone";
+}
+
+TEST_F(AppControllerTest, closingOnboardingWithItsButton_keepsItUnfinishedAndTheWindowForReuse) {
+    startApp();
+    sim.loop.advance(0.45);
+    auto* window = onboarding();
+    ASSERT_NE(window, nullptr);
+    window->clickCloseButton();
+    EXPECT_FALSE(model->onboardingCompleted.get());
+    EXPECT_EQ(controller->onboardingWindow(), window);
+    controller->showOnboarding();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(sim.windows.createdCount(), 1u);
+}
+
+TEST_F(AppControllerTest, languageChange_retitlesTheOpenOnboardingWindow) {
+    startApp();
+    sim.loop.advance(0.45);
+    ASSERT_NE(onboarding(), nullptr);
+    model->setAppLanguage(model::AppLanguageChoice::simplifiedChinese);
+    sim.loop.runPending();
+    EXPECT_EQ(onboarding()->title(), "欢迎来到栗丸");
+    model->setAppLanguage(model::AppLanguageChoice::english);
+    sim.loop.runPending();
+    EXPECT_EQ(onboarding()->title(), model::L10n::t("欢迎来到栗丸"));
+}
+
+TEST_F(AppControllerTest, controllerGone_itsDelayedStepsAndObserversDoNothing) {
+    store(keys::keyCountingEnabled, true);
+    startApp();
+    controller.reset();
+    taps.accessGranted = true;
+    sim.notifications.post(platform::notifications::systemDidWake);
+    model->keyCountingEnabled = false;
+    sim.loop.advance(1);
+    EXPECT_EQ(sim.windows.createdCount(), 0u);
+    EXPECT_EQ(model->updateCheckResult.get(), std::nullopt);
+    EXPECT_EQ(state(), KeyboardMonitorState::permissionRequired);
+}
+
+// Points the login item at a folder of the test's own.
+class TemporaryAutostart {
+public:
+    TemporaryAutostart() {
+        root_ = std::filesystem::temp_directory_path() / ("tuftle-autostart-" + std::to_string(::getpid()));
+        std::filesystem::remove_all(root_);
+        std::filesystem::create_directories(root_);
+        app::LaunchAtLoginManager::setAutostartDirectoryForTesting(root_ / "autostart");
+    }
+    ~TemporaryAutostart() {
+        app::LaunchAtLoginManager::setAutostartDirectoryForTesting(std::nullopt);
+        std::error_code ec;
+        std::filesystem::remove_all(root_, ec);
+    }
+    // Makes the folder impossible to create: a file stands where it would go.
+    void blockFolder() const { std::ofstream(root_ / "autostart") << "not a folder"; }
+
+private:
+    std::filesystem::path root_;
+};
+
+TEST_F(AppControllerTest, launchAtLogin_showsTheRealStateAndWhyAChangeFailed) {
+    TemporaryAutostart autostart;
+    startApp();
+    EXPECT_FALSE(model->launchAtLoginEnabled.get());
+    EXPECT_EQ(model->launchAtLoginMessage.get(), "");
+
+    autostart.blockFolder();
+    controller->setLaunchAtLogin(true);
+    EXPECT_FALSE(model->launchAtLoginEnabled.get()) << "not reported as on when it is not";
+    const std::string message = model->launchAtLoginMessage.get();
+    const std::string prefix = model::L10n::format(model::L10n::t("设置失败：%@"), {std::string()});
+    EXPECT_EQ(message.rfind(prefix, 0), 0u) << message;
+    EXPECT_GT(message.size(), prefix.size()) << "the reason follows";
+
+    std::filesystem::remove(app::LaunchAtLoginManager::autostartFilePath().parent_path());
+    controller->setLaunchAtLogin(true);
+    EXPECT_TRUE(model->launchAtLoginEnabled.get());
+    EXPECT_EQ(model->launchAtLoginMessage.get(), "") << "success clears the old message";
+
+    controller->setLaunchAtLogin(false);
+    EXPECT_FALSE(model->launchAtLoginEnabled.get());
+    EXPECT_EQ(model->launchAtLoginMessage.get(), "");
+}
+
+TEST_F(AppControllerTest, terminate_writesPendingKeyPressesBeforeTheCleanExit) {
+    store(keys::keyCountingEnabled, true);
+    startApp();
+    for (int i = 0; i < 3; ++i) model->recordKeystroke(now());
+    app::TuftleAppDelegate delegate(*controller);
+    sim.defaults.clearWriteLog();
+    delegate.applicationWillTerminate();
+
+    EXPECT_EQ(storedJson(keys::keystrokeLedger)->at("allTimeCount"), 3);
+    EXPECT_EQ(sim.defaults.boolValue("runtime.cleanExit"), true);
+    const auto& writes = sim.defaults.writeLog();
+    const auto ledger = std::find(writes.begin(), writes.end(), keys::keystrokeLedger);
+    const auto cleanExit = std::find(writes.begin(), writes.end(), "runtime.cleanExit");
+    EXPECT_LT(ledger, cleanExit);
+    EXPECT_EQ(model->updateDownloadState.get(), updates::UpdateDownloadState::idle());
+}
+
+}  // namespace

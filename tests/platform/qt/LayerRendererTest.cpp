@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
+#include <numbers>
+
+#include "anim/ShapeLayer.h"
+#include "anim/TextLayer.h"
+#include "anim/Transaction.h"
+#include "platform/qt/LayerRenderer.h"
+#include "platform/qt/PetPanelWindow.h"
+#include "platform/sim/SimPlatform.h"
+
+using namespace anim;
+using platform::qt::LayerRenderer;
+using platform::qt::PetPanelWindow;
+
+namespace {
+
+constexpr double dpr = 2;
+
+// The premultiplied pixel under a point given y up, in points.
+QRgb at(const QImage& image, double x, double yUp) {
+    double h = image.height() / image.devicePixelRatio();
+    return image.pixel(int(x * image.devicePixelRatio()), int((h - yUp) * image.devicePixelRatio()));
+}
+
+struct RendererTest : ::testing::Test {
+    platform::sim::SimPlatform sim;
+    std::shared_ptr<Layer> root = Layer::make();
+    LayerRenderer renderer;
+
+    RendererTest() {
+        Transaction::begin();
+        Transaction::setDisableActions(true);
+        root->setFrame({0, 0, 40, 40});
+    }
+    ~RendererTest() override { Transaction::commit(); }
+
+    std::shared_ptr<ShapeLayer> shape(const Path& path, Color fill, Layer* parent = nullptr) {
+        auto s = ShapeLayer::make();
+        s->setPath(path);
+        s->setFillColor(fill);
+        (parent ? parent : root.get())->addSublayer(s);
+        return s;
+    }
+    QImage render(std::optional<Rect> clip = std::nullopt) {
+        return renderer.render(*root, sim.loop.mediaTime(), QSizeF(40, 40), dpr, clip);
+    }
+};
+
+}  // namespace
+
+TEST_F(RendererTest, fillsAnEllipseWithYUp) {
+    shape(Path::ellipse({4, 2, 32, 12}), Color::rgb(1, 0, 0));
+    QImage image = render();
+    EXPECT_EQ(image.size(), QSize(80, 80));
+    EXPECT_EQ(at(image, 20, 8), qRgba(255, 0, 0, 255));
+    EXPECT_EQ(qAlpha(at(image, 20, 30)), 0) << "the bottom of the tree is the bottom of the image";
+    EXPECT_EQ(qAlpha(at(image, 5, 3)), 0) << "outside the ellipse's curve";
+}
+
+TEST_F(RendererTest, opacityTransformAndScreenBlendApply) {
+    auto faded = shape(Path::rect({0, 0, 10, 10}), Color::rgb(1, 0, 0));
+    faded->setOpacity(0.5);
+
+    auto mover = Layer::make();
+    mover->setFrame({0, 0, 40, 40});
+    mover->setTransform(Transform::pose(0, 0, std::numbers::pi / 2, 1, 1));
+    root->addSublayer(mover);
+    shape(Path::rect({0, 18, 40, 4}), Color::rgb(0, 0, 1), mover.get());
+
+    auto base = shape(Path::rect({30, 30, 10, 10}), Color::white(0.5));
+    auto glow = shape(Path::rect({30, 30, 10, 10}), Color::white(0.5));
+    glow->setCompositingFilter("screenBlendMode");
+
+    QImage image = render();
+    QRgb half = at(image, 3, 3);
+    EXPECT_NEAR(qAlpha(half), 128, 1);
+    EXPECT_NEAR(qRed(half), 128, 1);
+    EXPECT_EQ(qBlue(at(image, 20, 25)), 255) << "the horizontal bar turned upright about the centre";
+    EXPECT_EQ(qAlpha(at(image, 25, 20)), 0);
+    EXPECT_EQ(qAlpha(at(image, 35, 20)), 0);
+    EXPECT_NEAR(qRed(at(image, 35, 35)), 191, 2) << "screen: 1 - (1 - 0.5)(1 - 0.5)";
+}
+
+TEST_F(RendererTest, clipsToAGivenRectAndToMaskingBounds) {
+    shape(Path::rect({0, 0, 40, 40}), Color::rgb(0, 1, 0));
+    QImage clipped = render(Rect{0, 0, 20, 40});
+    EXPECT_EQ(qAlpha(at(clipped, 10, 20)), 255);
+    EXPECT_EQ(qAlpha(at(clipped, 30, 20)), 0);
+
+    root->sublayers().front()->removeFromSuperlayer();
+    auto window = Layer::make();
+    window->setFrame({10, 10, 20, 20});
+    window->setMasksToBounds(true);
+    root->addSublayer(window);
+    shape(Path::rect({-10, -10, 40, 40}), Color::rgb(0, 1, 0), window.get());
+    QImage masked = render();
+    EXPECT_EQ(qAlpha(at(masked, 20, 20)), 255);
+    EXPECT_EQ(qAlpha(at(masked, 5, 5)), 0);
+    EXPECT_EQ(qAlpha(at(masked, 35, 20)), 0);
+}
+
+TEST_F(RendererTest, imagesFitUprightAndShadowsAreSoft) {
+    // Blue over red in a y-up drawing: blue is the top half.
+    auto picture = Image::fromDrawing({20, 10}, {{Path::rect({0, 0, 20, 5}), Color::rgb(1, 0, 0)},
+                                                 {Path::rect({0, 5, 20, 5}), Color::rgb(0, 0, 1)}});
+    auto photo = Layer::make();
+    photo->setFrame({0, 0, 40, 40});
+    photo->setContents(picture);
+    photo->setContentsGravity(ContentsGravity::resizeAspect);
+    root->addSublayer(photo);
+    QImage image = render();
+    EXPECT_EQ(qBlue(at(image, 20, 27)), 255);
+    EXPECT_EQ(qRed(at(image, 20, 13)), 255);
+    EXPECT_EQ(qAlpha(at(image, 20, 35)), 0) << "aspect fit leaves bands above and below";
+
+    photo->removeFromSuperlayer();
+    auto puck = shape(Path::rect({10, 20, 20, 10}), Color::black());
+    puck->setShadowOpacity(1);
+    puck->setShadowRadius(2);
+    puck->setShadowOffset({0, -6});
+    image = render();
+    int near = qAlpha(at(image, 20, 18)), far = qAlpha(at(image, 20, 12.5));
+    EXPECT_GT(near, 100);
+    EXPECT_GT(far, 0);
+    EXPECT_LT(far, near) << "the shadow fades toward its edge";
+}
+
+TEST_F(RendererTest, textIsDrawnUprightFromTheTop) {
+    auto label = TextLayer::make();
+    label->setFrame({0, 0, 40, 40});
+    label->setString("88");
+    label->setFontSize(14);
+    label->setAlignment(TextAlignment::center);
+    label->setForegroundColor(Color::black());
+    root->addSublayer(label);
+    QImage image = render();
+    int top = 0, bottom = 0;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x) (y >= 20 ? top : bottom) += qAlpha(at(image, x + 0.25, y + 0.25)) > 0;
+    EXPECT_GT(top, 20);
+    EXPECT_EQ(bottom, 0);
+}
+
+TEST(PetPanelWindow, paintsOnlyWhenThePresentationChanges) {
+    platform::sim::SimPlatform sim;
+    auto root = Layer::make();
+    auto dot = ShapeLayer::make();
+    Transaction::withoutActions([&] {
+        root->setFrame({0, 0, 52, 52});
+        dot->setPath(Path::ellipse({16, 16, 20, 20}));
+        root->addSublayer(dot);
+    });
+    PetPanelWindow panel({100, 50, 52, 52});
+    QRect primary = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(panel.pos(), QPoint(primary.x() + 100, primary.y() + primary.height() - 102)) << "y up at the boundary";
+    panel.setRootLayer(root);
+    panel.orderFront();
+    QTest::qWait(60);
+    EXPECT_EQ(panel.paintCount(), 1);
+    QTest::qWait(60);
+    EXPECT_EQ(panel.paintCount(), 1) << "a still tree is not painted again";
+
+    double px = panel.paintedFrame().devicePixelRatio();
+    auto covers = [&](double x, double yUp) {
+        QPoint p(int(x * px), int((52 - yUp) * px));
+        for (const QRect& r : panel.inputRects())
+            if (r.contains(p)) return true;
+        return false;
+    };
+    EXPECT_TRUE(covers(26, 26));
+    EXPECT_FALSE(covers(4, 4)) << "clicks outside the drawing fall through";
+
+    std::vector<platform::PanelMouseEvent> events;
+    panel.setMouseHandlers([](platform::Point p) { return p.x < 26; },
+                           [&](const platform::PanelMouseEvent& e) { events.push_back(e); });
+    EXPECT_FALSE(covers(30, 26)) << "nor do clicks the hit test refuses";
+    QTest::mousePress(&panel, Qt::LeftButton, {}, QPoint(30, 26));
+    QTest::mouseRelease(&panel, Qt::LeftButton, {}, QPoint(30, 26));
+    EXPECT_TRUE(events.empty());
+    QTest::mousePress(&panel, Qt::LeftButton, {}, QPoint(20, 12));
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].location, (platform::Point{20, 40}));
+    EXPECT_EQ(events[0].screenLocation, (platform::Point{120, 90}));
+    QTest::mouseRelease(&panel, Qt::LeftButton, {}, QPoint(20, 12));
+
+    Transaction::withoutActions([&] { dot->setFillColor(Color::rgb(1, 0, 0)); });
+    sim.loop.advance(0.05);  // the media clock; frames are at most one display frame apart
+    QTest::qWait(60);
+    EXPECT_EQ(panel.paintCount(), 2);
+    EXPECT_EQ(qRed(panel.paintedFrame().pixel(int(26 * px), int(26 * px))), 255);
+
+    panel.setIgnoresMouseEvents(true);
+    EXPECT_TRUE(panel.inputRects().empty());
+}
