@@ -29,7 +29,8 @@ fs::path homeFolder() {
 fs::path autostartDirectory() {
     if (directoryOverride()) return *directoryOverride();
     // The base directory specification ignores relative values.
-    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/') return fs::path(config) / "autostart";
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/')
+        return fs::path(config) / "autostart";
     return homeFolder() / ".config" / "autostart";
 }
 
@@ -74,12 +75,23 @@ std::string execArgument(const std::string& argument) {
     std::string out;
     for (char c : quoted) {
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\t': out += "\\t"; break;
-            case '\r': out += "\\r"; break;
-            case '%': out += "%%"; break;
-            default: out += c;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '%':
+                out += "%%";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -92,7 +104,9 @@ std::string describe(const std::string& what, const fs::path& path, const std::e
 fs::path runningExecutable() {
     std::error_code error;
     fs::path executable = fs::read_symlink("/proc/self/exe", error);
-    if (error) throw LaunchAtLoginError(describe("Cannot tell where this program is installed: reading", "/proc/self/exe", error));
+    if (error)
+        throw LaunchAtLoginError(
+            describe("Cannot tell where this program is installed: reading", "/proc/self/exe", error));
     // A program file replaced or removed while it runs shows up as "... (deleted)".
     if (!fs::is_regular_file(executable, error))
         throw LaunchAtLoginError("This program's file " + executable.string() +
@@ -119,7 +133,9 @@ void unregisterItem() {
 
 }  // namespace
 
-fs::path LaunchAtLoginManager::autostartFilePath() { return autostartDirectory() / desktopFileName; }
+fs::path LaunchAtLoginManager::autostartFilePath() {
+    return autostartDirectory() / desktopFileName;
+}
 
 std::string LaunchAtLoginManager::desktopEntry(const fs::path& executable) {
     std::ostringstream out;

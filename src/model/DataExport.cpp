@@ -183,29 +183,28 @@ std::optional<TuftleExport> TuftleExport::fromJson(const Json& j) {
     doc.companionship = *companionship;
 
     const auto minutes = [](const Json& v) { return coding::integer(v); };
-    const bool ok =
-        readOptional(j, "appLanguage", doc.appLanguage, rawMember<AppLanguageChoice>) &&
-        readOptional(j, "activityTunings", doc.activityTunings,
-                     [](const Json& v) -> std::optional<std::vector<PetActivityTuning>> {
-                         if (!v.is_array()) return std::nullopt;
-                         std::vector<PetActivityTuning> out;
-                         for (const auto& item : v) {
-                             auto t = PetActivityTuning::fromJson(item);
-                             if (!t) return std::nullopt;
-                             out.push_back(*t);
-                         }
-                         return out;
-                     }) &&
-        readOptional(j, "homePreferences", doc.homePreferences, rawArrayMember<PetHomePreference>) &&
-        readOptional(j, "dragStayDuration", doc.dragStayDuration, rawMember<DragStayDuration>) &&
-        readOptional(j, "windowWalkingEnabled", doc.windowWalkingEnabled, boolean) &&
-        readOptional(j, "petAccessories", doc.petAccessories, rawArrayMember<PetAccessory>) &&
-        readOptional(j, "restReminderMinutes", doc.restReminderMinutes, minutes) &&
-        readOptional(j, "waterReminderMinutes", doc.waterReminderMinutes, minutes) &&
-        readOptional(j, "stretchRemindersEnabled", doc.stretchRemindersEnabled, boolean) &&
-        readOptional(j, "stretchReminderMinutes", doc.stretchReminderMinutes, minutes) &&
-        readOptional(j, "lookFarRemindersEnabled", doc.lookFarRemindersEnabled, boolean) &&
-        readOptional(j, "lookFarReminderMinutes", doc.lookFarReminderMinutes, minutes);
+    const bool ok = readOptional(j, "appLanguage", doc.appLanguage, rawMember<AppLanguageChoice>) &&
+                    readOptional(j, "activityTunings", doc.activityTunings,
+                                 [](const Json& v) -> std::optional<std::vector<PetActivityTuning>> {
+                                     if (!v.is_array()) return std::nullopt;
+                                     std::vector<PetActivityTuning> out;
+                                     for (const auto& item : v) {
+                                         auto t = PetActivityTuning::fromJson(item);
+                                         if (!t) return std::nullopt;
+                                         out.push_back(*t);
+                                     }
+                                     return out;
+                                 }) &&
+                    readOptional(j, "homePreferences", doc.homePreferences, rawArrayMember<PetHomePreference>) &&
+                    readOptional(j, "dragStayDuration", doc.dragStayDuration, rawMember<DragStayDuration>) &&
+                    readOptional(j, "windowWalkingEnabled", doc.windowWalkingEnabled, boolean) &&
+                    readOptional(j, "petAccessories", doc.petAccessories, rawArrayMember<PetAccessory>) &&
+                    readOptional(j, "restReminderMinutes", doc.restReminderMinutes, minutes) &&
+                    readOptional(j, "waterReminderMinutes", doc.waterReminderMinutes, minutes) &&
+                    readOptional(j, "stretchRemindersEnabled", doc.stretchRemindersEnabled, boolean) &&
+                    readOptional(j, "stretchReminderMinutes", doc.stretchReminderMinutes, minutes) &&
+                    readOptional(j, "lookFarRemindersEnabled", doc.lookFarRemindersEnabled, boolean) &&
+                    readOptional(j, "lookFarReminderMinutes", doc.lookFarReminderMinutes, minutes);
     if (!ok) return std::nullopt;
     return doc;
 }
@@ -224,8 +223,9 @@ std::string TuftleExport::encoded() const {
 
 std::string exportAppVersion(const std::optional<std::filesystem::path>& bundleRoot) {
     if (!bundleRoot) return TuftleExport::fallbackAppVersion;
-    return app::ResourceBundle(*bundleRoot).infoString("CFBundleShortVersionString").value_or(
-        TuftleExport::fallbackAppVersion);
+    return app::ResourceBundle(*bundleRoot)
+        .infoString("CFBundleShortVersionString")
+        .value_or(TuftleExport::fallbackAppVersion);
 }
 
 std::string proposedExportFileName(platform::Date now) {
@@ -245,8 +245,8 @@ std::optional<platform::Date> parseIso8601(std::string_view text) {
     }
     const std::string s(text);
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, consumed = 0;
-    if (std::sscanf(s.c_str(), "%4d-%2d-%2dT%2d:%2d:%2dZ%n", &year, &month, &day, &hour, &minute, &second,
-                    &consumed) != 6 ||
+    if (std::sscanf(s.c_str(), "%4d-%2d-%2dT%2d:%2d:%2dZ%n", &year, &month, &day, &hour, &minute, &second, &consumed) !=
+            6 ||
         consumed != 20 || static_cast<size_t>(consumed) != s.size())
         return std::nullopt;
     if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60) return std::nullopt;
@@ -269,8 +269,7 @@ std::string AppModel::exportData() const {
         auto bundle = app::ResourceBundle::find();
         return bundle ? std::optional(bundle->root()) : std::nullopt;
     }();
-    return TuftleExport::from(*this, loop_.now(), exportAppVersion(bundleRoot))
-        .encoded();
+    return TuftleExport::from(*this, loop_.now(), exportAppVersion(bundleRoot)).encoded();
 }
 
 }  // namespace model

@@ -14,7 +14,9 @@ namespace platform {
 namespace fs = std::filesystem;
 namespace {
 
-std::error_code lastError() { return {errno, std::generic_category()}; }
+std::error_code lastError() {
+    return {errno, std::generic_category()};
+}
 
 std::error_code writeAll(int fd, std::string_view bytes) {
     for (size_t done = 0; done < bytes.size();) {

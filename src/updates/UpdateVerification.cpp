@@ -24,8 +24,9 @@ std::optional<UpdateFailure> verifyDownload(const std::filesystem::path& file, c
     while (in) {
         in.read(buffer.data(), buffer.size());
         const auto n = in.gcount();
-        if (n > 0) crypto_hash_sha256_update(&state, reinterpret_cast<const unsigned char*>(buffer.data()),
-                                             static_cast<unsigned long long>(n));
+        if (n > 0)
+            crypto_hash_sha256_update(&state, reinterpret_cast<const unsigned char*>(buffer.data()),
+                                      static_cast<unsigned long long>(n));
     }
     if (in.bad()) return UpdateFailure::download;
     std::array<unsigned char, crypto_hash_sha256_BYTES> digest;

@@ -105,7 +105,6 @@ TEST_F(LaunchAtLoginManagerTest, failures_throwAReadableReasonAndChangeNothing) 
     }
     EXPECT_EQ(LaunchAtLoginManager::status(), LoginItemStatus::notRegistered);
 
-
     fs::remove(config / "autostart");
     fs::create_directories(entry());
     EXPECT_EQ(LaunchAtLoginManager::status(), LoginItemStatus::notRegistered) << "a folder is no entry";

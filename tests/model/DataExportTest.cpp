@@ -25,7 +25,9 @@ std::vector<std::string> keysInTextOrder(const Json& object) {
     return keys;
 }
 
-bool isSorted(const std::vector<std::string>& keys) { return std::is_sorted(keys.begin(), keys.end()); }
+bool isSorted(const std::vector<std::string>& keys) {
+    return std::is_sorted(keys.begin(), keys.end());
+}
 
 struct DataExportTest : model::testing::AppModelTest {
     std::unique_ptr<model::AppModel> model = launch();
@@ -50,12 +52,27 @@ TEST_F(DataExportTest, document_holdsTheTwentyOneFieldsFromTheModelInSortedKeyOr
 
     const Json doc = exported();
     const auto keys = keysInTextOrder(doc);
-    EXPECT_EQ(keys, (std::vector<std::string>{
-                        "activityLevel", "activityTunings", "appLanguage", "appVersion", "companionship",
-                        "dragStayDuration", "exportedAt", "formatVersion", "homePreferences", "keyCountingEnabled",
-                        "keystrokes", "lookFarReminderMinutes", "lookFarRemindersEnabled", "petAccessories",
-                        "petCount", "petNames", "restReminderMinutes", "stretchReminderMinutes",
-                        "stretchRemindersEnabled", "waterReminderMinutes", "windowWalkingEnabled"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{"activityLevel",
+                                              "activityTunings",
+                                              "appLanguage",
+                                              "appVersion",
+                                              "companionship",
+                                              "dragStayDuration",
+                                              "exportedAt",
+                                              "formatVersion",
+                                              "homePreferences",
+                                              "keyCountingEnabled",
+                                              "keystrokes",
+                                              "lookFarReminderMinutes",
+                                              "lookFarRemindersEnabled",
+                                              "petAccessories",
+                                              "petCount",
+                                              "petNames",
+                                              "restReminderMinutes",
+                                              "stretchReminderMinutes",
+                                              "stretchRemindersEnabled",
+                                              "waterReminderMinutes",
+                                              "windowWalkingEnabled"}));
     EXPECT_TRUE(isSorted(keysInTextOrder(doc["keystrokes"]["dailyCounts"])));
     EXPECT_TRUE(isSorted(keysInTextOrder(doc["companionship"])));
     EXPECT_TRUE(isSorted(keysInTextOrder(doc["companionship"]["dailyCompanionSeconds"])));
@@ -86,8 +103,7 @@ TEST_F(DataExportTest, exportedDocument_decodesToTheSameValuesAndChangesNothing)
     const auto writesBefore = sim.defaults.writeLog().size();
     const auto doc = TuftleExport::fromJson(exported());
     ASSERT_TRUE(doc);
-    auto expected = TuftleExport::from(*model, platform::Date{std::floor(now().secondsSinceReferenceDate)},
-                                       "0.1.0");
+    auto expected = TuftleExport::from(*model, platform::Date{std::floor(now().secondsSinceReferenceDate)}, "0.1.0");
     expected.companionship.firstMetAt.secondsSinceReferenceDate =
         std::floor(expected.companionship.firstMetAt.secondsSinceReferenceDate);
     EXPECT_EQ(*doc, expected);
@@ -97,10 +113,10 @@ TEST_F(DataExportTest, exportedDocument_decodesToTheSameValuesAndChangesNothing)
 TEST_F(DataExportTest, decoding_acceptsMissingOptionalKeysButNotMissingRequiredOnes) {
     Json full = exported();
     Json minimal = full;
-    for (const char* key : {"appLanguage", "activityTunings", "homePreferences", "dragStayDuration",
-                            "windowWalkingEnabled", "petAccessories", "restReminderMinutes", "waterReminderMinutes",
-                            "stretchRemindersEnabled", "stretchReminderMinutes", "lookFarRemindersEnabled",
-                            "lookFarReminderMinutes"})
+    for (const char* key :
+         {"appLanguage", "activityTunings", "homePreferences", "dragStayDuration", "windowWalkingEnabled",
+          "petAccessories", "restReminderMinutes", "waterReminderMinutes", "stretchRemindersEnabled",
+          "stretchReminderMinutes", "lookFarRemindersEnabled", "lookFarReminderMinutes"})
         minimal.erase(key);
     const auto doc = TuftleExport::fromJson(minimal);
     ASSERT_TRUE(doc);

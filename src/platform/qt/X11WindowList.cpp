@@ -51,7 +51,9 @@ int onIOError(Display* display) {
     return previousIOErrorHandler ? previousIOErrorHandler(display) : 0;
 }
 
-void onIOErrorExit(Display*, void* health) { static_cast<ConnectionHealth*>(health)->lost = true; }
+void onIOErrorExit(Display*, void* health) {
+    static_cast<ConnectionHealth*>(health)->lost = true;
+}
 
 void installHandlers() {
     static const bool installed = [] {
@@ -77,9 +79,9 @@ enum AtomIndex {
 };
 
 constexpr const char* kNamedAtoms[] = {
-    "_NET_CLIENT_LIST_STACKING", "_NET_ACTIVE_WINDOW",       "_NET_WM_PID",
-    "_NET_WM_WINDOW_TYPE",       "_NET_WM_STATE",            "_NET_FRAME_EXTENTS",
-    "_NET_WM_STATE_ABOVE",       "_NET_WM_STATE_BELOW",      "_NET_WM_STATE_FULLSCREEN",
+    "_NET_CLIENT_LIST_STACKING", "_NET_ACTIVE_WINDOW",  "_NET_WM_PID",
+    "_NET_WM_WINDOW_TYPE",       "_NET_WM_STATE",       "_NET_FRAME_EXTENTS",
+    "_NET_WM_STATE_ABOVE",       "_NET_WM_STATE_BELOW", "_NET_WM_STATE_FULLSCREEN",
     "_NET_WM_STATE_HIDDEN",
 };
 constexpr int kNamedAtomCount = sizeof kNamedAtoms / sizeof kNamedAtoms[0];
@@ -204,8 +206,9 @@ public:
         info.number = static_cast<uint32_t>(window);
         info.ownerPid = pid(window);
         info.layer = *layer;
-        info.bounds = ewmh::frameBounds(rootX, rootY, attributes.width, attributes.height, extents, space.pixelsPerPoint)
-                          .offsetBy(-space.originX, -space.originY);
+        info.bounds =
+            ewmh::frameBounds(rootX, rootY, attributes.width, attributes.height, extents, space.pixelsPerPoint)
+                .offsetBy(-space.originX, -space.originY);
         info.isFullScreen = state.fullScreen;
         if (health_.lost) return std::nullopt;
         return info;
