@@ -45,9 +45,10 @@ Layer::Layer() : contentVersion_(newContentVersion()), subtreeRevision_(newConte
 
 Layer::~Layer() {
     for (auto& s : sublayers_) s->superlayer_ = nullptr;
-    // Whoever waits for an animation hears that it did not finish.
-    for (auto& e : animations_)
-        if (e.animation.completion) platform::mainLoop().post([f = std::move(e.animation.completion)] { f(false); });
+    // Whoever waits for an animation hears that it did not finish (unless the loop is gone too).
+    if (platform::services().mainLoop)
+        for (auto& e : animations_)
+            if (e.animation.completion) platform::mainLoop().post([f = std::move(e.animation.completion)] { f(false); });
 }
 
 // ---- tree

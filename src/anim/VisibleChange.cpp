@@ -177,3 +177,5 @@ std::optional<double> nextVisibleChange(const Layer& root, const FrameSignature&
         step = std::min(2 * step, longestStep);
     }
 }
+
+}  // namespace anim

@@ -11,9 +11,11 @@
 #include "model/AppModel.h"
 #include "platform/PlistFileDefaults.h"
 #include "platform/Services.h"
+#include "platform/qt/QtAccessibility.h"
 #include "platform/qt/QtApplication.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtMainLoop.h"
+#include "platform/qt/QtScreens.h"
 #include "platform/qt/QtStatusBar.h"
 #include "platform/qt/QtSystemEvents.h"
 #include "platform/qt/QtWindow.h"
@@ -70,6 +72,8 @@ int main(int argc, char** argv) {
     platform::qt::QtSavePanelRunner savePanels;
     platform::qt::QtAlertRunner alerts;
     platform::qt::QtWorkspace workspace;
+    platform::qt::QtScreenList screens(loop, notifications);
+    platform::qt::QtAccessibility accessibility(notifications);
     platform::qt::QtApplication app([&] {
         delegate.applicationWillTerminate();
         defaults.flush();
@@ -89,6 +93,8 @@ int main(int argc, char** argv) {
     services.savePanels = &savePanels;
     services.alerts = &alerts;
     services.workspace = &workspace;
+    services.screens = &screens;
+    services.accessibility = &accessibility;
     platform::installServices(services);
     // Wake and activation reach the controller as notifications.
     platform::qt::QtSystemEvents systemEvents(loop, notifications);

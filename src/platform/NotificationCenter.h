@@ -37,6 +37,8 @@ inline constexpr const char* systemDidWake = "SystemDidWake";
 inline constexpr const char* applicationDidBecomeActive = "ApplicationDidBecomeActive";
 inline constexpr const char* reduceMotionChanged = "ReduceMotionChanged";
 inline constexpr const char* activeApplicationChanged = "ActiveApplicationChanged";
+// The user switched to another virtual desktop.
+inline constexpr const char* activeSpaceDidChange = "ActiveSpaceDidChange";
 }  // namespace notifications
 
 }  // namespace platform

@@ -38,5 +38,7 @@ WindowList& windowList() { return require(services().windowList, "windowList"); 
 SavePanelRunner& savePanels() { return require(services().savePanels, "savePanels"); }
 AlertRunner& alerts() { return require(services().alerts, "alerts"); }
 Workspace& workspace() { return require(services().workspace, "workspace"); }
+ScreenList& screenList() { return require(services().screens, "screens"); }
+Accessibility& accessibility() { return require(services().accessibility, "accessibility"); }
 
 }  // namespace platform

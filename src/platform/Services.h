@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Accessibility.h"
 #include "platform/Alert.h"
 #include "platform/Application.h"
 #include "platform/Defaults.h"
@@ -9,6 +10,7 @@
 #include "platform/Panel.h"
 #include "platform/Random.h"
 #include "platform/SavePanel.h"
+#include "platform/Screens.h"
 #include "platform/StatusItem.h"
 #include "platform/Window.h"
 #include "platform/WindowList.h"
@@ -33,6 +35,8 @@ struct Services {
     SavePanelRunner* savePanels = nullptr;
     AlertRunner* alerts = nullptr;
     Workspace* workspace = nullptr;
+    ScreenList* screens = nullptr;
+    Accessibility* accessibility = nullptr;
 };
 
 // The installed services. Reaching for one that no backend installed is a programming error.
@@ -53,5 +57,7 @@ WindowList& windowList();
 SavePanelRunner& savePanels();
 AlertRunner& alerts();
 Workspace& workspace();
+ScreenList& screenList();
+Accessibility& accessibility();
 
 }  // namespace platform

@@ -1,26 +1,155 @@
 #include "pets/coordination/PetWindowCoordinator.h"
 
+#include <algorithm>
+
+#include "model/AppModel.h"
+#include "pets/view/PetView.h"
+#include "platform/Services.h"
+
 namespace pets {
+namespace {
+
+constexpr double kBehaviorInterval = 4.0;
+constexpr double kBehaviorTolerance = 0.4;
+constexpr double kVisibilityInterval = 1.5;
+constexpr double kVisibilityTolerance = 0.35;
+// Long enough for the panels to be on screen before the pets emerge.
+constexpr double kRevealDelay = 0.28;
+
+}  // namespace
+
+PetWindowCoordinator::PetWindowCoordinator(model::AppModel& model) : model_(model) {
+    relationshipGeneration = newToken();
+    for (auto* tokens : {&returnHomeGenerations, &homeMovementGenerations, &keyboardReactionGenerations,
+                         &windowWalkGenerations, &sceneGenerations})
+        for (auto& token : *tokens) token = newToken();
+    wellbeingGeneration = newToken();
+    focusPresentationGeneration = newToken();
+    desktopDemoGeneration = newToken();
+    appliedPetCount = model_.petCount.get();
+}
+
+// The timers and observers end with their handles; nothing else needs undoing.
+PetWindowCoordinator::~PetWindowCoordinator() = default;
+
+std::function<void()> PetWindowCoordinator::weakly(std::function<void()> body) const {
+    return [alive = std::weak_ptr<char>(alive_), body = std::move(body)] {
+        if (alive.lock()) body();
+    };
+}
+
+double PetWindowCoordinator::now() const { return platform::mainLoop().mediaTime(); }
+
+bool PetWindowCoordinator::reduceMotion() {
+    // Read at every decision: the desktop setting may change at any time.
+    auto* accessibility = platform::services().accessibility;
+    return accessibility && accessibility->reduceMotion();
+}
+
+platform::Uuid PetWindowCoordinator::newToken() { return platform::uuids().next(); }
 
 void PetWindowCoordinator::start() {
-    if (started_) return;
-    started_ = true;
+    if (!panels.empty()) return;
+    createPets();
+    rebuildHomes(false);
+    observeModel();
+    rescheduleAutonomousScenes(true, std::nullopt);
+
+    auto& center = platform::notificationCenter();
+    auto& loop = platform::mainLoop();
+    systemObservers_.push_back(center.addObserver(platform::notifications::screenParametersChanged, [this, &loop] {
+        loop.post(weakly([this] { rebuildHomes(true); }));
+    }));
+    systemObservers_.push_back(center.addObserver(platform::notifications::activeSpaceDidChange, [this, &loop] {
+        loop.post(weakly([this] {
+            rebuildHomes(false);
+            refreshFullScreenVisibility();
+        }));
+    }));
+
+    behaviorTimer = loop.schedule(kBehaviorInterval, kBehaviorTolerance, true, weakly([this, &loop] {
+                                      loop.post(weakly([this] { advanceBehaviors(); }));
+                                  }));
+    visibilityTimer = loop.schedule(kVisibilityInterval, kVisibilityTolerance, true, weakly([this, &loop] {
+                                        loop.post(weakly([this] {
+                                            refreshFullScreenVisibility();
+                                            validateWindowWalks();
+                                        }));
+                                    }));
+
+    updateVisibility(model_.petsVisible.get(), model_.petCount.get());
+    if (model_.petsVisible.get()) {
+        loop.after(kRevealDelay, weakly([this] {
+                       const int n = std::min<int>(model_.petCount.get(), int(panels.size()));
+                       for (int i = 0; i < n; ++i)
+                           if (panels[size_t(i)]->isVisible()) revealAtHome(i);
+                   }));
+    }
 }
 
-model::PetHomeCommandResult PetWindowCoordinator::sendPetsHome(bool, bool) {
-    return model::PetHomeCommandResult::unavailable;
+void PetWindowCoordinator::createPets() {
+    for (const auto& profile : model::PetProfile::profiles()) {
+        std::shared_ptr<PetPanel> panel = platform::panelFactory().createPanel({0, 0, kPetSide, kPetSide});
+        auto view = std::make_unique<PetView>(profile);
+        view->setAccessory(model_.accessory(profile.id));
+
+        const int petID = profile.id;
+        auto alive = std::weak_ptr<char>(alive_);
+        view->onTap = [this, alive, petID] {
+            if (alive.lock()) celebrate(petID);
+        };
+        view->onDragStarted = [this, alive, petID] {
+            if (alive.lock()) beginDrag(petID);
+        };
+        view->onDragMoved = [this, alive](platform::Point proposed) {
+            return alive.lock() ? clampedDragOrigin(proposed) : proposed;
+        };
+        view->onDragFinished = [this, alive, petID](const model::PetDragRelease& release) {
+            if (alive.lock()) finishDrag(release, petID);
+        };
+
+        panel->setRootLayer(view->layer());
+        panels.push_back(std::move(panel));
+        petViews.push_back(std::move(view));
+    }
 }
 
-bool PetWindowCoordinator::performDesktopScene(model::PetLifeScene, model::DesktopDemoTarget) {
-    return false;
+void PetWindowCoordinator::dismissReminder() {
+    if (reminderPanel) reminderPanel->orderOut();
+    reminderPanel.reset();
+    reminderPetID.reset();
 }
 
-bool PetWindowCoordinator::performDesktopPose(model::PetActivity, model::DesktopDemoTarget) {
-    return false;
+// ---- the clip rule: a running clip of higher priority holds the pet until its time is up.
+
+bool PetWindowCoordinator::mayStartClip(model::PetClipKind kind, int petID) const {
+    if (!isPetID(petID)) return false;
+    const auto& director = animationDirectors[size_t(petID)];
+    return !(director.current && model::rawValue(*director.current) > model::rawValue(kind) &&
+             director.busyUntil > now());
 }
 
-bool PetWindowCoordinator::demonstrateAll(model::DesktopDemoTarget) {
-    return false;
+void PetWindowCoordinator::claimClip(model::PetClipKind kind, int petID, double duration) {
+    if (!isPetID(petID)) return;
+    animationDirectors[size_t(petID)] = {kind, now() + duration};
 }
+
+void PetWindowCoordinator::releaseClip(model::PetClipKind kind, int petID) {
+    if (!isPetID(petID)) return;
+    auto& director = animationDirectors[size_t(petID)];
+    if (director.current == kind) director = {};
+}
+
+void PetWindowCoordinator::resetDirector(int petID) {
+    if (isPetID(petID)) animationDirectors[size_t(petID)] = {};
+}
+
+// ---- desktop demonstrations
+
+// The scenes and poses are played by the demonstration behaviour; until it is in place the
+// coordinator declines, and the caller reports that nothing was shown.
+bool PetWindowCoordinator::performDesktopScene(model::PetLifeScene, model::DesktopDemoTarget) { return false; }
+bool PetWindowCoordinator::performDesktopPose(model::PetActivity, model::DesktopDemoTarget) { return false; }
+bool PetWindowCoordinator::demonstrateAll(model::DesktopDemoTarget) { return false; }
 
 }  // namespace pets

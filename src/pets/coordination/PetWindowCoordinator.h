@@ -1,30 +1,67 @@
 #pragma once
 
+#include <array>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <vector>
+
 #include "model/PetEnums.h"
-#include "platform/Date.h"
+#include "model/PetModels.h"
+#include "model/WellbeingModels.h"
+#include "pets/coordination/DisplayGeometry.h"
+#include "pets/coordination/PetHome.h"
+#include "pets/coordination/WindowWalkCandidate.h"
+#include "platform/Geometry.h"
+#include "platform/MainLoop.h"
+#include "platform/Panel.h"
 #include "platform/Random.h"
+#include "platform/Subscription.h"
 
 namespace model {
 class AppModel;
-}
+struct KeyboardReactionEvent;
+}  // namespace model
 
 namespace pets {
 
-// Places the pets on the desktop and runs their life. For now it has no pet panels yet:
-// every command answers that it cannot act.
+class PetView;
+
+// The floating panel that holds a pet or the reminder sign: borderless, never focused, never
+// kept on a screen by the window system.
+using PetPanel = platform::Panel;
+
+// Owns the two desktop pets: their panels and views, their homes on the screens, every
+// pending movement and every behaviour. Created once by the application controller and
+// started once; it lives as long as the process. Main thread only.
+//
+// Times kept only in memory ("busy until", "next at", holds, the demonstration's end) are on
+// the main loop's monotonic media clock, so setting the system clock back never freezes the
+// pets.
 class PetWindowCoordinator final {
 public:
-    // Creates nothing and starts nothing until start().
-    explicit PetWindowCoordinator(model::AppModel& model) : model_(model) {}
+    static constexpr int kPetSlots = 2;
+    static constexpr double kPetSide = 52;
+    static constexpr double distantPast = -std::numeric_limits<double>::infinity();
+
+    // Creates nothing and subscribes to nothing until start().
+    explicit PetWindowCoordinator(model::AppModel& model);
+    ~PetWindowCoordinator();
     PetWindowCoordinator(const PetWindowCoordinator&) = delete;
     PetWindowCoordinator& operator=(const PetWindowCoordinator&) = delete;
 
-    // Starts the coordinator once; a second call returns at once.
+    // Builds the pets, places them at home, follows the model, the screens and the desktop,
+    // and starts the behaviour and visibility timers. A second call returns at once.
     void start();
-    bool isStarted() const { return started_; }
+    bool isStarted() const { return !panels.empty(); }
     model::AppModel& model() const { return model_; }
 
-    // Sends every shown pet home and ends a running desktop demonstration.
+    // Ends a running demonstration and a shown reminder sign, then brings every shown pet home
+    // (hidden ones too). `holdPosition` keeps them there for a while.
     model::PetHomeCommandResult sendPetsHome(bool animated, bool holdPosition);
     // Plays one life scene or pose on the target's pets; false, with nothing played, when the
     // pets are hidden or the target's pets do not exist.
@@ -34,13 +71,130 @@ public:
     bool demonstrateAll(model::DesktopDemoTarget target);
 
     // Written before each demonstration: a new generation supersedes the delayed steps of an
-    // earlier one, and the coordinator's own behaviour pauses until the date.
+    // earlier one, and the coordinator's own behaviour pauses until the media time given.
     platform::Uuid desktopDemoGeneration;
-    platform::Date desktopDemoUntil = platform::Date::distantPast();
+    double desktopDemoUntil = distantPast;
 
 private:
+    friend struct CoordinatorTestAccess;
+    using Uuid = platform::Uuid;
+    template <typename T>
+    using PerPet = std::array<T, kPetSlots>;
+
+    // ---- start-up (PetWindowCoordinator.cpp)
+    void createPets();
+    void dismissReminder();
+    // `body` run later only while this coordinator exists.
+    std::function<void()> weakly(std::function<void()> body) const;
+    static bool isPetID(int petID) { return petID >= 0 && petID < kPetSlots; }
+    double now() const;
+    static bool reduceMotion();
+    static Uuid newToken();
+
+    // ---- the clip rule (PetWindowCoordinator.cpp)
+    bool mayStartClip(model::PetClipKind kind, int petID) const;
+    void claimClip(model::PetClipKind kind, int petID, double duration);
+    void releaseClip(model::PetClipKind kind, int petID);
+    void resetDirector(int petID);
+
+    // ---- homes (CoordinatorHomes.cpp)
+    void rebuildHomes(bool animated);
+    // The homes for `petCount` pets on the screens as they are now; remembers the screens for
+    // the home-edge clipping.
+    std::vector<PetHome> resolveHomes(int petCount, const std::vector<model::PetHomePreference>& preferences);
+    // Puts a pet panel at `origin` and hides whatever part of it lies behind the pet's home edge.
+    void placePanel(PetPanel& panel, platform::Point origin);
+    void updateHomeEdgeClip(int petID);
+    std::optional<platform::Rect> homeEdgeClip(int petID, platform::Point origin) const;
+    // The view's arrival and emergence at home.
+    void settleAtHome(int petID);
+    void revealAtHome(int petID);
+
+    // ---- movement (CoordinatorMovement.cpp)
+    void move(const std::shared_ptr<PetPanel>& panel, platform::Point to, bool animated, double duration,
+              bool locomotion, std::optional<double> strideDuration);
+    void stopFrameAnimation(const PetPanel& panel);
+    void frameAnimationTick(const std::weak_ptr<PetPanel>& weakPanel, const PetPanel* key, Uuid token,
+                            double startTime, double duration, bool locomotion, platform::Point from,
+                            platform::Point to);
+    // Drops a finished or stopped motion's timer after the current turn: it may be the one
+    // that is firing.
+    void retireFrameTimer(const PetPanel* key);
+    void movePetHome(int petID, bool animated);
+    void arrivalStep(int step, int petID, Uuid token, const PetHome& home);
+    void invalidateMovement(int petID);
+    void invalidatePendingMovements();
+    void scheduleReturnHome(int petID);
+    std::optional<int> petIndex(const PetPanel& panel) const;
+
+    // ---- model observation (CoordinatorObservation.cpp)
+    void observeModel();
+    void updateVisibility(bool visible, int petCount);
+    void refreshFullScreenVisibility();
+    void applyPetCountTransition(int from, int to);
+    void applyHomePreferences(const std::vector<model::PetHomePreference>& preferences);
+    void snapHome(int petID);
+
+    // ---- behaviours that arrive later (CoordinatorBehaviorHooks.cpp)
+    void rescheduleAutonomousScenes(bool initial, std::optional<int> petCount);
+    void advanceBehaviors();
+    void validateWindowWalks();
+    void cancelWindowWalks();
+    void reactToTyping(const model::KeyboardReactionEvent& event);
+    void presentKeyboardMilestone(int64_t count);
+    void reactToWellbeing(model::WellbeingAction action);
+    void focusActivityChanged(bool active);
+    void celebrate(int petID);
+    void beginDrag(int petID);
+    platform::Point clampedDragOrigin(platform::Point proposed);
+    void finishDrag(const model::PetDragRelease& release, int petID);
+
+    // ---- stored state
     model::AppModel& model_;
-    bool started_ = false;
+    std::vector<std::shared_ptr<PetPanel>> panels;
+    std::vector<std::unique_ptr<PetView>> petViews;
+    std::vector<PetHome> homes;
+    std::unique_ptr<platform::Timer> behaviorTimer;
+    std::unique_ptr<platform::Timer> visibilityTimer;
+    std::vector<platform::Subscription> cancellables;
+    PerPet<model::PetAnimationDirector> animationDirectors{};
+    std::optional<int> activeMilestonePetID;
+    std::vector<int64_t> pendingMilestones;
+    Uuid relationshipGeneration;
+    PerPet<Uuid> returnHomeGenerations;
+    PerPet<Uuid> homeMovementGenerations;
+    PerPet<Uuid> keyboardReactionGenerations;
+    PerPet<Uuid> windowWalkGenerations;
+    std::map<int, WindowWalkCandidate> activeWindowWalks;
+    std::map<const PetPanel*, std::unique_ptr<platform::Timer>> frameAnimationTimers;
+    std::map<const PetPanel*, Uuid> frameAnimationTokens;
+    double nextWindowWalkAttemptAt = distantPast;
+    int behaviorTurn = 0;
+    std::set<int> manuallyPlacedPetIDs;
+    std::map<int, model::ScreenEdgePerch> manualEdgePerches;
+    double nextRelationshipAt = distantPast;
+    PerPet<double> nextSceneAt{distantPast, distantPast};
+    PerPet<double> nextAmbientPoseAt{distantPast, distantPast};
+    PerPet<Uuid> sceneGenerations;
+    PerPet<double> sceneBusyUntil{distantPast, distantPast};
+    PerPet<std::optional<model::PetLifeScene>> previousScene{};
+    PerPet<bool> keyboardSceneReturnPending{false, false};
+    Uuid wellbeingGeneration;
+    Uuid focusPresentationGeneration;
+    int appliedPetCount = 2;
+    std::optional<double> explicitHomeHoldUntil;
+    PerPet<double> countSignVisibleUntil{distantPast, distantPast};
+    std::shared_ptr<PetPanel> reminderPanel;
+    std::optional<int> reminderPetID;
+    std::optional<model::WellbeingAction> pendingReminder;
+
+    // The screens the homes were last computed from: the home-edge clipping asks which screen
+    // a home lies on.
+    std::vector<DisplayGeometry> homeDisplays_;
+    // The screen and desktop observers stay for the coordinator's life.
+    std::vector<platform::Subscription> systemObservers_;
+    // Expires with the coordinator; timers and delayed steps hold it weakly.
+    std::shared_ptr<char> alive_ = std::make_shared<char>(0);
 };
 
 }  // namespace pets

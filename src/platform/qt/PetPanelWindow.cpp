@@ -5,13 +5,17 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QWindow>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 
 #include "anim/MediaTime.h"
 
-// Xlib last: its macros (None, Bool, Status...) would clash with Qt's headers.
+// Named before Xlib's macro of the same name exists.
+constexpr QEvent::Type qtExposeEvent = QEvent::Expose;
+
+// Xlib last: its macros (None, Bool, Status, Expose...) would clash with Qt's headers.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/shape.h>
@@ -26,21 +30,21 @@ constexpr int inputAlpha = 26;
 constexpr int maskAlpha = 128;
 constexpr double maxFrameRate = 60;
 // A moving drawing changes its outline by a pixel now and then; the input region may lag that
-// much for a quarter of a second instead of costing an X request every frame.
-constexpr double shapeInterval = 0.25;
+// much for up to a second instead of costing X requests every frame.
+constexpr double shapeInterval = 1.0;
 
 Display* x11Display() {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     return x11 ? x11->display() : nullptr;
 }
 
-// Whether a compositing manager owns _NET_WM_CM_S<screen>. Asked at most every two seconds:
+// Whether a compositing manager owns _NET_WM_CM_S<screen>. Asked at most every five seconds:
 // it is a round trip, and compositors come and go rarely.
 bool compositorRunning(Display* dpy) {
     static auto lastCheck = std::chrono::steady_clock::time_point{};
     static bool running = false;
     auto now = std::chrono::steady_clock::now();
-    if (lastCheck != std::chrono::steady_clock::time_point{} && now - lastCheck < std::chrono::seconds(2))
+    if (lastCheck != std::chrono::steady_clock::time_point{} && now - lastCheck < std::chrono::seconds(5))
         return running;
     lastCheck = now;
     static Atom selection = [dpy] {
@@ -198,6 +202,8 @@ PetPanelWindow::PetPanelWindow(const Rect& frame) : frame_(frame) {
 PetPanelWindow::~PetPanelWindow() {
     StackingWatcher::shared().remove(this);
     if (root_) root_->setChangeHandler({});
+    if (gc_)
+        if (Display* dpy = x11Display()) XFreeGC(dpy, static_cast<GC>(gc_));
 }
 
 void PetPanelWindow::setFrame(const Rect& frame) {
@@ -314,7 +320,45 @@ void PetPanelWindow::repaintNow(double t) {
     lastPaint_ = t;
     ++paintCount_;
     updateShape(false);
-    update();
+    if (!putFrame()) update();
+}
+
+bool PetPanelWindow::putFrame() {
+    // Qt's way to the screen (repaint manager, clearing and syncing its backing store) costs
+    // several times our own painting for a frame this small. On X11 the frame goes straight to
+    // the window; Qt's backing store catches up on the next expose.
+    Display* dpy = x11Display();
+    if (directPut_ == DirectPut::unavailable || !dpy || !isVisible() || !testAttribute(Qt::WA_WState_Created))
+        return false;
+    auto window = static_cast<unsigned long>(winId());
+    if (directPut_ == DirectPut::unknown) {
+        XWindowAttributes attrs;
+        if (!XGetWindowAttributes(dpy, window, &attrs) || attrs.depth != 32 || frameImage_.depth() != 32) {
+            directPut_ = DirectPut::unavailable;
+            return false;
+        }
+        visual_ = attrs.visual;
+        gc_ = XCreateGC(dpy, window, 0, nullptr);
+        directPut_ = DirectPut::ready;
+        // Qt repaints exposed parts from its backing store, so that store must show the last frame.
+        windowHandle()->installEventFilter(this);
+    }
+    XImage* image = XCreateImage(dpy, static_cast<Visual*>(visual_), 32, ZPixmap, 0,
+                                 reinterpret_cast<char*>(frameImage_.bits()), unsigned(frameImage_.width()),
+                                 unsigned(frameImage_.height()), 32, int(frameImage_.bytesPerLine()));
+    if (!image) return false;
+    image->byte_order = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? LSBFirst : MSBFirst;
+    XPutImage(dpy, window, static_cast<GC>(gc_), image, 0, 0, 0, 0, unsigned(frameImage_.width()),
+              unsigned(frameImage_.height()));
+    image->data = nullptr;  // ours
+    XDestroyImage(image);
+    XFlush(dpy);
+    return true;
+}
+
+bool PetPanelWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == windowHandle() && event->type() == qtExposeEvent) update();
+    return QWidget::eventFilter(watched, event);
 }
 
 void PetPanelWindow::planNext(double t) {

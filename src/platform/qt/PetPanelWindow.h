@@ -19,6 +19,7 @@ namespace platform::qt {
 // re-raised when other windows come up. It paints its layer tree only when the presentation
 // would change a pixel, at most once per display frame, and not at all while the tree is still.
 // Only drawn pixels take clicks; without a compositing manager an XShape mask replaces alpha.
+// Its clock is the installed main loop's media time.
 class PetPanelWindow final : public QWidget {
     Q_OBJECT
 public:
@@ -48,6 +49,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent*) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -59,6 +61,8 @@ private:
     void repaintNow(double t);
     void planNext(double t);
     void forceRepaint();
+    // Puts the frame on the X window directly; false where that cannot be done.
+    bool putFrame();
     // Brings the input region (and the mask without a compositor) in line with the last frame;
     // while the drawing keeps moving, at most a few times a second.
     void updateShape(bool force);
@@ -91,6 +95,11 @@ private:
     double lastShapeUpdate_ = -1e9;
     QTimer shapeTimer_;
     bool compositedShape_ = true;
+
+    enum class DirectPut { unknown, ready, unavailable };
+    DirectPut directPut_ = DirectPut::unknown;
+    void* visual_ = nullptr;  // Xlib's Visual* and GC, kept opaque to stay out of Qt's headers
+    void* gc_ = nullptr;
 };
 
 // Panels for the behaviour code: each a PetPanelWindow behind the Panel interface.

@@ -3,36 +3,111 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWindow>
+#include <algorithm>
 
 namespace platform::qt {
 namespace {
 
-// Qt counts y downward from the top of the virtual desktop; ours grows upward from the
-// bottom-left corner of the primary screen.
-Rect flipped(const QRect& r, const QRect& primary) {
+QGuiApplication* guiApplication() {
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+}
+
+Screen screenFrom(QScreen* qs, const QRect& primaryGeometry) {
+    Screen s;
+    s.frame = fromQtGeometry(qs->geometry(), primaryGeometry);
+    s.visibleFrame = fromQtGeometry(qs->availableGeometry(), primaryGeometry);
+    s.outputName = qs->name().toStdString();
+    s.displayID = displayIDForOutputName(qs->name());
+    const QString maker = qs->manufacturer().trimmed();
+    const QString model = qs->model().trimmed();
+    const QString person = (maker + QLatin1Char(' ') + model).trimmed();
+    s.localizedName = person.isEmpty() ? s.outputName : person.toStdString();
+    s.isBuiltIn = isBuiltInOutputName(qs->name());
+    s.backingScaleFactor = qs->devicePixelRatio();
+    // X11 has no camera housings: no top safe area and no auxiliary areas.
+    return s;
+}
+
+// The primary screen first, then the others in Qt's order; empty without a display.
+QList<QScreen*> orderedScreens() {
+    if (!guiApplication()) return {};
+    QScreen* primary = QGuiApplication::primaryScreen();
+    if (!primary) return {};
+    QList<QScreen*> screens = QGuiApplication::screens();
+    screens.removeAll(primary);
+    screens.prepend(primary);
+    return screens;
+}
+
+}  // namespace
+
+Rect fromQtGeometry(const QRect& r, const QRect& primary) {
+    // QRect::bottom() is one short of the edge, so sizes are added by hand.
     const double primaryBottom = static_cast<double>(primary.y()) + primary.height();
     return {static_cast<double>(r.x() - primary.x()), primaryBottom - (static_cast<double>(r.y()) + r.height()),
             static_cast<double>(r.width()), static_cast<double>(r.height())};
 }
 
-}  // namespace
+uint32_t displayIDForOutputName(const QString& name) {
+    // FNV-1a over the UTF-8 name: stable across runs, unlike Qt's screen order.
+    uint32_t hash = 2166136261u;
+    for (const char c : name.toUtf8()) {
+        hash ^= static_cast<uint8_t>(c);
+        hash *= 16777619u;
+    }
+    return hash == 0 ? 1 : hash;
+}
+
+bool isBuiltInOutputName(const QString& name) {
+    for (const char* prefix : {"eDP", "LVDS", "DSI"})
+        if (name.startsWith(QLatin1String(prefix), Qt::CaseInsensitive)) return true;
+    return false;
+}
 
 std::vector<Screen> currentScreens() {
     std::vector<Screen> out;
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return out;
-    QScreen* primary = QGuiApplication::primaryScreen();
-    if (!primary) return out;
-    QList<QScreen*> screens = QGuiApplication::screens();
-    screens.removeAll(primary);
-    screens.prepend(primary);
-    const QRect primaryFrame = primary->geometry();
-    uint32_t index = 0;
-    for (QScreen* screen : screens) {
-        // Qt gives no stable display number; the position in the list serves while it lasts.
-        out.push_back({flipped(screen->geometry(), primaryFrame), flipped(screen->availableGeometry(), primaryFrame),
-                       ++index});
+    const QList<QScreen*> screens = orderedScreens();
+    if (screens.isEmpty()) return out;
+    const QRect primaryGeometry = screens.front()->geometry();
+    for (QScreen* qs : screens) {
+        Screen s = screenFrom(qs, primaryGeometry);
+        // Output names are unique, their hashes almost surely; keep the numbers apart anyway.
+        while (std::any_of(out.begin(), out.end(), [&](const Screen& o) { return o.displayID == s.displayID; }))
+            s.displayID = s.displayID == UINT32_MAX ? 1 : s.displayID + 1;
+        out.push_back(std::move(s));
     }
     return out;
+}
+
+QtScreenList::QtScreenList(MainLoop& loop, NotificationCenter& center) : changes_(loop, center) {
+    QGuiApplication* app = guiApplication();
+    if (!app) return;
+    QObject::connect(app, &QGuiApplication::screenAdded, &context_, [this](QScreen* screen) {
+        watch(screen);
+        changes_.noteChange();
+    });
+    QObject::connect(app, &QGuiApplication::screenRemoved, &context_, [this] { changes_.noteChange(); });
+    QObject::connect(app, &QGuiApplication::primaryScreenChanged, &context_, [this] { changes_.noteChange(); });
+    for (QScreen* screen : QGuiApplication::screens()) watch(screen);
+}
+
+QtScreenList::~QtScreenList() = default;
+
+void QtScreenList::watch(QScreen* screen) {
+    auto note = [this] { changes_.noteChange(); };
+    QObject::connect(screen, &QScreen::geometryChanged, &context_, note);
+    QObject::connect(screen, &QScreen::availableGeometryChanged, &context_, note);
+    QObject::connect(screen, &QScreen::logicalDotsPerInchChanged, &context_, note);
+}
+
+std::optional<Screen> QtScreenList::mainScreen() const {
+    const QList<QScreen*> ordered = orderedScreens();
+    const auto all = currentScreens();
+    if (all.empty()) return std::nullopt;
+    QWindow* focus = QGuiApplication::focusWindow();
+    const qsizetype index = focus ? ordered.indexOf(focus->screen()) : -1;
+    return index >= 0 && static_cast<size_t>(index) < all.size() ? all[static_cast<size_t>(index)] : all.front();
 }
 
 }  // namespace platform::qt

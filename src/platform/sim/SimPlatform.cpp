@@ -18,6 +18,8 @@ SimPlatform::SimPlatform(uint64_t seed) : random(seed), previous_(services()) {
     s.savePanels = &savePanels;
     s.alerts = &alerts;
     s.workspace = &workspace;
+    s.screens = &screens;
+    s.accessibility = &accessibility;
     installServices(s);
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "platform/Services.h"
+#include "platform/sim/SimAccessibility.h"
 #include "platform/sim/SimDialogs.h"
 #include "platform/sim/SimKeyEventTaps.h"
 #include "platform/sim/SimMainLoop.h"
 #include "platform/sim/SimPanel.h"
+#include "platform/sim/SimScreens.h"
 #include "platform/sim/SimStatusBar.h"
 #include "platform/sim/SimWindow.h"
 #include "platform/sim/SimWindowList.h"
@@ -46,6 +48,8 @@ public:
     SimSavePanelRunner savePanels;
     SimAlertRunner alerts;
     SimWorkspace workspace;
+    SimScreens screens{loop, notifications};
+    SimAccessibility accessibility{notifications};
 
 private:
     Services previous_;

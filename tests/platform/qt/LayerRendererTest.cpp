@@ -129,6 +129,28 @@ TEST_F(RendererTest, imagesFitUprightAndShadowsAreSoft) {
     EXPECT_LT(far, near) << "the shadow fades toward its edge";
 }
 
+TEST_F(RendererTest, aStillSubtreeKeptAsABitmapShowsEveryLaterChange) {
+    // A moving container over a still subtree: the subtree is kept as one bitmap between frames.
+    auto body = Layer::make();
+    body->setFrame({0, 0, 40, 40});
+    root->addSublayer(body);
+    std::vector<std::shared_ptr<ShapeLayer>> dots;
+    for (int i = 0; i < 8; ++i) dots.push_back(shape(Path::rect({4.0 * i, 0, 4, 4}), Color::rgb(0, 0, 1), body.get()));
+    body->addAnimation(Animation::keyframes("transform.translation.y", {0.0, 20.0}, 10), "drift");
+    double t0 = sim.loop.mediaTime();
+    for (int frame = 0; frame < 3; ++frame) renderer.render(*root, t0 + 0.5 * frame, QSizeF(40, 40), dpr);
+
+    dots[2]->setFillColor(Color::rgb(1, 0, 0));
+    QImage image = renderer.render(*root, t0 + 5, QSizeF(40, 40), dpr);
+    EXPECT_EQ(qRed(at(image, 10, 12)), 255) << "a new colour in the kept subtree";
+    EXPECT_EQ(qBlue(at(image, 2, 12)), 255) << "the subtree moved with its container";
+
+    dots[3]->addAnimation(Animation::keyframes("transform.translation.y", {10.0, 10.0}, 10), "hop");
+    image = renderer.render(*root, t0 + 5.5, QSizeF(40, 40), dpr);
+    EXPECT_EQ(qBlue(at(image, 14, 23)), 255) << "an animation inside the subtree";
+    EXPECT_EQ(qAlpha(at(image, 14, 13)), 0);
+}
+
 TEST_F(RendererTest, textIsDrawnUprightFromTheTop) {
     auto label = TextLayer::make();
     label->setFrame({0, 0, 40, 40});

@@ -1,0 +1,98 @@
+#include <algorithm>
+
+#include "anim/Transaction.h"
+#include "model/AppModel.h"
+#include "pets/coordination/PetWindowCoordinator.h"
+#include "pets/coordination/ScreenHomeResolver.h"
+#include "pets/view/PetView.h"
+#include "platform/Services.h"
+
+namespace pets {
+namespace {
+
+using model::HomeEdge;
+using platform::Point;
+using platform::Rect;
+
+constexpr double kSide = PetWindowCoordinator::kPetSide;
+
+bool overlaps(double min0, double max0, double min1, double max1) { return min0 < max1 && min1 < max0; }
+
+}  // namespace
+
+std::vector<PetHome> PetWindowCoordinator::resolveHomes(int petCount,
+                                                        const std::vector<model::PetHomePreference>& preferences) {
+    homeDisplays_ = ScreenHomeResolver::geometries(platform::screenList().screens());
+    return ScreenHomeResolver::homes(petCount, homeDisplays_, {kSide, kSide}, preferences);
+}
+
+void PetWindowCoordinator::rebuildHomes(bool animated) {
+    homes = resolveHomes(model_.petCount.get(), model_.homePreferences.get());
+    for (size_t i = 0; i < homes.size() && i < petViews.size(); ++i) petViews[i]->configureHome(homes[i]);
+    sendPetsHome(animated, false);
+}
+
+void PetWindowCoordinator::placePanel(PetPanel& panel, Point origin) {
+    panel.setFrameOrigin(origin);
+    if (auto petID = petIndex(panel)) updateHomeEdgeClip(*petID);
+}
+
+void PetWindowCoordinator::updateHomeEdgeClip(int petID) {
+    if (petID < 0 || size_t(petID) >= panels.size()) return;
+    PetPanel& panel = *panels[size_t(petID)];
+    auto clip = homeEdgeClip(petID, panel.frame().origin);
+    if (clip != panel.clipRect()) panel.setClipRect(clip);
+}
+
+// The window system cannot be trusted to keep the taskbar above the pets, so the pet itself
+// leaves out what lies beyond its home edge: the panel draws only the part on the screen side.
+// The edge counts only alongside the home's screen, where the taskbar or the top bar is.
+std::optional<Rect> PetWindowCoordinator::homeEdgeClip(int petID, Point origin) const {
+    if (petID < 0 || size_t(petID) >= homes.size()) return std::nullopt;
+    const PetHome& home = homes[size_t(petID)];
+    auto display = std::find_if(homeDisplays_.begin(), homeDisplays_.end(),
+                                [&](const DisplayGeometry& d) { return d.id == home.displayID; });
+    if (display == homeDisplays_.end()) return std::nullopt;
+    const Rect& screen = display->frame;
+    const bool horizontalEdge = home.edge == HomeEdge::bottom || home.edge == HomeEdge::top;
+    if (horizontalEdge ? !overlaps(origin.x, origin.x + kSide, screen.minX(), screen.maxX())
+                       : !overlaps(origin.y, origin.y + kSide, screen.minY(), screen.maxY()))
+        return std::nullopt;
+
+    switch (home.edge) {
+        case HomeEdge::bottom: {
+            const double cut = std::clamp(home.origin.y + home.boundaryOffset - origin.y, 0.0, kSide);
+            if (cut <= 0) return std::nullopt;
+            return Rect{0, cut, kSide, kSide - cut};
+        }
+        case HomeEdge::top: {
+            const double keep = std::clamp(home.origin.y + home.boundaryOffset - origin.y, 0.0, kSide);
+            if (keep >= kSide) return std::nullopt;
+            return Rect{0, 0, kSide, keep};
+        }
+        case HomeEdge::left: {
+            const double cut = std::clamp(home.origin.x + home.boundaryOffset - origin.x, 0.0, kSide);
+            if (cut <= 0) return std::nullopt;
+            return Rect{cut, 0, kSide - cut, kSide};
+        }
+        case HomeEdge::right: {
+            const double keep = std::clamp(home.origin.x + home.boundaryOffset - origin.x, 0.0, kSide);
+            if (keep >= kSide) return std::nullopt;
+            return Rect{0, 0, keep, kSide};
+        }
+    }
+    return std::nullopt;
+}
+
+// The pet's grip follows its attachment at once; the settling squash and the emergence from
+// home are played by the view's home choreography once it has them.
+void PetWindowCoordinator::settleAtHome(int petID) {
+    if (petID < 0 || size_t(petID) >= petViews.size()) return;
+    PetView& view = *petViews[size_t(petID)];
+    view.setGrippingHome(view.isHomeAttached());
+    anim::Transaction::animate(reduceMotion() ? 0 : 0.18, [&] { view.updateFreePaws(); });
+}
+
+void PetWindowCoordinator::revealAtHome(int) {}
+
+}  // namespace pets

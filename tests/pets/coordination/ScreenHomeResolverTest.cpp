@@ -1,0 +1,254 @@
+#include "pets/coordination/ScreenHomeResolver.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/sim/SimScreens.h"
+
+using model::HomeEdge;
+using model::PetHomeKind;
+using model::PetHomePreference;
+using pets::DisplayGeometry;
+using pets::PetHome;
+using pets::ScreenHomeResolver;
+using platform::EdgeInsets;
+using platform::Point;
+using platform::Rect;
+using platform::Screen;
+using platform::sim::SimScreens;
+
+namespace {
+
+constexpr platform::Size kPet{52, 52};
+constexpr auto automatic = PetHomePreference::automatic;
+constexpr auto notch = PetHomePreference::notch;
+constexpr auto dock = PetHomePreference::dock;
+
+// A 1512 × 982 laptop with a 180 × 32 notch, a 32-pt menu bar and a 70-pt Dock at the bottom.
+Screen notchedLaptop() {
+    return SimScreens::withNotch(SimScreens::display(7, {0, 0, 1512, 982}, {.top = 32, .bottom = 70}, true), 180, 32);
+}
+// A 1920 × 1080 display to the laptop's right with a 40-pt bottom panel.
+Screen externalMonitor() {
+    return SimScreens::display(9, {1512, 0, 1920, 1080}, {.bottom = 40});
+}
+
+std::vector<PetHome> homesOn(const std::vector<Screen>& screens, int petCount,
+                             const std::vector<PetHomePreference>& preferences = {automatic, automatic}) {
+    return ScreenHomeResolver::homes(petCount, ScreenHomeResolver::geometries(screens), kPet, preferences);
+}
+
+TEST(ScreenHomeResolver, geometries_keepScreenOrderAndFindTheNotch) {
+    Screen plain = SimScreens::display(3, {-1280, 100, 1280, 800}, {.left = 60});
+    Screen numberless = SimScreens::display(0, {0, 900, 800, 600});
+    Screen noAreas = notchedLaptop();
+    noAreas.auxiliaryTopLeftArea.reset();
+    noAreas.auxiliaryTopRightArea.reset();
+    Screen crossedAreas = notchedLaptop();
+    crossedAreas.displayID = 8;
+    crossedAreas.auxiliaryTopLeftArea = Rect{0, 950, 900, 32};
+    crossedAreas.auxiliaryTopRightArea = Rect{800, 950, 712, 32};
+
+    const auto g = ScreenHomeResolver::geometries({notchedLaptop(), plain, numberless, noAreas, crossedAreas});
+    ASSERT_EQ(g.size(), 4u) << "a screen without a display number yields no geometry";
+    EXPECT_EQ(g[0], (DisplayGeometry{7, {0, 0, 1512, 982}, {0, 70, 1512, 880}, true, true, Rect{666, 950, 180, 32}}));
+    EXPECT_EQ(g[1], (DisplayGeometry{3, {-1280, 100, 1280, 800}, {-1220, 100, 1220, 800}, false, false, std::nullopt}))
+        << "no top safe area: no notch";
+    EXPECT_EQ(g[2].notchFrame, (Rect{756 - 90, 950, 180, 32})) << "unknown menu-bar areas: 90 pt either side";
+    EXPECT_EQ(g[3].notchFrame, (Rect{900, 950, 0, 32})) << "areas that overlap leave a notch of no width";
+}
+
+TEST(ScreenHomeResolver, notchedLaptopAlone_twoPetsHangOutOfTheNotch32PointsEitherSide) {
+    const auto homes = homesOn({notchedLaptop()}, 2);
+    ASSERT_EQ(homes.size(), 2u);
+    const double notchBottom = 950, centre = 756;
+    EXPECT_EQ(homes[0], (PetHome{7,
+                                 PetHomeKind::notch,
+                                 HomeEdge::top,
+                                 {centre - 26 - 32, notchBottom - 34},
+                                 {centre - 26 - 32, notchBottom - 52},
+                                 {centre - 26 - 32, notchBottom + 1},
+                                 {centre - 26 - 32, notchBottom - 23.92},
+                                 {centre - 26 - 32, notchBottom - 40},
+                                 34}));
+    EXPECT_EQ(homes[1].kind, PetHomeKind::notch);
+    EXPECT_EQ(homes[1].origin, (Point{centre - 26 + 32, notchBottom - 34}));
+}
+
+TEST(ScreenHomeResolver, notchedLaptopWithExternalDisplay_secondPetMovesToTheExternalDock) {
+    for (const auto& screens :
+         {std::vector{notchedLaptop(), externalMonitor()}, {externalMonitor(), notchedLaptop()}}) {
+        const auto homes = homesOn(screens, 2);
+        ASSERT_EQ(homes.size(), 2u);
+        EXPECT_EQ(homes[0].kind, PetHomeKind::notch);
+        EXPECT_EQ(homes[0].origin.x, 756 - 26 - 32);
+        EXPECT_EQ(homes[1], (PetHome{9,
+                                     PetHomeKind::dock,
+                                     HomeEdge::bottom,
+                                     {1512 + 960 - 26 + 34, 40 - 52 + 30},
+                                     {1512 + 960 - 26 + 34, 42},
+                                     {1512 + 960 - 26 + 34, 40 - 53},
+                                     {1512 + 960 - 26 + 34, 40 - 52 + 21.84},
+                                     {1512 + 960 - 26 + 34, 40 - 52 + 37.96},
+                                     22}));
+    }
+}
+
+TEST(ScreenHomeResolver, onePet_sitsAtTheCentreWhateverItsPreference) {
+    // The external panel is the deeper one, so it is the Dock.
+    const Screen external = SimScreens::display(9, {1512, 0, 1920, 1080}, {.bottom = 80});
+    for (const auto p : {automatic, notch, dock}) {
+        const auto homes = homesOn({notchedLaptop(), external}, 1, {p});
+        ASSERT_EQ(homes.size(), 1u);
+        const double centre = p == dock ? external.frame.midX() : 756;
+        EXPECT_EQ(homes[0].origin.x, centre - 26) << model::rawValue(p);
+    }
+}
+
+TEST(ScreenHomeResolver, dockAtTheBottom_homesStraddleTheDockEdge30PointsEitherSide) {
+    const Screen laptop = SimScreens::display(1, {0, 0, 1440, 900}, {.top = 25, .bottom = 70}, true);
+    const auto homes = homesOn({laptop}, 2, {dock, dock});
+    ASSERT_EQ(homes.size(), 2u);
+    EXPECT_EQ(homes[0], (PetHome{1,
+                                 PetHomeKind::dock,
+                                 HomeEdge::bottom,
+                                 {720 - 26 - 30, 70 - 52 + 30},
+                                 {720 - 26 - 30, 72},
+                                 {720 - 26 - 30, 70 - 53},
+                                 {720 - 26 - 30, 70 - 52 + 21.84},
+                                 {720 - 26 - 30, 70 - 52 + 37.96},
+                                 22}));
+    EXPECT_EQ(homes[1].origin, (Point{720 - 26 + 30, 48}));
+}
+
+TEST(ScreenHomeResolver, dockHidden_homeSitsAtTheScreensBottomEdge) {
+    // A bottom inset of a single point counts as hidden too.
+    for (const double bottom : {0.0, 1.0}) {
+        const Screen laptop = SimScreens::display(1, {0, 0, 1440, 900}, {.top = 25, .bottom = bottom}, true);
+        const auto homes = homesOn({laptop}, 1, {dock});
+        ASSERT_EQ(homes.size(), 1u);
+        EXPECT_EQ(homes[0].edge, HomeEdge::bottom);
+        EXPECT_EQ(homes[0].origin, (Point{694, -52 + 30})) << bottom;
+        EXPECT_EQ(homes[0].hiddenOrigin, (Point{694, -53}));
+    }
+}
+
+TEST(ScreenHomeResolver, dockOnTheLeft_petsClingToItsEdgeAndSpreadAlongIt) {
+    const Screen screen = SimScreens::display(1, {0, 0, 1440, 900}, {.top = 25, .left = 70}, true);
+    const auto homes = homesOn({screen}, 2, {dock, dock});
+    ASSERT_EQ(homes.size(), 2u);
+    EXPECT_EQ(homes[0], (PetHome{1,
+                                 PetHomeKind::dock,
+                                 HomeEdge::left,
+                                 {70 - 52 + 30, 450 - 26 - 30},
+                                 {72, 450 - 26 - 30},
+                                 {70 - 53, 450 - 26 - 30},
+                                 {70 - 52 + 21.84, 450 - 26 - 30},
+                                 {70 - 52 + 37.96, 450 - 26 - 30},
+                                 22}));
+    EXPECT_EQ(homes[1].origin, (Point{48, 450 - 26 + 30}));
+}
+
+TEST(ScreenHomeResolver, dockOnTheRight_petsClingToItsEdge) {
+    const Screen screen = SimScreens::display(1, {0, 0, 1440, 900}, {.top = 25, .bottom = 20, .right = 64}, true);
+    const auto homes = homesOn({screen}, 1, {dock});
+    ASSERT_EQ(homes.size(), 1u);
+    const double edge = 1440 - 64;
+    EXPECT_EQ(homes[0], (PetHome{1,
+                                 PetHomeKind::dock,
+                                 HomeEdge::right,
+                                 {edge - 30, 424},
+                                 {edge - 54, 424},
+                                 {edge + 1, 424},
+                                 {edge - 21.84, 424},
+                                 {edge - 37.96, 424},
+                                 30}));
+}
+
+TEST(ScreenHomeResolver, panelsOnBothSidesEquallyWide_theRightOneIsTheDock) {
+    const Screen screen = SimScreens::display(1, {0, 0, 1440, 900}, {.left = 48, .bottom = 30, .right = 48});
+    EXPECT_EQ(homesOn({screen}, 1, {dock})[0].edge, HomeEdge::right);
+    const Screen bottomAsWide = SimScreens::display(1, {0, 0, 1440, 900}, {.left = 48, .bottom = 48, .right = 48});
+    EXPECT_EQ(homesOn({bottomAsWide}, 1, {dock})[0].edge, HomeEdge::bottom) << "the bottom wins ties";
+}
+
+TEST(ScreenHomeResolver, dockDisplay_aSideDockOutranksAnyBottomOneAndTiesGoToTheFirst) {
+    const Screen bigBottom = SimScreens::display(1, {0, 0, 1440, 900}, {.bottom = 120}, true);
+    const Screen sideDock = SimScreens::display(2, {1440, 0, 1920, 1080}, {.left = 30});
+    const Screen smallBottom = SimScreens::display(3, {-1920, 0, 1920, 1080}, {.bottom = 40});
+    EXPECT_EQ(homesOn({bigBottom, smallBottom, sideDock}, 1, {dock})[0].displayID, 2u);
+    EXPECT_EQ(homesOn({smallBottom, bigBottom}, 1, {dock})[0].displayID, 1u) << "the deeper bottom Dock";
+
+    const Screen hiddenA = SimScreens::display(4, {0, 0, 1440, 900});
+    const Screen hiddenB = SimScreens::display(5, {1440, 0, 1440, 900});
+    EXPECT_EQ(homesOn({hiddenA, hiddenB}, 1, {dock})[0].displayID, 4u);
+}
+
+TEST(ScreenHomeResolver, preferencesShorterThanThePets_theRestAreAutomatic) {
+    const auto homes = homesOn({notchedLaptop()}, 2, {dock});
+    ASSERT_EQ(homes.size(), 2u);
+    EXPECT_EQ(homes[0].kind, PetHomeKind::dock);
+    EXPECT_EQ(homes[0].origin.x, 756 - 26 - 30);
+    EXPECT_EQ(homes[1].kind, PetHomeKind::notch);
+    EXPECT_EQ(homes[1].origin.x, 756 - 26 + 32);
+    EXPECT_EQ(homesOn({notchedLaptop()}, 2, {}), homesOn({notchedLaptop()}, 2));
+}
+
+TEST(ScreenHomeResolver, explicitNotchWithoutANotchedBuiltInDisplay_actsAsDock) {
+    const Screen plainLaptop = SimScreens::display(1, {0, 0, 1440, 900}, {.top = 25, .bottom = 70}, true);
+    Screen notchedExternal = SimScreens::withNotch(externalMonitor());
+    for (const auto& screens : {std::vector{plainLaptop}, {plainLaptop, externalMonitor()}, {notchedExternal}}) {
+        EXPECT_EQ(homesOn(screens, 2, {notch, notch}), homesOn(screens, 2, {dock, dock}));
+    }
+    // With a notch, explicit choices put pet 0 left and pet 1 right of it.
+    const auto homes = homesOn({notchedLaptop(), externalMonitor()}, 2, {notch, notch});
+    EXPECT_EQ(homes[0].origin.x, 756 - 26 - 32);
+    EXPECT_EQ(homes[1].origin.x, 756 - 26 + 32);
+    EXPECT_EQ(homes[1].kind, PetHomeKind::notch);
+}
+
+TEST(ScreenHomeResolver, noNotch_automaticPetsPreferTheExternalDisplay) {
+    const Screen plainLaptop = SimScreens::display(1, {0, 0, 1440, 900}, {.top = 25, .bottom = 70}, true);
+    const Screen second = SimScreens::display(11, {-1920, 0, 1920, 1080}, {.bottom = 40});
+    for (const auto& screens : {std::vector{plainLaptop, externalMonitor()}, {externalMonitor(), second}}) {
+        const auto homes = homesOn(screens, 2);
+        ASSERT_EQ(homes.size(), 2u);
+        EXPECT_EQ(homes[0].displayID, 9u);
+        EXPECT_EQ(homes[0].origin.x, 1512 + 960 - 26 - 30);
+        EXPECT_EQ(homes[1].displayID, 9u);
+        EXPECT_EQ(homes[1].origin.x, 1512 + 960 - 26 + 34);
+    }
+    const auto alone = homesOn({plainLaptop}, 2);
+    EXPECT_EQ(alone[0].origin.x, 720 - 26 - 30);
+    EXPECT_EQ(alone[1].origin.x, 720 - 26 + 30);
+}
+
+TEST(ScreenHomeResolver, approachPoint_isClampedOntoTheScreenAndNothingElseIs) {
+    // A 60-pt-high screen with a left panel: pet 1's place along the edge lies above it.
+    const Screen tiny = SimScreens::display(1, {0, 0, 400, 60}, {.left = 20});
+    const auto homes = homesOn({tiny}, 2, {dock, dock});
+    EXPECT_EQ(homes[1].approachOrigin, (Point{22, 60 - 52}));
+    EXPECT_EQ(homes[1].origin, (Point{20 - 52 + 30, 30 - 26 + 30}));
+    // Smaller than the pet: the upper bound wins.
+    const Screen tinySquare = SimScreens::display(1, {100, 100, 40, 40});
+    EXPECT_EQ(homesOn({tinySquare}, 1, {dock})[0].approachOrigin, (Point{100 + 40 - 52, 100 + 40 - 52}));
+}
+
+TEST(ScreenHomeResolver, notchHomeOfAGeometryWithoutNotchFrame_hangsFromTheVisibleTop) {
+    const DisplayGeometry d{1, {0, 0, 1000, 800}, {0, 0, 1000, 770}, true, true, std::nullopt};
+    const auto homes = ScreenHomeResolver::homes(1, {d}, kPet, {notch});
+    EXPECT_EQ(homes[0].origin, (Point{474, 770 - 34}));
+    const DisplayGeometry above{1, {0, 0, 1000, 800}, {0, 0, 1000, 900}, true, true, std::nullopt};
+    EXPECT_EQ(ScreenHomeResolver::homes(1, {above}, kPet, {notch})[0].hiddenOrigin, (Point{474, 801}))
+        << "never above the screen's top";
+}
+
+TEST(ScreenHomeResolver, noScreensOrNoPets_noHomes) {
+    EXPECT_TRUE(homesOn({}, 2).empty());
+    Screen numberless = notchedLaptop();
+    numberless.displayID = 0;
+    EXPECT_TRUE(homesOn({numberless}, 2).empty());
+    EXPECT_TRUE(homesOn({notchedLaptop()}, 0).empty());
+    EXPECT_TRUE(homesOn({notchedLaptop()}, -1).empty());
+}
+
+}  // namespace

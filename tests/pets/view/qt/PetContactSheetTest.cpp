@@ -1,0 +1,241 @@
+// Renders the pet offscreen in every activity, at each kind of home and with each accessory,
+// into one contact sheet for people to look at: contact-sheet.png beside the test programs,
+// and a copy in $TUFTLE_E2E_ARTIFACTS when that is set.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/PetEnums.h"
+#include "model/RawEnum.h"
+#include "pets/view/PetView.h"
+#include "platform/qt/LayerRenderer.h"
+#include "platform/sim/SimPlatform.h"
+
+using model::HomeEdge;
+using model::PetAccessory;
+using model::PetActivity;
+using model::PetHomeKind;
+using pets::PetView;
+
+namespace {
+
+constexpr double cellPoints = 80;
+constexpr double petOrigin = 14;  // where the 52-point pet stands in its cell
+constexpr double scale = 2.5;     // device pixels per point
+constexpr int labelHeight = 16;   // points
+
+struct HomeCase {
+    std::string label;
+    PetHomeKind kind;
+    HomeEdge edge;
+    double boundaryOffset;
+    bool manualPerch = false;
+};
+
+struct Cell {
+    QImage image;
+    QString label;
+};
+
+// The part of the cell (points, y up) that lies beyond the home's boundary, hidden in the app.
+QRectF hiddenSide(const HomeCase& home) {
+    const double line = petOrigin + home.boundaryOffset;
+    switch (home.edge) {
+        case HomeEdge::bottom:
+            return {0, 0, cellPoints, line};
+        case HomeEdge::top:
+            return {0, line, cellPoints, cellPoints - line};
+        case HomeEdge::left:
+            return {0, 0, line, cellPoints};
+        case HomeEdge::right:
+            return {line, 0, cellPoints - line, cellPoints};
+    }
+    return {};
+}
+
+QRectF flipped(const QRectF& r) {
+    return {r.x(), cellPoints - r.y() - r.height(), r.width(), r.height()};
+}
+
+class ContactSheet {
+public:
+    explicit ContactSheet(platform::sim::SimPlatform& sim) : sim_(sim) {}
+
+    Cell render(PetView& view, const QString& label, const std::optional<HomeCase>& home = std::nullopt) {
+        view.setFrame({petOrigin, petOrigin, PetView::designSize, PetView::designSize});
+        // Implicit changes settle; the pet is shown as it rests.
+        sim_.loop.advance(1.0);
+        QImage pet = renderer_.render(*view.layer(), sim_.loop.mediaTime(), QSizeF(cellPoints, cellPoints), scale);
+
+        QImage cell(int(cellPoints * scale), int(cellPoints * scale), QImage::Format_ARGB32_Premultiplied);
+        cell.setDevicePixelRatio(scale);
+        cell.fill(QColor(239, 233, 223));
+        QPainter p(&cell);
+        p.setRenderHint(QPainter::Antialiasing);
+        if (home) {
+            // The home in front, the pet behind it: the part beyond the boundary is not drawn.
+            QRectF hidden = flipped(hiddenSide(*home));
+            QColor homeColor = home->kind == PetHomeKind::notch  ? QColor(12, 12, 14)
+                               : home->kind == PetHomeKind::dock ? QColor(150, 156, 168)
+                                                                 : QColor(58, 62, 72);
+            QPainterPath visible;
+            visible.addRect(0, 0, cellPoints, cellPoints);
+            QPainterPath hiddenPath;
+            hiddenPath.addRect(hidden);
+            p.save();
+            p.setClipPath(visible.subtracted(hiddenPath));
+            p.drawImage(QRectF(0, 0, cellPoints, cellPoints), pet);
+            p.restore();
+            p.fillRect(hidden, homeColor);
+        } else {
+            p.drawImage(QRectF(0, 0, cellPoints, cellPoints), pet);
+        }
+        p.end();
+        return {cell, label};
+    }
+
+    // Rows of cells with a title each, written as one PNG.
+    static QImage compose(const std::vector<std::pair<QString, std::vector<Cell>>>& rows) {
+        const int columns = 9;
+        const int cellPx = int(cellPoints * scale), labelPx = int(labelHeight * scale), titlePx = int(20 * scale);
+        int height = 0;
+        for (const auto& [title, cells] : rows)
+            height += titlePx + int((cells.size() + columns - 1) / columns) * (cellPx + labelPx);
+        QImage sheet(columns * cellPx, height, QImage::Format_ARGB32_Premultiplied);
+        sheet.fill(QColor(250, 248, 244));
+        QPainter p(&sheet);
+        p.setRenderHint(QPainter::Antialiasing);
+        QFont font = p.font();
+        font.setPixelSize(int(10 * scale));
+        int y = 0;
+        for (const auto& [title, cells] : rows) {
+            font.setBold(true);
+            font.setPixelSize(int(10 * scale));
+            p.setFont(font);
+            p.setPen(QColor(40, 36, 32));
+            p.drawText(QRect(int(6 * scale), y, sheet.width(), titlePx), Qt::AlignVCenter | Qt::AlignLeft, title);
+            y += titlePx;
+            font.setBold(false);
+            font.setPixelSize(int(8.5 * scale));
+            p.setFont(font);
+            for (size_t i = 0; i < cells.size(); ++i) {
+                int x = int(i % columns) * cellPx, top = y + int(i / columns) * (cellPx + labelPx);
+                QImage image = cells[i].image;
+                image.setDevicePixelRatio(1);
+                p.drawImage(x, top, image);
+                p.setPen(QColor(70, 64, 58));
+                p.drawText(QRect(x, top + cellPx, cellPx, labelPx), Qt::AlignCenter, cells[i].label);
+            }
+            y += int((cells.size() + columns - 1) / columns) * (cellPx + labelPx);
+        }
+        return sheet;
+    }
+
+private:
+    platform::sim::SimPlatform& sim_;
+    platform::qt::LayerRenderer renderer_;
+};
+
+// The pixel at a cell point (y up).
+QColor at(const QImage& cell, double x, double yUp) {
+    return cell.pixelColor(int(x * scale), int((cellPoints - yUp) * scale));
+}
+
+model::PetProfile energetic() {
+    return {0, "Lili", true};
+}
+
+pets::PetHome homeFor(const HomeCase& c) {
+    pets::PetHome home;
+    home.kind = c.kind;
+    home.edge = c.edge;
+    home.boundaryOffset = c.boundaryOffset;
+    return home;
+}
+
+}  // namespace
+
+TEST(PetContactSheet, showsEveryActivityHomeAndAccessory) {
+    platform::sim::SimPlatform sim;
+    ContactSheet sheet(sim);
+    std::vector<std::pair<QString, std::vector<Cell>>> rows;
+
+    std::vector<Cell> activities;
+    for (PetActivity activity : model::allCases<PetActivity>) {
+        PetView view(energetic());
+        view.setActivity(activity);
+        activities.push_back(sheet.render(view, QString::fromUtf8(model::rawValue(activity))));
+    }
+    const Cell& resting = activities.front();
+    // The fur came from the bundle and the face shows on it.
+    EXPECT_LT(at(resting.image, 40, 40).lightness(), 60) << "a dark body";
+    EXPECT_GT(at(resting.image, 14 + 0.388 * 52 + 2.5, 14 + 0.558 * 52).lightness(), 200) << "a light eye";
+    EXPECT_EQ(at(resting.image, 3, 77), QColor(239, 233, 223)) << "transparent around the ball";
+    rows.emplace_back("Activities (free, energetic pet)", std::move(activities));
+
+    const std::vector<HomeCase> homes{
+        {"dock bottom", PetHomeKind::dock, HomeEdge::bottom, 22},
+        {"dock top", PetHomeKind::dock, HomeEdge::top, 30},
+        {"dock left", PetHomeKind::dock, HomeEdge::left, 22},
+        {"dock right", PetHomeKind::dock, HomeEdge::right, 30},
+        {"notch", PetHomeKind::notch, HomeEdge::top, 34},
+        {"perch bottom", PetHomeKind::screenEdge, HomeEdge::bottom, 22, true},
+        {"perch top", PetHomeKind::screenEdge, HomeEdge::top, 30, true},
+        {"perch left", PetHomeKind::screenEdge, HomeEdge::left, 22, true},
+        {"perch right", PetHomeKind::screenEdge, HomeEdge::right, 30, true},
+    };
+    std::vector<Cell> homeCells, restingCells;
+    for (const auto& c : homes) {
+        for (PetActivity activity : {PetActivity::home, PetActivity::sleeping}) {
+            PetView view({1, "Wanwan", false});
+            if (c.manualPerch) {
+                view.setManualEdgePerch(c.edge, c.boundaryOffset, 52);
+            } else {
+                view.configureHome(homeFor(c));
+                view.setHomeAttached(true, false);
+                view.setGrippingHome(true);
+                view.updateFreePaws();
+            }
+            if (activity != PetActivity::home) view.setActivity(activity);
+            auto& row = activity == PetActivity::home ? homeCells : restingCells;
+            row.push_back(sheet.render(view, QString::fromStdString(c.label), c));
+        }
+    }
+    rows.emplace_back("At home, gripping (calm pet; perches are perched)", std::move(homeCells));
+    rows.emplace_back("At home, sleeping", std::move(restingCells));
+
+    std::vector<Cell> accessories;
+    for (PetAccessory accessory : model::allCases<PetAccessory>) {
+        const QString name = QString::fromUtf8(model::rawValue(accessory));
+        PetView free(energetic());
+        free.setAccessory(accessory);
+        accessories.push_back(sheet.render(free, name + ", free"));
+        PetView docked(energetic());
+        docked.setAccessory(accessory);
+        docked.configureHome(homeFor(homes[0]));
+        docked.setHomeAttached(true, false);
+        accessories.push_back(sheet.render(docked, name + ", dock", homes[0]));
+        PetView perched(energetic());
+        perched.setAccessory(accessory);
+        perched.setManualEdgePerch(HomeEdge::left, 22, 52);
+        accessories.push_back(sheet.render(perched, name + ", perch left", homes[7]));
+    }
+    rows.emplace_back("Accessories", std::move(accessories));
+
+    QImage image = ContactSheet::compose(rows);
+    const QString path = QCoreApplication::applicationDirPath() + "/contact-sheet.png";
+    ASSERT_TRUE(image.save(path)) << path.toStdString();
+    if (QString artifacts = qEnvironmentVariable("TUFTLE_E2E_ARTIFACTS"); !artifacts.isEmpty()) {
+        QDir().mkpath(artifacts);
+        EXPECT_TRUE(image.save(artifacts + "/contact-sheet.png"));
+    }
+}

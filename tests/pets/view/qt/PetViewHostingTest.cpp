@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QTest>
+
+#include "pets/view/PetView.h"
+#include "platform/qt/LayerHostWidget.h"
+#include "platform/qt/PetPanelWindow.h"
+#include "platform/sim/SimPlatform.h"
+
+using pets::PetView;
+
+namespace {
+
+// The pixel at a point given y up, in points.
+QColor at(const QImage& image, double x, double yUp) {
+    double k = image.devicePixelRatio();
+    return image.pixelColor(int(x * k), int(image.height() - yUp * k));
+}
+
+}  // namespace
+
+TEST(PetViewHosting, theSameViewShowsInAWidgetAndInAPanel) {
+    platform::sim::SimPlatform sim;
+    PetView view({0, "Lili", true});
+
+    platform::qt::LayerHostWidget widget;
+    widget.resize(100, 80);
+    // The widget places the pet by the view's frame.
+    view.setFrame({24, 14, 52, 52});
+    widget.setRootLayer(view.layer());
+    widget.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
+    QImage shot = widget.grab().toImage();
+    EXPECT_GE(widget.paintCount(), 1);
+    EXPECT_LT(at(shot, 50, 40).lightness(), 80) << "the dark body in the middle of the widget";
+    EXPECT_EQ(at(shot, 5, 5).alpha(), 0) << "nothing drawn around it";
+
+    int painted = widget.paintCount();
+    view.setActivity(model::PetActivity::sleeping);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return widget.paintCount() > painted; }, 2000)) << "a change repaints";
+
+    // The same tree in a pet panel, the view filling it.
+    widget.setRootLayer(nullptr);
+    view.setFrame({0, 0, 52, 52});
+    platform::qt::PetPanelWindow panel({100, 100, 52, 52});
+    panel.setRootLayer(view.layer());
+    panel.orderFront();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return panel.paintCount() > 0; }, 2000));
+    EXPECT_LT(at(panel.paintedFrame(), 26, 26).lightness(), 80);
+    panel.orderOut();
+}
