@@ -32,19 +32,20 @@ inline int countLayers(const anim::Layer& l) {
 inline void startBreathing(SampleTree& t) {
     using anim::Animation;
     using anim::Transform;
-    t.ambient->addAnimation(Animation::keyframes("transform", {Transform::identity(), Transform::pose(0, 0.65, 0, 0.992, 1.018),
-                                                             Transform::identity()},
-                                                 3.2)
-                                .setRepeatCount(Animation::infinity)
-                                .setTimingFunction(anim::TimingFunction::easeInEaseOut()),
-                            "ambient");
-    t.secondary->addAnimation(Animation::keyframes("transform", {Transform::pose(0, 0, -0.012, 1, 1),
-                                                               Transform::pose(0, 0.45, 0.012, 1, 1),
-                                                               Transform::pose(0, 0, -0.012, 1, 1)},
-                                                   2.75)
-                                  .setRepeatCount(Animation::infinity)
-                                  .setTimingFunction(anim::TimingFunction::easeInEaseOut()),
-                              "secondaryMotion");
+    t.ambient->addAnimation(
+        Animation::keyframes(
+            "transform", {Transform::identity(), Transform::pose(0, 0.65, 0, 0.992, 1.018), Transform::identity()}, 3.2)
+            .setRepeatCount(Animation::infinity)
+            .setTimingFunction(anim::TimingFunction::easeInEaseOut()),
+        "ambient");
+    t.secondary->addAnimation(
+        Animation::keyframes("transform",
+                             {Transform::pose(0, 0, -0.012, 1, 1), Transform::pose(0, 0.45, 0.012, 1, 1),
+                              Transform::pose(0, 0, -0.012, 1, 1)},
+                             2.75)
+            .setRepeatCount(Animation::infinity)
+            .setTimingFunction(anim::TimingFunction::easeInEaseOut()),
+        "secondaryMotion");
 }
 
 inline SampleTree makeSampleTree() {
@@ -105,7 +106,11 @@ inline SampleTree makeSampleTree() {
         shape(paws, Path::ellipse({12.5, 5.5, 7.5, 4.2}), Color::white(0.05, 0.96));
         shape(paws, Path::ellipse({32, 5.5, 7.5, 4.2}), Color::white(0.05, 0.96));
         auto scene = container(t.secondary);
-        for (int i = 0; i < 8; ++i) shape(scene, Path::ellipse({4.0 + 5 * i, 14, 4, 4}), Color::rgb(0.96, 0.72, 0.39))->setOpacity(i < 2 ? 1 : 0);
+        for (int i = 0; i < 8; ++i)
+            shape(scene, Path::ellipse({4.0 + 5 * i, 14, 4, 4}), Color::rgb(0.96, 0.72, 0.39))
+                ->setOpacity(i < 2 ? 1 : 0);
+        for (Rect tear : {Rect{16.5, 14, 3.2, 6}, Rect{33, 14, 3.2, 6}, Rect{13, 5, 6, 2}, Rect{5, 5, 8, 4}})
+            shape(scene, Path::ellipse(tear), Color::rgb(0.47, 0.77, 0.96))->setOpacity(0);
         auto sign = shape(scene, Path::roundedRect({7, 34, 38, 18}, 4, 4), Color::rgb(0.99, 0.93, 0.75));
         sign->setOpacity(0);
         for (const char* text : {"128", "today"}) {
@@ -128,9 +133,10 @@ inline SampleTree makeSampleTree() {
         t.sparkles->setEmitterPosition({26, 26});
         t.sparkles->setBirthRate(0);
         EmitterCell cell;
-        cell.contents = Image::fromDrawing({20, 20}, {{Path::polygon({{10, 0}, {12.5, 7.5}, {20, 10}, {12.5, 12.5}, {10, 20},
-                                                                      {7.5, 12.5}, {0, 10}, {7.5, 7.5}}),
-                                                        Color::rgb(1, 0.76, 0.25)}});
+        cell.contents = Image::fromDrawing(
+            {20, 20},
+            {{Path::polygon({{10, 0}, {12.5, 7.5}, {20, 10}, {12.5, 12.5}, {10, 20}, {7.5, 12.5}, {0, 10}, {7.5, 7.5}}),
+              Color::rgb(1, 0.76, 0.25)}});
         cell.birthRate = 10;
         cell.lifetime = 0.8;
         cell.velocity = 28;

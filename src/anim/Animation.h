@@ -57,16 +57,46 @@ struct Animation {
     static Animation keyframes(std::string keyPath, std::vector<Value> values, double duration);
 
     // Chainable settings, for tables of animations.
-    Animation& setKeyTimes(std::vector<double> t) { keyTimes = std::move(t); return *this; }
-    Animation& setTimingFunctions(std::vector<TimingFunction> f) { timingFunctions = std::move(f); return *this; }
-    Animation& setTimingFunction(TimingFunction f) { timingFunction = f; return *this; }
-    Animation& setRepeatCount(double n) { repeatCount = n; return *this; }
-    Animation& setAutoreverses(bool on) { autoreverses = on; return *this; }
-    Animation& setBeginTime(double t) { beginTime = t; return *this; }
-    Animation& setFillMode(FillMode m) { fillMode = m; return *this; }
-    Animation& setRemovedOnCompletion(bool on) { removedOnCompletion = on; return *this; }
-    Animation& setAdditive(bool on) { additive = on; return *this; }
-    Animation& setCompletion(std::function<void(bool)> f) { completion = std::move(f); return *this; }
+    Animation& setKeyTimes(std::vector<double> t) {
+        keyTimes = std::move(t);
+        return *this;
+    }
+    Animation& setTimingFunctions(std::vector<TimingFunction> f) {
+        timingFunctions = std::move(f);
+        return *this;
+    }
+    Animation& setTimingFunction(TimingFunction f) {
+        timingFunction = f;
+        return *this;
+    }
+    Animation& setRepeatCount(double n) {
+        repeatCount = n;
+        return *this;
+    }
+    Animation& setAutoreverses(bool on) {
+        autoreverses = on;
+        return *this;
+    }
+    Animation& setBeginTime(double t) {
+        beginTime = t;
+        return *this;
+    }
+    Animation& setFillMode(FillMode m) {
+        fillMode = m;
+        return *this;
+    }
+    Animation& setRemovedOnCompletion(bool on) {
+        removedOnCompletion = on;
+        return *this;
+    }
+    Animation& setAdditive(bool on) {
+        additive = on;
+        return *this;
+    }
+    Animation& setCompletion(std::function<void(bool)> f) {
+        completion = std::move(f);
+        return *this;
+    }
 
     double simpleDuration() const { return duration > 0 ? duration : defaultDuration; }
     // Seconds from the begin time to the end of the last cycle; infinite for endless repeats.

@@ -32,8 +32,10 @@ Point spawnOffset(EmitterShape shape, EmitterMode mode, Size size, ParticleRando
     double u = rnd.unit(), v = rnd.unit();
     double w = size.width, h = size.height;
     switch (shape) {
-        case EmitterShape::point: return {};
-        case EmitterShape::line: return {(u - 0.5) * w, 0};
+        case EmitterShape::point:
+            return {};
+        case EmitterShape::line:
+            return {(u - 0.5) * w, 0};
         case EmitterShape::rectangle:
             if (mode == EmitterMode::points) return {(u < 0.5 ? -0.5 : 0.5) * w, (v < 0.5 ? -0.5 : 0.5) * h};
             if (mode == EmitterMode::outline) {
@@ -147,8 +149,9 @@ std::vector<Particle> EmitterLayer::particles(double t) const {
                 double alpha = rnd.around(cell.color.alpha, cell.alphaRange) + cell.alphaSpeed * age;
                 double spin = rnd.around(cell.spin, cell.spinRange);
                 if (scale <= 0 || alpha <= 0) continue;
-                Point p{seg.position.x + offset.x + std::cos(angle) * speed * age + 0.5 * cell.xAcceleration * age * age,
-                        seg.position.y + offset.y + std::sin(angle) * speed * age + 0.5 * cell.yAcceleration * age * age};
+                Point p{
+                    seg.position.x + offset.x + std::cos(angle) * speed * age + 0.5 * cell.xAcceleration * age * age,
+                    seg.position.y + offset.y + std::sin(angle) * speed * age + 0.5 * cell.yAcceleration * age * age};
                 out.push_back(Particle{&cell, p, scale, spin * age, std::min(alpha, 1.0)});
             }
         }

@@ -27,8 +27,7 @@ public:
     // Filled paths in a y-up space of `pointSize`, rasterised at `scale` pixels per point.
     static std::shared_ptr<const Image> fromDrawing(Size pointSize, std::vector<FilledPath> paths, double scale = 2);
     // Premultiplied 0xAARRGGBB pixels, row by row from the top.
-    static std::shared_ptr<const Image> fromPixels(int width, int height, std::vector<uint32_t> argb,
-                                                   double scale = 1);
+    static std::shared_ptr<const Image> fromPixels(int width, int height, std::vector<uint32_t> argb, double scale = 1);
 
     Source source() const { return source_; }
     int pixelWidth() const { return width_; }

@@ -101,39 +101,61 @@ std::optional<KeyPath> KeyPath::parse(std::string_view path) {
 
 Value KeyPath::read(const LayerState& s) const {
     switch (property_) {
-        case P::opacity: return s.opacity;
+        case P::opacity:
+            return s.opacity;
         case P::position:
             if (part_ == Part::x) return s.position.x;
             if (part_ == Part::y) return s.position.y;
             return s.position;
         case P::bounds:
             switch (part_) {
-                case Part::origin: return s.bounds.origin;
-                case Part::size: return s.bounds.size;
-                case Part::width: return s.bounds.size.width;
-                case Part::height: return s.bounds.size.height;
-                default: return s.bounds;
+                case Part::origin:
+                    return s.bounds.origin;
+                case Part::size:
+                    return s.bounds.size;
+                case Part::width:
+                    return s.bounds.size.width;
+                case Part::height:
+                    return s.bounds.size.height;
+                default:
+                    return s.bounds;
             }
-        case P::anchorPoint: return s.anchorPoint;
+        case P::anchorPoint:
+            return s.anchorPoint;
         case P::transform:
             switch (part_) {
                 case Part::scale:
-                case Part::scaleX: return s.transform.sx;
-                case Part::scaleY: return s.transform.sy;
-                case Part::translation: return Point{s.transform.tx, s.transform.ty};
-                case Part::translationX: return s.transform.tx;
-                case Part::translationY: return s.transform.ty;
-                case Part::rotation: return s.transform.rotation;
-                default: return s.transform;
+                case Part::scaleX:
+                    return s.transform.sx;
+                case Part::scaleY:
+                    return s.transform.sy;
+                case Part::translation:
+                    return Point{s.transform.tx, s.transform.ty};
+                case Part::translationX:
+                    return s.transform.tx;
+                case Part::translationY:
+                    return s.transform.ty;
+                case Part::rotation:
+                    return s.transform.rotation;
+                default:
+                    return s.transform;
             }
-        case P::backgroundColor: return s.backgroundColor;
-        case P::shadowColor: return s.shadowColor;
-        case P::shadowOpacity: return s.shadowOpacity;
-        case P::shadowRadius: return s.shadowRadius;
-        case P::shadowOffset: return s.shadowOffset;
-        case P::fillColor: return s.fillColor;
-        case P::strokeColor: return s.strokeColor;
-        case P::lineWidth: return s.lineWidth;
+        case P::backgroundColor:
+            return s.backgroundColor;
+        case P::shadowColor:
+            return s.shadowColor;
+        case P::shadowOpacity:
+            return s.shadowOpacity;
+        case P::shadowRadius:
+            return s.shadowRadius;
+        case P::shadowOffset:
+            return s.shadowOffset;
+        case P::fillColor:
+            return s.fillColor;
+        case P::strokeColor:
+            return s.strokeColor;
+        case P::lineWidth:
+            return s.lineWidth;
     }
     return 0.0;
 }
@@ -142,44 +164,91 @@ void KeyPath::write(LayerState& s, const Value& v) const {
     if (v.index() != kindOf(property_, part_)) return;
     const double* d = std::get_if<double>(&v);
     switch (property_) {
-        case P::opacity: s.opacity = *d; return;
+        case P::opacity:
+            s.opacity = *d;
+            return;
         case P::position:
-            if (part_ == Part::x) s.position.x = *d;
-            else if (part_ == Part::y) s.position.y = *d;
-            else s.position = std::get<Point>(v);
+            if (part_ == Part::x)
+                s.position.x = *d;
+            else if (part_ == Part::y)
+                s.position.y = *d;
+            else
+                s.position = std::get<Point>(v);
             return;
         case P::bounds:
             switch (part_) {
-                case Part::origin: s.bounds.origin = std::get<Point>(v); return;
-                case Part::size: s.bounds.size = std::get<Size>(v); return;
-                case Part::width: s.bounds.size.width = *d; return;
-                case Part::height: s.bounds.size.height = *d; return;
-                default: s.bounds = std::get<Rect>(v); return;
+                case Part::origin:
+                    s.bounds.origin = std::get<Point>(v);
+                    return;
+                case Part::size:
+                    s.bounds.size = std::get<Size>(v);
+                    return;
+                case Part::width:
+                    s.bounds.size.width = *d;
+                    return;
+                case Part::height:
+                    s.bounds.size.height = *d;
+                    return;
+                default:
+                    s.bounds = std::get<Rect>(v);
+                    return;
             }
-        case P::anchorPoint: s.anchorPoint = std::get<Point>(v); return;
+        case P::anchorPoint:
+            s.anchorPoint = std::get<Point>(v);
+            return;
         case P::transform:
             switch (part_) {
-                case Part::scale: s.transform.sx = s.transform.sy = *d; return;
-                case Part::scaleX: s.transform.sx = *d; return;
-                case Part::scaleY: s.transform.sy = *d; return;
+                case Part::scale:
+                    s.transform.sx = s.transform.sy = *d;
+                    return;
+                case Part::scaleX:
+                    s.transform.sx = *d;
+                    return;
+                case Part::scaleY:
+                    s.transform.sy = *d;
+                    return;
                 case Part::translation: {
                     Point p = std::get<Point>(v);
                     s.transform.tx = p.x, s.transform.ty = p.y;
                     return;
                 }
-                case Part::translationX: s.transform.tx = *d; return;
-                case Part::translationY: s.transform.ty = *d; return;
-                case Part::rotation: s.transform.rotation = *d; return;
-                default: s.transform = std::get<Transform>(v); return;
+                case Part::translationX:
+                    s.transform.tx = *d;
+                    return;
+                case Part::translationY:
+                    s.transform.ty = *d;
+                    return;
+                case Part::rotation:
+                    s.transform.rotation = *d;
+                    return;
+                default:
+                    s.transform = std::get<Transform>(v);
+                    return;
             }
-        case P::backgroundColor: s.backgroundColor = std::get<Color>(v); return;
-        case P::shadowColor: s.shadowColor = std::get<Color>(v); return;
-        case P::shadowOpacity: s.shadowOpacity = *d; return;
-        case P::shadowRadius: s.shadowRadius = *d; return;
-        case P::shadowOffset: s.shadowOffset = std::get<Size>(v); return;
-        case P::fillColor: s.fillColor = std::get<Color>(v); return;
-        case P::strokeColor: s.strokeColor = std::get<Color>(v); return;
-        case P::lineWidth: s.lineWidth = *d; return;
+        case P::backgroundColor:
+            s.backgroundColor = std::get<Color>(v);
+            return;
+        case P::shadowColor:
+            s.shadowColor = std::get<Color>(v);
+            return;
+        case P::shadowOpacity:
+            s.shadowOpacity = *d;
+            return;
+        case P::shadowRadius:
+            s.shadowRadius = *d;
+            return;
+        case P::shadowOffset:
+            s.shadowOffset = std::get<Size>(v);
+            return;
+        case P::fillColor:
+            s.fillColor = std::get<Color>(v);
+            return;
+        case P::strokeColor:
+            s.strokeColor = std::get<Color>(v);
+            return;
+        case P::lineWidth:
+            s.lineWidth = *d;
+            return;
     }
 }
 

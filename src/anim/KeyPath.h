@@ -18,12 +18,35 @@ namespace anim {
 class KeyPath {
 public:
     enum class Property : uint8_t {
-        opacity, position, bounds, anchorPoint, transform, backgroundColor, shadowColor, shadowOpacity,
-        shadowRadius, shadowOffset, fillColor, strokeColor, lineWidth
+        opacity,
+        position,
+        bounds,
+        anchorPoint,
+        transform,
+        backgroundColor,
+        shadowColor,
+        shadowOpacity,
+        shadowRadius,
+        shadowOffset,
+        fillColor,
+        strokeColor,
+        lineWidth
     };
     enum class Part : uint8_t {
-        whole, x, y, origin, size, width, height,
-        scale, scaleX, scaleY, translation, translationX, translationY, rotation
+        whole,
+        x,
+        y,
+        origin,
+        size,
+        width,
+        height,
+        scale,
+        scaleX,
+        scaleY,
+        translation,
+        translationX,
+        translationY,
+        rotation
     };
 
     static std::optional<KeyPath> parse(std::string_view path);

@@ -17,11 +17,16 @@ uint64_t newContentVersion() {
 
 const char* implicitKey(KeyPath::Property p) {
     switch (p) {
-        case KeyPath::Property::opacity: return "opacity";
-        case KeyPath::Property::transform: return "transform";
-        case KeyPath::Property::position: return "position";
-        case KeyPath::Property::bounds: return "bounds";
-        default: return nullptr;
+        case KeyPath::Property::opacity:
+            return "opacity";
+        case KeyPath::Property::transform:
+            return "transform";
+        case KeyPath::Property::position:
+            return "position";
+        case KeyPath::Property::bounds:
+            return "bounds";
+        default:
+            return nullptr;
     }
 }
 
@@ -48,12 +53,15 @@ Layer::~Layer() {
     // Whoever waits for an animation hears that it did not finish (unless the loop is gone too).
     if (platform::services().mainLoop)
         for (auto& e : animations_)
-            if (e.animation.completion) platform::mainLoop().post([f = std::move(e.animation.completion)] { f(false); });
+            if (e.animation.completion)
+                platform::mainLoop().post([f = std::move(e.animation.completion)] { f(false); });
 }
 
 // ---- tree
 
-void Layer::addSublayer(std::shared_ptr<Layer> layer) { insertSublayer(std::move(layer), sublayers_.size()); }
+void Layer::addSublayer(std::shared_ptr<Layer> layer) {
+    insertSublayer(std::move(layer), sublayers_.size());
+}
 
 void Layer::insertSublayer(std::shared_ptr<Layer> layer, size_t index) {
     if (!layer || layer.get() == this) return;
@@ -99,19 +107,43 @@ void Layer::setImplicitly(KeyPath::Property property, T LayerState::*field, cons
     changed();
 }
 
-void Layer::setPosition(Point p) { setImplicitly(KeyPath::Property::position, &LayerState::position, p); }
-void Layer::setBounds(const Rect& r) { setImplicitly(KeyPath::Property::bounds, &LayerState::bounds, r); }
-void Layer::setTransform(const Transform& t) { setImplicitly(KeyPath::Property::transform, &LayerState::transform, t); }
-void Layer::setOpacity(double o) { setImplicitly(KeyPath::Property::opacity, &LayerState::opacity, o); }
-void Layer::setAnchorPoint(Point p) { setField(&LayerState::anchorPoint, p); }
-void Layer::setHidden(bool h) { setField(&LayerState::hidden, h); }
-void Layer::setBackgroundColor(Color c) { setField(&LayerState::backgroundColor, c); }
-void Layer::setShadowColor(Color c) { setField(&LayerState::shadowColor, c); }
-void Layer::setShadowOpacity(double o) { setField(&LayerState::shadowOpacity, o); }
-void Layer::setShadowRadius(double r) { setField(&LayerState::shadowRadius, r); }
-void Layer::setShadowOffset(Size s) { setField(&LayerState::shadowOffset, s); }
+void Layer::setPosition(Point p) {
+    setImplicitly(KeyPath::Property::position, &LayerState::position, p);
+}
+void Layer::setBounds(const Rect& r) {
+    setImplicitly(KeyPath::Property::bounds, &LayerState::bounds, r);
+}
+void Layer::setTransform(const Transform& t) {
+    setImplicitly(KeyPath::Property::transform, &LayerState::transform, t);
+}
+void Layer::setOpacity(double o) {
+    setImplicitly(KeyPath::Property::opacity, &LayerState::opacity, o);
+}
+void Layer::setAnchorPoint(Point p) {
+    setField(&LayerState::anchorPoint, p);
+}
+void Layer::setHidden(bool h) {
+    setField(&LayerState::hidden, h);
+}
+void Layer::setBackgroundColor(Color c) {
+    setField(&LayerState::backgroundColor, c);
+}
+void Layer::setShadowColor(Color c) {
+    setField(&LayerState::shadowColor, c);
+}
+void Layer::setShadowOpacity(double o) {
+    setField(&LayerState::shadowOpacity, o);
+}
+void Layer::setShadowRadius(double r) {
+    setField(&LayerState::shadowRadius, r);
+}
+void Layer::setShadowOffset(Size s) {
+    setField(&LayerState::shadowOffset, s);
+}
 
-Rect Layer::frame() const { return model_.toSuperlayer().applyToRect(model_.bounds); }
+Rect Layer::frame() const {
+    return model_.toSuperlayer().applyToRect(model_.bounds);
+}
 
 void Layer::setFrame(const Rect& r) {
     Rect b = model_.bounds;
@@ -164,9 +196,13 @@ void Layer::setMagnificationFilter(ScalingFilter f) {
 
 // ---- animations
 
-bool Layer::isFinished(const Entry& e, double t) { return e.animation.removedOnCompletion && t >= e.end; }
+bool Layer::isFinished(const Entry& e, double t) {
+    return e.animation.removedOnCompletion && t >= e.end;
+}
 
-bool Layer::entryAnimating(const Entry& e, double t) { return t >= e.begin && t < e.end; }
+bool Layer::entryAnimating(const Entry& e, double t) {
+    return t >= e.begin && t < e.end;
+}
 
 void Layer::addAnimation(const Animation& animation, const std::string& key) {
     auto path = KeyPath::parse(animation.keyPath);
@@ -191,13 +227,14 @@ void Layer::addAnimation(const Animation& animation, const std::string& key) {
     Entry e{key, std::move(a), *path, begin, end, ++nextSerial_, nullptr};
     if (e.animation.completion && std::isfinite(end)) {
         uint64_t serial = e.serial;
-        e.completionTimer = platform::mainLoop().schedule(
-            std::max(0.0, end - now), 0, false, [this, serial, life = std::weak_ptr<int>(life_)] {
-                // Finishing removes the entry that owns this timer: do it on the next turn.
-                platform::mainLoop().post([this, serial, life] {
-                    if (life.lock()) finishEntry(serial);
-                });
-            });
+        e.completionTimer = platform::mainLoop().schedule(std::max(0.0, end - now), 0, false,
+                                                          [this, serial, life = std::weak_ptr<int>(life_)] {
+                                                              // Finishing removes the entry that owns this timer: do it
+                                                              // on the next turn.
+                                                              platform::mainLoop().post([this, serial, life] {
+                                                                  if (life.lock()) finishEntry(serial);
+                                                              });
+                                                          });
     }
     animations_.push_back(std::move(e));
     changed();
@@ -221,8 +258,7 @@ void Layer::purgeFinished(double now) {
             ++it;
             continue;
         }
-        if (it->animation.completion)
-            platform::mainLoop().post([f = std::move(it->animation.completion)] { f(true); });
+        if (it->animation.completion) platform::mainLoop().post([f = std::move(it->animation.completion)] { f(true); });
         it = animations_.erase(it);
     }
 }
@@ -279,7 +315,8 @@ LayerState Layer::presentation(double t) const {
                 s.transform.sy *= std::get<double>(v);
                 continue;
             }
-            v = isScalePart(e.path.part()) ? Value(std::get<double>(under) * std::get<double>(v)) : accumulate(under, v);
+            v = isScalePart(e.path.part()) ? Value(std::get<double>(under) * std::get<double>(v))
+                                           : accumulate(under, v);
         }
         e.path.write(s, v);
     }
@@ -312,7 +349,9 @@ double Layer::nextChangeTime(double t) const {
 
 // ---- observation
 
-void Layer::setChangeHandler(std::function<void()> handler) { changeHandler_ = std::move(handler); }
+void Layer::setChangeHandler(std::function<void()> handler) {
+    changeHandler_ = std::move(handler);
+}
 
 void Layer::changed() {
     Layer* top = nullptr;

@@ -22,8 +22,18 @@ enum class LayerKind { plain, shape, text, emitter };
 
 // How image contents fill the bounds.
 enum class ContentsGravity {
-    center, top, bottom, left, right, topLeft, topRight, bottomLeft, bottomRight,
-    resize, resizeAspect, resizeAspectFill
+    center,
+    top,
+    bottom,
+    left,
+    right,
+    topLeft,
+    topRight,
+    bottomLeft,
+    bottomRight,
+    resize,
+    resizeAspect,
+    resizeAspectFill
 };
 
 enum class ScalingFilter { nearest, linear, trilinear };

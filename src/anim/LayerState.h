@@ -26,7 +26,8 @@ struct LayerState {
 
     // The anchor point in the layer's own coordinates.
     Point anchorInBounds() const {
-        return {bounds.origin.x + anchorPoint.x * bounds.size.width, bounds.origin.y + anchorPoint.y * bounds.size.height};
+        return {bounds.origin.x + anchorPoint.x * bounds.size.width,
+                bounds.origin.y + anchorPoint.y * bounds.size.height};
     }
     // Maps the layer's own coordinates into its superlayer's: the anchor point goes to
     // `position`, with the transform applied about it.

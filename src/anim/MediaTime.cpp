@@ -4,6 +4,8 @@
 
 namespace anim {
 
-double currentMediaTime() { return platform::mainLoop().mediaTime(); }
+double currentMediaTime() {
+    return platform::mainLoop().mediaTime();
+}
 
 }  // namespace anim

@@ -27,25 +27,35 @@ std::optional<T> lookup(std::optional<T> Frame::*field) {
 }
 
 // The frame a setter changes; none outside an explicit transaction.
-Frame* current() { return stack().empty() ? nullptr : &stack().back(); }
+Frame* current() {
+    return stack().empty() ? nullptr : &stack().back();
+}
 
 }  // namespace
 
-void Transaction::begin() { stack().emplace_back(); }
+void Transaction::begin() {
+    stack().emplace_back();
+}
 
 void Transaction::commit() {
     if (!stack().empty()) stack().pop_back();
 }
 
-int Transaction::depth() { return int(stack().size()); }
+int Transaction::depth() {
+    return int(stack().size());
+}
 
-double Transaction::animationDuration() { return lookup(&Frame::duration).value_or(Animation::defaultDuration); }
+double Transaction::animationDuration() {
+    return lookup(&Frame::duration).value_or(Animation::defaultDuration);
+}
 
 void Transaction::setAnimationDuration(double seconds) {
     if (Frame* frame = current()) frame->duration = seconds;
 }
 
-bool Transaction::disableActions() { return lookup(&Frame::disableActions).value_or(false); }
+bool Transaction::disableActions() {
+    return lookup(&Frame::disableActions).value_or(false);
+}
 
 void Transaction::setDisableActions(bool disable) {
     if (Frame* frame = current()) frame->disableActions = disable;

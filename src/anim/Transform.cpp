@@ -11,8 +11,8 @@ Affine Affine::rotation(double radians) {
 }
 
 Affine Affine::then(const Affine& n) const {
-    return {a * n.a + b * n.c,        a * n.b + b * n.d,        c * n.a + d * n.c,
-            c * n.b + d * n.d,        tx * n.a + ty * n.c + n.tx, tx * n.b + ty * n.d + n.ty};
+    return {a * n.a + b * n.c, a * n.b + b * n.d,          c * n.a + d * n.c,
+            c * n.b + d * n.d, tx * n.a + ty * n.c + n.tx, tx * n.b + ty * n.d + n.ty};
 }
 
 Affine Affine::inverted() const {

@@ -38,7 +38,8 @@ Value interpolate(const Value& a, const Value& b, double f) {
 }
 
 Value accumulate(const Value& base, const Value& delta) {
-    return combine(base, delta, [](double x, double y) { return x + y; }, [](double x, double y) { return x * y; });
+    return combine(
+        base, delta, [](double x, double y) { return x + y; }, [](double x, double y) { return x * y; });
 }
 
 Value sum(const Value& a, const Value& b) {

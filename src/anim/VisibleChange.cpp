@@ -11,7 +11,9 @@ namespace {
 
 constexpr double quarterPixel = 0.25;
 
-uint8_t step(double unit) { return uint8_t(std::lround(std::clamp(unit, 0.0, 1.0) * 255)); }
+uint8_t step(double unit) {
+    return uint8_t(std::lround(std::clamp(unit, 0.0, 1.0) * 255));
+}
 
 struct Hasher {
     uint64_t h = 1469598103934665603ULL;
@@ -19,12 +21,17 @@ struct Hasher {
         h = (h ^ v) * 0x9e3779b97f4a7c15ULL;
         h ^= h >> 29;
     }
-    void color(Color c) { add(uint64_t(step(c.red)) | uint64_t(step(c.green)) << 8 | uint64_t(step(c.blue)) << 16 | uint64_t(step(c.alpha)) << 24); }
+    void color(Color c) {
+        add(uint64_t(step(c.red)) | uint64_t(step(c.green)) << 8 | uint64_t(step(c.blue)) << 16 |
+            uint64_t(step(c.alpha)) << 24);
+    }
     // Lengths in quarter points: finer changes of a line width or blur do not show.
     void length(double v) { add(uint64_t(std::llround(v * 4))); }
 };
 
-Rect outset(const Rect& r, double by) { return {r.minX() - by, r.minY() - by, r.width() + 2 * by, r.height() + 2 * by}; }
+Rect outset(const Rect& r, double by) {
+    return {r.minX() - by, r.minY() - by, r.width() + 2 * by, r.height() + 2 * by};
+}
 
 }  // namespace
 
@@ -100,7 +107,8 @@ void FrameSignature::walk(const Layer& layer, double t, const Affine& parent, do
             for (const Particle& p : static_cast<const EmitterLayer&>(layer).particles(t)) {
                 const auto& image = p.cell->contents;
                 if (!image) continue;
-                double w = image->pixelWidth() / p.cell->contentsScale, h = image->pixelHeight() / p.cell->contentsScale;
+                double w = image->pixelWidth() / p.cell->contentsScale,
+                       h = image->pixelHeight() / p.cell->contentsScale;
                 Affine pm = Affine::scale(p.scale, p.scale)
                                 .then(Affine::rotation(p.rotation))
                                 .then(Affine::translation(p.position.x, p.position.y))

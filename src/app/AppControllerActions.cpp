@@ -111,7 +111,8 @@ bool AppController::startDesktopDemo(double duration, const std::function<bool()
     auto& coordinator = petCoordinator();
     // Set also when the coordinator then refuses: a newer request always supersedes the last.
     coordinator.desktopDemoGeneration = platform::uuids().next();
-    coordinator.desktopDemoUntil = platform::mainLoop().now().addingTimeInterval(duration);
+    // On the monotonic clock: setting the system clock back must not pause the pets for hours.
+    coordinator.desktopDemoUntil = platform::mainLoop().mediaTime() + duration;
     return perform();
 }
 

@@ -11,15 +11,18 @@
 #include "model/AppModel.h"
 #include "platform/PlistFileDefaults.h"
 #include "platform/Services.h"
+#include "platform/qt/PetPanelWindow.h"
 #include "platform/qt/QtAccessibility.h"
 #include "platform/qt/QtApplication.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtMainLoop.h"
+#include "platform/qt/QtPointer.h"
 #include "platform/qt/QtScreens.h"
 #include "platform/qt/QtStatusBar.h"
 #include "platform/qt/QtSystemEvents.h"
 #include "platform/qt/QtWindow.h"
 #include "platform/qt/QtWorkspace.h"
+#include "platform/qt/X11DesktopSwitchWatcher.h"
 #include "platform/qt/X11Display.h"
 #include "platform/qt/X11KeyEventTaps.h"
 #include "platform/qt/X11WindowList.h"
@@ -68,12 +71,14 @@ int main(int argc, char** argv) {
     platform::qt::QtStatusBar statusBar;
     platform::qt::X11KeyEventTapSystem keyTaps;
     platform::qt::QtWindowFactory windows;
+    platform::qt::PetPanelFactory petPanels;
     platform::qt::X11WindowList windowList;
     platform::qt::QtSavePanelRunner savePanels;
     platform::qt::QtAlertRunner alerts;
     platform::qt::QtWorkspace workspace;
     platform::qt::QtScreenList screens(loop, notifications);
     platform::qt::QtAccessibility accessibility(notifications);
+    platform::qt::QtPointer pointer;
     platform::qt::QtApplication app([&] {
         delegate.applicationWillTerminate();
         defaults.flush();
@@ -89,15 +94,18 @@ int main(int argc, char** argv) {
     services.application = &app;
     services.keyTaps = &keyTaps;
     services.windows = &windows;
+    services.panels = &petPanels;
     services.windowList = &windowList;
     services.savePanels = &savePanels;
     services.alerts = &alerts;
     services.workspace = &workspace;
     services.screens = &screens;
     services.accessibility = &accessibility;
+    services.pointer = &pointer;
     platform::installServices(services);
     // Wake and activation reach the controller as notifications.
     platform::qt::QtSystemEvents systemEvents(loop, notifications);
+    platform::qt::X11DesktopSwitchWatcher desktopSwitches(notifications);
 
     runningApplication = &app;
     runningDefaults = &defaults;

@@ -40,5 +40,6 @@ AlertRunner& alerts() { return require(services().alerts, "alerts"); }
 Workspace& workspace() { return require(services().workspace, "workspace"); }
 ScreenList& screenList() { return require(services().screens, "screens"); }
 Accessibility& accessibility() { return require(services().accessibility, "accessibility"); }
+Pointer& pointer() { return require(services().pointer, "pointer"); }
 
 }  // namespace platform

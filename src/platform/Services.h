@@ -8,6 +8,7 @@
 #include "platform/MainLoop.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Panel.h"
+#include "platform/Pointer.h"
 #include "platform/Random.h"
 #include "platform/SavePanel.h"
 #include "platform/Screens.h"
@@ -37,6 +38,7 @@ struct Services {
     Workspace* workspace = nullptr;
     ScreenList* screens = nullptr;
     Accessibility* accessibility = nullptr;
+    Pointer* pointer = nullptr;
 };
 
 // The installed services. Reaching for one that no backend installed is a programming error.
@@ -59,5 +61,6 @@ AlertRunner& alerts();
 Workspace& workspace();
 ScreenList& screenList();
 Accessibility& accessibility();
+Pointer& pointer();
 
 }  // namespace platform

@@ -13,7 +13,9 @@ double at(const Animation& a, double localTime, double underlying = 0) {
     return p ? std::get<double>(a.valueAt(*p, underlying)) : underlying;
 }
 
-Animation ramp(double duration) { return Animation::keyframes("opacity", {0.0, 1.0}, duration); }
+Animation ramp(double duration) {
+    return Animation::keyframes("opacity", {0.0, 1.0}, duration);
+}
 
 }  // namespace
 
@@ -41,7 +43,8 @@ TEST(KeyframeTiming, keyTimesAndPerSegmentCurvesShapeEachSegment) {
     EXPECT_DOUBLE_EQ(at(even, 0.25), 5);
 
     // One curve over the whole cycle is applied before the key times.
-    auto whole = Animation::keyframes("opacity", {0.0, 1.0, 0.0}, 2.0).setTimingFunction(TimingFunction::easeInEaseOut());
+    auto whole =
+        Animation::keyframes("opacity", {0.0, 1.0, 0.0}, 2.0).setTimingFunction(TimingFunction::easeInEaseOut());
     EXPECT_NEAR(at(whole, 0.5), 2 * 0.129162, 1e-4);
     EXPECT_NEAR(at(whole, 1.0), 1, 1e-9);
 }

@@ -50,7 +50,8 @@ TEST_F(LayerTest, geometryPlacesTheAnchorAtThePositionAndTurnsAboutIt) {
 TEST_F(LayerTest, animationsComposeInTheOrderTheyWereAdded) {
     auto layer = Layer::make();
     layer->setTransform(Transform::translation(5, 5));
-    auto whole = Animation::keyframes("transform", {Transform::pose(1, 2, 0.1, 2, 2), Transform::pose(1, 2, 0.1, 2, 2)}, 1);
+    auto whole =
+        Animation::keyframes("transform", {Transform::pose(1, 2, 0.1, 2, 2), Transform::pose(1, 2, 0.1, 2, 2)}, 1);
     auto scaleX = Animation::keyframes("transform.scale.x", {3.0, 3.0}, 1);
     auto nudgeY = Animation::keyframes("transform.translation.y", {10.0, 10.0}, 1).setAdditive(true);
 
@@ -137,6 +138,28 @@ TEST_F(LayerTest, changesReachTheHandlerOfTheTopmostLayer) {
     EXPECT_EQ(changes, 4);
     shape->setFillColor(Color::white(1));
     EXPECT_EQ(changes, 4);
+}
+
+TEST_F(LayerTest, revisionsAndTimeDependenceTellWhenASubtreeCanBeKept) {
+    auto root = Layer::make(), body = Layer::make();
+    auto dot = ShapeLayer::make();
+    root->addSublayer(body);
+    body->addSublayer(dot);
+    uint64_t before = body->subtreeRevision();
+    EXPECT_FALSE(body->dependsOnTime());
+    Transaction::withoutActions([&] { dot->setFillColor(Color::white(0.5)); });
+    EXPECT_NE(body->subtreeRevision(), before) << "a change deep down reaches every ancestor";
+    EXPECT_NE(root->subtreeRevision(), before);
+
+    dot->addAnimation(Animation::keyframes("transform.translation", {Size{1, 2}, Size{3, 4}}, 1), "slap");
+    EXPECT_TRUE(body->dependsOnTime());
+    EXPECT_EQ(dot->presentation(now() + 0.5).transform, Transform::translation(2, 3))
+        << "a translation given as sizes is taken as points";
+    sim.loop.advance(2);
+    EXPECT_TRUE(dot->animationKeys().empty());
+    EXPECT_TRUE(body->dependsOnTime()) << "until the finished animation is really gone";
+    dot->removeAllAnimations();
+    EXPECT_FALSE(body->dependsOnTime());
 }
 
 TEST_F(LayerTest, implicitChangesAnimateFromWhatIsOnScreen) {

@@ -39,11 +39,11 @@ TEST_F(VisibleChangeTest, aStillTreeNeedsNoFrameUntilItChanges) {
 }
 
 TEST_F(VisibleChangeTest, slowBreathingRepaintsOnlyWhenAnEdgeMovesAQuarterPixel) {
-    auto breathe = Animation::keyframes("transform", {Transform::identity(), Transform::pose(0, 0.65, 0, 0.992, 1.018),
-                                                      Transform::identity()},
-                                        3.2)
-                       .setRepeatCount(Animation::infinity)
-                       .setTimingFunction(TimingFunction::easeInEaseOut());
+    auto breathe =
+        Animation::keyframes(
+            "transform", {Transform::identity(), Transform::pose(0, 0.65, 0, 0.992, 1.018), Transform::identity()}, 3.2)
+            .setRepeatCount(Animation::infinity)
+            .setTimingFunction(TimingFunction::easeInEaseOut());
     body->addAnimation(breathe, "ambient");
     double t = now();
     auto painted = FrameSignature::capture(*root, t, 1);

@@ -167,13 +167,13 @@ TEST_F(AppControllerActionsTest, demonstrations_setGenerationAndDeadlineAlsoWhen
     const auto first = coordinator.desktopDemoGeneration;
     EXPECT_FALSE(controller->demonstrateOnDesktop(model::PetLifeScene::eating, model::DesktopDemoTarget::both));
     EXPECT_NE(coordinator.desktopDemoGeneration, first);
-    EXPECT_EQ(coordinator.desktopDemoUntil, now().addingTimeInterval(8));
+    EXPECT_EQ(coordinator.desktopDemoUntil, sim.loop.mediaTime() + 8);
 
     const auto second = coordinator.desktopDemoGeneration;
     sim.loop.advance(2);
     controller->demonstrateOnDesktop(model::PetActivity::home, model::DesktopDemoTarget::first);
     EXPECT_NE(coordinator.desktopDemoGeneration, second);
-    EXPECT_EQ(coordinator.desktopDemoUntil, now().addingTimeInterval(4));
+    EXPECT_EQ(coordinator.desktopDemoUntil, sim.loop.mediaTime() + 4);
 }
 
 // --- updates

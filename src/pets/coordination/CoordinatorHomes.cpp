@@ -1,6 +1,5 @@
 #include <algorithm>
 
-#include "anim/Transaction.h"
 #include "model/AppModel.h"
 #include "pets/coordination/PetWindowCoordinator.h"
 #include "pets/coordination/ScreenHomeResolver.h"
@@ -38,9 +37,13 @@ void PetWindowCoordinator::placePanel(PetPanel& panel, Point origin) {
 }
 
 void PetWindowCoordinator::updateHomeEdgeClip(int petID) {
+    if (petID >= 0 && size_t(petID) < panels.size()) applyHomeEdgeClip(petID, panels[size_t(petID)]->frame().origin);
+}
+
+void PetWindowCoordinator::applyHomeEdgeClip(int petID, Point origin) {
     if (petID < 0 || size_t(petID) >= panels.size()) return;
     PetPanel& panel = *panels[size_t(petID)];
-    auto clip = homeEdgeClip(petID, panel.frame().origin);
+    auto clip = homeEdgeClip(petID, origin);
     if (clip != panel.clipRect()) panel.setClipRect(clip);
 }
 
@@ -83,16 +86,5 @@ std::optional<Rect> PetWindowCoordinator::homeEdgeClip(int petID, Point origin) 
     }
     return std::nullopt;
 }
-
-// The pet's grip follows its attachment at once; the settling squash and the emergence from
-// home are played by the view's home choreography once it has them.
-void PetWindowCoordinator::settleAtHome(int petID) {
-    if (petID < 0 || size_t(petID) >= petViews.size()) return;
-    PetView& view = *petViews[size_t(petID)];
-    view.setGrippingHome(view.isHomeAttached());
-    anim::Transaction::animate(reduceMotion() ? 0 : 0.18, [&] { view.updateFreePaws(); });
-}
-
-void PetWindowCoordinator::revealAtHome(int) {}
 
 }  // namespace pets

@@ -82,7 +82,7 @@ void PetWindowCoordinator::start() {
         loop.after(kRevealDelay, weakly([this] {
                        const int n = std::min<int>(model_.petCount.get(), int(panels.size()));
                        for (int i = 0; i < n; ++i)
-                           if (panels[size_t(i)]->isVisible()) revealAtHome(i);
+                           if (panels[size_t(i)]->isVisible()) petViews[size_t(i)]->revealAtHome();
                    }));
     }
 }
@@ -101,14 +101,19 @@ void PetWindowCoordinator::createPets() {
         view->onDragStarted = [this, alive, petID] {
             if (alive.lock()) beginDrag(petID);
         };
-        view->onDragMoved = [this, alive](platform::Point proposed) {
-            return alive.lock() ? clampedDragOrigin(proposed) : proposed;
+        view->onDragMoved = [this, alive, petID](platform::Point proposed) {
+            if (!alive.lock()) return proposed;
+            const platform::Point origin = clampedDragOrigin(proposed);
+            // The view moves the panel itself; the home edge still hides what passes behind it.
+            applyHomeEdgeClip(petID, origin);
+            return origin;
         };
         view->onDragFinished = [this, alive, petID](const model::PetDragRelease& release) {
             if (alive.lock()) finishDrag(release, petID);
         };
 
         panel->setRootLayer(view->layer());
+        view->setWindow(panel);
         panels.push_back(std::move(panel));
         petViews.push_back(std::move(view));
     }

@@ -105,10 +105,8 @@ private:
     // Puts a pet panel at `origin` and hides whatever part of it lies behind the pet's home edge.
     void placePanel(PetPanel& panel, platform::Point origin);
     void updateHomeEdgeClip(int petID);
+    void applyHomeEdgeClip(int petID, platform::Point origin);
     std::optional<platform::Rect> homeEdgeClip(int petID, platform::Point origin) const;
-    // The view's arrival and emergence at home.
-    void settleAtHome(int petID);
-    void revealAtHome(int petID);
 
     // ---- movement (CoordinatorMovement.cpp)
     void move(const std::shared_ptr<PetPanel>& panel, platform::Point to, bool animated, double duration,

@@ -17,6 +17,7 @@
 #include "pets/coordination/PetHome.h"
 #include "platform/Geometry.h"
 #include "platform/MainLoop.h"
+#include "platform/Panel.h"
 #include "platform/Subscription.h"
 
 namespace pets {
@@ -191,7 +192,6 @@ private:
     void applyAmbientAnimation();
     void applySecondaryMotion();
     void updateSceneDecor();
-    void playSceneAccent();
     void playHomePeek();
     void blink();
     void updateGaze();
@@ -229,6 +229,75 @@ private:
 
     // Expires with the view; delayed steps hold it weakly.
     std::shared_ptr<int> life_ = std::make_shared<int>(0);
+
+    // ---- home moves, travel, celebrations and scenes
+public:
+    // The push-off before the pet walks away: it lets go of its home.
+    void leaveHome();
+    // The first appearance at home, out of hiding; the second pet comes out a little later.
+    // Nothing while hidden or under Reduce Motion.
+    void revealAtHome();
+    // Arrival at the home origin: the grip follows the attachment.
+    void settleAtHome();
+    // A star flash and a paw slap toward the partner's side.
+    void playHighFiveBurst(bool towardRight);
+    // The settings preview shows one activity on demand, with its signature effect.
+    void replayPreview(model::PetActivity activity, model::KeyboardReactionStyle keyboardStyle);
+    // Holds up the count sign with `count` on it.
+    void showCount(int64_t count);
+    // The short accent of the current life scene (eating, laughing, crying, showing the count).
+    void playSceneAccent();
+
+private:
+    // Toward the inside of the home: where the pet hides (or pushes off from).
+    platform::Point homeTravelOffset(bool hidden) const;
+    // `beginTime` is a media time, 0 for at once.
+    void animateGripArrival(double duration, double beginTime);
+    void effortBurst(double direction);
+
+    // ---- tap and drag, keyboard reactions, eyes and attention, idle life
+public:
+    // The panel that shows this pet: its mouse events come here, a drag moves it, and the gaze
+    // measures the pointer from its centre. Without one the pet takes no gestures and its eyes
+    // rest; nothing is kept alive by it.
+    void setWindow(const std::shared_ptr<platform::Panel>& window);
+    // Only the round body takes presses (view coordinates): the corners let clicks through.
+    bool hitTest(platform::Point point) const;
+    void mouseDown(const platform::PanelMouseEvent& event);
+    void mouseDragged(const platform::PanelMouseEvent& event);
+    void mouseUp(const platform::PanelMouseEvent& event);
+    // The wobble of a pet let go at `velocity` (points per second); it ends the drag lean.
+    void playDragRelease(platform::Vector velocity);
+    // The smoothed pointer velocity of the gesture, at most 720 points per second.
+    platform::Vector dragVelocity() const { return dragVelocity_; }
+    // From the press to the latest pointer position, in a straight line.
+    double draggedDistance() const { return draggedDistance_; }
+    // One short typing gesture; `intensity` (0...1) sets its strength.
+    void reactToKeyPress(model::KeyboardReactionStyle style, double intensity);
+    // The squash of the ground shadow under a landing; not while the pet clings to its home.
+    void animateShadowPulse(double duration);
+
+private:
+    platform::Panel* window() const;
+    void playPickupBounce();
+    static anim::Transform dragTransform(platform::Vector velocity);
+    void playKeyboardBounce(double energy);
+    void alternatePaws();
+    void playFaceNod(double energy);
+    void playFluffShake(double energy);
+    void playHeadTilt(double energy);
+    void playMiniHop(double energy);
+    void pulseEyes();
+    void applyCursorAttention(platform::Vector delta);
+    void playCuriousPaw(platform::Vector toward);
+
+    std::weak_ptr<platform::Panel> window_;
+    std::optional<platform::Point> dragStartMouse_;
+    std::optional<platform::Point> dragStartOrigin_;
+    double draggedDistance_ = 0;
+    std::optional<platform::Point> lastDragMouse_;
+    std::optional<double> lastDragTimestamp_;
+    platform::Vector dragVelocity_;
 };
 
 }  // namespace pets

@@ -2,6 +2,14 @@
 #include "platform/Services.h"
 
 namespace pets {
+namespace {
+
+using anim::Animation;
+using anim::TimingFunction;
+using anim::Transform;
+using model::PetActivity;
+
+}  // namespace
 
 // Each timer fires into a later turn of the loop, where the body runs only if the view still
 // exists; a one-shot chain thus ends with its view.
@@ -35,14 +43,40 @@ void PetView::scheduleMicroMotion() {
                                                       }));
 }
 
-// The blink, the gaze and the idle gestures are played by the eye and attention behaviour;
-// until it is in place the timers keep their rhythm without moving anything.
-void PetView::blink() {}
-void PetView::updateGaze() {}
-void PetView::playMicroMotion() {}
-
-// The idle loops belong to the ambient behaviour; a pet without them simply rests.
-void PetView::applyAmbientAnimation() {}
-void PetView::applySecondaryMotion() {}
+// Now and then a resting pet turns along its edge, or glances aside with a puff of its fur.
+void PetView::playMicroMotion() {
+    auto* w = window();
+    if (reduceMotion() || !w || !w->isVisible()) return;
+    if (activity_ != PetActivity::home && activity_ != PetActivity::idle && activity_ != PetActivity::peeking &&
+        activity_ != PetActivity::perched)
+        return;
+    const auto& L = layers_;
+    if (isHomeAttached_) {
+        // The two pets turn to opposite sides.
+        const double s = profile_.id == 0 ? -1 : 1;
+        const double d = profile_.energetic ? 1.12 : 1.48;
+        L.interactionLayer->addAnimation(
+            Animation::keyframes("transform",
+                                 {Transform::identity(), Transform::pose(1.1 * s, -0.3, 0.018 * s, 1, 1),
+                                  Transform::pose(-0.9 * s, 0.2, -0.016 * s, 1, 1), Transform::identity()},
+                                 d)
+                .setKeyTimes({0, 0.3, 0.72, 1})
+                .setTimingFunction(TimingFunction::easeInEaseOut()),
+            "edgeBodyTurn");
+        L.faceLayer->addAnimation(Animation::keyframes("transform.translation.x", {0.0, 0.7 * s, -0.6 * s, 0.0}, d)
+                                      .setKeyTimes({0, 0.3, 0.72, 1})
+                                      .setTimingFunction(TimingFunction::easeInEaseOut()),
+                                  "edgeLookFace");
+        return;
+    }
+    const double x = platform::random().unit() < 0.5 ? 1.4 : -1.4;
+    const double d = profile_.energetic ? 0.72 : 1.0;
+    L.faceLayer->addAnimation(Animation::keyframes("transform.translation.x", {0.0, x, x, 0.0}, d)
+                                  .setKeyTimes({0, 0.22, 0.68, 1})
+                                  .setTimingFunction(TimingFunction::easeInEaseOut()),
+                              "curiousGlance");
+    L.furEchoLayer->addAnimation(
+        Animation::basic("opacity", 0.1, profile_.energetic ? 0.24 : 0.19, d / 2).setAutoreverses(true), "fluffPulse");
+}
 
 }  // namespace pets

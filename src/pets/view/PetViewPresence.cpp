@@ -33,8 +33,4 @@ void PetView::setPresentationActive(bool active) {
     cursorWasNear_ = false;
 }
 
-// The pop out of the home is played by the home choreography; until it is in place a peeking
-// pet simply takes its pose.
-void PetView::playHomePeek() {}
-
 }  // namespace pets

@@ -23,7 +23,9 @@ using anim::LayerKind;
 using anim::LayerState;
 using anim::Rect;
 
-QRectF toQ(const Rect& r) { return {r.minX(), r.minY(), r.width(), r.height()}; }
+QRectF toQ(const Rect& r) {
+    return {r.minX(), r.minY(), r.width(), r.height()};
+}
 
 QColor toQ(Color c) {
     auto unit = [](double v) { return float(std::clamp(v, 0.0, 1.0)); };
@@ -36,10 +38,18 @@ QPainterPath toQ(const anim::Path& path) {
     for (const auto& e : path.elements()) {
         const auto* p = e.points;
         switch (e.op) {
-            case anim::Path::Op::move: q.moveTo(p[0].x, p[0].y); break;
-            case anim::Path::Op::line: q.lineTo(p[0].x, p[0].y); break;
-            case anim::Path::Op::curve: q.cubicTo(p[0].x, p[0].y, p[1].x, p[1].y, p[2].x, p[2].y); break;
-            case anim::Path::Op::close: q.closeSubpath(); break;
+            case anim::Path::Op::move:
+                q.moveTo(p[0].x, p[0].y);
+                break;
+            case anim::Path::Op::line:
+                q.lineTo(p[0].x, p[0].y);
+                break;
+            case anim::Path::Op::curve:
+                q.cubicTo(p[0].x, p[0].y, p[1].x, p[1].y, p[2].x, p[2].y);
+                break;
+            case anim::Path::Op::close:
+                q.closeSubpath();
+                break;
         }
     }
     return q;
@@ -78,7 +88,8 @@ Decoded& decoded(const anim::Image& image) {
     auto d = std::make_shared<Decoded>();
     switch (image.source()) {
         case anim::Image::Source::pngFile:
-            d->full = QImage(QString::fromStdString(image.filePath())).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            d->full =
+                QImage(QString::fromStdString(image.filePath())).convertToFormat(QImage::Format_ARGB32_Premultiplied);
             break;
         case anim::Image::Source::pixels:
             d->full = QImage(reinterpret_cast<const uchar*>(image.pixels().data()), image.pixelWidth(),
@@ -131,7 +142,9 @@ void drawUpright(QPainter& p, const QImage& image, const Rect& dest) {
     p.restore();
 }
 
-Rect outset(const Rect& r, double by) { return {r.minX() - by, r.minY() - by, r.width() + 2 * by, r.height() + 2 * by}; }
+Rect outset(const Rect& r, double by) {
+    return {r.minX() - by, r.minY() - by, r.width() + 2 * by, r.height() + 2 * by};
+}
 
 // The part of a layer's own drawing that casts its shadow, in layer coordinates.
 std::optional<Rect> contentExtent(const anim::Layer& layer, const LayerState& s) {
@@ -192,8 +205,9 @@ void LayerRenderer::paint(QPainter& painter, const anim::Layer& root, double t, 
 
 QImage LayerRenderer::render(const anim::Layer& root, double t, QSizeF size, double devicePixelRatio,
                              std::optional<anim::Rect> clip) {
-    QImage image(QSize(int(std::ceil(size.width() * devicePixelRatio)), int(std::ceil(size.height() * devicePixelRatio))),
-                 QImage::Format_ARGB32_Premultiplied);
+    QImage image(
+        QSize(int(std::ceil(size.width() * devicePixelRatio)), int(std::ceil(size.height() * devicePixelRatio))),
+        QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(devicePixelRatio);
     image.fill(Qt::transparent);
     auto draw = [&] {
@@ -331,7 +345,8 @@ void LayerRenderer::paintContent(QPainter& p, const anim::Layer& layer, const La
             p.setFont(font);
             p.setPen(toQ(text.foregroundColor()));
             p.drawText(QRectF(0, 0, s.bounds.width(), s.bounds.height()),
-                       align | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, QString::fromStdString(text.string()));
+                       align | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip,
+                       QString::fromStdString(text.string()));
             p.restore();
             break;
         }
@@ -357,7 +372,8 @@ void LayerRenderer::paintImage(QPainter& p, const anim::Layer& layer, const Rect
     const QImage* source = &d.full;
     if (minifying && filter == anim::ScalingFilter::trilinear) {
         // A smooth reduction to the drawn size stands in for mipmaps; kept until the size changes.
-        if (d.reduced.size() != target) d.reduced = d.full.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (d.reduced.size() != target)
+            d.reduced = d.full.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         source = &d.reduced;
     }
     p.save();
@@ -378,7 +394,8 @@ void LayerRenderer::paintParticles(QPainter& p, const anim::Layer& layer, double
         if (!image) continue;
         Decoded& d = decoded(*image);
         if (d.full.isNull()) continue;
-        double w = image->pixelWidth() / particle.cell->contentsScale, h = image->pixelHeight() / particle.cell->contentsScale;
+        double w = image->pixelWidth() / particle.cell->contentsScale,
+               h = image->pixelHeight() / particle.cell->contentsScale;
         p.save();
         p.translate(particle.position.x, particle.position.y);
         p.rotate(particle.rotation * 180 / std::numbers::pi);
@@ -395,10 +412,10 @@ void LayerRenderer::paintShadow(QPainter& p, const anim::Layer& layer, const Lay
     if (!extent || extent->isEmpty()) return;
     double k = p.device() ? p.device()->devicePixelRatioF() : 1;
     uint64_t key = 1469598103934665603ULL;
-    for (double v : {double(layer.contentVersion()), s.fillColor.red, s.fillColor.green, s.fillColor.blue,
-                     s.fillColor.alpha, s.strokeColor.alpha, s.lineWidth, s.backgroundColor.alpha,
-                     s.shadowColor.red, s.shadowColor.green, s.shadowColor.blue, s.shadowColor.alpha, s.shadowRadius,
-                     s.bounds.size.width, s.bounds.size.height, k})
+    for (double v :
+         {double(layer.contentVersion()), s.fillColor.red, s.fillColor.green, s.fillColor.blue, s.fillColor.alpha,
+          s.strokeColor.alpha, s.lineWidth, s.backgroundColor.alpha, s.shadowColor.red, s.shadowColor.green,
+          s.shadowColor.blue, s.shadowColor.alpha, s.shadowRadius, s.bounds.size.width, s.bounds.size.height, k})
         key = mixKey(key, v);
     ShadowBitmap& bitmap = shadows_[&layer];
     if (bitmap.key != key || bitmap.image.isNull()) {

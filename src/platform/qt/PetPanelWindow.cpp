@@ -62,7 +62,9 @@ double frameInterval(const QWidget& w) {
     return 1.0 / rate;
 }
 
-int milliseconds(double seconds) { return std::max(0, int(std::ceil(seconds * 1000))); }
+int milliseconds(double seconds) {
+    return std::max(0, int(std::ceil(seconds * 1000)));
+}
 
 QRect primaryGeometry() {
     QScreen* screen = QGuiApplication::primaryScreen();
@@ -413,7 +415,8 @@ void PetPanelWindow::updateShape(bool force) {
     bool composited = !dpy || compositorRunning(dpy);
     std::vector<QRect> bounding;
     if (!composited) bounding = drawnRects(frameImage_, maskAlpha, nullptr);
-    bool inputChanged = input != inputRects_, boundingChanged = composited != compositedShape_ || bounding != boundingRects_;
+    bool inputChanged = input != inputRects_,
+         boundingChanged = composited != compositedShape_ || bounding != boundingRects_;
     inputRects_ = std::move(input);
     boundingRects_ = std::move(bounding);
     compositedShape_ = composited;
@@ -431,19 +434,24 @@ void PetPanelWindow::updateShape(bool force) {
 
 // ---- mouse
 
-Point PetPanelWindow::toPanel(QPointF p) const { return {p.x(), height() - p.y()}; }
+Point PetPanelWindow::toPanel(QPointF p) const {
+    return {p.x(), height() - p.y()};
+}
 
 void PetPanelWindow::deliver(PanelMouseEvent::Type type, QMouseEvent* e) {
     QRect primary = primaryGeometry();
     QPointF g = e->globalPosition();
-    PanelMouseEvent event{type, toPanel(e->position()), {g.x() - primary.x(), primary.y() + primary.height() - g.y()},
+    PanelMouseEvent event{type,
+                          toPanel(e->position()),
+                          {g.x() - primary.x(), primary.y() + primary.height() - g.y()},
                           double(e->timestamp()) / 1000.0};
     if (onEvent_) onEvent_(event);
 }
 
 void PetPanelWindow::mousePressEvent(QMouseEvent* e) {
     Point p = toPanel(e->position());
-    if (ignoresMouse_ || e->button() != Qt::LeftButton || (clip_ && !clip_->contains(p)) || (hitTest_ && !hitTest_(p))) {
+    if (ignoresMouse_ || e->button() != Qt::LeftButton || (clip_ && !clip_->contains(p)) ||
+        (hitTest_ && !hitTest_(p))) {
         e->ignore();
         return;
     }
@@ -499,6 +507,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Panel> PetPanelFactory::createPanel(const Rect& frame) { return std::make_unique<QtPanel>(frame); }
+std::unique_ptr<Panel> PetPanelFactory::createPanel(const Rect& frame) {
+    return std::make_unique<QtPanel>(frame);
+}
 
 }  // namespace platform::qt

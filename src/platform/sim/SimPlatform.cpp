@@ -20,6 +20,7 @@ SimPlatform::SimPlatform(uint64_t seed) : random(seed), previous_(services()) {
     s.workspace = &workspace;
     s.screens = &screens;
     s.accessibility = &accessibility;
+    s.pointer = &pointer;
     installServices(s);
 }
 

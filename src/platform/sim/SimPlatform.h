@@ -6,6 +6,7 @@
 #include "platform/sim/SimKeyEventTaps.h"
 #include "platform/sim/SimMainLoop.h"
 #include "platform/sim/SimPanel.h"
+#include "platform/sim/SimPointer.h"
 #include "platform/sim/SimScreens.h"
 #include "platform/sim/SimStatusBar.h"
 #include "platform/sim/SimWindow.h"
@@ -50,6 +51,7 @@ public:
     SimWorkspace workspace;
     SimScreens screens{loop, notifications};
     SimAccessibility accessibility{notifications};
+    SimPointer pointer;
 
 private:
     Services previous_;

@@ -162,7 +162,7 @@ TEST_F(PetViewTest, sceneDecorShowsExactlyTheCurrentScenesProps) {
     view->setActivity(PetActivity::idle);
     EXPECT_TRUE(shown().empty());
     EXPECT_EQ(L().signLayer->animation("raiseSign"), nullptr) << "props leave with their animations";
-    EXPECT_NE(L().tearSplashLayer->animation("tearSplash"), nullptr) << "a splash plays out its cycles";
+    EXPECT_EQ(L().tearSplashLayer->animation("tearSplash"), nullptr) << "the splash stops with the tears";
 }
 
 TEST_F(PetViewTest, hidingThePetStopsItsTimersAndAnimationsAndShowingItResumes) {

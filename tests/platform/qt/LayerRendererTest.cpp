@@ -105,8 +105,8 @@ TEST_F(RendererTest, clipsToAGivenRectAndToMaskingBounds) {
 
 TEST_F(RendererTest, imagesFitUprightAndShadowsAreSoft) {
     // Blue over red in a y-up drawing: blue is the top half.
-    auto picture = Image::fromDrawing({20, 10}, {{Path::rect({0, 0, 20, 5}), Color::rgb(1, 0, 0)},
-                                                 {Path::rect({0, 5, 20, 5}), Color::rgb(0, 0, 1)}});
+    auto picture = Image::fromDrawing(
+        {20, 10}, {{Path::rect({0, 0, 20, 5}), Color::rgb(1, 0, 0)}, {Path::rect({0, 5, 20, 5}), Color::rgb(0, 0, 1)}});
     auto photo = Layer::make();
     photo->setFrame({0, 0, 40, 40});
     photo->setContents(picture);

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "model/L10n.h"
 #include "model/PetEnums.h"
 #include "model/RawEnum.h"
 #include "pets/view/PetView.h"
@@ -73,7 +74,7 @@ public:
     Cell render(PetView& view, const QString& label, const std::optional<HomeCase>& home = std::nullopt) {
         view.setFrame({petOrigin, petOrigin, PetView::designSize, PetView::designSize});
         // Implicit changes settle; the pet is shown as it rests.
-        sim_.loop.advance(1.0);
+        sim_.loop.advance(settleSeconds_);
         QImage pet = renderer_.render(*view.layer(), sim_.loop.mediaTime(), QSizeF(cellPoints, cellPoints), scale);
 
         QImage cell(int(cellPoints * scale), int(cellPoints * scale), QImage::Format_ARGB32_Premultiplied);
@@ -101,6 +102,15 @@ public:
         }
         p.end();
         return {cell, label};
+    }
+
+    // The pet `seconds` after what it was last asked to do: a moment in a move or an accent.
+    Cell renderAfter(double seconds, PetView& view, const QString& label,
+                     const std::optional<HomeCase>& home = std::nullopt) {
+        settleSeconds_ = seconds;
+        Cell cell = render(view, label, home);
+        settleSeconds_ = 1.0;
+        return cell;
     }
 
     // Rows of cells with a title each, written as one PNG.
@@ -143,6 +153,7 @@ public:
 private:
     platform::sim::SimPlatform& sim_;
     platform::qt::LayerRenderer renderer_;
+    double settleSeconds_ = 1.0;
 };
 
 // The pixel at a cell point (y up).
@@ -160,6 +171,190 @@ pets::PetHome homeFor(const HomeCase& c) {
     home.edge = c.edge;
     home.boundaryOffset = c.boundaryOffset;
     return home;
+}
+
+// Every life scene with its props, caught in and after its accent, and the count sign in
+// both languages; then the home moves, the walk and the celebrations, each caught mid-move.
+std::vector<std::pair<QString, std::vector<Cell>>> lifeSceneAndMoveRows(ContactSheet& sheet) {
+    std::vector<std::pair<QString, std::vector<Cell>>> rows;
+    auto scene = [&](PetActivity activity, double seconds, const QString& label) {
+        PetView view(energetic());
+        view.setActivity(activity);
+        return sheet.renderAfter(seconds, view, label);
+    };
+    auto sign = [&](model::AppLanguageChoice language, int64_t count, double seconds, const QString& label) {
+        model::L10n::setAppLanguageChoice(language);
+        PetView view(energetic());
+        view.showCount(count);
+        Cell cell = sheet.renderAfter(seconds, view, label);
+        model::L10n::setAppLanguageChoice(std::nullopt);
+        return cell;
+    };
+    std::vector<Cell> scenes;
+    scenes.push_back(scene(PetActivity::eating, 0.3, "eating, chewing"));
+    scenes.push_back(scene(PetActivity::eating, 2.4, "eating, after"));
+    scenes.push_back(scene(PetActivity::laughing, 0.14, "laughing"));
+    scenes.push_back(scene(PetActivity::crying, 0.4, "crying, tears"));
+    scenes.push_back(scene(PetActivity::crying, 0.86, "crying, splash"));
+    scenes.push_back(sign(model::AppLanguageChoice::english, 12345, 0.2, "sign rising"));
+    scenes.push_back(sign(model::AppLanguageChoice::english, 12345, 1, "count, English"));
+    scenes.push_back(sign(model::AppLanguageChoice::simplifiedChinese, 12345, 1, "count, Chinese"));
+    scenes.push_back(sign(model::AppLanguageChoice::english, 2500000, 1, "count 2.5M"));
+    rows.emplace_back("Life scenes and the count sign", std::move(scenes));
+
+    const HomeCase dock{"dock bottom", PetHomeKind::dock, HomeEdge::bottom, 22};
+    auto atHome = [&](PetView& view) {
+        view.configureHome(homeFor(dock));
+        view.setHomeAttached(true, false);
+        view.setGrippingHome(true);
+        view.updateFreePaws();
+    };
+    std::vector<Cell> moves;
+    {
+        PetView view(energetic());
+        atHome(view);
+        view.setActivity(PetActivity::peeking);
+        moves.push_back(sheet.renderAfter(0.1, view, "peek", dock));
+    }
+    {
+        PetView view({1, "Wanwan", false});
+        atHome(view);
+        view.revealAtHome();
+        moves.push_back(sheet.renderAfter(0.12, view, "reveal, waiting", dock));
+    }
+    {
+        PetView view({1, "Wanwan", false});
+        atHome(view);
+        view.revealAtHome();
+        moves.push_back(sheet.renderAfter(0.7, view, "reveal, out", dock));
+    }
+    {
+        PetView view(energetic());
+        atHome(view);
+        view.leaveHome();
+        moves.push_back(sheet.renderAfter(0.12, view, "leave home", dock));
+    }
+    {
+        PetView view(energetic());
+        atHome(view);
+        view.settleAtHome();
+        moves.push_back(sheet.renderAfter(0.05, view, "settle", dock));
+    }
+    {
+        PetView view(energetic());
+        view.setActivity(PetActivity::roaming);
+        view.startTravel(1, 0.3);
+        moves.push_back(sheet.renderAfter(0.1, view, "walk right, puff"));
+    }
+    {
+        PetView view(energetic());
+        view.setActivity(PetActivity::roaming);
+        view.startTravel(-1, 0.3);
+        moves.push_back(sheet.renderAfter(1.05, view, "walk left, hop"));
+    }
+    {
+        PetView view(energetic());
+        view.setActivity(PetActivity::roaming);
+        view.startTravel(1, 0.3);
+        sheet.renderAfter(0.5, view, "");
+        view.stopTravel();
+        moves.push_back(sheet.renderAfter(0.08, view, "brake"));
+    }
+    moves.push_back(scene(PetActivity::celebrating, 0.35, "celebrating"));
+    {
+        PetView view(energetic());
+        view.playHighFiveBurst(true);
+        moves.push_back(sheet.renderAfter(0.17, view, "high five, right"));
+    }
+    {
+        PetView view({1, "Wanwan", false});
+        view.playHighFiveBurst(false);
+        moves.push_back(sheet.renderAfter(0.17, view, "high five, left"));
+    }
+    rows.emplace_back("Home moves, walking and celebrations (caught mid-move)", std::move(moves));
+    return rows;
+}
+
+
+// Blinks and typing gestures, the drag with its lean and release, and the pointer's pull, each
+// caught in the middle of its move.
+std::vector<std::pair<QString, std::vector<Cell>>> gestureRows(ContactSheet& sheet,
+                                                               platform::sim::SimPlatform& sim) {
+    using model::KeyboardReactionStyle;
+    using platform::PanelMouseEvent;
+    std::vector<std::pair<QString, std::vector<Cell>>> rows;
+    auto reaction = [&](PetActivity activity, KeyboardReactionStyle style, double seconds, const QString& label) {
+        PetView view(energetic());
+        view.setActivity(activity);
+        sheet.render(view, "");
+        view.reactToKeyPress(style, 0.8);
+        return sheet.renderAfter(seconds, view, label);
+    };
+    std::vector<Cell> typing;
+    typing.push_back(reaction(PetActivity::typing, KeyboardReactionStyle::blink, 0.04, "blink, closing"));
+    typing.push_back(reaction(PetActivity::typing, KeyboardReactionStyle::blink, 0.072, "blink, shut"));
+    typing.push_back(reaction(PetActivity::drowsy, KeyboardReactionStyle::blink, 0.04, "drowsy blink"));
+    typing.push_back(reaction(PetActivity::laughing, KeyboardReactionStyle::blink, 0.04, "laughing blink"));
+    typing.push_back(reaction(PetActivity::typing, KeyboardReactionStyle::hop, 0.07, "hop, crouch"));
+    typing.push_back(reaction(PetActivity::typing, KeyboardReactionStyle::hop, 0.18, "hop, top"));
+    typing.push_back(reaction(PetActivity::typing, KeyboardReactionStyle::bounce, 0.14, "bounce, up"));
+    typing.push_back(reaction(PetActivity::typing, KeyboardReactionStyle::tilt, 0.12, "head tilt"));
+    typing.push_back(reaction(PetActivity::typing, KeyboardReactionStyle::fluff, 0.07, "fluff shake"));
+    rows.emplace_back("Blinks and typing gestures (caught mid-move)", std::move(typing));
+
+    std::vector<Cell> handling;
+    // A drag to the right or up and to the left, fast enough to lean hard.
+    auto dragged = [&](PetView& view, double dx, double dy) {
+        std::shared_ptr<platform::Panel> window = sim.panels.createPanel({300, 300, 52, 52});
+        window->orderFront();
+        view.setWindow(window);
+        double t = 1;
+        platform::Point m{326, 326};
+        view.mouseDown({PanelMouseEvent::Type::down, {26, 26}, m, t});
+        for (int i = 0; i < 3; ++i) {
+            m = {m.x + dx, m.y + dy};
+            view.mouseDragged({PanelMouseEvent::Type::dragged, {26, 26}, m, t += 0.05});
+        }
+        // The pointer holds the pet where it grabbed it, so the eyes look straight out.
+        sim.pointer.moveTo(m);
+        return window;
+    };
+    {
+        PetView view(energetic());
+        sheet.render(view, "");
+        auto window = dragged(view, 0, 0);
+        handling.push_back(sheet.renderAfter(0.08, view, "pick-up"));
+    }
+    {
+        PetView view(energetic());
+        auto window = dragged(view, 40, 0);
+        handling.push_back(sheet.renderAfter(0.5, view, "drag right"));
+    }
+    {
+        PetView view(energetic());
+        auto window = dragged(view, -30, 30);
+        handling.push_back(sheet.renderAfter(0.5, view, "drag up-left"));
+    }
+    {
+        PetView view(energetic());
+        auto window = dragged(view, 40, 0);
+        sheet.render(view, "");
+        platform::Vector velocity = view.dragVelocity();
+        view.mouseUp({PanelMouseEvent::Type::up, {26, 26}, {446, 326}, 1.2});
+        view.playDragRelease(velocity);
+        handling.push_back(sheet.renderAfter(0.14, view, "release wobble"));
+    }
+    {
+        // The pointer close by on the right: the pet leans over and reaches.
+        PetView view(energetic());
+        std::shared_ptr<platform::Panel> window = sim.panels.createPanel({300, 300, 52, 52});
+        window->orderFront();
+        view.setWindow(window);
+        sim.pointer.moveTo({326 + 34, 326 + 6});
+        handling.push_back(sheet.renderAfter(0.16 + 0.18, view, "pointer near"));
+    }
+    rows.emplace_back("Drag, release and the pointer's pull (caught mid-move)", std::move(handling));
+    return rows;
 }
 
 }  // namespace
@@ -230,6 +425,9 @@ TEST(PetContactSheet, showsEveryActivityHomeAndAccessory) {
         accessories.push_back(sheet.render(perched, name + ", perch left", homes[7]));
     }
     rows.emplace_back("Accessories", std::move(accessories));
+
+    for (auto& row : lifeSceneAndMoveRows(sheet)) rows.push_back(std::move(row));
+    for (auto& row : gestureRows(sheet, sim)) rows.push_back(std::move(row));
 
     QImage image = ContactSheet::compose(rows);
     const QString path = QCoreApplication::applicationDirPath() + "/contact-sheet.png";

@@ -1,0 +1,50 @@
+// A taskbar for the end-to-end tests: a dock window along the bottom of the screen that reserves
+// its height with a strut, so the window manager's work area (and Qt's available geometry)
+// leaves it out. Solid colour, no content; runs until it is stopped.
+// Usage: bottom_panel <height> <#rrggbb>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+int main(int argc, char** argv) {
+    if (argc != 3 || argv[2][0] != '#') {
+        std::fprintf(stderr, "usage: %s <height> <#rrggbb>\n", argv[0]);
+        return 2;
+    }
+    const int height = std::atoi(argv[1]);
+    const unsigned long rgb = std::strtoul(argv[2] + 1, nullptr, 16);
+    Display* dpy = XOpenDisplay(nullptr);
+    if (!dpy || height <= 0) {
+        std::fprintf(stderr, "bottom_panel: no display or a bad height\n");
+        return 2;
+    }
+    const int screen = DefaultScreen(dpy);
+    const int width = DisplayWidth(dpy, screen), screenHeight = DisplayHeight(dpy, screen);
+    Window w = XCreateSimpleWindow(dpy, RootWindow(dpy, screen), 0, screenHeight - height, unsigned(width),
+                                   unsigned(height), 0, 0, rgb);
+
+    Atom type = XInternAtom(dpy, "_NET_WM_WINDOW_TYPE", False);
+    Atom dock = XInternAtom(dpy, "_NET_WM_WINDOW_TYPE_DOCK", False);
+    XChangeProperty(dpy, w, type, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&dock), 1);
+    // left, right, top, bottom, then the start and end of each along its edge.
+    long partial[12] = {0, 0, 0, height, 0, 0, 0, 0, 0, 0, 0, width - 1};
+    XChangeProperty(dpy, w, XInternAtom(dpy, "_NET_WM_STRUT_PARTIAL", False), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(partial), 12);
+    XChangeProperty(dpy, w, XInternAtom(dpy, "_NET_WM_STRUT", False), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(partial), 4);
+    // Without a user-given position the window manager would choose a place of its own.
+    XSizeHints hints{};
+    hints.flags = USPosition | USSize;
+    hints.x = 0, hints.y = screenHeight - height, hints.width = width, hints.height = height;
+    XSetWMNormalHints(dpy, w, &hints);
+    XStoreName(dpy, w, "tuftle-e2e-bottom-panel");
+    XMapWindow(dpy, w);
+    XFlush(dpy);
+    std::printf("0x%lx\n", w);
+    std::fflush(stdout);
+    for (XEvent e;;) XNextEvent(dpy, &e);
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "model/AppModelTestSupport.h"
+#include "pets/coordination/PetWindowCoordinator.h"
+#include "pets/view/PetView.h"
+#include "platform/sim/SimPlatform.h"
+
+namespace pets {
+
+// The coordinator's private state and operations, for the tests only.
+struct CoordinatorTestAccess {
+    PetWindowCoordinator& c;
+
+    std::vector<PetHome>& homes() { return c.homes; }
+    PetView& view(int i) { return *c.petViews[size_t(i)]; }
+    const std::shared_ptr<PetPanel>& panel(int i) { return c.panels[size_t(i)]; }
+    double& sceneBusyUntil(int i) { return c.sceneBusyUntil[size_t(i)]; }
+    std::set<int>& manuallyPlaced() { return c.manuallyPlacedPetIDs; }
+    std::optional<model::WellbeingAction>& pendingReminder() { return c.pendingReminder; }
+    std::shared_ptr<PetPanel>& reminderPanel() { return c.reminderPanel; }
+    std::optional<int>& reminderPetID() { return c.reminderPetID; }
+    std::optional<double>& explicitHomeHoldUntil() { return c.explicitHomeHoldUntil; }
+    size_t runningMotions() const { return c.frameAnimationTimers.size(); }
+
+    bool mayStartClip(model::PetClipKind k, int pet) { return c.mayStartClip(k, pet); }
+    void claimClip(model::PetClipKind k, int pet, double d) { c.claimClip(k, pet, d); }
+    void releaseClip(model::PetClipKind k, int pet) { c.releaseClip(k, pet); }
+    void move(int pet, platform::Point to, double duration, bool locomotion) {
+        c.move(c.panels[size_t(pet)], to, true, duration, locomotion, std::nullopt);
+    }
+    void stopFrameAnimation(int pet) { c.stopFrameAnimation(*c.panels[size_t(pet)]); }
+    void movePetHome(int pet, bool animated) { c.movePetHome(pet, animated); }
+};
+
+namespace testing {
+
+// The default sim display: 1440 × 900, a 48-point taskbar at the bottom and a 32-point top bar.
+// The pets' bottom home: 30 points either side of the centre, 30 points above the screen's
+// bottom edge behind a taskbar edge at y = 48.
+inline constexpr platform::Point kHome0{664, 26};
+inline constexpr platform::Point kHome1{724, 26};
+inline constexpr platform::Point kApproach0{664, 50};
+
+struct CoordinatorTest : model::testing::AppModelTest {
+    std::unique_ptr<model::AppModel> model;
+    std::unique_ptr<PetWindowCoordinator> coordinator;
+
+    // Models the defaults stored so far; start() then starts the coordinator over it.
+    void launchModel() { model = launch(); }
+    void start() {
+        if (!model) launchModel();
+        coordinator = std::make_unique<PetWindowCoordinator>(*model);
+        coordinator->start();
+    }
+    CoordinatorTestAccess access() { return {*coordinator}; }
+    platform::sim::SimPanel& panel(int i) { return *sim.panels.panel(size_t(i)); }
+    platform::Point origin(int i) { return panel(i).frame().origin; }
+    PetView& view(int i) { return access().view(i); }
+    double mediaNow() const { return sim.loop.mediaTime(); }
+    // Puts a pet somewhere away from home, as a behaviour or a drop would.
+    void putAway(int i, platform::Point at) {
+        panel(i).setFrameOrigin(at);
+        view(i).setHomeAttached(false, false);
+    }
+};
+
+inline void expectNear(platform::Point actual, platform::Point expected, double tolerance = 0.01) {
+    EXPECT_NEAR(actual.x, expected.x, tolerance);
+    EXPECT_NEAR(actual.y, expected.y, tolerance);
+}
+
+}  // namespace testing
+}  // namespace pets
