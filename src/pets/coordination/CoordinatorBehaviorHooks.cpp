@@ -17,7 +17,9 @@ void PetWindowCoordinator::reactToWellbeing(model::WellbeingAction) {}
 void PetWindowCoordinator::focusActivityChanged(bool) {}
 void PetWindowCoordinator::celebrate(int) {}
 void PetWindowCoordinator::beginDrag(int) {}
-platform::Point PetWindowCoordinator::clampedDragOrigin(platform::Point proposed) { return proposed; }
+platform::Point PetWindowCoordinator::clampedDragOrigin(platform::Point proposed) {
+    return proposed;
+}
 void PetWindowCoordinator::finishDrag(const model::PetDragRelease&, int) {}
 
 }  // namespace pets

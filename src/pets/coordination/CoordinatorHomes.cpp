@@ -15,7 +15,9 @@ using platform::Rect;
 
 constexpr double kSide = PetWindowCoordinator::kPetSide;
 
-bool overlaps(double min0, double max0, double min1, double max1) { return min0 < max1 && min1 < max0; }
+bool overlaps(double min0, double max0, double min1, double max1) {
+    return min0 < max1 && min1 < max0;
+}
 
 }  // namespace
 

@@ -38,7 +38,9 @@ constexpr double kPlacedBusyMargin = 0.2;
 constexpr double kAlreadyHomeDistance = 1.5;
 constexpr double kExplicitHomeHold = 8;
 
-double distance(Point a, Point b) { return std::hypot(b.x - a.x, b.y - a.y); }
+double distance(Point a, Point b) {
+    return std::hypot(b.x - a.x, b.y - a.y);
+}
 
 }  // namespace
 
@@ -79,15 +81,14 @@ void PetWindowCoordinator::move(const std::shared_ptr<PetPanel>& panel, Point to
     std::weak_ptr<PetPanel> weakPanel = panel;
     frameAnimationTimers[key] = platform::mainLoop().schedule(
         kFrameInterval, kFrameTolerance, true,
-        [this, alive = std::weak_ptr<char>(alive_), weakPanel, key, token, startTime, duration, locomotion, from,
-         to] {
+        [this, alive = std::weak_ptr<char>(alive_), weakPanel, key, token, startTime, duration, locomotion, from, to] {
             if (alive.lock()) frameAnimationTick(weakPanel, key, token, startTime, duration, locomotion, from, to);
         });
 }
 
-void PetWindowCoordinator::frameAnimationTick(const std::weak_ptr<PetPanel>& weakPanel, const PetPanel* key,
-                                              Uuid token, double startTime, double duration, bool locomotion,
-                                              Point from, Point to) {
+void PetWindowCoordinator::frameAnimationTick(const std::weak_ptr<PetPanel>& weakPanel, const PetPanel* key, Uuid token,
+                                              double startTime, double duration, bool locomotion, Point from,
+                                              Point to) {
     auto current = frameAnimationTokens.find(key);
     // A newer motion or a stop took this panel over; the timer was retired with it.
     if (current == frameAnimationTokens.end() || current->second != token) return;
@@ -133,8 +134,8 @@ void PetWindowCoordinator::stopFrameAnimation(const PetPanel& panel) {
 // ---- bringing one pet home
 
 void PetWindowCoordinator::movePetHome(int petID, bool animated) {
-    if (petID < 0 || size_t(petID) >= panels.size() || size_t(petID) >= petViews.size() ||
-        size_t(petID) >= homes.size() || !isPetID(petID))
+    if (!isPetID(petID) || size_t(petID) >= panels.size() || size_t(petID) >= petViews.size() ||
+        size_t(petID) >= homes.size())
         return;
     const Uuid token = newToken();
     const PetHome home = homes[size_t(petID)];
@@ -181,8 +182,7 @@ void PetWindowCoordinator::arrivalStep(int step, int petID, Uuid token, const Pe
     Glide glide{};
     switch (step) {
         case 1:
-            if (size_t(petID) >= homes.size() || homes[size_t(petID)] != home || petID >= model_.petCount.get())
-                return;
+            if (size_t(petID) >= homes.size() || homes[size_t(petID)] != home || petID >= model_.petCount.get()) return;
             view.setHomeAttached(true, true);
             glide = {home.hiddenOrigin, 0.30, 0.31};
             break;
@@ -284,23 +284,22 @@ void PetWindowCoordinator::scheduleReturnHome(int petID) {
         case model::DragStayDuration::untilCalledHome:
             return;
     }
-    platform::mainLoop().after(delay, weakly([this, petID, token] {
-                                   const auto i = size_t(petID);
-                                   if (returnHomeGenerations[i] != token || i >= petViews.size() ||
-                                       !manuallyPlacedPetIDs.contains(petID) ||
-                                       petViews[i]->activity() == model::PetActivity::dragged || i >= panels.size() ||
-                                       i >= homes.size())
-                                       return;
-                                   // A pet in the middle of something keeps its place for another full wait.
-                                   if (!mayStartClip(model::PetClipKind::ambient, petID)) {
-                                       scheduleReturnHome(petID);
-                                       return;
-                                   }
-                                   manuallyPlacedPetIDs.erase(petID);
-                                   manualEdgePerches.erase(petID);
-                                   petViews[i]->setActivity(model::PetActivity::home);
-                                   movePetHome(petID, true);
-                               }));
+    platform::mainLoop().after(
+        delay, weakly([this, petID, token] {
+            const auto i = size_t(petID);
+            if (returnHomeGenerations[i] != token || i >= petViews.size() || !manuallyPlacedPetIDs.contains(petID) ||
+                petViews[i]->activity() == model::PetActivity::dragged || i >= panels.size() || i >= homes.size())
+                return;
+            // A pet in the middle of something keeps its place for another full wait.
+            if (!mayStartClip(model::PetClipKind::ambient, petID)) {
+                scheduleReturnHome(petID);
+                return;
+            }
+            manuallyPlacedPetIDs.erase(petID);
+            manualEdgePerches.erase(petID);
+            petViews[i]->setActivity(model::PetActivity::home);
+            movePetHome(petID, true);
+        }));
 }
 
 }  // namespace pets

@@ -65,9 +65,8 @@ void PetWindowCoordinator::observeModel() {
             cancelWindowWalks();
         }
     }));
-    cancellables.push_back(onChange(m.activityLevel, true, [this](model::PetActivityLevel) {
-        rescheduleAutonomousScenes(false, std::nullopt);
-    }));
+    cancellables.push_back(onChange(
+        m.activityLevel, true, [this](model::PetActivityLevel) { rescheduleAutonomousScenes(false, std::nullopt); }));
     cancellables.push_back(onLaterValues(m.activityTunings, [this](const std::vector<model::PetActivityTuning>&) {
         rescheduleAutonomousScenes(false, std::nullopt);
     }));
@@ -76,7 +75,8 @@ void PetWindowCoordinator::observeModel() {
     }));
     cancellables.push_back(
         onSomeValue(m.keyboardReaction, [this](const model::KeyboardReactionEvent& e) { reactToTyping(e); }));
-    cancellables.push_back(onSomeValue(m.keyboardMilestone, [this](int64_t count) { presentKeyboardMilestone(count); }));
+    cancellables.push_back(
+        onSomeValue(m.keyboardMilestone, [this](int64_t count) { presentKeyboardMilestone(count); }));
     cancellables.push_back(
         onSomeValue(m.wellbeingAction, [this](model::WellbeingAction action) { reactToWellbeing(action); }));
     cancellables.push_back(onChange(m.isFocusActive, false, [this](bool active) { focusActivityChanged(active); }));

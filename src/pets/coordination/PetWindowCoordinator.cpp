@@ -38,7 +38,9 @@ std::function<void()> PetWindowCoordinator::weakly(std::function<void()> body) c
     };
 }
 
-double PetWindowCoordinator::now() const { return platform::mainLoop().mediaTime(); }
+double PetWindowCoordinator::now() const {
+    return platform::mainLoop().mediaTime();
+}
 
 bool PetWindowCoordinator::reduceMotion() {
     // Read at every decision: the desktop setting may change at any time.
@@ -46,7 +48,9 @@ bool PetWindowCoordinator::reduceMotion() {
     return accessibility && accessibility->reduceMotion();
 }
 
-platform::Uuid PetWindowCoordinator::newToken() { return platform::uuids().next(); }
+platform::Uuid PetWindowCoordinator::newToken() {
+    return platform::uuids().next();
+}
 
 void PetWindowCoordinator::start() {
     if (!panels.empty()) return;
@@ -55,35 +59,32 @@ void PetWindowCoordinator::start() {
     observeModel();
     rescheduleAutonomousScenes(true, std::nullopt);
 
+    // Each arrives in the middle of other work: the coordinator acts on the next turn.
+    auto later = [this](std::function<void()> work) {
+        return [this, work = std::move(work)] { platform::mainLoop().post(weakly(work)); };
+    };
     auto& center = platform::notificationCenter();
+    systemObservers_.push_back(
+        center.addObserver(platform::notifications::screenParametersChanged, later([this] { rebuildHomes(true); })));
+    systemObservers_.push_back(center.addObserver(platform::notifications::activeSpaceDidChange, later([this] {
+                                                      rebuildHomes(false);
+                                                      refreshFullScreenVisibility();
+                                                  })));
     auto& loop = platform::mainLoop();
-    systemObservers_.push_back(center.addObserver(platform::notifications::screenParametersChanged, [this, &loop] {
-        loop.post(weakly([this] { rebuildHomes(true); }));
-    }));
-    systemObservers_.push_back(center.addObserver(platform::notifications::activeSpaceDidChange, [this, &loop] {
-        loop.post(weakly([this] {
-            rebuildHomes(false);
-            refreshFullScreenVisibility();
-        }));
-    }));
-
-    behaviorTimer = loop.schedule(kBehaviorInterval, kBehaviorTolerance, true, weakly([this, &loop] {
-                                      loop.post(weakly([this] { advanceBehaviors(); }));
-                                  }));
-    visibilityTimer = loop.schedule(kVisibilityInterval, kVisibilityTolerance, true, weakly([this, &loop] {
-                                        loop.post(weakly([this] {
-                                            refreshFullScreenVisibility();
-                                            validateWindowWalks();
-                                        }));
-                                    }));
+    behaviorTimer =
+        loop.schedule(kBehaviorInterval, kBehaviorTolerance, true, weakly(later([this] { advanceBehaviors(); })));
+    visibilityTimer = loop.schedule(kVisibilityInterval, kVisibilityTolerance, true, weakly(later([this] {
+                                        refreshFullScreenVisibility();
+                                        validateWindowWalks();
+                                    })));
 
     updateVisibility(model_.petsVisible.get(), model_.petCount.get());
     if (model_.petsVisible.get()) {
-        loop.after(kRevealDelay, weakly([this] {
-                       const int n = std::min<int>(model_.petCount.get(), int(panels.size()));
-                       for (int i = 0; i < n; ++i)
-                           if (panels[size_t(i)]->isVisible()) petViews[size_t(i)]->revealAtHome();
-                   }));
+        platform::mainLoop().after(kRevealDelay, weakly([this] {
+                                       const int n = std::min<int>(model_.petCount.get(), int(panels.size()));
+                                       for (int i = 0; i < n; ++i)
+                                           if (panels[size_t(i)]->isVisible()) petViews[size_t(i)]->revealAtHome();
+                                   }));
     }
 }
 
@@ -153,8 +154,14 @@ void PetWindowCoordinator::resetDirector(int petID) {
 
 // The scenes and poses are played by the demonstration behaviour; until it is in place the
 // coordinator declines, and the caller reports that nothing was shown.
-bool PetWindowCoordinator::performDesktopScene(model::PetLifeScene, model::DesktopDemoTarget) { return false; }
-bool PetWindowCoordinator::performDesktopPose(model::PetActivity, model::DesktopDemoTarget) { return false; }
-bool PetWindowCoordinator::demonstrateAll(model::DesktopDemoTarget) { return false; }
+bool PetWindowCoordinator::performDesktopScene(model::PetLifeScene, model::DesktopDemoTarget) {
+    return false;
+}
+bool PetWindowCoordinator::performDesktopPose(model::PetActivity, model::DesktopDemoTarget) {
+    return false;
+}
+bool PetWindowCoordinator::demonstrateAll(model::DesktopDemoTarget) {
+    return false;
+}
 
 }  // namespace pets

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <cmath>
 #include <functional>
 #include <limits>
 #include <map>
@@ -112,9 +111,8 @@ private:
     void move(const std::shared_ptr<PetPanel>& panel, platform::Point to, bool animated, double duration,
               bool locomotion, std::optional<double> strideDuration);
     void stopFrameAnimation(const PetPanel& panel);
-    void frameAnimationTick(const std::weak_ptr<PetPanel>& weakPanel, const PetPanel* key, Uuid token,
-                            double startTime, double duration, bool locomotion, platform::Point from,
-                            platform::Point to);
+    void frameAnimationTick(const std::weak_ptr<PetPanel>& weakPanel, const PetPanel* key, Uuid token, double startTime,
+                            double duration, bool locomotion, platform::Point from, platform::Point to);
     // Drops a finished or stopped motion's timer after the current turn: it may be the one
     // that is firing.
     void retireFrameTimer(const PetPanel* key);

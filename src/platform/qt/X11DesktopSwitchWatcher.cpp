@@ -1,7 +1,7 @@
 #include "platform/qt/X11DesktopSwitchWatcher.h"
 
-#include <QGuiApplication>
 #include <xcb/xcb.h>
+#include <QGuiApplication>
 
 // Xlib last: its macros (None, Bool, Status...) would clash with Qt's headers.
 #include <X11/Xlib.h>

@@ -45,15 +45,6 @@ TEST_F(CoordinatorObservationTest, hidingThePets_parksThemAtHomeCancelsTheirMove
     EXPECT_TRUE(shown(1));
 }
 
-TEST_F(CoordinatorObservationTest, showingOnePet_ordersInOnlyTheFirstPanel) {
-    store(model::keys::petCount, int64_t(1));
-    store(model::keys::petsVisible, false);
-    start();
-    model->petsVisible = true;
-    EXPECT_TRUE(shown(0));
-    EXPECT_TRUE(hidden(1));
-}
-
 TEST_F(CoordinatorObservationTest, fullScreenApplication_hidesThePetsWithinATickAndTheyComeBackHome) {
     start();
     access().pendingReminder() = model::WellbeingAction::lookFar;
