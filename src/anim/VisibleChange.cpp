@@ -1,5 +1,6 @@
 #include "anim/VisibleChange.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "anim/EmitterLayer.h"
@@ -43,9 +44,16 @@ FrameSignature FrameSignature::capture(const Layer& root, double t, double pixel
 }
 
 FrameSignature FrameSignature::captureSublayers(const Layer& layer, double t, double pixelScale) {
+    return captureSublayers(layer, t, pixelScale, 0, layer.sublayers().size());
+}
+
+FrameSignature FrameSignature::captureSublayers(const Layer& layer, double t, double pixelScale, size_t begin,
+                                                size_t end) {
     FrameSignature sig;
     sig.items_.reserve(64);
-    for (const auto& sub : layer.sublayers()) sig.walk(*sub, t, Affine::scale(pixelScale, pixelScale), 1);
+    const auto& subs = layer.sublayers();
+    for (size_t i = begin; i < std::min(end, subs.size()); ++i)
+        sig.walk(*subs[i], t, Affine::scale(pixelScale, pixelScale), 1);
     return sig;
 }
 
@@ -68,14 +76,23 @@ Rect FrameSignature::bounds() const {
     return box;
 }
 
+void FrameSignature::add(Item item) {
+    if (!against_) return items_.push_back(item);
+    // Comparing as it walks: the first visible difference ends the walk.
+    const auto& theirs = against_->items_;
+    if (compared_ >= theirs.size() || itemDiffers(item, theirs[compared_])) diverged_ = true;
+    ++compared_;
+}
+
 void FrameSignature::walk(const Layer& layer, double t, const Affine& parent, double parentOpacity) {
+    if (diverged_) return;
     LayerState s = layer.presentation(t);
     if (s.hidden) return;
     double opacity = parentOpacity * s.opacity;
     Affine m = s.toSuperlayer().then(parent);
     if (step(opacity) == 0) {
         // Nothing of the subtree shows; only its coming back matters.
-        items_.push_back({&layer, {}, {}, 0, 0, 0});
+        add({&layer, {}, {}, 0, 0, 0});
         return;
     }
     Rect extent;
@@ -115,7 +132,7 @@ void FrameSignature::walk(const Layer& layer, double t, const Affine& parent, do
                                 .then(m);
                 Hasher ph;
                 ph.color(p.cell->color);
-                items_.push_back({p.cell, pm, {-w / 2, -h / 2, w, h}, step(opacity * p.alpha), ph.h, 0});
+                add({p.cell, pm, {-w / 2, -h / 2, w, h}, step(opacity * p.alpha), ph.h, 0});
             }
             break;
         }
@@ -129,25 +146,34 @@ void FrameSignature::walk(const Layer& layer, double t, const Affine& parent, do
         look.length(s.shadowOffset.width);
         look.length(s.shadowOffset.height);
     }
-    if (draws) items_.push_back({&layer, m, extent, step(opacity), look.h, layer.contentVersion()});
+    if (draws) add({&layer, m, extent, step(opacity), look.h, layer.contentVersion()});
     for (const auto& sub : layer.sublayers()) walk(*sub, t, m, opacity);
+}
+
+bool FrameSignature::itemDiffers(const Item& a, const Item& b) {
+    if (a.source != b.source || a.opacity != b.opacity || a.look != b.look || a.content != b.content) return true;
+    const Rect& r = a.extent;
+    for (Point p :
+         {Point{r.minX(), r.minY()}, Point{r.maxX(), r.minY()}, Point{r.minX(), r.maxY()}, Point{r.maxX(), r.maxY()}}) {
+        Point pa = a.toDevice.apply(p), pb = b.toDevice.apply(p);
+        double dx = pa.x - pb.x, dy = pa.y - pb.y;
+        if (dx * dx + dy * dy >= quarterPixel * quarterPixel) return true;
+    }
+    return false;
 }
 
 bool FrameSignature::differsVisibly(const FrameSignature& other) const {
     if (items_.size() != other.items_.size()) return true;
-    for (size_t i = 0; i < items_.size(); ++i) {
-        const Item& a = items_[i];
-        const Item& b = other.items_[i];
-        if (a.source != b.source || a.opacity != b.opacity || a.look != b.look || a.content != b.content) return true;
-        const Rect& r = a.extent;
-        for (Point p : {Point{r.minX(), r.minY()}, Point{r.maxX(), r.minY()}, Point{r.minX(), r.maxY()},
-                        Point{r.maxX(), r.maxY()}}) {
-            Point pa = a.toDevice.apply(p), pb = b.toDevice.apply(p);
-            double dx = pa.x - pb.x, dy = pa.y - pb.y;
-            if (dx * dx + dy * dy >= quarterPixel * quarterPixel) return true;
-        }
-    }
+    for (size_t i = 0; i < items_.size(); ++i)
+        if (itemDiffers(items_[i], other.items_[i])) return true;
     return false;
+}
+
+bool FrameSignature::differsVisibly(const Layer& root, double t, double pixelScale, const FrameSignature& painted) {
+    FrameSignature probe;
+    probe.against_ = &painted;
+    probe.walk(root, t, Affine::scale(pixelScale, pixelScale), 1);
+    return probe.diverged_ || probe.compared_ != painted.items_.size();
 }
 
 std::optional<double> nextVisibleChange(const Layer& root, const FrameSignature& painted, double after,
@@ -157,7 +183,7 @@ std::optional<double> nextVisibleChange(const Layer& root, const FrameSignature&
     // frame. A change that comes and goes entirely between two probes is never needed anyway.
     constexpr int longestStep = 8;
     const double fi = frameInterval;
-    auto differs = [&](double t) { return FrameSignature::capture(root, t, pixelScale).differsVisibly(painted); };
+    auto differs = [&](double t) { return FrameSignature::differsVisibly(root, t, pixelScale, painted); };
     double limit = after + horizon;
     double known = after;  // a time that looks like `painted`
     int step = 1;

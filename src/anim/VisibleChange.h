@@ -19,10 +19,15 @@ public:
     // Only the sublayers of `layer`, in its own coordinates scaled by `pixelScale` (for a
     // renderer that keeps a bitmap of them).
     static FrameSignature captureSublayers(const Layer& layer, double t, double pixelScale);
+    // The same for the sublayers at indices [begin, end) only.
+    static FrameSignature captureSublayers(const Layer& layer, double t, double pixelScale, size_t begin, size_t end);
 
     // True when painting one instead of the other would change a pixel: an edge moved by a
     // quarter pixel or more, an opacity or colour step, other content, or other layers.
     bool differsVisibly(const FrameSignature& other) const;
+    // The same as capture(root, t, pixelScale).differsVisibly(painted), but stops at the first
+    // difference and keeps nothing.
+    static bool differsVisibly(const Layer& root, double t, double pixelScale, const FrameSignature& painted);
     // Nothing differs at all.
     bool identical(const FrameSignature& other) const;
     // The box around everything drawn, in the captured space (empty when nothing draws).
@@ -38,8 +43,14 @@ private:
         uint64_t look;
         uint64_t content;
     };
+    static bool itemDiffers(const Item& a, const Item& b);
+    void add(Item item);
     void walk(const Layer& layer, double t, const Affine& parent, double parentOpacity);
     std::vector<Item> items_;
+    // While comparing with `against_` instead of keeping items.
+    const FrameSignature* against_ = nullptr;
+    size_t compared_ = 0;
+    bool diverged_ = false;
 };
 
 // The first frame time after `after`, on a grid of `frameInterval`, at which the tree would look

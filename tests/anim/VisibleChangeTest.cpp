@@ -60,6 +60,24 @@ TEST_F(VisibleChangeTest, slowBreathingRepaintsOnlyWhenAnEdgeMovesAQuarterPixel)
     EXPECT_LT(frames, 20) << "a whole breath takes well under 20 frames at 1x";
 }
 
+TEST_F(VisibleChangeTest, comparingWhileWalkingAgreesWithAFullCapture) {
+    body->addAnimation(Animation::keyframes("transform.translation.y", {0.0, 3.0}, 1), "rise");
+    const double t = now();
+    const auto painted = FrameSignature::capture(*root, t, 2);
+    for (double dt = 0; dt < 1.1; dt += 0.01)
+        EXPECT_EQ(FrameSignature::differsVisibly(*root, t + dt, 2, painted),
+                  FrameSignature::capture(*root, t + dt, 2).differsVisibly(painted))
+            << dt;
+    auto extra = ShapeLayer::make();
+    extra->setPath(Path::ellipse({0, 0, 4, 4}));
+    extra->setFillColor(Color::white(1));
+    body->addSublayer(extra);
+    EXPECT_TRUE(FrameSignature::differsVisibly(*root, t, 2, painted)) << "one layer more";
+    extra->removeFromSuperlayer();
+    fur->setHidden(true);
+    EXPECT_TRUE(FrameSignature::differsVisibly(*root, t, 2, painted)) << "one layer fewer";
+}
+
 TEST_F(VisibleChangeTest, aDelayedAnimationWakesTheTreeAtItsBeginTime) {
     fur->addAnimation(Animation::keyframes("opacity", {1.0, 0.0}, 0.5).setBeginTime(now() + 5), "fade");
     auto painted = FrameSignature::capture(*root, now(), 2);

@@ -75,24 +75,33 @@ void PetView::updateGaze() {
     auto* pointer = platform::services().pointer;
     if (!w || !w->isVisible() || !pointer) return;
     if (activity_ == PetActivity::sleeping || activity_ == PetActivity::dreaming) return;
-    const Point m = pointer->location();
-    const Point c = w->frame().center();
-    const platform::Vector delta{m.x - c.x, m.y - c.y};
-    // A pointer that is no number leaves the eyes where they look.
-    if (!std::isfinite(delta.dx) || !std::isfinite(delta.dy)) return;
 
     // Along its edge, or into the distance, the pet sweeps its gaze; the pets sweep out of step.
+    // The sweep needs no pointer, so it asks the X server nothing.
     const bool scans =
         model::PetHomeMotionPolicy::scansEdge(isHomeAttached_, manualPerchEdge_.has_value(), activity_) ||
         activity_ == PetActivity::lookingFar;
     const double t = anim::currentMediaTime();
     Point offset;
+    platform::Vector delta;
     if (scans) {
         offset = {1.65 * std::sin(1.15 * t + profile_.id), 0.4};
     } else {
+        const Point m = pointer->location();
+        const Point c = w->frame().center();
+        delta = {m.x - c.x, m.y - c.y};
+        // A pointer that is no number leaves the eyes where they look.
+        if (!std::isfinite(delta.dx) || !std::isfinite(delta.dy)) return;
         offset = {1.25 * std::clamp(delta.dx / 170, -1.0, 1.0), 1.25 * std::clamp(delta.dy / 170, -1.0, 1.0)};
     }
+    // A pointer that barely moved moves no pupil: nothing on screen would change, and a glide
+    // would keep the panel painting.
+    constexpr double unseen = 1.0 / 32;
+    const Transform current = layers_.leftPupil->transform();
+    const bool moves = scans || std::abs(current.tx - offset.x) >= unseen ||
+                       std::abs(current.ty - offset.y) >= unseen || !(layers_.rightPupil->transform() == current);
     for (auto* pupil : {layers_.leftPupil.get(), layers_.rightPupil.get()}) {
+        if (!moves) break;
         // The pupils glide to the new offset by an additive move, which adds up with a blink
         // in progress instead of freezing its squint into the glide.
         Point remaining;

@@ -250,32 +250,48 @@ void LayerRenderer::paintLayer(QPainter& p, const anim::Layer& layer, double t) 
 }
 
 void LayerRenderer::paintSublayers(QPainter& p, const anim::Layer& layer, double t) {
-    constexpr size_t worthKeeping = 6;  // drawing layers below, fewer are painted each time
-    auto paintEach = [&] {
-        for (const auto& sub : layer.sublayers()) paintLayer(p, *sub, t);
-    };
-    if (makingBitmap_ || layer.sublayers().empty()) return paintEach();
-    double k = p.device() ? p.device()->devicePixelRatioF() : 1;
-    bool timeless = true;
-    uint64_t revisions = 0;
-    for (const auto& sub : layer.sublayers()) {
-        timeless = timeless && !sub->dependsOnTime();
-        revisions = (revisions ^ sub->subtreeRevision()) * 0x9e3779b97f4a7c15ULL;
+    const auto& subs = layer.sublayers();
+    if (makingBitmap_ || subs.empty()) {
+        for (const auto& sub : subs) paintLayer(p, *sub, t);
+        return;
     }
-    auto found = sublayerBitmaps_.find(&layer);
+    // Moving sublayers are painted every time; each run of still ones between them may be one
+    // kept bitmap, so the pupils gliding over a still face leave the fur under them cached.
+    size_t runStart = 0;
+    for (size_t i = 0; i < subs.size(); ++i) {
+        if (!subs[i]->isAnimating(t)) continue;
+        if (runStart < i) paintStillRun(p, layer, runStart, i, t);
+        sublayerBitmaps_.erase({&layer, i});
+        paintLayer(p, *subs[i], t);
+        runStart = i + 1;
+    }
+    if (runStart < subs.size()) paintStillRun(p, layer, runStart, subs.size(), t);
+}
+
+void LayerRenderer::paintStillRun(QPainter& p, const anim::Layer& layer, size_t begin, size_t end, double t) {
+    constexpr size_t worthKeeping = 6;  // drawing layers below, fewer are painted each time
+    const auto& subs = layer.sublayers();
+    auto paintEach = [&] {
+        for (size_t i = begin; i < end; ++i) paintLayer(p, *subs[i], t);
+    };
+    double k = p.device() ? p.device()->devicePixelRatioF() : 1;
+    bool timeless = true, hasImage = false;
+    uint64_t revisions = end;
+    for (size_t i = begin; i < end; ++i) {
+        timeless = timeless && !subs[i]->dependsOnTime();
+        hasImage = hasImage || subs[i]->contents();
+        revisions = (revisions ^ subs[i]->subtreeRevision()) * 0x9e3779b97f4a7c15ULL;
+    }
+    const RunKey runKey{&layer, begin};
+    auto found = sublayerBitmaps_.find(runKey);
     if (timeless && found != sublayerBitmaps_.end() && found->second.revisions == revisions &&
         found->second.pixelScale == k && !found->second.image.isNull())
         return drawBitmap(p, found->second, k);
 
-    bool moving = false;
-    for (const auto& sub : layer.sublayers()) moving = moving || sub->isAnimating(t);
-    if (moving) {
-        if (found != sublayerBitmaps_.end()) sublayerBitmaps_.erase(found);
-        return paintEach();
-    }
-    auto key = anim::FrameSignature::captureSublayers(layer, t, k);
-    if (key.itemCount() < worthKeeping) return paintEach();
-    SublayerBitmap& bitmap = sublayerBitmaps_[&layer];
+    auto key = anim::FrameSignature::captureSublayers(layer, t, k, begin, end);
+    // An image costs about what the bitmap does: two of them are worth keeping.
+    if (key.itemCount() < (hasImage ? 2 : worthKeeping)) return paintEach();
+    SublayerBitmap& bitmap = sublayerBitmaps_[runKey];
     if (!key.identical(bitmap.key) || bitmap.pixelScale != k) {
         bitmap = {std::move(key), QImage(), {}, 0, k};
         return paintEach();
@@ -295,7 +311,7 @@ void LayerRenderer::paintSublayers(QPainter& p, const anim::Layer& layer, double
         ip.setRenderHint(QPainter::TextAntialiasing);
         ip.setTransform(QTransform(k, 0, 0, -k, -x0, y1));
         makingBitmap_ = true;
-        for (const auto& sub : layer.sublayers()) paintLayer(ip, *sub, t);
+        for (size_t i = begin; i < end; ++i) paintLayer(ip, *subs[i], t);
         makingBitmap_ = false;
     }
     drawBitmap(p, bitmap, k);

@@ -2,8 +2,10 @@
 
 #include <QImage>
 #include <QPainter>
+#include <map>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 
 #include "anim/Layer.h"
 #include "anim/VisibleChange.h"
@@ -39,7 +41,7 @@ private:
     void paintParticles(QPainter& p, const anim::Layer& layer, double t);
     void paintSublayers(QPainter& p, const anim::Layer& layer, double t);
 
-    // A bitmap of a layer's sublayers, kept while they look the same from frame to frame, so a
+    // A bitmap of a run of a layer's sublayers, kept while they look the same from frame to frame, so a
     // still subtree under a moving layer (a resting pet breathing) is one image to draw.
     struct SublayerBitmap {
         anim::FrameSignature key;
@@ -50,8 +52,12 @@ private:
         uint64_t revisions = 0;
         double pixelScale = 0;
     };
+    // The still sublayers [begin, end) of `layer`, from a kept bitmap when they look as before.
+    void paintStillRun(QPainter& p, const anim::Layer& layer, size_t begin, size_t end, double t);
     void drawBitmap(QPainter& p, const SublayerBitmap& bitmap, double pixelScale);
-    std::unordered_map<const anim::Layer*, SublayerBitmap> sublayerBitmaps_;
+    // A run of sublayers: their layer and the index of the first.
+    using RunKey = std::pair<const anim::Layer*, size_t>;
+    std::map<RunKey, SublayerBitmap> sublayerBitmaps_;
     bool makingBitmap_ = false;
 
     std::unordered_map<const anim::Layer*, ShadowBitmap> shadows_;

@@ -150,6 +150,22 @@ TEST_F(PetEyesTest, pupilsFollowThePointerWithinAPointAndAQuarter) {
     EXPECT_NEAR(pupilOffset().x, -1.25, 1e-9) << "nor does a hidden one look";
 }
 
+TEST_F(PetEyesTest, aStillOrBarelyMovingPointerLeavesThePupilsStill) {
+    view->setActivity(PetActivity::idle);
+    pointAt({200, 226});
+    look();
+    const Point settled = pupilOffset();
+    ASSERT_EQ(L().leftPupil->animation("transform"), nullptr);
+    pointAt({201, 226.5});
+    sim.loop.advance(0.2);
+    EXPECT_EQ(pupilOffset().x, settled.x) << "a change far below a pixel";
+    EXPECT_EQ(L().leftPupil->animation("transform"), nullptr) << "and no glide that keeps the panel painting";
+    EXPECT_EQ(L().rightPupil->animation("transform"), nullptr);
+    pointAt({126, 300});
+    sim.loop.advance(0.2);
+    EXPECT_NE(L().leftPupil->animation("transform"), nullptr) << "a real move glides";
+}
+
 TEST_F(PetEyesTest, atHomeThePetsSweepTheirGazeOutOfStep) {
     PetView calm(calmPet());
     std::shared_ptr<platform::Panel> calmWindow = sim.panels.createPanel({300, 200, 52, 52});

@@ -151,6 +151,32 @@ TEST_F(RendererTest, aStillSubtreeKeptAsABitmapShowsEveryLaterChange) {
     EXPECT_EQ(qAlpha(at(image, 14, 13)), 0);
 }
 
+TEST_F(RendererTest, stillSiblingsOfAMovingLayerAreKeptAndShowEveryLaterChange) {
+    // Pupils gliding over a still face: the layers below and above the moving one stay bitmaps.
+    auto body = Layer::make();
+    body->setFrame({0, 0, 40, 40});
+    root->addSublayer(body);
+    std::vector<std::shared_ptr<ShapeLayer>> below, above;
+    for (int i = 0; i < 6; ++i) below.push_back(shape(Path::rect({4.0 * i, 0, 4, 4}), Color::rgb(0, 0, 1), body.get()));
+    auto pupil = shape(Path::rect({0, 20, 4, 4}), Color::rgb(0, 1, 0), body.get());
+    for (int i = 0; i < 6; ++i)
+        above.push_back(shape(Path::rect({4.0 * i, 30, 4, 4}), Color::rgb(0, 0, 1), body.get()));
+    pupil->addAnimation(Animation::keyframes("transform.translation.x", {0.0, 20.0}, 10), "glide");
+    double t0 = sim.loop.mediaTime();
+    QImage image;
+    for (int frame = 0; frame < 4; ++frame) image = renderer.render(*root, t0 + 0.5 * frame, QSizeF(40, 40), dpr);
+    EXPECT_EQ(qGreen(at(image, 3 + 1.5, 22)), 255) << "the moving layer, painted where it is now";
+    EXPECT_EQ(qBlue(at(image, 22, 2)), 255);
+    EXPECT_EQ(qBlue(at(image, 22, 32)), 255);
+
+    below[1]->setFillColor(Color::rgb(1, 0, 0));
+    above[4]->setHidden(true);
+    image = renderer.render(*root, t0 + 5, QSizeF(40, 40), dpr);
+    EXPECT_EQ(qRed(at(image, 6, 2)), 255) << "a new colour in the run below";
+    EXPECT_EQ(qAlpha(at(image, 18, 32)), 0) << "a hidden layer in the run above";
+    EXPECT_EQ(qGreen(at(image, 10 + 2, 22)), 255);
+}
+
 TEST_F(RendererTest, textIsDrawnUprightFromTheTop) {
     auto label = TextLayer::make();
     label->setFrame({0, 0, 40, 40});
