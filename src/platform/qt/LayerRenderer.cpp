@@ -205,9 +205,16 @@ void LayerRenderer::paint(QPainter& painter, const anim::Layer& root, double t, 
 
 QImage LayerRenderer::render(const anim::Layer& root, double t, QSizeF size, double devicePixelRatio,
                              std::optional<anim::Rect> clip) {
-    QImage image(
-        QSize(int(std::ceil(size.width() * devicePixelRatio)), int(std::ceil(size.height() * devicePixelRatio))),
-        QImage::Format_ARGB32_Premultiplied);
+    QImage image;
+    renderInto(image, root, t, size, devicePixelRatio, clip);
+    return image;
+}
+
+void LayerRenderer::renderInto(QImage& image, const anim::Layer& root, double t, QSizeF size,
+                               double devicePixelRatio, std::optional<anim::Rect> clip) {
+    const QSize pixels(int(std::ceil(size.width() * devicePixelRatio)), int(std::ceil(size.height() * devicePixelRatio)));
+    if (image.size() != pixels || image.format() != QImage::Format_ARGB32_Premultiplied)
+        image = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(devicePixelRatio);
     image.fill(Qt::transparent);
     auto draw = [&] {
@@ -223,7 +230,7 @@ QImage LayerRenderer::render(const anim::Layer& root, double t, QSizeF size, dou
     QThreadPool* pool = QThreadPool::globalInstance();
     if (image.height() <= 64 || !pool || pool->contains(QThread::currentThread())) {
         draw();
-        return image;
+        return;
     }
     QSemaphore done;
     pool->start([&] {
@@ -231,22 +238,34 @@ QImage LayerRenderer::render(const anim::Layer& root, double t, QSizeF size, dou
         done.release();
     });
     done.acquire();
-    return image;
 }
 
 void LayerRenderer::paintLayer(QPainter& p, const anim::Layer& layer, double t) {
     LayerState s = layer.presentation(t);
     if (s.hidden || s.opacity <= 0) return;
-    p.save();
     anim::Affine m = s.toSuperlayer();
-    p.setTransform(QTransform(m.a, m.b, m.c, m.d, m.tx, m.ty), true);
-    p.setOpacity(p.opacity() * std::min(1.0, s.opacity));
-    if (auto mode = compositionFor(layer.compositingFilter())) p.setCompositionMode(*mode);
+    auto mode = compositionFor(layer.compositingFilter());
+    // A whole saved painter state per layer is most of the fixed cost of a small frame; most
+    // layers only move and fade, which is put back by hand.
+    const bool fullState = mode || layer.masksToBounds();
+    const bool moved = !(m.a == 1 && m.b == 0 && m.c == 0 && m.d == 1 && m.tx == 0 && m.ty == 0);
+    const bool faded = s.opacity < 1;
+    const QTransform oldTransform = p.worldTransform();
+    const double oldOpacity = p.opacity();
+    if (fullState) p.save();
+    if (moved) p.setTransform(QTransform(m.a, m.b, m.c, m.d, m.tx, m.ty), true);
+    if (faded) p.setOpacity(oldOpacity * s.opacity);
+    if (mode) p.setCompositionMode(*mode);
     if (s.shadowOpacity > 0 && !s.shadowColor.isClear()) paintShadow(p, layer, s);
     if (layer.masksToBounds()) p.setClipRect(toQ(s.bounds), Qt::IntersectClip);
     paintContent(p, layer, s, t);
     paintSublayers(p, layer, t);
-    p.restore();
+    if (fullState) {
+        p.restore();
+        return;
+    }
+    if (moved) p.setWorldTransform(oldTransform);
+    if (faded) p.setOpacity(oldOpacity);
 }
 
 void LayerRenderer::paintSublayers(QPainter& p, const anim::Layer& layer, double t) {

@@ -25,6 +25,10 @@ public:
     // nothing is drawn outside `clip` (y up) when one is given.
     QImage render(const anim::Layer& root, double t, QSizeF size, double devicePixelRatio,
                   std::optional<anim::Rect> clip = std::nullopt);
+    // The same into `image`, whose pixels (and Qt's paint engine kept with them) are reused
+    // when the size matches.
+    void renderInto(QImage& image, const anim::Layer& root, double t, QSizeF size, double devicePixelRatio,
+                    std::optional<anim::Rect> clip = std::nullopt);
 
 private:
     struct ShadowBitmap {

@@ -9,8 +9,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstring>
+#include <utility>
 
 #include "anim/MediaTime.h"
+#include "platform/qt/TimerHub.h"
 
 // Named before Xlib's macro of the same name exists.
 constexpr QEvent::Type qtExposeEvent = QEvent::Expose;
@@ -100,6 +103,25 @@ std::vector<QRect> drawnRects(const QImage& image, int threshold, const std::vec
     return done;
 }
 
+// The smallest rectangle holding every pixel in which two images of one size differ.
+QRect changedRect(const QImage& a, const QImage& b) {
+    const int w = a.width(), h = a.height();
+    int top = h, bottom = -1, left = w, right = -1;
+    for (int y = 0; y < h; ++y) {
+        const auto* ra = reinterpret_cast<const QRgb*>(a.constScanLine(y));
+        const auto* rb = reinterpret_cast<const QRgb*>(b.constScanLine(y));
+        if (std::memcmp(ra, rb, size_t(w) * sizeof(QRgb)) == 0) continue;
+        top = std::min(top, y);
+        bottom = y;
+        int x0 = 0, x1 = w - 1;
+        while (ra[x0] == rb[x0]) ++x0;
+        while (ra[x1] == rb[x1]) --x1;
+        left = std::min(left, x0);
+        right = std::max(right, x1);
+    }
+    return bottom < 0 ? QRect() : QRect(left, top, right - left + 1, bottom - top + 1);
+}
+
 void applyShape(Display* dpy, unsigned long window, int kind, const std::vector<QRect>& rects) {
     std::vector<XRectangle> xr;
     xr.reserve(rects.size());
@@ -186,6 +208,20 @@ private:
 
 }  // namespace
 
+void PetPanelWindow::planFrame(double at) {
+    cancelFrame();
+    // Up to a display frame late, so that both pets' frames (and their gaze looks) are drawn in
+    // one wake-up and reach X in one flush.
+    frameWake_ = TimerHub::shared().add(at - anim::currentMediaTime(), 1.0 / maxFrameRate, [this] {
+        frameWake_ = 0;
+        refresh();
+    });
+}
+
+void PetPanelWindow::cancelFrame() {
+    if (frameWake_) TimerHub::shared().remove(std::exchange(frameWake_, 0));
+}
+
 PetPanelWindow::PetPanelWindow(const Rect& frame) : frame_(frame) {
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool | Qt::WindowDoesNotAcceptFocus |
                    Qt::X11BypassWindowManagerHint | Qt::NoDropShadowWindowHint);
@@ -193,9 +229,6 @@ PetPanelWindow::PetPanelWindow(const Rect& frame) : frame_(frame) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_X11DoNotAcceptFocus);
     setFocusPolicy(Qt::NoFocus);
-    frameTimer_.setSingleShot(true);
-    frameTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&frameTimer_, &QTimer::timeout, this, &PetPanelWindow::refresh);
     shapeTimer_.setSingleShot(true);
     connect(&shapeTimer_, &QTimer::timeout, this, [this] { updateShape(true); });
     setFrame(frame);
@@ -203,6 +236,7 @@ PetPanelWindow::PetPanelWindow(const Rect& frame) : frame_(frame) {
 
 PetPanelWindow::~PetPanelWindow() {
     StackingWatcher::shared().remove(this);
+    cancelFrame();
     if (root_) root_->setChangeHandler({});
     if (gc_)
         if (Display* dpy = x11Display()) XFreeGC(dpy, static_cast<GC>(gc_));
@@ -239,12 +273,14 @@ void PetPanelWindow::orderFront() {
 
 void PetPanelWindow::orderOut() {
     hide();
-    frameTimer_.stop();
+    cancelFrame();
+    windowShowsPrevious_ = false;
 }
 
 void PetPanelWindow::showEvent(QShowEvent*) {
     StackingWatcher::shared().add(this);
     shapeApplied_ = false;
+    windowShowsPrevious_ = false;
     forceRepaint();
 }
 
@@ -299,7 +335,7 @@ void PetPanelWindow::treeChanged() {
 
 void PetPanelWindow::refresh() {
     if (!root_ || !isVisible()) {
-        frameTimer_.stop();
+        cancelFrame();
         return;
     }
     double t = anim::currentMediaTime();
@@ -308,7 +344,7 @@ void PetPanelWindow::refresh() {
     if (!painted_ || signature.differsVisibly(*painted_)) {
         double earliest = lastPaint_ + interval;
         if (painted_ && t < earliest - 0.0005) {
-            frameTimer_.start(milliseconds(earliest - t));
+            planFrame(earliest);
             return;
         }
         painted_ = std::move(signature);
@@ -318,11 +354,15 @@ void PetPanelWindow::refresh() {
 }
 
 void PetPanelWindow::repaintNow(double t) {
-    frameImage_ = renderer_.render(*root_, t, QSizeF(width(), height()), devicePixelRatioF(), clip_);
+    std::swap(frameImage_, previousImage_);
+    renderer_.renderInto(frameImage_, *root_, t, QSizeF(width(), height()), devicePixelRatioF(), clip_);
     lastPaint_ = t;
     ++paintCount_;
     updateShape(false);
-    if (!putFrame()) update();
+    if (!putFrame()) {
+        windowShowsPrevious_ = false;
+        update();
+    }
 }
 
 bool PetPanelWindow::putFrame() {
@@ -345,21 +385,32 @@ bool PetPanelWindow::putFrame() {
         // Qt repaints exposed parts from its backing store, so that store must show the last frame.
         windowHandle()->installEventFilter(this);
     }
+    // What the X server copies, and the compositor repaints, scales with the area sent: a
+    // breathing pet changes a band of its outline, not the whole panel.
+    QRect changed = frameImage_.rect();
+    if (windowShowsPrevious_ && previousImage_.size() == frameImage_.size()) {
+        changed = changedRect(previousImage_, frameImage_);
+        if (changed.isEmpty()) return true;
+    }
     XImage* image = XCreateImage(dpy, static_cast<Visual*>(visual_), 32, ZPixmap, 0,
                                  reinterpret_cast<char*>(frameImage_.bits()), unsigned(frameImage_.width()),
                                  unsigned(frameImage_.height()), 32, int(frameImage_.bytesPerLine()));
     if (!image) return false;
     image->byte_order = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? LSBFirst : MSBFirst;
-    XPutImage(dpy, window, static_cast<GC>(gc_), image, 0, 0, 0, 0, unsigned(frameImage_.width()),
-              unsigned(frameImage_.height()));
+    XPutImage(dpy, window, static_cast<GC>(gc_), image, changed.x(), changed.y(), changed.x(), changed.y(),
+              unsigned(changed.width()), unsigned(changed.height()));
     image->data = nullptr;  // ours
     XDestroyImage(image);
     XFlush(dpy);
+    windowShowsPrevious_ = true;
     return true;
 }
 
 bool PetPanelWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == windowHandle() && event->type() == qtExposeEvent) update();
+    if (watched == windowHandle() && event->type() == qtExposeEvent) {
+        windowShowsPrevious_ = false;
+        update();
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -372,11 +423,11 @@ void PetPanelWindow::planNext(double t) {
     if (shapePending_ && (!next || *next > shapeDue))
         shapeTimer_.start(milliseconds(shapeDue - anim::currentMediaTime()));
     if (!next) {
-        frameTimer_.stop();
+        cancelFrame();
         return;
     }
     double wake = std::max(*next, lastPaint_ + interval);
-    frameTimer_.start(milliseconds(wake - anim::currentMediaTime()));
+    planFrame(wake);
 }
 
 void PetPanelWindow::paintEvent(QPaintEvent*) {

@@ -61,6 +61,8 @@ private:
     void repaintNow(double t);
     void planNext(double t);
     void forceRepaint();
+    void planFrame(double at);
+    void cancelFrame();
     // Puts the frame on the X window directly; false where that cannot be done.
     bool putFrame();
     // Brings the input region (and the mask without a compositor) in line with the last frame;
@@ -80,11 +82,15 @@ private:
 
     LayerRenderer renderer_;
     QImage frameImage_;
+    // The frame before, its buffer reused for the next one; while `windowShowsPrevious_`, the
+    // window holds exactly it, so only the pixels that differ need to go to X.
+    QImage previousImage_;
+    bool windowShowsPrevious_ = false;
     std::optional<anim::FrameSignature> painted_;
     double lastPaint_ = -1e9;
     bool refreshPosted_ = false;
-    QTimer frameTimer_;
     int paintCount_ = 0;
+    uint64_t frameWake_ = 0;  // the TimerHub wake-up of the next frame
 
     std::vector<QRect> inputRects_;
     std::vector<QRect> boundingRects_;

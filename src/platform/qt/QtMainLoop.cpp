@@ -5,6 +5,10 @@
 #include <QTimer>
 #include <chrono>
 #include <cmath>
+#include <memory>
+#include <utility>
+
+#include "platform/qt/TimerHub.h"
 
 namespace platform::qt {
 namespace {
@@ -12,31 +16,64 @@ namespace {
 class QtTimer final : public Timer {
 public:
     QtTimer(double interval, double tolerance, bool repeats, std::function<void()> fire)
-        : interval_(interval), tolerance_(tolerance), timer_(new QTimer) {
+        : interval_(interval), tolerance_(tolerance), repeats_(repeats),
+          fire_(std::make_shared<std::function<void()>>(std::move(fire))) {
+        // A timer that may come late shares its wake-ups with the others that may.
+        if (tolerance > 0 && interval > 0) {
+            due_ = TimerHub::shared().now() + interval;
+            arm();
+            return;
+        }
+        timer_ = new QTimer;
         timer_->setSingleShot(!repeats);
-        // A tolerance of at least 5 % lets Qt batch wake-ups; below that the timer is precise.
-        timer_->setTimerType(tolerance >= 0.05 * interval ? Qt::CoarseTimer : Qt::PreciseTimer);
+        timer_->setTimerType(Qt::PreciseTimer);
         timer_->setInterval(static_cast<int>(std::lround(std::max(0.0, interval) * 1000.0)));
-        QObject::connect(timer_, &QTimer::timeout, [this, fire = std::move(fire)] {
+        QObject::connect(timer_, &QTimer::timeout, [this, fire = fire_] {
             if (timer_ && timer_->isSingleShot()) valid_ = false;
-            fire();  // may destroy this timer: touch nothing afterwards
+            (*fire)();  // may destroy this timer: touch nothing afterwards
         });
         timer_->start();
     }
-    ~QtTimer() override { delete timer_; }
+    ~QtTimer() override {
+        delete timer_;
+        if (hubId_) TimerHub::shared().remove(hubId_);
+    }
     void invalidate() override {
         valid_ = false;
         if (timer_) timer_->stop();
+        if (hubId_) TimerHub::shared().remove(std::exchange(hubId_, 0));
     }
     bool isValid() const override { return valid_; }
     double interval() const override { return interval_; }
     double tolerance() const override { return tolerance_; }
 
 private:
+    void arm() {
+        TimerHub& hub = TimerHub::shared();
+        hubId_ = hub.add(due_ - hub.now(), tolerance_, [this] {
+            hubId_ = 0;
+            if (repeats_) {
+                // On the original schedule: a late fire does not shift the ones after it.
+                const double now = TimerHub::shared().now();
+                do due_ += interval_;
+                while (due_ <= now);
+                arm();
+            } else {
+                valid_ = false;
+            }
+            auto fire = fire_;
+            (*fire)();  // may destroy this timer: touch nothing afterwards
+        });
+    }
+
     double interval_;
     double tolerance_;
+    bool repeats_;
     bool valid_ = true;
-    QTimer* timer_;
+    std::shared_ptr<std::function<void()>> fire_;
+    QTimer* timer_ = nullptr;
+    uint64_t hubId_ = 0;
+    double due_ = 0;  // on the hub's clock
 };
 
 }  // namespace

@@ -1,13 +1,20 @@
 #pragma once
 
+#include <chrono>
+
 #include "platform/Pointer.h"
 
 namespace platform::qt {
 
-// QCursor's position, turned into the design's y-up global space.
+// QCursor's position, turned into the design's y-up global space. Each ask is an X round trip;
+// asks within a few milliseconds of each other (both pets in one wake-up) share one.
 class QtPointer final : public Pointer {
 public:
     Point location() const override;
+
+private:
+    mutable Point last_;
+    mutable std::chrono::steady_clock::time_point asked_{};
 };
 
 }  // namespace platform::qt

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace platform::qt {
+
+// One Qt timer for every wake-up that may come a little late. Each wake-up fires within its
+// tolerance after its delay, and all that can share one wake of the program do: the two pets'
+// frames and gaze looks cost one turn of the loop instead of one each.
+class TimerHub {
+public:
+    static TimerHub& shared();
+
+    // `fire` runs once, between `delay` and `delay + tolerance` seconds from now. The id is
+    // for remove(), never 0.
+    uint64_t add(double delay, double tolerance, std::function<void()> fire);
+    void remove(uint64_t id);
+    // Seconds on the hub's own steady clock.
+    double now() const;
+
+private:
+    TimerHub();
+    void arm();
+    void fire();
+
+    struct Entry {
+        uint64_t id;
+        double due;
+        double latest;
+        std::function<void()> fire;
+    };
+    std::vector<Entry> entries_;
+    std::vector<uint64_t>* firing_ = nullptr;  // ids of the wake-up under way not yet taken back
+    QElapsedTimer clock_;
+    QTimer timer_;
+    double wake_ = 0;
+    uint64_t nextId_ = 1;
+};
+
+}  // namespace platform::qt

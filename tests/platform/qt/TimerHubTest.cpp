@@ -1,0 +1,61 @@
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "platform/qt/TimerHub.h"
+
+using platform::qt::TimerHub;
+
+namespace {
+
+// Runs the event loop until `done` or two seconds pass.
+template <typename F>
+void spinUntil(F done) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < 2000) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+}
+
+}  // namespace
+
+TEST(TimerHub, aWakeUpNeverComesBeforeItsDelay) {
+    auto& hub = TimerHub::shared();
+    const double start = hub.now();
+    double firedAt = -1;
+    hub.add(0.05, 0.05, [&] { firedAt = hub.now(); });
+    spinUntil([&] { return firedAt >= 0; });
+    ASSERT_GE(firedAt, 0) << "never fired";
+    EXPECT_GE(firedAt - start, 0.05 - 0.001);
+}
+
+TEST(TimerHub, overlappingWindowsShareOneWakeUp) {
+    auto& hub = TimerHub::shared();
+    std::vector<std::string> order;
+    hub.add(0.02, 0.10, [&] {
+        order.push_back("first");
+        // Runs only after the wake-up under way has finished.
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [&] { order.push_back("next turn"); },
+                                  Qt::QueuedConnection);
+    });
+    hub.add(0.06, 0.10, [&] { order.push_back("second"); });
+    spinUntil([&] { return order.size() == 3; });
+    EXPECT_EQ(order, (std::vector<std::string>{"first", "second", "next turn"}));
+}
+
+TEST(TimerHub, aRemovedWakeUpNeverFiresEvenFromTheSameWakeUp) {
+    auto& hub = TimerHub::shared();
+    int later = 0, removedInside = 0;
+    const auto dropped = hub.add(0.01, 0, [&] { ++later; });
+    hub.remove(dropped);
+    uint64_t victim = 0;
+    hub.add(0.02, 0.05, [&] { hub.remove(victim); });
+    victim = hub.add(0.02, 0.05, [&] { ++removedInside; });
+    bool done = false;
+    hub.add(0.15, 0, [&] { done = true; });
+    spinUntil([&] { return done; });
+    EXPECT_EQ(later, 0);
+    EXPECT_EQ(removedInside, 0);
+}
