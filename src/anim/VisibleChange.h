@@ -22,12 +22,15 @@ public:
     // The same for the sublayers at indices [begin, end) only.
     static FrameSignature captureSublayers(const Layer& layer, double t, double pixelScale, size_t begin, size_t end);
 
-    // True when painting one instead of the other would change a pixel: an edge moved by a
-    // quarter pixel or more, an opacity or colour step, other content, or other layers.
+    // True when painting one instead of the other would change a pixel: an edge moved by half
+    // a pixel or more, an opacity or colour step, other content, or other layers.
     bool differsVisibly(const FrameSignature& other) const;
     // The same as capture(root, t, pixelScale).differsVisibly(painted), but stops at the first
     // difference and keeps nothing.
     static bool differsVisibly(const Layer& root, double t, double pixelScale, const FrameSignature& painted);
+    // How far, in device pixels, the tree at t has moved its farthest edge from where `painted`
+    // has it; infinite when anything but position differs (opacity, colour, content, layers).
+    static double largestShift(const Layer& root, double t, double pixelScale, const FrameSignature& painted);
     // Nothing differs at all.
     bool identical(const FrameSignature& other) const;
     // The box around everything drawn, in the captured space (empty when nothing draws).
@@ -43,7 +46,8 @@ private:
         uint64_t look;
         uint64_t content;
     };
-    static bool itemDiffers(const Item& a, const Item& b);
+    // The farthest corner's move between two frames of one item; infinite for other changes.
+    static double itemShift(const Item& a, const Item& b);
     void add(Item item);
     void walk(const Layer& layer, double t, const Affine& parent, double parentOpacity);
     std::vector<Item> items_;
@@ -51,6 +55,9 @@ private:
     const FrameSignature* against_ = nullptr;
     size_t compared_ = 0;
     bool diverged_ = false;
+    // Measuring how far it moved instead of stopping at a visible move.
+    bool measuring_ = false;
+    double shift_ = 0;
 };
 
 // The first frame time after `after`, on a grid of `frameInterval`, at which the tree would look

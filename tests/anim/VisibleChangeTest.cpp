@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "anim/ShapeLayer.h"
 #include "anim/Transaction.h"
 #include "anim/VisibleChange.h"
@@ -38,7 +40,7 @@ TEST_F(VisibleChangeTest, aStillTreeNeedsNoFrameUntilItChanges) {
     EXPECT_TRUE(FrameSignature::capture(*root, now(), 2).differsVisibly(painted));
 }
 
-TEST_F(VisibleChangeTest, slowBreathingRepaintsOnlyWhenAnEdgeMovesAQuarterPixel) {
+TEST_F(VisibleChangeTest, slowBreathingRepaintsOnlyWhenAnEdgeMovesHalfAPixel) {
     auto breathe =
         Animation::keyframes(
             "transform", {Transform::identity(), Transform::pose(0, 0.65, 0, 0.992, 1.018), Transform::identity()}, 3.2)
@@ -51,7 +53,7 @@ TEST_F(VisibleChangeTest, slowBreathingRepaintsOnlyWhenAnEdgeMovesAQuarterPixel)
     for (int i = 0; i < 20; ++i) {
         auto next = nextVisibleChange(*root, painted, t, 1, frame);
         ASSERT_TRUE(next);
-        EXPECT_GT(*next, t + 1.5 * frame) << "no frame for a sub-quarter-pixel move";
+        EXPECT_GT(*next, t + 1.5 * frame) << "no frame for a move under half a pixel";
         t = *next;
         painted = FrameSignature::capture(*root, t, 1);
         ++frames;
@@ -76,6 +78,21 @@ TEST_F(VisibleChangeTest, comparingWhileWalkingAgreesWithAFullCapture) {
     extra->removeFromSuperlayer();
     fur->setHidden(true);
     EXPECT_TRUE(FrameSignature::differsVisibly(*root, t, 2, painted)) << "one layer fewer";
+}
+
+TEST_F(VisibleChangeTest, largestShiftMeasuresTheFarthestEdgeAndOnlyMotion) {
+    const double t = now();
+    const auto painted = FrameSignature::capture(*root, t, 2);
+    EXPECT_EQ(FrameSignature::largestShift(*root, t, 2, painted), 0);
+    Transaction::withoutActions([&] { fur->setPosition({fur->position().x + 0.3, fur->position().y + 0.4}); });
+    EXPECT_NEAR(FrameSignature::largestShift(*root, t, 2, painted), 1.0, 1e-9) << "half a point at 2x";
+    Transaction::withoutActions([&] { body->setTransform(Transform::pose(0, 0, 0.1, 1, 1)); });
+    EXPECT_GT(FrameSignature::largestShift(*root, t, 2, painted), 4) << "a turn moves the far corners most";
+    Transaction::withoutActions([&] {
+        body->setTransform(Transform::identity());
+        fur->setOpacity(0.5);
+    });
+    EXPECT_TRUE(std::isinf(FrameSignature::largestShift(*root, t, 2, painted))) << "a fade is no motion";
 }
 
 TEST_F(VisibleChangeTest, aDelayedAnimationWakesTheTreeAtItsBeginTime) {

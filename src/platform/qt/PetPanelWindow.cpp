@@ -1,6 +1,8 @@
 #include "platform/qt/PetPanelWindow.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -14,9 +16,11 @@
 
 #include "anim/MediaTime.h"
 #include "platform/qt/TimerHub.h"
+#include "platform/qt/X11SharedImage.h"
 
 // Named before Xlib's macro of the same name exists.
 constexpr QEvent::Type qtExposeEvent = QEvent::Expose;
+const QEvent::Type refreshEvent = QEvent::Type(QEvent::registerEventType());
 
 // Xlib last: its macros (None, Bool, Status, Expose...) would clash with Qt's headers.
 #include <X11/Xlib.h>
@@ -32,6 +36,14 @@ namespace {
 constexpr int inputAlpha = 26;
 constexpr int maskAlpha = 128;
 constexpr double maxFrameRate = 60;
+// A slow drift (the edges stay within `driftShift` device pixels of the last frame until
+// `driftDelay` after the frame's time) is painted at most every `driftInterval` and may wait
+// that delay for another wake-up (the other pet's frame, a gaze look) to come along with.
+constexpr double driftDelay = 0.17;
+constexpr double driftInterval = 0.08;
+constexpr double driftShift = 1.0;
+// How late a change of the tree may be looked at when a frame is coming anyway.
+constexpr double lookAgainWithin = 1.0 / 30;
 // A moving drawing changes its outline by a pixel now and then; the input region may lag that
 // much for up to a second instead of costing X requests every frame.
 constexpr double shapeInterval = 1.0;
@@ -122,6 +134,23 @@ QRect changedRect(const QImage& a, const QImage& b) {
     return bottom < 0 ? QRect() : QRect(left, top, right - left + 1, bottom - top + 1);
 }
 
+// Sends what the panels queued for X once the loop is about to sleep: the frames of both pets
+// painted in one wake-up reach the server (and the compositor) together.
+void flushBeforeSleep(Display* dpy) {
+    static bool pending = false;
+    static bool connected = false;
+    if (!connected) {
+        auto* dispatcher = QAbstractEventDispatcher::instance();
+        if (!dispatcher) return void(XFlush(dpy));
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, [] {
+            if (!std::exchange(pending, false)) return;
+            if (Display* d = x11Display()) XFlush(d);
+        });
+        connected = true;
+    }
+    pending = true;
+}
+
 void applyShape(Display* dpy, unsigned long window, int kind, const std::vector<QRect>& rects) {
     std::vector<XRectangle> xr;
     xr.reserve(rects.size());
@@ -208,13 +237,14 @@ private:
 
 }  // namespace
 
-void PetPanelWindow::planFrame(double at) {
+void PetPanelWindow::planFrame(double at, double tolerance) {
     cancelFrame();
-    // Up to a display frame late, so that both pets' frames (and their gaze looks) are drawn in
+    frameLatest_ = at + tolerance;
+    // A little late is allowed, so that both pets' frames (and their gaze looks) are drawn in
     // one wake-up and reach X in one flush.
-    frameWake_ = TimerHub::shared().add(at - anim::currentMediaTime(), 1.0 / maxFrameRate, [this] {
+    frameWake_ = TimerHub::shared().add(at - anim::currentMediaTime(), tolerance, [this] {
         frameWake_ = 0;
-        refresh();
+        refreshSoon();
     });
 }
 
@@ -264,6 +294,7 @@ void PetPanelWindow::placeWindow() {
     QRect primary = primaryGeometry();
     move(int(std::lround(primary.x() + frame_.minX())),
          int(std::lround(primary.y() + primary.height() - frame_.minY() - height())));
+    frameInterval_ = frameInterval(*this);
 }
 
 void PetPanelWindow::orderFront() {
@@ -278,6 +309,7 @@ void PetPanelWindow::orderOut() {
 }
 
 void PetPanelWindow::showEvent(QShowEvent*) {
+    frameInterval_ = frameInterval(*this);
     StackingWatcher::shared().add(this);
     shapeApplied_ = false;
     windowShowsPrevious_ = false;
@@ -321,16 +353,25 @@ void PetPanelWindow::forceRepaint() {
 }
 
 void PetPanelWindow::treeChanged() {
-    // Layer changes come in bursts within one turn of the loop; look once after them.
+    // A frame due within `lookAgainWithin` looks at the change then; otherwise look once after
+    // the burst of layer changes this turn of the loop makes.
+    if (frameWake_ && painted_ && frameLatest_ <= anim::currentMediaTime() + lookAgainWithin) return;
+    refreshSoon();
+}
+
+void PetPanelWindow::refreshSoon() {
     if (refreshPosted_) return;
     refreshPosted_ = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            refreshPosted_ = false;
-            refresh();
-        },
-        Qt::QueuedConnection);
+    // After the other work of this turn, so that a frame and a gaze look that wake together
+    // are looked at (and painted) once.
+    QCoreApplication::postEvent(this, new QEvent(refreshEvent), Qt::LowEventPriority);
+}
+
+bool PetPanelWindow::event(QEvent* event) {
+    if (event->type() != refreshEvent) return QWidget::event(event);
+    refreshPosted_ = false;
+    refresh();
+    return true;
 }
 
 void PetPanelWindow::refresh() {
@@ -339,12 +380,12 @@ void PetPanelWindow::refresh() {
         return;
     }
     double t = anim::currentMediaTime();
-    double interval = frameInterval(*this);
+    double interval = frameInterval_;
     auto signature = anim::FrameSignature::capture(*root_, t, devicePixelRatioF());
     if (!painted_ || signature.differsVisibly(*painted_)) {
         double earliest = lastPaint_ + interval;
         if (painted_ && t < earliest - 0.0005) {
-            planFrame(earliest);
+            planFrame(earliest, 1 / maxFrameRate);
             return;
         }
         painted_ = std::move(signature);
@@ -392,6 +433,18 @@ bool PetPanelWindow::putFrame() {
         changed = changedRect(previousImage_, frameImage_);
         if (changed.isEmpty()) return true;
     }
+    if (shared_ && shared_->size() != frameImage_.size()) shared_.reset();
+    if (!shared_ && sharedMemory_) {
+        shared_ = X11SharedImage::create(dpy, visual_, frameImage_.size());
+        sharedMemory_ = shared_ != nullptr;
+        changed = frameImage_.rect();  // a new image holds nothing yet
+    }
+    if (shared_) {
+        shared_->put(frameImage_, changed, window, gc_);
+        flushBeforeSleep(dpy);
+        windowShowsPrevious_ = true;
+        return true;
+    }
     XImage* image = XCreateImage(dpy, static_cast<Visual*>(visual_), 32, ZPixmap, 0,
                                  reinterpret_cast<char*>(frameImage_.bits()), unsigned(frameImage_.width()),
                                  unsigned(frameImage_.height()), 32, int(frameImage_.bytesPerLine()));
@@ -401,7 +454,7 @@ bool PetPanelWindow::putFrame() {
               unsigned(changed.width()), unsigned(changed.height()));
     image->data = nullptr;  // ours
     XDestroyImage(image);
-    XFlush(dpy);
+    flushBeforeSleep(dpy);
     windowShowsPrevious_ = true;
     return true;
 }
@@ -415,7 +468,7 @@ bool PetPanelWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void PetPanelWindow::planNext(double t) {
-    double interval = frameInterval(*this);
+    double interval = frameInterval_;
     auto next = anim::nextVisibleChange(*root_, *painted_, t, devicePixelRatioF(), interval);
     // A held-back input region update waits for the next frame, or for its own time when the
     // drawing stops before then.
@@ -427,7 +480,10 @@ void PetPanelWindow::planNext(double t) {
         return;
     }
     double wake = std::max(*next, lastPaint_ + interval);
-    planFrame(wake);
+    double drift = std::max(wake, lastPaint_ + driftInterval);
+    if (anim::FrameSignature::largestShift(*root_, drift + driftDelay, devicePixelRatioF(), *painted_) < driftShift)
+        return planFrame(drift, driftDelay);
+    planFrame(wake, 1 / maxFrameRate);
 }
 
 void PetPanelWindow::paintEvent(QPaintEvent*) {

@@ -11,6 +11,7 @@
 #include "anim/VisibleChange.h"
 #include "platform/Panel.h"
 #include "platform/qt/LayerRenderer.h"
+#include "platform/qt/X11SharedImage.h"
 
 namespace platform::qt {
 
@@ -49,6 +50,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override;
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent*) override;
     void mousePressEvent(QMouseEvent* e) override;
@@ -57,11 +59,14 @@ protected:
 
 private:
     void treeChanged();
+    // Looks at the tree once the work of this turn of the loop is done.
+    void refreshSoon();
     void refresh();
     void repaintNow(double t);
     void planNext(double t);
     void forceRepaint();
-    void planFrame(double at);
+    // A frame at `at`, or up to `tolerance` later to share a wake-up.
+    void planFrame(double at, double tolerance);
     void cancelFrame();
     // Puts the frame on the X window directly; false where that cannot be done.
     bool putFrame();
@@ -88,9 +93,11 @@ private:
     bool windowShowsPrevious_ = false;
     std::optional<anim::FrameSignature> painted_;
     double lastPaint_ = -1e9;
+    double frameInterval_ = 1.0 / 60;  // of the screen the panel is on
     bool refreshPosted_ = false;
     int paintCount_ = 0;
     uint64_t frameWake_ = 0;  // the TimerHub wake-up of the next frame
+    double frameLatest_ = 0;  // and the latest it comes
 
     std::vector<QRect> inputRects_;
     std::vector<QRect> boundingRects_;
@@ -106,6 +113,9 @@ private:
     DirectPut directPut_ = DirectPut::unknown;
     void* visual_ = nullptr;  // Xlib's Visual* and GC, kept opaque to stay out of Qt's headers
     void* gc_ = nullptr;
+    // Frames go through shared memory while the server takes it.
+    std::unique_ptr<X11SharedImage> shared_;
+    bool sharedMemory_ = true;
 };
 
 // Panels for the behaviour code: each a PetPanelWindow behind the Panel interface.

@@ -44,8 +44,13 @@ void TimerHub::arm() {
     double wake = 0;
     for (const Entry& e : entries_)
         if (e.due <= deadline) wake = std::max(wake, e.due);
+    // Re-arming a Qt timer costs more than the rest of a wake-up's bookkeeping: keep one that
+    // already rings at that millisecond.
+    const auto deadline_ms = qint64(std::ceil(wake * 1000));
     wake_ = wake;
-    timer_.start(std::max(0, int(std::ceil((wake - now()) * 1000))));
+    if (timer_.isActive() && deadline_ms == armedAt_) return;
+    armedAt_ = deadline_ms;
+    timer_.start(std::max(0, int(deadline_ms - qint64(std::floor(now() * 1000)))));
 }
 
 void TimerHub::fire() {

@@ -38,6 +38,7 @@ private:
     QElapsedTimer clock_;
     QTimer timer_;
     double wake_ = 0;
+    qint64 armedAt_ = -1;  // the millisecond on the hub's clock the Qt timer rings at
     uint64_t nextId_ = 1;
 };
 
