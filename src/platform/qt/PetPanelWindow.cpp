@@ -35,7 +35,9 @@ namespace {
 // when nothing composites.
 constexpr int inputAlpha = 26;
 constexpr int maskAlpha = 128;
-constexpr double maxFrameRate = 60;
+// The coordinator moves panels 30 times a second; drawing their contents more often costs
+// wake-ups without making a small pet look smoother.
+constexpr double maxFrameRate = 30;
 // A slow drift (the edges stay within `driftShift` device pixels of the last frame until
 // `driftDelay` after the frame's time) is painted at most every `driftInterval` and may wait
 // that delay for another wake-up (the other pet's frame, a gaze look) to come along with.
@@ -239,6 +241,7 @@ private:
 
 void PetPanelWindow::planFrame(double at, double tolerance) {
     cancelFrame();
+    frameAt_ = at;
     frameLatest_ = at + tolerance;
     // A little late is allowed, so that both pets' frames (and their gaze looks) are drawn in
     // one wake-up and reach X in one flush.
@@ -390,6 +393,12 @@ void PetPanelWindow::refresh() {
         }
         painted_ = std::move(signature);
         repaintNow(t);
+    } else if (frameWake_) {
+        // Nothing shows yet and a frame is coming. When what changed stays a drift until then,
+        // that frame paints it; otherwise only a change before it matters.
+        if (anim::FrameSignature::largestShift(*root_, frameLatest_, devicePixelRatioF(), *painted_) < driftShift)
+            return;
+        return planNext(t, frameAt_);
     }
     planNext(t);
 }
@@ -467,9 +476,18 @@ bool PetPanelWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void PetPanelWindow::planNext(double t) {
+void PetPanelWindow::planNext(double t, double until) {
+    if (until <= t) return;
     double interval = frameInterval_;
-    auto next = anim::nextVisibleChange(*root_, *painted_, t, devicePixelRatioF(), interval);
+    // A drift that shows by the next drift frame and stays small until that frame may come is
+    // painted then: no need to find the exact frame it first shows in.
+    const double dpr = devicePixelRatioF();
+    const double soon = std::max(t + interval, lastPaint_ + driftInterval);
+    if (soon + driftDelay < until &&
+        anim::FrameSignature::largestShift(*root_, soon + driftDelay, dpr, *painted_) < driftShift &&
+        anim::FrameSignature::differsVisibly(*root_, soon, dpr, *painted_))
+        return planFrame(soon, driftDelay);
+    auto next = anim::nextVisibleChange(*root_, *painted_, t, devicePixelRatioF(), interval, std::min(1.0, until - t));
     // A held-back input region update waits for the next frame, or for its own time when the
     // drawing stops before then.
     double shapeDue = lastShapeUpdate_ + shapeInterval;
@@ -479,6 +497,7 @@ void PetPanelWindow::planNext(double t) {
         cancelFrame();
         return;
     }
+    if (*next >= until) return;
     double wake = std::max(*next, lastPaint_ + interval);
     double drift = std::max(wake, lastPaint_ + driftInterval);
     if (anim::FrameSignature::largestShift(*root_, drift + driftDelay, devicePixelRatioF(), *painted_) < driftShift)
@@ -535,7 +554,7 @@ void PetPanelWindow::updateShape(bool force) {
         XShapeCombineMask(dpy, window, ShapeBounding, 0, 0, 0, ShapeSet);
     else
         applyShape(dpy, window, ShapeBounding, boundingRects_);
-    XFlush(dpy);
+    flushBeforeSleep(dpy);
     shapeApplied_ = true;
 }
 

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -63,7 +64,9 @@ private:
     void refreshSoon();
     void refresh();
     void repaintNow(double t);
-    void planNext(double t);
+    // Plans the frame after the one painted; with `until`, only one before that time (when a
+    // frame is planned for it already).
+    void planNext(double t, double until = std::numeric_limits<double>::infinity());
     void forceRepaint();
     // A frame at `at`, or up to `tolerance` later to share a wake-up.
     void planFrame(double at, double tolerance);
@@ -97,6 +100,7 @@ private:
     bool refreshPosted_ = false;
     int paintCount_ = 0;
     uint64_t frameWake_ = 0;  // the TimerHub wake-up of the next frame
+    double frameAt_ = 0;      // and its time
     double frameLatest_ = 0;  // and the latest it comes
 
     std::vector<QRect> inputRects_;
