@@ -384,19 +384,19 @@ void PetPanelWindow::refresh() {
     }
     double t = anim::currentMediaTime();
     double interval = frameInterval_;
-    auto signature = anim::FrameSignature::capture(*root_, t, devicePixelRatioF());
-    if (!painted_ || signature.differsVisibly(*painted_)) {
+    const double dpr = devicePixelRatioF();
+    if (!painted_ || anim::FrameSignature::differsVisibly(*root_, t, dpr, *painted_)) {
         double earliest = lastPaint_ + interval;
         if (painted_ && t < earliest - 0.0005) {
             planFrame(earliest, 1 / maxFrameRate);
             return;
         }
-        painted_ = std::move(signature);
+        painted_ = anim::FrameSignature::capture(*root_, t, dpr);
         repaintNow(t);
     } else if (frameWake_) {
         // Nothing shows yet and a frame is coming. When what changed stays a drift until then,
         // that frame paints it; otherwise only a change before it matters.
-        if (anim::FrameSignature::largestShift(*root_, frameLatest_, devicePixelRatioF(), *painted_) < driftShift)
+        if (anim::FrameSignature::largestShift(*root_, frameLatest_, dpr, *painted_) < driftShift)
             return;
         return planNext(t, frameAt_);
     }
@@ -487,7 +487,7 @@ void PetPanelWindow::planNext(double t, double until) {
         anim::FrameSignature::largestShift(*root_, soon + driftDelay, dpr, *painted_) < driftShift &&
         anim::FrameSignature::differsVisibly(*root_, soon, dpr, *painted_))
         return planFrame(soon, driftDelay);
-    auto next = anim::nextVisibleChange(*root_, *painted_, t, devicePixelRatioF(), interval, std::min(1.0, until - t));
+    auto next = anim::nextVisibleChange(*root_, *painted_, t, dpr, interval, std::min(1.0, until - t));
     // A held-back input region update waits for the next frame, or for its own time when the
     // drawing stops before then.
     double shapeDue = lastShapeUpdate_ + shapeInterval;
@@ -500,7 +500,7 @@ void PetPanelWindow::planNext(double t, double until) {
     if (*next >= until) return;
     double wake = std::max(*next, lastPaint_ + interval);
     double drift = std::max(wake, lastPaint_ + driftInterval);
-    if (anim::FrameSignature::largestShift(*root_, drift + driftDelay, devicePixelRatioF(), *painted_) < driftShift)
+    if (anim::FrameSignature::largestShift(*root_, drift + driftDelay, dpr, *painted_) < driftShift)
         return planFrame(drift, driftDelay);
     planFrame(wake, 1 / maxFrameRate);
 }

@@ -19,7 +19,9 @@ namespace platform::qt {
 // The window of a pet panel: frameless, translucent, never focused, override-redirect (so it
 // stays over full-screen windows, is never clamped to a screen and has no taskbar entry),
 // re-raised when other windows come up. It paints its layer tree only when the presentation
-// would change a pixel, at most once per display frame, and not at all while the tree is still.
+// would visibly change, at most 30 times a second (slow drifts less often, sharing wake-ups with
+// the other panel), and not at all while the tree is still. Frames go to X through shared memory
+// where the server takes it.
 // Only drawn pixels take clicks; without a compositing manager an XShape mask replaces alpha.
 // Its clock is the installed main loop's media time.
 class PetPanelWindow final : public QWidget {
