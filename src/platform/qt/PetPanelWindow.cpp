@@ -396,8 +396,7 @@ void PetPanelWindow::refresh() {
     } else if (frameWake_) {
         // Nothing shows yet and a frame is coming. When what changed stays a drift until then,
         // that frame paints it; otherwise only a change before it matters.
-        if (anim::FrameSignature::largestShift(*root_, frameLatest_, dpr, *painted_) < driftShift)
-            return;
+        if (isDriftAt(frameLatest_)) return;
         return planNext(t, frameAt_);
     }
     planNext(t);
@@ -476,6 +475,10 @@ bool PetPanelWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+bool PetPanelWindow::isDriftAt(double t) const {
+    return anim::FrameSignature::largestShift(*root_, t, devicePixelRatioF(), *painted_) < driftShift;
+}
+
 void PetPanelWindow::planNext(double t, double until) {
     if (until <= t) return;
     double interval = frameInterval_;
@@ -483,8 +486,7 @@ void PetPanelWindow::planNext(double t, double until) {
     // painted then: no need to find the exact frame it first shows in.
     const double dpr = devicePixelRatioF();
     const double soon = std::max(t + interval, lastPaint_ + driftInterval);
-    if (soon + driftDelay < until &&
-        anim::FrameSignature::largestShift(*root_, soon + driftDelay, dpr, *painted_) < driftShift &&
+    if (soon + driftDelay < until && isDriftAt(soon + driftDelay) &&
         anim::FrameSignature::differsVisibly(*root_, soon, dpr, *painted_))
         return planFrame(soon, driftDelay);
     auto next = anim::nextVisibleChange(*root_, *painted_, t, dpr, interval, std::min(1.0, until - t));
@@ -500,8 +502,7 @@ void PetPanelWindow::planNext(double t, double until) {
     if (*next >= until) return;
     double wake = std::max(*next, lastPaint_ + interval);
     double drift = std::max(wake, lastPaint_ + driftInterval);
-    if (anim::FrameSignature::largestShift(*root_, drift + driftDelay, dpr, *painted_) < driftShift)
-        return planFrame(drift, driftDelay);
+    if (isDriftAt(drift + driftDelay)) return planFrame(drift, driftDelay);
     planFrame(wake, 1 / maxFrameRate);
 }
 

@@ -69,6 +69,8 @@ private:
     // Plans the frame after the one painted; with `until`, only one before that time (when a
     // frame is planned for it already).
     void planNext(double t, double until = std::numeric_limits<double>::infinity());
+    // Whether the tree at t has only moved, and by less than a drift may, since the last frame.
+    bool isDriftAt(double t) const;
     void forceRepaint();
     // A frame at `at`, or up to `tolerance` later to share a wake-up.
     void planFrame(double at, double tolerance);
