@@ -1,12 +1,7 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <filesystem>
 
 #include "model/RuntimeHealth.h"
 #include "platform/Defaults.h"
-#include "platform/PlistFileDefaults.h"
-#include "platform/sim/SimMainLoop.h"
 
 using model::RuntimeHealth;
 
@@ -44,15 +39,4 @@ TEST(RuntimeHealth, aMistypedRecordCountsAsUnclean) {
     health.evaluateAtLaunch();
     EXPECT_TRUE(health.recoveredFromUnexpectedExit());
     EXPECT_EQ(defaults.boolValue("runtime.cleanExit"), false);
-}
-
-TEST(RuntimeHealth, theUncleanMarkIsOnDiskBeforeAnyCoalescedWrite) {
-    const auto file = std::filesystem::temp_directory_path() / ("tuftle-health-" + std::to_string(::getpid())) / "d.plist";
-    platform::sim::SimMainLoop loop;
-    platform::PlistFileDefaults defaults(file, loop);
-    defaults.set("runtime.cleanExit", true);
-    ASSERT_TRUE(defaults.flush());
-    RuntimeHealth(defaults).evaluateAtLaunch();
-    EXPECT_EQ(platform::PlistFileDefaults(file, loop).boolValue("runtime.cleanExit"), false) << "a kill now is noticed";
-    std::filesystem::remove_all(file.parent_path());
 }

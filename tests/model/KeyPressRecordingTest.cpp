@@ -1,12 +1,7 @@
-#include <unistd.h>
-
-#include <filesystem>
-
 #include <nlohmann/json.hpp>
 
 #include "model/AppModelTestSupport.h"
 #include "model/TimeZoneTestSupport.h"
-#include "platform/PlistFileDefaults.h"
 
 using namespace model;
 using model::testing::TimeZoneOverride;
@@ -114,21 +109,6 @@ TEST_F(KeyPressRecording, ledgerIsStoredOnceForABurstAndAtOnceWhenFlushed) {
     model.reset();
     sim.loop.advance(2.0);  // the write scheduled for a model that is gone does nothing
     EXPECT_EQ(storedLedger()->allTimeCount, 51);
-}
-
-TEST_F(KeyPressRecording, aPressIsInTheFileOnDiskWithinOneSecond) {
-    const auto file = std::filesystem::temp_directory_path() / ("tuftle-press-" + std::to_string(::getpid())) / "d.plist";
-    {
-        platform::PlistFileDefaults store(file, sim.loop);
-        AppModel onDisk(store, sim.loop);
-        sim.loop.advance(5);  // what loading wrote is on disk
-        onDisk.recordKeystroke(now());
-        sim.loop.advance(1.0);
-        auto data = platform::PlistFileDefaults(file, sim.loop).data(keys::keystrokeLedger);
-        ASSERT_TRUE(data);
-        EXPECT_EQ(KeystrokeLedger::fromJson(*coding::decode(*data))->allTimeCount, 1) << "a kill now loses nothing";
-    }
-    std::filesystem::remove_all(file.parent_path());
 }
 
 TEST_F(KeyPressRecording, keyAchievementUnlocksAndIsStoredOnThePressThatReachesIt) {
