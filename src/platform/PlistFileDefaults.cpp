@@ -154,7 +154,8 @@ void PlistFileDefaults::load() {
 void PlistFileDefaults::leaveAlone(const std::string& why) {
     // Writing would replace what the user may still want, or fail the same way each second.
     writable_ = false;
-    std::fprintf(stderr, "tuftle: defaults file %s %s; it is left as it is and this run starts from defaults without saving\n",
+    std::fprintf(stderr,
+                 "tuftle: defaults file %s %s; it is left as it is and this run starts from defaults without saving\n",
                  file_.c_str(), why.c_str());
 }
 
@@ -183,8 +184,7 @@ void PlistFileDefaults::removeStaleTempFiles() const {
     DIR* dir = ::opendir(folderOf(file_).c_str());
     if (!dir) return;
     while (const dirent* entry = ::readdir(dir)) {
-        if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0)
-            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+        if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0) ::unlinkat(::dirfd(dir), entry->d_name, 0);
     }
     ::closedir(dir);
 }

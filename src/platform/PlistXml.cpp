@@ -122,12 +122,12 @@ bool appendUnescaped(std::string& out, std::string_view text) {
         if (semi == std::string_view::npos) return false;
         const std::string_view name = text.substr(amp + 1, semi - amp - 1);
         pos = semi + 1;
-        if (name == "amp") out.push_back('&');
-        else if (name == "lt") out.push_back('<');
-        else if (name == "gt") out.push_back('>');
-        else if (name == "quot") out.push_back('"');
-        else if (name == "apos") out.push_back('\'');
-        else if (name.starts_with('#')) {
+        static constexpr std::pair<std::string_view, char> named[] = {
+            {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
+        const auto known = std::find_if(std::begin(named), std::end(named), [&](auto& n) { return n.first == name; });
+        if (known != std::end(named)) {
+            out.push_back(known->second);
+        } else if (name.starts_with('#')) {
             const bool hex = name.size() > 1 && (name[1] == 'x' || name[1] == 'X');
             const std::string_view digits = name.substr(hex ? 2 : 1);
             uint32_t cp = 0;
@@ -266,7 +266,8 @@ private:
         if (!content) return std::nullopt;
         if (name == "string") return std::optional<PlistValue>(std::in_place, std::move(*content));
         if (name == "data") {
-            if (auto bytes = base64Decoded(*content)) return std::optional<PlistValue>(std::in_place, std::move(*bytes));
+            if (auto bytes = base64Decoded(*content))
+                return std::optional<PlistValue>(std::in_place, std::move(*bytes));
             return std::nullopt;
         }
         const std::string_view number = trimmed(*content);
@@ -326,10 +327,19 @@ private:
 
 void appendEscaped(std::string& out, std::string_view text) {
     for (char c : text) {
-        if (c == '&') out += "&amp;";
-        else if (c == '<') out += "&lt;";
-        else if (c == '>') out += "&gt;";
-        else out.push_back(c);
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            default:
+                out.push_back(c);
+        }
     }
 }
 

@@ -12,10 +12,10 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <tuple>
 #include <iterator>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/sim/SimMainLoop.h"
@@ -290,7 +290,8 @@ TEST_F(PlistFileDefaultsTest, hostileFile_neverStopsTheStartAndIsKeptAsideOrLeft
     for (int i = 0; i < 31000; ++i) deep += "<array>";
     const auto folder = [this] { fs::create_directories(file_.parent_path()); };
     const std::vector<std::tuple<std::string, std::function<void()>, bool>> cases{
-        {"NUL in a string", [&] { writeBytes(file_, head + "<string>" + std::string(1, '\0') + "</string></dict></plist>"); }, true},
+        {"NUL in a string",
+         [&] { writeBytes(file_, head + "<string>" + std::string(1, '\0') + "</string></dict></plist>"); }, true},
         {"31,000 nested arrays", [&] { writeBytes(file_, deep); }, true},
         {"FIFO", [&] { folder(), ::mkfifo(file_.c_str(), 0600); }, true},
         {"65 MB", [&] { writeBytes(file_, ""), fs::resize_file(file_, 65 << 20); }, true},
