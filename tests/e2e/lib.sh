@@ -414,8 +414,8 @@ e2e_tray_icon_present() {
   return 1
 }
 
-# e2e_defaults_set <key> <value>: "true" and "false" are stored as Booleans, anything else as a
-# string; the rest of the defaults is kept.
+# e2e_defaults_set <key> <value>: "true" and "false" are stored as Booleans, digits as an integer,
+# anything else as a string; the rest of the defaults is kept.
 e2e_defaults_set() {
   python3 - "$HOME/.config/tuftle/defaults.plist" "$1" "$2" <<'EOF'
 import os, plistlib, sys
@@ -424,7 +424,7 @@ values = {}
 if os.path.exists(path):
     with open(path, "rb") as f:
         values = plistlib.load(f)
-values[key] = {"true": True, "false": False}.get(value, value)
+values[key] = {"true": True, "false": False}.get(value, int(value) if value.isdigit() else value)
 os.makedirs(os.path.dirname(path), exist_ok=True)
 with open(path, "wb") as f:
     plistlib.dump(values, f, fmt=plistlib.FMT_XML)
