@@ -25,6 +25,7 @@
 #include "platform/qt/QtWindow.h"
 #include "platform/qt/QtWorkspace.h"
 #include "platform/qt/X11DesktopSwitchWatcher.h"
+#include "platform/qt/X11IdleTime.h"
 #include "platform/qt/X11Display.h"
 #include "platform/qt/X11KeyEventTaps.h"
 #include "platform/qt/X11WindowList.h"
@@ -98,6 +99,7 @@ int main(int argc, char** argv) {
     platform::qt::QtScreenList screens(loop, notifications);
     platform::qt::QtAccessibility accessibility(notifications);
     platform::qt::QtPointer pointer;
+    platform::qt::X11IdleTime idleTime;
 
     platform::Services services;
     services.mainLoop = &loop;
@@ -117,6 +119,7 @@ int main(int argc, char** argv) {
     services.screens = &screens;
     services.accessibility = &accessibility;
     services.pointer = &pointer;
+    services.idleTime = &idleTime;
     platform::installServices(services);
     // Wake and activation reach the controller as notifications.
     platform::qt::QtSystemEvents systemEvents(loop, notifications);

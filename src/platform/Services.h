@@ -4,6 +4,7 @@
 #include "platform/Alert.h"
 #include "platform/Application.h"
 #include "platform/Defaults.h"
+#include "platform/IdleTime.h"
 #include "platform/KeyEventTap.h"
 #include "platform/MainLoop.h"
 #include "platform/NotificationCenter.h"
@@ -39,6 +40,8 @@ struct Services {
     ScreenList* screens = nullptr;
     Accessibility* accessibility = nullptr;
     Pointer* pointer = nullptr;
+    // Optional: without it the pets never take the user for away.
+    IdleTime* idleTime = nullptr;
 };
 
 // The installed services. Reaching for one that no backend installed is a programming error.

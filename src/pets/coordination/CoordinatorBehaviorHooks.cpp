@@ -1,13 +1,21 @@
-// Where the pets' own behaviours plug into the coordinator: the behaviour tick and its
-// scheduling, window walks, reminders and focus. Until each behaviour is in place its entry
-// point leaves the pets as they are, resting at home and following the settings.
+// Where the behaviours still to come plug into the coordinator: window walks, two-pet
+// relationships, reminders and focus. Until each is in place its entry point declines or
+// leaves the pets as they are, and the behaviour tick goes on to the next kind.
 #include "model/AppModel.h"
 #include "pets/coordination/PetWindowCoordinator.h"
 
 namespace pets {
 
-void PetWindowCoordinator::rescheduleAutonomousScenes(bool, std::optional<int>) {}
-void PetWindowCoordinator::advanceBehaviors() {}
+bool PetWindowCoordinator::canShowReminder() const {
+    return false;
+}
+void PetWindowCoordinator::presentReminder(model::WellbeingAction) {}
+bool PetWindowCoordinator::startWindowWalk(int) {
+    return false;
+}
+bool PetWindowCoordinator::performRelationship(model::PetRelationshipEvent) {
+    return false;
+}
 void PetWindowCoordinator::validateWindowWalks() {}
 void PetWindowCoordinator::cancelWindowWalks() {}
 void PetWindowCoordinator::reactToWellbeing(model::WellbeingAction) {}

@@ -9,6 +9,7 @@
 #include <set>
 #include <vector>
 
+#include "model/PetChoiceRules.h"
 #include "model/PetEnums.h"
 #include "model/PetModels.h"
 #include "model/WellbeingModels.h"
@@ -133,9 +134,37 @@ private:
     void applyHomePreferences(const std::vector<model::PetHomePreference>& preferences);
     void snapHome(int petID);
 
-    // ---- behaviours that arrive later (CoordinatorBehaviorHooks.cpp)
+    // ---- the behaviour tick (CoordinatorBehaviorTick.cpp)
     void rescheduleAutonomousScenes(bool initial, std::optional<int> petCount);
     void advanceBehaviors();
+    void holdPetsAtHome();
+    std::vector<int> readyPetIDs(double at) const;
+    double idleSeconds() const;
+    // Each true when it started its behaviour, which ends the tick.
+    bool tryWindowWalk(const std::vector<int>& ready);
+    bool tryRelationship(const std::vector<int>& ready, double idle, double at);
+    void playNextLifeScene(int petID, double at);
+    void applyAmbientPose(int petID, double idle, double at);
+    void reattachAfterRest(int petID, const PetHome& home);
+
+    // ---- life scenes, roaming, peeks and scoots at home (CoordinatorLifeScenes.cpp)
+    void playLifeScene(model::PetLifeScene scene, int petID);
+    // `action` runs after `delay` only while the scene of `token` is still the pet's and the
+    // pet is still free to play it.
+    void scheduleSceneBeat(int petID, Uuid token, double delay, std::function<void()> action);
+    void finishLifeScene(int petID);
+    void roam(int petID, Uuid token);
+    void playHomePeek(int petID);
+    void playHomeScoot(int petID);
+    // The motion's token, or nothing when the pet cannot start one (away from home it is sent home).
+    std::optional<Uuid> enterHomeMotion(int petID);
+    void homeMotionStage(bool peek, size_t stage, int petID, Uuid token, const PetHome& home);
+
+    // ---- behaviours that arrive later (CoordinatorBehaviorHooks.cpp)
+    bool canShowReminder() const;
+    void presentReminder(model::WellbeingAction action);
+    bool startWindowWalk(int petID);
+    bool performRelationship(model::PetRelationshipEvent event);
     void validateWindowWalks();
     void cancelWindowWalks();
     void reactToWellbeing(model::WellbeingAction action);
