@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "TestFiles.h"
 #include "app/AppDelegate.h"
 #include "app/LaunchAtLoginManager.h"
 #include "model/AppModelTestSupport.h"
@@ -268,22 +269,13 @@ TEST_F(AppControllerTest, controllerGone_itsDelayedStepsAndObserversDoNothing) {
 // Points the login item at a folder of the test's own.
 class TemporaryAutostart {
 public:
-    TemporaryAutostart() {
-        root_ = std::filesystem::temp_directory_path() / ("tuftle-autostart-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(root_);
-        std::filesystem::create_directories(root_);
-        app::LaunchAtLoginManager::setAutostartDirectoryForTesting(root_ / "autostart");
-    }
-    ~TemporaryAutostart() {
-        app::LaunchAtLoginManager::setAutostartDirectoryForTesting(std::nullopt);
-        std::error_code ec;
-        std::filesystem::remove_all(root_, ec);
-    }
+    TemporaryAutostart() { app::LaunchAtLoginManager::setAutostartDirectoryForTesting(root_ / "autostart"); }
+    ~TemporaryAutostart() { app::LaunchAtLoginManager::setAutostartDirectoryForTesting(std::nullopt); }
     // Makes the folder impossible to create: a file stands where it would go.
-    void blockFolder() const { std::ofstream(root_ / "autostart") << "not a folder"; }
+    void blockFolder() const { testfiles::writeFile(root_ / "autostart", "not a folder"); }
 
 private:
-    std::filesystem::path root_;
+    testfiles::TemporaryFolder root_{"tuftle-autostart"};
 };
 
 TEST_F(AppControllerTest, launchAtLogin_showsTheRealStateAndWhyAChangeFailed) {

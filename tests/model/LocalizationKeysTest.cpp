@@ -10,18 +10,15 @@
 
 #include <nlohmann/json.hpp>
 
+#include "TestFiles.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
 const fs::path repositoryRoot = fs::path(__FILE__).parent_path().parent_path().parent_path();
 
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream buf;
-    buf << in.rdbuf();
-    return buf.str();
-}
+using testfiles::readFile;
 
 // The literal keys of every `L10n::t("...")` call in the text. A call with any other
 // argument (a variable, a concatenation) is not a key and is skipped.
