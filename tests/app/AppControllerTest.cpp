@@ -154,42 +154,37 @@ TEST_F(AppControllerTest, wakeAndActivation_refreshTheKeyCounter) {
     EXPECT_EQ(state(), KeyboardMonitorState::listening);
 }
 
-struct AutomaticUpdateCheckTest : AppControllerTest {
-    // Starts the controller with the last check `age` seconds ago (none when nullopt) and
-    // answers whether a check ran.
-    bool startWithLastCheck(std::optional<double> age) {
-        if (age) store(app::kLastAutomaticUpdateCheckKey, now().addingTimeInterval(-*age));
+// Whether start-up checks for updates, by the stamp of the last automatic check (its age in
+// seconds, or a stored value that is no date), and what stamp it leaves.
+TEST_F(AppControllerTest, automaticUpdateCheck_runsOncePerDayAndStampsIt) {
+    struct Case {
+        const char* when;
+        std::optional<double> age;
+        bool stampIsText, checksOff, checks;
+    };
+    for (const Case& c : {Case{"less than a day ago", 86399, false, false, false},
+                          Case{"a day ago", 86400, false, false, true}, Case{"never", std::nullopt, false, false, true},
+                          Case{"a stamp that is no date", std::nullopt, true, false, true},
+                          Case{"ahead of a clock set back", -90 * 86400.0, false, false, true},
+                          Case{"automatic checks off", std::nullopt, false, true, false}}) {
+        sim.defaults.remove(app::kLastAutomaticUpdateCheckKey);
+        if (c.age) store(app::kLastAutomaticUpdateCheckKey, now().addingTimeInterval(-*c.age));
+        if (c.stampIsText) store(app::kLastAutomaticUpdateCheckKey, "yesterday");
+        store(keys::automaticUpdateChecks, !c.checksOff);
+        store("runtime.cleanExit", true);
         startApp();
         sim.loop.runPending();
-        return model->updateCheckResult.get().has_value();
+        EXPECT_EQ(model->updateCheckResult.get().has_value(), c.checks) << c.when;
+        const auto stamp = sim.defaults.date(app::kLastAutomaticUpdateCheckKey);
+        if (c.checks)
+            EXPECT_EQ(stamp, now()) << c.when;
+        else if (c.checksOff)
+            EXPECT_FALSE(sim.defaults.hasObject(app::kLastAutomaticUpdateCheckKey)) << c.when;
+        else
+            EXPECT_EQ(stamp, now().addingTimeInterval(-*c.age)) << c.when;
+        controller.reset();
+        model.reset();
     }
-};
-
-TEST_F(AutomaticUpdateCheckTest, lastCheckLessThanADayAgo_noCheck) {
-    EXPECT_FALSE(startWithLastCheck(86399));
-    EXPECT_EQ(sim.defaults.date(app::kLastAutomaticUpdateCheckKey), now().addingTimeInterval(-86399));
-}
-
-TEST_F(AutomaticUpdateCheckTest, lastCheckADayAgo_checksAndStampsNow) {
-    EXPECT_TRUE(startWithLastCheck(86400));
-    EXPECT_EQ(sim.defaults.date(app::kLastAutomaticUpdateCheckKey), now());
-}
-
-TEST_F(AutomaticUpdateCheckTest, noStampOrAStampThatIsNoDate_checks) {
-    store(app::kLastAutomaticUpdateCheckKey, "yesterday");
-    EXPECT_TRUE(startWithLastCheck(std::nullopt));
-    EXPECT_EQ(sim.defaults.date(app::kLastAutomaticUpdateCheckKey), now());
-}
-
-TEST_F(AutomaticUpdateCheckTest, stampAheadOfAClockSetBack_checksNowInsteadOfWaitingForTheClock) {
-    EXPECT_TRUE(startWithLastCheck(-90 * 86400.0));
-    EXPECT_EQ(sim.defaults.date(app::kLastAutomaticUpdateCheckKey), now());
-}
-
-TEST_F(AutomaticUpdateCheckTest, automaticChecksOff_neverChecks) {
-    store(keys::automaticUpdateChecks, false);
-    EXPECT_FALSE(startWithLastCheck(std::nullopt));
-    EXPECT_FALSE(sim.defaults.hasObject(app::kLastAutomaticUpdateCheckKey));
 }
 
 TEST_F(AppControllerTest, onboardingNotCompleted_showsOneWindowAfterAShortDelay) {

@@ -372,6 +372,22 @@ e2e_defaults_get() {
   python3 "$E2E_LIB_DIR/plist_get.py" "$HOME/.config/tuftle/defaults.plist" "$1"
 }
 
+# e2e_defaults_set <key> <python literal>: stores one value in the program's defaults, keeping the rest.
+e2e_defaults_set() {
+  python3 - "$HOME/.config/tuftle/defaults.plist" "$1" "$2" <<'PY'
+import ast, os, plistlib, sys
+path, key, literal = sys.argv[1:]
+values = {}
+if os.path.exists(path):
+    with open(path, "rb") as f:
+        values = plistlib.load(f)
+values[key] = ast.literal_eval(literal)
+os.makedirs(os.path.dirname(path), exist_ok=True)
+with open(path, "wb") as f:
+    plistlib.dump(values, f, fmt=plistlib.FMT_XML)
+PY
+}
+
 # e2e_defaults_is <key> <value>
 e2e_defaults_is() {
   local value

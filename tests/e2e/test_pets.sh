@@ -57,22 +57,6 @@ workarea_leaves_out_the_taskbar() {
   ((BASH_REMATCH[2] + BASH_REMATCH[4] == edge_y))
 }
 
-# Sets a Boolean in the stored defaults, keeping the rest.
-set_default_bool() {
-  python3 - "$HOME/.config/tuftle/defaults.plist" "$1" "$2" <<'EOF'
-import os, plistlib, sys
-path, key, value = sys.argv[1], sys.argv[2], sys.argv[3] == "true"
-values = {}
-if os.path.exists(path):
-    with open(path, "rb") as f:
-        values = plistlib.load(f)
-values[key] = value
-os.makedirs(os.path.dirname(path), exist_ok=True)
-with open(path, "wb") as f:
-    plistlib.dump(values, f, fmt=plistlib.FMT_XML)
-EOF
-}
-
 # "<number of colours> <first colour>" of a region of the screenshot.
 region_colours() {
   convert "$1" -crop "$2" +repage -format '%k %[hex:p{0,0}]' info:
@@ -130,7 +114,7 @@ e2e_expect_while_running 4 "the pets back at $expected_pets" pets_at_home
 quit_in_order
 
 e2e_step "store petsVisible = false and start again"
-set_default_bool petsVisible false
+e2e_defaults_set petsVisible False
 start_and_wait_until_ready
 sleep 2
 e2e_step "expect no pet on the screen"

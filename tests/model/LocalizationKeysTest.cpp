@@ -16,7 +16,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path repositoryRoot = fs::path(__FILE__).parent_path().parent_path().parent_path();
+// Given by the build: a relative __FILE__ (as ccache makes it) would depend on the working folder.
+const fs::path repositoryRoot = TUFTLE_SOURCE_DIR;
 
 using testfiles::readFile;
 

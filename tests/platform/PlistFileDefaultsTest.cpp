@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "TestFiles.h"
+#include "model/L10nTestSupport.h"
 #include "platform/sim/SimMainLoop.h"
 
 namespace platform {
@@ -305,21 +306,10 @@ TEST(PlistFileDefaults, standardPath_withoutHomeFollowsThePasswdEntryNotTheWorki
     const passwd* user = ::getpwuid(::getuid());
     ASSERT_NE(user, nullptr);
     const fs::path expected = fs::path(user->pw_dir) / ".config" / "tuftle" / "defaults.plist";
-    const char* savedHome = std::getenv("HOME");
-    const std::optional<std::string> home = savedHome ? std::optional<std::string>(savedHome) : std::nullopt;
-    const char* savedXdg = std::getenv("XDG_CONFIG_HOME");
-    const std::optional<std::string> xdg = savedXdg ? std::optional<std::string>(savedXdg) : std::nullopt;
-    ::unsetenv("XDG_CONFIG_HOME");
-    ::unsetenv("HOME");
+    model::testing::EnvironmentOverride noHome{{"HOME", nullptr}, {"XDG_CONFIG_HOME", nullptr}};
     EXPECT_EQ(PlistFileDefaults::standardPath(), expected) << "HOME unset";
     ::setenv("HOME", "", 1);
     EXPECT_EQ(PlistFileDefaults::standardPath(), expected) << "HOME empty";
-    for (const auto& [name, value] : {std::pair{"HOME", home}, std::pair{"XDG_CONFIG_HOME", xdg}}) {
-        if (value)
-            ::setenv(name, value->c_str(), 1);
-        else
-            ::unsetenv(name);
-    }
 }
 
 }  // namespace
