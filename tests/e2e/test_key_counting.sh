@@ -82,7 +82,7 @@ e2e_setup
 
 # Key counting off: typing changes nothing.
 e2e_step "store keyCountingEnabled = false and start"
-e2e_defaults_set keyCountingEnabled False
+e2e_defaults_set keyCountingEnabled false
 start_and_wait_until_ready
 e2e_step "type 12 characters and press a key with key counting off"
 xdotool type --delay 30 "abcdefghijkl"
@@ -96,7 +96,7 @@ counts=$(ledger_counts)
 
 # Key counting on: exactly one count per press, none for repeats.
 e2e_step "store keyCountingEnabled = true and start"
-e2e_defaults_set keyCountingEnabled True
+e2e_defaults_set keyCountingEnabled true
 start_and_wait_until_ready
 e2e_step "press a key until the first press is counted"
 wait_until_counting 0

@@ -32,7 +32,7 @@ e2e_defaults_get companionRecord >/dev/null || e2e_fail "the companion record wa
 
 e2e_step "a setting changed between runs survives the next run"
 e2e_defaults_set petCount 1
-e2e_defaults_set activityLevel "'lively'"
+e2e_defaults_set activityLevel lively
 run_once
 e2e_defaults_is petCount 1 || e2e_fail "petCount changed across a restart: $(e2e_defaults_get petCount)"
 e2e_defaults_is activityLevel lively || e2e_fail "activityLevel changed across a restart: $(e2e_defaults_get activityLevel)"
