@@ -106,30 +106,6 @@ TEST_F(AppModelPersistence, willChangeFiresBeforeEveryPublishedChange) {
     EXPECT_EQ(visibleAtWillChange, (std::vector<bool>{true, false, false}));
 }
 
-TEST_F(AppModelPersistence, settingsSurviveARestart) {
-    auto m = launch();
-    m->petCount = 1;
-    m->windowWalkingEnabled = true;
-    m->activityLevel = PetActivityLevel::quiet;
-    m->activityTunings = {{0.7, 1, 1}, {1, 1, 1}, {1, 1, 1.5}};
-    m->petAccessories = {PetAccessory::scarf, PetAccessory::none};
-    m->keyboardReactions = KeyboardReactionSet{KeyboardReactionStyle::hop};
-    m->lookFarReminderInterval = ReminderInterval::twenty;
-    m->ledger = KeystrokeLedger{{{"2026-03-07", 5}}, 5};
-    m->persistLedger();
-    m.reset();
-
-    auto again = launch();
-    EXPECT_EQ(again->petCount.get(), 1);
-    EXPECT_TRUE(again->windowWalkingEnabled.get());
-    EXPECT_EQ(again->activityLevel.get(), PetActivityLevel::quiet);
-    EXPECT_EQ(again->activityTunings.get(), (std::vector<PetActivityTuning>{{0.7, 1, 1}, {1, 1, 1}, {1, 1, 1.5}}));
-    EXPECT_EQ(again->petAccessories.get(), (std::vector<PetAccessory>{PetAccessory::scarf, PetAccessory::none}));
-    EXPECT_EQ(again->keyboardReactions.get(), KeyboardReactionSet{KeyboardReactionStyle::hop});
-    EXPECT_EQ(again->lookFarReminderInterval.get(), ReminderInterval::twenty);
-    EXPECT_EQ(again->ledger.get(), (KeystrokeLedger{{{"2026-03-07", 5}}, 5}));
-}
-
 TEST_F(AppModelPersistence, recordThatCannotBeEncodedLeavesThePreviousDataInPlace) {
     auto m = launch();
     const auto before = stored("companionRecord");
