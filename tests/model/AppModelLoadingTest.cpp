@@ -99,10 +99,17 @@ TEST_F(AppModelLoading, everySettingLoadsWhatAnEarlierLaunchStoredUnderItsKey) {
     auto m = launch();
     auto forms = storedForms(*m);
     for (const auto& c : storedCases()) EXPECT_EQ(forms[c.key], c.earlier) << c.key;
-    EXPECT_EQ(m->petCount.get(), 1);
-    EXPECT_EQ(m->homePreferences.get(),
-              (std::vector<PetHomePreference>{PetHomePreference::notch, PetHomePreference::dock}));
-    EXPECT_EQ(m->lookFarReminderInterval.get(), ReminderInterval::threeHours);
+    EXPECT_EQ(L10n::appLanguageChoice(), AppLanguageChoice::english);
+}
+
+TEST_F(AppModelLoading, resetWritesEveryFirstLaunchValueUnderItsKeyButOnboardingAndUpdateChecks) {
+    store("keyboardMilestoneV490Migrated", true);
+    for (const auto& c : storedCases()) store(c.key, c.earlier);
+    launch()->resetAllLocalData();
+    for (const auto& c : storedCases()) {
+        const bool kept = c.key == "onboardingCompleted" || c.key == "automaticUpdateChecks";
+        EXPECT_EQ(stored(c.key), kept ? c.earlier : c.firstLaunch) << c.key;
+    }
 }
 
 TEST_F(AppModelLoading, storedReactionsGainTheCountSignOnceAndAreWrittenBack) {
@@ -229,14 +236,6 @@ TEST_F(AppModelLoading, valuesOfTheWrongTypeUseTheFallback) {
     EXPECT_EQ(m->activityLevel.get(), PetActivityLevel::natural);
     EXPECT_EQ(m->dragStayDuration.get(), DragStayDuration::short_);
     EXPECT_EQ(m->appLanguage.get(), AppLanguageChoice::system);
-}
-
-TEST_F(AppModelLoading, storedLanguageBecomesTheLookupLanguage) {
-    store("appLanguageChoice", "english");
-    auto m = launch();
-    EXPECT_EQ(m->appLanguage.get(), AppLanguageChoice::english);
-    EXPECT_EQ(L10n::appLanguageChoice(), AppLanguageChoice::english);
-    EXPECT_EQ(L10n::language(), "en");
 }
 
 TEST_F(AppModelLoading, focusSessionIsRestoredFromItsEndDate) {
