@@ -18,8 +18,7 @@ struct SimMenuBarLayout {
     void relayout() {
         auto placed = items;
         auto rank = [](const SimStatusItem* i) {
-            return i->position_ ? std::tuple(0, *i->position_, -static_cast<int64_t>(i->order_))
-                                : std::tuple(1, int64_t{0}, static_cast<int64_t>(i->order_));
+            return std::tuple(i->position_ ? 0 : 1, i->position_.value_or(0), i->order_);
         };
         std::stable_sort(placed.begin(), placed.end(),
                          [&](auto* a, auto* b) { return rank(a) < rank(b); });
