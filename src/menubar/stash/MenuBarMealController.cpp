@@ -37,11 +37,6 @@ public:
 
 }  // namespace
 
-bool storedWantsCollapsed(const platform::Defaults& defaults) {
-    if (!defaults.boolValue(kMenuBarMealEnabledKey).value_or(false)) return false;
-    return defaults.boolValue(kMenuBarMealDesiredCollapsedKey).value_or(true);
-}
-
 MenuBarMealController::MenuBarMealController(platform::Defaults& defaults, const platform::StatusBar& bar) {
     // The native engine joins this choice once its bridge exists; until then the spacer
     // engine serves every bar that lays items out.
