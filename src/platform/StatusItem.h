@@ -63,7 +63,8 @@ private:
 class StatusBar {
 public:
     virtual ~StatusBar() = default;
-    // Removing an item (destroying it) leaves its stored position in place.
+    // Destroying an item removes it; a bar that lays items out also forgets its stored
+    // position, so an owner that rebuilds an item in place writes the position back first.
     virtual std::unique_ptr<StatusItem> createStatusItem() = 0;
     // Items can have a length of their own and keep a stored position beside other programs'
     // items. False where the tray places square icons itself.

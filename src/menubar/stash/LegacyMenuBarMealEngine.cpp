@@ -37,13 +37,18 @@ constexpr double kMotionFrameInterval = 0.1;
 constexpr std::array<double, 5> kSpitMouth{0.25, 0.8, 1.0, 0.55, 0.0};
 constexpr std::array<double, 5> kFeedMouth{0.2, 0.7, 1.0, 0.72, 0.0};
 
-
-std::string positionKey(const std::string& name) { return platform::statusItemPositionKey(name); }
+std::string positionKey(const std::string& name) {
+    return platform::statusItemPositionKey(name);
+}
 
 // Positions of status items live in the standard store, whatever store the settings use.
-platform::Defaults& positions() { return platform::defaults(); }
+platform::Defaults& positions() {
+    return platform::defaults();
+}
 
-std::string foldFailedMessage() { return L10n::t("收纳区未能贴到栗丸旁；图标保持展开，请调整栗丸位置后重试。"); }
+std::string foldFailedMessage() {
+    return L10n::t("收纳区未能贴到栗丸旁；图标保持展开，请调整栗丸位置后重试。");
+}
 
 }  // namespace
 
@@ -58,8 +63,6 @@ LegacyMenuBarMealEngine::LegacyMenuBarMealEngine(platform::Defaults& defaults) :
 
 LegacyMenuBarMealEngine::~LegacyMenuBarMealEngine() = default;
 
-// MARK: positions and items
-
 std::string LegacyMenuBarMealEngine::spacerAutosaveName(int64_t afterControlPosition) {
     if (afterControlPosition == kControlDefaultPosition) return kSpacerBaseName;
     return "TuftleMealSpacerAt" + std::to_string(afterControlPosition);
@@ -71,7 +74,9 @@ double LegacyMenuBarMealEngine::hiddenSpacerWidth(const std::vector<platform::Sc
     return std::clamp(2 * widest, 1200.0, 10000.0);
 }
 
-void LegacyMenuBarMealEngine::prepareControlPosition() { seedOwnPositions(false); }
+void LegacyMenuBarMealEngine::prepareControlPosition() {
+    seedOwnPositions(false);
+}
 
 void LegacyMenuBarMealEngine::seedOwnPositions(bool force) {
     auto& store = positions();
@@ -178,8 +183,9 @@ void LegacyMenuBarMealEngine::attachControl(platform::StatusItem& item) {
 void LegacyMenuBarMealEngine::start() {
     if (started_) return;
     started_ = true;
-    screenObserver_ = platform::notificationCenter().addObserver(
-        platform::notifications::screenParametersChanged, [this] { onNextTurn([this] { verifyAfterScreenChange(); }); });
+    screenObserver_ =
+        platform::notificationCenter().addObserver(platform::notifications::screenParametersChanged,
+                                                   [this] { onNextTurn([this] { verifyAfterScreenChange(); }); });
     const uint64_t token = transaction_.generation;
     after(kStartDelay, [this, token] { startStep(token); });
 }
@@ -196,8 +202,6 @@ void LegacyMenuBarMealEngine::stop() {
     visibilityObservation_.cancel();
     started_ = false;
 }
-
-// MARK: operations
 
 void LegacyMenuBarMealEngine::after(double delay, std::function<void()> work) {
     platform::mainLoop().after(delay, [alive = std::weak_ptr<char>(alive_), work = std::move(work)] {
@@ -285,9 +289,9 @@ void LegacyMenuBarMealEngine::performFold(uint64_t token, bool animated) {
         const auto all = platform::screenList().screens();
         if (!all.empty()) screen = all.front();
     }
-    const double room = screen ? (screen->auxiliaryTopRightArea ? screen->auxiliaryTopRightArea->width()
-                                                                : screen->frame.width() / 2)
-                               : 0;
+    const double room =
+        screen ? (screen->auxiliaryTopRightArea ? screen->auxiliaryTopRightArea->width() : screen->frame.width() / 2)
+               : 0;
     if (!screen || screen->frame.width() < 600 || room < 260) {
         unfold(false);
         message_ = L10n::t("此屏幕菜单栏空间不足，栗丸没有收起图标。");
@@ -342,8 +346,7 @@ void LegacyMenuBarMealEngine::playMealMotion(bool spitting, std::function<void()
             if (motionGeneration_ != motion) return;
             // A spit shows the icons early, before the mouth closes; a feed hides them last.
             if (i == (spitting ? 1 : 4)) transition();
-            if (onFaceChange)
-                onFaceChange({-1, opening, isCollapsed_, i / 4.0, spitting, spitting ? i > 0 : i < 4});
+            if (onFaceChange) onFaceChange({-1, opening, isCollapsed_, i / 4.0, spitting, spitting ? i > 0 : i < 4});
             if (i == 4) updateControl();
         });
     }
@@ -461,9 +464,8 @@ void LegacyMenuBarMealEngine::repairSpacerNextToControl(uint64_t token, bool ani
     removeSpacer();
     createSpacer();
     message_ = L10n::t("正在将收纳区贴到栗丸左侧。");
-    after(kRepairCheckInterval, [this, token, animateFold] {
-        finishSpacerRepair(token, kRepairChecks - 1, false, animateFold);
-    });
+    after(kRepairCheckInterval,
+          [this, token, animateFold] { finishSpacerRepair(token, kRepairChecks - 1, false, animateFold); });
 }
 
 void LegacyMenuBarMealEngine::finishSpacerRepair(uint64_t token, int remaining, bool reanchored, bool animateFold) {
@@ -503,7 +505,8 @@ void LegacyMenuBarMealEngine::reanchorOwnControl(uint64_t token, bool animateFol
     positions().set(positionKey(kControlName), position - 1);
     if (onRecoveryPositionRepair) onRecoveryPositionRepair();
     createSpacer();
-    after(kRepairCheckInterval, [this, token, animateFold] { finishSpacerRepair(token, kRepairChecks - 1, true, animateFold); });
+    after(kRepairCheckInterval,
+          [this, token, animateFold] { finishSpacerRepair(token, kRepairChecks - 1, true, animateFold); });
 }
 
 }  // namespace menubar::stash

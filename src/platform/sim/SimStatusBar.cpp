@@ -10,7 +10,7 @@ constexpr double kBarHeight = 24;
 }
 
 struct SimMenuBarLayout {
-    const Defaults& store;
+    Defaults& store;
     const ScreenList& screens;
     std::vector<SimStatusItem*> items;
     uint64_t order = 0;
@@ -20,8 +20,7 @@ struct SimMenuBarLayout {
         auto rank = [](const SimStatusItem* i) {
             return std::tuple(i->position_ ? 0 : 1, i->position_.value_or(0), i->order_);
         };
-        std::stable_sort(placed.begin(), placed.end(),
-                         [&](auto* a, auto* b) { return rank(a) < rank(b); });
+        std::stable_sort(placed.begin(), placed.end(), [&](auto* a, auto* b) { return rank(a) < rank(b); });
         const auto all = screens.screens();
         double x = all.empty() ? 0 : all.front().frame.maxX();
         struct Change {
@@ -40,8 +39,8 @@ struct SimMenuBarLayout {
                 window = StatusItemWindow{frame, onScreen, all.front()};
             }
             const bool visible = window && window->isVisible;
-            const bool moved = window.has_value() != item->window_.has_value() ||
-                               (window && window->frame != item->window_->frame);
+            const bool moved =
+                window.has_value() != item->window_.has_value() || (window && window->frame != item->window_->frame);
             const bool shown = visible != item->visible_;
             item->window_ = window;
             item->visible_ = visible;
@@ -57,6 +56,7 @@ struct SimMenuBarLayout {
 
 SimStatusItem::~SimStatusItem() {
     if (auto layout = layout_.lock()) {
+        if (!name_.empty()) layout->store.remove(statusItemPositionKey(name_));
         std::erase(layout->items, this);
         layout->relayout();
     }
@@ -76,7 +76,7 @@ void SimStatusItem::setAutosaveName(const std::string& name) {
     }
 }
 
-SimStatusBar::SimStatusBar(const Defaults& store, const ScreenList& screens, NotificationCenter& center)
+SimStatusBar::SimStatusBar(Defaults& store, const ScreenList& screens, NotificationCenter& center)
     : layout_(std::make_shared<SimMenuBarLayout>(SimMenuBarLayout{store, screens, {}, 0})) {
     screenChanges_ = center.addObserver(notifications::screenParametersChanged, [this] { layout_->relayout(); });
 }

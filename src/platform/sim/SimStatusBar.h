@@ -59,12 +59,12 @@ private:
 // The simulated menu bar: the top 24 points of the first screen. Items stand side by side
 // leftwards from the screen's right edge: first those with a stored position, smallest
 // first (of equal positions, the one named later stands further left), then those without,
-// oldest first. An item's stored position is read when it gets its autosave name. An item
-// is visible only while its frame lies wholly on the screen: a wide item pushes everything
-// left of it off the usable edge.
+// oldest first. An item's stored position is read when it gets its autosave name and
+// forgotten when the item is removed. An item is visible only while its frame lies wholly on
+// the screen: a wide item pushes everything left of it off the usable edge.
 class SimStatusBar final : public StatusBar {
 public:
-    SimStatusBar(const Defaults& store, const ScreenList& screens, NotificationCenter& center);
+    SimStatusBar(Defaults& store, const ScreenList& screens, NotificationCenter& center);
     std::unique_ptr<StatusItem> createStatusItem() override;
     bool supportsItemLayout() const override { return true; }
 

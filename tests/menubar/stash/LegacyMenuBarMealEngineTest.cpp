@@ -13,6 +13,7 @@ using Item = std::unique_ptr<platform::StatusItem>;
 
 namespace {
 
+const std::string kControlKey = platform::statusItemPositionKey("TuftleMealControl");
 const char* const kFolded = "图标已收起。右键点击菜单栏栗丸即可吐出。";
 const char* const kNoRoom = "此屏幕菜单栏空间不足，栗丸没有收起图标。";
 
@@ -29,7 +30,11 @@ struct Desk {
         sim.defaults.set(menubar::stash::kMenuBarMealEnabledKey, on);
         engine.emplace(sim.defaults);
         engine->prepareControlPosition();
+        // As the tray entry rebuilds the pet's item: at the position stored for it.
         engine->onRecoveryPositionRepair = [this] {
+            const auto kept = sim.defaults.object(kControlKey);
+            control.reset();
+            if (kept) sim.defaults.set(kControlKey, *kept);
             engine->attachControl(*(control = item("TuftleMealControl", 28)));
         };
         // The face: 22 points square in the middle of the item.
@@ -114,15 +119,15 @@ const Row rows[] = {
      [](Desk& d) {
          d.intruder->setLength(22);
          d.sim.loop.advance(1.31 + 4 * 0.45 + 0.45 + 0.6);
-         EXPECT_EQ(d.sim.defaults.integer(platform::statusItemPositionKey("TuftleMealControl")), 47);
+         EXPECT_EQ(d.sim.defaults.integer(kControlKey), 47);
      },
      true, true, 0, kFolded},
     {"the pet's item pushed off the bar: icons back, position reset, stash off", true,
      [](Desk& d) {
          d.items.push_back(d.item("giant", 2000, 10));
-         d.sim.loop.advance(1.31);
+         d.sim.loop.advance(1.31 + 0.4);  // the own position is reset first, and checked again 0.45 s later
          EXPECT_EQ(d.engine->message().get(), model::L10n::t("恢复入口持续不可见，栗丸已为安全自动吐出图标。"));
-         d.sim.loop.advance(0.81);
+         d.sim.loop.advance(0.41);
          d.items.pop_back();
      },
      false, false, 3, "栗丸菜单栏入口不可见；已重置自身位置并关闭收纳。"},
