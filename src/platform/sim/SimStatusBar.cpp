@@ -78,7 +78,9 @@ void SimStatusItem::setAutosaveName(const std::string& name) {
 
 SimStatusBar::SimStatusBar(Defaults& store, const ScreenList& screens, NotificationCenter& center)
     : layout_(std::make_shared<SimMenuBarLayout>(SimMenuBarLayout{store, screens, {}, 0})) {
-    screenChanges_ = center.addObserver(notifications::screenParametersChanged, [this] { layout_->relayout(); });
+    screenChanges_ = center.addObserver(notifications::screenParametersChanged, [layout = std::weak_ptr(layout_)] {
+        if (auto l = layout.lock()) l->relayout();
+    });
 }
 
 std::unique_ptr<StatusItem> SimStatusBar::createStatusItem() {
