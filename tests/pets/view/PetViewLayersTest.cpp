@@ -6,7 +6,7 @@
 #include <numbers>
 
 #include "anim/Transaction.h"
-#include "app/ResourceBundle.h"
+#include "platform/ResourceBundle.h"
 #include "model/L10n.h"
 #include "pets/view/PetViewTestSupport.h"
 
@@ -32,7 +32,7 @@ struct TemporaryBundle {
     }
     void addFur(const fs::path& at) {
         fs::create_directories(at.parent_path());
-        fs::copy_file(app::ResourceBundle::module().root() / "Assets" / "FurBallBody-v1.png", at,
+        fs::copy_file(platform::ResourceBundle::module().root() / "Assets" / "FurBallBody-v1.png", at,
                       fs::copy_options::overwrite_existing);
     }
 };
@@ -173,7 +173,7 @@ TEST_F(PetViewTest, layoutWithEmptyBoundsLeavesGripAndAccessoryForTheFirstRealBo
 TEST_F(PetViewTest, furImageComesOnlyFromTheResourceBundle) {
     const auto& fur = *L().furLayer->contents();
     EXPECT_EQ(fur.source(), anim::Image::Source::pngFile);
-    EXPECT_EQ(fs::path(fur.filePath()), app::ResourceBundle::module().root() / "Assets" / "FurBallBody-v1.png");
+    EXPECT_EQ(fs::path(fur.filePath()), platform::ResourceBundle::module().root() / "Assets" / "FurBallBody-v1.png");
     EXPECT_EQ(fur.pixelWidth(), 104);
     EXPECT_EQ(fur.pointSize(), (anim::Size{52, 52})) << "drawn at 2x for the 52-point square";
 
