@@ -41,7 +41,6 @@ public:
     NotificationCenter notifications;
     SeededRandom random;
     SequentialUuidSource uuids;
-    SimStatusBar statusBar;
     SimApplication application;
     SimPanelFactory panels;
     SimKeyEventTapSystem keyTaps;
@@ -51,6 +50,7 @@ public:
     SimAlertRunner alerts;
     SimWorkspace workspace;
     SimScreens screens{loop, notifications};
+    SimStatusBar statusBar{defaults, screens, notifications};
     SimAccessibility accessibility{notifications};
     SimPointer pointer;
     SimIdleTime idleTime;
