@@ -2,6 +2,7 @@
 
 #include "model/AppModel.h"
 #include "pets/coordination/CoordinatorTestSupport.h"
+#include "pets/coordination/WindowGeometryReader.h"
 #include "platform/Services.h"
 
 namespace pets::testing {
@@ -129,6 +130,83 @@ TEST_F(CoordinatorLifeTest, roam_staysInsideTheHomeScreensVisibleFrameAndItsLong
             const platform::Point to = origin(0);
             EXPECT_TRUE(to.x >= 12 && to.x <= 1376 && to.y >= 60 && to.y <= 804) << to.x << "," << to.y;
             EXPECT_TRUE(from.x != 700 || std::abs(std::hypot(to.x - from.x, to.y - from.y) - upper) < 0.01);
+        }
+}
+
+}  // namespace
+}  // namespace pets::testing
+
+namespace pets::testing {
+namespace {
+
+TEST(WindowGeometryReaderTest, firstOrdinaryWindow_skipsWindowsNoPetMayWalkOnAndFlipsTheWinner) {
+    const platform::WindowInfo behind{.number = 9, .ownerPid = 7, .bounds = {100, 200, 340, 180}};
+    const std::pair<const char*, platform::WindowInfo> skipped[] = {
+        {"own", {.number = 1, .ownerPid = 4242, .bounds = {0, 0, 800, 500}}},
+        {"too narrow", {.number = 2, .ownerPid = 7, .bounds = {0, 0, 339.9, 500}}},
+        {"too low", {.number = 3, .ownerPid = 7, .bounds = {0, 0, 800, 179.9}}},
+        {"kept above", {.number = 4, .ownerPid = 7, .layer = platform::windowLayer::floating, .bounds = {0, 0, 800, 500}}},
+        {"owner gone", {.number = 5, .ownerPid = std::nullopt, .bounds = {0, 0, 800, 500}}},
+    };
+    for (const auto& [why, window] : skipped)
+        EXPECT_EQ(WindowGeometryReader::firstOrdinaryWindow({window, behind}, 4242, 900),
+                  (WindowWalkCandidate{9, {100, 520, 340, 180}}))
+            << why;
+    EXPECT_EQ(WindowGeometryReader::firstOrdinaryWindow({skipped[0].second}, 4242, 900), std::nullopt);
+}
+
+TEST_F(CoordinatorLifeTest, windowWalk_goesOnWhileItsWindowStaysAndEndsWhenItMovesClosesOrIsCovered) {
+    const platform::WindowInfo window{.number = 9, .ownerPid = 7, .bounds = {300, 200, 800, 500}};
+    const std::tuple<const char*, std::vector<platform::WindowInfo>, bool> cases[] = {
+        {"moved 5", {{.number = 9, .ownerPid = 7, .bounds = {305, 200, 800, 500}}}, true},
+        {"moved 10", {{.number = 9, .ownerPid = 7, .bounds = {300, 210, 800, 500}}}, false},
+        {"closed", {}, false},
+        {"covered", {{.number = 8, .ownerPid = 6, .bounds = {0, 100, 900, 600}}, window}, false},
+    };
+    for (const auto& [what, later, kept] : cases) {
+        restart();
+        sim.windowList.windows = {window};
+        ASSERT_TRUE(access().startWindowWalk(0));
+        sim.loop.advance(1);
+        sim.windowList.windows = later;
+        bool walkedTheEdge = false;  // to its far end, 12 below the top edge at y = 700
+        for (int i = 0; i < 200; ++i, sim.loop.advance(0.1))
+            walkedTheEdge |= origin(0).x == 1018 && origin(0).y == 688;
+        EXPECT_EQ(walkedTheEdge, kept) << what;
+        expectNear(origin(0), kHome0);
+    }
+}
+
+TEST_F(CoordinatorLifeTest, relationship_endsWithBothPetsHomeOrStopsCleanlyWhenInterrupted) {
+    using model::PetRelationshipEvent;
+    const std::pair<const char*, void (*)(CoordinatorLifeTest&)> interruptions[] = {
+        {"none", nullptr},
+        {"grab", [](auto& t) { t.access().beginDrag(0), t.view(0).setActivity(PetActivity::dragged); }},
+        {"hidden", [](auto& t) { t.model->petsVisible = false; }},
+        {"pet count", [](auto& t) { t.model->petCount = 1; }},
+    };
+    for (auto event : model::allCases<PetRelationshipEvent>)
+        for (const auto& [name, interrupt] : interruptions) {
+            restart();
+            const size_t idle = sim.loop.pendingCount();
+            EXPECT_EQ(access().performRelationship(event), event != PetRelationshipEvent::none);
+            sim.loop.advance(0.2);
+            const platform::Point grabbed = origin(0);
+            if (interrupt) interrupt(*this), quiet();
+            sim.loop.advance(12);
+            const auto what = std::string(name) + " " + std::to_string(int(event));
+            if (interrupt == interruptions[1].second) {
+                EXPECT_EQ(view(0).activity(), PetActivity::dragged) << what;
+                EXPECT_EQ(origin(0), grabbed) << what;
+                continue;
+            }
+            expectNear(origin(0), access().homes()[0].origin);
+            if (interrupt) {
+                EXPECT_EQ(view(1).activity(), PetActivity::home) << what;
+            } else {
+                EXPECT_EQ(sim.loop.pendingCount(), idle) << what;
+                expectNear(origin(1), kHome1);
+            }
         }
 }
 
