@@ -13,8 +13,6 @@ namespace updates {
 namespace {
 
 constexpr double kRequestIdleTimeout = 20;  // s
-// A server that trickles bytes just inside the idle timeout must not keep the check going.
-constexpr double kCheckDeadline = 30;  // s
 
 std::optional<int64_t> decimal(std::string_view text) {
     int64_t value = 0;
@@ -142,7 +140,7 @@ std::unique_ptr<UpdateCheckTask> UpdateChecker::check(const UpdateEnvironment& e
             s->decide();
     };
     state->transfer = http.get(request, std::move(handlers));
-    platform::mainLoop().after(kCheckDeadline, [weak] {
+    platform::mainLoop().after(environment.checkDeadline, [weak] {
         if (auto s = weak.lock()) s->finish(UpdateCheckResult::failed(UpdateFailure::network));
     });
     return std::make_unique<FeedCheck>(std::move(state));

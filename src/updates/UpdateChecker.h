@@ -36,6 +36,9 @@ struct UpdateEnvironment {
     std::string architecture;  // "x86_64", "arm64" (aarch64) or the machine's own name
     UpdateRules rules;
     std::filesystem::path downloadFolder;
+    // A server that trickles bytes just inside the request's idle timeout must not keep the
+    // check going: it fails as a network failure after this many seconds.
+    double checkDeadline = 30;
 
     // This process: the bundle's values, the C library's version, the machine's
     // architecture and $XDG_CACHE_HOME/tuftle/Updates.
