@@ -206,8 +206,6 @@ bool UpdateManifest::supports(SystemVersion system) const {
     return compareNumerically(minimumSystemVersion, text) <= 0;
 }
 
-const std::string& UpdateManifest::releaseNotes() const { return L10n::language() == "zh-Hans" ? notesZH : notesEN; }
-
 int compareNumerically(std::string_view a, std::string_view b) {
     const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
     size_t i = 0, j = 0;

@@ -37,6 +37,8 @@ struct UpdateManifest {
     std::string downloadURL;
     std::string sha256;  // lower-case hexadecimal
     int64_t size = 0;    // exact bytes of the image
+    // Release notes: plain text from the network, so a view never renders them as rich text
+    // (a label with Qt::PlainText), which keeps markup and links out.
     std::string notesZH;
     std::string notesEN;
     std::vector<std::string> architectures;
@@ -47,8 +49,6 @@ struct UpdateManifest {
     void validate(const UpdateRules& rules = {}) const;
     // Whether a system of this version may run the update.
     bool supports(SystemVersion system) const;
-    // The notes in the interface language, as plain text: views show them unformatted.
-    const std::string& releaseNotes() const;
     // An absolute "https" address (scheme exactly as written) with a host and no user part.
     static bool isHTTPS(std::string_view url);
 };

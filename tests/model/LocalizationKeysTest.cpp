@@ -14,7 +14,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path repositoryRoot = fs::path(__FILE__).parent_path().parent_path().parent_path();
+// Not __FILE__: a compiler cache may make it relative to the build directory.
+const fs::path repositoryRoot = TUFTLE_SOURCE_ROOT;
 
 std::string readFile(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
