@@ -34,21 +34,16 @@ TEST(HttpsUpdate, checkAndDownloadAgainstALocalServer) {
 
     const std::string image(300000, 'u');
     const updates::testing::FeedSigner signer;
-    const auto manifest = updates::testing::manifestJson(image, 5, origin);
+    const auto manifest = updates::testing::manifestJson(image, origin);
     fs::create_directories(root / "o/r/releases/download/v1");
     std::ofstream(root / "o/r/releases/download/v1/t.AppImage", std::ios::binary) << image;
     std::ofstream(root / "feed.json") << signer.feed(manifest);
     auto tampered = nlohmann::json::parse(signer.feed(manifest));
-    tampered["payload"] = updates::testing::base64(updates::testing::manifestJson("other", 5, origin).dump());
+    tampered["payload"] = updates::testing::base64(updates::testing::manifestJson("other", origin).dump());
     std::ofstream(root / "tampered.json") << tampered.dump();
 
-    updates::UpdateEnvironment environment;
-    environment.configuration = updates::UpdateConfiguration{{}, signer.publicKey};
-    environment.currentBuild = 4;
-    environment.system = {2, 36, 0};
-    environment.architecture = "x86_64";
-    environment.rules.downloadHost = "127.0.0.1";
-    environment.checkDeadline = 1.5;
+    updates::UpdateEnvironment environment{updates::UpdateConfiguration{{}, signer.publicKey}, 4, {2, 36, 0}, "x86_64",
+                                           {"127.0.0.1"}, root.parent_path() / "Updates", 1.5};
     const auto check = [&](const std::string& path) {
         environment.configuration->feedURL = origin + path;
         std::optional<UpdateCheckResult> result;
@@ -66,7 +61,7 @@ TEST(HttpsUpdate, checkAndDownloadAgainstALocalServer) {
     EXPECT_LT(stall.elapsed(), 5000) << "the whole check has a deadline";
 
     model::AppModel model(sim.defaults, loop);
-    updates::UpdateDownloadController downloader(model, http, background, environment.rules, root.parent_path() / "Updates");
+    updates::UpdateDownloadController downloader(model, http, background, environment.rules, environment.downloadFolder);
     downloader.start(*available.manifest);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !downloader.isRunning(); }, 10000));
     ASSERT_EQ(model.updateDownloadState->kind, updates::UpdateDownloadState::Kind::ready);

@@ -5,22 +5,18 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 dir=$(mktemp -d)
 server=""
-cleanup() {
-  if [ -n "$server" ]; then kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; fi
-  rm -rf "$dir"
-}
+cleanup() { [ -z "$server" ] || kill "$server" 2>/dev/null || true; wait || true; rm -rf "$dir"; }
 trap cleanup EXIT
 cd "$dir"
-ec=(-newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes)
-openssl req -x509 "${ec[@]}" -days 1 -subj /CN=tuftle-test-ca -keyout ca.key -out ca.pem \
+key=(-newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes)
+openssl req -x509 "${key[@]}" -days 1 -subj /CN=test-ca -keyout ca.key -out ca.pem \
   -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign 2>/dev/null
-openssl req "${ec[@]}" -subj /CN=127.0.0.1 -keyout server.key -out server.csr 2>/dev/null
-printf 'subjectAltName=IP:127.0.0.1\nbasicConstraints=CA:FALSE\n' >ext
+openssl req "${key[@]}" -subj /CN=127.0.0.1 -keyout server.key -out server.csr 2>/dev/null
+printf 'subjectAltName=IP:127.0.0.1\n' >ext
 openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 1 -extfile ext -out server.pem 2>/dev/null
 mkdir www
 python3 "$here/https_server.py" www server.pem server.key port &
 server=$!
 for _ in $(seq 100); do [ -s port ] && break; sleep 0.05; done
-[ -s port ] || { echo "the test server did not start"; exit 1; }
 TUFTLE_TEST_HTTPS_ORIGIN="https://127.0.0.1:$(cat port)" TUFTLE_TEST_HTTPS_ROOT="$dir/www" TUFTLE_TEST_CA="$dir/ca.pem" \
   QT_QPA_PLATFORM=offscreen "$1" --gtest_filter='HttpsUpdate*'
