@@ -58,8 +58,9 @@ struct UpdateChecker {
     // UpdateFailure.
     static UpdateManifest verifiedManifest(std::string_view data, const std::vector<unsigned char>& publicKey,
                                            const UpdateRules& rules = {});
-    // Fetches the feed and decides. `done` gets the result exactly once, on the main loop
-    // (at once when nothing is configured), unless the task is destroyed first.
+    // Fetches the feed and decides. `done` gets the result once, on the main loop, unless the
+    // task is destroyed first; when nothing is configured it gets it at once and no task is
+    // returned.
     static std::unique_ptr<UpdateCheckTask> check(const UpdateEnvironment& environment, platform::HttpClient& http,
                                                   std::function<void(UpdateCheckResult)> done);
     // Throws UpdateFailure::download unless the file has the manifest's exact size and

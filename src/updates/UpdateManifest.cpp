@@ -73,7 +73,8 @@ std::optional<UrlParts> parseUrl(std::string_view text) {
     return parts;
 }
 
-// `count` parts of 1 to `digits` ASCII digits joined by single dots, and nothing else.
+// `minParts` to `maxParts` runs of 1 to `digits` ASCII digits joined by single dots, and nothing
+// else: no sign, space or line break anywhere.
 bool isDottedNumber(std::string_view text, int minParts, int maxParts, size_t digits) {
     int parts = 0;
     size_t start = 0;

@@ -1,6 +1,5 @@
 // The update check and download over the real network backend, against the local HTTPS
 // server that test_https_updates.sh starts; skipped when run without it.
-#include <QElapsedTimer>
 #include <QSslCertificate>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -55,10 +54,8 @@ TEST(HttpsUpdate, checkAndDownloadAgainstALocalServer) {
     ASSERT_EQ(available.kind, UpdateCheckResult::Kind::available);
     EXPECT_EQ(check("/tampered.json"), UpdateCheckResult::failed(UpdateFailure::untrusted));
     EXPECT_EQ(check("/redirect"), UpdateCheckResult::failed(UpdateFailure::network));
-    QElapsedTimer stall;
-    stall.start();
+    // The server sends a byte every 0.3 s for ever: only the check's deadline ends it.
     EXPECT_EQ(check("/stall"), UpdateCheckResult::failed(UpdateFailure::network));
-    EXPECT_LT(stall.elapsed(), 5000) << "the whole check has a deadline";
 
     model::AppModel model(sim.defaults, loop);
     updates::UpdateDownloadController downloader(model, http, background, environment.rules, environment.downloadFolder);
