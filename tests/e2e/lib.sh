@@ -249,7 +249,7 @@ e2e__start_xvfb() {
   # The server loads every cookie of its -auth file whatever the display; clients need the
   # entry for the display Xvfb picks, added below.
   xauth -q -f "$XAUTHORITY" add :0 . "$cookie"
-  Xvfb -displayfd 3 -auth "$XAUTHORITY" -nolisten tcp -noreset -screen 0 1280x800x24 \
+  Xvfb -displayfd 3 -auth "$XAUTHORITY" -nolisten tcp -noreset -screen 0 "${E2E_SCREEN_SIZE:-1280x800}x24" \
     3>"$display_file" >"$E2E_WORK/xvfb.log" 2>&1 &
   E2E_XVFB_PID=$!
   e2e_track "$E2E_XVFB_PID"

@@ -25,19 +25,22 @@ command -v wmctrl >/dev/null 2>&1 || e2e_fail "missing tool: wmctrl (run scripts
 readonly taskbar_colour=1D2B36
 readonly edge_y=760
 readonly expected_pets="584,730 648,730"
+# Each pet panel window has a transparent margin this wide around the pet's 52 points.
+readonly pet_margin=24
+readonly pet_window=$((52 + 2 * pet_margin))
 window_title="tuftle-pets-fullscreen-$$"
 
-# Prints "x,y" of every mapped 52 x 52 window of the program, sorted.
+# Prints "x,y" of the pet in every mapped pet panel window of the program, sorted.
 pet_windows() {
   local id geometry props info
   xwininfo -root -children 2>/dev/null |
-    awk '$1 ~ /^0x/ && / 52x52\+/ { print $1 }' |
+    awk -v size=" ${pet_window}x${pet_window}+" '$1 ~ /^0x/ && index($0, size) { print $1 }' |
     while read -r id; do
       props=$(xprop -id "$id" _NET_WM_PID 2>/dev/null) || continue
       [[ $props == *"= $E2E_APP_PID" ]] || continue
       info=$(xwininfo -id "$id" 2>/dev/null) || continue
       [[ $info == *"Map State: IsViewable"* ]] || continue
-      geometry=$(awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF } END { print x "," y }' <<<"$info")
+      geometry=$(awk -v m="$pet_margin" '/Absolute upper-left X/ { x = $NF + m } /Absolute upper-left Y/ { y = $NF + m } END { print x "," y }' <<<"$info")
       echo "$geometry"
     done | sort | paste -sd' '
 }

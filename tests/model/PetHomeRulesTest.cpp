@@ -103,8 +103,8 @@ TEST(HomeAttachmentLayout, faceOffsetByKindAndEdge) {
     EXPECT_EQ(HomeAttachmentLayout::faceOffset(PetHomeKind::dock, HomeEdge::top), (Point{0, -2.5}));
     EXPECT_EQ(HomeAttachmentLayout::faceOffset(PetHomeKind::screenEdge, HomeEdge::top), (Point{0, -9.5}));
     EXPECT_EQ(HomeAttachmentLayout::faceOffset(PetHomeKind::screenEdge, HomeEdge::bottom), (Point{0, 1.0}));
-    EXPECT_EQ(HomeAttachmentLayout::faceOffset(PetHomeKind::dock, HomeEdge::left), (Point{5.2, -1.0}));
-    EXPECT_EQ(HomeAttachmentLayout::faceOffset(PetHomeKind::screenEdge, HomeEdge::right), (Point{-5.2, -1.0}));
+    EXPECT_EQ(HomeAttachmentLayout::faceOffset(PetHomeKind::dock, HomeEdge::left), (Point{7.0, -1.0}));
+    EXPECT_EQ(HomeAttachmentLayout::faceOffset(PetHomeKind::screenEdge, HomeEdge::right), (Point{-7.0, -1.0}));
 }
 
 TEST(PetPawVisibility, attachedPetsGripUnlessTravellingOrResting) {

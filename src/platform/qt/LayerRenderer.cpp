@@ -1,5 +1,6 @@
 #include "platform/qt/LayerRenderer.h"
 
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPainterPath>
 #include <QSemaphore>
@@ -211,7 +212,7 @@ QImage LayerRenderer::render(const anim::Layer& root, double t, QSizeF size, dou
 }
 
 void LayerRenderer::renderInto(QImage& image, const anim::Layer& root, double t, QSizeF size,
-                               double devicePixelRatio, std::optional<anim::Rect> clip) {
+                               double devicePixelRatio, std::optional<anim::Rect> clip, QPointF origin) {
     const QSize pixels(int(std::ceil(size.width() * devicePixelRatio)), int(std::ceil(size.height() * devicePixelRatio)));
     if (image.size() != pixels || image.format() != QImage::Format_ARGB32_Premultiplied)
         image = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
@@ -219,6 +220,7 @@ void LayerRenderer::renderInto(QImage& image, const anim::Layer& root, double t,
     image.fill(Qt::transparent);
     auto draw = [&] {
         QPainter p(&image);
+        p.translate(origin.x(), -origin.y());
         if (clip) p.setClipRect(QRectF(clip->minX(), size.height() - clip->maxY(), clip->width(), clip->height()));
         paint(p, root, t, size.height());
     };
@@ -371,6 +373,14 @@ void LayerRenderer::paintContent(QPainter& p, const anim::Layer& layer, const La
             font.setPointSizeF(std::max(0.5, text.fontSize() * 72.0 / dpi));
             static constexpr QFont::Weight weights[] = {QFont::Normal, QFont::Medium, QFont::DemiBold, QFont::Bold};
             font.setWeight(weights[int(text.fontWeight())]);
+            const QString string = QString::fromStdString(text.string());
+            // A line too long for its frame (a caption in a wordier language) shrinks until it fits.
+            for (int step = 0; step < 6 && s.bounds.width() > 0 && font.pointSizeF() > 0.5; ++step) {
+                const double advance = QFontMetricsF(font, p.device()).horizontalAdvance(string);
+                if (advance <= s.bounds.width()) break;
+                // Hinted sizes do not scale exactly: aim a little small.
+                font.setPointSizeF(std::max(0.5, font.pointSizeF() * s.bounds.width() / advance * 0.98));
+            }
             int align = Qt::AlignLeft;
             if (text.alignment() == anim::TextAlignment::center) align = Qt::AlignHCenter;
             if (text.alignment() == anim::TextAlignment::right) align = Qt::AlignRight;
@@ -381,7 +391,7 @@ void LayerRenderer::paintContent(QPainter& p, const anim::Layer& layer, const La
             p.setPen(toQ(text.foregroundColor()));
             p.drawText(QRectF(0, 0, s.bounds.width(), s.bounds.height()),
                        align | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip,
-                       QString::fromStdString(text.string()));
+                       string);
             p.restore();
             break;
         }

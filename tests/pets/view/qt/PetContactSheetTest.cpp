@@ -14,11 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "anim/Transaction.h"
 #include "model/L10n.h"
 #include "model/PetEnums.h"
 #include "model/RawEnum.h"
 #include "pets/view/PetView.h"
 #include "platform/qt/LayerRenderer.h"
+#include "platform/qt/PetPanelWindow.h"
 #include "platform/sim/SimPlatform.h"
 
 using model::HomeEdge;
@@ -29,8 +31,9 @@ using pets::PetView;
 
 namespace {
 
-constexpr double cellPoints = 80;
-constexpr double petOrigin = 14;  // where the 52-point pet stands in its cell
+// A cell is a pet panel window: the pet's 52 points and the transparent margin around them.
+constexpr double petOrigin = platform::qt::PetPanelWindow::drawingMargin;
+constexpr double cellPoints = 52 + 2 * petOrigin;
 constexpr double scale = 2.5;     // device pixels per point
 constexpr int labelHeight = 16;   // points
 
@@ -76,6 +79,8 @@ public:
         // Implicit changes settle; the pet is shown as it rests.
         sim_.loop.advance(settleSeconds_);
         QImage pet = renderer_.render(*view.layer(), sim_.loop.mediaTime(), QSizeF(cellPoints, cellPoints), scale);
+        expectNothingCut(pet, label);
+        if (home && (home->edge == HomeEdge::left || home->edge == HomeEdge::right)) expectEyesClear(view, label, *home);
 
         QImage cell(int(cellPoints * scale), int(cellPoints * scale), QImage::Format_ARGB32_Premultiplied);
         cell.setDevicePixelRatio(scale);
@@ -151,6 +156,40 @@ public:
     }
 
 private:
+    // Nothing the pet draws reaches the panel window's edge.
+    static void expectNothingCut(const QImage& pet, const QString& label) {
+        const int w = pet.width(), h = pet.height();
+        int atEdge = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                atEdge += (x == 0 || y == 0 || x == w - 1 || y == h - 1) && qAlpha(pet.pixel(x, y)) > 0;
+        EXPECT_EQ(atEdge, 0) << label.toStdString() << ": cut at the window's edge";
+    }
+
+    // At a side home no part of an eye lies beyond the boundary: the
+    // eyes are drawn red for a moment and looked for there.
+    void expectEyesClear(PetView& view, const QString& label, const HomeCase& home) {
+        const auto& L = view.layers();
+        const auto eyes = {L.leftEye, L.rightEye};
+        const anim::Color cream = L.leftEye->fillColor();
+        int redBeyond = 0;
+        anim::Transaction::withoutActions([&] {
+            for (const auto& eye : eyes) eye->setFillColor(anim::Color::rgb(1, 0, 0));
+        });
+        const double line = (petOrigin + home.boundaryOffset) * scale;
+        QImage pet = renderer_.render(*view.layer(), sim_.loop.mediaTime(), QSizeF(cellPoints, cellPoints), scale);
+        for (int y = 0; y < pet.height(); ++y)
+            for (int x = 0; x < pet.width(); ++x) {
+                const QRgb c = pet.pixel(x, y);
+                const bool beyond = home.edge == HomeEdge::left ? x + 1 <= line : x >= line;
+                redBeyond += beyond && qRed(c) > qGreen(c) + 24;
+            }
+        anim::Transaction::withoutActions([&] {
+            for (const auto& eye : eyes) eye->setFillColor(cream);
+        });
+        EXPECT_EQ(redBeyond, 0) << label.toStdString() << ": an eye beyond the home's boundary";
+    }
+
     platform::sim::SimPlatform& sim_;
     platform::qt::LayerRenderer renderer_;
     double settleSeconds_ = 1.0;
@@ -261,6 +300,7 @@ std::vector<std::pair<QString, std::vector<Cell>>> lifeSceneAndMoveRows(ContactS
         moves.push_back(sheet.renderAfter(0.08, view, "brake"));
     }
     moves.push_back(scene(PetActivity::celebrating, 0.35, "celebrating"));
+    moves.push_back(scene(PetActivity::celebrating, 1.6, "sparkles"));
     {
         PetView view(energetic());
         view.playHighFiveBurst(true);
@@ -373,7 +413,7 @@ TEST(PetContactSheet, showsEveryActivityHomeAndAccessory) {
     const Cell& resting = activities.front();
     // The fur came from the bundle and the face shows on it.
     EXPECT_LT(at(resting.image, 40, 40).lightness(), 60) << "a dark body";
-    EXPECT_GT(at(resting.image, 14 + 0.388 * 52 + 2.5, 14 + 0.558 * 52).lightness(), 200) << "a light eye";
+    EXPECT_GT(at(resting.image, petOrigin + 0.388 * 52 + 2.5, petOrigin + 0.558 * 52).lightness(), 200) << "a light eye";
     EXPECT_EQ(at(resting.image, 3, 77), QColor(239, 233, 223)) << "transparent around the ball";
     rows.emplace_back("Activities (free, energetic pet)", std::move(activities));
 
