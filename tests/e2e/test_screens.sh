@@ -19,35 +19,12 @@ done
 
 # The left monitor is the primary one: the pets live at its bottom centre (x = 640), 30 of their
 # 52 points above the taskbar's edge (760 with a 40-pixel taskbar there, else the screen's 800).
-# Their panel windows reach 24 pixels beyond the pet on every side.
-readonly pet_margin=24
-readonly pet_window=$((52 + 2 * pet_margin))
 readonly at_taskbar="584,730 648,730"
 readonly at_screen_bottom="584,770 648,770"
 taskbar_pid=""
 
-# Prints "x,y" of the pet in every mapped pet panel window of the program, sorted.
-pet_windows() {
-  local id
-  for id in $(pet_window_ids); do
-    xwininfo -id "$id" 2>/dev/null |
-      awk -v m="$pet_margin" '/Absolute upper-left X/ { x = $NF + m } /Absolute upper-left Y/ { y = $NF + m } END { print x "," y }'
-  done | sort | paste -sd' '
-}
-
-pet_window_ids() {
-  local id props
-  xwininfo -root -children 2>/dev/null |
-    awk -v size=" ${pet_window}x${pet_window}+" '$1 ~ /^0x/ && index($0, size) { print $1 }' |
-    while read -r id; do
-      props=$(xprop -id "$id" _NET_WM_PID 2>/dev/null) || continue
-      [[ $props == *"= $E2E_APP_PID" ]] || continue
-      xwininfo -id "$id" 2>/dev/null | grep -q "Map State: IsViewable" && echo "$id"
-    done
-}
-
 pets_at() {
-  [[ $(pet_windows) == "$1" ]]
+  [[ $(e2e_pet_windows) == "$1" ]]
 }
 
 workarea_height_is() {
@@ -73,7 +50,7 @@ stop_taskbar() {
 # "masked" when both pet panels have a shape mask, "whole" when neither has one.
 pet_shapes() {
   local id masked=0 whole=0
-  for id in $(pet_window_ids); do
+  for id in $(e2e_pet_window_ids); do
     if xwininfo -shape -id "$id" 2>/dev/null | grep -q "No window shape defined"; then
       whole=$((whole + 1))
     else
