@@ -5,43 +5,33 @@
 using platform::DockStrut;
 using platform::Rect;
 
-namespace {
-
-struct StrutCase {
-    const char* name;
-    std::vector<Rect> monitors;
-    platform::Size screen;
-    std::vector<DockStrut> struts;
-    std::optional<Rect> workArea;
-    std::vector<Rect> expected;
-};
-
-const Rect left{0, 0, 1280, 800}, right{1280, 0, 1280, 800};
-
-}  // namespace
-
 TEST(DockStruts, eachMonitorLosesOnlyTheTaskbarsAlongItsOwnEdges) {
-    const std::vector<StrutCase> cases{
-        {"a taskbar at the bottom of the left monitor", {left, right}, {2560, 800},
-         {{0, 0, 0, 40, 0, 0, 0, 0, 0, 0, 0, 1279}}, std::nullopt, {{0, 0, 1280, 760}, right}},
-        {"the same at the bottom of the right monitor", {left, right}, {2560, 800},
-         {{0, 0, 0, 40, 0, 0, 0, 0, 0, 0, 1280, 2559}}, std::nullopt, {left, {1280, 0, 1280, 760}}},
-        {"a shorter right monitor: its bottom strut reaches over the taller one's", {{0, 0, 1280, 1024}, right},
-         {2560, 1024}, {{0, 0, 0, 264, 0, 0, 0, 0, 0, 0, 1280, 2559}}, std::nullopt,
-         {{0, 0, 1280, 1024}, {1280, 0, 1280, 760}}},
-        {"a left panel on the right monitor, and a top bar on the left one", {left, right}, {2560, 800},
-         {{1328, 0, 0, 0, 0, 799, 0, 0, 0, 0, 0, 0}, {0, 0, 28, 0, 0, 0, 0, 0, 0, 1279, 0, 0}}, std::nullopt,
-         {{0, 28, 1280, 772}, {1328, 0, 1232, 800}}},
-        {"a right panel and a strut without lengths across both", {left, right}, {2560, 800},
-         {{0, 50, 0, 0, 0, 0, 0, 799, 0, 0, 0, 0}, platform::fullLengthStrut(0, 0, 0, 30)}, std::nullopt,
-         {{0, 0, 1280, 770}, {1280, 0, 1230, 770}}},
-        {"one monitor takes the window manager's work area", {left}, {1280, 800},
-         {{0, 0, 0, 40, 0, 0, 0, 0, 0, 0, 0, 1279}}, Rect{0, 24, 1280, 736}, {{0, 24, 1280, 736}}},
-        {"one monitor without a work area goes by the struts", {left}, {1280, 800},
-         {{0, 0, 0, 40, 0, 0, 0, 0, 0, 0, 0, 1279}}, std::nullopt, {{0, 0, 1280, 760}}},
-        {"a strut that would leave nothing is ignored", {left, right}, {2560, 800},
-         {{0, 0, 800, 0, 0, 0, 0, 0, 0, 1279, 0, 0}}, std::nullopt, {left, right}},
+    const Rect l{0, 0, 1280, 800}, r{1280, 0, 1280, 800}, tall{0, 0, 1280, 1024};
+    auto bottom = [](long h, long x0, long x1) { return DockStrut{0, 0, 0, h, 0, 0, 0, 0, 0, 0, x0, x1}; };
+    struct Case {
+        std::vector<Rect> monitors;
+        platform::Size screen;
+        std::vector<DockStrut> struts;
+        std::optional<Rect> workArea;
+        std::vector<Rect> expected;
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(platform::visibleMonitorAreas(c.monitors, c.screen, c.struts, c.workArea), c.expected) << c.name;
+    const std::vector<Case> cases{
+        {{l, r}, {2560, 800}, {bottom(40, 0, 1279)}, {}, {{0, 0, 1280, 760}, r}},
+        {{l, r}, {2560, 800}, {bottom(40, 1280, 2559)}, {}, {l, {1280, 0, 1280, 760}}},
+        // The shorter monitor's strut reaches over the taller one's bottom, not along it.
+        {{tall, r}, {2560, 1024}, {bottom(264, 1280, 2559)}, {}, {tall, {1280, 0, 1280, 760}}},
+        // A left panel on the right monitor, a top bar on the left one, a right panel.
+        {{l, r}, {2560, 800},
+         {{1328, 0, 0, 0, 0, 799, 0, 0, 0, 0, 0, 0}, {0, 50, 28, 0, 0, 0, 0, 799, 0, 1279, 0, 0}}, {},
+         {{0, 28, 1280, 772}, {1328, 0, 1182, 800}}},
+        {{l, r}, {2560, 800}, {platform::fullLengthStrut(0, 0, 0, 30)}, {}, {{0, 0, 1280, 770}, {1280, 0, 1280, 770}}},
+        {{l}, {1280, 800}, {bottom(40, 0, 1279)}, Rect{0, 24, 1280, 736}, {{0, 24, 1280, 736}}},
+        {{l}, {1280, 800}, {bottom(40, 0, 1279)}, {}, {{0, 0, 1280, 760}}},
+        // A strut that would leave nothing is someone's mistake.
+        {{l, r}, {2560, 800}, {{0, 0, 800, 0, 0, 0, 0, 0, 0, 1279, 0, 0}}, {}, {l, r}},
+    };
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
+        EXPECT_EQ(platform::visibleMonitorAreas(c.monitors, c.screen, c.struts, c.workArea), c.expected) << i;
+    }
 }

@@ -226,11 +226,13 @@ void LayerRenderer::renderInto(QImage& image, const anim::Layer& root, double t,
     };
     // Qt's raster engine hands a batch of 96 or more spans with blending (any translucent
     // antialiased edge) to its global thread pool and waits for it, unless the painting thread
-    // is one of the pool's own. From about 64 rows on a pet frame has such batches, and those
-    // hand-offs cost several times the painting (0.34 ms of CPU a frame at 2x against 0.13 ms),
-    // so such a frame is painted in one pool thread while this one waits: one hand-off.
+    // is one of the pool's own. From about 64 rows of drawing on, a pet frame has such batches,
+    // and those hand-offs cost several times the painting (0.34 ms of CPU a frame at 2x against
+    // 0.13 ms), so such a frame is painted in one pool thread while this one waits: one hand-off.
+    // What counts is the tree's own height, not the transparent room around it.
     QThreadPool* pool = QThreadPool::globalInstance();
-    if (image.height() <= 64 || !pool || pool->contains(QThread::currentThread())) {
+    const double rows = std::min(double(image.height()), root.bounds().height() * devicePixelRatio);
+    if (rows <= 64 || !pool || pool->contains(QThread::currentThread())) {
         draw();
         return;
     }

@@ -198,7 +198,6 @@ TEST_F(RendererTest, aLineTooLongForItsFrameShrinksIntoIt) {
     caption->setFrame({3, 10, 34, 7});
     caption->setString("Today's keys");
     caption->setFontSize(6);
-    caption->setFontWeight(FontWeight::semibold);
     caption->setAlignment(TextAlignment::center);
     caption->setForegroundColor(Color::black());
     root->addSublayer(caption);

@@ -166,27 +166,21 @@ private:
         EXPECT_EQ(atEdge, 0) << label.toStdString() << ": cut at the window's edge";
     }
 
-    // At a side home no part of an eye lies beyond the boundary: the
-    // eyes are drawn red for a moment and looked for there.
+    // At a side home no part of an eye, drawn red for a moment, lies beyond the boundary.
     void expectEyesClear(PetView& view, const QString& label, const HomeCase& home) {
         const auto& L = view.layers();
-        const auto eyes = {L.leftEye, L.rightEye};
         const anim::Color cream = L.leftEye->fillColor();
-        int redBeyond = 0;
-        anim::Transaction::withoutActions([&] {
-            for (const auto& eye : eyes) eye->setFillColor(anim::Color::rgb(1, 0, 0));
-        });
-        const double line = (petOrigin + home.boundaryOffset) * scale;
+        auto paintEyes = [&](anim::Color c) {
+            anim::Transaction::withoutActions([&] { L.leftEye->setFillColor(c), L.rightEye->setFillColor(c); });
+        };
+        paintEyes(anim::Color::rgb(1, 0, 0));
         QImage pet = renderer_.render(*view.layer(), sim_.loop.mediaTime(), QSizeF(cellPoints, cellPoints), scale);
+        paintEyes(cream);
+        const int line = int((petOrigin + home.boundaryOffset) * scale);
+        int redBeyond = 0;
         for (int y = 0; y < pet.height(); ++y)
-            for (int x = 0; x < pet.width(); ++x) {
-                const QRgb c = pet.pixel(x, y);
-                const bool beyond = home.edge == HomeEdge::left ? x + 1 <= line : x >= line;
-                redBeyond += beyond && qRed(c) > qGreen(c) + 24;
-            }
-        anim::Transaction::withoutActions([&] {
-            for (const auto& eye : eyes) eye->setFillColor(cream);
-        });
+            for (int x = home.edge == HomeEdge::left ? 0 : line; x < (home.edge == HomeEdge::left ? line : pet.width()); ++x)
+                redBeyond += qRed(pet.pixel(x, y)) > qGreen(pet.pixel(x, y)) + 24;
         EXPECT_EQ(redBeyond, 0) << label.toStdString() << ": an eye beyond the home's boundary";
     }
 
