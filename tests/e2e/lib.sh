@@ -478,3 +478,7 @@ e2e_pet_windows() {
       '/Absolute upper-left X/ { x = $NF + m } /Absolute upper-left Y/ { y = $NF + m } END { print x "," y }'
   done | sort | paste -sd' '
 }
+
+e2e_pet_windows_are() {
+  [[ $(e2e_pet_windows) == "$1" ]]
+}

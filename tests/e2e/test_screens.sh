@@ -1,18 +1,11 @@
 #!/usr/bin/env bash
-# Two monitors side by side on one X screen (RandR monitors) with a taskbar on each in turn: the
-# pets on the primary monitor sit at its taskbar's edge while the taskbar is there, and at the
-# screen's bottom once it moves to the other monitor, without a restart. Then the compositor
-# quits and comes back: the pet panels switch to the shape mask and back to alpha at once.
-# Usage: test_screens.sh <path-to-tuftle>
+# Two monitors on one X screen with a taskbar on each in turn, then a compositor that quits and
+# comes back. Usage: test_screens.sh <path-to-tuftle>
 # shellcheck source-path=SCRIPTDIR
 source "$(dirname "$0")/lib.sh"
 
 program=$(realpath "${1:?usage: $0 <path-to-tuftle>}")
 taskbar=$(dirname "$program")/bottom_panel
-
-pets_at() {
-  [[ $(e2e_pet_windows) == "$1" ]]
-}
 
 # start_taskbar <x>: a 40-pixel taskbar along the bottom of the monitor starting at x.
 start_taskbar() {
@@ -49,12 +42,12 @@ start_taskbar 0
 start_compositor
 e2e_start_app "$program"
 # The pets' homes are at the primary monitor's bottom centre, 30 of their 52 points out.
-e2e_expect_while_running 10 "both pets at the taskbar's edge" pets_at "$E2E_PET_HOMES"
+e2e_expect_while_running 10 "both pets at the taskbar's edge" e2e_pet_windows_are "$E2E_PET_HOMES"
 
 e2e_step "move the taskbar to the right monitor: the pets go down to the screen's bottom"
 stop "$taskbar_pid"
 start_taskbar 1280
-e2e_expect_while_running 10 "both pets at the screen's bottom" pets_at "584,770 648,770"
+e2e_expect_while_running 10 "both pets at the screen's bottom" e2e_pet_windows_are "584,770 648,770"
 
 e2e_step "with the compositor the panels have no mask; it quits and they have one within 2 s"
 e2e_expect_while_running 5 "no shape mask" shapes_are no
