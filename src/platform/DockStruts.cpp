@@ -38,8 +38,10 @@ std::vector<Rect> visibleMonitorAreas(const std::vector<Rect>& monitors, Size sc
                 maxY = std::min(maxY, bottom);
         }
         // Struts that leave nothing are someone's mistake: the monitor stays usable.
-        if (maxX <= minX || maxY <= minY) out.push_back(m);
-        else out.push_back({minX, minY, maxX - minX, maxY - minY});
+        if (maxX <= minX || maxY <= minY)
+            out.push_back(m);
+        else
+            out.push_back({minX, minY, maxX - minX, maxY - minY});
     }
     return out;
 }

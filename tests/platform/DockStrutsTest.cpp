@@ -21,8 +21,10 @@ TEST(DockStruts, eachMonitorLosesOnlyTheTaskbarsAlongItsOwnEdges) {
         // The shorter monitor's strut reaches over the taller one's bottom, not along it.
         {{tall, r}, {2560, 1024}, {bottom(264, 1280, 2559)}, {}, {tall, {1280, 0, 1280, 760}}},
         // A left panel on the right monitor, a top bar on the left one, a right panel.
-        {{l, r}, {2560, 800},
-         {{1328, 0, 0, 0, 0, 799, 0, 0, 0, 0, 0, 0}, {0, 50, 28, 0, 0, 0, 0, 799, 0, 1279, 0, 0}}, {},
+        {{l, r},
+         {2560, 800},
+         {{1328, 0, 0, 0, 0, 799, 0, 0, 0, 0, 0, 0}, {0, 50, 28, 0, 0, 0, 0, 799, 0, 1279, 0, 0}},
+         {},
          {{0, 28, 1280, 772}, {1328, 0, 1182, 800}}},
         {{l, r}, {2560, 800}, {platform::fullLengthStrut(0, 0, 0, 30)}, {}, {{0, 0, 1280, 770}, {1280, 0, 1280, 770}}},
         {{l}, {1280, 800}, {bottom(40, 0, 1279)}, Rect{0, 24, 1280, 736}, {{0, 24, 1280, 736}}},

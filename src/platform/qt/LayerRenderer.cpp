@@ -211,8 +211,8 @@ QImage LayerRenderer::render(const anim::Layer& root, double t, QSizeF size, dou
     return image;
 }
 
-void LayerRenderer::renderInto(QImage& image, const anim::Layer& root, double t, QSizeF size,
-                               double devicePixelRatio, std::optional<anim::Rect> clip, QPointF origin) {
+void LayerRenderer::renderInto(QImage& image, const anim::Layer& root, double t, QSizeF size, double devicePixelRatio,
+                               std::optional<anim::Rect> clip, QPointF origin) {
     const QSize pixels(int(std::ceil(size.width() * devicePixelRatio)), int(std::ceil(size.height() * devicePixelRatio)));
     if (image.size() != pixels || image.format() != QImage::Format_ARGB32_Premultiplied)
         image = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
@@ -392,8 +392,7 @@ void LayerRenderer::paintContent(QPainter& p, const anim::Layer& layer, const La
             p.setFont(font);
             p.setPen(toQ(text.foregroundColor()));
             p.drawText(QRectF(0, 0, s.bounds.width(), s.bounds.height()),
-                       align | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip,
-                       string);
+                       align | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, string);
             p.restore();
             break;
         }

@@ -100,8 +100,8 @@ void PanelShape::update(QWidget& window, const QImage& frame, bool ignoresMouse,
         hitMask_.resize(size_t(px.width()) * px.height());
         for (int y = 0; y < px.height(); ++y)
             for (int x = 0; x < px.width(); ++x)
-                hitMask_[size_t(y) * px.width() + x] = hitTest(
-                    {(x + 0.5) / dpr - origin_.x(), window.height() - (y + 0.5) / dpr - origin_.y()});
+                hitMask_[size_t(y) * px.width() + x] =
+                    hitTest({(x + 0.5) / dpr - origin_.x(), window.height() - (y + 0.5) / dpr - origin_.y()});
         hitMaskSize_ = px;
     }
     std::vector<QRect> input;

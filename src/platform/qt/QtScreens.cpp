@@ -101,8 +101,8 @@ std::vector<Screen> currentScreens(const std::optional<X11DockAreas>& docks) {
     }
     for (qsizetype i = 0; i < screens.size(); ++i) {
         QScreen* qs = screens[i];
-        Screen s = screenFrom(qs, primaryGeometry,
-                              docks ? fromNative(visible[size_t(i)], qs) : qs->availableGeometry());
+        Screen s =
+            screenFrom(qs, primaryGeometry, docks ? fromNative(visible[size_t(i)], qs) : qs->availableGeometry());
         // Output names are unique, their hashes almost surely; keep the numbers apart anyway.
         while (std::any_of(out.begin(), out.end(), [&](const Screen& o) { return o.displayID == s.displayID; }))
             s.displayID = s.displayID == UINT32_MAX ? 1 : s.displayID + 1;

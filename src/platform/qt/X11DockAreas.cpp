@@ -41,8 +41,8 @@ std::vector<long> longs(Display* dpy, Window window, const char* name, Atom type
     unsigned long count = 0, remaining = 0;
     unsigned char* data = nullptr;
     std::vector<long> out;
-    if (XGetWindowProperty(dpy, window, XInternAtom(dpy, name, False), 0, maxItems, False, type, &actualType,
-                           &format, &count, &remaining, &data) == Success &&
+    if (XGetWindowProperty(dpy, window, XInternAtom(dpy, name, False), 0, maxItems, False, type, &actualType, &format,
+                           &count, &remaining, &data) == Success &&
         actualType == type && format == 32 && data)
         out.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
     if (data) XFree(data);
@@ -51,8 +51,7 @@ std::vector<long> longs(Display* dpy, Window window, const char* name, Atom type
 
 std::vector<Window> clientWindows(Display* dpy) {
     std::vector<Window> out;
-    for (long w : longs(dpy, DefaultRootWindow(dpy), "_NET_CLIENT_LIST", XA_WINDOW, 4096))
-        out.push_back(Window(w));
+    for (long w : longs(dpy, DefaultRootWindow(dpy), "_NET_CLIENT_LIST", XA_WINDOW, 4096)) out.push_back(Window(w));
     return out;
 }
 

@@ -38,9 +38,9 @@ private:
 
     std::function<void()> changed_;
     uint32_t root_ = 0;
-    std::vector<uint32_t> rootAtoms_;    // the work area, the client list, the current desktop
-    std::vector<uint32_t> strutAtoms_;   // _NET_WM_STRUT_PARTIAL, _NET_WM_STRUT
-    std::vector<uint32_t> clients_;      // watched already
+    std::vector<uint32_t> rootAtoms_;   // the work area, the client list, the current desktop
+    std::vector<uint32_t> strutAtoms_;  // _NET_WM_STRUT_PARTIAL, _NET_WM_STRUT
+    std::vector<uint32_t> clients_;     // watched already
 };
 
 }  // namespace platform::qt

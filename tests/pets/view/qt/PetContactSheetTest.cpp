@@ -80,7 +80,8 @@ public:
         sim_.loop.advance(settleSeconds_);
         QImage pet = renderer_.render(*view.layer(), sim_.loop.mediaTime(), QSizeF(cellPoints, cellPoints), scale);
         expectNothingCut(pet, label);
-        if (home && (home->edge == HomeEdge::left || home->edge == HomeEdge::right)) expectEyesClear(view, label, *home);
+        if (home && (home->edge == HomeEdge::left || home->edge == HomeEdge::right))
+            expectEyesClear(view, label, *home);
 
         QImage cell(int(cellPoints * scale), int(cellPoints * scale), QImage::Format_ARGB32_Premultiplied);
         cell.setDevicePixelRatio(scale);
@@ -160,7 +161,8 @@ private:
     static void expectNothingCut(const QImage& pet, const QString& label) {
         int atEdge = 0, n = pet.width() - 1;
         for (int i = 0; i <= n; ++i)
-            atEdge += qAlpha(pet.pixel(i, 0)) + qAlpha(pet.pixel(i, n)) + qAlpha(pet.pixel(0, i)) + qAlpha(pet.pixel(n, i));
+            atEdge +=
+                qAlpha(pet.pixel(i, 0)) + qAlpha(pet.pixel(i, n)) + qAlpha(pet.pixel(0, i)) + qAlpha(pet.pixel(n, i));
         EXPECT_EQ(atEdge, 0) << label.toStdString() << ": cut at the window's edge";
     }
 
@@ -177,7 +179,8 @@ private:
         const int line = int((petOrigin + home.boundaryOffset) * scale);
         int redBeyond = 0;
         for (int y = 0; y < pet.height(); ++y)
-            for (int x = home.edge == HomeEdge::left ? 0 : line; x < (home.edge == HomeEdge::left ? line : pet.width()); ++x)
+            for (int x = home.edge == HomeEdge::left ? 0 : line; x < (home.edge == HomeEdge::left ? line : pet.width());
+                 ++x)
                 redBeyond += qRed(pet.pixel(x, y)) > qGreen(pet.pixel(x, y)) + 24;
         EXPECT_EQ(redBeyond, 0) << label.toStdString() << ": an eye beyond the home's boundary";
     }
@@ -405,7 +408,8 @@ TEST(PetContactSheet, showsEveryActivityHomeAndAccessory) {
     const Cell& resting = activities.front();
     // The fur came from the bundle and the face shows on it.
     EXPECT_LT(at(resting.image, 40, 40).lightness(), 60) << "a dark body";
-    EXPECT_GT(at(resting.image, petOrigin + 0.388 * 52 + 2.5, petOrigin + 0.558 * 52).lightness(), 200) << "a light eye";
+    EXPECT_GT(at(resting.image, petOrigin + 0.388 * 52 + 2.5, petOrigin + 0.558 * 52).lightness(), 200)
+        << "a light eye";
     EXPECT_EQ(at(resting.image, 3, 77), QColor(239, 233, 223)) << "transparent around the ball";
     rows.emplace_back("Activities (free, energetic pet)", std::move(activities));
 
