@@ -142,7 +142,7 @@ void QtScreenList::watch(QScreen* screen) {
 
 std::optional<Screen> QtScreenList::mainScreen() const {
     const QList<QScreen*> ordered = orderedScreens();
-    const auto all = currentScreens();
+    const auto all = currentScreens(docks_);
     if (all.empty()) return std::nullopt;
     QWindow* focus = QGuiApplication::focusWindow();
     const qsizetype index = focus ? ordered.indexOf(focus->screen()) : -1;
