@@ -8,6 +8,7 @@
 #include "app/AppController.h"
 #include "app/AppDelegate.h"
 #include "app/ResourceBundle.h"
+#include "menubar/qt/QtStatusPicture.h"
 #include "model/AppModel.h"
 #include "platform/PlistFileDefaults.h"
 #include "platform/Services.h"
@@ -103,6 +104,7 @@ int main(int argc, char** argv) {
     services.accessibility = &accessibility;
     services.pointer = &pointer;
     platform::installServices(services);
+    menubar::qt::installStatusPictureRenderer();
     // Wake and activation reach the controller as notifications.
     platform::qt::QtSystemEvents systemEvents(loop, notifications);
     platform::qt::X11DesktopSwitchWatcher desktopSwitches(notifications);

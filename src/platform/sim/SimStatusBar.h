@@ -1,45 +1,89 @@
 #pragma once
 
 #include <memory>
-#include <vector>
+#include <string>
 
+#include "platform/Services.h"
 #include "platform/StatusItem.h"
 
 namespace platform::sim {
 
+class SimStatusBar;
+
 // A tray entry that remembers what it was given; tests click it and read it back.
 class SimStatusItem final : public StatusItem {
 public:
-    void setToolTip(const std::string& text) override { toolTip = text; }
-    void setMenu(std::vector<MenuAction> actions) override { menu = std::move(actions); }
-    void setOnActivate(std::function<void()> handler) override { onActivate = std::move(handler); }
+    SimStatusItem(SimStatusBar& bar, std::string autosaveName, double length);
+    // Like the system's status bar, removing an item forgets its stored position.
+    ~SimStatusItem() override;
+
+    void setToolTip(const std::string& text) override { toolTip_ = text; }
+    std::string toolTip() const override { return toolTip_; }
+    void setAccessibilityLabel(const std::string& label) override { accessibilityLabel = label; }
+    void setOnClick(std::function<void(const StatusItemClick&)> handler) override { onClick_ = std::move(handler); }
+    double length() const override { return length_; }
+    void setLength(double length) override { length_ = length; }
+    std::optional<Rect> geometry() const override { return frame; }
     bool isVisible() const override { return true; }
 
-    // Runs the menu action with this title; false when there is none.
-    bool trigger(const std::string& title) {
-        for (auto& a : menu)
-            if (a.title == title) {
-                a.action();
-                return true;
-            }
-        return false;
+    void click(StatusItemClick::Button button, bool commandHeld = false, std::optional<Point> at = std::nullopt) {
+        if (onClick_) onClick_({button, commandHeld, at});
     }
 
-    std::string toolTip;
-    std::vector<MenuAction> menu;
-    std::function<void()> onActivate;
+    const std::string autosaveName;
+    std::string accessibilityLabel;
+    std::optional<Rect> frame;
+
+private:
+    SimStatusBar& bar_;
+    std::string toolTip_;
+    double length_;
+    std::function<void(const StatusItemClick&)> onClick_;
+};
+
+class SimPopover final : public Popover {
+public:
+    void setContentSize(Size size) override { size_ = size; }
+    Size contentSize() const override { return size_; }
+    void show(const Rect& frame) override {
+        shownFrame = frame;
+        shown = true;
+    }
+    void close() override { shown = false; }
+    bool isShown() const override { return shown; }
+
+    bool shown = false;
+    std::optional<Rect> shownFrame;
+
+private:
+    Size size_;
 };
 
 class SimStatusBar final : public StatusBar {
 public:
-    std::unique_ptr<StatusItem> createStatusItem() override {
-        auto item = std::make_unique<SimStatusItem>();
+    std::unique_ptr<StatusItem> createStatusItem(const std::string& autosaveName, double length) override {
+        auto item = std::make_unique<SimStatusItem>(*this, autosaveName, length);
         lastItem = item.get();
         ++created;
         return item;
     }
+    std::unique_ptr<Popover> createPopover() override {
+        auto popover = std::make_unique<SimPopover>();
+        lastPopover = popover.get();
+        return popover;
+    }
+
     SimStatusItem* lastItem = nullptr;
+    SimPopover* lastPopover = nullptr;
     int created = 0;
 };
+
+inline SimStatusItem::SimStatusItem(SimStatusBar& bar, std::string name, double length)
+    : autosaveName(std::move(name)), bar_(bar), length_(length) {}
+
+inline SimStatusItem::~SimStatusItem() {
+    if (bar_.lastItem == this) bar_.lastItem = nullptr;
+    if (auto* d = services().defaults) d->remove("NSStatusItem Preferred Position " + autosaveName);
+}
 
 }  // namespace platform::sim
