@@ -62,7 +62,6 @@ public:
         });
         QObject::connect(&QtColorScheme::shared(), &QtColorScheme::changed, &tray_, [this] { refreshIcon(); });
         refreshIcon();
-        tray_.show();
     }
     ~XEmbedStatusItem() override { tray_.hide(); }
 
@@ -86,7 +85,9 @@ public:
 
 private:
     void refreshIcon() {
-        if (painter_) tray_.setIcon(QIcon(new TemplateIconEngine(painter_)));
+        if (!painter_) return;
+        tray_.setIcon(QIcon(new TemplateIconEngine(painter_)));
+        tray_.show();  // only with a picture: an icon without one would dock empty
     }
 
     QSystemTrayIcon tray_;

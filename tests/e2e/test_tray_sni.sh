@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# The tray entry as a StatusNotifierItem in xfce4-panel: the face shows, and clicks open and
+# close the panel.
+E2E_TRAY=xfce4-panel
+source "$(dirname "$0")/lib.sh"
+e2e_setup
+e2e_skip_onboarding
+
+# The bounding box "W H X Y" of what the panel (the bottom 32 pixels) shows on its ground.
+panel_content() {
+  local box
+  box=$(import -window root -crop 1280x32+0+768 +repage png:- | convert png:- -trim -format '%w %h %X %Y' info:)
+  read -r w h x y <<<"${box//+/}"
+  ((w < 200)) && echo "$w $h $x $((y + 768))"
+}
+
+registered() {
+  local item
+  for item in $(dbus-send --session --print-reply=literal --dest=org.kde.StatusNotifierWatcher \
+    /StatusNotifierWatcher org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierWatcher \
+    string:RegisteredStatusNotifierItems | grep -o '[^ ]*StatusNotifierItem[^ ]*'); do
+    [[ $(e2e__bus_owner_pid "${item%%/*}") == "$E2E_APP_PID" ]] && return 0
+  done
+  return 1
+}
+
+e2e_step "start the program and wait for its item in the panel"
+e2e_start_app "$1"
+e2e_expect_while_running 10 "the item registered with the watcher" registered
+e2e_expect_while_running 10 "the icon drawn in the panel" panel_content
+sleep 0.3 # the host may draw it again at its final size
+read -r w h x y < <(panel_content)
+e2e_keep_zoomed $((w + 16)) 32 $((x - 8)) 768 tray-sni-icon
+e2e_check_tray_clicks $((x + w / 2)) $((y + h / 2)) tray-sni
