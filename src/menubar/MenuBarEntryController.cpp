@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "menubar/stash/MenuBarMealController.h"
 #include "model/L10n.h"
 #include "platform/Services.h"
 
@@ -26,18 +27,18 @@ platform::Rect popoverFrame(platform::Size content, const platform::Rect& anchor
 }
 
 MenuBarEntryController& MenuBarEntryController::shared() {
-    static MenuBarEntryController controller(stash::MenuBarMealController::shared());
+    static MenuBarEntryController controller(stash::MenuBarMealController::shared().engine());
     return controller;
 }
 
-MenuBarEntryController::MenuBarEntryController(stash::MenuBarMealController& meal)
-    : meal_(meal), alive_(std::make_shared<MenuBarEntryController*>(this)) {}
+MenuBarEntryController::MenuBarEntryController(stash::MenuBarMealEngine& engine)
+    : engine_(engine), alive_(std::make_shared<MenuBarEntryController*>(this)) {}
 
 MenuBarEntryController::~MenuBarEntryController() { *alive_ = nullptr; }
 
 void MenuBarEntryController::start() {
     if (item_) return;
-    auto& engine = meal_.engine();
+    auto& engine = engine_;
     engine.prepareControlPosition();
     // The popover lives with the platform that made it, so it is made at start.
     if (!popover_) popover_ = platform::statusBar().createPopover();
@@ -73,7 +74,7 @@ void MenuBarEntryController::start() {
 
 void MenuBarEntryController::stop() {
     if (popover_) popover_->close();
-    auto& engine = meal_.engine();
+    auto& engine = engine_;
     engine.onFaceChange = nullptr;
     engine.onRecoveryPositionRepair = nullptr;
     engine.recoveryFaceFrame = nullptr;
@@ -85,8 +86,10 @@ void MenuBarEntryController::stop() {
 }
 
 void MenuBarEntryController::createItem() {
-    auto item = platform::statusBar().createStatusItem(autosaveName, itemLength);
+    auto item = platform::statusBar().createStatusItem();
     if (!item) return;
+    item->setLength(itemLength);
+    item->setAutosaveName(autosaveName);
     std::weak_ptr<MenuBarEntryController*> weak = alive_;
     auto self = [weak]() -> MenuBarEntryController* {
         auto p = weak.lock();
@@ -106,12 +109,12 @@ void MenuBarEntryController::createItem() {
     };
     faceView_ = std::make_unique<TuftleStatusView>(*item);
     item_ = std::move(item);
-    meal_.engine().attachControl(*item_);
+    engine_.attachControl(*item_);
 }
 
 void MenuBarEntryController::secondaryAction() {
-    auto& engine = meal_.engine();
-    if (engine.isEnabled()) {
+    auto& engine = engine_;
+    if (engine.isEnabled().get()) {
         popover_->close();
         engine.toggle();
     } else {
@@ -143,7 +146,7 @@ void MenuBarEntryController::removeItemPreservingPosition() {
 
 void MenuBarEntryController::refreshLocalizedTooltip() {
     if (!item_) return;
-    const std::string hint = meal_.engine().isCollapsed() ? L10n::t("右键吐出图标") : L10n::t("右键喂入左侧图标");
+    const std::string hint = engine_.isCollapsed().get() ? L10n::t("右键吐出图标") : L10n::t("右键喂入左侧图标");
     item_->setToolTip(L10n::format(L10n::t("栗丸 · 左键打开面板 · %@"), {hint}));
     const std::string readBack = item_->toolTip();
     item_->setAccessibilityLabel(readBack.empty() ? L10n::t("栗丸") : readBack);

@@ -6,7 +6,7 @@
 
 #include "menubar/MenuBarStatusActionRouter.h"
 #include "menubar/TuftleStatusView.h"
-#include "menubar/stash/MenuBarMealController.h"
+#include "menubar/stash/MenuBarMealEngine.h"
 #include "platform/Screen.h"
 #include "platform/StatusItem.h"
 
@@ -22,11 +22,12 @@ class MenuBarEntryController final {
 public:
     static constexpr double itemLength = 28.0;
     static constexpr const char* autosaveName = "TuftleMealControl";
-    static constexpr const char* positionKey = "NSStatusItem Preferred Position TuftleMealControl";
+    static inline const std::string positionKey = platform::statusItemPositionKey(autosaveName);
     static constexpr platform::Size popoverContentSize{382, 426};
 
     static MenuBarEntryController& shared();
-    explicit MenuBarEntryController(stash::MenuBarMealController& meal);
+    // Works beside `engine`; shared() uses the stash controller's.
+    explicit MenuBarEntryController(stash::MenuBarMealEngine& engine);
     ~MenuBarEntryController();
 
     // Creates the tray entry when none exists.
@@ -50,7 +51,7 @@ private:
     std::unique_ptr<TuftleStatusView> faceView_;
     MenuBarStatusActionRouter actions_;
     std::unique_ptr<platform::Popover> popover_;
-    stash::MenuBarMealController& meal_;
+    stash::MenuBarMealEngine& engine_;
     std::optional<platform::Point> clickLocation_;
     // The engine's callbacks hold this weakly: they do nothing once the controller is gone.
     std::shared_ptr<MenuBarEntryController*> alive_;

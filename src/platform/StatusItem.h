@@ -6,8 +6,20 @@
 #include <string>
 
 #include "platform/Geometry.h"
+#include "platform/Screen.h"
+#include "platform/Signal.h"
 
 namespace platform {
+
+// Where a status item is drawn, on a status bar that lays its items out (see
+// StatusBar::supportsItemLayout).
+struct StatusItemWindow {
+    // Global y-up points.
+    Rect frame;
+    bool isVisible = false;
+    // The screen the item is shown on; nothing when the bar cannot tell.
+    std::optional<Screen> screen;
+};
 
 // One click on the tray entry, as the tray reported it.
 struct StatusItemClick {
@@ -27,12 +39,30 @@ public:
     virtual std::string toolTip() const = 0;
     virtual void setAccessibilityLabel(const std::string& label) = 0;
     virtual void setOnClick(std::function<void(const StatusItemClick&)> handler) = 0;
-    // Points; trays that place square icons themselves ignore it.
-    virtual double length() const = 0;
-    virtual void setLength(double length) = 0;
     // The entry's rectangle on screen (global, y up), when the tray reports one.
     virtual std::optional<Rect> geometry() const = 0;
     virtual bool isVisible() const = 0;
+
+    // Length, autosave name and window exist only where the status bar supports item
+    // layout; elsewhere the tray sizes and places every item itself and these do nothing.
+    virtual double length() const { return 0; }
+    virtual void setLength(double) {}
+    virtual std::string autosaveName() const { return {}; }
+    // The name under which the item's position is stored ("NSStatusItem Preferred Position "
+    // followed by the name, in the standard defaults store); read when the name is set.
+    virtual void setAutosaveName(const std::string&) {}
+    virtual std::optional<StatusItemWindow> window() const { return std::nullopt; }
+
+    // Emitted by a layout-capable bar after the item's window moved or changed size.
+    Signal<> windowDidChange;
+    // Emitted by a layout-capable bar after isVisible() changed.
+    Signal<> visibilityDidChange;
+
+    // Expires when the item is removed, so a holder of a plain pointer can tell.
+    std::weak_ptr<const void> lifetime() const { return lifetime_; }
+
+private:
+    std::shared_ptr<const void> lifetime_ = std::make_shared<char>();
 };
 
 // A borderless popup that closes by itself on a click outside it or on Escape.
@@ -50,9 +80,17 @@ public:
 class StatusBar {
 public:
     virtual ~StatusBar() = default;
-    // Nothing when the desktop cannot show one. Destroying the item removes it from the tray.
-    virtual std::unique_ptr<StatusItem> createStatusItem(const std::string& autosaveName, double length) = 0;
+    // Nothing when the desktop cannot show one. Destroying an item removes it from the tray.
+    virtual std::unique_ptr<StatusItem> createStatusItem() = 0;
     virtual std::unique_ptr<Popover> createPopover() = 0;
+    // Items can have a length of their own and keep a stored position beside other programs'
+    // items. False where the tray places square icons itself.
+    virtual bool supportsItemLayout() const { return false; }
 };
+
+// The standard defaults key of an item's stored position.
+inline std::string statusItemPositionKey(const std::string& autosaveName) {
+    return "NSStatusItem Preferred Position " + autosaveName;
+}
 
 }  // namespace platform

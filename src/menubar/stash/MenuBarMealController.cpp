@@ -7,22 +7,22 @@ namespace {
 // looks ahead with its mouth closed.
 class InactiveMealEngine final : public MenuBarMealEngine {
 public:
-    void start() override {}
-    void stop() override {}
-    void clearMessageAfterLanguageChange() override {}
-    bool isEnabled() const override { return false; }
-    bool isCollapsed() const override { return false; }
     void prepareControlPosition() override {}
     void attachControl(platform::StatusItem&) override {
         if (onFaceChange) onFaceChange(MenuBarMealFaceState{});
     }
+    void start() override {}
+    void stop() override {}
+    void setEnabled(bool) override {}
     void toggle() override {}
 };
 
 }  // namespace
 
+MenuBarMealController::MenuBarMealController() : engine_(std::make_unique<InactiveMealEngine>()) {}
+
 MenuBarMealController& MenuBarMealController::shared() {
-    static MenuBarMealController controller(std::make_unique<InactiveMealEngine>());
+    static MenuBarMealController controller;
     return controller;
 }
 

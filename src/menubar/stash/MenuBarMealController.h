@@ -10,11 +10,10 @@ namespace menubar::stash {
 class MenuBarMealController final {
 public:
     static MenuBarMealController& shared();
-    // A controller around the given engine (tests); shared() picks the desktop's.
-    explicit MenuBarMealController(std::unique_ptr<MenuBarMealEngine> engine) : engine_(std::move(engine)) {}
     MenuBarMealEngine& engine() { return *engine_; }
 
 private:
+    MenuBarMealController();
     std::unique_ptr<MenuBarMealEngine> engine_;
 };
 

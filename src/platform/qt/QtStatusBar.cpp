@@ -46,7 +46,7 @@ private:
 // tray appears later.
 class XEmbedStatusItem final : public QtStatusItem {
 public:
-    explicit XEmbedStatusItem(double length) : length_(length) {
+    XEmbedStatusItem() {
         QObject::connect(&tray_, &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason reason) {
             StatusItemClick click;
             if (reason == QSystemTrayIcon::Trigger)
@@ -74,8 +74,6 @@ public:
     // The XEmbed icon window is Qt's own and takes no accessible name; its tooltip speaks.
     void setAccessibilityLabel(const std::string&) override {}
     void setOnClick(std::function<void(const StatusItemClick&)> handler) override { onClick_ = std::move(handler); }
-    double length() const override { return length_; }
-    void setLength(double length) override { length_ = length; }
     std::optional<Rect> geometry() const override {
         const QRect g = tray_.geometry();
         if (g.isEmpty()) return std::nullopt;
@@ -93,7 +91,6 @@ private:
     QSystemTrayIcon tray_;
     TemplatePainter painter_;
     std::function<void(const StatusItemClick&)> onClick_;
-    double length_;
 };
 
 // The panel's popup: frameless, closed by a click outside or Escape. A click that closes it is
@@ -161,11 +158,11 @@ QRect toQtGeometry(const Rect& r) {
                  qRound(r.height()));
 }
 
-std::unique_ptr<StatusItem> QtStatusBar::createStatusItem(const std::string&, double length) {
+std::unique_ptr<StatusItem> QtStatusBar::createStatusItem() {
     // Qt would speak StatusNotifierItem itself where a watcher runs, but then right clicks
     // never reach the program and clicks carry no position.
-    if (watcherRuns()) return std::make_unique<SniStatusItem>(length);
-    return std::make_unique<XEmbedStatusItem>(length);
+    if (watcherRuns()) return std::make_unique<SniStatusItem>();
+    return std::make_unique<XEmbedStatusItem>();
 }
 
 std::unique_ptr<Popover> QtStatusBar::createPopover() { return std::make_unique<QtPopover>(); }

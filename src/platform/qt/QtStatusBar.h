@@ -31,7 +31,7 @@ QRect toQtGeometry(const Rect& r);
 // right clicks and says where a click was), else QSystemTrayIcon on the XEmbed tray.
 class QtStatusBar final : public StatusBar {
 public:
-    std::unique_ptr<StatusItem> createStatusItem(const std::string& autosaveName, double length) override;
+    std::unique_ptr<StatusItem> createStatusItem() override;
     std::unique_ptr<Popover> createPopover() override;
 };
 

@@ -53,10 +53,9 @@ void SniAdaptor::SecondaryActivate(int x, int y) { item_.click(StatusItemClick::
 void SniAdaptor::ContextMenu(int x, int y) { item_.click(StatusItemClick::Button::secondary, x, y); }
 void SniAdaptor::Scroll(int, const QString&) {}
 
-SniStatusItem::SniStatusItem(double length)
+SniStatusItem::SniStatusItem()
     : adaptor_(new SniAdaptor(&host_, *this)),
-      watcher_(kWatcher, QDBusConnection::sessionBus(), QDBusServiceWatcher::WatchForRegistration),
-      length_(length) {
+      watcher_(kWatcher, QDBusConnection::sessionBus(), QDBusServiceWatcher::WatchForRegistration) {
     qDBusRegisterMetaType<SniIconPixmap>();
     qDBusRegisterMetaType<SniIconPixmaps>();
     qDBusRegisterMetaType<SniToolTip>();

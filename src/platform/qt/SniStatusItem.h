@@ -78,7 +78,7 @@ private:
 
 class SniStatusItem final : public QtStatusItem {
 public:
-    explicit SniStatusItem(double length);
+    SniStatusItem();
     ~SniStatusItem() override;
 
     void setTemplatePainter(TemplatePainter painter) override;
@@ -86,8 +86,6 @@ public:
     std::string toolTip() const override { return toolTip_.toStdString(); }
     void setAccessibilityLabel(const std::string& label) override;
     void setOnClick(std::function<void(const StatusItemClick&)> handler) override { onClick_ = std::move(handler); }
-    double length() const override { return length_; }
-    void setLength(double length) override { length_ = length; }
     // Hosts do not say where the icon is.
     std::optional<Rect> geometry() const override { return std::nullopt; }
     bool isVisible() const override { return registered_; }
@@ -107,7 +105,6 @@ private:
     TemplatePainter painter_;
     mutable SniIconPixmaps pixmaps_;
     bool registered_ = false;
-    double length_;
     std::function<void(const StatusItemClick&)> onClick_;
 };
 

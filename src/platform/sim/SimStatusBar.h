@@ -13,7 +13,7 @@ class SimStatusBar;
 // A tray entry that remembers what it was given; tests click it and read it back.
 class SimStatusItem final : public StatusItem {
 public:
-    SimStatusItem(SimStatusBar& bar, std::string autosaveName, double length);
+    explicit SimStatusItem(SimStatusBar& bar) : bar_(bar) {}
     // Like the system's status bar, removing an item forgets its stored position.
     ~SimStatusItem() override;
 
@@ -23,6 +23,8 @@ public:
     void setOnClick(std::function<void(const StatusItemClick&)> handler) override { onClick_ = std::move(handler); }
     double length() const override { return length_; }
     void setLength(double length) override { length_ = length; }
+    std::string autosaveName() const override { return name_; }
+    void setAutosaveName(const std::string& name) override { name_ = name; }
     std::optional<Rect> geometry() const override { return frame; }
     bool isVisible() const override { return true; }
 
@@ -30,14 +32,14 @@ public:
         if (onClick_) onClick_({button, commandHeld, at});
     }
 
-    const std::string autosaveName;
     std::string accessibilityLabel;
     std::optional<Rect> frame;
 
 private:
     SimStatusBar& bar_;
     std::string toolTip_;
-    double length_;
+    std::string name_;
+    double length_ = 22;
     std::function<void(const StatusItemClick&)> onClick_;
 };
 
@@ -61,8 +63,8 @@ private:
 
 class SimStatusBar final : public StatusBar {
 public:
-    std::unique_ptr<StatusItem> createStatusItem(const std::string& autosaveName, double length) override {
-        auto item = std::make_unique<SimStatusItem>(*this, autosaveName, length);
+    std::unique_ptr<StatusItem> createStatusItem() override {
+        auto item = std::make_unique<SimStatusItem>(*this);
         lastItem = item.get();
         ++created;
         return item;
@@ -78,12 +80,9 @@ public:
     int created = 0;
 };
 
-inline SimStatusItem::SimStatusItem(SimStatusBar& bar, std::string name, double length)
-    : autosaveName(std::move(name)), bar_(bar), length_(length) {}
-
 inline SimStatusItem::~SimStatusItem() {
     if (bar_.lastItem == this) bar_.lastItem = nullptr;
-    if (auto* d = services().defaults) d->remove("NSStatusItem Preferred Position " + autosaveName);
+    if (auto* d = services().defaults; d && !name_.empty()) d->remove(statusItemPositionKey(name_));
 }
 
 }  // namespace platform::sim
