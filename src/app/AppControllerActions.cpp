@@ -23,8 +23,8 @@ std::string settingsTitle() {
 
 std::string writeFailureDescription(const std::filesystem::path& file, const std::error_code& error) {
     const std::string folder = file.has_parent_path() ? file.parent_path().string() : std::string(".");
-    return "The file \u201c" + file.filename().string() + "\u201d could not be saved in the folder \u201c" + folder +
-           "\u201d: " + error.message() + ".";
+    return model::L10n::format(model::L10n::t("无法将文件“%@”存储到文件夹“%@”中：%@。"),
+                               {file.filename().string(), folder, error.message()});
 }
 
 }  // namespace
@@ -63,8 +63,8 @@ void AppController::exportLocalData() {
         const std::string data = model_.exportData();
         if (const auto error = platform::writeFileAtomically(*destination, data))
             failure = writeFailureDescription(*destination, error);
-    } catch (const model::DataExportError& error) {
-        failure = error.what();
+    } catch (const model::DataExportError&) {
+        failure = model::L10n::t("数据中有无法写成 JSON 的值。");
     }
     if (failure.empty()) return;
     platform::alerts().runModal({model::L10n::t("导出失败"), failure});

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "app/AppController.h"
@@ -10,6 +11,7 @@
 #include "app/ResourceBundle.h"
 #include "menubar/qt/QtStatusPicture.h"
 #include "model/AppModel.h"
+#include "platform/InstanceLock.h"
 #include "platform/PlistFileDefaults.h"
 #include "platform/Services.h"
 #include "platform/qt/PetPanelWindow.h"
@@ -45,6 +47,14 @@ void recordExitWithoutTerminate() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Two instances would show two sets of pets and overwrite each other's settings file.
+    const auto defaultsPath = platform::PlistFileDefaults::standardPath();
+    const auto instanceLock = platform::InstanceLock::acquire(platform::InstanceLock::standardPath(defaultsPath));
+    if (!instanceLock) {
+        std::fprintf(stderr, "tuftle: already running\n");
+        return 0;
+    }
+
     // Global key presses and window positions need X11, also inside a Wayland session.
     const char* qpa = std::getenv("QT_QPA_PLATFORM");
     if (!qpa || !*qpa) setenv("QT_QPA_PLATFORM", "xcb", 1);
@@ -65,7 +75,16 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(delegate.applicationShouldTerminateAfterLastWindowClosed());
 
     platform::qt::QtMainLoop loop;
-    platform::PlistFileDefaults defaults(platform::PlistFileDefaults::standardPath(), loop);
+    // Routed before anything is loaded: a SIGTERM during a long load still ends in order.
+    platform::PlistFileDefaults* loadedDefaults = nullptr;
+    platform::qt::QtApplication app([&] {
+        delegate.applicationWillTerminate();
+        if (loadedDefaults) loadedDefaults->flush();
+    });
+    app.routeTerminationSignals();
+
+    platform::PlistFileDefaults defaults(defaultsPath, loop);
+    loadedDefaults = &defaults;
     platform::NotificationCenter notifications;
     platform::SystemRandom random;
     platform::RandomUuidSource uuids;
@@ -80,10 +99,6 @@ int main(int argc, char** argv) {
     platform::qt::QtScreenList screens(loop, notifications);
     platform::qt::QtAccessibility accessibility(notifications);
     platform::qt::QtPointer pointer;
-    platform::qt::QtApplication app([&] {
-        delegate.applicationWillTerminate();
-        defaults.flush();
-    });
 
     platform::Services services;
     services.mainLoop = &loop;
@@ -115,12 +130,16 @@ int main(int argc, char** argv) {
     // destroyed before it runs.
     app::AppController::shared();
     std::atexit(recordExitWithoutTerminate);
-    app.routeTerminationSignals();
 
     loop.post([&] { delegate.applicationDidFinishLaunching(); });
-    const int status = QApplication::exec();
-    defaults.flush();
+    int status = QApplication::exec();
+    if (!defaults.flush()) {
+        std::fprintf(stderr, "tuftle: could not save the settings to %s (%s); the last changes are lost\n",
+                     defaults.path().c_str(), std::strerror(defaults.lastWriteError()));
+        status = 1;
+    }
     runningApplication = nullptr;
     runningDefaults = nullptr;
+    loadedDefaults = nullptr;
     return status;
 }

@@ -173,6 +173,7 @@ void AppModel::load() {
     companionRecord.setSilently(*record);
 
     focusEndsAt = d.date(keys::focusEndsAt);
+    if (focusEndsAt) focusEndsAtMediaTime_ = loop_.mediaTime() + std::max(focusEndsAt->timeIntervalSince(now), 0.0);
     isFocusActive.setSilently(focusEndsAt && *focusEndsAt > now);
     focusRemaining.setSilently(focusEndsAt ? std::max(focusEndsAt->timeIntervalSince(now), 0.0) : 0.0);
 

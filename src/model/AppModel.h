@@ -146,7 +146,7 @@ public:
     // Key presses (AppModelKeystrokes.cpp).
     // Counts one press at `at`: the typing intensity, the day and the total, a reaction at
     // most every 0.085 s, the key achievements and the milestone of every hundredth press
-    // of the day. The ledger is stored within a second (see flushPendingWrites()).
+    // of the day. The ledger reaches the disk within a second (see flushPendingWrites()).
     void recordKeystroke(platform::Date at);
     // Today's presses in the local calendar, 0 when there are none.
     int64_t todayKeyCount() const;
@@ -240,6 +240,8 @@ private:
     void settleStamp(platform::Date& stamp, const char* key, platform::Date now);
     void setStamp(platform::Date& stamp, const char* key, platform::Date value);
 
+    // The running session's end on the monotonic clock; focusEndsAt is its stored Date.
+    std::optional<double> focusEndsAtMediaTime_;
     // Counts triggers of wellbeing actions: a clearing timer acts only for the latest.
     uint64_t wellbeingGeneration_ = 0;
 };

@@ -10,6 +10,8 @@ namespace {
 
 constexpr double kWellbeingShowDuration = 4.0;    // s
 constexpr double kGentleReminderSpacing = 900.0;  // s between two reminders of any kind
+// A stored end further than this from the monotonic one means the wall clock was changed.
+constexpr double kFocusEndDrift = 1.0;  // s
 
 }  // namespace
 
@@ -17,6 +19,7 @@ void AppModel::startFocus(int minutes) {
     const platform::Date now = loop_.now();
     const platform::Date end = now.addingTimeInterval(std::max(minutes, 1) * 60.0);
     focusEndsAt = end;
+    focusEndsAtMediaTime_ = loop_.mediaTime() + end.timeIntervalSince(now);
     defaults_.set(keys::focusEndsAt, end);
     focusRemaining = end.timeIntervalSince(now);
     isFocusActive = true;
@@ -25,6 +28,7 @@ void AppModel::startFocus(int minutes) {
 
 void AppModel::stopFocus() {
     focusEndsAt.reset();
+    focusEndsAtMediaTime_.reset();
     defaults_.remove(keys::focusEndsAt);
     focusRemaining = 0.0;
     isFocusActive = false;
@@ -35,8 +39,18 @@ void AppModel::updateFocusCountdown(platform::Date now) {
         stopFocus();
         return;
     }
-    focusRemaining = std::max(focusEndsAt->timeIntervalSince(now), 0.0);
-    if (focusRemaining.get() > 0) return;
+    // Timed on the monotonic clock: setting the wall clock must not stretch or cut a session.
+    if (!focusEndsAtMediaTime_) focusEndsAtMediaTime_ = loop_.mediaTime() + focusEndsAt->timeIntervalSince(now);
+    focusRemaining = std::max(*focusEndsAtMediaTime_ - loop_.mediaTime(), 0.0);
+    if (focusRemaining.get() > 0) {
+        // The stored end follows, so a restart resumes what is really left.
+        const platform::Date end = now.addingTimeInterval(focusRemaining.get());
+        if (std::abs(end.timeIntervalSince(*focusEndsAt)) > kFocusEndDrift) {
+            focusEndsAt = end;
+            defaults_.set(keys::focusEndsAt, end);
+        }
+        return;
+    }
 
     companionRecord.modify([this](CompanionRecord& r) {
         r.completedFocusSessions += 1;

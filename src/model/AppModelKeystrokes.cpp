@@ -11,8 +11,9 @@ constexpr double kReactionInterval = 0.085;  // s
 // A stored date near today resolves about 0.1 µs, so "0.085 s later" may come out a hair
 // short; a press that late still reacts.
 constexpr double kReactionIntervalSlack = 1e-6;
-// Long enough to write once for a burst of typing, short enough that a crash loses little.
-constexpr double kLedgerWriteDelay = 1.0;  // s
+// Long enough to write once for a burst of typing; with the store written through right
+// after it, a press is on disk within a second, so a kill loses at most the last second.
+constexpr double kLedgerWriteDelay = 0.9;  // s
 constexpr int64_t kMilestoneStep = 100;
 
 }  // namespace
@@ -97,6 +98,7 @@ void AppModel::scheduleLedgerWrite() {
         if (alive.expired()) return;
         ledgerWriteScheduled_ = false;
         flushPendingWrites();
+        defaults_.flush();
     });
 }
 

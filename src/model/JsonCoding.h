@@ -28,7 +28,8 @@ std::optional<int64_t> integerMember(const Json& object, std::string_view key);
 // The compact UTF-8 text of a value, as stored in the defaults. nullopt when the value
 // cannot be encoded (a number that is not finite, text that is not UTF-8).
 std::optional<platform::Data> encode(const Json& value);
-// nullopt for anything that is not one well-formed JSON document.
+// nullopt for anything that is not one well-formed JSON document, or one nested more than 32
+// levels deep. Reads in time linear in the text.
 std::optional<Json> decode(const platform::Data& data);
 
 }  // namespace coding

@@ -8,6 +8,9 @@ void RuntimeHealth::evaluateAtLaunch() {
         recoveredFromUnexpectedExit_ = !defaults_.boolValue(cleanExitKey_).value_or(false);
     }
     defaults_.set(cleanExitKey_, false);
+    // Written through at once: a run killed before the first coalesced write must still be
+    // reported at the next start.
+    defaults_.flush();
 }
 
 void RuntimeHealth::markCleanExit() { defaults_.set(cleanExitKey_, true); }

@@ -12,7 +12,8 @@ class RuntimeHealth final {
 public:
     explicit RuntimeHealth(platform::Defaults& defaults) : defaults_(defaults) {}
 
-    // Reads the previous run's record, then marks this run as not yet ended cleanly.
+    // Reads the previous run's record, then marks this run as not yet ended cleanly, on disk
+    // at once.
     void evaluateAtLaunch();
     // Records an orderly termination.
     void markCleanExit();

@@ -12,7 +12,10 @@ namespace platform {
 
 // The user defaults kept in one XML property list file. Changes reach the file about a
 // second after the first of them, on flush() and on destruction, always through a temp file
-// that is synced and renamed over the old one, so a crash never leaves a torn file.
+// that is synced and renamed over the old one, so a crash never leaves a torn file. A failed
+// write is tried again a second later. Whatever is found at the path, the store starts: an
+// unreadable file is kept aside, and one it may not read or replace (no permission, a folder,
+// a device) is left alone and never written in this run.
 class PlistFileDefaults final : public Defaults {
 public:
     PlistFileDefaults(std::filesystem::path file, MainLoop& loop);
@@ -28,24 +31,37 @@ public:
     void remove(const std::string& key) override;
     bool flush() override;
 
+    // The file written: the given path, or the file its symbolic links lead to.
+    const std::filesystem::path& path() const { return file_; }
     // Where an unreadable file found at load was moved to.
     std::optional<std::filesystem::path> movedAsidePath() const { return movedAside_; }
+    // False when the file found at load is left alone for this run.
+    bool savesChanges() const { return writable_; }
+    // Why the last write failed (an errno value), 0 after a success.
+    int lastWriteError() const { return lastWriteError_; }
 
     // Test hook: writes the temp file of a save and stops short of the rename, as a writer
     // killed at that moment would. Returns the temp file, or nullopt when it could not be written.
-    std::optional<std::filesystem::path> writeTempFileOnlyForTesting() const { return writeTempFile(); }
+    std::optional<std::filesystem::path> writeTempFileOnlyForTesting() { return writeTempFile(); }
 
 private:
     void load();
+    void leaveAlone(const std::string& why);
+    void keepAside();
+    void removeStaleTempFiles() const;
     void changed();
-    std::optional<std::filesystem::path> writeTempFile() const;
+    void scheduleWrite();
+    std::optional<std::filesystem::path> writeTempFile();
     bool write();
 
     std::filesystem::path file_;
     MainLoop& loop_;
     PlistValue::Dictionary values_;
     std::optional<std::filesystem::path> movedAside_;
+    bool writable_ = true;
     bool dirty_ = false;
+    bool failureReported_ = false;
+    int lastWriteError_ = 0;
     // Set while a delayed write is due; that write does nothing once flush() or the destructor drops it.
     std::shared_ptr<char> pendingWrite_;
 };

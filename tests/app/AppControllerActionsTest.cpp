@@ -82,11 +82,12 @@ TEST_F(AppControllerActionsTest, exportIntoAFolderThatCannotBeWritten_showsTheAl
     // Root may write anywhere; a file where the folder should be stops everyone.
     std::ofstream(folder / "notAFolder") << "x";
     sim.savePanels.answer = folder / "notAFolder" / "data.json";
+    model->setAppLanguage(model::AppLanguageChoice::simplifiedChinese);
     controller->exportLocalData();
 
     ASSERT_EQ(sim.alerts.shown.size(), 1u);
-    EXPECT_EQ(sim.alerts.shown[0].messageText, model::L10n::t("导出失败"));
-    EXPECT_NE(sim.alerts.shown[0].informativeText.find("data.json"), std::string::npos)
+    EXPECT_EQ(sim.alerts.shown[0].messageText, "导出失败");
+    EXPECT_TRUE(sim.alerts.shown[0].informativeText.starts_with("无法将文件“data.json”存储到文件夹“"))
         << sim.alerts.shown[0].informativeText;
     EXPECT_EQ(filesIn(folder), std::vector<fs::path>{"notAFolder"});
     EXPECT_EQ(readFile(folder / "notAFolder"), "x");

@@ -140,3 +140,16 @@ e2e_step "expect today's count and the all-time count to grow by $expected"
   e2e_fail "the all-time count grew by $((all_after - all_before)), expected $expected ($all_before -> $all_after)"
 e2e_step "expect keyCountingEnabled still true after the quit"
 e2e_defaults_is keyCountingEnabled true || e2e_fail "keyCountingEnabled is not true after the quit"
+
+# Killed while typing: what reached the disk misses at most the last second of presses.
+start_and_wait_until_ready
+wait_until_counting "$all_after"
+before=$(all_time_count)
+e2e_step "type 150 characters, then kill -9 at once"
+started=$(e2e__now_us)
+xdotool type --delay 20 "$(printf 'abcdefghij%.0s' {1..15})"
+per_second=$((150 * 1000000 / ($(e2e__now_us) - started)))
+e2e_kill_app KILL 5 || e2e_fail "still running 5 s after SIGKILL"
+lost=$((before + 150 - $(all_time_count)))
+e2e_step "expect at most a second of presses ($per_second) and 3 more lost; lost $lost"
+((lost <= per_second + 3)) || e2e_fail "$lost presses lost to kill -9, more than a second of typing"

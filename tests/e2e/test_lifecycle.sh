@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Start, orderly quit, crash recovery and a missing display, with the real program under Xvfb.
+# Start, a refused second start, orderly quit, crash recovery, a failed last save and a missing
+# display, with the real program under Xvfb.
 # Usage: test_lifecycle.sh <path-to-tuftle>
 # shellcheck source-path=SCRIPTDIR
 source "$(dirname "$0")/lib.sh"
@@ -40,26 +41,50 @@ quit_with_sigterm() {
   [[ $flag == true ]] || e2e_fail "runtime.cleanExit is $flag after SIGTERM, expected true"
 }
 
+file_state() { { sha256sum "$defaults_file" && stat -c %y "$defaults_file"; } 2>/dev/null; }
+
+# A second start while one runs: one line, exit 0, the settings file untouched.
+second_start_is_refused() {
+  e2e_step "wait until the settings file stays put for 1.2 s, then start a second instance"
+  local before="" status=0
+  until [[ $before == "$(file_state)" ]]; do before=$(file_state) && sleep 1.2; done
+  timeout 5 "$program" >"$E2E_WORK/second.out" 2>&1 || status=$?
+  [[ $status == 0 && $(<"$E2E_WORK/second.out") == "tuftle: already running" ]] ||
+    e2e_fail "the second start ended with status $status, expected 0 and one line \"tuftle: already running\""
+  [[ $(file_state) == "$before" ]] || e2e_fail "the second start touched the settings file"
+}
+
 e2e_setup
+defaults_file=$HOME/.config/tuftle/defaults.plist
 
 # A first run in a fresh home, quit in order.
 start_and_wait_until_ready
 e2e_step "keep a screenshot of the running program"
 e2e_screenshot lifecycle-tray.png
 expect_no_recovery_message
+second_start_is_refused
 quit_with_sigterm
 expect_no_recovery_message
 
-# A run that is killed outright, then a run that must notice it.
-start_and_wait_until_ready
-expect_no_recovery_message
-e2e_step "kill -9 run $E2E_APP_RUNS"
+# A run killed as soon as it shows up, then a run that must notice it.
+e2e_step "start run $((E2E_APP_RUNS + 1)) and kill -9 it as soon as its tray icon shows"
+e2e_start_app "$program"
+e2e_expect_while_running 10 "the tray icon in trayer" e2e_tray_icon_present
 e2e_kill_app KILL 5 || e2e_fail "still running 5 s after SIGKILL"
 
 start_and_wait_until_ready
 e2e_step "expect the line \"$recovered_line\" on stderr of run $E2E_APP_RUNS"
 e2e_expect_while_running 5 "\"$recovered_line\" on stderr" stderr_has_line "$recovered_line"
-quit_with_sigterm
+
+# The settings folder replaced by a file: the last save fails, and the quit says so.
+e2e_step "replace the settings folder by a file and quit: exit status 1 and one line"
+mv "$HOME/.config/tuftle" "$HOME/.config/tuftle.kept"
+: >"$HOME/.config/tuftle"
+e2e_kill_app TERM 5 || e2e_fail "still running 5 s after SIGTERM"
+[[ $E2E_APP_STATUS == 1 ]] || e2e_fail "exit status $E2E_APP_STATUS after a failed last save, expected 1"
+[[ $(grep -c "could not save" "$E2E_APP_STDERR") == 1 ]] || e2e_fail "expected one line saying the save failed"
+rm "$HOME/.config/tuftle"
+mv "$HOME/.config/tuftle.kept" "$HOME/.config/tuftle"
 
 # No X server to talk to: a clear message and an ordinary failure, not an abort.
 e2e_step "start the program with DISPLAY=:987654 and expect a non-zero exit within 5 s"

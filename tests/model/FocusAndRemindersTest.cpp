@@ -44,6 +44,18 @@ TEST_F(FocusTest, countdownPastTheEnd_countsExactlyOneSessionAndLeavesFocusIdle)
     EXPECT_EQ(model->wellbeingAction.get(), WellbeingAction::focusComplete);
 }
 
+TEST_F(FocusTest, settingTheWallClock_neitherStretchesNorCutsASession) {
+    model->startFocus(25);
+    for (double shift : {-86400.0, 2 * 86400.0}) {
+        sim.loop.shiftWallClock(shift);
+        sim.loop.advance(10);
+        model->updateFocusCountdown(now());
+        EXPECT_TRUE(model->isFocusActive.get()) << shift;
+    }
+    EXPECT_DOUBLE_EQ(model->focusRemaining.get(), 25 * 60 - 20);
+    EXPECT_EQ(sim.defaults.date(keys::focusEndsAt), now().addingTimeInterval(25 * 60 - 20)) << "a restart resumes it";
+}
+
 TEST_F(FocusTest, remainingText_roundsUpToWholeSecondsWithTwoDigitFields) {
     const std::pair<double, const char*> cases[] = {
         {59.2, "01:00"}, {0, "00:00"}, {-3, "00:00"}, {25 * 60, "25:00"}, {65, "01:05"}, {100 * 60 + 1, "100:01"},

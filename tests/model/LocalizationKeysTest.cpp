@@ -14,7 +14,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path repositoryRoot = fs::path(__FILE__).parent_path().parent_path().parent_path();
+// ccache may hand the compiler a path relative to the build folder, where the binary lives.
+const fs::path sourceFile =
+    fs::path(__FILE__).is_absolute() ? fs::path(__FILE__) : fs::read_symlink("/proc/self/exe").parent_path() / __FILE__;
+const fs::path repositoryRoot = sourceFile.parent_path().parent_path().parent_path();
 
 std::string readFile(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);

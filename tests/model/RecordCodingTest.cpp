@@ -113,5 +113,7 @@ TEST(JsonData, truncatedOrForeignDataIsNoDocument) {
     EXPECT_FALSE(coding::decode(data(R"({"dailyCounts":{)")));
     EXPECT_FALSE(coding::decode(data("")));
     EXPECT_FALSE(coding::decode(data("\xff\xfe")));
+    EXPECT_FALSE(coding::decode(data(std::string(31000, '[') + std::string(31000, ']')))) << "nested past any record";
     EXPECT_TRUE(coding::decode(data("[]")));
+    EXPECT_EQ(coding::decode(data(R"({"b":1,"a":2,"b":3})"))->dump(), R"({"b":3,"a":2})") << "a repeated key, in place";
 }

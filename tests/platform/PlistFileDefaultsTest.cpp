@@ -11,9 +11,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/sim/SimMainLoop.h"
@@ -228,8 +230,9 @@ TEST_F(PlistFileDefaultsTest, writerKilledBeforeItsRename_leavesThePreviousFileI
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the child stopped early: " << status;
 
     EXPECT_EQ(readBytes(file_), before);
-    EXPECT_EQ(storedValue("a"), PlistValue("old"));
     EXPECT_TRUE(fs::exists(file_.string() + ".tmp-" + std::to_string(child))) << "the write had reached its temp file";
+    EXPECT_EQ(storedValue("a"), PlistValue("old"));
+    EXPECT_FALSE(hasTempFile(file_.parent_path())) << "the next start removes what the killed writer left";
 }
 
 TEST_F(PlistFileDefaultsTest, flushIntoUnwritableFolder_failsKeepsTheOldFileAndRetriesLater) {
@@ -250,7 +253,10 @@ TEST_F(PlistFileDefaultsTest, flushIntoUnwritableFolder_failsKeepsTheOldFileAndR
     store.set("a", 2);
     ::testing::internal::CaptureStderr();
     EXPECT_FALSE(store.flush());
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find("could not save defaults"), std::string::npos);
+    loop_.advance(2.5);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("could not save defaults"), std::string::npos);
+    EXPECT_EQ(said.find("could not save defaults"), said.rfind("could not save defaults")) << "said once: " << said;
     if (root) {
         fs::remove(folder);
         fs::rename(moved, folder);
@@ -260,8 +266,8 @@ TEST_F(PlistFileDefaultsTest, flushIntoUnwritableFolder_failsKeepsTheOldFileAndR
     EXPECT_FALSE(hasTempFile(folder));
     EXPECT_EQ(storedValue("a"), PlistValue(1));
 
-    EXPECT_TRUE(store.flush()) << "a failed write keeps the changes pending";
-    EXPECT_EQ(storedValue("a"), PlistValue(2));
+    loop_.advance(1.0);
+    EXPECT_EQ(storedValue("a"), PlistValue(2)) << "tried again on the next tick, without a new change";
 }
 
 TEST_F(PlistFileDefaultsTest, failedRename_removesItsTempFile) {
@@ -274,6 +280,55 @@ TEST_F(PlistFileDefaultsTest, failedRename_removesItsTempFile) {
     EXPECT_FALSE(hasTempFile(file_.parent_path()));
     EXPECT_EQ(readBytes(file_ / "blocker"), "a folder where the file belongs");
     fs::remove_all(file_);  // lets the closing flush succeed
+}
+
+// --- Whatever lies at the path, the store starts; what it may not replace, it never writes.
+
+TEST_F(PlistFileDefaultsTest, hostileFile_neverStopsTheStartAndIsKeptAsideOrLeftAlone) {
+    const std::string head = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>a</key>";
+    std::string deep = head;
+    for (int i = 0; i < 31000; ++i) deep += "<array>";
+    const auto folder = [this] { fs::create_directories(file_.parent_path()); };
+    const std::vector<std::tuple<std::string, std::function<void()>, bool>> cases{
+        {"NUL in a string",
+         [&] { writeBytes(file_, head + "<string>" + std::string(1, '\0') + "</string></dict></plist>"); }, true},
+        {"31,000 nested arrays", [&] { writeBytes(file_, deep); }, true},
+        {"FIFO", [&] { folder(), ::mkfifo(file_.c_str(), 0600); }, true},
+        {"65 MB", [&] { writeBytes(file_, ""), fs::resize_file(file_, 65 << 20); }, true},
+        {"folder", [&] { fs::create_directories(file_); }, false},
+        {"link to a device", [&] { folder(), fs::create_symlink("/dev/zero", file_); }, false},
+        {"no permission", [&] { writeBytes(file_, "<plist/>"), fs::permissions(file_, fs::perms::none); }, false},
+    };
+    for (const auto& [what, make, keptAside] : cases) {
+        SCOPED_TRACE(what);
+        if (what == "no permission" && ::geteuid() == 0) continue;  // root reads anything
+        make();
+        const auto before = fs::symlink_status(file_).type();
+        ::testing::internal::CaptureStderr();
+        PlistFileDefaults store(file_, loop_);
+        store.set("a", 1);
+        const bool flushed = store.flush();
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(store.movedAsidePath().has_value(), keptAside) << said;
+        EXPECT_EQ(storedValue("a") == PlistValue(1), keptAside) << "written only over what was kept aside";
+        if (!keptAside) {
+            EXPECT_TRUE(flushed && said.find("left as it is") != std::string::npos) << said;
+            EXPECT_EQ(fs::symlink_status(file_).type(), before);
+        }
+        fs::remove_all(file_.parent_path());
+    }
+}
+
+TEST_F(PlistFileDefaultsTest, linkedFile_staysALinkAndItsTargetIsWritten) {
+    const fs::path target = dir_ / "elsewhere" / "mine.plist";
+    writeBytes(target, "<plist><dict><key>a</key><integer>1</integer></dict></plist>");
+    fs::create_directories(file_.parent_path());
+    fs::create_symlink(target, file_);
+    PlistFileDefaults store(file_, loop_);
+    store.set("a", 2);
+    ASSERT_TRUE(store.flush());
+    EXPECT_TRUE(fs::is_symlink(file_));
+    EXPECT_EQ(PlistFileDefaults(target, loop_).object("a"), PlistValue(2));
 }
 
 TEST(PlistFileDefaults, standardPath_usesAnAbsoluteXdgConfigHomeElseHomeConfig) {

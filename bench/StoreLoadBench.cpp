@@ -1,0 +1,57 @@
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+
+#include <nlohmann/json.hpp>
+
+#include "model/AppModel.h"
+#include "platform/PlistFileDefaults.h"
+#include "platform/sim/SimPlatform.h"
+
+// What a start costs before any window: reading the settings file and loading the model from
+// it, with `state.range(0)` days of key counts and companion time (three years is 1096).
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path writeHistoryFile(int64_t days) {
+    platform::sim::SimPlatform sim;
+    const fs::path file = fs::temp_directory_path() / ("tuftle-bench-" + std::to_string(::getpid())) / "defaults.plist";
+    fs::remove_all(file.parent_path());
+    model::KeystrokeLedger ledger;
+    model::CompanionRecord record = model::CompanionRecord::startingAt(sim.loop.now());
+    for (int64_t d = days; d >= 1; --d) {
+        const std::string day =
+            platform::calendar::dayKey(platform::calendar::startOfDayAdding(sim.loop.now(), -static_cast<int>(d)));
+        ledger.dailyCounts[day] = 12000;
+        ledger.allTimeCount += 12000;
+        record.dailyCompanionSeconds[day] = 6 * 3600;
+        record.totalCompanionSeconds += 6 * 3600;
+    }
+    platform::PlistFileDefaults store(file, sim.loop);
+    store.set(model::keys::keystrokeLedger, *model::coding::encode(ledger.toJson()));
+    store.set(model::keys::companionRecord, *model::coding::encode(record.toJson()));
+    store.set(model::keys::petNames, platform::PlistValue::Array{"Mochi", "Bean"});
+    store.flush();
+    return file;
+}
+
+void BM_LoadSettingsAndModel(benchmark::State& state) {
+    const fs::path file = writeHistoryFile(state.range(0));
+    platform::sim::SimPlatform sim;
+    for (auto _ : state) {
+        auto store = std::make_unique<platform::PlistFileDefaults>(file, sim.loop);
+        auto model = std::make_unique<model::AppModel>(*store, sim.loop);
+        benchmark::DoNotOptimize(model->ledger->allTimeCount);
+        state.PauseTiming();  // the closing write of the loaded values is no part of a start
+        model.reset();
+        store.reset();
+        state.ResumeTiming();
+    }
+    fs::remove_all(file.parent_path());
+}
+BENCHMARK(BM_LoadSettingsAndModel)->Arg(1096)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
