@@ -326,41 +326,8 @@ e2e__start_sni_host() {
   local -a henv=(HOME="$h" XDG_CONFIG_HOME="$h/.config" XDG_CACHE_HOME="$h/.cache"
     XDG_DATA_HOME="$h/.local/share" NO_AT_BRIDGE=1 SESSION_MANAGER=)
   mkdir -p "$h/.config/xfce4/xfconf/xfce-perchannel-xml" "$h/.cache" "$h/.local/share"
-  cat >"$h/.config/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml" <<'XML'
-<?xml version="1.0" encoding="UTF-8"?>
-<channel name="xfce4-panel" version="1.0">
-  <property name="configver" type="int" value="2"/>
-  <property name="panels" type="array">
-    <value type="int" value="1"/>
-    <property name="panel-1" type="empty">
-      <property name="position" type="string" value="p=8;x=0;y=0"/>
-      <property name="length" type="uint" value="100"/>
-      <property name="position-locked" type="bool" value="true"/>
-      <property name="size" type="uint" value="32"/>
-      <property name="plugin-ids" type="array"><value type="int" value="1"/><value type="int" value="2"/></property>
-    </property>
-  </property>
-  <property name="plugins" type="empty">
-    <property name="plugin-1" type="string" value="separator">
-      <property name="expand" type="bool" value="true"/>
-      <property name="style" type="uint" value="0"/>
-    </property>
-    <property name="plugin-2" type="string" value="systray">
-      <property name="square-icons" type="bool" value="true"/>
-    </property>
-  </property>
-</channel>
-XML
-  cat >"$E2E_WORK/bus.conf" <<XML
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:path=$E2E_WORK/bus</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy>
-</busconfig>
-XML
+  cp "$E2E_LIB_DIR/xfce4-panel.xml" "$h/.config/xfce4/xfconf/xfce-perchannel-xml/"
+  sed "s|@BUS@|$E2E_WORK/bus|" "$E2E_LIB_DIR/session-bus.conf" >"$E2E_WORK/bus.conf"
   env "${henv[@]}" dbus-daemon --config-file="$E2E_WORK/bus.conf" --nofork --nopidfile >"$E2E_WORK/dbus.log" 2>&1 &
   e2e_track $!
   export DBUS_SESSION_BUS_ADDRESS=unix:path=$E2E_WORK/bus

@@ -1,12 +1,9 @@
-// The tray pictures and the brand mark, checked where a fault would show, and drawn on a sheet
-// for people to look at: menubar-sheet.png in $TUFTLE_E2E_ARTIFACTS (or beside the tests).
+// The tray pictures, checked where a fault would show (tools/menubar_sheet draws them all).
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QTemporaryDir>
 
 #include "menubar/qt/IconProvider.h"
-#include "menubar/qt/TuftleMark.h"
 #include "platform/qt/QtStatusBar.h"
 
 using menubar::qt::IconProvider;
@@ -84,55 +81,4 @@ TEST(MenuBarImages, theBeansFadeOneAfterAnotherFromTheFace) {
         EXPECT_NEAR(alphaAt(image, 8.3, 11, 4), c.middle, 2) << c.progress << c.spitting;
         EXPECT_NEAR(alphaAt(image, 14.1, 11, 4), c.right, 2) << c.progress << c.spitting;
     }
-}
-
-TEST(MenuBarImages, contactSheet) {
-    const int cell = 96;
-    std::vector<std::vector<QImage>> rows;
-    for (bool dark : {false, true}) {
-        const QColor tint = dark ? QColor(242, 242, 242) : QColor(28, 28, 30);
-        const QColor ground = dark ? QColor(40, 42, 48) : QColor(236, 236, 232);
-        auto tile = [&](const std::shared_ptr<const MenuBarImage>& image, double scale) {
-            QImage t(cell, cell, QImage::Format_ARGB32_Premultiplied);
-            t.fill(ground);
-            QPainter p(&t);
-            // Drawn at its pixel size, then enlarged without smoothing so pixels can be seen.
-            QImage px = platform::qt::renderTemplate([&](QPainter& q, const QRectF& r) { image->draw(q, r); },
-                                                     (image->size * scale).toSize(), scale, tint);
-            px.setDevicePixelRatio(1);
-            const double zoom = 88.0 / 44;
-            p.drawImage(QRectF(4, 4, px.width() * zoom * 2 / scale, px.height() * zoom * 2 / scale), px);
-            return t;
-        };
-        std::vector<QImage> faces, open;
-        for (int gaze : {0, -1, 1})
-            for (double scale : {1.0, 2.0}) faces.push_back(tile(IconProvider::menuBarMealImage(gaze, 0), scale));
-        for (double m : {0.3, 1.0})
-            for (int gaze : {0, 1}) open.push_back(tile(IconProvider::menuBarMealImage(gaze, m), 2));
-        for (double p : {0.0, 0.5, 1.0}) open.push_back(tile(IconProvider::menuBarMealDividerImage(p, false), 2));
-        rows.push_back(faces);
-        rows.push_back(open);
-    }
-    std::vector<QImage> marks;
-    for (int side : {24, 38, 58}) {
-        menubar::qt::TuftleMark mark;
-        mark.setContentsMargins(side / 8, side / 8, side / 8, side / 8);
-        mark.resize(side + side / 4, side + side / 4);
-        QImage t(cell, cell, QImage::Format_ARGB32_Premultiplied);
-        t.fill(QColor(236, 236, 232));
-        QPainter p(&t);
-        p.drawPixmap(4, 4, mark.grab());
-        marks.push_back(t);
-    }
-    rows.push_back(marks);
-
-    QImage sheet(cell * 7, cell * int(rows.size()), QImage::Format_ARGB32_Premultiplied);
-    sheet.fill(Qt::white);
-    QPainter p(&sheet);
-    for (size_t r = 0; r < rows.size(); ++r)
-        for (size_t c = 0; c < rows[r].size(); ++c) p.drawImage(int(c) * cell, int(r) * cell, rows[r][c]);
-    p.end();
-    const QString dir = qEnvironmentVariable("TUFTLE_E2E_ARTIFACTS", QDir::currentPath());
-    QDir().mkpath(dir);
-    EXPECT_TRUE(sheet.save(dir + "/menubar-sheet.png"));
 }
