@@ -476,6 +476,62 @@ e2e_tray_icon_present() {
   return 1
 }
 
+# e2e_defaults_set <key> <value>: "true" and "false" are stored as Booleans, digits as an integer,
+# anything else as a string; the rest of the defaults is kept.
+e2e_defaults_set() {
+  python3 - "$HOME/.config/tuftle/defaults.plist" "$1" "$2" <<'EOF'
+import os, plistlib, sys
+path, key, value = sys.argv[1:]
+values = {}
+if os.path.exists(path):
+    with open(path, "rb") as f:
+        values = plistlib.load(f)
+values[key] = {"true": True, "false": False}.get(value, int(value) if value.isdigit() else value)
+os.makedirs(os.path.dirname(path), exist_ok=True)
+with open(path, "wb") as f:
+    plistlib.dump(values, f, fmt=plistlib.FMT_XML)
+EOF
+}
+
+# ---------------------------------------------------------------------------------------------
+# The pets
+
+# Above a 40-pixel taskbar on the 1280 x 800 screen a pet's home is 30 of its 52 points above the
+# taskbar's edge (y = 760). The first pet sits 30 points left of the centre; Xvfb's screen is no
+# laptop panel, so it counts as an external display, whose home for the second pet is 34 points
+# right of the centre.
+readonly E2E_PET_HOMES="584,730 648,730"
+
+e2e__workarea_leaves_out() {
+  local area
+  area=$(xprop -root _NET_WORKAREA 2>/dev/null) || return 1
+  [[ $area =~ =\ ([0-9]+),\ ([0-9]+),\ ([0-9]+),\ ([0-9]+) ]] || return 1
+  ((BASH_REMATCH[2] + BASH_REMATCH[4] == 800 - $1))
+}
+
+# e2e_start_taskbar <bottom_panel helper> <colour>: a 40-pixel taskbar with a strut along the bottom.
+e2e_start_taskbar() {
+  e2e_step "start a 40-pixel taskbar with a strut along the bottom"
+  "$1" 40 "$2" >"$E2E_WORK/taskbar.log" 2>&1 &
+  e2e_track $!
+  e2e_wait_for 10 e2e__workarea_leaves_out 40 || e2e_fail "the work area never left out the taskbar"
+}
+
+# Prints "x,y" (top-left) of every mapped 52 x 52 window of the program, sorted.
+e2e_pet_windows() {
+  local id geometry props info
+  xwininfo -root -children 2>/dev/null |
+    awk '$1 ~ /^0x/ && / 52x52\+/ { print $1 }' |
+    while read -r id; do
+      props=$(xprop -id "$id" _NET_WM_PID 2>/dev/null) || continue
+      [[ $props == *"= $E2E_APP_PID" ]] || continue
+      info=$(xwininfo -id "$id" 2>/dev/null) || continue
+      [[ $info == *"Map State: IsViewable"* ]] || continue
+      geometry=$(awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF } END { print x "," y }' <<<"$info")
+      echo "$geometry"
+    done | sort | paste -sd' '
+}
+
 # ---------------------------------------------------------------------------------------------
 # The tray entry and its panel
 
@@ -492,13 +548,6 @@ e2e_popup_origin() {
 }
 
 e2e__popup_closed() { ! e2e_popup_origin; }
-
-# A user who has seen the welcome window: it would take the activation from the panel.
-e2e_skip_onboarding() {
-  mkdir -p "$HOME/.config/tuftle"
-  printf '%s\n' '<?xml version="1.0" encoding="UTF-8"?>' '<plist version="1.0"><dict>' \
-    '<key>onboardingCompleted</key><true/></dict></plist>' >"$HOME/.config/tuftle/defaults.plist"
-}
 
 # e2e_check_tray_clicks X Y NAME: with the icon at X,Y, a left click opens the panel next to
 # it inside the screen (kept as NAME.png), a click elsewhere closes it, a Control+click does

@@ -12,22 +12,6 @@ command -v xdotool >/dev/null 2>&1 || e2e_fail "missing tool: xdotool (run scrip
 
 defaults_file() { echo "$HOME/.config/tuftle/defaults.plist"; }
 
-# Sets "keyCountingEnabled" in the stored defaults (a real plist Boolean), keeping the rest.
-set_key_counting() {
-  python3 - "$(defaults_file)" "$1" <<'EOF'
-import os, plistlib, sys
-path, value = sys.argv[1], sys.argv[2] == "true"
-values = {}
-if os.path.exists(path):
-    with open(path, "rb") as f:
-        values = plistlib.load(f)
-values["keyCountingEnabled"] = value
-os.makedirs(os.path.dirname(path), exist_ok=True)
-with open(path, "wb") as f:
-    plistlib.dump(values, f, fmt=plistlib.FMT_XML)
-EOF
-}
-
 # Prints "<today's count> <all-time count>" from the stored ledger; "0 0" when there is none.
 ledger_counts() {
   python3 - "$(defaults_file)" <<'EOF'
@@ -101,7 +85,7 @@ e2e_setup
 
 # Key counting off: typing changes nothing.
 e2e_step "store keyCountingEnabled = false and start"
-set_key_counting false
+e2e_defaults_set keyCountingEnabled false
 start_and_wait_until_ready
 sleep 1
 e2e_step "type 12 characters and press a key with key counting off"
@@ -114,7 +98,7 @@ counts=$(ledger_counts)
 
 # Key counting on: exactly one count per press, none for repeats.
 e2e_step "store keyCountingEnabled = true and start"
-set_key_counting true
+e2e_defaults_set keyCountingEnabled true
 start_and_wait_until_ready
 e2e_step "press a key until the first press is counted"
 wait_until_counting 0

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The pets on a real X display with openbox and a 40-pixel taskbar along the bottom: two pets at
 # the taskbar's edge either side of the centre, with the part behind the edge left undrawn;
-# hidden when the defaults say so; out of the way of a full-screen window.
+# hidden when the defaults say so; out of the way of a full-screen window. The real mouse drags
+# one 300 pixels up: it stays where it was dropped and walks home after the short stay;
+# meanwhile, with key counting on, the hundredth key brings the other out with the count sign.
 # Usage: test_pets.sh <path-to-tuftle>
 # shellcheck source-path=SCRIPTDIR
 source "$(dirname "$0")/lib.sh"
@@ -16,61 +18,25 @@ probe=$build_dir/fullscreen_probe
 for helper in "$taskbar" "$probe"; do
   [[ -x $helper && -f $helper ]] || e2e_fail "not an executable: $helper (build the test helpers)"
 done
-command -v wmctrl >/dev/null 2>&1 || e2e_fail "missing tool: wmctrl (run scripts/install-deps)"
+for tool in wmctrl xdotool; do
+  command -v $tool >/dev/null 2>&1 || e2e_fail "missing tool: $tool (run scripts/install-deps)"
+done
 
-# The screen is 1280 x 800 and the taskbar 40 high: its edge is at y = 760 from the top. A pet's
-# home is 30 of its 52 points above that edge. The first pet sits 30 points left of the centre;
-# Xvfb's screen is no laptop panel, so it counts as an external display, whose home for the
-# second pet is 34 points right of the centre.
+# The screen is 1280 x 800 and the taskbar 40 high: its edge is at y = 760 from the top (lib.sh says
+# where the homes are).
 readonly taskbar_colour=1D2B36
 readonly edge_y=760
-readonly expected_pets="584,730 648,730"
+readonly expected_pets="$E2E_PET_HOMES"
+read -r home0 home1 <<<"$E2E_PET_HOMES"
+readonly sign_spot=584,706 # the first pet just in front of its home, whole above the taskbar
 window_title="tuftle-pets-fullscreen-$$"
 
-# Prints "x,y" of every mapped 52 x 52 window of the program, sorted.
-pet_windows() {
-  local id geometry props info
-  xwininfo -root -children 2>/dev/null |
-    awk '$1 ~ /^0x/ && / 52x52\+/ { print $1 }' |
-    while read -r id; do
-      props=$(xprop -id "$id" _NET_WM_PID 2>/dev/null) || continue
-      [[ $props == *"= $E2E_APP_PID" ]] || continue
-      info=$(xwininfo -id "$id" 2>/dev/null) || continue
-      [[ $info == *"Map State: IsViewable"* ]] || continue
-      geometry=$(awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF } END { print x "," y }' <<<"$info")
-      echo "$geometry"
-    done | sort | paste -sd' '
-}
-
 pets_at_home() {
-  [[ $(pet_windows) == "$expected_pets" ]]
+  [[ $(e2e_pet_windows) == "$expected_pets" ]]
 }
 
 no_pets_shown() {
-  [[ -z $(pet_windows) ]]
-}
-
-workarea_leaves_out_the_taskbar() {
-  local area
-  area=$(xprop -root _NET_WORKAREA 2>/dev/null) || return 1
-  [[ $area =~ =\ ([0-9]+),\ ([0-9]+),\ ([0-9]+),\ ([0-9]+) ]] || return 1
-  ((BASH_REMATCH[2] + BASH_REMATCH[4] == edge_y))
-}
-
-# Sets a Boolean in the stored defaults, keeping the rest.
-set_default_bool() {
-  python3 - "$HOME/.config/tuftle/defaults.plist" "$1" "$2" <<'EOF'
-import os, plistlib, sys
-path, key, value = sys.argv[1], sys.argv[2], sys.argv[3] == "true"
-values = {}
-if os.path.exists(path):
-    with open(path, "rb") as f:
-        values = plistlib.load(f)
-values[key] = value
-os.makedirs(os.path.dirname(path), exist_ok=True)
-with open(path, "wb") as f:
-    plistlib.dump(values, f, fmt=plistlib.FMT_XML)
-EOF
+  [[ -z $(e2e_pet_windows) ]]
 }
 
 # "<number of colours> <first colour>" of a region of the screenshot.
@@ -94,12 +60,16 @@ window_listed() {
   wmctrl -l | grep -qF -- "$window_title"
 }
 
-e2e_setup
+# pet_near <x,y> <tolerance>: some pet window's corner lies within the tolerance of x,y.
+pet_near() {
+  e2e_pet_windows | tr ' ' '\n' | awk -F, -v x="${1%,*}" -v y="${1#*,}" -v t="$2" \
+    '{ dx = $1 - x; dy = $2 - y } dx * dx <= t * t && dy * dy <= t * t { found = 1 } END { exit !found }'
+}
 
-e2e_step "start a 40-pixel taskbar with a strut along the bottom"
-"$taskbar" 40 "#$taskbar_colour" >"$E2E_WORK/taskbar.log" 2>&1 &
-e2e_track $!
-e2e_wait_for 10 workarea_leaves_out_the_taskbar || e2e_fail "the work area never left out the taskbar"
+e2e_setup
+e2e_defaults_set keyCountingEnabled true
+e2e_defaults_set dragStayDuration short
+e2e_start_taskbar "$taskbar" "#$taskbar_colour"
 
 start_and_wait_until_ready
 e2e_step "expect both pets at their homes: $expected_pets"
@@ -127,13 +97,37 @@ e2e_expect_while_running 2 "no pet shown over the full-screen window" no_pets_sh
 e2e_step "take the window out of full screen and expect the pets back at home"
 wmctrl -r "$window_title" -b remove,fullscreen
 e2e_expect_while_running 4 "the pets back at $expected_pets" pets_at_home
+
+e2e_step "press on the second pet, drag it 300 pixels up and let go"
+xdotool mousemove 674 745 mousedown 1
+for ((y = 725; y >= 445; y -= 20)); do xdotool mousemove 674 "$y" sleep 0.02; done
+xdotool mouseup 1
+dropped=$(e2e__now_us)
+
+e2e_step "press keys until the first pet hops, then type 100 characters"
+while pet_near "$home0" 0; do
+  (($(e2e__now_us) - dropped < 5000000)) || e2e_fail "no pet reacted to a key within 5 s"
+  xdotool key z sleep 0.2
+done
+xdotool type --delay 20 "$(printf 'k%.0s' {1..100})"
+e2e_expect_while_running 3 "the first pet out at $sign_spot" pet_near "$sign_spot" 0
+sleep 1.5 # the sign is raised and settled
+e2e_screenshot pet-count-sign.png
+pixels=$(convert "$E2E_ARTIFACTS/pet-count-sign.png" -crop "52x52+${sign_spot/,/+}" +repage -fuzz 6% \
+  -fill '#FF00FF' -opaque '#FCEDBF' -fill black +opaque '#FF00FF' -format '%[fx:round(w*h*mean.r)]' info:)
+((pixels > 100)) || e2e_fail "no count sign on the first pet ($pixels pixels of its cream card)"
+
+e2e_step "expect the dropped pet to stay put for the short stay, then walk home"
+while (($(e2e__now_us) - dropped < 13000000)); do sleep 0.2; done
+pet_near 648,430 60 || e2e_fail "the dropped pet left before its stay was over: $(e2e_pet_windows)"
+e2e_expect_while_running 12 "the second pet back at $home1" pet_near "$home1" 0
 quit_in_order
 
 e2e_step "store petsVisible = false and start again"
-set_default_bool petsVisible false
+e2e_defaults_set petsVisible false
 start_and_wait_until_ready
 sleep 2
 e2e_step "expect no pet on the screen"
-no_pets_shown || e2e_fail "pets shown although petsVisible is false: $(pet_windows)"
+no_pets_shown || e2e_fail "pets shown although petsVisible is false: $(e2e_pet_windows)"
 e2e_defaults_is petsVisible false || e2e_fail "petsVisible is no longer false"
 quit_in_order

@@ -12,19 +12,6 @@ program=$1
 
 store=""
 
-# set_default <key> <python literal>: changes one stored value, keeping the rest.
-set_default() {
-  python3 - "$store" "$1" "$2" <<'PY'
-import ast, plistlib, sys
-path, key, literal = sys.argv[1:]
-with open(path, "rb") as f:
-    values = plistlib.load(f)
-values[key] = ast.literal_eval(literal)
-with open(path, "wb") as f:
-    plistlib.dump(values, f, fmt=plistlib.FMT_XML)
-PY
-}
-
 run_once() {
   e2e_step "start the program (run $((E2E_APP_RUNS + 1))) and quit it with SIGTERM"
   e2e_start_app "$program"
@@ -44,8 +31,8 @@ e2e_defaults_get keyboardMilestoneV490Migrated >/dev/null || e2e_fail "the launc
 e2e_defaults_get companionRecord >/dev/null || e2e_fail "the companion record was not written at launch"
 
 e2e_step "a setting changed between runs survives the next run"
-set_default petCount 1
-set_default activityLevel "'lively'"
+e2e_defaults_set petCount 1
+e2e_defaults_set activityLevel lively
 run_once
 e2e_defaults_is petCount 1 || e2e_fail "petCount changed across a restart: $(e2e_defaults_get petCount)"
 e2e_defaults_is activityLevel lively || e2e_fail "activityLevel changed across a restart: $(e2e_defaults_get activityLevel)"

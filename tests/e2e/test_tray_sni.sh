@@ -4,7 +4,7 @@
 E2E_TRAY=xfce4-panel
 source "$(dirname "$0")/lib.sh"
 e2e_setup
-e2e_skip_onboarding
+e2e_defaults_set onboardingCompleted true # the welcome window would take the activation
 
 # The bounding box "W H X Y" of what the panel (the bottom 32 pixels) shows on its ground.
 panel_content() {

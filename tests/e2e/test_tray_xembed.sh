@@ -2,7 +2,7 @@
 # The tray entry on an XEmbed tray (trayer): the face shows, and clicks open and close the panel.
 source "$(dirname "$0")/lib.sh"
 e2e_setup
-e2e_skip_onboarding
+e2e_defaults_set onboardingCompleted true # the welcome window would take the activation
 
 e2e_step "start the program and wait for its icon in trayer"
 e2e_start_app "$1"

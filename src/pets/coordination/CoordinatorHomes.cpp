@@ -50,11 +50,18 @@ void PetWindowCoordinator::applyHomeEdgeClip(int petID, Point origin) {
 }
 
 // The window system cannot be trusted to keep the taskbar above the pets, so the pet itself
-// leaves out what lies beyond its home edge: the panel draws only the part on the screen side.
-// The edge counts only alongside the home's screen, where the taskbar or the top bar is.
+// leaves out what lies beyond the edge it clings to: the panel draws only the part on the
+// screen side. A home's edge counts only alongside the home's screen, where the taskbar or the
+// top bar is; a screen-edge perch's edge counts until the pet is picked up again.
 std::optional<Rect> PetWindowCoordinator::homeEdgeClip(int petID, Point origin) const {
-    if (petID < 0 || size_t(petID) >= homes.size()) return std::nullopt;
-    const PetHome& home = homes[size_t(petID)];
+    if (petID < 0) return std::nullopt;
+    const auto i = size_t(petID);
+    if (auto perch = manualEdgePerches.find(petID); perch != manualEdgePerches.end() &&
+                                                    manuallyPlacedPetIDs.contains(petID) && i < petViews.size() &&
+                                                    petViews[i]->activity() != model::PetActivity::dragged)
+        return edgeClip(perch->second.edge, perch->second.origin, perch->second.boundaryOffset, origin);
+    if (i >= homes.size()) return std::nullopt;
+    const PetHome& home = homes[i];
     auto display = std::find_if(homeDisplays_.begin(), homeDisplays_.end(),
                                 [&](const DisplayGeometry& d) { return d.id == home.displayID; });
     if (display == homeDisplays_.end()) return std::nullopt;
@@ -63,25 +70,31 @@ std::optional<Rect> PetWindowCoordinator::homeEdgeClip(int petID, Point origin) 
     if (horizontalEdge ? !overlaps(origin.x, origin.x + kSide, screen.minX(), screen.maxX())
                        : !overlaps(origin.y, origin.y + kSide, screen.minY(), screen.maxY()))
         return std::nullopt;
+    return edgeClip(home.edge, home.origin, home.boundaryOffset, origin);
+}
 
-    switch (home.edge) {
+// What stays of a panel at `origin` on the near side of an edge that lies `boundaryOffset`
+// into a panel at `restOrigin`.
+std::optional<Rect> PetWindowCoordinator::edgeClip(HomeEdge edge, Point restOrigin, double boundaryOffset,
+                                                   Point origin) {
+    switch (edge) {
         case HomeEdge::bottom: {
-            const double cut = std::clamp(home.origin.y + home.boundaryOffset - origin.y, 0.0, kSide);
+            const double cut = std::clamp(restOrigin.y + boundaryOffset - origin.y, 0.0, kSide);
             if (cut <= 0) return std::nullopt;
             return Rect{0, cut, kSide, kSide - cut};
         }
         case HomeEdge::top: {
-            const double keep = std::clamp(home.origin.y + home.boundaryOffset - origin.y, 0.0, kSide);
+            const double keep = std::clamp(restOrigin.y + boundaryOffset - origin.y, 0.0, kSide);
             if (keep >= kSide) return std::nullopt;
             return Rect{0, 0, kSide, keep};
         }
         case HomeEdge::left: {
-            const double cut = std::clamp(home.origin.x + home.boundaryOffset - origin.x, 0.0, kSide);
+            const double cut = std::clamp(restOrigin.x + boundaryOffset - origin.x, 0.0, kSide);
             if (cut <= 0) return std::nullopt;
             return Rect{cut, 0, kSide - cut, kSide};
         }
         case HomeEdge::right: {
-            const double keep = std::clamp(home.origin.x + home.boundaryOffset - origin.x, 0.0, kSide);
+            const double keep = std::clamp(restOrigin.x + boundaryOffset - origin.x, 0.0, kSide);
             if (keep >= kSide) return std::nullopt;
             return Rect{0, 0, keep, kSide};
         }

@@ -258,8 +258,7 @@ model::PetHomeCommandResult PetWindowCoordinator::sendPetsHome(bool animated, bo
 
     invalidatePendingMovements();
     pendingMilestones.clear();
-    manuallyPlacedPetIDs.clear();
-    manualEdgePerches.clear();
+    for (int i = 0; i < kPetSlots; ++i) endManualPlacement(i);
     if (holdPosition) explicitHomeHoldUntil = now() + kExplicitHomeHold;
     for (int i = 0; i < n; ++i) movePetHome(i, animated);
 
@@ -295,8 +294,7 @@ void PetWindowCoordinator::scheduleReturnHome(int petID) {
                 scheduleReturnHome(petID);
                 return;
             }
-            manuallyPlacedPetIDs.erase(petID);
-            manualEdgePerches.erase(petID);
+            endManualPlacement(petID);
             petViews[i]->setActivity(model::PetActivity::home);
             movePetHome(petID, true);
         }));

@@ -90,6 +90,7 @@ void PetWindowCoordinator::updateVisibility(bool visible, int petCount) {
         // Hidden pets rest at home, ready to be shown there.
         const int n = std::min(model_.petCount.get(), int(panels.size()));
         for (int i = 0; i < n && size_t(i) < homes.size(); ++i) {
+            endManualPlacement(i);
             PetView& view = *petViews[size_t(i)];
             view.setActivity(model::PetActivity::home);
             view.setHomeAttached(true, false);
@@ -138,7 +139,7 @@ void PetWindowCoordinator::applyPetCountTransition(int from, int to) {
 
     for (int id : plan.removed) {
         if (size_t(id) >= panels.size()) continue;
-        manuallyPlacedPetIDs.erase(id);
+        endManualPlacement(id);
         PetView& view = *petViews[size_t(id)];
         view.setActivity(model::PetActivity::home);
         view.setHomeAttached(false, false);
@@ -150,7 +151,7 @@ void PetWindowCoordinator::applyPetCountTransition(int from, int to) {
     for (size_t i = 0; i < homes.size() && i < petViews.size(); ++i) petViews[i]->configureHome(homes[i]);
     for (int id : plan.kept) {
         if (size_t(id) >= homes.size() || size_t(id) >= panels.size()) continue;
-        manuallyPlacedPetIDs.erase(id);
+        endManualPlacement(id);
         snapHome(id);
     }
     for (int id : plan.added)
@@ -174,7 +175,7 @@ void PetWindowCoordinator::applyHomePreferences(const std::vector<model::PetHome
     for (size_t i = 0; i < fresh.size() && i < petViews.size() && i < panels.size(); ++i) {
         if (i < old.size() && old[i] == fresh[i]) continue;
         invalidateMovement(int(i));
-        manuallyPlacedPetIDs.erase(int(i));
+        endManualPlacement(int(i));
         petViews[i]->configureHome(fresh[i]);
         snapHome(int(i));
         if (shown) petViews[i]->revealAtHome();

@@ -106,6 +106,8 @@ private:
     void updateHomeEdgeClip(int petID);
     void applyHomeEdgeClip(int petID, platform::Point origin);
     std::optional<platform::Rect> homeEdgeClip(int petID, platform::Point origin) const;
+    static std::optional<platform::Rect> edgeClip(model::HomeEdge edge, platform::Point restOrigin,
+                                                  double boundaryOffset, platform::Point origin);
 
     // ---- movement (CoordinatorMovement.cpp)
     void move(const std::shared_ptr<PetPanel>& panel, platform::Point to, bool animated, double duration,
@@ -136,14 +138,32 @@ private:
     void advanceBehaviors();
     void validateWindowWalks();
     void cancelWindowWalks();
-    void reactToTyping(const model::KeyboardReactionEvent& event);
-    void presentKeyboardMilestone(int64_t count);
     void reactToWellbeing(model::WellbeingAction action);
     void focusActivityChanged(bool active);
+
+    // ---- taps and drags (CoordinatorGestures.cpp)
     void celebrate(int petID);
     void beginDrag(int petID);
     platform::Point clampedDragOrigin(platform::Point proposed);
     void finishDrag(const model::PetDragRelease& release, int petID);
+    // The pet is no longer where the user put it: it takes its home's look again.
+    void endManualPlacement(int petID);
+
+    // ---- typing reactions and key-count milestones (CoordinatorKeyboard.cpp)
+    void reactToTyping(const model::KeyboardReactionEvent& event);
+    void performKeyboardReaction(const model::PetKeyboardReaction& entry, const model::KeyboardReactionEvent& reaction,
+                                 Uuid token, bool wasPerched);
+    void playTypingMotion(const model::PetKeyboardReaction& entry, const model::KeyboardReactionEvent& reaction,
+                          Uuid token, bool wasPerched);
+    void showCountSign(int petID, Uuid token, bool wasPerched);
+    void showCountOnPerch(int petID, const model::ScreenEdgePerch& perch, Uuid token);
+    // Walks back onto a screen-edge perch and clings there, unless `stillCurrent` says otherwise.
+    void returnToPerch(int petID, const model::ScreenEdgePerch& perch, double walk, std::function<bool()> stillCurrent);
+    void presentKeyboardMilestone(int64_t count);
+    void setGrip(int petID, bool gripping, bool animated);
+    // One of the pets the model asks for, with a panel of its own.
+    bool isShownPet(int petID) const;
+    bool petsShown() const;
 
     // ---- stored state
     model::AppModel& model_;

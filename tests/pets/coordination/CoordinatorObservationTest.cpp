@@ -157,24 +157,5 @@ TEST_F(CoordinatorObservationTest, accessoryChange_dressesThatPet) {
     EXPECT_EQ(view(0).accessory(), model::PetAccessory::none);
 }
 
-TEST_F(CoordinatorObservationTest, dragStayChange_restartsTheWaitOfADroppedPet) {
-    start();
-    putAway(1, {300, 300});
-    access().manuallyPlaced().insert(1);
-    model->dragStayDuration = model::DragStayDuration::short_;
-    sim.loop.advance(14.9);
-    expectNear(origin(1), {300, 300});
-    sim.loop.advance(0.2);
-    EXPECT_EQ(view(1).activity(), PetActivity::roaming);
-    EXPECT_TRUE(access().manuallyPlaced().empty());
-    sim.loop.advance(5);
-
-    putAway(1, {300, 300});
-    access().manuallyPlaced().insert(1);
-    model->dragStayDuration = model::DragStayDuration::untilCalledHome;
-    sim.loop.advance(120);
-    expectNear(origin(1), {300, 300});
-}
-
 }  // namespace
 }  // namespace pets::testing

@@ -25,6 +25,9 @@ struct CoordinatorTestAccess {
     std::optional<int>& reminderPetID() { return c.reminderPetID; }
     std::optional<double>& explicitHomeHoldUntil() { return c.explicitHomeHoldUntil; }
     size_t runningMotions() const { return c.frameAnimationTimers.size(); }
+    std::optional<int> activeMilestonePetID() const { return c.activeMilestonePetID; }
+    void beginDrag(int pet) { c.beginDrag(pet); }
+    void finishDrag(const model::PetDragRelease& release, int pet) { c.finishDrag(release, pet); }
 
     bool mayStartClip(model::PetClipKind k, int pet) { return c.mayStartClip(k, pet); }
     void claimClip(model::PetClipKind k, int pet, double d) { c.claimClip(k, pet, d); }
@@ -57,7 +60,7 @@ struct CoordinatorTest : model::testing::AppModelTest {
         coordinator->start();
     }
     CoordinatorTestAccess access() { return {*coordinator}; }
-    platform::sim::SimPanel& panel(int i) { return *sim.panels.panel(size_t(i)); }
+    platform::sim::SimPanel& panel(int i) { return static_cast<platform::sim::SimPanel&>(*access().panel(i)); }
     platform::Point origin(int i) { return panel(i).frame().origin; }
     PetView& view(int i) { return access().view(i); }
     double mediaNow() const { return sim.loop.mediaTime(); }

@@ -129,15 +129,6 @@ TEST_F(PetWindowCoordinatorTest, homeEdgeClip_followsThePanelAcrossTheEdge) {
     EXPECT_EQ(panel(0).clipRect(), std::nullopt);
 }
 
-TEST_F(PetWindowCoordinatorTest, homeEdgeClip_aPetPulledOutOfHomeShowsWhole) {
-    start();
-    using Type = platform::PanelMouseEvent::Type;
-    ASSERT_TRUE(panel(0).sendMouse(Type::down, {26, 40}, 1.0));
-    panel(0).sendMouse(Type::dragged, {26, 240}, 1.1);
-    expectNear(origin(0), {664, 226});
-    EXPECT_EQ(panel(0).clipRect(), std::nullopt);
-}
-
 TEST_F(PetWindowCoordinatorTest, homeEdgeClip_cutsAtASideDockAndAtTheNotch) {
     // A side panel 70 points wide on the left.
     sim.screens.setScreens({SimScreens::display(1, {0, 0, 1440, 900}, {.top = 32, .left = 70}, true)});
