@@ -124,7 +124,7 @@ void SniStatusItem::click(StatusItemClick::Button button, int x, int y) {
     c.commandHeld = QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
     // Hosts that do not know where the click was send 0, 0.
     if (x != 0 || y != 0) c.location = fromQtPoint(QPointF(x, y) / qGuiApp->devicePixelRatio());
-    if (onClick_) onClick_(c);
+    if (onClick_ && !clickDismissedPopup()) onClick_(c);
 }
 
 }  // namespace platform::qt

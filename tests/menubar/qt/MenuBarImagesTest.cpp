@@ -67,18 +67,3 @@ TEST(MenuBarImages, aClosedMouthIsTheCachedFaceAndAnOpenMouthLooksWithItsGaze) {
     EXPECT_EQ(alphaAt(ahead, 1.5, 10.9, 4), 0);
     EXPECT_GT(alphaAt(ahead, 5, 6, 4), 200);
 }
-
-TEST(MenuBarImages, theBeansFadeOneAfterAnotherFromTheFace) {
-    struct Case {
-        double progress;
-        bool spitting;
-        int left, middle, right;
-    } cases[] = {{0, false, 255, 255, 255}, {0.5, false, 255, 128, 0}, {1, false, 0, 0, 0},
-                 {0, true, 0, 0, 0},        {0.5, true, 0, 128, 255},  {1, true, 255, 255, 255}};
-    for (const auto& c : cases) {
-        const QImage image = render(*IconProvider::menuBarMealDividerImage(c.progress, c.spitting), 4);
-        EXPECT_NEAR(alphaAt(image, 3.1, 11, 4), c.left, 2) << c.progress << c.spitting;
-        EXPECT_NEAR(alphaAt(image, 8.3, 11, 4), c.middle, 2) << c.progress << c.spitting;
-        EXPECT_NEAR(alphaAt(image, 14.1, 11, 4), c.right, 2) << c.progress << c.spitting;
-    }
-}
