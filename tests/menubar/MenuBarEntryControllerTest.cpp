@@ -47,9 +47,8 @@ TEST(MenuBarEntry, clicksOpenThePanelOrFeedTheStashAsTheButtonAndModifierSay) {
         e.engine.setEnabled(c.stashOn);
         if (c.panelOpen) e.item().click(Button::primary);
         e.item().click(c.button, c.command);
-        const auto label = ::testing::Message() << int(c.button) << c.command << c.stashOn << c.panelOpen;
-        EXPECT_EQ(e.panelShown(), c.panelOpenAfter) << label;
-        EXPECT_EQ(e.engine.isCollapsed().get(), c.toggled) << label;
+        EXPECT_EQ(std::pair(e.panelShown(), e.engine.isCollapsed().get()), std::pair(c.panelOpenAfter, c.toggled))
+            << int(c.button) << c.command << c.stashOn << c.panelOpen;
     }
 }
 
@@ -99,8 +98,7 @@ TEST(MenuBarEntry, aRebuildAndAStopKeepTheStoredPositionAndTheFace) {
     e.item().click(Button::primary);
     e.engine.face = {1, 0.5, false, 2.0, true, true};
     e.engine.onRecoveryPositionRepair();
-    EXPECT_EQ(e.sim.statusBar.created, 2);
-    EXPECT_FALSE(e.panelShown());
+    EXPECT_EQ(std::pair(e.sim.statusBar.created, e.panelShown()), std::pair(2, false));
     EXPECT_EQ(e.sim.defaults.integer(MenuBarEntryController::positionKey), 321);
     const menubar::StatusPicture drawn{1, 0.5, 1.0, true, false};
     EXPECT_EQ(e.controller.faceView()->picture(), drawn) << "the new item shows the engine's face, pellets clamped";

@@ -21,21 +21,12 @@ int alphaAt(const QImage& image, double x, double yUp, double scale) {
     return qAlpha(image.pixel(int(x * scale), int((image.height() / scale - yUp) * scale)));
 }
 
-void writePng(const QString& path, int width) {
-    QImage image(width, width, QImage::Format_ARGB32);
-    image.fill(Qt::black);
-    ASSERT_TRUE(image.save(path));
-}
-
 }  // namespace
 
 TEST(MenuBarImages, aFaceFileOfTheWrongWidthIsDroppedAndNoFileFallsBackToACircle) {
     QTemporaryDir dir;
-    writePng(dir.filePath("Good.png"), 22);
-    writePng(dir.filePath("Good@2x.png"), 44);
-    writePng(dir.filePath("Half.png"), 22);
-    writePng(dir.filePath("Half@2x.png"), 40);
-    writePng(dir.filePath("Wrong.png"), 21);
+    for (auto [name, width] : {std::pair("Good", 22), {"Good@2x", 44}, {"Half", 22}, {"Half@2x", 40}, {"Wrong", 21}})
+        ASSERT_TRUE(QImage(width, width, QImage::Format_ARGB32).save(dir.filePath(QString(name) + ".png")));
     const std::filesystem::path assets = dir.path().toStdString();
     struct Case {
         std::string name;
