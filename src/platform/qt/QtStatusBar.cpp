@@ -156,7 +156,9 @@ bool clickDismissedPopup() {
     return popupDismissal().isValid() && popupDismissal().elapsed() < 400;
 }
 
-QColor templateTint() { return QtColorScheme::shared().isDark() ? QColor(242, 242, 242) : QColor(28, 28, 30); }
+QColor templateTint() {
+    return QtColorScheme::shared().isDark() ? QColor(242, 242, 242) : QColor(28, 28, 30);
+}
 
 QImage renderTemplate(const QtStatusItem::TemplatePainter& painter, QSize pixels, qreal dpr, const QColor& tint) {
     QImage image(pixels.expandedTo({1, 1}), QImage::Format_ARGB32_Premultiplied);
@@ -192,6 +194,8 @@ std::unique_ptr<StatusItem> QtStatusBar::createStatusItem() {
     return std::make_unique<XEmbedStatusItem>();
 }
 
-std::unique_ptr<Popover> QtStatusBar::createPopover() { return std::make_unique<QtPopover>(); }
+std::unique_ptr<Popover> QtStatusBar::createPopover() {
+    return std::make_unique<QtPopover>();
+}
 
 }  // namespace platform::qt

@@ -45,12 +45,24 @@ constexpr const char* kPath = "/StatusNotifierItem";
 
 SniAdaptor::SniAdaptor(QObject* host, SniStatusItem& item) : QDBusAbstractAdaptor(host), item_(item) {}
 
-QString SniAdaptor::title() const { return item_.title_.isEmpty() ? QString("tuftle") : item_.title_; }
-SniIconPixmaps SniAdaptor::iconPixmap() const { return item_.pixmaps(); }
-SniToolTip SniAdaptor::toolTip() const { return {{}, {}, item_.toolTip_, {}}; }
-void SniAdaptor::Activate(int x, int y) { item_.click(StatusItemClick::Button::primary, x, y); }
-void SniAdaptor::SecondaryActivate(int x, int y) { item_.click(StatusItemClick::Button::middle, x, y); }
-void SniAdaptor::ContextMenu(int x, int y) { item_.click(StatusItemClick::Button::secondary, x, y); }
+QString SniAdaptor::title() const {
+    return item_.title_.isEmpty() ? QString("tuftle") : item_.title_;
+}
+SniIconPixmaps SniAdaptor::iconPixmap() const {
+    return item_.pixmaps();
+}
+SniToolTip SniAdaptor::toolTip() const {
+    return {{}, {}, item_.toolTip_, {}};
+}
+void SniAdaptor::Activate(int x, int y) {
+    item_.click(StatusItemClick::Button::primary, x, y);
+}
+void SniAdaptor::SecondaryActivate(int x, int y) {
+    item_.click(StatusItemClick::Button::middle, x, y);
+}
+void SniAdaptor::ContextMenu(int x, int y) {
+    item_.click(StatusItemClick::Button::secondary, x, y);
+}
 void SniAdaptor::Scroll(int, const QString&) {}
 
 SniStatusItem::SniStatusItem()
