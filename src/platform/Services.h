@@ -4,6 +4,7 @@
 #include "platform/Alert.h"
 #include "platform/Application.h"
 #include "platform/Defaults.h"
+#include "platform/Http.h"
 #include "platform/IdleTime.h"
 #include "platform/KeyEventTap.h"
 #include "platform/MainLoop.h"
@@ -42,6 +43,8 @@ struct Services {
     Pointer* pointer = nullptr;
     // Optional: without it the pets never take the user for away.
     IdleTime* idleTime = nullptr;
+    HttpClient* http = nullptr;
+    BackgroundQueue* background = nullptr;
 };
 
 // The installed services. Reaching for one that no backend installed is a programming error.
@@ -65,5 +68,7 @@ Workspace& workspace();
 ScreenList& screenList();
 Accessibility& accessibility();
 Pointer& pointer();
+HttpClient& httpClient();
+BackgroundQueue& backgroundQueue();
 
 }  // namespace platform

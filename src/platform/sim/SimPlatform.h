@@ -3,6 +3,7 @@
 #include "platform/Services.h"
 #include "platform/sim/SimAccessibility.h"
 #include "platform/sim/SimDialogs.h"
+#include "platform/sim/SimHttp.h"
 #include "platform/sim/SimIdleTime.h"
 #include "platform/sim/SimKeyEventTaps.h"
 #include "platform/sim/SimMainLoop.h"
@@ -54,6 +55,8 @@ public:
     SimAccessibility accessibility{notifications};
     SimPointer pointer;
     SimIdleTime idleTime;
+    SimHttpClient http;
+    SimBackgroundQueue background{loop};
 
 private:
     Services previous_;

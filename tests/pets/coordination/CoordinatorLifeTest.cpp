@@ -23,15 +23,14 @@ struct CoordinatorLifeTest : CoordinatorTest, platform::RandomSource {
     }
     void restart() {
         coordinator.reset(), model.reset();
-        for (auto key : {model::keys::petsVisible, model::keys::windowWalkingEnabled, model::keys::petCount})
-            sim.defaults.remove(key);
+        for (auto key : {model::keys::petsVisible, model::keys::petCount}) sim.defaults.remove(key);
         sim.windowList.windows.clear();
         SetUp();
     }
+    CoordinatorTestAccess a() { return access(); }
     // Nothing falls due by itself.
     void quiet() {
-        for (int i : {0, 1}) access().nextSceneAt(i) = access().nextAmbientPoseAt(i) = 1e12;
-        access().nextRelationshipAt() = 1e12;
+        for (int i : {0, 1}) a().nextSceneAt(i) = a().nextAmbientPoseAt(i) = a().nextRelationshipAt() = 1e12;
     }
     // Both pets' activities after one tick: a scene (eating, drawn below) starts with "searching",
     // a pose with "idle".
@@ -43,28 +42,27 @@ struct CoordinatorLifeTest : CoordinatorTest, platform::RandomSource {
 
 TEST_F(CoordinatorLifeTest, tick_startsAtMostOneBehaviourInOrderOfPrecedence) {
     using T = CoordinatorLifeTest;
+    // Each arrangement is made on top of a scene due for both pets.
     const struct {
         const char* situation;
-        void (*arrange)(T&);  // on top of a scene due for both pets
+        void (*arrange)(T&);
         const char* activities;
     } cases[] = {
         {"scene due", [](T&) {}, "searching home"},
-        {"pose due", [](T& t) { t.quiet(), t.access().nextAmbientPoseAt(0) = t.access().nextAmbientPoseAt(1) = 0; },
-         "idle home"},
-        {"second pet's turn", [](T& t) { t.quiet(), t.tick(), t.access().nextSceneAt(1) = t.access().nextAmbientPoseAt(0) = 0; },
+        {"pose due", [](T& t) { t.quiet(), t.a().nextAmbientPoseAt(0) = t.a().nextAmbientPoseAt(1) = 0; }, "idle home"},
+        {"next turn", [](T& t) { t.quiet(), t.tick(), t.a().nextSceneAt(1) = t.a().nextAmbientPoseAt(0) = 0; },
          "home searching"},
         {"pets hidden", [](T& t) { t.model->petsVisible = false; }, "home home"},
         {"full screen", [](T& t) { t.model->isHiddenForFullScreen = true; }, "home home"},
         {"demonstration", [](T& t) { t.coordinator->desktopDemoUntil = t.mediaNow() + 1; }, "home home"},
-        {"home hold", [](T& t) { t.access().explicitHomeHoldUntil() = t.mediaNow() + 1, t.view(0).setActivity(PetActivity::idle); },
+        {"home hold",
+         [](T& t) { t.a().explicitHomeHoldUntil() = t.mediaNow() + 1, t.view(0).setActivity(PetActivity::idle); },
          "home home"},
-        {"home hold over", [](T& t) { t.access().explicitHomeHoldUntil() = t.mediaNow(); }, "searching home"},
+        {"home hold over", [](T& t) { t.a().explicitHomeHoldUntil() = t.mediaNow(); }, "searching home"},
         {"focus", [](T& t) { t.model->isFocusActive = true; }, "focusing drowsy"},
-        {"pets busy", [](T& t) { t.access().sceneBusyUntil(0) = t.access().sceneBusyUntil(1) = t.mediaNow() + 1; }, "home home"},
-        {"first pet held", [](T& t) { t.access().beginDrag(0), t.view(0).setActivity(PetActivity::dragged); },
+        {"pets busy", [](T& t) { t.a().sceneBusyUntil(0) = t.a().sceneBusyUntil(1) = t.mediaNow() + 1; }, "home home"},
+        {"first pet held", [](T& t) { t.a().beginDrag(0), t.view(0).setActivity(PetActivity::dragged); },
          "dragged searching"},
-        {"walks on, our window in front",
-         [](T& t) { t.model->windowWalkingEnabled = true, t.sim.windowList.frontmostPid = 4242; }, "searching home"},
     };
     for (const auto& c : cases) {
         restart();
@@ -77,9 +75,10 @@ TEST_F(CoordinatorLifeTest, tick_startsAtMostOneBehaviourInOrderOfPrecedence) {
 TEST_F(CoordinatorLifeTest, ambientPose_dozesAndSleepsPastEachPetsThresholdsAtEveryLevel) {
     using enum PetActivity;
     const std::tuple<int, std::optional<double>, PetActivity, PetActivity> cases[] = {
-        {0, 230, home, idle},       {0, 230.01, home, drowsy},  {0, 330, home, drowsy},  {0, 330.01, home, sleeping},
-        {1, 135, home, idle},       {1, 135.01, home, drowsy},  {1, 210, home, drowsy},  {1, 210.01, home, sleeping},
-        {0, 1.99, typing, typing},  {0, 2, typing, idle},       {1, {}, home, idle},  // an unknown idle time is no absence
+        {0, 230, home, idle},      {0, 230.01, home, drowsy}, {0, 330, home, drowsy}, {0, 330.01, home, sleeping},
+        {1, 135, home, idle},      {1, 135.01, home, drowsy}, {1, 210, home, drowsy}, {1, 210.01, home, sleeping},
+        {0, 1.99, typing, typing}, {0, 2, typing, idle},      {1, {}, home, idle},  // an unknown idle time is no
+                                                                                    // absence
     };
     for (auto level : model::allCases<model::PetActivityLevel>) {
         model->activityLevel = level;
@@ -100,7 +99,8 @@ TEST_F(CoordinatorLifeTest, interruptedScene_leavesNoStepThatMovesThePetLater) {
     const std::pair<const char*, void (*)(CoordinatorLifeTest&)> interruptions[] = {
         {"grab", [](auto& t) { t.access().beginDrag(0); }},
         {"hidden", [](auto& t) { t.model->petsVisible = false; }},
-        {"full screen", [](auto& t) {
+        {"full screen",
+         [](auto& t) {
              t.sim.windowList.windows = {{.number = 5, .ownerPid = 99, .bounds = {0, 0, 1440, 900}}};
              t.sim.windowList.frontmostPid = 99, t.sim.loop.advance(1.6);
          }},
