@@ -2,6 +2,8 @@
 
 #include <array>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 
 namespace anim {
 namespace {
@@ -9,89 +11,97 @@ namespace {
 using P = KeyPath::Property;
 using Part = KeyPath::Part;
 
+// A known path: its name, what it addresses, the kind of value it holds (the alternative's
+// index in Value) and how that value is read from and written into a layer state.
 struct Known {
     std::string_view name;
     P property;
     Part part;
+    size_t kind;
+    Value (*read)(const LayerState&);
+    // Called only with a value of the path's kind.
+    void (*write)(LayerState&, const Value&);
 };
 
-constexpr std::array known{
-    Known{"opacity", P::opacity, Part::whole},
-    Known{"position", P::position, Part::whole},
-    Known{"position.x", P::position, Part::x},
-    Known{"position.y", P::position, Part::y},
-    Known{"bounds", P::bounds, Part::whole},
-    Known{"bounds.origin", P::bounds, Part::origin},
-    Known{"bounds.size", P::bounds, Part::size},
-    Known{"bounds.size.width", P::bounds, Part::width},
-    Known{"bounds.size.height", P::bounds, Part::height},
-    Known{"anchorPoint", P::anchorPoint, Part::whole},
-    Known{"transform", P::transform, Part::whole},
-    Known{"transform.scale", P::transform, Part::scale},
-    Known{"transform.scale.x", P::transform, Part::scaleX},
-    Known{"transform.scale.y", P::transform, Part::scaleY},
-    Known{"transform.translation", P::transform, Part::translation},
-    Known{"transform.translation.x", P::transform, Part::translationX},
-    Known{"transform.translation.y", P::transform, Part::translationY},
-    Known{"transform.rotation", P::transform, Part::rotation},
-    Known{"transform.rotation.z", P::transform, Part::rotation},
-    Known{"backgroundColor", P::backgroundColor, Part::whole},
-    Known{"shadowColor", P::shadowColor, Part::whole},
-    Known{"shadowOpacity", P::shadowOpacity, Part::whole},
-    Known{"shadowRadius", P::shadowRadius, Part::whole},
-    Known{"shadowOffset", P::shadowOffset, Part::whole},
-    Known{"fillColor", P::fillColor, Part::whole},
-    Known{"strokeColor", P::strokeColor, Part::whole},
-    Known{"lineWidth", P::lineWidth, Part::whole},
-};
-
-// The kind of value a path holds: 0 double, 1 Point, 2 Size, 3 Rect, 4 Transform, 5 Color.
-size_t kindOf(P p, Part part) {
-    switch (part) {
-        case Part::x:
-        case Part::y:
-        case Part::width:
-        case Part::height:
-        case Part::scale:
-        case Part::scaleX:
-        case Part::scaleY:
-        case Part::translationX:
-        case Part::translationY:
-        case Part::rotation:
-            return 0;
-        case Part::origin:
-        case Part::translation:
-            return 1;
-        case Part::size:
-            return 2;
-        case Part::whole:
-            break;
-    }
-    switch (p) {
-        case P::opacity:
-        case P::shadowOpacity:
-        case P::shadowRadius:
-        case P::lineWidth:
-            return 0;
-        case P::position:
-        case P::anchorPoint:
-            return 1;
-        case P::shadowOffset:
-            return 2;
-        case P::bounds:
-            return 3;
-        case P::transform:
-            return 4;
-        case P::backgroundColor:
-        case P::shadowColor:
-        case P::fillColor:
-        case P::strokeColor:
-            return 5;
-    }
-    return 0;
+template <typename T, size_t I = 0>
+constexpr size_t kindOf() {
+    if constexpr (std::is_same_v<std::variant_alternative_t<I, Value>, T>)
+        return I;
+    else
+        return kindOf<T, I + 1>();
 }
 
+// The member reached through a chain of member pointers.
+template <auto M, auto... Ms, typename S>
+constexpr auto& member(S& s) {
+    if constexpr (sizeof...(Ms) == 0)
+        return s.*M;
+    else
+        return member<Ms...>(s.*M);
+}
+
+// A path that addresses one member of the layer state directly.
+template <auto... Ms>
+constexpr Known field(std::string_view name, P property, Part part) {
+    using T = std::remove_cvref_t<decltype(member<Ms...>(std::declval<LayerState&>()))>;
+    return {name,
+            property,
+            part,
+            kindOf<T>(),
+            [](const LayerState& s) -> Value { return member<Ms...>(s); },
+            [](LayerState& s, const Value& v) { member<Ms...>(s) = std::get<T>(v); }};
+}
+
+constexpr std::array known{
+    field<&LayerState::opacity>("opacity", P::opacity, Part::whole),
+    field<&LayerState::position>("position", P::position, Part::whole),
+    field<&LayerState::position, &Point::x>("position.x", P::position, Part::x),
+    field<&LayerState::position, &Point::y>("position.y", P::position, Part::y),
+    field<&LayerState::bounds>("bounds", P::bounds, Part::whole),
+    field<&LayerState::bounds, &Rect::origin>("bounds.origin", P::bounds, Part::origin),
+    field<&LayerState::bounds, &Rect::size>("bounds.size", P::bounds, Part::size),
+    field<&LayerState::bounds, &Rect::size, &Size::width>("bounds.size.width", P::bounds, Part::width),
+    field<&LayerState::bounds, &Rect::size, &Size::height>("bounds.size.height", P::bounds, Part::height),
+    field<&LayerState::anchorPoint>("anchorPoint", P::anchorPoint, Part::whole),
+    field<&LayerState::transform>("transform", P::transform, Part::whole),
+    // A uniform scale reads as its x scale and sets both.
+    Known{"transform.scale", P::transform, Part::scale, kindOf<double>(),
+          [](const LayerState& s) -> Value { return s.transform.sx; },
+          [](LayerState& s, const Value& v) { s.transform.sx = s.transform.sy = std::get<double>(v); }},
+    field<&LayerState::transform, &Transform::sx>("transform.scale.x", P::transform, Part::scaleX),
+    field<&LayerState::transform, &Transform::sy>("transform.scale.y", P::transform, Part::scaleY),
+    Known{"transform.translation", P::transform, Part::translation, kindOf<Point>(),
+          [](const LayerState& s) -> Value {
+              return Point{s.transform.tx, s.transform.ty};
+          },
+          [](LayerState& s, const Value& v) {
+              const Point p = std::get<Point>(v);
+              s.transform.tx = p.x, s.transform.ty = p.y;
+          }},
+    field<&LayerState::transform, &Transform::tx>("transform.translation.x", P::transform, Part::translationX),
+    field<&LayerState::transform, &Transform::ty>("transform.translation.y", P::transform, Part::translationY),
+    field<&LayerState::transform, &Transform::rotation>("transform.rotation", P::transform, Part::rotation),
+    field<&LayerState::transform, &Transform::rotation>("transform.rotation.z", P::transform, Part::rotation),
+    field<&LayerState::backgroundColor>("backgroundColor", P::backgroundColor, Part::whole),
+    field<&LayerState::shadowColor>("shadowColor", P::shadowColor, Part::whole),
+    field<&LayerState::shadowOpacity>("shadowOpacity", P::shadowOpacity, Part::whole),
+    field<&LayerState::shadowRadius>("shadowRadius", P::shadowRadius, Part::whole),
+    field<&LayerState::shadowOffset>("shadowOffset", P::shadowOffset, Part::whole),
+    field<&LayerState::fillColor>("fillColor", P::fillColor, Part::whole),
+    field<&LayerState::strokeColor>("strokeColor", P::strokeColor, Part::whole),
+    field<&LayerState::lineWidth>("lineWidth", P::lineWidth, Part::whole),
+};
+
 }  // namespace
+
+// The first row of a property and part, so two names of one path give equal paths.
+KeyPath::KeyPath(Property p, Part part) : property_(p), part_(part) {
+    for (size_t i = 0; i < known.size(); ++i)
+        if (known[i].property == p && known[i].part == part) {
+            row_ = static_cast<uint8_t>(i);
+            return;
+        }
+}
 
 std::optional<KeyPath> KeyPath::parse(std::string_view path) {
     for (const Known& k : known)
@@ -100,163 +110,20 @@ std::optional<KeyPath> KeyPath::parse(std::string_view path) {
 }
 
 Value KeyPath::read(const LayerState& s) const {
-    switch (property_) {
-        case P::opacity:
-            return s.opacity;
-        case P::position:
-            if (part_ == Part::x) return s.position.x;
-            if (part_ == Part::y) return s.position.y;
-            return s.position;
-        case P::bounds:
-            switch (part_) {
-                case Part::origin:
-                    return s.bounds.origin;
-                case Part::size:
-                    return s.bounds.size;
-                case Part::width:
-                    return s.bounds.size.width;
-                case Part::height:
-                    return s.bounds.size.height;
-                default:
-                    return s.bounds;
-            }
-        case P::anchorPoint:
-            return s.anchorPoint;
-        case P::transform:
-            switch (part_) {
-                case Part::scale:
-                case Part::scaleX:
-                    return s.transform.sx;
-                case Part::scaleY:
-                    return s.transform.sy;
-                case Part::translation:
-                    return Point{s.transform.tx, s.transform.ty};
-                case Part::translationX:
-                    return s.transform.tx;
-                case Part::translationY:
-                    return s.transform.ty;
-                case Part::rotation:
-                    return s.transform.rotation;
-                default:
-                    return s.transform;
-            }
-        case P::backgroundColor:
-            return s.backgroundColor;
-        case P::shadowColor:
-            return s.shadowColor;
-        case P::shadowOpacity:
-            return s.shadowOpacity;
-        case P::shadowRadius:
-            return s.shadowRadius;
-        case P::shadowOffset:
-            return s.shadowOffset;
-        case P::fillColor:
-            return s.fillColor;
-        case P::strokeColor:
-            return s.strokeColor;
-        case P::lineWidth:
-            return s.lineWidth;
-    }
-    return 0.0;
+    return known[row_].read(s);
 }
 
 void KeyPath::write(LayerState& s, const Value& v) const {
-    if (v.index() != kindOf(property_, part_)) return;
-    const double* d = std::get_if<double>(&v);
-    switch (property_) {
-        case P::opacity:
-            s.opacity = *d;
-            return;
-        case P::position:
-            if (part_ == Part::x)
-                s.position.x = *d;
-            else if (part_ == Part::y)
-                s.position.y = *d;
-            else
-                s.position = std::get<Point>(v);
-            return;
-        case P::bounds:
-            switch (part_) {
-                case Part::origin:
-                    s.bounds.origin = std::get<Point>(v);
-                    return;
-                case Part::size:
-                    s.bounds.size = std::get<Size>(v);
-                    return;
-                case Part::width:
-                    s.bounds.size.width = *d;
-                    return;
-                case Part::height:
-                    s.bounds.size.height = *d;
-                    return;
-                default:
-                    s.bounds = std::get<Rect>(v);
-                    return;
-            }
-        case P::anchorPoint:
-            s.anchorPoint = std::get<Point>(v);
-            return;
-        case P::transform:
-            switch (part_) {
-                case Part::scale:
-                    s.transform.sx = s.transform.sy = *d;
-                    return;
-                case Part::scaleX:
-                    s.transform.sx = *d;
-                    return;
-                case Part::scaleY:
-                    s.transform.sy = *d;
-                    return;
-                case Part::translation: {
-                    Point p = std::get<Point>(v);
-                    s.transform.tx = p.x, s.transform.ty = p.y;
-                    return;
-                }
-                case Part::translationX:
-                    s.transform.tx = *d;
-                    return;
-                case Part::translationY:
-                    s.transform.ty = *d;
-                    return;
-                case Part::rotation:
-                    s.transform.rotation = *d;
-                    return;
-                default:
-                    s.transform = std::get<Transform>(v);
-                    return;
-            }
-        case P::backgroundColor:
-            s.backgroundColor = std::get<Color>(v);
-            return;
-        case P::shadowColor:
-            s.shadowColor = std::get<Color>(v);
-            return;
-        case P::shadowOpacity:
-            s.shadowOpacity = *d;
-            return;
-        case P::shadowRadius:
-            s.shadowRadius = *d;
-            return;
-        case P::shadowOffset:
-            s.shadowOffset = std::get<Size>(v);
-            return;
-        case P::fillColor:
-            s.fillColor = std::get<Color>(v);
-            return;
-        case P::strokeColor:
-            s.strokeColor = std::get<Color>(v);
-            return;
-        case P::lineWidth:
-            s.lineWidth = *d;
-            return;
-    }
+    if (v.index() == known[row_].kind) known[row_].write(s, v);
 }
 
 std::optional<Value> KeyPath::normalized(const Value& v) const {
-    size_t want = kindOf(property_, part_);
+    const size_t want = known[row_].kind;
     if (v.index() == want) return v;
-    if (want == 1 && std::holds_alternative<Size>(v)) return Point{std::get<Size>(v).width, std::get<Size>(v).height};
-    if (want == 2 && std::holds_alternative<Point>(v)) return Size{std::get<Point>(v).x, std::get<Point>(v).y};
+    if (want == kindOf<Point>() && std::holds_alternative<Size>(v))
+        return Point{std::get<Size>(v).width, std::get<Size>(v).height};
+    if (want == kindOf<Size>() && std::holds_alternative<Point>(v))
+        return Size{std::get<Point>(v).x, std::get<Point>(v).y};
     return std::nullopt;
 }
 

@@ -65,9 +65,10 @@ public:
     friend bool operator==(const KeyPath&, const KeyPath&) = default;
 
 private:
-    KeyPath(Property p, Part part) : property_(p), part_(part) {}
+    KeyPath(Property p, Part part);
     Property property_;
     Part part_;
+    uint8_t row_ = 0;  // in the table of known paths
 };
 
 }  // namespace anim

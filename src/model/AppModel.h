@@ -23,7 +23,7 @@
 namespace model {
 
 // The user-defaults keys of the model. Each setting is stored under its property's name,
-// except the two noted.
+// except the two noted; the table of stored settings (StoredSettings.cpp) says how.
 namespace keys {
 inline constexpr const char* appLanguageChoice = "appLanguageChoice";  // appLanguage
 inline constexpr const char* petsVisible = "petsVisible";
@@ -59,9 +59,6 @@ inline constexpr const char* lastWaterActionAt = "lastWaterActionAt";
 inline constexpr const char* lastStretchActionAt = "lastStretchActionAt";
 inline constexpr const char* lastLookFarActionAt = "lastLookFarActionAt";
 inline constexpr const char* lastGentleReminderAt = "lastGentleReminderAt";
-
-// Undecodable JSON found under a record's key is kept under the key plus this suffix.
-inline constexpr const char* unreadableSuffix = ".unreadable";
 }  // namespace keys
 
 // The one application model: every setting, the live state the interface shows, and the
@@ -83,32 +80,33 @@ public:
     // Fires before every change of a published property, for views that redraw as a whole.
     platform::Signal<> objectWillChange;
 
-    // Settings. Those noted "stored" write themselves under their key after each change.
-    platform::Published<AppLanguageChoice> appLanguage{AppLanguageChoice::system};     // written by its operation
-    platform::Published<bool> petsVisible{true};                                       // stored
-    platform::Published<PetActivityLevel> activityLevel{PetActivityLevel::natural};    // stored
-    platform::Published<std::vector<PetActivityTuning>> activityTunings;               // stored, three entries
-    platform::Published<std::vector<PetHomePreference>> homePreferences;               // stored, two entries
-    platform::Published<DragStayDuration> dragStayDuration{DragStayDuration::minute};  // stored
-    platform::Published<bool> keyCountingEnabled{false};                               // stored
-    platform::Published<int> petCount{2};                    // stored; any value is clamped into 1...2
-    platform::Published<bool> hideInFullScreen{true};        // stored
-    platform::Published<bool> windowWalkingEnabled{false};   // stored
-    platform::Published<std::vector<std::string>> petNames;  // stored, two entries
+    // Settings. Keys, fallbacks, clamps and migrations are in the table of stored settings
+    // (StoredSettings.cpp); each but the language writes itself under its key after a change.
+    platform::Published<AppLanguageChoice> appLanguage;  // written by setAppLanguage()
+    platform::Published<bool> petsVisible;
+    platform::Published<PetActivityLevel> activityLevel;
+    platform::Published<std::vector<PetActivityTuning>> activityTunings;  // three entries
+    platform::Published<std::vector<PetHomePreference>> homePreferences;  // two entries
+    platform::Published<DragStayDuration> dragStayDuration;
+    platform::Published<bool> keyCountingEnabled;
+    platform::Published<int> petCount;  // any value is clamped into 1...2
+    platform::Published<bool> hideInFullScreen;
+    platform::Published<bool> windowWalkingEnabled;
+    platform::Published<std::vector<std::string>> petNames;  // two entries
     // True where the user named that pet; a false entry follows the interface language.
     std::array<bool, 2> petNameCustomizations{false, false};
-    platform::Published<std::vector<PetAccessory>> petAccessories;                            // stored, two entries
-    platform::Published<bool> restRemindersEnabled{true};                                     // stored
-    platform::Published<bool> waterRemindersEnabled{false};                                   // stored
-    platform::Published<bool> stretchRemindersEnabled{false};                                 // stored
-    platform::Published<bool> lookFarRemindersEnabled{false};                                 // stored
-    platform::Published<ReminderInterval> restReminderInterval{ReminderInterval::fifty};      // stored
-    platform::Published<ReminderInterval> waterReminderInterval{ReminderInterval::twoHours};  // stored
-    platform::Published<ReminderInterval> stretchReminderInterval{ReminderInterval::sixty};   // stored
-    platform::Published<ReminderInterval> lookFarReminderInterval{ReminderInterval::thirty};  // stored
-    platform::Published<bool> reminderGesturesEnabled{true};                                  // stored
-    platform::Published<bool> onboardingCompleted{false};                                     // stored
-    platform::Published<bool> automaticUpdateChecks{true};                                    // stored
+    platform::Published<std::vector<PetAccessory>> petAccessories;  // two entries
+    platform::Published<bool> restRemindersEnabled;
+    platform::Published<bool> waterRemindersEnabled;
+    platform::Published<bool> stretchRemindersEnabled;
+    platform::Published<bool> lookFarRemindersEnabled;
+    platform::Published<ReminderInterval> restReminderInterval;
+    platform::Published<ReminderInterval> waterReminderInterval;
+    platform::Published<ReminderInterval> stretchReminderInterval;
+    platform::Published<ReminderInterval> lookFarReminderInterval;
+    platform::Published<bool> reminderGesturesEnabled;
+    platform::Published<bool> onboardingCompleted;
+    platform::Published<bool> automaticUpdateChecks;
     // Stored sorted by raw value; emptying it restores the default reactions.
     platform::Published<KeyboardReactionSet> keyboardReactions;
     platform::Published<CompanionRecord> companionRecord;  // saved by persistCompanionRecord()
@@ -170,13 +168,9 @@ public:
 
 private:
     void load();
-    void loadPetNames();
-    void loadKeyboardReactions();
     void wireObservation();
     template <typename T>
-    void observe(platform::Published<T>& property, std::function<void(const T&)> persist = nullptr);
-    // Keeps a copy of a value that could not be decoded before anything replaces it.
-    void keepUnreadable(const char* key);
+    void observe(platform::Published<T>& property);
     void writeJson(const char* key, const Json& value);
     // Marks the ledger for the coalesced write and schedules it unless one is scheduled.
     void scheduleLedgerWrite();

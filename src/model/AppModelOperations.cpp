@@ -2,6 +2,7 @@
 #include <array>
 
 #include "model/AppModel.h"
+#include "model/StoredSettings.h"
 #include "model/UserText.h"
 #include "platform/Services.h"
 
@@ -107,27 +108,8 @@ void AppModel::setAppLanguage(AppLanguageChoice choice) {
 
 void AppModel::resetAllLocalData() {
     stopFocus();
-    keyCountingEnabled = false;
-    petsVisible = true;
-    petCount = 2;
-    activityLevel = PetActivityLevel::natural;
-    activityTunings = std::vector<PetActivityTuning>(kTuningLevels.size());
-    homePreferences = std::vector<PetHomePreference>{PetHomePreference::automatic, PetHomePreference::automatic};
-    dragStayDuration = DragStayDuration::minute;
-    hideInFullScreen = true;
-    windowWalkingEnabled = false;
-    resetPetNames();
-    petAccessories = std::vector<PetAccessory>{PetAccessory::none, PetAccessory::none};
-
-    restRemindersEnabled = true;
-    waterRemindersEnabled = false;
-    stretchRemindersEnabled = false;
-    lookFarRemindersEnabled = false;
-    restReminderInterval = ReminderInterval::fifty;
-    waterReminderInterval = ReminderInterval::twoHours;
-    stretchReminderInterval = ReminderInterval::sixty;
-    lookFarReminderInterval = ReminderInterval::thirty;
-    reminderGesturesEnabled = true;
+    for (const auto& setting : storedSettings())
+        if (setting.reset) setting.reset(*this);
 
     // No reminder sooner than its interval, and none within the spacing.
     const platform::Date now = loop_.now();

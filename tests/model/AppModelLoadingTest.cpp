@@ -1,6 +1,9 @@
+#include <map>
+
 #include <nlohmann/json.hpp>
 
 #include "model/AppModelTestSupport.h"
+#include "model/StoredSettings.h"
 
 using namespace model;
 using model::testing::AppModelTest;
@@ -8,35 +11,68 @@ using platform::PlistValue;
 
 using AppModelLoading = AppModelTest;
 
+namespace {
+
+// Three tunings in their stored form, the first with this scene frequency.
+PlistValue tunings(double scene) {
+    Json out = Json::array();
+    for (double f : {scene, 1.0, 1.0})
+        out.push_back({{"sceneFrequency", f}, {"interactionFrequency", 1.0}, {"travelDistance", 1.0}});
+    return *coding::encode(out);
+}
+
+// Every stored setting by the key and in the form users' files hold it: its first-launch
+// value and a value an earlier launch may have stored.
+struct StoredCase {
+    std::string key;
+    PlistValue firstLaunch, earlier;
+};
+std::vector<StoredCase> storedCases() {
+    auto names = [](std::vector<std::string> v) { return AppModelTest::strings(std::move(v)); };
+    return {
+        {"appLanguageChoice", "system", "english"},
+        {"keyCountingEnabled", false, true},
+        {"petsVisible", true, false},
+        {"petCount", 2, 1},
+        {"activityLevel", "natural", "lively"},
+        {"activityTunings", tunings(1.0), tunings(0.7)},
+        {"homePreferences", names({"automatic", "automatic"}), names({"notch", "dock"})},
+        {"dragStayDuration", "minute", "untilCalledHome"},
+        {"hideInFullScreen", true, false},
+        {"windowWalkingEnabled", false, true},
+        {"petNames", names({defaultPetName(0), defaultPetName(1)}), names({"Bean", "Pip"})},
+        {"petAccessories", names({"none", "none"}), names({"starPin", "scarf"})},
+        {"restRemindersEnabled", true, false},
+        {"waterRemindersEnabled", false, true},
+        {"stretchRemindersEnabled", false, true},
+        {"lookFarRemindersEnabled", false, true},
+        {"restReminderInterval", 50, 20},
+        {"waterReminderInterval", 120, 45},
+        {"stretchReminderInterval", 60, 90},
+        {"lookFarReminderInterval", 30, 180},
+        {"reminderGesturesEnabled", true, false},
+        {"onboardingCompleted", false, true},
+        {"automaticUpdateChecks", true, false},
+        // The first launch gets the same reactions the settings show, not the count sign alone.
+        {"keyboardReactions", names({"bounce", "fluff", "paws", "showCount"}), names({"blink", "tilt"})},
+    };
+}
+
+std::map<std::string, std::optional<PlistValue>> storedForms(const AppModel& m) {
+    std::map<std::string, std::optional<PlistValue>> out;
+    for (const auto& setting : storedSettings()) out[setting.key] = setting.storedForm(m);
+    return out;
+}
+
+}  // namespace
+
 TEST_F(AppModelLoading, firstLaunchUsesEveryFallbackAndWritesOnlyFourKeys) {
     auto m = launch();
-    EXPECT_EQ(m->appLanguage.get(), AppLanguageChoice::system);
+    auto forms = storedForms(*m);
+    EXPECT_EQ(forms.size(), storedCases().size());
+    for (const auto& c : storedCases()) EXPECT_EQ(forms[c.key], c.firstLaunch) << c.key;
     EXPECT_EQ(L10n::appLanguageChoice(), AppLanguageChoice::system);
-    EXPECT_TRUE(m->petsVisible.get());
-    EXPECT_EQ(m->petCount.get(), 2);
-    EXPECT_EQ(m->activityLevel.get(), PetActivityLevel::natural);
-    EXPECT_EQ(m->activityTunings.get(), std::vector<PetActivityTuning>(3));
-    EXPECT_EQ(m->homePreferences.get(),
-              (std::vector<PetHomePreference>{PetHomePreference::automatic, PetHomePreference::automatic}));
-    EXPECT_EQ(m->dragStayDuration.get(), DragStayDuration::minute);
-    EXPECT_FALSE(m->keyCountingEnabled.get());
-    EXPECT_TRUE(m->hideInFullScreen.get());
-    EXPECT_FALSE(m->windowWalkingEnabled.get());
-    EXPECT_EQ(m->petNames.get(), (std::vector<std::string>{defaultPetName(0), defaultPetName(1)}));
     EXPECT_EQ(m->petNameCustomizations, (std::array<bool, 2>{false, false}));
-    EXPECT_EQ(m->petAccessories.get(), (std::vector<PetAccessory>{PetAccessory::none, PetAccessory::none}));
-    EXPECT_TRUE(m->restRemindersEnabled.get());
-    EXPECT_FALSE(m->waterRemindersEnabled.get() || m->stretchRemindersEnabled.get() ||
-                 m->lookFarRemindersEnabled.get());
-    EXPECT_EQ(m->restReminderInterval.get(), ReminderInterval::fifty);
-    EXPECT_EQ(m->waterReminderInterval.get(), ReminderInterval::twoHours);
-    EXPECT_EQ(m->stretchReminderInterval.get(), ReminderInterval::sixty);
-    EXPECT_EQ(m->lookFarReminderInterval.get(), ReminderInterval::thirty);
-    EXPECT_TRUE(m->reminderGesturesEnabled.get());
-    EXPECT_FALSE(m->onboardingCompleted.get());
-    EXPECT_TRUE(m->automaticUpdateChecks.get());
-    // The first launch gets the same reactions the settings show, not the count sign alone.
-    EXPECT_EQ(m->keyboardReactions.get(), keyboardReactionDefaults());
     EXPECT_EQ(m->companionRecord.get(), CompanionRecord::startingAt(now()));
     EXPECT_FALSE(m->isFocusActive.get());
     EXPECT_EQ(m->focusRemaining.get(), 0);
@@ -55,6 +91,25 @@ TEST_F(AppModelLoading, firstLaunchUsesEveryFallbackAndWritesOnlyFourKeys) {
     EXPECT_EQ(stored("keyboardMilestoneV490Migrated"), PlistValue(true));
     EXPECT_EQ(stored("keyboardReactions"), strings({"bounce", "fluff", "paws", "showCount"}));
     EXPECT_EQ(CompanionRecord::fromJson(*storedJson("companionRecord")), m->companionRecord.get());
+}
+
+TEST_F(AppModelLoading, everySettingLoadsWhatAnEarlierLaunchStoredUnderItsKey) {
+    store("keyboardMilestoneV490Migrated", true);
+    for (const auto& c : storedCases()) store(c.key, c.earlier);
+    auto m = launch();
+    auto forms = storedForms(*m);
+    for (const auto& c : storedCases()) EXPECT_EQ(forms[c.key], c.earlier) << c.key;
+    EXPECT_EQ(L10n::appLanguageChoice(), AppLanguageChoice::english);
+}
+
+TEST_F(AppModelLoading, resetWritesEveryFirstLaunchValueUnderItsKeyButOnboardingAndUpdateChecks) {
+    store("keyboardMilestoneV490Migrated", true);
+    for (const auto& c : storedCases()) store(c.key, c.earlier);
+    launch()->resetAllLocalData();
+    for (const auto& c : storedCases()) {
+        const bool kept = c.key == "onboardingCompleted" || c.key == "automaticUpdateChecks";
+        EXPECT_EQ(stored(c.key), kept ? c.earlier : c.firstLaunch) << c.key;
+    }
 }
 
 TEST_F(AppModelLoading, storedReactionsGainTheCountSignOnceAndAreWrittenBack) {
@@ -181,14 +236,6 @@ TEST_F(AppModelLoading, valuesOfTheWrongTypeUseTheFallback) {
     EXPECT_EQ(m->activityLevel.get(), PetActivityLevel::natural);
     EXPECT_EQ(m->dragStayDuration.get(), DragStayDuration::short_);
     EXPECT_EQ(m->appLanguage.get(), AppLanguageChoice::system);
-}
-
-TEST_F(AppModelLoading, storedLanguageBecomesTheLookupLanguage) {
-    store("appLanguageChoice", "english");
-    auto m = launch();
-    EXPECT_EQ(m->appLanguage.get(), AppLanguageChoice::english);
-    EXPECT_EQ(L10n::appLanguageChoice(), AppLanguageChoice::english);
-    EXPECT_EQ(L10n::language(), "en");
 }
 
 TEST_F(AppModelLoading, focusSessionIsRestoredFromItsEndDate) {

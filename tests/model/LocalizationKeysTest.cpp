@@ -26,13 +26,16 @@ std::string readFile(const fs::path& p) {
     return buf.str();
 }
 
-// The literal keys of every `L10n::t("...")` call in the text. A call with any other
-// argument (a variable, a concatenation) is not a key and is skipped.
+// The literal keys of every `L10n::t("...")` and `L10n::key("...")` call in the text. A call
+// with any other argument (a variable, a concatenation) is not a key and is skipped.
 std::set<std::string> literalKeys(const std::string& text) {
     std::set<std::string> keys;
-    const std::string call = "L10n::t(";
+    const std::string call = "L10n::";
     for (size_t at = text.find(call); at != std::string::npos; at = text.find(call, at + 1)) {
         size_t i = at + call.size();
+        const size_t name = text.compare(i, 2, "t(") == 0 ? 2 : text.compare(i, 4, "key(") == 0 ? 4 : 0;
+        if (name == 0) continue;
+        i += name;
         while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
         if (i >= text.size() || text[i] != '"') continue;
         std::string key;
@@ -64,8 +67,9 @@ nlohmann::json table(const std::string& language) {
 }  // namespace
 
 TEST(LocalizationTables, scannerFindsLiteralKeysOnly) {
-    auto keys = literalKeys(R"(L10n::t("在家") + L10n::t( "a \"b\"" ) + L10n::t(key) + L10n::t("x" "y"))");
-    EXPECT_EQ(keys, (std::set<std::string>{"在家", "a \"b\""}));
+    auto keys = literalKeys(R"(L10n::t("在家") + L10n::t( "a \"b\"" ) + L10n::t(key) + L10n::t("x" "y") +
+                               L10n::key("z") + L10n::tr("w"))");
+    EXPECT_EQ(keys, (std::set<std::string>{"在家", "a \"b\"", "z"}));
 }
 
 TEST(LocalizationTables, englishTableTranslatesEveryKeyTheSourcesUse) {

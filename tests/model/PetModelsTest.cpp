@@ -31,12 +31,6 @@ TEST(PetEnums, integerRawValuesAcceptOnlyTheirCases) {
     EXPECT_DOUBLE_EQ(thresholdSeconds(ReminderInterval::threeHours), 10800);
 }
 
-TEST(PetEnums, drinkingAndCryingShareTheirSymbol) {
-    EXPECT_EQ(symbol(PetActivity::drinking), "drop.fill");
-    EXPECT_EQ(symbol(PetActivity::crying), "drop.fill");
-    EXPECT_EQ(symbol(PetActivity::showingCount), "number.square.fill");
-}
-
 TEST(PetEnums, defaultReactionsAreStoredSortedByRawValue) {
     EXPECT_EQ(sortedRawValues(keyboardReactionDefaults()),
               (std::vector<std::string>{"bounce", "fluff", "paws", "showCount"}));
