@@ -9,6 +9,7 @@
 #include "app/AppController.h"
 #include "app/AppDelegate.h"
 #include "app/ResourceBundle.h"
+#include "menubar/qt/MenuBarContentView.h"
 #include "menubar/qt/QtStatusPicture.h"
 #include "model/AppModel.h"
 #include "platform/InstanceLock.h"
@@ -120,6 +121,7 @@ int main(int argc, char** argv) {
     services.pointer = &pointer;
     platform::installServices(services);
     menubar::qt::installStatusPictureRenderer();
+    menubar::qt::installMenuPanel();
     // Wake and activation reach the controller as notifications.
     platform::qt::QtSystemEvents systemEvents(loop, notifications);
     platform::qt::X11DesktopSwitchWatcher desktopSwitches(notifications);

@@ -115,6 +115,7 @@ public:
     }
     void close() override { widget_.hide(); }
     bool isShown() const override { return widget_.isVisible(); }
+    QWidget& widget() { return widget_; }
 
 private:
     QWidget widget_;
@@ -163,6 +164,11 @@ std::unique_ptr<StatusItem> QtStatusBar::createStatusItem() {
     // never reach the program and clicks carry no position.
     if (watcherRuns()) return std::make_unique<SniStatusItem>();
     return std::make_unique<XEmbedStatusItem>();
+}
+
+QWidget* popoverWidget(Popover& popover) {
+    auto* qt = dynamic_cast<QtPopover*>(&popover);
+    return qt ? &qt->widget() : nullptr;
 }
 
 std::unique_ptr<Popover> QtStatusBar::createPopover() { return std::make_unique<QtPopover>(); }
