@@ -88,6 +88,30 @@ TEST(BasicAnimation, missingEndsComeFromTheUnderlyingValue) {
     EXPECT_DOUBLE_EQ(at(by, 0.5, 0), 0.4);
 }
 
+TEST(LayerAnimations, aHeldAnimationKeepsItsEndValueAndAnAutoreverseTurnsWithoutAJump) {
+    platform::sim::SimPlatform sim;
+    auto layer = Layer::make();
+    layer->setOpacity(0.5);
+    layer->addAnimation(ramp(0.4).setFillMode(FillMode::forwards).setRemovedOnCompletion(false), "held");
+    sim.loop.advance(3);
+    ASSERT_NE(layer->animation("held"), nullptr);
+    EXPECT_DOUBLE_EQ(layer->presentation(sim.loop.mediaTime()).opacity, 1) << "the end value, not the start";
+
+    for (double duration : {0.4, 2.5}) {
+        layer->addAnimation(ramp(duration).setAutoreverses(true), "there and back");
+        const double start = sim.loop.mediaTime(), step = duration / 100;
+        double last = 0, top = 0;
+        for (double t = start; t < start + 2 * duration; t += step) {
+            const double shown = layer->presentation(t).opacity;
+            EXPECT_LE(std::abs(shown - last), 1.5 / 100) << duration << " s, at " << t - start;
+            last = shown, top = std::max(top, shown);
+        }
+        EXPECT_NEAR(top, 1, 0.02) << duration << " s: all the way out";
+        EXPECT_NEAR(last, 0, 0.02) << duration << " s: and all the way back";
+        sim.loop.advance(2 * duration + 0.1);
+    }
+}
+
 TEST(LayerAnimations, presentationFollowsBeginTimesAndRemovalOnCompletion) {
     platform::sim::SimPlatform sim;
     auto layer = Layer::make();

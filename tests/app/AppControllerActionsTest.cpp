@@ -8,6 +8,7 @@
 
 #include <sodium.h>
 
+#include "TestFiles.h"
 #include "app/AppController.h"
 #include "model/AppModelTestSupport.h"
 #include "model/DataExport.h"
@@ -21,12 +22,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream buf;
-    buf << in.rdbuf();
-    return buf.str();
-}
+using testfiles::readFile;
 
 std::vector<fs::path> filesIn(const fs::path& folder) {
     std::vector<fs::path> out;
@@ -37,13 +33,8 @@ std::vector<fs::path> filesIn(const fs::path& folder) {
 struct AppControllerActionsTest : model::testing::AppModelTest {
     std::unique_ptr<model::AppModel> model = launch();
     std::unique_ptr<AppController> controller = std::make_unique<AppController>(*model);
-    fs::path folder = fs::temp_directory_path() / ("tuftle-actions-" + std::to_string(::getpid()));
-
-    void SetUp() override {
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-    }
-    void TearDown() override { fs::remove_all(folder); }
+    testfiles::TemporaryFolder temporary{"tuftle-actions"};
+    fs::path folder = temporary.path();
 
     platform::sim::SimWindow* window(size_t index) const { return sim.windows.window(index); }
     void breakTheCompanionRecord() {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "TestFiles.h"
 #include "app/AppDelegate.h"
 #include "app/LaunchAtLoginManager.h"
 #include "model/AppModelTestSupport.h"
@@ -153,42 +154,37 @@ TEST_F(AppControllerTest, wakeAndActivation_refreshTheKeyCounter) {
     EXPECT_EQ(state(), KeyboardMonitorState::listening);
 }
 
-struct AutomaticUpdateCheckTest : AppControllerTest {
-    // Starts the controller with the last check `age` seconds ago (none when nullopt) and
-    // answers whether a check ran.
-    bool startWithLastCheck(std::optional<double> age) {
-        if (age) store(app::kLastAutomaticUpdateCheckKey, now().addingTimeInterval(-*age));
+// Whether start-up checks for updates, by the stamp of the last automatic check (its age in
+// seconds, or a stored value that is no date), and what stamp it leaves.
+TEST_F(AppControllerTest, automaticUpdateCheck_runsOncePerDayAndStampsIt) {
+    struct Case {
+        const char* when;
+        std::optional<double> age;
+        bool stampIsText, checksOff, checks;
+    };
+    for (const Case& c : {Case{"less than a day ago", 86399, false, false, false},
+                          Case{"a day ago", 86400, false, false, true}, Case{"never", std::nullopt, false, false, true},
+                          Case{"a stamp that is no date", std::nullopt, true, false, true},
+                          Case{"ahead of a clock set back", -90 * 86400.0, false, false, true},
+                          Case{"automatic checks off", std::nullopt, false, true, false}}) {
+        sim.defaults.remove(app::kLastAutomaticUpdateCheckKey);
+        if (c.age) store(app::kLastAutomaticUpdateCheckKey, now().addingTimeInterval(-*c.age));
+        if (c.stampIsText) store(app::kLastAutomaticUpdateCheckKey, "yesterday");
+        store(keys::automaticUpdateChecks, !c.checksOff);
+        store("runtime.cleanExit", true);
         startApp();
         sim.loop.runPending();
-        return model->updateCheckResult.get().has_value();
+        EXPECT_EQ(model->updateCheckResult.get().has_value(), c.checks) << c.when;
+        const auto stamp = sim.defaults.date(app::kLastAutomaticUpdateCheckKey);
+        if (c.checks)
+            EXPECT_EQ(stamp, now()) << c.when;
+        else if (c.checksOff)
+            EXPECT_FALSE(sim.defaults.hasObject(app::kLastAutomaticUpdateCheckKey)) << c.when;
+        else
+            EXPECT_EQ(stamp, now().addingTimeInterval(-*c.age)) << c.when;
+        controller.reset();
+        model.reset();
     }
-};
-
-TEST_F(AutomaticUpdateCheckTest, lastCheckLessThanADayAgo_noCheck) {
-    EXPECT_FALSE(startWithLastCheck(86399));
-    EXPECT_EQ(sim.defaults.date(app::kLastAutomaticUpdateCheckKey), now().addingTimeInterval(-86399));
-}
-
-TEST_F(AutomaticUpdateCheckTest, lastCheckADayAgo_checksAndStampsNow) {
-    EXPECT_TRUE(startWithLastCheck(86400));
-    EXPECT_EQ(sim.defaults.date(app::kLastAutomaticUpdateCheckKey), now());
-}
-
-TEST_F(AutomaticUpdateCheckTest, noStampOrAStampThatIsNoDate_checks) {
-    store(app::kLastAutomaticUpdateCheckKey, "yesterday");
-    EXPECT_TRUE(startWithLastCheck(std::nullopt));
-    EXPECT_EQ(sim.defaults.date(app::kLastAutomaticUpdateCheckKey), now());
-}
-
-TEST_F(AutomaticUpdateCheckTest, stampAheadOfAClockSetBack_checksNowInsteadOfWaitingForTheClock) {
-    EXPECT_TRUE(startWithLastCheck(-90 * 86400.0));
-    EXPECT_EQ(sim.defaults.date(app::kLastAutomaticUpdateCheckKey), now());
-}
-
-TEST_F(AutomaticUpdateCheckTest, automaticChecksOff_neverChecks) {
-    store(keys::automaticUpdateChecks, false);
-    EXPECT_FALSE(startWithLastCheck(std::nullopt));
-    EXPECT_FALSE(sim.defaults.hasObject(app::kLastAutomaticUpdateCheckKey));
 }
 
 TEST_F(AppControllerTest, onboardingNotCompleted_showsOneWindowAfterAShortDelay) {
@@ -268,22 +264,13 @@ TEST_F(AppControllerTest, controllerGone_itsDelayedStepsAndObserversDoNothing) {
 // Points the login item at a folder of the test's own.
 class TemporaryAutostart {
 public:
-    TemporaryAutostart() {
-        root_ = std::filesystem::temp_directory_path() / ("tuftle-autostart-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(root_);
-        std::filesystem::create_directories(root_);
-        app::LaunchAtLoginManager::setAutostartDirectoryForTesting(root_ / "autostart");
-    }
-    ~TemporaryAutostart() {
-        app::LaunchAtLoginManager::setAutostartDirectoryForTesting(std::nullopt);
-        std::error_code ec;
-        std::filesystem::remove_all(root_, ec);
-    }
+    TemporaryAutostart() { app::LaunchAtLoginManager::setAutostartDirectoryForTesting(root_ / "autostart"); }
+    ~TemporaryAutostart() { app::LaunchAtLoginManager::setAutostartDirectoryForTesting(std::nullopt); }
     // Makes the folder impossible to create: a file stands where it would go.
-    void blockFolder() const { std::ofstream(root_ / "autostart") << "not a folder"; }
+    void blockFolder() const { testfiles::writeFile(root_ / "autostart", "not a folder"); }
 
 private:
-    std::filesystem::path root_;
+    testfiles::TemporaryFolder root_{"tuftle-autostart"};
 };
 
 TEST_F(AppControllerTest, launchAtLogin_showsTheRealStateAndWhyAChangeFailed) {

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "TestFiles.h"
 #include "app/LaunchAtLoginManager.h"
 #include "model/L10nTestSupport.h"
 
@@ -15,29 +16,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p);
-    std::stringstream buf;
-    buf << in.rdbuf();
-    return buf.str();
-}
+using testfiles::readFile;
 
 // A home and a configuration folder of the test's own, found through the environment.
 struct LaunchAtLoginManagerTest : ::testing::Test {
-    fs::path root = fs::temp_directory_path() / ("tuftle-login-" + std::to_string(::getpid()));
+    testfiles::TemporaryFolder temporary{"tuftle-login"};
+    fs::path root = temporary.path();
     fs::path config = root / "config";
     std::optional<model::testing::EnvironmentOverride> environment;
 
     void SetUp() override {
-        fs::remove_all(root);
         fs::create_directories(root / "home");
         environment.emplace(std::initializer_list<std::pair<const char*, const char*>>{
             {"HOME", (root / "home").c_str()}, {"XDG_CONFIG_HOME", config.c_str()}});
     }
-    void TearDown() override {
-        environment.reset();
-        fs::remove_all(root);
-    }
+    void TearDown() override { environment.reset(); }
     fs::path entry() const { return config / "autostart" / "tuftle.desktop"; }
 };
 

@@ -80,10 +80,16 @@ TEST_F(CompanionAchievements, eachUnlocksAtItsThresholdAndShowsItsProgress) {
         {CompanionUnlock::focusMaster, {.sessions = 24}, "24 / 25 sessions", {.sessions = 25}, "25 / 25 sessions"},
         {CompanionUnlock::hundredHours, {.seconds = 359999}, "99 / 100 hours", {.seconds = 360000}, "100 / 100 hours"},
     };
+    // The names kept in the stored record: they never change.
+    const std::vector<std::string> stored{
+        "firstSteps", "keyboardFriend", "steadyCompanion", "focusBuddy", "focusApprentice", "oldFriend",
+        "keyRhythm",  "weekTogether",   "typingMeteor",    "longDay",    "focusGuardian",   "twoWeeks",
+        "keyGalaxy",  "longCompanion",  "focusMaster",     "hundredHours"};
     ASSERT_EQ(thresholds.size(), allCases<CompanionUnlock>.size());
 
-    for (const auto& t : thresholds) {
-        const std::string badge(rawValue(t.badge));
+    for (size_t i = 0; i < thresholds.size(); ++i) {
+        const Threshold& t = thresholds[i];
+        const std::string& badge = stored.at(i);
         CompanionRecord below = recordWith(t.below);
         const CompanionAchievementState shownBelow = stateOf(below, t.below.keys, t.badge);
         EXPECT_FALSE(shownBelow.isUnlocked) << badge;

@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "TestFiles.h"
 #include "model/AppModelTestSupport.h"
 #include "model/DataExport.h"
 #include "model/TimeZoneTestSupport.h"
@@ -151,8 +152,8 @@ TEST_F(DataExportTest, valuesJsonCannotHold_failTheExport) {
 }
 
 TEST(DataExportVersion, bundleWithoutAStringVersion_exportsTheDevelopmentVersion) {
-    const fs::path root = fs::temp_directory_path() / ("tuftle-export-bundle-" + std::to_string(::getpid()));
-    fs::create_directories(root);
+    const testfiles::TemporaryFolder folder("tuftle-export-bundle");
+    const fs::path& root = folder.path();
     const auto plist = [&](const std::string& entries) {
         std::ofstream(root / "Info.plist") << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">"
                                            << "<dict>" << entries << "</dict></plist>\n";
@@ -164,7 +165,6 @@ TEST(DataExportVersion, bundleWithoutAStringVersion_exportsTheDevelopmentVersion
     EXPECT_EQ(model::exportAppVersion(root), "0.0.0-dev");
     plist("<key>CFBundleShortVersionString</key><string>4.9.1</string>");
     EXPECT_EQ(model::exportAppVersion(root), "4.9.1");
-    fs::remove_all(root);
 }
 
 TEST_F(DataExportTest, proposedFileName_usesLocalTimeWithAsciiDigitsInEveryLanguage) {

@@ -86,11 +86,15 @@ TEST_F(KeyPressRecording, resetTodayTakesTodayOffTheTotalAndStoresAtOnce) {
     EXPECT_EQ(model->todayKeyCount(), 0);
     EXPECT_EQ(storedLedger(), model->ledger.get());
 
+    model->ledger = KeystrokeLedger{{{today(), 250}, {"2020-01-01", 7}}, 1000};
+    model->resetToday();
+    EXPECT_EQ(model->ledger.get().allTimeCount, 750) << "only today's count comes off the total";
+
     model->recordKeystroke(now());
     model->resetToday();
-    EXPECT_EQ(storedLedger(), (KeystrokeLedger{{{"2020-01-01", 7}}, 0}));
+    EXPECT_EQ(storedLedger(), (KeystrokeLedger{{{"2020-01-01", 7}}, 750}));
     sim.loop.advance(5);
-    EXPECT_EQ(storedLedger(), (KeystrokeLedger{{{"2020-01-01", 7}}, 0})) << "no stale write afterwards";
+    EXPECT_EQ(storedLedger(), (KeystrokeLedger{{{"2020-01-01", 7}}, 750})) << "no stale write afterwards";
 }
 
 TEST_F(KeyPressRecording, ledgerIsStoredOnceForABurstAndAtOnceWhenFlushed) {

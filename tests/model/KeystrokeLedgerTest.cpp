@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdlib>
 #include <limits>
 
+#include "TestFiles.h"
 #include "model/KeystrokeLedger.h"
 #include "model/TimeZoneTestSupport.h"
 
@@ -13,6 +16,37 @@ namespace {
 
 constexpr int kSunday = 1;
 constexpr int kMonday = 2;
+
+// A calendar of the test's own for LC_TIME, made with localedef: only its week matters.
+class WeekLocale {
+public:
+    WeekLocale(int firstWeekday, const std::string& weekStartDay) {
+        testfiles::writeFile(folder_ / "week.src", "LC_CTYPE\ncopy \"POSIX\"\nEND LC_CTYPE\nLC_TIME\nweek 7;" +
+                                                       weekStartDay + ";4\nfirst_weekday " +
+                                                       std::to_string(firstWeekday) + "\nEND LC_TIME\n");
+        const std::string make = "localedef -c -f ANSI_X3.4-1968 -i " + (folder_ / "week.src").string() + " " +
+                                 (folder_ / "week").string() + " >/dev/null 2>&1";
+        (void)std::system(make.c_str());  // missing categories make it warn; the test below sees the result
+        if (const char* old = std::getenv("LOCPATH")) savedPath_ = old;
+        ::setenv("LOCPATH", folder_.path().c_str(), 1);
+        savedLocale_ = std::setlocale(LC_TIME, nullptr);
+        made_ = std::setlocale(LC_TIME, "week") != nullptr;
+    }
+    ~WeekLocale() {
+        std::setlocale(LC_TIME, savedLocale_.c_str());
+        if (savedPath_)
+            ::setenv("LOCPATH", savedPath_->c_str(), 1);
+        else
+            ::unsetenv("LOCPATH");
+    }
+    bool made() const { return made_; }
+
+private:
+    testfiles::TemporaryFolder folder_{"tuftle-locale"};
+    std::optional<std::string> savedPath_;
+    std::string savedLocale_;
+    bool made_ = false;
+};
 
 }  // namespace
 
@@ -78,6 +112,25 @@ TEST(KeystrokeLedger, weekCount_coversItsSevenDaysOnly) {
     EXPECT_EQ(ledger.weekCount(dateFromLocal(2026, 3, 8, 23, 59), kMonday), 5110) << "last minute of the week";
     EXPECT_EQ(ledger.weekCount(dateFromLocal(2026, 3, 8, 0, 0), kSunday), 75000);
     EXPECT_EQ(KeystrokeLedger{}.weekCount(wednesday), 0);
+}
+
+TEST(KeystrokeLedger, weekCount_startsOnTheLocalesFirstWeekday) {
+    TimeZoneOverride zone(model::testing::kUtc);
+    // Sunday the 1st, Monday the 2nd, Sunday the 8th.
+    const KeystrokeLedger ledger{{{"2026-03-01", 1}, {"2026-03-02", 10}, {"2026-03-08", 100}}, 111};
+    struct Case {
+        const char* calendar;
+        int firstWeekday;
+        const char* weekStartDay;
+        int64_t onSaturday, onSunday;
+    };
+    for (const Case& c : {Case{"Sunday first", 1, "19971130", 11, 100}, Case{"Monday first", 2, "19971130", 110, 110},
+                          Case{"Monday first by its week's start", 1, "19971201", 110, 110}}) {
+        WeekLocale locale(c.firstWeekday, c.weekStartDay);
+        ASSERT_TRUE(locale.made()) << "localedef and its charmaps (scripts/install-deps)";
+        EXPECT_EQ(ledger.weekCount(dateFromLocal(2026, 3, 7, 23, 59)), c.onSaturday) << c.calendar;
+        EXPECT_EQ(ledger.weekCount(dateFromLocal(2026, 3, 8, 0, 0)), c.onSunday) << c.calendar;
+    }
 }
 
 TEST(KeystrokeLedger, recentDays_areOldestFirstWithZeroForDaysWithoutPresses) {

@@ -10,6 +10,7 @@
 
 #include <unistd.h>
 
+#include "TestFiles.h"
 #include "model/L10n.h"
 
 namespace model::testing {
@@ -52,30 +53,18 @@ private:
 class TemporaryBundle {
 public:
     explicit TemporaryBundle(std::initializer_list<std::pair<const std::string, std::string>> tables) {
-        root_ = std::filesystem::temp_directory_path() /
-                ("tuftle-l10n-" + std::to_string(::getpid()) + "-" + std::to_string(counter()++));
-        std::filesystem::remove_all(root_);
         for (const auto& [language, json] : tables) {
-            auto folder = root_ / (language + ".lproj");
+            auto folder = root() / (language + ".lproj");
             std::filesystem::create_directories(folder);
             if (!json.empty()) std::ofstream(folder / "Localizable.json") << json;
         }
-        std::filesystem::create_directories(root_);
-        L10n::setBundleRootForTesting(root_);
+        L10n::setBundleRootForTesting(root());
     }
-    ~TemporaryBundle() {
-        L10n::setBundleRootForTesting(std::nullopt);
-        std::error_code ec;
-        std::filesystem::remove_all(root_, ec);
-    }
-    const std::filesystem::path& root() const { return root_; }
+    ~TemporaryBundle() { L10n::setBundleRootForTesting(std::nullopt); }
+    const std::filesystem::path& root() const { return folder_.path(); }
 
 private:
-    static int& counter() {
-        static int n = 0;
-        return n;
-    }
-    std::filesystem::path root_;
+    testfiles::TemporaryFolder folder_{"tuftle-l10n"};
 };
 
 // Puts the cached language choice back to "not loaded" when the test ends.

@@ -10,6 +10,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "TestFiles.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -19,12 +21,7 @@ const fs::path sourceFile =
     fs::path(__FILE__).is_absolute() ? fs::path(__FILE__) : fs::read_symlink("/proc/self/exe").parent_path() / __FILE__;
 const fs::path repositoryRoot = sourceFile.parent_path().parent_path().parent_path();
 
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream buf;
-    buf << in.rdbuf();
-    return buf.str();
-}
+using testfiles::readFile;
 
 // The literal keys of every `L10n::t("...")` and `L10n::key("...")` call in the text. A call
 // with any other argument (a variable, a concatenation) is not a key and is skipped.

@@ -1,6 +1,7 @@
 #include "platform/PlistFileDefaults.h"
 
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -18,6 +19,8 @@
 #include <tuple>
 #include <vector>
 
+#include "TestFiles.h"
+#include "model/L10nTestSupport.h"
 #include "platform/sim/SimMainLoop.h"
 
 namespace platform {
@@ -27,15 +30,8 @@ namespace fs = std::filesystem;
 using Array = PlistValue::Array;
 using Dictionary = PlistValue::Dictionary;
 
-std::string readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeBytes(const fs::path& path, const std::string& bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
+using testfiles::readFile;
+using testfiles::writeFile;
 
 // "defaults.plist.corrupt-yyyyMMdd-HHmmss", with "-n" after it when that name was taken.
 bool isCorruptCopyName(const std::string& name) {
@@ -59,24 +55,18 @@ bool hasTempFile(const fs::path& dir) {
 
 class PlistFileDefaultsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("tuftle-defaults-test-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        file_ = dir_ / "tuftle" / "defaults.plist";
-    }
     void TearDown() override {
         std::error_code ec;
         fs::permissions(file_.parent_path(), fs::perms::owner_all, ec);
-        fs::remove_all(dir_, ec);
     }
     std::optional<PlistValue> storedValue(const std::string& key) {
         return PlistFileDefaults(file_, loop_).object(key);
     }
 
     sim::SimMainLoop loop_;
-    fs::path dir_;
-    fs::path file_;
+    testfiles::TemporaryFolder folder_{"tuftle-defaults"};
+    fs::path dir_ = folder_.path();
+    fs::path file_ = dir_ / "tuftle" / "defaults.plist";
 };
 
 TEST_F(PlistFileDefaultsTest, everyValueType_roundTripsThroughTheFile) {
@@ -161,7 +151,7 @@ TEST_F(PlistFileDefaultsTest, unreadableFile_isKeptAsideAndTheStoreStartsEmpty) 
     std::vector<std::pair<fs::path, std::string>> asides;
     for (const auto& bytes : unreadable) {
         SCOPED_TRACE(bytes);
-        writeBytes(file_, bytes);
+        writeFile(file_, bytes);
         ::testing::internal::CaptureStderr();
         PlistFileDefaults store(file_, loop_);
         const std::string said = ::testing::internal::GetCapturedStderr();
@@ -180,11 +170,11 @@ TEST_F(PlistFileDefaultsTest, unreadableFile_isKeptAsideAndTheStoreStartsEmpty) 
         EXPECT_EQ(storedValue("a"), PlistValue(5));
     }
     // All in the same second: none of the copies replaced another.
-    for (const auto& [aside, bytes] : asides) EXPECT_EQ(readBytes(aside), bytes) << aside;
+    for (const auto& [aside, bytes] : asides) EXPECT_EQ(readFile(aside), bytes) << aside;
 }
 
 TEST_F(PlistFileDefaultsTest, handWrittenFile_isReadWithoutBeingMistakenForACorruptOne) {
-    writeBytes(file_, R"(<?xml version="1.0" encoding="UTF-8"?>
+    writeFile(file_, R"(<?xml version="1.0" encoding="UTF-8"?>
 <plist version="1.0">
 <!-- <key>commented</key> -->
 <dict>
@@ -212,7 +202,7 @@ TEST_F(PlistFileDefaultsTest, writerKilledBeforeItsRename_leavesThePreviousFileI
         store.set("a", "old");
         ASSERT_TRUE(store.flush());
     }
-    const std::string before = readBytes(file_);
+    const std::string before = readFile(file_);
 
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
@@ -229,7 +219,7 @@ TEST_F(PlistFileDefaultsTest, writerKilledBeforeItsRename_leavesThePreviousFileI
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the child stopped early: " << status;
 
-    EXPECT_EQ(readBytes(file_), before);
+    EXPECT_EQ(readFile(file_), before);
     EXPECT_TRUE(fs::exists(file_.string() + ".tmp-" + std::to_string(child))) << "the write had reached its temp file";
     EXPECT_EQ(storedValue("a"), PlistValue("old"));
     EXPECT_FALSE(hasTempFile(file_.parent_path())) << "the next start removes what the killed writer left";
@@ -246,7 +236,7 @@ TEST_F(PlistFileDefaultsTest, flushIntoUnwritableFolder_failsKeepsTheOldFileAndR
     const fs::path moved = dir_ / "real-folder";
     if (root) {
         fs::rename(folder, moved);
-        writeBytes(folder, "not a folder");
+        writeFile(folder, "not a folder");
     } else {
         fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
     }
@@ -273,12 +263,12 @@ TEST_F(PlistFileDefaultsTest, flushIntoUnwritableFolder_failsKeepsTheOldFileAndR
 TEST_F(PlistFileDefaultsTest, failedRename_removesItsTempFile) {
     PlistFileDefaults store(file_, loop_);
     store.set("a", 1);
-    writeBytes(file_ / "blocker", "a folder where the file belongs");
+    writeFile(file_ / "blocker", "a folder where the file belongs");
     ::testing::internal::CaptureStderr();
     EXPECT_FALSE(store.flush());
     ::testing::internal::GetCapturedStderr();
     EXPECT_FALSE(hasTempFile(file_.parent_path()));
-    EXPECT_EQ(readBytes(file_ / "blocker"), "a folder where the file belongs");
+    EXPECT_EQ(readFile(file_ / "blocker"), "a folder where the file belongs");
     fs::remove_all(file_);  // lets the closing flush succeed
 }
 
@@ -291,13 +281,13 @@ TEST_F(PlistFileDefaultsTest, hostileFile_neverStopsTheStartAndIsKeptAsideOrLeft
     const auto folder = [this] { fs::create_directories(file_.parent_path()); };
     const std::vector<std::tuple<std::string, std::function<void()>, bool>> cases{
         {"NUL in a string",
-         [&] { writeBytes(file_, head + "<string>" + std::string(1, '\0') + "</string></dict></plist>"); }, true},
-        {"31,000 nested arrays", [&] { writeBytes(file_, deep); }, true},
+         [&] { writeFile(file_, head + "<string>" + std::string(1, '\0') + "</string></dict></plist>"); }, true},
+        {"31,000 nested arrays", [&] { writeFile(file_, deep); }, true},
         {"FIFO", [&] { folder(), ::mkfifo(file_.c_str(), 0600); }, true},
-        {"65 MB", [&] { writeBytes(file_, ""), fs::resize_file(file_, 65 << 20); }, true},
+        {"65 MB", [&] { writeFile(file_, ""), fs::resize_file(file_, 65 << 20); }, true},
         {"folder", [&] { fs::create_directories(file_); }, false},
         {"link to a device", [&] { folder(), fs::create_symlink("/dev/zero", file_); }, false},
-        {"no permission", [&] { writeBytes(file_, "<plist/>"), fs::permissions(file_, fs::perms::none); }, false},
+        {"no permission", [&] { writeFile(file_, "<plist/>"), fs::permissions(file_, fs::perms::none); }, false},
     };
     for (const auto& [what, make, keptAside] : cases) {
         SCOPED_TRACE(what);
@@ -321,7 +311,7 @@ TEST_F(PlistFileDefaultsTest, hostileFile_neverStopsTheStartAndIsKeptAsideOrLeft
 
 TEST_F(PlistFileDefaultsTest, linkedFile_staysALinkAndItsTargetIsWritten) {
     const fs::path target = dir_ / "elsewhere" / "mine.plist";
-    writeBytes(target, "<plist><dict><key>a</key><integer>1</integer></dict></plist>");
+    writeFile(target, "<plist><dict><key>a</key><integer>1</integer></dict></plist>");
     fs::create_directories(file_.parent_path());
     fs::create_symlink(target, file_);
     PlistFileDefaults store(file_, loop_);
@@ -350,6 +340,31 @@ TEST(PlistFileDefaults, standardPath_usesAnAbsoluteXdgConfigHomeElseHomeConfig) 
         ::setenv("HOME", home.c_str(), 1);
     else
         ::unsetenv("HOME");
+}
+
+// --- a value set again, and the store's place without HOME
+
+TEST_F(PlistFileDefaultsTest, settingTheValueItHolds_leavesTheFileAlone) {
+    PlistFileDefaults(file_, loop_).set("a", 1);
+    struct stat before {};
+    ASSERT_EQ(::stat(file_.c_str(), &before), 0);
+    PlistFileDefaults store(file_, loop_);
+    store.set("a", 1);
+    loop_.advance(2);
+    store.flush();
+    struct stat after {};
+    ASSERT_EQ(::stat(file_.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "the file was written again";
+}
+
+TEST(PlistFileDefaults, standardPath_withoutHomeFollowsThePasswdEntryNotTheWorkingFolder) {
+    const passwd* user = ::getpwuid(::getuid());
+    ASSERT_NE(user, nullptr);
+    const fs::path expected = fs::path(user->pw_dir) / ".config" / "tuftle" / "defaults.plist";
+    model::testing::EnvironmentOverride noHome{{"HOME", nullptr}, {"XDG_CONFIG_HOME", nullptr}};
+    EXPECT_EQ(PlistFileDefaults::standardPath(), expected) << "HOME unset";
+    ::setenv("HOME", "", 1);
+    EXPECT_EQ(PlistFileDefaults::standardPath(), expected) << "HOME empty";
 }
 
 }  // namespace

@@ -13,11 +13,10 @@ TEST_F(PetViewTest, celebratingHopsTwiceUnderSparklesThatFlowUntilTheNextActivit
     EXPECT_EQ(L().sparkleLayer->birthRate(), 1);
     const auto* hop = L().actionLayer->animation("celebrate");
     ASSERT_NE(hop, nullptr);
-    EXPECT_EQ(hop->duration, 0.9);
     EXPECT_EQ(hop->repeatCount, 2);
-    EXPECT_EQ(std::get<Transform>(hop->values[1]), Transform::pose(0, 8, -0.1, 0.9, 1.12));
+    expectSmoothMove(*L().actionLayer, now(), hop->activeDuration(), Transform::identity());
 
-    sim.loop.advance(1.85);
+    sim.loop.advance(hop->activeDuration() + 0.05);
     EXPECT_EQ(L().actionLayer->animation("celebrate"), nullptr) << "two hops, then done";
     EXPECT_EQ(L().sparkleLayer->birthRate(), 1) << "the sparkles keep flowing";
     EXPECT_FALSE(L().sparkleLayer->particles(now()).empty());
@@ -35,28 +34,31 @@ TEST_F(PetViewTest, celebratingHopsTwiceUnderSparklesThatFlowUntilTheNextActivit
 TEST_F(PetViewTest, aHighFiveFlashesAndSlapsOnThePartnersSide) {
     view->playHighFiveBurst(false);
     const auto& flash = *L().highFiveLayer;
-    EXPECT_EQ(flash.frame(), (anim::Rect{1, 21, 16, 16}));
-    EXPECT_EQ(flash.pathBounds(), (anim::Rect{0, 0, 16, 16})) << "an eight-pointed star in its box";
-    EXPECT_EQ(flash.path().elements().size(), 17u) << "16 vertices, closed";
+    const anim::Rect place = flash.frame();
+    EXPECT_LT(place.midX(), 26) << "on the left";
     ASSERT_NE(flash.animation("highFiveFlash"), nullptr);
     ASSERT_NE(flash.animation("highFivePop"), nullptr);
     EXPECT_EQ(L().rightPaw->animation("highFiveSlap"), nullptr);
     ASSERT_NE(L().leftPaw->animation("highFiveSlap"), nullptr);
-    EXPECT_EQ(L().actionLayer->animation("highFiveRecoil")->duration, 0.68);
+    ASSERT_NE(L().actionLayer->animation("highFiveRecoil"), nullptr);
 
-    // A quarter of the way in the paw is up and out to the left and the star fully lit.
-    const double t = now();
-    auto paw = L().leftPaw->presentation(t + 0.65 * 0.25).transform;
-    EXPECT_NEAR(paw.tx, -7, 1e-9);
-    EXPECT_NEAR(paw.ty, 8, 1e-9);
-    EXPECT_NEAR(flash.presentation(t + 0.62 * 0.25).opacity, 1, 1e-9);
-    sim.loop.advance(0.7);
+    // The paw goes up and out to the left and the star lights fully.
+    double up = 0, out = 0, lit = 0;
+    for (double t = now(); t < now() + 0.7; t += 0.005) {
+        up = std::max(up, L().leftPaw->presentation(t).transform.ty);
+        out = std::min(out, L().leftPaw->presentation(t).transform.tx);
+        lit = std::max(lit, flash.presentation(t).opacity);
+    }
+    EXPECT_GT(up, 3);
+    EXPECT_LT(out, -3);
+    EXPECT_NEAR(lit, 1, 1e-9);
+    sim.loop.advance(1);
     EXPECT_EQ(flash.presentation(now()).opacity, 0) << "the flash is over";
-    EXPECT_EQ(flash.frame(), (anim::Rect{1, 21, 16, 16})) << "and keeps its place";
+    EXPECT_EQ(flash.frame(), place) << "and keeps its place";
 
     PetView calm(calmPet());
     calm.playHighFiveBurst(true);
-    EXPECT_EQ(calm.layers().highFiveLayer->frame().minX(), 35);
+    EXPECT_GT(calm.layers().highFiveLayer->frame().midX(), 26) << "on the right";
     EXPECT_NE(calm.layers().rightPaw->animation("highFiveSlap"), nullptr);
 
     sim.accessibility.setReduceMotion(true);
@@ -82,7 +84,6 @@ TEST_F(PetViewTest, previewAttachesOnlyForHomeActivitiesAndPlaysTheSignatureEffe
 
     view->replayPreview(PetActivity::chasing, KeyboardReactionStyle::bounce);
     EXPECT_TRUE(view->isTravelling());
-    EXPECT_EQ(L().actionLayer->animation("travelGait")->duration, 0.21);
 
     view->replayPreview(PetActivity::showingCount, KeyboardReactionStyle::bounce);
     EXPECT_FALSE(view->isTravelling());

@@ -71,8 +71,7 @@ TEST_F(PetDragTest, aPressAndReleaseInPlaceIsATapAfterThePickUp) {
     EXPECT_EQ(view->activity(), PetActivity::dragged);
     const anim::Animation* bounce = L().interactionLayer->animation("pickupBounce");
     ASSERT_NE(bounce, nullptr);
-    EXPECT_EQ(bounce->duration, 0.4) << "the energetic pet's short bounce";
-    expectTransform(std::get<Transform>(bounce->values[1]), Transform::pose(0, -2, 0, 1.13, 0.84));
+    EXPECT_GT(std::get<Transform>(bounce->values[1]).sx, 1) << "squashed as it is picked up";
     EXPECT_NE(L().shadowLayer->animation("weightPulse"), nullptr);
     EXPECT_NE(L().shadowLayer->animation("weightOpacity"), nullptr);
 
@@ -105,10 +104,10 @@ TEST_F(PetDragTest, aDragMovesTheWindowWhereTheCoordinatorSaysAndReleasesWithOri
     EXPECT_NEAR(velocity.dx, 0.72 * 200, 1e-9);
     EXPECT_NEAR(velocity.dy, -0.72 * 200, 1e-9);
     Transform lean = L().interactionLayer->transform();
-    // Trails the motion, turns toward it, stretches along the faster axis.
-    double p = 144.0 / 720;
-    expectTransform(lean,
-                    Transform::pose(-1.6 * p, 1.3 * p, 0.09 * p, 1 + 0.08 * p - 0.025 * p, 1 + 0.08 * p - 0.035 * p));
+    // Moving right and down: it trails behind and above and turns toward the motion.
+    EXPECT_LT(lean.tx, 0);
+    EXPECT_GT(lean.ty, 0);
+    EXPECT_GT(lean.rotation, 0);
 
     release({146, 206}, 10.15);
     ASSERT_EQ(releases.size(), 1u);
@@ -122,9 +121,7 @@ TEST_F(PetDragTest, aDragMovesTheWindowWhereTheCoordinatorSaysAndReleasesWithOri
     EXPECT_TRUE(L().interactionLayer->transform().isIdentity());
     const anim::Animation* wobble = L().interactionLayer->animation("dragRelease");
     ASSERT_NE(wobble, nullptr);
-    EXPECT_EQ(wobble->duration, 0.42);
     expectTransform(std::get<Transform>(wobble->values[0]), lean, "starts from the lean");
-    expectTransform(std::get<Transform>(wobble->values[1]), Transform::pose(1.2, 0, 0.065, 1.08, 0.92));
     EXPECT_NE(L().shadowLayer->animation("weightPulse"), nullptr);
 }
 

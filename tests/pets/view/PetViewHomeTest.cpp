@@ -152,9 +152,7 @@ TEST_F(PetViewTest, perchingOnAnEdgeEndsPerchedGrippingAndAttached) {
 
 TEST_F(PetViewTest, eyesAreFlatterOnTheCalmPet) {
     PetView calm(calmPet());
-    EXPECT_NEAR(L().leftEye->pathBounds().height(), 8.8, 1e-9);
-    EXPECT_NEAR(calm.layers().rightEye->pathBounds().height(), 8.1, 1e-9);
-    EXPECT_NEAR(calm.layers().leftPupil->pathBounds().width(), 3.1, 1e-9);
+    EXPECT_LT(calm.layers().leftEye->pathBounds().height(), L().leftEye->pathBounds().height());
 }
 
 TEST_F(PetViewTest, accessoriesAreDrawnOnceAndRemovedCleanly) {
@@ -162,25 +160,19 @@ TEST_F(PetViewTest, accessoriesAreDrawnOnceAndRemovedCleanly) {
     EXPECT_TRUE(accessory.path().isEmpty());
 
     view->setAccessory(PetAccessory::starPin);
-    EXPECT_EQ(accessory.fillColor(), anim::Color::rgb(0.98, 0.80, 0.43));
-    const auto& star = accessory.path().elements();
-    ASSERT_EQ(star.size(), 11u) << "ten vertices, closed";
-    expectNear(star[0].points[0], {0.73 * 52, 0.69 * 52 - 5.2});
-    expectNear(star[5].points[0], {0.73 * 52, 0.69 * 52 + 2.4});  // the inner vertex opposite the first
+    const auto star = accessory.path();
+    EXPECT_FALSE(star.isEmpty());
     auto version = accessory.contentVersion();
     view->setAccessory(PetAccessory::starPin);
     EXPECT_EQ(accessory.contentVersion(), version) << "the same accessory is not redrawn";
 
     view->setAccessory(PetAccessory::scarf);
-    EXPECT_EQ(accessory.fillColor(), anim::Color::rgb(0.49, 0.76, 0.72));
-    auto scarf = accessory.pathBounds();
-    EXPECT_NEAR(scarf.minX(), 0.31 * 52, 1e-9);
-    EXPECT_NEAR(scarf.maxX(), 0.725 * 52, 1e-9) << "the tail reaches past the band";
-    EXPECT_NEAR(scarf.minY(), 0.16 * 52, 1e-9);
-
+    EXPECT_NE(accessory.path(), star);
+    EXPECT_NE(accessory.fillColor(), anim::Color::rgb(0, 0, 0)) << "a colour of its own on the dark fur";
+    const auto scarf = accessory.pathBounds();
     view->setHomeAttached(true, false);
     view->configureHome(home(PetHomeKind::notch, HomeEdge::top, 34));
-    EXPECT_NEAR(accessory.pathBounds().minX(), 0.31 * 52, 1e-9) << "the accessory ignores the home";
+    EXPECT_EQ(accessory.pathBounds(), scarf) << "the accessory ignores the home";
 
     view->setAccessory(PetAccessory::none);
     EXPECT_TRUE(accessory.path().isEmpty());

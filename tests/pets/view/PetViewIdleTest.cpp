@@ -8,69 +8,52 @@
 using namespace pets;
 using namespace pets::testing;
 using anim::Animation;
-using anim::TimingFunction;
 using anim::Transform;
 using model::PetActivity;
 
-namespace {
-
-Transform pose(double ty, double angle, double sx, double sy) {
-    return Transform::pose(0, ty, angle, sx, sy);
-}
-
-std::vector<Transform> transforms(const Animation& a) {
-    std::vector<Transform> out;
-    for (const auto& v : a.values) out.push_back(std::get<Transform>(v));
-    return out;
-}
-
-}  // namespace
-
-TEST_F(PetViewTest, theIdleLoopIsChosenByActivity) {
-    struct Case {
-        PetActivity activity;
-        std::vector<Transform> values;
-        double calm, energetic;
-    };
-    const std::vector<Case> cases{
-        {PetActivity::home, {Transform::identity(), pose(0.65, 0, 0.992, 1.018), Transform::identity()}, 3.2, 2.5},
-        {PetActivity::sleeping, {pose(0, 0, 1.04, 0.93), pose(0, 0, 1.06, 0.91), pose(0, 0, 1.04, 0.93)}, 3.8, 3.8},
-        {PetActivity::searching,
-         {pose(0, -0.11, 1, 1), pose(1.2, 0, 1, 1), pose(0, 0.11, 1, 1), pose(1.2, 0, 1, 1), pose(0, -0.11, 1, 1)},
-         1.4,
-         1.4},
-        {PetActivity::greeting,
-         {pose(0, -0.06, 1.05, 0.95), pose(2.5, 0.06, 0.96, 1.06), pose(0, -0.06, 1.05, 0.95)},
-         0.58,
-         0.42},
-        {PetActivity::drinking,
-         {Transform::identity(), pose(-2, 0.16, 1, 1), pose(-2, 0.16, 1, 1), Transform::identity()},
-         1.5,
-         1.5},
-    };
-    for (const Case& c : cases) {
+TEST_F(PetViewTest, theIdleLoopIsChosenByActivityAndHasNoSeam) {
+    std::vector<Transform> loops;
+    for (PetActivity activity : {PetActivity::home, PetActivity::sleeping, PetActivity::searching,
+                                 PetActivity::greeting, PetActivity::drinking}) {
+        double calmCycle = 0;
         for (bool energetic : {false, true}) {
             PetView pet(energetic ? energeticPet() : calmPet());
-            pet.setActivity(c.activity);
-            const Animation* loop = pet.layers().ambientLayer->animation("ambient");
-            ASSERT_NE(loop, nullptr) << model::rawValue(c.activity);
-            EXPECT_EQ(transforms(*loop), c.values) << model::rawValue(c.activity);
-            EXPECT_EQ(loop->duration, energetic ? c.energetic : c.calm) << model::rawValue(c.activity);
+            const double t0 = now();
+            pet.setActivity(activity);
+            const auto& ambient = *pet.layers().ambientLayer;
+            const Animation* loop = ambient.animation("ambient");
+            ASSERT_NE(loop, nullptr) << model::rawValue(activity);
             EXPECT_EQ(loop->repeatCount, Animation::infinity);
-            EXPECT_EQ(loop->timingFunction, TimingFunction::easeInEaseOut()) << "one curve over the whole cycle";
-            EXPECT_TRUE(loop->keyTimes.empty());
+            const double cycle = loop->duration;
+            for (double t : {0.0, 0.3 * cycle, 0.7 * cycle})
+                EXPECT_LT(distance(ambient.presentation(t0 + t).transform,
+                                   ambient.presentation(t0 + 5 * cycle + t).transform),
+                          1e-9)
+                    << model::rawValue(activity) << ": the same pose each cycle";
+            EXPECT_LT(distance(ambient.presentation(t0 + cycle - 1e-6).transform, ambient.presentation(t0).transform),
+                      1e-4)
+                << model::rawValue(activity) << ": no jump where the cycle starts again";
+            if (energetic) {
+                EXPECT_LE(cycle, calmCycle) << "the calm pet is never the quicker one";
+            }
+            calmCycle = cycle;
+            loops.push_back(ambient.presentation(t0 + 0.3 * cycle).transform);
         }
     }
+    for (size_t i = 2; i < loops.size(); i += 2) EXPECT_NE(loops[i], loops[i - 2]) << "each activity its own loop";
 
     // The mirrored loops lean the two pets toward each other.
     for (PetActivity mirrored : {PetActivity::cuddling, PetActivity::copycat}) {
         PetView lively(energeticPet()), calm(calmPet());
         lively.setActivity(mirrored);
         calm.setActivity(mirrored);
-        double a = transforms(*lively.layers().ambientLayer->animation("ambient"))[1].rotation;
-        double b = transforms(*calm.layers().ambientLayer->animation("ambient"))[1].rotation;
+        const auto lean = [&](const PetView& pet) {
+            const auto& ambient = *pet.layers().ambientLayer;
+            return ambient.presentation(now() + ambient.animation("ambient")->duration / 2).transform.rotation;
+        };
+        const double a = lean(lively), b = lean(calm);
         EXPECT_NE(a, 0);
-        EXPECT_EQ(a, -b) << model::rawValue(mirrored);
+        EXPECT_NEAR(a, -b, 1e-9) << model::rawValue(mirrored);
     }
 }
 
@@ -79,22 +62,18 @@ TEST_F(PetViewTest, theSecondaryMotionFollowsABeatBehindInItsGroup) {
     view->setActivity(PetActivity::typing);
     const Animation* lively = L().secondaryLayer->animation("secondaryMotion");
     ASSERT_NE(lively, nullptr);
-    EXPECT_DOUBLE_EQ(lively->beginTime, t0 + 0.035);
-    EXPECT_EQ(lively->duration, 0.38);
-    EXPECT_EQ(transforms(*lively)[1], pose(1.7, 0, 0.97, 1.05));
-    EXPECT_TRUE(L().secondaryLayer->presentation(t0 + 0.02).transform.isIdentity()) << "no backwards fill";
+    EXPECT_GT(lively->beginTime, t0);
+    EXPECT_TRUE(L().secondaryLayer->presentation(t0).transform.isIdentity()) << "no backwards fill";
 
     PetView calm(calmPet());
-    calm.setActivity(PetActivity::dreaming);
+    calm.setActivity(PetActivity::typing);
     const Animation* slow = calm.layers().secondaryLayer->animation("secondaryMotion");
-    EXPECT_DOUBLE_EQ(slow->beginTime, t0 + 0.065);
-    EXPECT_EQ(slow->duration, 4.2);
-    EXPECT_EQ(transforms(*slow)[1], pose(-0.4, 0, 1.025, 0.975));
+    ASSERT_NE(slow, nullptr);
+    EXPECT_GT(slow->beginTime, lively->beginTime) << "the calm pet lags further";
 
-    // The dragged pet squashes fast on the body and sways gently one level deeper.
     view->setActivity(PetActivity::dragged);
-    EXPECT_EQ(L().ambientLayer->animation("ambient")->duration, 0.7);
-    EXPECT_EQ(transforms(*L().secondaryLayer->animation("secondaryMotion"))[1], pose(0.45, 0.012, 1, 1));
+    EXPECT_NE(L().ambientLayer->animation("ambient"), nullptr) << "the dragged pet squashes";
+    EXPECT_NE(L().secondaryLayer->animation("secondaryMotion"), nullptr) << "and sways";
 }
 
 TEST_F(PetViewTest, walkingAndReduceMotionRunNoLoopWhileOtherAnimationsStay) {
@@ -112,7 +91,7 @@ TEST_F(PetViewTest, walkingAndReduceMotionRunNoLoopWhileOtherAnimationsStay) {
     EXPECT_EQ(L().ambientLayer->animation("ambient"), nullptr) << "a running loop goes";
     EXPECT_EQ(L().secondaryLayer->animation("secondaryMotion"), nullptr);
     EXPECT_EQ(view->activity(), PetActivity::sleeping);
-    EXPECT_NEAR(L().leftEye->transform().sy, 0.12, 1e-9) << "the state change is still made";
+    EXPECT_LT(L().leftEye->transform().sy, 0.5) << "the state change is still made: eyes shut";
     for (PetActivity activity : model::allCases<PetActivity>) {
         view->setActivity(activity);
         EXPECT_TRUE(L().ambientLayer->animationKeys().empty()) << model::rawValue(activity);
@@ -127,6 +106,6 @@ TEST_F(PetViewTest, applyingTheActivityAgainRestartsBothLoops) {
     view->setActivity(PetActivity::idle);
     sim.loop.advance(1);
     view->applyActivity();
-    EXPECT_DOUBLE_EQ(L().secondaryLayer->animation("secondaryMotion")->beginTime, now() + 0.035);
+    EXPECT_GT(L().secondaryLayer->animation("secondaryMotion")->beginTime, now());
     EXPECT_EQ(L().ambientLayer->presentation(now()).transform, Transform::identity()) << "from the first keyframe";
 }

@@ -11,27 +11,20 @@ using model::PetActivity;
 
 namespace {
 
-struct Expected {
-    const anim::Layer* layer;
-    const char* key;
-    double duration;
-    double repeats;
-};
-
-void expectAccent(const Expected& e) {
-    const Animation* a = e.layer->animation(e.key);
-    ASSERT_NE(a, nullptr) << e.layer->name << " " << e.key;
-    EXPECT_EQ(a->duration, e.duration) << e.layer->name << " " << e.key;
-    EXPECT_EQ(a->repeatCount, e.repeats) << e.layer->name << " " << e.key;
+// The accent plays under its key the counted number of times (0: once).
+void expectAccent(const anim::Layer* layer, const char* key, double repeats) {
+    const Animation* a = layer->animation(key);
+    ASSERT_NE(a, nullptr) << layer->name << " " << key;
+    EXPECT_EQ(a->repeatCount, repeats) << layer->name << " " << key;
 }
 
 }  // namespace
 
 TEST_F(PetViewTest, eachSceneAccentPlaysItsCountedKeys) {
     view->setActivity(PetActivity::eating);
-    expectAccent({L().actionLayer.get(), "sceneAccent", 0.55, 4});
-    expectAccent({L().snackLayer.get(), "bite", 2.2, 0});
-    expectAccent({L().snackDetailLayer.get(), "bite", 2.2, 0});
+    expectAccent(L().actionLayer.get(), "sceneAccent", 4);
+    expectAccent(L().snackLayer.get(), "bite", 0);
+    expectAccent(L().snackDetailLayer.get(), "bite", 0);
     // Chewing and biting end together, the snack back at full size and still shown.
     sim.loop.advance(2.21);
     EXPECT_TRUE(L().actionLayer->animationKeys().empty());
@@ -39,16 +32,16 @@ TEST_F(PetViewTest, eachSceneAccentPlaysItsCountedKeys) {
     EXPECT_EQ(L().snackLayer->opacity(), 1);
 
     view->setActivity(PetActivity::laughing);
-    expectAccent({L().actionLayer.get(), "sceneAccent", 0.5, 3});
-    expectAccent({L().shadowLayer.get(), "weightPulse", 0.5, 0});
+    expectAccent(L().actionLayer.get(), "sceneAccent", 3);
+    expectAccent(L().shadowLayer.get(), "weightPulse", 0);
     EXPECT_EQ(L().snackLayer->animation("bite"), nullptr);
 
     const double start = now();
     view->setActivity(PetActivity::crying);
-    expectAccent({L().leftTearLayer.get(), "tear", 1.05, 3});
-    expectAccent({L().rightTearLayer.get(), "tear", 1.05, 3});
-    expectAccent({L().actionLayer.get(), "crySob", 0.72, 4});
-    expectAccent({L().tearSplashLayer.get(), "tearSplash", 1.05, 3});
+    expectAccent(L().leftTearLayer.get(), "tear", 3);
+    expectAccent(L().rightTearLayer.get(), "tear", 3);
+    expectAccent(L().actionLayer.get(), "crySob", 4);
+    expectAccent(L().tearSplashLayer.get(), "tearSplash", 3);
     EXPECT_NEAR(L().leftTearLayer->animation("tear")->beginTime, start, 1e-9);
     EXPECT_NEAR(L().rightTearLayer->animation("tear")->beginTime, start + 0.24, 1e-9) << "the right tear falls later";
     EXPECT_NE(L().actionLayer->animation("sceneAccent"), nullptr) << "the laugh's bounce plays out";
@@ -64,9 +57,7 @@ TEST_F(PetViewTest, eachSceneAccentPlaysItsCountedKeys) {
     view->setActivity(PetActivity::showingCount);
     for (const anim::Layer* layer : std::vector<const anim::Layer*>{
              L().signLayer.get(), L().signTextLayer.get(), L().signCaptionLayer.get(), L().signHandsLayer.get()}) {
-        expectAccent({layer, "raiseSign", 0.47, 0});
-        EXPECT_EQ(std::get<Transform>(layer->animation("raiseSign")->values.front()),
-                  Transform::pose(0, -11, 0, 0.2, 0.2));
+        expectAccent(layer, "raiseSign", 0);
     }
     // The text pivots about its own centre, the board about the view's corner.
     const auto text = L().signTextLayer->presentation(now()).toSuperlayer();

@@ -5,6 +5,7 @@
 
 #include "pets/view/PetView.h"
 #include "platform/qt/LayerHostWidget.h"
+#include "platform/qt/LayerRenderer.h"
 #include "platform/qt/PetPanelWindow.h"
 #include "platform/sim/SimPlatform.h"
 
@@ -49,4 +50,16 @@ TEST(PetViewHosting, theSameViewShowsInAWidgetAndInAPanel) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return panel.paintCount() > 0; }, 2000));
     EXPECT_LT(at(panel.paintedFrame(), 26, 26).lightness(), 80);
     panel.orderOut();
+}
+
+TEST(PetViewHosting, theFurFromTheBundleWearsTheFace) {
+    platform::sim::SimPlatform sim;
+    PetView view({0, "Lili", true});
+    view.setFrame({14, 14, 52, 52});
+    sim.loop.advance(1);
+    const QImage shot = platform::qt::LayerRenderer().render(*view.layer(), sim.loop.mediaTime(), {80, 80}, 2.5);
+    const auto eye = view.layers().leftEye->pathBounds();
+    EXPECT_LT(at(shot, 40, 40).lightness(), 60) << "a dark body";
+    EXPECT_GT(at(shot, 14 + eye.midX() + 0.35 * eye.width(), 14 + eye.midY()).lightness(), 200) << "a light eye on it";
+    EXPECT_EQ(at(shot, 3, 77).alpha(), 0) << "clear around the ball";
 }
