@@ -21,8 +21,8 @@ void MenuBarEntryController::setPanelHost(PanelHost host) { panelHost() = std::m
 
 platform::Rect popoverFrame(platform::Size content, const platform::Rect& anchor,
                             const std::vector<platform::Screen>& screens) {
-    if (screens.empty()) return {anchor.midX() - content.width / 2, anchor.minY() - content.height, content.width,
-                                 content.height};
+    if (screens.empty())
+        return {anchor.midX() - content.width / 2, anchor.minY() - content.height, content.width, content.height};
     const platform::Screen* screen = &screens.front();
     for (const auto& s : screens)
         if (s.frame.contains(anchor.center())) screen = &s;
@@ -43,7 +43,9 @@ MenuBarEntryController& MenuBarEntryController::shared() {
 MenuBarEntryController::MenuBarEntryController(stash::MenuBarMealEngine& engine)
     : engine_(engine), alive_(std::make_shared<MenuBarEntryController*>(this)) {}
 
-MenuBarEntryController::~MenuBarEntryController() { *alive_ = nullptr; }
+MenuBarEntryController::~MenuBarEntryController() {
+    *alive_ = nullptr;
+}
 
 void MenuBarEntryController::start() {
     if (item_) return;

@@ -17,9 +17,9 @@ struct Fit {
 };
 
 Fit fit(const StatusPicture& p, const platform::Rect& icon) {
-    const double width = p.pelletsHidden ? StatusPicture::faceSize.width
-                                         : StatusPicture::dividerSize.width + StatusPicture::gap +
-                                               StatusPicture::faceSize.width;
+    const double width = p.pelletsHidden
+                             ? StatusPicture::faceSize.width
+                             : StatusPicture::dividerSize.width + StatusPicture::gap + StatusPicture::faceSize.width;
     const double height = StatusPicture::faceSize.height;
     const double scale = std::min(icon.width() / width, icon.height() / height);
     return {scale, icon.midX() - width * scale / 2, icon.midY() - height * scale / 2};
@@ -38,7 +38,9 @@ platform::Rect StatusPicture::dividerRect(const platform::Rect& icon) const {
     return {f.x, f.y, dividerSize.width * f.scale, dividerSize.height * f.scale};
 }
 
-void TuftleStatusView::setRenderer(Renderer r) { renderer() = std::move(r); }
+void TuftleStatusView::setRenderer(Renderer r) {
+    renderer() = std::move(r);
+}
 
 void TuftleStatusView::show(const stash::MenuBarMealFaceState& state) {
     picture_ = StatusPicture{state.gaze, state.mouth, std::clamp(state.pelletProgress, 0.0, 1.0), state.isSpitting,

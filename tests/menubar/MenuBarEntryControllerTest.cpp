@@ -6,6 +6,7 @@
 
 using menubar::MenuBarEntryController;
 using Button = platform::StatusItemClick::Button;
+using platform::Rect;
 
 namespace {
 
@@ -36,33 +37,31 @@ TEST(MenuBarEntry, clicksOpenThePanelOrFeedTheStashAsTheButtonAndModifierSay) {
         Button button;
         bool command, stashOn, panelOpen, panelOpenAfter, toggled;
     } cases[] = {
-        {Button::primary, false, false, false, true, false},  {Button::primary, false, false, true, false, false},
-        {Button::primary, false, true, false, true, false},   {Button::secondary, false, false, false, true, false},
-        {Button::secondary, false, false, true, false, false}, {Button::secondary, false, true, false, false, true},
-        {Button::secondary, false, true, true, false, true},  {Button::primary, true, false, false, false, false},
-        {Button::secondary, true, true, true, true, false},   {Button::middle, false, true, false, false, false},
+        {Button::primary, 0, 0, 0, 1, 0},   {Button::primary, 0, 0, 1, 0, 0},   {Button::primary, 0, 1, 0, 1, 0},
+        {Button::secondary, 0, 0, 0, 1, 0}, {Button::secondary, 0, 0, 1, 0, 0}, {Button::secondary, 0, 1, 0, 0, 1},
+        {Button::secondary, 0, 1, 1, 0, 1}, {Button::primary, 1, 0, 0, 0, 0},   {Button::secondary, 1, 1, 1, 1, 0},
+        {Button::middle, 0, 1, 0, 0, 0},
     };
     for (const auto& c : cases) {
         Entry e;
         e.engine.setEnabled(c.stashOn);
         if (c.panelOpen) e.item().click(Button::primary);
         e.item().click(c.button, c.command);
-        const auto label = ::testing::Message() << int(c.button) << c.command << c.stashOn << c.panelOpen;
-        EXPECT_EQ(e.panelShown(), c.panelOpenAfter) << label;
-        EXPECT_EQ(e.engine.isCollapsed().get(), c.toggled) << label;
+        EXPECT_EQ(std::pair(e.panelShown(), e.engine.isCollapsed().get()), std::pair(c.panelOpenAfter, c.toggled))
+            << int(c.button) << c.command << c.stashOn << c.panelOpen;
     }
 }
 
 TEST(MenuBarEntry, thePanelOpensBesideTheIconInsideTheVisibleFrame) {
     struct Case {
-        std::optional<platform::Rect> icon;
+        std::optional<Rect> icon;
         std::optional<platform::Point> click;
-        platform::Rect frame;
+        Rect frame;
     } cases[] = {
-        {platform::Rect{700, 870, 22, 22}, {}, {520, 442, 382, 426}},    // top bar: below it
-        {platform::Rect{1420, 10, 22, 22}, {}, {1058, 48, 382, 426}},    // bottom-right: above, kept inside
-        {{}, platform::Point{300, 20}, {109, 48, 382, 426}},             // where the tray said the click was
-        {{}, {}, {0, 442, 382, 426}},                                    // else at the pointer
+        {Rect{700, 870, 22, 22}, {}, {520, 442, 382, 426}},   // in the top bar: below the bar
+        {Rect{1420, 10, 22, 22}, {}, {1058, 48, 382, 426}},   // bottom right: above, kept inside
+        {{}, platform::Point{300, 20}, {109, 48, 382, 426}},  // where the tray said the click was
+        {{}, {}, {0, 442, 382, 426}},                         // else at the pointer (10, 880)
     };
     for (const auto& c : cases) {
         Entry e;
@@ -85,17 +84,14 @@ TEST(MenuBarEntry, aPanelThatGrowsKeepsItsEdgeAtTheIcon) {
 }
 
 TEST(MenuBarEntry, theTooltipNamesTheRightClickHintInTheInterfaceLanguage) {
+    const std::string en = "Tuftle · Left-click to open the panel · Right-click to ";
     struct Case {
         model::AppLanguageChoice language;
         bool collapsed;
         std::string tip;
-    } cases[] = {
-        {model::AppLanguageChoice::english, false,
-         "Tuftle · Left-click to open the panel · Right-click to feed it the icons on the left"},
-        {model::AppLanguageChoice::english, true,
-         "Tuftle · Left-click to open the panel · Right-click to spit the icons out"},
-        {model::AppLanguageChoice::simplifiedChinese, true, "栗丸 · 左键打开面板 · 右键吐出图标"},
-    };
+    } cases[] = {{model::AppLanguageChoice::english, false, en + "feed it the icons on the left"},
+                 {model::AppLanguageChoice::english, true, en + "spit the icons out"},
+                 {model::AppLanguageChoice::simplifiedChinese, true, "栗丸 · 左键打开面板 · 右键吐出图标"}};
     for (const auto& c : cases) {
         Entry e;
         model::L10n::setAppLanguageChoice(c.language);
@@ -113,8 +109,7 @@ TEST(MenuBarEntry, aRebuildAndAStopKeepTheStoredPositionAndTheFace) {
     e.item().click(Button::primary);
     e.engine.face = {1, 0.5, false, 2.0, true, true};
     e.engine.onRecoveryPositionRepair();
-    EXPECT_EQ(e.sim.statusBar.created, 2);
-    EXPECT_FALSE(e.panelShown());
+    EXPECT_EQ(std::pair(e.sim.statusBar.created, e.panelShown()), std::pair(2, false));
     EXPECT_EQ(e.sim.defaults.integer(MenuBarEntryController::positionKey), 321);
     const menubar::StatusPicture drawn{1, 0.5, 1.0, true, false};
     EXPECT_EQ(e.controller.faceView()->picture(), drawn) << "the new item shows the engine's face, pellets clamped";

@@ -25,8 +25,8 @@ SUPERSAMPLE = 8
 UNIT = 23.0                 # points per unit of the fur picture's side
 CENTER = (11.0, 11.0)       # the ball's centre, points, y up
 EYES = ((8.15, 11.9), (14.35, 11.9))
-EYE_RADII = (1.95, 2.45)
-PUPIL_RADII = (0.85, 1.1)
+EYE_RADII = (2.05, 2.5)
+PUPIL_RADII = (1.0, 1.25)
 PUPIL_DROP = 0.6            # pupils sit a little low: the pet looks at the screen below
 GAZE_SHIFT = 0.75
 

@@ -58,10 +58,12 @@ int main(int argc, char** argv) {
     for (bool dark : {false, true}) {
         std::vector<QImage> faces, open;
         for (int gaze : {0, -1, 1})
-            for (double scale : {1.0, 2.0}) faces.push_back(tile(*IconProvider::menuBarMealImage(gaze, 0), scale, dark));
+            for (double scale : {1.0, 2.0})
+                faces.push_back(tile(*IconProvider::menuBarMealImage(gaze, 0), scale, dark));
         for (double m : {0.3, 1.0})
             for (int gaze : {0, 1}) open.push_back(tile(*IconProvider::menuBarMealImage(gaze, m), 2, dark));
-        for (double p : {0.0, 0.5, 1.0}) open.push_back(tile(*IconProvider::menuBarMealDividerImage(p, false), 2, dark));
+        for (double p : {0.0, 0.5, 1.0})
+            open.push_back(tile(*IconProvider::menuBarMealDividerImage(p, false), 2, dark));
         rows.push_back(faces);
         rows.push_back(open);
     }

@@ -25,7 +25,9 @@ void flipToDesignSpace(QPainter& p, double height) {
     p.scale(1, -1);
 }
 
-QRectF oval(double x, double y, double w, double h) { return {x, y, w, h}; }
+QRectF oval(double x, double y, double w, double h) {
+    return {x, y, w, h};
+}
 
 void drawOpenMouthFace(QPainter& p, double m, int gaze) {
     centerImage()->draw(p, QRectF(0, 0, 22, 22));
@@ -84,7 +86,8 @@ void MenuBarImage::draw(QPainter& painter, const QRectF& target) const {
     const double pixelWidth = target.width() * dpr * std::max(painter.transform().m11(), 1e-6);
     if (drawing) {
         // Drawn apart, so a cut-out shape only cuts this picture.
-        const QSize pixels(std::max(1, qRound(pixelWidth)), std::max(1, qRound(pixelWidth * size.height() / size.width())));
+        const QSize pixels(std::max(1, qRound(pixelWidth)),
+                           std::max(1, qRound(pixelWidth * size.height() / size.width())));
         QImage canvas(pixels, QImage::Format_ARGB32_Premultiplied);
         canvas.fill(Qt::transparent);
         QPainter p(&canvas);

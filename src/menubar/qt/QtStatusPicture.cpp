@@ -7,7 +7,9 @@
 namespace menubar::qt {
 namespace {
 
-QRectF toQ(const platform::Rect& r) { return {r.minX(), r.minY(), r.width(), r.height()}; }
+QRectF toQ(const platform::Rect& r) {
+    return {r.minX(), r.minY(), r.width(), r.height()};
+}
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QIconEngine>
 #include <QKeyEvent>
@@ -16,6 +17,11 @@
 
 namespace platform::qt {
 namespace {
+
+QElapsedTimer& popupDismissal() {
+    static QElapsedTimer timer;
+    return timer;
+}
 
 QRect primaryGeometry() {
     QScreen* primary = QGuiApplication::primaryScreen();
@@ -58,7 +64,7 @@ public:
             else
                 return;
             click.commandHeld = QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
-            if (onClick_) onClick_(click);
+            if (onClick_ && !clickDismissedPopup()) onClick_(click);
         });
         QObject::connect(&QtColorScheme::shared(), &QtColorScheme::changed, &tray_, [this] { refreshIcon(); });
         refreshIcon();
@@ -93,11 +99,24 @@ private:
     std::function<void(const StatusItemClick&)> onClick_;
 };
 
+// Notes when Qt closes it for a click outside (or Escape), rather than we.
+class PopupWidget final : public QWidget {
+public:
+    PopupWidget() : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint) {}
+    bool closing = false;
+
+protected:
+    void hideEvent(QHideEvent* event) override {
+        if (!closing) popupDismissal().start();
+        QWidget::hideEvent(event);
+    }
+};
+
 // The panel's popup: frameless, closed by a click outside or Escape. A click that closes it is
 // not passed on, so a second click on the tray icon only closes it.
 class QtPopover final : public Popover {
 public:
-    QtPopover() : widget_(nullptr, Qt::Popup | Qt::FramelessWindowHint) {
+    QtPopover() {
         widget_.setAttribute(Qt::WA_NoMouseReplay);
         widget_.setAutoFillBackground(true);
         widget_.setWindowTitle("tuftle");
@@ -113,12 +132,16 @@ public:
         widget_.raise();
         widget_.activateWindow();
     }
-    void close() override { widget_.hide(); }
+    void close() override {
+        widget_.closing = true;
+        widget_.hide();
+        widget_.closing = false;
+    }
     bool isShown() const override { return widget_.isVisible(); }
     QWidget& widget() { return widget_; }
 
 private:
-    QWidget widget_;
+    PopupWidget widget_;
     Size size_;
 };
 
@@ -130,7 +153,13 @@ bool watcherRuns() {
 
 }  // namespace
 
-QColor templateTint() { return QtColorScheme::shared().isDark() ? QColor(242, 242, 242) : QColor(28, 28, 30); }
+bool clickDismissedPopup() {
+    return popupDismissal().isValid() && popupDismissal().elapsed() < 400;
+}
+
+QColor templateTint() {
+    return QtColorScheme::shared().isDark() ? QColor(242, 242, 242) : QColor(28, 28, 30);
+}
 
 QImage renderTemplate(const QtStatusItem::TemplatePainter& painter, QSize pixels, qreal dpr, const QColor& tint) {
     QImage image(pixels.expandedTo({1, 1}), QImage::Format_ARGB32_Premultiplied);

@@ -19,6 +19,9 @@ public:
     virtual void setTemplatePainter(TemplatePainter painter) = 0;
 };
 
+// A tray click that arrives just after a popup of ours closed for a click outside it is that
+// same click, reaching the tray after the popup let the pointer go: it must not open it again.
+bool clickDismissedPopup();
 // The colour a template takes in the tray of the current scheme.
 QColor templateTint();
 // A template painted into an image of `pixels` and coloured with `tint`.

@@ -45,12 +45,24 @@ constexpr const char* kPath = "/StatusNotifierItem";
 
 SniAdaptor::SniAdaptor(QObject* host, SniStatusItem& item) : QDBusAbstractAdaptor(host), item_(item) {}
 
-QString SniAdaptor::title() const { return item_.title_.isEmpty() ? QString("tuftle") : item_.title_; }
-SniIconPixmaps SniAdaptor::iconPixmap() const { return item_.pixmaps(); }
-SniToolTip SniAdaptor::toolTip() const { return {{}, {}, item_.toolTip_, {}}; }
-void SniAdaptor::Activate(int x, int y) { item_.click(StatusItemClick::Button::primary, x, y); }
-void SniAdaptor::SecondaryActivate(int x, int y) { item_.click(StatusItemClick::Button::middle, x, y); }
-void SniAdaptor::ContextMenu(int x, int y) { item_.click(StatusItemClick::Button::secondary, x, y); }
+QString SniAdaptor::title() const {
+    return item_.title_.isEmpty() ? QString("tuftle") : item_.title_;
+}
+SniIconPixmaps SniAdaptor::iconPixmap() const {
+    return item_.pixmaps();
+}
+SniToolTip SniAdaptor::toolTip() const {
+    return {{}, {}, item_.toolTip_, {}};
+}
+void SniAdaptor::Activate(int x, int y) {
+    item_.click(StatusItemClick::Button::primary, x, y);
+}
+void SniAdaptor::SecondaryActivate(int x, int y) {
+    item_.click(StatusItemClick::Button::middle, x, y);
+}
+void SniAdaptor::ContextMenu(int x, int y) {
+    item_.click(StatusItemClick::Button::secondary, x, y);
+}
 void SniAdaptor::Scroll(int, const QString&) {}
 
 SniStatusItem::SniStatusItem()
@@ -124,7 +136,7 @@ void SniStatusItem::click(StatusItemClick::Button button, int x, int y) {
     c.commandHeld = QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
     // Hosts that do not know where the click was send 0, 0.
     if (x != 0 || y != 0) c.location = fromQtPoint(QPointF(x, y) / qGuiApp->devicePixelRatio());
-    if (onClick_) onClick_(c);
+    if (onClick_ && !clickDismissedPopup()) onClick_(c);
 }
 
 }  // namespace platform::qt

@@ -21,21 +21,12 @@ int alphaAt(const QImage& image, double x, double yUp, double scale) {
     return qAlpha(image.pixel(int(x * scale), int((image.height() / scale - yUp) * scale)));
 }
 
-void writePng(const QString& path, int width) {
-    QImage image(width, width, QImage::Format_ARGB32);
-    image.fill(Qt::black);
-    ASSERT_TRUE(image.save(path));
-}
-
 }  // namespace
 
 TEST(MenuBarImages, aFaceFileOfTheWrongWidthIsDroppedAndNoFileFallsBackToACircle) {
     QTemporaryDir dir;
-    writePng(dir.filePath("Good.png"), 22);
-    writePng(dir.filePath("Good@2x.png"), 44);
-    writePng(dir.filePath("Half.png"), 22);
-    writePng(dir.filePath("Half@2x.png"), 40);
-    writePng(dir.filePath("Wrong.png"), 21);
+    for (auto [name, width] : {std::pair("Good", 22), {"Good@2x", 44}, {"Half", 22}, {"Half@2x", 40}, {"Wrong", 21}})
+        ASSERT_TRUE(QImage(width, width, QImage::Format_ARGB32).save(dir.filePath(QString(name) + ".png")));
     const std::filesystem::path assets = dir.path().toStdString();
     struct Case {
         std::string name;
@@ -66,19 +57,4 @@ TEST(MenuBarImages, aClosedMouthIsTheCachedFaceAndAnOpenMouthLooksWithItsGaze) {
     // The mouth opens at the left edge, just below the middle; the cheek below it stays fur.
     EXPECT_EQ(alphaAt(ahead, 1.5, 10.9, 4), 0);
     EXPECT_GT(alphaAt(ahead, 5, 6, 4), 200);
-}
-
-TEST(MenuBarImages, theBeansFadeOneAfterAnotherFromTheFace) {
-    struct Case {
-        double progress;
-        bool spitting;
-        int left, middle, right;
-    } cases[] = {{0, false, 255, 255, 255}, {0.5, false, 255, 128, 0}, {1, false, 0, 0, 0},
-                 {0, true, 0, 0, 0},        {0.5, true, 0, 128, 255},  {1, true, 255, 255, 255}};
-    for (const auto& c : cases) {
-        const QImage image = render(*IconProvider::menuBarMealDividerImage(c.progress, c.spitting), 4);
-        EXPECT_NEAR(alphaAt(image, 3.1, 11, 4), c.left, 2) << c.progress << c.spitting;
-        EXPECT_NEAR(alphaAt(image, 8.3, 11, 4), c.middle, 2) << c.progress << c.spitting;
-        EXPECT_NEAR(alphaAt(image, 14.1, 11, 4), c.right, 2) << c.progress << c.spitting;
-    }
 }
