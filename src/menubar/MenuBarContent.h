@@ -72,8 +72,6 @@ public:
     MenuBarContent(const MenuBarContent&) = delete;
     MenuBarContent& operator=(const MenuBarContent&) = delete;
 
-    model::AppModel& model() const { return model_; }
-
     // Emitted after the model or the feedback line changed; the view redraws from here.
     platform::Signal<> changed;
 

@@ -143,6 +143,8 @@ MenuSegmentedControl::MenuSegmentedControl(QWidget* parent) : QWidget(parent) {
     setFixedHeight(32);
 }
 
+void MenuSegmentedControl::setLabel(const QString& label) { setAccessibleName(label); }
+
 void MenuSegmentedControl::setTitles(std::vector<QString> titles) {
     titles_ = std::move(titles);
     update();
@@ -157,6 +159,7 @@ QRectF MenuSegmentedControl::segmentRect(size_t index) const {
 
 void MenuSegmentedControl::paintEvent(QPaintEvent*) {
     const bool dark = menuIsDark();
+    QString chosen;
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
@@ -166,6 +169,7 @@ void MenuSegmentedControl::paintEvent(QPaintEvent*) {
         const bool selected = isSelected && isSelected(i);
         const QRectF r = segmentRect(i);
         if (selected) {
+            chosen = titles_[i];
             p.setPen(Qt::NoPen);
             p.setBrush(MenuPalette::blue(dark));
             p.drawPath(rounded(r, 8));
@@ -175,6 +179,8 @@ void MenuSegmentedControl::paintEvent(QPaintEvent*) {
         p.setPen(selected ? QColor(Qt::white) : MenuPalette::secondary(dark));
         p.drawText(r, Qt::AlignCenter, QFontMetricsF(font).elidedText(titles_[i], Qt::ElideRight, r.width() - 4));
     }
+    // The choice lives in the model; what is spoken follows what is drawn.
+    setAccessibleDescription(chosen.isEmpty() ? QString() : accessibleName() + QString::fromUtf8("：") + chosen);
 }
 
 void MenuSegmentedControl::mouseReleaseEvent(QMouseEvent* e) {

@@ -64,7 +64,8 @@ class MenuSegmentedControl final : public QWidget {
     Q_OBJECT
 public:
     explicit MenuSegmentedControl(QWidget* parent = nullptr);
-    void setLabel(const QString& label) { label_ = label; }
+    // The control's name, spoken before a segment's title.
+    void setLabel(const QString& label);
     void setTitles(std::vector<QString> titles);
     // Asked at each paint: whether the segment at this index shows as chosen.
     std::function<bool(size_t)> isSelected;
@@ -78,7 +79,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
 
 private:
-    QString label_;
     std::vector<QString> titles_;
 };
 
