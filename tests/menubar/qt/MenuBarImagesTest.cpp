@@ -1,4 +1,4 @@
-// The tray pictures, checked where a fault would show (tools/menubar_sheet draws them all).
+// The tray pictures, checked where a fault would show (the contact sheet shows them all).
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
