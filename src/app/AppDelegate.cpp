@@ -1,12 +1,12 @@
 #include "app/AppDelegate.h"
 
 #include "app/AppController.h"
-#include "app/ResourceBundle.h"
 #include "menubar/MenuBarEntryController.h"
 #include "menubar/stash/MenuBarMealController.h"
 #include "model/AppModel.h"
 #include "model/KeyboardCounter.h"
 #include "pets/coordination/PetWindowCoordinator.h"
+#include "platform/ResourceBundle.h"
 
 namespace app {
 namespace {
@@ -20,7 +20,7 @@ menubar::MenuPanelActions panelActions(AppController& controller) {
     // The controller's activation opens the window on first use.
     actions.openSettings = [&controller] { controller.activateSettingsWindow(); };
     actions.activateSettingsWindow = [&controller] { controller.activateSettingsWindow(); };
-    actions.shortVersion = [] { return ResourceBundle::module().infoString("CFBundleShortVersionString"); };
+    actions.shortVersion = [] { return platform::ResourceBundle::module().infoString("CFBundleShortVersionString"); };
     return actions;
 }
 

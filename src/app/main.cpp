@@ -8,14 +8,14 @@
 
 #include "app/AppController.h"
 #include "app/AppDelegate.h"
-#include "app/ResourceBundle.h"
 #include "menubar/qt/MenuBarContentView.h"
 #include "menubar/qt/QtStatusPicture.h"
+#include "platform/ResourceBundle.h"
 #include "model/AppModel.h"
 #include "platform/InstanceLock.h"
 #include "platform/PlistFileDefaults.h"
 #include "platform/Services.h"
-#include "platform/qt/PetPanelWindow.h"
+#include "platform/qt/PetPanelFactory.h"
 #include "platform/qt/QtAccessibility.h"
 #include "platform/qt/QtApplication.h"
 #include "platform/qt/QtDialogs.h"
@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
                      name ? name : "");
         return 2;
     }
-    app::ResourceBundle::module();  // ends the program with a clear line when missing
+    platform::ResourceBundle::module();  // ends the program with a clear line when missing
 
     QApplication application(argc, argv);
     QApplication::setApplicationName("tuftle");

@@ -80,7 +80,9 @@ public:
 class StatusBar {
 public:
     virtual ~StatusBar() = default;
-    // Nothing when the desktop cannot show one. Destroying an item removes it from the tray.
+    // Destroying an item removes it; a bar that lays items out also forgets its stored
+    // position, so an owner that rebuilds an item in place writes the position back first.
+    // Nothing when the desktop cannot show one.
     virtual std::unique_ptr<StatusItem> createStatusItem() = 0;
     virtual std::unique_ptr<Popover> createPopover() = 0;
     // Items can have a length of their own and keep a stored position beside other programs'

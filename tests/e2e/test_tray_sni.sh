@@ -8,8 +8,7 @@ e2e_defaults_set onboardingCompleted true # the welcome window would take the ac
 
 # The bounding box "W H X Y" of what the panel (the bottom 32 pixels) shows on its ground.
 panel_content() {
-  local box
-  box=$(import -window root -crop 1280x32+0+768 +repage png:- | convert png:- -trim -format '%w %h %X %Y' info:)
+  local box=$(import -window root -crop 1280x32+0+768 +repage png:- | convert png:- -trim -format '%w %h %X %Y' info:)
   read -r w h x y <<<"${box//+/}"
   ((w > 0 && w < 200)) && echo "$w $h $x $((y + 768))"
 }

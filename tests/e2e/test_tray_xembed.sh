@@ -7,7 +7,5 @@ e2e_defaults_set onboardingCompleted true # the welcome window would take the ac
 e2e_step "start the program and wait for its icon in trayer"
 e2e_start_app "$1"
 e2e_expect_while_running 10 "the tray icon in trayer" e2e_tray_icon_present
-read -r x y w h < <(xwininfo -id "$E2E_TRAY_ICON_WINDOW" |
-  awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
-       /Width/ { w = $NF } /Height/ { h = $NF } END { print x, y, w, h }')
-e2e_check_tray_clicks $((x + w / 2)) $((y + h / 2)) tray-xembed
+eval "$(xdotool getwindowgeometry --shell "$E2E_TRAY_ICON_WINDOW")"
+e2e_check_tray_clicks $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) tray-xembed

@@ -53,23 +53,17 @@ TEST(MenuBarEntry, clicksOpenThePanelOrFeedTheStashAsTheButtonAndModifierSay) {
 }
 
 TEST(MenuBarEntry, thePanelOpensBesideTheIconInsideTheVisibleFrame) {
+    Entry e;  // the item stands at the right end of the simulated top bar
+    e.item().click(Button::primary, false, platform::Point{10, 10});
+    EXPECT_EQ(e.sim.statusBar.lastPopover->shownFrame, (Rect{1058, 442, 382, 426})) << "below the bar, inside";
+    const auto screens = e.sim.screens.screens();
     struct Case {
-        std::optional<Rect> icon;
-        std::optional<platform::Point> click;
-        Rect frame;
+        Rect anchor, frame;
     } cases[] = {
-        {Rect{700, 870, 22, 22}, {}, {520, 442, 382, 426}},   // in the top bar: below the bar
-        {Rect{1420, 10, 22, 22}, {}, {1058, 48, 382, 426}},   // bottom right: above, kept inside
-        {{}, platform::Point{300, 20}, {109, 48, 382, 426}},  // where the tray said the click was
-        {{}, {}, {0, 442, 382, 426}},                         // else at the pointer (10, 880)
+        {{1420, 10, 22, 22}, {1058, 48, 382, 426}},  // bottom right: above, kept inside
+        {{10, 880, 0, 0}, {0, 442, 382, 426}},       // the pointer in the top bar
     };
-    for (const auto& c : cases) {
-        Entry e;
-        e.item().frame = c.icon;
-        e.sim.pointer.moveTo({10, 880});
-        e.item().click(Button::primary, false, c.click);
-        EXPECT_EQ(e.sim.statusBar.lastPopover->shownFrame, c.frame);
-    }
+    for (const auto& c : cases) EXPECT_EQ(menubar::popoverFrame({382, 426}, c.anchor, screens), c.frame);
 }
 
 TEST(MenuBarEntry, aPanelThatGrowsKeepsItsEdgeAtTheIcon) {
@@ -116,6 +110,5 @@ TEST(MenuBarEntry, aRebuildAndAStopKeepTheStoredPositionAndTheFace) {
 
     e.controller.stop();
     EXPECT_EQ(e.sim.defaults.integer(MenuBarEntryController::positionKey), 321);
-    EXPECT_EQ(e.sim.statusBar.lastItem, nullptr);
     EXPECT_FALSE(e.engine.onFaceChange);
 }

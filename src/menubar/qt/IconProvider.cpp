@@ -4,7 +4,7 @@
 #include <QPainterPath>
 #include <algorithm>
 
-#include "app/ResourceBundle.h"
+#include "platform/ResourceBundle.h"
 
 namespace menubar::qt {
 namespace {
@@ -120,7 +120,7 @@ const std::optional<QImage>& IconProvider::furBodyImage() {
 }
 
 std::optional<std::filesystem::path> IconProvider::assetsDirectory() {
-    static const auto bundle = app::ResourceBundle::find();
+    static const auto bundle = platform::ResourceBundle::find();
     if (!bundle) return std::nullopt;
     return bundle->root() / "Assets";
 }

@@ -1,45 +1,55 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
-#include <string>
+#include <optional>
+#include <vector>
 
-#include "platform/Services.h"
+#include "platform/Defaults.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Screens.h"
 #include "platform/StatusItem.h"
 
 namespace platform::sim {
 
-class SimStatusBar;
+struct SimMenuBarLayout;
 
-// A tray entry that remembers what it was given; tests click it and read it back.
+// A tray entry that remembers what it was given; tests click it and read it back. On the
+// simulated menu bar it also has a length, an autosave name and a window, which is where it
+// says it is.
 class SimStatusItem final : public StatusItem {
 public:
-    explicit SimStatusItem(SimStatusBar& bar) : bar_(bar) {}
-    // Like the system's status bar, removing an item forgets its stored position.
+    SimStatusItem(std::weak_ptr<SimMenuBarLayout> layout, uint64_t order) : layout_(std::move(layout)), order_(order) {}
     ~SimStatusItem() override;
 
     void setToolTip(const std::string& text) override { toolTip_ = text; }
     std::string toolTip() const override { return toolTip_; }
     void setAccessibilityLabel(const std::string& label) override { accessibilityLabel = label; }
     void setOnClick(std::function<void(const StatusItemClick&)> handler) override { onClick_ = std::move(handler); }
+    std::optional<Rect> geometry() const override { return window_ ? std::optional(window_->frame) : std::nullopt; }
+    bool isVisible() const override { return visible_; }
     double length() const override { return length_; }
-    void setLength(double length) override { length_ = length; }
+    void setLength(double points) override;
     std::string autosaveName() const override { return name_; }
-    void setAutosaveName(const std::string& name) override { name_ = name; }
-    std::optional<Rect> geometry() const override { return frame; }
-    bool isVisible() const override { return true; }
+    void setAutosaveName(const std::string& name) override;
+    std::optional<StatusItemWindow> window() const override { return window_; }
 
     void click(StatusItemClick::Button button, bool commandHeld = false, std::optional<Point> at = std::nullopt) {
         if (onClick_) onClick_({button, commandHeld, at});
     }
 
     std::string accessibilityLabel;
-    std::optional<Rect> frame;
 
 private:
-    SimStatusBar& bar_;
-    std::string toolTip_;
-    std::string name_;
+    friend struct SimMenuBarLayout;
+    std::weak_ptr<SimMenuBarLayout> layout_;
+    uint64_t order_;
     double length_ = 22;
+    std::string name_;
+    std::optional<int64_t> position_;
+    bool visible_ = false;
+    std::optional<StatusItemWindow> window_;
+    std::string toolTip_;
     std::function<void(const StatusItemClick&)> onClick_;
 };
 
@@ -61,28 +71,30 @@ private:
     Size size_;
 };
 
+// The simulated menu bar: the top 24 points of the first screen. Items stand side by side
+// leftwards from the screen's right edge: first those with a stored position, smallest
+// first (of equal positions, the one named later stands further left), then those without,
+// oldest first. An item's stored position is read when it gets its autosave name and
+// forgotten when the item is removed. An item is visible only while its frame lies wholly on
+// the screen: a wide item pushes everything left of it off the usable edge.
 class SimStatusBar final : public StatusBar {
 public:
-    std::unique_ptr<StatusItem> createStatusItem() override {
-        auto item = std::make_unique<SimStatusItem>(*this);
-        lastItem = item.get();
-        ++created;
-        return item;
-    }
+    SimStatusBar(Defaults& store, const ScreenList& screens, NotificationCenter& center);
+    std::unique_ptr<StatusItem> createStatusItem() override;
     std::unique_ptr<Popover> createPopover() override {
         auto popover = std::make_unique<SimPopover>();
         lastPopover = popover.get();
         return popover;
     }
+    bool supportsItemLayout() const override { return true; }
 
     SimStatusItem* lastItem = nullptr;
     SimPopover* lastPopover = nullptr;
     int created = 0;
-};
 
-inline SimStatusItem::~SimStatusItem() {
-    if (bar_.lastItem == this) bar_.lastItem = nullptr;
-    if (auto* d = services().defaults; d && !name_.empty()) d->remove(statusItemPositionKey(name_));
-}
+private:
+    std::shared_ptr<SimMenuBarLayout> layout_;
+    Subscription screenChanges_;
+};
 
 }  // namespace platform::sim
