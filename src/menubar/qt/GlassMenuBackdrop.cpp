@@ -1,30 +1,17 @@
 #include "menubar/qt/GlassMenuBackdrop.h"
 
-#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainterPath>
 #include <QRegion>
-#include <cstdio>
 
 #include "menubar/qt/MenuPanelControls.h"
-
-// Xlib last: its macros would clash with Qt's headers.
-#include <X11/Xlib.h>
+#include "platform/qt/CompositorProbe.h"
+#include "platform/qt/X11Display.h"
 
 namespace menubar::qt {
 namespace {
 
 QColor rgb(double r, double g, double b, double a) { return QColor::fromRgbF(r, g, b, a); }
-
-// Whether a compositing manager owns _NET_WM_CM_S<screen>; false off X11.
-bool compositingManagerRunning() {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    Display* dpy = x11 ? x11->display() : nullptr;
-    if (!dpy) return false;
-    char name[32];
-    std::snprintf(name, sizeof name, "_NET_WM_CM_S%d", DefaultScreen(dpy));
-    return XGetSelectionOwner(dpy, XInternAtom(dpy, name, False)) != 0;
-}
 
 }  // namespace
 
@@ -60,7 +47,8 @@ void MenuWindowTransparencyBridge::attach(QWidget* window) {
 
 bool MenuWindowTransparencyBridge::update(QWidget* window) {
     if (!window) return false;
-    const bool composited = compositingManagerRunning();
+    auto* dpy = platform::qt::qtX11Display();
+    const bool composited = dpy && platform::qt::compositorRunning(dpy);
     if (composited) {
         window->clearMask();
     } else {
