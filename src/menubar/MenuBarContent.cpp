@@ -27,7 +27,9 @@ void MenuBarContent::appeared() {
     if (actions_.refreshKeyboardCounter) actions_.refreshKeyboardCounter();
 }
 
-std::string MenuBarContent::productName() const { return L10n::t("栗丸"); }
+std::string MenuBarContent::productName() const {
+    return L10n::t("栗丸");
+}
 
 std::string MenuBarContent::companionLine() const {
     if (model_.petCount.get() == 1) return L10n::format(L10n::t("%@正在陪你"), {model_.name(0)});
@@ -38,11 +40,19 @@ std::string MenuBarContent::headerSubtitle() const {
     return model_.petsVisible.get() ? companionLine() : L10n::t("在家里休息");
 }
 
-MenuTint MenuBarContent::headerDot() const { return model_.petsVisible.get() ? MenuTint::green : MenuTint::muted; }
+MenuTint MenuBarContent::headerDot() const {
+    return model_.petsVisible.get() ? MenuTint::green : MenuTint::muted;
+}
 
-std::string MenuBarContent::visibilityLabel() const { return L10n::t("显示栗丸"); }
-bool MenuBarContent::petsVisible() const { return model_.petsVisible.get(); }
-void MenuBarContent::setPetsVisible(bool visible) { model_.petsVisible = visible; }
+std::string MenuBarContent::visibilityLabel() const {
+    return L10n::t("显示栗丸");
+}
+bool MenuBarContent::petsVisible() const {
+    return model_.petsVisible.get();
+}
+void MenuBarContent::setPetsVisible(bool visible) {
+    model_.petsVisible = visible;
+}
 
 std::vector<MenuNotice> MenuBarContent::notices() const {
     std::vector<MenuNotice> shown;
@@ -53,16 +63,24 @@ std::vector<MenuNotice> MenuBarContent::notices() const {
     return shown;
 }
 
-std::string MenuBarContent::petCountTitle() const { return L10n::t("陪伴数量"); }
+std::string MenuBarContent::petCountTitle() const {
+    return L10n::t("陪伴数量");
+}
 
 std::vector<std::pair<int, std::string>> MenuBarContent::petCountChoices() const {
     return {{1, L10n::t("一只")}, {2, L10n::t("两只")}};
 }
 
-int MenuBarContent::petCount() const { return model_.petCount.get(); }
-void MenuBarContent::setPetCount(int count) { model_.petCount = count; }
+int MenuBarContent::petCount() const {
+    return model_.petCount.get();
+}
+void MenuBarContent::setPetCount(int count) {
+    model_.petCount = count;
+}
 
-std::string MenuBarContent::activityTitle() const { return L10n::t("生活节奏"); }
+std::string MenuBarContent::activityTitle() const {
+    return L10n::t("生活节奏");
+}
 
 std::vector<std::pair<model::PetActivityLevel, std::string>> MenuBarContent::activityChoices() const {
     using model::PetActivityLevel;
@@ -71,10 +89,16 @@ std::vector<std::pair<model::PetActivityLevel, std::string>> MenuBarContent::act
             {PetActivityLevel::lively, L10n::t("活泼")}};
 }
 
-model::PetActivityLevel MenuBarContent::activityLevel() const { return model_.activityLevel.get(); }
-void MenuBarContent::setActivityLevel(model::PetActivityLevel level) { model_.activityLevel = level; }
+model::PetActivityLevel MenuBarContent::activityLevel() const {
+    return model_.activityLevel.get();
+}
+void MenuBarContent::setActivityLevel(model::PetActivityLevel level) {
+    model_.activityLevel = level;
+}
 
-std::string MenuBarContent::windowWalkTitle() const { return L10n::t("窗口漫步"); }
+std::string MenuBarContent::windowWalkTitle() const {
+    return L10n::t("窗口漫步");
+}
 
 std::string MenuBarContent::windowWalkStatus() const {
     const bool walking = model_.windowWalkingEnabled.get();
@@ -83,10 +107,16 @@ std::string MenuBarContent::windowWalkStatus() const {
     return L10n::t("已关闭 · 不读取窗口位置");
 }
 
-bool MenuBarContent::windowWalkingEnabled() const { return model_.windowWalkingEnabled.get(); }
-void MenuBarContent::setWindowWalkingEnabled(bool enabled) { model_.windowWalkingEnabled = enabled; }
+bool MenuBarContent::windowWalkingEnabled() const {
+    return model_.windowWalkingEnabled.get();
+}
+void MenuBarContent::setWindowWalkingEnabled(bool enabled) {
+    model_.windowWalkingEnabled = enabled;
+}
 
-MenuActionButtonContent MenuBarContent::homeButton() const { return {L10n::t("让栗丸回家"), "house.fill", false}; }
+MenuActionButtonContent MenuBarContent::homeButton() const {
+    return {L10n::t("让栗丸回家"), "house.fill", false};
+}
 
 MenuActionButtonContent MenuBarContent::focusButton() const {
     if (model_.isFocusActive.get())
@@ -95,8 +125,7 @@ MenuActionButtonContent MenuBarContent::focusButton() const {
 }
 
 void MenuBarContent::sendHome() {
-    const auto result =
-        actions_.sendPetsHome ? actions_.sendPetsHome() : model::PetHomeCommandResult::unavailable;
+    const auto result = actions_.sendPetsHome ? actions_.sendPetsHome() : model::PetHomeCommandResult::unavailable;
     switch (result) {
         case model::PetHomeCommandResult::moved:
             return showFeedback(L10n::t("正在回到刘海或 Dock"), "house.fill", MenuTint::accent);
@@ -119,7 +148,9 @@ void MenuBarContent::focusAction() {
     }
 }
 
-std::string MenuBarContent::keyboardTitle() const { return L10n::t("按键陪伴"); }
+std::string MenuBarContent::keyboardTitle() const {
+    return L10n::t("按键陪伴");
+}
 
 std::optional<std::string> MenuBarContent::todayCountText() const {
     if (!model_.keyCountingEnabled.get() || !model_.keyboardPermissionGranted.get()) return std::nullopt;
@@ -130,7 +161,9 @@ bool MenuBarContent::showsPermissionButton() const {
     return model_.keyCountingEnabled.get() && !model_.keyboardPermissionGranted.get();
 }
 
-std::string MenuBarContent::permissionButtonTitle() const { return L10n::t("去授权"); }
+std::string MenuBarContent::permissionButtonTitle() const {
+    return L10n::t("去授权");
+}
 
 void MenuBarContent::grantPermission() {
     if (actions_.openInputMonitoringSettings) actions_.openInputMonitoringSettings();
@@ -159,10 +192,16 @@ std::string MenuBarContent::keyboardSummary() const {
     return L10n::t("监听未启动");
 }
 
-bool MenuBarContent::keyCountingEnabled() const { return model_.keyCountingEnabled.get(); }
-void MenuBarContent::setKeyCountingEnabled(bool enabled) { model_.keyCountingEnabled = enabled; }
+bool MenuBarContent::keyCountingEnabled() const {
+    return model_.keyCountingEnabled.get();
+}
+void MenuBarContent::setKeyCountingEnabled(bool enabled) {
+    model_.keyCountingEnabled = enabled;
+}
 
-std::string MenuBarContent::settingsTitle() const { return L10n::t("设置"); }
+std::string MenuBarContent::settingsTitle() const {
+    return L10n::t("设置");
+}
 
 std::string MenuBarContent::appVersion() const {
     if (actions_.shortVersion)
@@ -175,7 +214,9 @@ std::string MenuBarContent::versionText() const {
     return L10n::format(L10n::t("v%@ · 第 %d 天"), {appVersion(), int64_t(days)});
 }
 
-std::string MenuBarContent::quitTitle() const { return L10n::t("退出"); }
+std::string MenuBarContent::quitTitle() const {
+    return L10n::t("退出");
+}
 
 void MenuBarContent::openSettings() {
     if (actions_.openSettings) actions_.openSettings();
@@ -187,7 +228,9 @@ void MenuBarContent::openSettings() {
     });
 }
 
-void MenuBarContent::quit() { platform::application().terminate(); }
+void MenuBarContent::quit() {
+    platform::application().terminate();
+}
 
 void MenuBarContent::showFeedback(const std::string& message, const std::string& symbol, MenuTint tint) {
     const uint64_t generation = ++feedbackGeneration_;

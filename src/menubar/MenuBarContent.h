@@ -62,9 +62,9 @@ struct MenuPanelActions {
 // after `changed`. Main thread only.
 class MenuBarContent {
 public:
-    static constexpr double feedbackDuration = 2.2;        // s the latest line stays
-    static constexpr double feedbackInDuration = 0.2;      // s
-    static constexpr double feedbackOutDuration = 0.18;    // s
+    static constexpr double feedbackDuration = 2.2;      // s the latest line stays
+    static constexpr double feedbackInDuration = 0.2;    // s
+    static constexpr double feedbackOutDuration = 0.18;  // s
     static constexpr int focusMinutes = 25;
 
     MenuBarContent(model::AppModel& model, bool visualPreview, std::function<void()> closePanel,

@@ -17,7 +17,9 @@ MenuBarEntryController::PanelHost& panelHost() {
 }
 }  // namespace
 
-void MenuBarEntryController::setPanelHost(PanelHost host) { panelHost() = std::move(host); }
+void MenuBarEntryController::setPanelHost(PanelHost host) {
+    panelHost() = std::move(host);
+}
 
 platform::Rect popoverFrame(platform::Size content, const platform::Rect& anchor,
                             const std::vector<platform::Screen>& screens) {

@@ -23,7 +23,8 @@ struct MenuBarContentTest : model::testing::AppModelTest {
         a.refreshKeyboardCounter = [this] { calls.push_back("refresh"); };
         a.openSettings = [this] { calls.push_back("open"); };
         a.activateSettingsWindow = [this] { calls.push_back("activate"); };
-        return std::make_unique<MenuBarContent>(*model, preview, [this] { calls.push_back("close"); }, a);
+        return std::make_unique<MenuBarContent>(
+            *model, preview, [this] { calls.push_back("close"); }, a);
     }
     std::string feedbackText() const { return panel->feedback() ? panel->feedback()->message : "(none)"; }
 };
@@ -35,16 +36,21 @@ TEST_F(MenuBarContentTest, eachActionAnswersWithItsFeedbackLine) {
         bool focusAfter;
     } cases[] = {
         {[](auto& t) { t.homeResult = PetHomeCommandResult::moved, t.panel->sendHome(); },
-         {L10n::t("正在回到刘海或 Dock"), "house.fill", MenuTint::accent}, false},
+         {L10n::t("正在回到刘海或 Dock"), "house.fill", MenuTint::accent},
+         false},
         {[](auto& t) { t.homeResult = PetHomeCommandResult::alreadyHome, t.panel->sendHome(); },
-         {L10n::t("已经乖乖在家"), "checkmark.circle.fill", MenuTint::accent}, false},
+         {L10n::t("已经乖乖在家"), "checkmark.circle.fill", MenuTint::accent},
+         false},
         {[](auto& t) { t.homeResult = PetHomeCommandResult::hidden, t.panel->sendHome(); },
-         {L10n::t("已经回家藏好"), "eye.slash.fill", MenuTint::accent}, false},
+         {L10n::t("已经回家藏好"), "eye.slash.fill", MenuTint::accent},
+         false},
         {[](auto& t) { t.homeResult = PetHomeCommandResult::unavailable, t.panel->sendHome(); },
-         {L10n::t("暂时找不到合适的家"), "exclamationmark.triangle.fill", MenuTint::orange}, false},
+         {L10n::t("暂时找不到合适的家"), "exclamationmark.triangle.fill", MenuTint::orange},
+         false},
         {[](auto& t) { t.panel->focusAction(); }, {L10n::t("栗丸开始陪你专注"), "timer", MenuTint::pink}, true},
         {[](auto& t) { t.model->startFocus(25), t.panel->focusAction(); },
-         {L10n::t("本次专注已结束"), "checkmark.circle", MenuTint::secondary}, false},
+         {L10n::t("本次专注已结束"), "checkmark.circle", MenuTint::secondary},
+         false},
     };
     for (const auto& c : cases) {
         c.act(*this);

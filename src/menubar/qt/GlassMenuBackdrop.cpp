@@ -11,7 +11,9 @@
 namespace menubar::qt {
 namespace {
 
-QColor rgb(double r, double g, double b, double a) { return QColor::fromRgbF(r, g, b, a); }
+QColor rgb(double r, double g, double b, double a) {
+    return QColor::fromRgbF(r, g, b, a);
+}
 
 }  // namespace
 

@@ -23,7 +23,9 @@ constexpr double subheadline = 11, caption = 10, caption2 = 10, footnote = 11.5;
 // Fixed heights of the sections; the panel is their sum with the spacing between them.
 constexpr int headerHeight = 50, noticeHeight = 28, feedbackHeight = 16, footerHeight = 15;
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 QHBoxLayout* row(QWidget* owner, int spacing, QMargins margins = {}) {
     auto* layout = new QHBoxLayout(owner);
@@ -39,8 +41,7 @@ QWidget* fixedHeight(QWidget* w, int height) {
 
 }  // namespace
 
-MenuBarContentView::MenuBarContentView(MenuBarContent& content, QWidget* parent)
-    : QWidget(parent), content_(content) {
+MenuBarContentView::MenuBarContentView(MenuBarContent& content, QWidget* parent) : QWidget(parent), content_(content) {
     setFixedWidth(panelWidth);
     build();
     subscriptions_.push_back(content_.changed.subscribe([this] { refreshSoon(); }));
@@ -262,8 +263,9 @@ void MenuBarContentView::refresh() {
 
     petCountTitle_->setText(content_.petCountTitle());
     petCount_->setLabel(q(content_.petCountTitle()));
-    bindSegments<int>(*petCount_, content_.petCountChoices(), [this] { return content_.petCount(); },
-                      [this](int n) { content_.setPetCount(n); });
+    bindSegments<int>(
+        *petCount_, content_.petCountChoices(), [this] { return content_.petCount(); },
+        [this](int n) { content_.setPetCount(n); });
     activityTitle_->setText(content_.activityTitle());
     activity_->setLabel(q(content_.activityTitle()));
     bindSegments<model::PetActivityLevel>(

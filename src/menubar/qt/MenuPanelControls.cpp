@@ -2,11 +2,11 @@
 
 #include <QEnterEvent>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
-#include <QGuiApplication>
 #include <algorithm>
 
 #include "menubar/qt/MenuSymbols.h"
@@ -15,8 +15,12 @@
 namespace menubar::qt {
 namespace {
 
-QColor white(double alpha) { return QColor::fromRgbF(1, 1, 1, alpha); }
-QColor black(double alpha) { return QColor::fromRgbF(0, 0, 0, alpha); }
+QColor white(double alpha) {
+    return QColor::fromRgbF(1, 1, 1, alpha);
+}
+QColor black(double alpha) {
+    return QColor::fromRgbF(0, 0, 0, alpha);
+}
 
 std::optional<bool>& schemeOverride() {
     static std::optional<bool> dark;
@@ -31,16 +35,36 @@ QPainterPath rounded(const QRectF& rect, double radius) {
 
 }  // namespace
 
-QColor MenuPalette::ink(bool dark) { return dark ? white(0.85) : black(0.85); }
-QColor MenuPalette::secondary(bool dark) { return dark ? white(0.55) : black(0.5); }
-QColor MenuPalette::muted(bool dark) { return dark ? white(0.25) : black(0.26); }
-QColor MenuPalette::stroke(bool dark) { return dark ? white(0.1) : black(0.1); }
-QColor MenuPalette::blue(bool dark) { return dark ? QColor(10, 132, 255) : QColor(0, 122, 255); }
-QColor MenuPalette::green() { return QColor::fromRgbF(0.08, 0.67, 0.37); }
-QColor MenuPalette::orange(bool dark) { return dark ? QColor(255, 159, 10) : QColor(255, 149, 0); }
-QColor MenuPalette::pink(bool dark) { return dark ? QColor(255, 55, 95) : QColor(255, 45, 85); }
-QColor MenuPalette::surfaceFill(bool dark) { return dark ? white(0.075) : white(0.56); }
-QColor MenuPalette::surfaceStroke(bool dark) { return dark ? white(0.12) : white(0.74); }
+QColor MenuPalette::ink(bool dark) {
+    return dark ? white(0.85) : black(0.85);
+}
+QColor MenuPalette::secondary(bool dark) {
+    return dark ? white(0.55) : black(0.5);
+}
+QColor MenuPalette::muted(bool dark) {
+    return dark ? white(0.25) : black(0.26);
+}
+QColor MenuPalette::stroke(bool dark) {
+    return dark ? white(0.1) : black(0.1);
+}
+QColor MenuPalette::blue(bool dark) {
+    return dark ? QColor(10, 132, 255) : QColor(0, 122, 255);
+}
+QColor MenuPalette::green() {
+    return QColor::fromRgbF(0.08, 0.67, 0.37);
+}
+QColor MenuPalette::orange(bool dark) {
+    return dark ? QColor(255, 159, 10) : QColor(255, 149, 0);
+}
+QColor MenuPalette::pink(bool dark) {
+    return dark ? QColor(255, 55, 95) : QColor(255, 45, 85);
+}
+QColor MenuPalette::surfaceFill(bool dark) {
+    return dark ? white(0.075) : white(0.56);
+}
+QColor MenuPalette::surfaceStroke(bool dark) {
+    return dark ? white(0.12) : white(0.74);
+}
 
 QColor MenuPalette::tint(MenuTint tint, bool dark) {
     switch (tint) {
@@ -62,8 +86,12 @@ QColor MenuPalette::tint(MenuTint tint, bool dark) {
     return muted(dark);
 }
 
-bool menuIsDark() { return schemeOverride().value_or(platform::qt::QtColorScheme::shared().isDark()); }
-void setMenuSchemeOverride(std::optional<bool> dark) { schemeOverride() = dark; }
+bool menuIsDark() {
+    return schemeOverride().value_or(platform::qt::QtColorScheme::shared().isDark());
+}
+void setMenuSchemeOverride(std::optional<bool> dark) {
+    schemeOverride() = dark;
+}
 
 QFont menuFont(double size, QFont::Weight weight) {
     QFont font = QGuiApplication::font();
@@ -143,7 +171,9 @@ MenuSegmentedControl::MenuSegmentedControl(QWidget* parent) : QWidget(parent) {
     setFixedHeight(32);
 }
 
-void MenuSegmentedControl::setLabel(const QString& label) { setAccessibleName(label); }
+void MenuSegmentedControl::setLabel(const QString& label) {
+    setAccessibleName(label);
+}
 
 void MenuSegmentedControl::setTitles(std::vector<QString> titles) {
     titles_ = std::move(titles);
@@ -194,7 +224,9 @@ void MenuSegmentedControl::mouseReleaseEvent(QMouseEvent* e) {
 
 // ---------------------------------------------------------------------------------------------
 
-Hairline::Hairline(QWidget* parent) : QWidget(parent) { setFixedHeight(1); }
+Hairline::Hairline(QWidget* parent) : QWidget(parent) {
+    setFixedHeight(1);
+}
 
 void Hairline::paintEvent(QPaintEvent*) {
     // 0.7 of a point: one pixel at 0.7 of the colour.
@@ -292,9 +324,13 @@ QSize MenuText::sizeHint() const {
     return {int(std::ceil(m.horizontalAdvance(text_))), int(std::ceil(m.height()))};
 }
 
-QSize MenuText::minimumSizeHint() const { return {0, sizeHint().height()}; }
+QSize MenuText::minimumSizeHint() const {
+    return {0, sizeHint().height()};
+}
 
-bool MenuText::fits() const { return QFontMetricsF(font_).horizontalAdvance(text_) <= width() + 0.5; }
+bool MenuText::fits() const {
+    return QFontMetricsF(font_).horizontalAdvance(text_) <= width() + 0.5;
+}
 
 void MenuText::paintEvent(QPaintEvent*) {
     QPainter p(this);

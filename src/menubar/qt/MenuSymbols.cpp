@@ -216,7 +216,9 @@ const std::map<std::string, Drawing>& drawings() {
 
 }  // namespace
 
-bool hasMenuSymbol(const std::string& name) { return drawings().count(name) != 0; }
+bool hasMenuSymbol(const std::string& name) {
+    return drawings().count(name) != 0;
+}
 
 void drawMenuSymbol(QPainter& painter, const std::string& name, const QRectF& box, const QColor& color) {
     const auto it = drawings().find(name);

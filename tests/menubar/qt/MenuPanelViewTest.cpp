@@ -7,8 +7,8 @@
 #include "menubar/MenuBarEntryController.h"
 #include "menubar/qt/MenuBarContentView.h"
 #include "menubar/qt/MenuPanelControls.h"
-#include "model/L10n.h"
 #include "model/AppModel.h"
+#include "model/L10n.h"
 #include "platform/sim/SimPlatform.h"
 
 using namespace menubar;
