@@ -239,7 +239,8 @@ std::vector<MenuText*> MenuBarContentView::texts() const {
 }
 
 void MenuBarContentView::refreshSoon() {
-    if (refreshPending_) return;
+    // A closed panel is read again when it opens: typing changes the model many times a second.
+    if (refreshPending_ || !isVisible()) return;
     refreshPending_ = true;
     QTimer::singleShot(0, this, [this] { refresh(); });
 }
@@ -331,8 +332,12 @@ void MenuBarContentView::fitHeight() {
     const int h = layout()->sizeHint().height();
     if (h == height()) return;
     setFixedHeight(h);
-    if (onHeightChange) onHeightChange(h);
-    if (window() != this && window()->isVisible()) setSeeThrough(MenuWindowTransparencyBridge::update(window()));
+    // On the next turn: the height may change while the popup is being shown.
+    QTimer::singleShot(0, this, [this, h] {
+        if (h != height()) return;
+        if (onHeightChange) onHeightChange(h);
+        if (window() != this && window()->isVisible()) setSeeThrough(MenuWindowTransparencyBridge::update(window()));
+    });
 }
 
 void MenuBarContentView::setSeeThrough(bool on) {

@@ -24,7 +24,7 @@ class MenuTextButton;
 
 // The tray's panel, drawn from a MenuBarContent: header, notices, controls, quick actions,
 // keyboard card, feedback line and footer over the glass backdrop, 382 points wide and as high
-// as its sections. Redraws on the turn after the content changed.
+// as its sections. Redraws on the turn after the content changed, and when it is shown.
 class MenuBarContentView final : public QWidget {
     Q_OBJECT
 public:
