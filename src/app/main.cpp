@@ -19,6 +19,7 @@
 #include "platform/qt/QtAccessibility.h"
 #include "platform/qt/QtApplication.h"
 #include "platform/qt/QtDialogs.h"
+#include "platform/qt/QtHttpClient.h"
 #include "platform/qt/QtMainLoop.h"
 #include "platform/qt/QtPointer.h"
 #include "platform/qt/QtScreens.h"
@@ -100,6 +101,8 @@ int main(int argc, char** argv) {
     platform::qt::QtScreenList screens(loop, notifications);
     platform::qt::QtAccessibility accessibility(notifications);
     platform::qt::QtPointer pointer;
+    platform::qt::QtHttpClient http;
+    platform::qt::QtBackgroundQueue background;
 
     platform::Services services;
     services.mainLoop = &loop;
@@ -119,6 +122,8 @@ int main(int argc, char** argv) {
     services.screens = &screens;
     services.accessibility = &accessibility;
     services.pointer = &pointer;
+    services.http = &http;
+    services.background = &background;
     platform::installServices(services);
     menubar::qt::installStatusPictureRenderer();
     menubar::qt::installMenuPanel();

@@ -34,5 +34,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("contact_sheet: wrote %s\n", qPrintable(panels));
-    return 0;
+    for (const QString& label : sheet.cut)
+        std::fprintf(stderr, "contact_sheet: cut at the edge: %s\n", qPrintable(label));
+    return sheet.cut.empty() ? 0 : 1;
 }

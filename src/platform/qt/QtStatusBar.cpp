@@ -5,7 +5,7 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QIconEngine>
-#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPaintDevice>
 #include <QScreen>
 #include <QSystemTrayIcon>
@@ -99,16 +99,15 @@ private:
     std::function<void(const StatusItemClick&)> onClick_;
 };
 
-// Notes when Qt closes it for a click outside (or Escape), rather than we.
+// Notes a press outside it, which makes Qt close it.
 class PopupWidget final : public QWidget {
 public:
     PopupWidget() : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint) {}
-    bool closing = false;
 
 protected:
-    void hideEvent(QHideEvent* event) override {
-        if (!closing) popupDismissal().start();
-        QWidget::hideEvent(event);
+    void mousePressEvent(QMouseEvent* event) override {
+        if (!rect().contains(event->position().toPoint())) popupDismissal().start();
+        QWidget::mousePressEvent(event);
     }
 };
 
@@ -132,11 +131,7 @@ public:
         widget_.raise();
         widget_.activateWindow();
     }
-    void close() override {
-        widget_.closing = true;
-        widget_.hide();
-        widget_.closing = false;
-    }
+    void close() override { widget_.hide(); }
     bool isShown() const override { return widget_.isVisible(); }
     QWidget& widget() { return widget_; }
 
