@@ -18,6 +18,7 @@
 #include "platform/qt/QtApplication.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtMainLoop.h"
+#include "platform/qt/QtMenuBarApplications.h"
 #include "platform/qt/QtPointer.h"
 #include "platform/qt/QtScreens.h"
 #include "platform/qt/QtStatusBar.h"
@@ -98,6 +99,8 @@ int main(int argc, char** argv) {
     platform::qt::QtScreenList screens(loop, notifications);
     platform::qt::QtAccessibility accessibility(notifications);
     platform::qt::QtPointer pointer;
+    platform::qt::QtMenuBarApplications menuBarApplications(loop, windowList);
+    platform::qt::QtMenuVisibility menuVisibility;
 
     platform::Services services;
     services.mainLoop = &loop;
@@ -117,6 +120,8 @@ int main(int argc, char** argv) {
     services.screens = &screens;
     services.accessibility = &accessibility;
     services.pointer = &pointer;
+    services.menuBarApplications = &menuBarApplications;
+    services.menuVisibility = &menuVisibility;
     platform::installServices(services);
     // Wake and activation reach the controller as notifications.
     platform::qt::QtSystemEvents systemEvents(loop, notifications);

@@ -6,6 +6,8 @@
 #include "platform/Defaults.h"
 #include "platform/KeyEventTap.h"
 #include "platform/MainLoop.h"
+#include "platform/MenuBarApplications.h"
+#include "platform/MenuVisibility.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Panel.h"
 #include "platform/Pointer.h"
@@ -39,6 +41,8 @@ struct Services {
     ScreenList* screens = nullptr;
     Accessibility* accessibility = nullptr;
     Pointer* pointer = nullptr;
+    MenuBarApplications* menuBarApplications = nullptr;
+    MenuVisibility* menuVisibility = nullptr;
 };
 
 // The installed services. Reaching for one that no backend installed is a programming error.
@@ -62,5 +66,7 @@ Workspace& workspace();
 ScreenList& screenList();
 Accessibility& accessibility();
 Pointer& pointer();
+MenuBarApplications& menuBarApplications();
+MenuVisibility& menuVisibility();
 
 }  // namespace platform

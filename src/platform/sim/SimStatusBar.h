@@ -67,6 +67,7 @@ public:
     SimStatusBar(Defaults& store, const ScreenList& screens, NotificationCenter& center);
     std::unique_ptr<StatusItem> createStatusItem() override;
     bool supportsItemLayout() const override { return true; }
+    double thickness() const override { return 24; }
 
     SimStatusItem* lastItem = nullptr;
     int created = 0;
