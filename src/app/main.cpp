@@ -17,6 +17,7 @@
 #include "platform/qt/QtAccessibility.h"
 #include "platform/qt/QtApplication.h"
 #include "platform/qt/QtDialogs.h"
+#include "platform/qt/QtHttpClient.h"
 #include "platform/qt/QtMainLoop.h"
 #include "platform/qt/QtMenuBarApplications.h"
 #include "platform/qt/QtPointer.h"
@@ -101,6 +102,8 @@ int main(int argc, char** argv) {
     platform::qt::QtPointer pointer;
     platform::qt::QtMenuBarApplications menuBarApplications(loop, windowList);
     platform::qt::QtMenuVisibility menuVisibility;
+    platform::qt::QtHttpClient http;
+    platform::qt::QtBackgroundQueue background;
 
     platform::Services services;
     services.mainLoop = &loop;
@@ -122,6 +125,8 @@ int main(int argc, char** argv) {
     services.pointer = &pointer;
     services.menuBarApplications = &menuBarApplications;
     services.menuVisibility = &menuVisibility;
+    services.http = &http;
+    services.background = &background;
     platform::installServices(services);
     // Wake and activation reach the controller as notifications.
     platform::qt::QtSystemEvents systemEvents(loop, notifications);

@@ -45,5 +45,7 @@ MenuBarApplications& menuBarApplications() {
     return require(services().menuBarApplications, "menuBarApplications");
 }
 MenuVisibility& menuVisibility() { return require(services().menuVisibility, "menuVisibility"); }
+HttpClient& httpClient() { return require(services().http, "http"); }
+BackgroundQueue& backgroundQueue() { return require(services().background, "background"); }
 
 }  // namespace platform

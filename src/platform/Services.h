@@ -4,6 +4,7 @@
 #include "platform/Alert.h"
 #include "platform/Application.h"
 #include "platform/Defaults.h"
+#include "platform/Http.h"
 #include "platform/KeyEventTap.h"
 #include "platform/MainLoop.h"
 #include "platform/MenuBarApplications.h"
@@ -43,6 +44,8 @@ struct Services {
     Pointer* pointer = nullptr;
     MenuBarApplications* menuBarApplications = nullptr;
     MenuVisibility* menuVisibility = nullptr;
+    HttpClient* http = nullptr;
+    BackgroundQueue* background = nullptr;
 };
 
 // The installed services. Reaching for one that no backend installed is a programming error.
@@ -68,5 +71,7 @@ Accessibility& accessibility();
 Pointer& pointer();
 MenuBarApplications& menuBarApplications();
 MenuVisibility& menuVisibility();
+HttpClient& httpClient();
+BackgroundQueue& backgroundQueue();
 
 }  // namespace platform

@@ -249,7 +249,7 @@ e2e__start_xvfb() {
   # The server loads every cookie of its -auth file whatever the display; clients need the
   # entry for the display Xvfb picks, added below.
   xauth -q -f "$XAUTHORITY" add :0 . "$cookie"
-  Xvfb -displayfd 3 -auth "$XAUTHORITY" -nolisten tcp -noreset -screen 0 1280x800x24 \
+  Xvfb -displayfd 3 -auth "$XAUTHORITY" -nolisten tcp -noreset -screen 0 "${E2E_SCREEN_SIZE:-1280x800}x24" \
     3>"$display_file" >"$E2E_WORK/xvfb.log" 2>&1 &
   E2E_XVFB_PID=$!
   e2e_track "$E2E_XVFB_PID"
@@ -455,17 +455,30 @@ e2e_start_taskbar() {
   e2e_wait_for 10 e2e__workarea_leaves_out 40 || e2e_fail "the work area never left out the taskbar"
 }
 
-# Prints "x,y" (top-left) of every mapped 52 x 52 window of the program, sorted.
-e2e_pet_windows() {
-  local id geometry props info
+# A pet panel window reaches this far beyond its pet's 52 points on every side.
+readonly E2E_PET_MARGIN=24
+
+# Prints the id of every mapped pet panel window of the program.
+e2e_pet_window_ids() {
+  local id props size=$((52 + 2 * E2E_PET_MARGIN))
   xwininfo -root -children 2>/dev/null |
-    awk '$1 ~ /^0x/ && / 52x52\+/ { print $1 }' |
+    awk -v size=" ${size}x${size}+" '$1 ~ /^0x/ && index($0, size) { print $1 }' |
     while read -r id; do
       props=$(xprop -id "$id" _NET_WM_PID 2>/dev/null) || continue
       [[ $props == *"= $E2E_APP_PID" ]] || continue
-      info=$(xwininfo -id "$id" 2>/dev/null) || continue
-      [[ $info == *"Map State: IsViewable"* ]] || continue
-      geometry=$(awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF } END { print x "," y }' <<<"$info")
-      echo "$geometry"
-    done | sort | paste -sd' '
+      xwininfo -id "$id" 2>/dev/null | grep -q "Map State: IsViewable" && echo "$id"
+    done
+}
+
+# Prints "x,y" (top-left) of the pet in every mapped pet panel window of the program, sorted.
+e2e_pet_windows() {
+  local id
+  for id in $(e2e_pet_window_ids); do
+    xwininfo -id "$id" 2>/dev/null | awk -v m="$E2E_PET_MARGIN" \
+      '/Absolute upper-left X/ { x = $NF + m } /Absolute upper-left Y/ { y = $NF + m } END { print x "," y }'
+  done | sort | paste -sd' '
+}
+
+e2e_pet_windows_are() {
+  [[ $(e2e_pet_windows) == "$1" ]]
 }

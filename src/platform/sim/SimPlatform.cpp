@@ -23,6 +23,8 @@ SimPlatform::SimPlatform(uint64_t seed) : random(seed), previous_(services()) {
     s.pointer = &pointer;
     s.menuBarApplications = &menuBarApplications;
     s.menuVisibility = &menuVisibility;
+    s.http = &http;
+    s.background = &background;
     installServices(s);
 }
 

@@ -3,6 +3,7 @@
 #include "platform/Services.h"
 #include "platform/sim/SimAccessibility.h"
 #include "platform/sim/SimDialogs.h"
+#include "platform/sim/SimHttp.h"
 #include "platform/sim/SimKeyEventTaps.h"
 #include "platform/sim/SimMainLoop.h"
 #include "platform/sim/SimMenuBarApplications.h"
@@ -55,6 +56,8 @@ public:
     SimPointer pointer;
     SimMenuBarApplications menuBarApplications{loop, defaults, statusBar, screens, application.processId()};
     SimMenuVisibility menuVisibility{loop, menuBarApplications};
+    SimHttpClient http;
+    SimBackgroundQueue background{loop};
 
 private:
     Services previous_;
