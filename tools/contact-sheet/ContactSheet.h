@@ -55,5 +55,6 @@ private:
 using RowMaker = std::function<std::vector<Row>(Sheet&)>;
 
 std::vector<Row> petRows(Sheet& sheet);
+std::vector<Row> menubarRows(Sheet& sheet);
 
 }  // namespace contactsheet
