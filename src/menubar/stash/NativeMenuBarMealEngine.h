@@ -37,9 +37,6 @@ public:
     // The settings card's retry: asks for the accessibility grant, or folds once it is there.
     void authorizeAndRetry();
 
-    // The programs last sent as allowed.
-    const std::set<std::string>& allowed() const { return allowed_; }
-
 private:
     void fold(bool animated);
     void unfold(bool animated);
