@@ -21,6 +21,7 @@
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtHttpClient.h"
 #include "platform/qt/QtMainLoop.h"
+#include "platform/qt/QtMenuBarApplications.h"
 #include "platform/qt/QtPointer.h"
 #include "platform/qt/QtScreens.h"
 #include "platform/qt/QtStatusBar.h"
@@ -101,6 +102,8 @@ int main(int argc, char** argv) {
     platform::qt::QtScreenList screens(loop, notifications);
     platform::qt::QtAccessibility accessibility(notifications);
     platform::qt::QtPointer pointer;
+    platform::qt::QtMenuBarApplications menuBarApplications(loop, windowList);
+    platform::qt::QtMenuVisibility menuVisibility;
     platform::qt::QtHttpClient http;
     platform::qt::QtBackgroundQueue background;
 
@@ -122,6 +125,8 @@ int main(int argc, char** argv) {
     services.screens = &screens;
     services.accessibility = &accessibility;
     services.pointer = &pointer;
+    services.menuBarApplications = &menuBarApplications;
+    services.menuVisibility = &menuVisibility;
     services.http = &http;
     services.background = &background;
     platform::installServices(services);
