@@ -1,9 +1,7 @@
 // What the full-screen and window-walk tests ask from outside the program:
 //   fullscreen_probe window <title> [<w>x<h>]  shows a plain window and waits to be stopped;
-//   fullscreen_probe ask    prints "fullscreen" or "not fullscreen", as the pets' full-screen
-//                           check would see the desktop right now;
-//   fullscreen_probe front  prints "<id> <x> <y> <w> <h>" of the window a pet would walk on
-//                           (global y-up points), or "none".
+//   fullscreen_probe ask             prints "fullscreen" or "not fullscreen", as the pets'
+//                                    full-screen check would see the desktop right now.
 #include <unistd.h>
 #include <QApplication>
 #include <QWidget>
@@ -11,7 +9,6 @@
 #include <cstring>
 
 #include "model/FullScreenDetector.h"
-#include "pets/coordination/WindowGeometryReader.h"
 #include "platform/Services.h"
 #include "platform/qt/QtScreens.h"
 #include "platform/qt/X11Display.h"
@@ -27,12 +24,6 @@ public:
     long processId() const override { return static_cast<long>(::getpid()); }
 };
 
-class ProbeScreens final : public platform::ScreenList {
-public:
-    std::vector<platform::Screen> screens() const override { return platform::qt::currentScreens(); }
-    std::optional<platform::Screen> mainScreen() const override { return std::nullopt; }
-};
-
 int showWindow(const char* title, const char* size) {
     int width = 640, height = 400;
     if (size && std::sscanf(size, "%dx%d", &width, &height) != 2) return 2;
@@ -45,22 +36,13 @@ int showWindow(const char* title, const char* size) {
     return QApplication::exec();
 }
 
-int ask(bool walkedWindow) {
+int ask() {
     platform::qt::X11WindowList windows;
     ProbeApplication application;
-    ProbeScreens screenList;
     platform::Services services;
     services.windowList = &windows;
     services.application = &application;
-    services.screens = &screenList;
     platform::installServices(services);
-    if (walkedWindow) {
-        const auto walked = pets::WindowGeometryReader::frontWindow();
-        if (!walked) return std::printf("none\n"), 0;
-        const auto& b = walked->bounds;
-        std::printf("0x%x %g %g %g %g\n", walked->id, b.minX(), b.minY(), b.width(), b.height());
-        return 0;
-    }
 
     const auto screens = platform::qt::currentScreens();
     const auto front = windows.frontmostApplicationPid();
@@ -81,9 +63,8 @@ int ask(bool walkedWindow) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bool asks = argc == 2 && (std::strcmp(argv[1], "ask") == 0 || std::strcmp(argv[1], "front") == 0);
-    if (!asks && !(argc >= 3 && argc <= 4 && std::strcmp(argv[1], "window") == 0)) {
-        std::fprintf(stderr, "usage: %s ask | front | window <title> [<w>x<h>]\n", argv[0]);
+    if (argc < 2 || (std::strcmp(argv[1], "ask") != 0 && !(std::strcmp(argv[1], "window") == 0 && (argc == 3 || argc == 4)))) {
+        std::fprintf(stderr, "usage: %s ask | window <title> [<w>x<h>]\n", argv[0]);
         return 2;
     }
     setenv("QT_QPA_PLATFORM", "xcb", 1);
@@ -92,5 +73,5 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication app(argc, argv);
-    return asks ? ask(std::strcmp(argv[1], "front") == 0) : showWindow(argv[2], argc == 4 ? argv[3] : nullptr);
+    return std::strcmp(argv[1], "ask") == 0 ? ask() : showWindow(argv[2], argc == 4 ? argv[3] : nullptr);
 }

@@ -133,39 +133,32 @@ TEST_F(CoordinatorLifeTest, roam_staysInsideTheHomeScreensVisibleFrameAndItsLong
         }
 }
 
-}  // namespace
-}  // namespace pets::testing
-
-namespace pets::testing {
-namespace {
-
 TEST(WindowGeometryReaderTest, firstOrdinaryWindow_skipsWindowsNoPetMayWalkOnAndFlipsTheWinner) {
-    const platform::WindowInfo behind{.number = 9, .ownerPid = 7, .bounds = {100, 200, 340, 180}};
-    const std::pair<const char*, platform::WindowInfo> skipped[] = {
-        {"own", {.number = 1, .ownerPid = 4242, .bounds = {0, 0, 800, 500}}},
-        {"too narrow", {.number = 2, .ownerPid = 7, .bounds = {0, 0, 339.9, 500}}},
-        {"too low", {.number = 3, .ownerPid = 7, .bounds = {0, 0, 800, 179.9}}},
-        {"kept above", {.number = 4, .ownerPid = 7, .layer = platform::windowLayer::floating, .bounds = {0, 0, 800, 500}}},
-        {"owner gone", {.number = 5, .ownerPid = std::nullopt, .bounds = {0, 0, 800, 500}}},
+    auto window = [](uint32_t n, std::optional<int32_t> pid, double w, double h, int layer = 0) {
+        return platform::WindowInfo{.number = n, .ownerPid = pid, .layer = layer, .bounds = {100, 200, w, h}};
     };
-    for (const auto& [why, window] : skipped)
-        EXPECT_EQ(WindowGeometryReader::firstOrdinaryWindow({window, behind}, 4242, 900),
+    const std::pair<const char*, platform::WindowInfo> skipped[] = {
+        {"own", window(1, 4242, 800, 500)},         {"too narrow", window(2, 7, 339.9, 500)},
+        {"too low", window(3, 7, 800, 179.9)},      {"kept above", window(4, 7, 800, 500, platform::windowLayer::floating)},
+        {"owner gone", window(5, std::nullopt, 800, 500)},
+    };
+    for (const auto& [why, skip] : skipped)
+        EXPECT_EQ(WindowGeometryReader::firstOrdinaryWindow({skip, window(9, 7, 340, 180)}, 4242, 900),
                   (WindowWalkCandidate{9, {100, 520, 340, 180}}))
             << why;
-    EXPECT_EQ(WindowGeometryReader::firstOrdinaryWindow({skipped[0].second}, 4242, 900), std::nullopt);
 }
 
 TEST_F(CoordinatorLifeTest, windowWalk_goesOnWhileItsWindowStaysAndEndsWhenItMovesClosesOrIsCovered) {
-    const platform::WindowInfo window{.number = 9, .ownerPid = 7, .bounds = {300, 200, 800, 500}};
+    auto at = [](double x, double y, uint32_t n = 9) {
+        return platform::WindowInfo{.number = n, .ownerPid = 7, .bounds = {x, y, 800, 500}};
+    };
     const std::tuple<const char*, std::vector<platform::WindowInfo>, bool> cases[] = {
-        {"moved 5", {{.number = 9, .ownerPid = 7, .bounds = {305, 200, 800, 500}}}, true},
-        {"moved 10", {{.number = 9, .ownerPid = 7, .bounds = {300, 210, 800, 500}}}, false},
-        {"closed", {}, false},
-        {"covered", {{.number = 8, .ownerPid = 6, .bounds = {0, 100, 900, 600}}, window}, false},
+        {"moved 5", {at(305, 200)}, true}, {"moved 10", {at(300, 210)}, false},
+        {"closed", {}, false},             {"covered", {at(250, 150, 8), at(300, 200)}, false},
     };
     for (const auto& [what, later, kept] : cases) {
         restart();
-        sim.windowList.windows = {window};
+        sim.windowList.windows = {at(300, 200)};
         ASSERT_TRUE(access().startWindowWalk(0));
         sim.loop.advance(1);
         sim.windowList.windows = later;
@@ -178,34 +171,30 @@ TEST_F(CoordinatorLifeTest, windowWalk_goesOnWhileItsWindowStaysAndEndsWhenItMov
 }
 
 TEST_F(CoordinatorLifeTest, relationship_endsWithBothPetsHomeOrStopsCleanlyWhenInterrupted) {
-    using model::PetRelationshipEvent;
     const std::pair<const char*, void (*)(CoordinatorLifeTest&)> interruptions[] = {
         {"none", nullptr},
         {"grab", [](auto& t) { t.access().beginDrag(0), t.view(0).setActivity(PetActivity::dragged); }},
         {"hidden", [](auto& t) { t.model->petsVisible = false; }},
         {"pet count", [](auto& t) { t.model->petCount = 1; }},
     };
-    for (auto event : model::allCases<PetRelationshipEvent>)
+    for (auto event : model::allCases<model::PetRelationshipEvent>)
         for (const auto& [name, interrupt] : interruptions) {
             restart();
             const size_t idle = sim.loop.pendingCount();
-            EXPECT_EQ(access().performRelationship(event), event != PetRelationshipEvent::none);
+            access().performRelationship(event);
             sim.loop.advance(0.2);
-            const platform::Point grabbed = origin(0);
+            const bool grab = interrupt == interruptions[1].second;
+            const platform::Point held = origin(0);
             if (interrupt) interrupt(*this), quiet();
             sim.loop.advance(12);
-            const auto what = std::string(name) + " " + std::to_string(int(event));
-            if (interrupt == interruptions[1].second) {
-                EXPECT_EQ(view(0).activity(), PetActivity::dragged) << what;
-                EXPECT_EQ(origin(0), grabbed) << what;
-                continue;
-            }
-            expectNear(origin(0), access().homes()[0].origin);
-            if (interrupt) {
-                EXPECT_EQ(view(1).activity(), PetActivity::home) << what;
+            if (grab) {
+                EXPECT_TRUE(view(0).activity() == PetActivity::dragged && origin(0) == held) << name << int(event);
+            } else if (interrupt) {  // the cancelled steps leave the pets at home where the interruption put them
+                EXPECT_TRUE(view(0).activity() == PetActivity::home && view(1).activity() == PetActivity::home &&
+                            origin(0) == access().homes()[0].origin)
+                    << name << int(event);
             } else {
-                EXPECT_EQ(sim.loop.pendingCount(), idle) << what;
-                expectNear(origin(1), kHome1);
+                EXPECT_TRUE(sim.loop.pendingCount() == idle && origin(0) == kHome0 && origin(1) == kHome1) << name << int(event);
             }
         }
 }
