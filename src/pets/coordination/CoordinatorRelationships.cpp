@@ -95,8 +95,7 @@ void PetWindowCoordinator::scheduleRelationshipEnd(double delay, std::optional<U
                                }));
 }
 
-void PetWindowCoordinator::afterRelationship(double delay, Uuid token, bool needsTwoPets,
-                                             std::function<void()> step) {
+void PetWindowCoordinator::afterRelationship(double delay, Uuid token, bool needsTwoPets, std::function<void()> step) {
     platform::mainLoop().after(delay, weakly([this, token, needsTwoPets, step = std::move(step)] {
                                    if (relationshipGeneration != token) return;
                                    if (needsTwoPets && model_.petCount.get() != 2) return;
@@ -275,7 +274,8 @@ void PetWindowCoordinator::greetPets() {
     petViews[1]->leaveHome();
     move(panels[0], {mid.x - 25, mid.y}, true, 0.85, false, std::nullopt);
     move(panels[1], {mid.x + 25, mid.y}, true, 1.0, false, std::nullopt);
-    afterRelationship(0.42, token, false, [this, other] { petViews[size_t(other)]->setActivity(PetActivity::greeting); });
+    afterRelationship(0.42, token, false,
+                      [this, other] { petViews[size_t(other)]->setActivity(PetActivity::greeting); });
     afterRelationship(1.0, token, false, [this, token] {
         petViews[0]->settleAtHome();
         afterRelationship(0.18, token, false, [this] { petViews[1]->settleAtHome(); });

@@ -63,7 +63,8 @@ int ask() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || (std::strcmp(argv[1], "ask") != 0 && !(std::strcmp(argv[1], "window") == 0 && (argc == 3 || argc == 4)))) {
+    if (argc < 2 ||
+        (std::strcmp(argv[1], "ask") != 0 && !(std::strcmp(argv[1], "window") == 0 && (argc == 3 || argc == 4)))) {
         std::fprintf(stderr, "usage: %s ask | window <title> [<w>x<h>]\n", argv[0]);
         return 2;
     }

@@ -138,8 +138,10 @@ TEST(WindowGeometryReaderTest, firstOrdinaryWindow_skipsWindowsNoPetMayWalkOnAnd
         return platform::WindowInfo{.number = n, .ownerPid = pid, .layer = layer, .bounds = {100, 200, w, h}};
     };
     const std::pair<const char*, platform::WindowInfo> skipped[] = {
-        {"own", window(1, 4242, 800, 500)},         {"too narrow", window(2, 7, 339.9, 500)},
-        {"too low", window(3, 7, 800, 179.9)},      {"kept above", window(4, 7, 800, 500, platform::windowLayer::floating)},
+        {"own", window(1, 4242, 800, 500)},
+        {"too narrow", window(2, 7, 339.9, 500)},
+        {"too low", window(3, 7, 800, 179.9)},
+        {"kept above", window(4, 7, 800, 500, platform::windowLayer::floating)},
         {"owner gone", window(5, std::nullopt, 800, 500)},
     };
     for (const auto& [why, skip] : skipped)
@@ -153,8 +155,10 @@ TEST_F(CoordinatorLifeTest, windowWalk_goesOnWhileItsWindowStaysAndEndsWhenItMov
         return platform::WindowInfo{.number = n, .ownerPid = 7, .bounds = {x, y, 800, 500}};
     };
     const std::tuple<const char*, std::vector<platform::WindowInfo>, bool> cases[] = {
-        {"moved 5", {at(305, 200)}, true}, {"moved 10", {at(300, 210)}, false},
-        {"closed", {}, false},             {"covered", {at(250, 150, 8), at(300, 200)}, false},
+        {"moved 5", {at(305, 200)}, true},
+        {"moved 10", {at(300, 210)}, false},
+        {"closed", {}, false},
+        {"covered", {at(250, 150, 8), at(300, 200)}, false},
     };
     for (const auto& [what, later, kept] : cases) {
         restart();
@@ -163,8 +167,7 @@ TEST_F(CoordinatorLifeTest, windowWalk_goesOnWhileItsWindowStaysAndEndsWhenItMov
         sim.loop.advance(1);
         sim.windowList.windows = later;
         bool walkedTheEdge = false;  // to its far end, 12 below the top edge at y = 700
-        for (int i = 0; i < 200; ++i, sim.loop.advance(0.1))
-            walkedTheEdge |= origin(0).x == 1018 && origin(0).y == 688;
+        for (int i = 0; i < 200; ++i, sim.loop.advance(0.1)) walkedTheEdge |= origin(0).x == 1018 && origin(0).y == 688;
         EXPECT_EQ(walkedTheEdge, kept) << what;
         expectNear(origin(0), kHome0);
     }
@@ -187,15 +190,12 @@ TEST_F(CoordinatorLifeTest, relationship_endsWithBothPetsHomeOrStopsCleanlyWhenI
             const platform::Point held = origin(0);
             if (interrupt) interrupt(*this), quiet();
             sim.loop.advance(12);
-            if (grab) {
-                EXPECT_TRUE(view(0).activity() == PetActivity::dragged && origin(0) == held) << name << int(event);
-            } else if (interrupt) {  // the cancelled steps leave the pets at home where the interruption put them
-                EXPECT_TRUE(view(0).activity() == PetActivity::home && view(1).activity() == PetActivity::home &&
-                            origin(0) == access().homes()[0].origin)
-                    << name << int(event);
-            } else {
-                EXPECT_TRUE(sim.loop.pendingCount() == idle && origin(0) == kHome0 && origin(1) == kHome1) << name << int(event);
-            }
+            const bool home = view(0).activity() == PetActivity::home && view(1).activity() == PetActivity::home;
+            // Held where it was grabbed; after any other interruption home, where that put the pets.
+            EXPECT_TRUE(grab        ? view(0).activity() == PetActivity::dragged && origin(0) == held
+                        : interrupt ? home && origin(0) == access().homes()[0].origin
+                                    : sim.loop.pendingCount() == idle && origin(0) == kHome0 && origin(1) == kHome1)
+                << name << int(event);
         }
 }
 
