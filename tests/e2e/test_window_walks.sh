@@ -33,6 +33,7 @@ e2e_step "show an 800x500 window of another program, then start the program and 
 "$(dirname "$program")/fullscreen_probe" window walk-target 800x500 >"$E2E_WORK/window.log" 2>&1 &
 e2e_track $!
 window=$(timeout 10 xdotool search --sync --name walk-target | head -1)
+e2e_wait_for 5 read_frame || e2e_fail "the window has no frame"
 move_window 150
 
 e2e_start_app "$program"
