@@ -28,7 +28,7 @@ fs::path homeFolder() {
 
 fs::path autostartDirectory() {
     if (directoryOverride()) return *directoryOverride();
-    // The base directory specification ignores relative values.
+    // XDG base-directory rules ignore relative values.
     if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/')
         return fs::path(config) / "autostart";
     return homeFolder() / ".config" / "autostart";

@@ -8,14 +8,14 @@
 
 #include "app/AppController.h"
 #include "app/AppDelegate.h"
-#include "app/ResourceBundle.h"
+#include "platform/ResourceBundle.h"
 #include "model/AppModel.h"
 #include "pets/coordination/PetWindowCoordinator.h"
 #include "pets/coordination/ScreenHomeResolver.h"
 #include "platform/InstanceLock.h"
 #include "platform/PlistFileDefaults.h"
 #include "platform/Services.h"
-#include "platform/qt/PetPanelWindow.h"
+#include "platform/qt/PetPanelFactory.h"
 #include "platform/qt/QtAccessibility.h"
 #include "platform/qt/QtApplication.h"
 #include "platform/qt/QtDialogs.h"
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
                      name ? name : "");
         return 2;
     }
-    app::ResourceBundle::module();  // ends the program with a clear line when missing
+    platform::ResourceBundle::module();  // ends the program with a clear line when missing
 
     QApplication application(argc, argv);
     QApplication::setApplicationName("tuftle");
@@ -144,7 +144,7 @@ int main(int argc, char** argv) {
                 if (display.isBuiltIn && display.hasNotch) return true;
             return false;
         };
-        actions.infoString = [](const std::string& key) { return app::ResourceBundle::module().infoString(key); };
+        actions.infoString = [](const std::string& key) { return platform::ResourceBundle::module().infoString(key); };
         return std::make_unique<windows::qt::SettingsWindow>(controller.model(), std::move(actions));
     });
     std::atexit(recordExitWithoutTerminate);

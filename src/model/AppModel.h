@@ -18,7 +18,7 @@
 #include "platform/MainLoop.h"
 #include "platform/Published.h"
 #include "platform/Signal.h"
-#include "updates/UpdateTypes.h"
+#include "model/UpdateTypes.h"
 
 namespace model {
 

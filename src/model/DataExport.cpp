@@ -2,11 +2,10 @@
 
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 
 #include <nlohmann/json.hpp>
 
-#include "app/ResourceBundle.h"
+#include "platform/ResourceBundle.h"
 #include "model/AppModel.h"
 
 namespace model {
@@ -153,7 +152,7 @@ std::optional<TuftleExport> TuftleExport::fromJson(const Json& j) {
         return std::nullopt;
 
     auto formatVersion = coding::integer(*version);
-    auto exportedAt = exported->is_string() ? parseIso8601(exported->get<std::string>()) : std::nullopt;
+    auto exportedAt = exported->is_string() ? platform::parseIso8601(exported->get<std::string>()) : std::nullopt;
     auto petCount = coding::integer(*count);
     auto activityLevel = rawMember<PetActivityLevel>(*level);
     if (!formatVersion || !exportedAt || !app->is_string() || !names->is_array() || !petCount || !activityLevel ||
@@ -175,7 +174,7 @@ std::optional<TuftleExport> TuftleExport::fromJson(const Json& j) {
     doc.keystrokes = *ledger;
     Json record = *companion;
     const Json* met = member(record, kDateKeyInRecord);
-    auto firstMet = met && met->is_string() ? parseIso8601(met->get<std::string>()) : std::nullopt;
+    auto firstMet = met && met->is_string() ? platform::parseIso8601(met->get<std::string>()) : std::nullopt;
     if (!firstMet) return std::nullopt;
     record[kDateKeyInRecord] = firstMet->secondsSinceReferenceDate;
     auto companionship = CompanionRecord::fromJson(record);
@@ -223,7 +222,7 @@ std::string TuftleExport::encoded() const {
 
 std::string exportAppVersion(const std::optional<std::filesystem::path>& bundleRoot) {
     if (!bundleRoot) return TuftleExport::fallbackAppVersion;
-    return app::ResourceBundle(*bundleRoot)
+    return platform::ResourceBundle(*bundleRoot)
         .infoString("CFBundleShortVersionString")
         .value_or(TuftleExport::fallbackAppVersion);
 }
@@ -235,38 +234,10 @@ std::string proposedExportFileName(platform::Date now) {
     return L10n::format(L10n::t("栗丸数据-%@.json"), {std::string(stamp)});
 }
 
-std::optional<platform::Date> parseIso8601(std::string_view text) {
-    // Exactly "dddd-dd-ddTdd:dd:ddZ": scanf alone would also take signs and spaces.
-    constexpr std::string_view shape = "dddd-dd-ddTdd:dd:ddZ";
-    if (text.size() != shape.size()) return std::nullopt;
-    for (size_t i = 0; i < shape.size(); ++i) {
-        const bool digit = text[i] >= '0' && text[i] <= '9';
-        if (shape[i] == 'd' ? !digit : text[i] != shape[i]) return std::nullopt;
-    }
-    const std::string s(text);
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, consumed = 0;
-    if (std::sscanf(s.c_str(), "%4d-%2d-%2dT%2d:%2d:%2dZ%n", &year, &month, &day, &hour, &minute, &second, &consumed) !=
-            6 ||
-        consumed != 20 || static_cast<size_t>(consumed) != s.size())
-        return std::nullopt;
-    if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60) return std::nullopt;
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
-    const std::time_t t = ::timegm(&tm);
-    // timegm normalises 31 February into March: such a text is no date.
-    if (tm.tm_mday != day || tm.tm_mon != month - 1) return std::nullopt;
-    return platform::Date::fromUnix(static_cast<double>(t));
-}
-
 std::string AppModel::exportData() const {
     // The bundle does not move while the program runs.
     static const std::optional<std::filesystem::path> bundleRoot = [] {
-        auto bundle = app::ResourceBundle::find();
+        auto bundle = platform::ResourceBundle::find();
         return bundle ? std::optional(bundle->root()) : std::nullopt;
     }();
     return TuftleExport::from(*this, loop_.now(), exportAppVersion(bundleRoot)).encoded();

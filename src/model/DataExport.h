@@ -82,7 +82,4 @@ std::string exportAppVersion(const std::optional<std::filesystem::path>& bundleR
 // the local time as "yyyyMMdd-HHmm" (ASCII digits in every language).
 std::string proposedExportFileName(platform::Date now);
 
-// The date of an ISO 8601 text as exports write it ("2026-03-07T09:15:00Z").
-std::optional<platform::Date> parseIso8601(std::string_view text);
-
 }  // namespace model

@@ -9,7 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/ResourceBundle.h"
+#include "platform/ResourceBundle.h"
 #include "platform/Services.h"
 
 namespace model {
@@ -42,7 +42,7 @@ std::optional<fs::path> bundleRoot() {
     }
     // Looked up once: the bundle does not move while the program runs. Without one every
     // text shows its key rather than ending the program over a missing translation.
-    static const std::optional<app::ResourceBundle> bundle = app::ResourceBundle::find();
+    static const std::optional<platform::ResourceBundle> bundle = platform::ResourceBundle::find();
     if (!bundle) return std::nullopt;
     return bundle->root();
 }
@@ -50,7 +50,7 @@ std::optional<fs::path> bundleRoot() {
 std::vector<std::string> bundleLocalizations() {
     auto root = bundleRoot();
     if (!root) return {};
-    return app::ResourceBundle(*root).localizations();
+    return platform::ResourceBundle(*root).localizations();
 }
 
 // The table is read again only when the file changed; the lookup itself stays uncached,

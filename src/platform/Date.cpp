@@ -5,6 +5,21 @@
 #include <ctime>
 
 namespace platform {
+namespace {
+
+// A calendar time as the C library takes it, not yet normalised.
+std::tm calendarTime(int year, int month, int day, int hour, int minute, int second) {
+    std::tm tm{};
+    tm.tm_year = year - 1900;
+    tm.tm_mon = month - 1;
+    tm.tm_mday = day;
+    tm.tm_hour = hour;
+    tm.tm_min = minute;
+    tm.tm_sec = second;
+    return tm;
+}
+
+}  // namespace
 
 std::string iso8601(Date date) {
     std::time_t t = static_cast<std::time_t>(std::floor(date.unixSeconds()));
@@ -14,6 +29,28 @@ std::string iso8601(Date date) {
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02dZ", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
                   tm.tm_hour, tm.tm_min, tm.tm_sec);
     return buf;
+}
+
+std::optional<Date> parseIso8601(std::string_view text) {
+    // Exactly "dddd-dd-ddTdd:dd:ddZ": scanf alone would also take signs and spaces.
+    constexpr std::string_view shape = "dddd-dd-ddTdd:dd:ddZ";
+    if (text.size() != shape.size()) return std::nullopt;
+    for (size_t i = 0; i < shape.size(); ++i) {
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (shape[i] == 'd' ? !digit : text[i] != shape[i]) return std::nullopt;
+    }
+    const std::string s(text);
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, consumed = 0;
+    if (std::sscanf(s.c_str(), "%4d-%2d-%2dT%2d:%2d:%2dZ%n", &year, &month, &day, &hour, &minute, &second, &consumed) !=
+            6 ||
+        consumed != 20 || static_cast<size_t>(consumed) != s.size())
+        return std::nullopt;
+    if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60) return std::nullopt;
+    std::tm tm = calendarTime(year, month, day, hour, minute, second);
+    const std::time_t t = ::timegm(&tm);
+    // timegm normalises 31 February into March: such a text is no date.
+    if (tm.tm_mday != day || tm.tm_mon != month - 1) return std::nullopt;
+    return Date::fromUnix(static_cast<double>(t));
 }
 
 namespace calendar {
@@ -45,13 +82,7 @@ std::string dayKey(Date date) {
 
 Date dateFromLocal(int year, int month, int day, int hour, int minute, int second) {
     tzset();
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
+    std::tm tm = calendarTime(year, month, day, hour, minute, second);
     tm.tm_isdst = -1;
     std::time_t t = mktime(&tm);
     return Date::fromUnix(static_cast<double>(t));

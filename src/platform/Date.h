@@ -3,6 +3,7 @@
 #include <compare>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -27,6 +28,8 @@ struct Date {
 
 // ISO 8601 in UTC with a "Z" suffix, whole seconds ("2026-12-06T21:33:01Z").
 std::string iso8601(Date date);
+// The date of such a text; nullopt for anything else.
+std::optional<Date> parseIso8601(std::string_view text);
 
 // Local-calendar helpers. Each call reads the process's current time zone afresh, so a
 // time-zone change takes effect on the next call.

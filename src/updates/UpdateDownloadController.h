@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "updates/UpdateTypes.h"
+#include "model/UpdateTypes.h"
 
 namespace updates {
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "updates/UpdateTypes.h"
+#include "model/UpdateTypes.h"
 
 namespace updates {
 

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "updates/UpdateTypes.h"
+#include "model/UpdateTypes.h"
 
 namespace windows {
 

@@ -1,22 +1,55 @@
 #include "menubar/stash/MenuBarMealController.h"
 
+#include "menubar/stash/LegacyMenuBarMealEngine.h"
+#include "model/L10n.h"
+#include "platform/Services.h"
+
 namespace menubar::stash {
 namespace {
 
-// Hides nothing yet: starting and stopping leave every tray icon where it is.
-class InactiveMealEngine final : public MenuBarMealEngine {
+// The engine where the tray places every icon itself: nothing can be hidden, so the stash
+// stays off and switching it on only says so.
+class UnavailableMenuBarMealEngine final : public MenuBarMealEngine {
 public:
+    void prepareControlPosition() override {}
+    void attachControl(platform::StatusItem&) override {}
     void start() override {}
     void stop() override {}
-    void clearMessageAfterLanguageChange() override {}
+    void setEnabled(bool enabled) override {
+        if (enabled) message_ = model::L10n::t("此系统暂不支持图标收纳，图标保持展开。");
+    }
+    void toggle() override {}
+};
+
+// The installed store, looked up at each use: the shared controller lives for the process,
+// while the installed services may be replaced (each test installs its own).
+class InstalledDefaults final : public platform::Defaults {
+public:
+    std::optional<platform::PlistValue> object(const std::string& key) const override {
+        return platform::defaults().object(key);
+    }
+    void set(const std::string& key, platform::PlistValue value) override {
+        platform::defaults().set(key, std::move(value));
+    }
+    void remove(const std::string& key) override { platform::defaults().remove(key); }
+    bool flush() override { return platform::defaults().flush(); }
 };
 
 }  // namespace
 
-MenuBarMealController::MenuBarMealController() : engine_(std::make_unique<InactiveMealEngine>()) {}
+MenuBarMealController::MenuBarMealController(platform::Defaults& defaults, const platform::StatusBar& bar) {
+    // The native engine joins this choice once its bridge exists; until then the spacer
+    // engine serves every bar that lays items out.
+    if (bar.supportsItemLayout())
+        engine_ = std::make_unique<LegacyMenuBarMealEngine>(defaults);
+    else
+        engine_ = std::make_unique<UnavailableMenuBarMealEngine>();
+    observation_ = engine_->objectWillChange().subscribe([this] { objectWillChange_.emit(); });
+}
 
 MenuBarMealController& MenuBarMealController::shared() {
-    static MenuBarMealController controller;
+    static InstalledDefaults store;
+    static MenuBarMealController controller(store, platform::statusBar());
     return controller;
 }
 

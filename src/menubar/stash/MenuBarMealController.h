@@ -3,18 +3,35 @@
 #include <memory>
 
 #include "menubar/stash/MenuBarMealEngine.h"
+#include "platform/Signal.h"
+#include "platform/StatusItem.h"
 
 namespace menubar::stash {
 
-// Owns the icon stash's engine chosen for this desktop.
+// Owns the icon stash's engine, chosen once per process.
 class MenuBarMealController final {
 public:
+    // Built on first use over the installed defaults store and status bar.
     static MenuBarMealController& shared();
+
+    // `defaults` holds the two stash settings and outlives the controller. Where `bar` cannot
+    // give items a length and a position, the engine never switches on and says why;
+    // otherwise the spacer engine works beside the pet's own item.
+    MenuBarMealController(platform::Defaults& defaults, const platform::StatusBar& bar);
+    MenuBarMealController(const MenuBarMealController&) = delete;
+    MenuBarMealController& operator=(const MenuBarMealController&) = delete;
+
     MenuBarMealEngine& engine() { return *engine_; }
+    // The engine on the system's menu-visibility interface was chosen.
+    bool usesNativeVisibility() const { return usesNativeVisibility_; }
+    // Sends whenever the engine's objectWillChange sends.
+    platform::Signal<>& objectWillChange() { return objectWillChange_; }
 
 private:
-    MenuBarMealController();
+    platform::Signal<> objectWillChange_;
     std::unique_ptr<MenuBarMealEngine> engine_;
+    platform::Subscription observation_;
+    bool usesNativeVisibility_ = false;
 };
 
 }  // namespace menubar::stash

@@ -13,7 +13,7 @@
 #include "model/PetModels.h"
 #include "model/WellbeingModels.h"
 #include "pets/coordination/DisplayGeometry.h"
-#include "pets/coordination/PetHome.h"
+#include "pets/PetHome.h"
 #include "pets/coordination/WindowWalkCandidate.h"
 #include "platform/Geometry.h"
 #include "platform/MainLoop.h"

@@ -5,7 +5,7 @@
 
 #include "model/PetEnums.h"
 #include "pets/coordination/DisplayGeometry.h"
-#include "pets/coordination/PetHome.h"
+#include "pets/PetHome.h"
 #include "platform/Screen.h"
 
 namespace pets {

@@ -14,7 +14,7 @@
 #include "model/PetEnums.h"
 #include "model/PetHomeRules.h"
 #include "model/PetModels.h"
-#include "pets/coordination/PetHome.h"
+#include "pets/PetHome.h"
 #include "platform/Geometry.h"
 #include "platform/MainLoop.h"
 #include "platform/Panel.h"

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "anim/Transaction.h"
-#include "app/ResourceBundle.h"
+#include "platform/ResourceBundle.h"
 #include "model/L10n.h"
 #include "pets/view/PetView.h"
 #include "platform/Services.h"
@@ -51,14 +51,14 @@ void PetView::setFurBundleRootForTesting(std::optional<std::filesystem::path> ro
 std::shared_ptr<const anim::Image> PetView::loadFurImage(const std::filesystem::path& bundleRoot,
                                                          const model::PetSkinManifest& skin) {
     // Only the bundle: an image is never decoded from wherever the program was started.
-    auto file = app::ResourceBundle(bundleRoot).path("Assets/" + skin.furResource + ".png");
+    auto file = platform::ResourceBundle(bundleRoot).path("Assets/" + skin.furResource + ".png");
     if (!file) return nullptr;
     // Drawn at 2x for the 52-point square.
     return anim::Image::fromPNGFile(file->string(), 2);
 }
 
 std::shared_ptr<const anim::Image> PetView::loadFurCGImage() const {
-    const auto& root = furBundleOverride() ? *furBundleOverride() : app::ResourceBundle::module().root();
+    const auto& root = furBundleOverride() ? *furBundleOverride() : platform::ResourceBundle::module().root();
     return loadFurImage(root, skin_);
 }
 

@@ -1,18 +1,17 @@
 #pragma once
 
 #include <QImage>
-#include <QTimer>
 #include <QWidget>
-#include <limits>
 #include <memory>
 #include <optional>
 #include <vector>
 
+#include "anim/FramePacer.h"
 #include "anim/Layer.h"
-#include "anim/VisibleChange.h"
 #include "platform/Panel.h"
 #include "platform/qt/LayerRenderer.h"
-#include "platform/qt/X11SharedImage.h"
+#include "platform/qt/PanelFrameUpload.h"
+#include "platform/qt/PanelShape.h"
 
 namespace platform::qt {
 
@@ -48,13 +47,12 @@ public:
 
     // The last painted frame and the region that takes clicks, in device pixels (for tests).
     const QImage& paintedFrame() const { return frameImage_; }
-    const std::vector<QRect>& inputRects() const { return inputRects_; }
+    const std::vector<QRect>& inputRects() const { return shape_.inputRects(); }
     int paintCount() const { return paintCount_; }
 
 protected:
     void paintEvent(QPaintEvent*) override;
     bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent*) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -66,21 +64,13 @@ private:
     void refreshSoon();
     void refresh();
     void repaintNow(double t);
-    // Plans the frame after the one painted; with `until`, only one before that time (when a
-    // frame is planned for it already).
-    void planNext(double t, double until = std::numeric_limits<double>::infinity());
-    // Whether the tree at t has only moved, and by less than a drift may, since the last frame.
-    bool isDriftAt(double t) const;
     void forceRepaint();
-    // A frame at `at`, or up to `tolerance` later to share a wake-up.
     void planFrame(double at, double tolerance);
     void cancelFrame();
-    // Puts the frame on the X window directly; false where that cannot be done.
-    bool putFrame();
-    // Brings the input region (and the mask without a compositor) in line with the last frame;
-    // while the drawing keeps moving, at most a few times a second.
     void updateShape(bool force);
     void placeWindow();
+    // The primary screen in X11 coordinates: the origin of the design's global space.
+    static QRect primaryGeometry();
     Point toPanel(QPointF widgetPoint) const;
     void deliver(PanelMouseEvent::Type type, QMouseEvent* e);
 
@@ -93,43 +83,16 @@ private:
     std::function<void(const PanelMouseEvent&)> onEvent_;
 
     LayerRenderer renderer_;
+    anim::FramePacer pacer_;
     QImage frameImage_;
-    // The frame before, its buffer reused for the next one; while `windowShowsPrevious_`, the
-    // window holds exactly it, so only the pixels that differ need to go to X.
+    // The frame before, its buffer reused for the next one.
     QImage previousImage_;
-    bool windowShowsPrevious_ = false;
-    std::optional<anim::FrameSignature> painted_;
-    double lastPaint_ = -1e9;
-    double frameInterval_ = 1.0 / 60;  // of the screen the panel is on
     bool refreshPosted_ = false;
     int paintCount_ = 0;
     uint64_t frameWake_ = 0;  // the TimerHub wake-up of the next frame
-    double frameAt_ = 0;      // and its time
-    double frameLatest_ = 0;  // and the latest it comes
 
-    std::vector<QRect> inputRects_;
-    std::vector<QRect> boundingRects_;
-    std::vector<bool> hitMask_;
-    QSize hitMaskSize_;
-    bool shapeApplied_ = false;
-    bool shapePending_ = false;
-    double lastShapeUpdate_ = -1e9;
-    QTimer shapeTimer_;
-    bool compositedShape_ = true;
-
-    enum class DirectPut { unknown, ready, unavailable };
-    DirectPut directPut_ = DirectPut::unknown;
-    void* visual_ = nullptr;  // Xlib's Visual* and GC, kept opaque to stay out of Qt's headers
-    void* gc_ = nullptr;
-    // Frames go through shared memory while the server takes it.
-    std::unique_ptr<X11SharedImage> shared_;
-    bool sharedMemory_ = true;
-};
-
-// Panels for the behaviour code: each a PetPanelWindow behind the Panel interface.
-class PetPanelFactory final : public PanelFactory {
-public:
-    std::unique_ptr<Panel> createPanel(const Rect& frame) override;
+    PanelShape shape_;
+    PanelFrameUpload upload_;
 };
 
 }  // namespace platform::qt

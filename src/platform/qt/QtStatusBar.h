@@ -8,6 +8,9 @@ namespace platform::qt {
 class QtStatusBar final : public StatusBar {
 public:
     std::unique_ptr<StatusItem> createStatusItem() override;
+    // The tray host sizes and places every icon itself: no item can widen itself to push
+    // others aside, nor keep a position of its own.
+    bool supportsItemLayout() const override { return false; }
 };
 
 }  // namespace platform::qt

@@ -3,14 +3,15 @@
 #include <xcb/xcb.h>
 #include <QGuiApplication>
 
+#include "platform/qt/X11Display.h"
+
 // Xlib last: its macros (None, Bool, Status...) would clash with Qt's headers.
 #include <X11/Xlib.h>
 
 namespace platform::qt {
 
 X11DesktopSwitchWatcher::X11DesktopSwitchWatcher(NotificationCenter& center) : center_(center) {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    Display* dpy = x11 ? x11->display() : nullptr;
+    Display* dpy = qtX11Display();
     if (!dpy) return;
     root_ = uint32_t(DefaultRootWindow(dpy));
     currentDesktopAtom_ = uint32_t(XInternAtom(dpy, "_NET_CURRENT_DESKTOP", False));

@@ -1,9 +1,18 @@
 #pragma once
 
+struct _XDisplay;  // Xlib's Display, kept out of Qt's headers
+
 namespace platform::qt {
 
 // Whether the X display named by $DISPLAY accepts a connection. Qt aborts inside QApplication
 // when it cannot reach the display, so main asks first.
 bool x11DisplayReachable();
+
+// Qt's own connection to the X server; null off X11.
+_XDisplay* qtX11Display();
+
+// Sends what was queued for X once the loop is about to sleep: the frames of both pets painted
+// in one wake-up reach the server (and the compositor) together.
+void flushBeforeSleep(_XDisplay* dpy);
 
 }  // namespace platform::qt

@@ -7,6 +7,8 @@
 #include <QSysInfo>
 #include <cstring>
 
+#include "platform/qt/X11Display.h"
+
 // Xlib last: its macros would clash with Qt's headers.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -82,8 +84,7 @@ X11SharedImage::~X11SharedImage() {
     auto* image = static_cast<XImage*>(image_);
     pixels_ = QImage();
     // A display Qt has closed already let go of the segment with the connection.
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (x11 && x11->display() == dpy) XShmDetach(dpy, segment);
+    if (qtX11Display() == dpy) XShmDetach(dpy, segment);
     shmdt(segment->shmaddr);
     image->data = nullptr;
     XDestroyImage(image);

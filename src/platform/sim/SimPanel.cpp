@@ -1,13 +1,13 @@
 #include "platform/sim/SimPanel.h"
 
+#include "platform/PanelPress.h"
+
 namespace platform::sim {
 
 bool SimPanel::sendMouse(PanelMouseEvent::Type type, Point location, double timestamp) {
     if (type == PanelMouseEvent::Type::down) {
         bool inside = location.x >= 0 && location.y >= 0 && location.x < frame_.width() && location.y < frame_.height();
-        if (!visible_ || ignoresMouse_ || !inside || (clip_ && !clip_->contains(location)) ||
-            (hitTest_ && !hitTest_(location)))
-            return false;
+        if (!visible_ || !inside || !panelTakesPress(location, ignoresMouse_, clip_, hitTest_)) return false;
         pressed_ = true;
     } else if (!pressed_) {
         return false;

@@ -40,7 +40,6 @@ public:
     NotificationCenter notifications;
     SeededRandom random;
     SequentialUuidSource uuids;
-    SimStatusBar statusBar;
     SimApplication application;
     SimPanelFactory panels;
     SimKeyEventTapSystem keyTaps;
@@ -50,6 +49,7 @@ public:
     SimAlertRunner alerts;
     SimWorkspace workspace;
     SimScreens screens{loop, notifications};
+    SimStatusBar statusBar{defaults, screens, notifications};
     SimAccessibility accessibility{notifications};
     SimPointer pointer;
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "TestFiles.h"
-#include "app/ResourceBundle.h"
+#include "platform/ResourceBundle.h"
 #include "model/L10n.h"
 #include "pets/view/PetViewTestSupport.h"
 
@@ -74,7 +74,7 @@ TEST_F(PetViewTest, layoutWithEmptyBoundsLeavesGripAndAccessoryForTheFirstRealBo
 }
 
 TEST_F(PetViewTest, furImageComesOnlyFromTheResourceBundle) {
-    const fs::path shipped = app::ResourceBundle::module().root() / "Assets" / "FurBallBody-v1.png";
+    const fs::path shipped = platform::ResourceBundle::module().root() / "Assets" / "FurBallBody-v1.png";
     const auto& fur = *L().furLayer->contents();
     EXPECT_EQ(fur.source(), anim::Image::Source::pngFile);
     EXPECT_EQ(fs::path(fur.filePath()), shipped);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace app {
+namespace platform {
 
 // The resource bundle "Tuftle_Tuftle.bundle": localisation tables, images, Info.plist.
 class ResourceBundle {
@@ -35,4 +35,4 @@ private:
     std::filesystem::path root_;
 };
 
-}  // namespace app
+}  // namespace platform

@@ -1,4 +1,4 @@
-#include "app/ResourceBundle.h"
+#include "platform/ResourceBundle.h"
 
 #include <plist/plist.h>
 #include <unistd.h>
@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-namespace app {
+namespace platform {
 namespace fs = std::filesystem;
 
 std::vector<fs::path> ResourceBundle::candidateDirectories() {
@@ -94,4 +94,4 @@ std::optional<std::string> ResourceBundle::infoString(const std::string& key) co
     return result;
 }
 
-}  // namespace app
+}  // namespace platform
