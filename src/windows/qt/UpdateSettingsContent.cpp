@@ -89,13 +89,13 @@ private:
         status_->set(s.statusText, s.symbol, s.statusIsPrompt ? secondaryColor() : palette().color(QPalette::WindowText));
         check_->setEnabled(s.checkEnabled);
         box_->setVisible(s.showsBox);
+        readyHint_->setVisible(s.showsReadyHint);
         if (!s.showsBox) {
             shownControl_.reset();
             return;
         }
         notes_->setText(QString::fromStdString(s.notes));
         size_->setText(QString::fromStdString(s.sizeText));
-        readyHint_->setVisible(s.showsReadyHint);
         rebuildControl(s);
     }
 
