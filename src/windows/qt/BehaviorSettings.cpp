@@ -134,7 +134,7 @@ private:
         addSlider(card, L10n::t("双宠互动"), "interactionFrequency", &PetActivityTuning::interactionFrequency);
         addSlider(card, L10n::t("跑动距离"), "travelDistance", &PetActivityTuning::travelDistance);
 
-        auto* reset = new QPushButton(QString::fromStdString(L10n::t("恢复这档默认")));
+        auto* reset = pushButton(L10n::t("恢复这档默认"));
         reset->setObjectName("resetTuning");
         QObject::connect(reset, &QPushButton::clicked, this,
                          [this] { model_.setTuning(PetActivityTuning{}, tuningLevel_); });

@@ -205,9 +205,8 @@ private:
         texts->addWidget(choose);
         texts->addWidget(makeLabel(L10n::t("默认自动安排，也可以让每只住在自己喜欢的地方。"), TextStyle::callout, true, true));
         top->addLayout(texts, 1);
-        auto* sendHome = new QPushButton(QString::fromStdString(L10n::t("现在回家")));
+        auto* sendHome = pushButton(L10n::t("现在回家"), true);
         sendHome->setObjectName("sendHome");
-        sendHome->setDefault(true);
         QObject::connect(sendHome, &QPushButton::clicked, this, [this] { this->sendHome(); });
         top->addWidget(sendHome, 0, Qt::AlignTop);
         card->content()->addLayout(top);
@@ -263,7 +262,7 @@ private:
             nameRows_[i] = row;
             card->add(row);
         }
-        auto* reset = new QPushButton(QString::fromStdString(L10n::t("恢复默认名字")));
+        auto* reset = pushButton(L10n::t("恢复默认名字"));
         reset->setObjectName("resetPetNames");
         QObject::connect(reset, &QPushButton::clicked, this, [this] { model_.resetPetNames(); });
         auto* resetRow = new QHBoxLayout;

@@ -113,6 +113,16 @@ QWidget* pageHeader(const std::string& eyebrow, const std::string& title, const 
     return header;
 }
 
+QPushButton* pushButton(const std::string& title, bool prominent) {
+    auto* button = new QPushButton(QString::fromStdString(title));
+    button->setFont(fontFor(TextStyle::callout, prominent ? QFont::DemiBold : QFont::Normal));
+    button->setDefault(prominent);
+    button->setAutoDefault(false);
+    const QSize hint = button->sizeHint();
+    button->setMinimumSize(hint.width() + 16, std::max(hint.height(), 28));
+    return button;
+}
+
 QWidget* softDivider() {
     auto* line = new QFrame;
     line->setFixedHeight(1);
@@ -220,7 +230,7 @@ SegmentedPicker::SegmentedPicker(const std::vector<std::string>& options, int wi
         auto* button = new QPushButton(QString::fromStdString(options[i]));
         button->setCheckable(true);
         button->setFont(fontFor(TextStyle::callout));
-        button->setMinimumWidth(10);
+        button->setMinimumSize(10, 26);
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         group_->addButton(button, static_cast<int>(i));
         layout->addWidget(button);

@@ -14,6 +14,7 @@
 
 class QVBoxLayout;
 class QButtonGroup;
+class QPushButton;
 
 // The building blocks the settings pages are made of. Texts handed in are shown unchanged:
 // callers look them up first.
@@ -34,6 +35,8 @@ QVBoxLayout* vstack(QWidget* owner, int spacing);
 
 // Eyebrow in small accent capitals, a large title, a wrapping detail.
 QWidget* pageHeader(const std::string& eyebrow, const std::string& title, const std::string& detail);
+// A push button with room around its title; a prominent one is the default-looking button.
+QPushButton* pushButton(const std::string& title, bool prominent = false);
 // A faint line between rows.
 QWidget* softDivider();
 

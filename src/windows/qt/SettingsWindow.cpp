@@ -21,7 +21,7 @@ namespace {
 using model::L10n;
 
 constexpr platform::Size kWindowSize{920, 640};
-constexpr int kSidebarWidth = 194;
+constexpr int kSidebarWidth = 212;  // within 178...218, wide enough for the English status line
 constexpr int kPageMaxWidth = 700;
 
 // One row of the page list: symbol and title; the selected row is filled with the accent.

@@ -75,9 +75,8 @@ public:
 private:
     QPushButton* button(const std::string& title, const char* name, const std::function<void()>& action,
                         bool prominent = false) {
-        auto* b = new QPushButton(QString::fromStdString(title));
+        auto* b = pushButton(title, prominent);
         b->setObjectName(name);
-        b->setDefault(prominent);
         QObject::connect(b, &QPushButton::clicked, this, [action] {
             if (action) action();
         });
@@ -126,7 +125,7 @@ private:
                 bar->setRange(0, 1000);
                 bar->setValue(static_cast<int>(s.fraction * 1000));
                 bar->setTextVisible(false);
-                bar->setFixedWidth(120);
+                bar->setFixedSize(120, 8);
                 auto* text = progressText_ = makeLabel(s.progressText, TextStyle::caption);
                 text->setObjectName("downloadProgressText");
                 controlLayout_->addWidget(bar);

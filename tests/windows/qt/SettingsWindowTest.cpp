@@ -87,7 +87,7 @@ TEST_F(SettingsWindowTest, sidebarFollowsVisibilityAndPetCount) {
     EXPECT_EQ(atHome->text(), "1 at home");
     model->petsVisible = true;
     model->petCount = 2;
-    EXPECT_EQ(status->text(), "Keeping you company");
+    EXPECT_EQ(status->text(), "With you");
     EXPECT_EQ(atHome->text(), "2 at home");
 }
 
