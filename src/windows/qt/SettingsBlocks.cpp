@@ -235,6 +235,13 @@ SegmentedPicker::SegmentedPicker(const std::vector<std::string>& options, int wi
         group_->addButton(button, static_cast<int>(i));
         layout->addWidget(button);
     }
+    QColor selected = accentColor();
+    // The chosen segment carries the accent, as the page list's selected row does.
+    setStyleSheet(QString("QPushButton:checked { background: rgba(%1, %2, %3, 0.22); border: 1px solid rgba(%1, %2, %3, 0.6);"
+                          " border-radius: 3px; font-weight: 600; }")
+                      .arg(selected.red())
+                      .arg(selected.green())
+                      .arg(selected.blue()));
     if (width > 0) setFixedWidth(width);
     QObject::connect(group_, &QButtonGroup::idClicked, this, [this](int id) {
         if (chosen_) chosen_(id);
