@@ -266,6 +266,7 @@ SettingsWindow::SettingsWindow(model::AppModel& model, SettingsActions actions, 
     auto* layout = new QVBoxLayout(window_->contentWidget());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_);
+    titleSubscription_ = model.appLanguage.subscribe([this](auto) { window_->setTitle(L10n::t("设置")); }, false);
 }
 
 SettingsWindow::~SettingsWindow() = default;

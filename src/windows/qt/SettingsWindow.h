@@ -70,6 +70,7 @@ public:
 private:
     std::unique_ptr<platform::qt::QtWindow> window_;
     SettingsView* view_;
+    platform::Subscription titleSubscription_;
 };
 
 }  // namespace windows::qt

@@ -70,6 +70,7 @@ TEST_F(SettingsWindowTest, languageChangeRebuildsTheTextsAndKeepsThePage) {
     model->setAppLanguage(AppLanguageChoice::english);
     EXPECT_EQ(window.view()->selection(), SettingsSection::behavior);
     EXPECT_EQ(text("pageTitle"), "How They Move");
+    EXPECT_EQ(window.title(), "Settings");
     int selected = 0;
     for (auto* button : window.view()->pageButtons()) selected += button->isChecked() ? 1 : 0;
     EXPECT_EQ(selected, 1);
