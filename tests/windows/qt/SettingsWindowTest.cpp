@@ -10,6 +10,7 @@
 
 #include "app/AppController.h"
 #include "model/AppModelTestSupport.h"
+#include "platform/qt/SymbolImages.h"
 #include "windows/UpdateControls.h"
 #include "windows/qt/SettingsBlocks.h"
 #include "windows/qt/SettingsPages.h"
@@ -270,6 +271,20 @@ TEST(AppVersion, readsTheInformationListAndFallsBackForMissingValues) {
               "v1.2.3 (Build 42)");
     EXPECT_EQ(windows::appVersion([](const std::string&) { return std::optional<std::string>(); }),
               "v0.0.0-dev (Build 0)");
+}
+
+}  // namespace
+
+namespace {
+
+// A name missing from the table, or an icon missing from the installed theme, draws nothing.
+TEST(SymbolImages, everySymbolTheSettingsDrawComesFromTheTheme) {
+    std::vector<std::string> names{"circle.fill", "house.and.flag.fill", "arrow.down.circle", "exclamationmark.triangle",
+                                   "arrow.triangle.2.circlepath", "checkmark.circle", "info.circle",
+                                   "arrow.clockwise.circle.fill", "eye.slash.fill", "checkmark.circle.fill"};
+    for (auto section : model::allCases<SettingsSection>) names.emplace_back(windows::symbol(section));
+    for (const auto& name : names)
+        EXPECT_FALSE(platform::qt::symbolPixmap(name, 16, Qt::black).isNull()) << name;
 }
 
 }  // namespace
