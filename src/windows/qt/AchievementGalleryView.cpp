@@ -65,6 +65,8 @@ QColor withAlpha(QColor color, double alpha) {
 }
 
 const QColor kSystemGray(142, 142, 147);
+// Room around the medal's frame, in medal sizes, for its glow and shadow to fade out.
+constexpr double kSpread = 0.25;
 
 // Three box passes come close to a Gaussian blur of about `radius` pixels.
 QImage blurred(QImage image, int radius) {
@@ -133,30 +135,25 @@ QPainterPath ribbonTail(const QRectF& r) {
     return path;
 }
 
-// A label cut to one line with an ellipsis.
+// A line of text cut to the width with an ellipsis.
 class OneLineLabel final : public QLabel {
 public:
-    OneLineLabel(const std::string& text, const QFont& font, const QColor& color) {
-        full_ = QString::fromStdString(text);
+    OneLineLabel(const std::string& text, const QFont& font, const QColor& color) : color_(color) {
+        setText(QString::fromStdString(text));
         setFont(font);
-        QPalette pal = palette();
-        pal.setColor(QPalette::WindowText, color);
-        setPalette(pal);
-        setAlignment(Qt::AlignCenter);
         setMinimumWidth(10);
-        setText(full_);
-        setToolTip({});
     }
     QSize minimumSizeHint() const override { return {10, QLabel::minimumSizeHint().height()}; }
 
 protected:
-    void resizeEvent(QResizeEvent* event) override {
-        QLabel::setText(fontMetrics().elidedText(full_, Qt::ElideRight, width()));
-        QLabel::resizeEvent(event);
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setPen(color_);
+        p.drawText(rect(), Qt::AlignCenter, fontMetrics().elidedText(text(), Qt::ElideRight, width()));
     }
 
 private:
-    QString full_;
+    QColor color_;
 };
 
 QFont systemFont(double pixels, QFont::Weight weight) {
@@ -190,6 +187,42 @@ private:
     QColor fill_;
 };
 
+// A place in a layout of the medal's frame size; the medal itself is the slot's sibling,
+// centred on it and behind the other siblings, so its glow may spread past the slot.
+class MedalSlot final : public QWidget {
+public:
+    MedalSlot(const model::CompanionAchievementState& state, double size, double height)
+        : medal_(new AchievementMedal(state, size)) {
+        setFixedSize(qCeil(size * 1.3), qRound(height));
+    }
+    ~MedalSlot() override { delete medal_; }
+
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::ParentChange && medal_) {
+            medal_->setParent(parentWidget());
+            medal_->lower();
+            medal_->setVisible(isVisible());
+        }
+        return QWidget::event(e);
+    }
+    void moveEvent(QMoveEvent*) override { place(); }
+    void resizeEvent(QResizeEvent*) override { place(); }
+    void showEvent(QShowEvent*) override {
+        place();
+        if (medal_) medal_->show();
+    }
+
+private:
+    void place() {
+        if (!medal_) return;
+        QRect frame(QPoint(0, 0), medal_->size());
+        frame.moveCenter(geometry().center());
+        medal_->setGeometry(frame);
+    }
+    QPointer<AchievementMedal> medal_;
+};
+
 QLabel* tinted(QLabel* label, const QColor& color) {
     QPalette pal = label->palette();
     pal.setColor(QPalette::WindowText, color);
@@ -203,14 +236,14 @@ QLabel* tinted(QLabel* label, const QColor& color) {
 
 AchievementMedal::AchievementMedal(model::CompanionAchievementState state, double size, QWidget* parent)
     : QWidget(parent), state_(std::move(state)), size_(size) {
+    setObjectName("medal");
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    setAccessibleName({});
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    setMinimumWidth(qCeil(size * 1.3));
+    setFixedSize(sizeHint());
 }
 
 QSize AchievementMedal::sizeHint() const {
-    return {qCeil(size_ * 1.3), qCeil(size_ * 1.35)};
+    return {qCeil(size_ * (1.3 + 2 * kSpread)), qCeil(size_ * (1.35 + 2 * kSpread))};
 }
 
 void AchievementMedal::showEvent(QShowEvent* event) {
@@ -238,7 +271,7 @@ QImage AchievementMedal::body(qreal dpr) const {
     const double s = size_;
     const bool lit = state_.isUnlocked;
     const QColor c = lit ? accent(state_.badge) : kSystemGray;
-    const QSizeF box(s * 1.3, s * 1.35);
+    const QSizeF box(s * (1.3 + 2 * kSpread), s * (1.35 + 2 * kSpread));
     QImage image(QSize(qCeil(box.width() * dpr), qCeil(box.height() * dpr)), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     image.setDevicePixelRatio(dpr);
@@ -300,7 +333,7 @@ void AchievementMedal::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const qreal dpr = devicePixelRatioF();
     if (cache_.isNull() || cache_.devicePixelRatio() != dpr) cache_ = body(dpr);
-    const QSizeF box(size_ * 1.3, size_ * 1.35);
+    const QSizeF box = cache_.deviceIndependentSize();
     const QPointF topLeft((width() - box.width()) / 2, (height() - box.height()) / 2);
     p.drawImage(topLeft, cache_);
     if (!state_.isUnlocked || sparkle_ <= 0) return;
@@ -325,9 +358,7 @@ AchievementBadgeTile::AchievementBadgeTile(model::CompanionAchievementState stat
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(13, 16, 13, 16);
     column->setSpacing(8);
-    auto* medal = new AchievementMedal(state_, 88);
-    medal->setFixedHeight(107);
-    column->addWidget(medal);
+    column->addWidget(new MedalSlot(state_, 88, 107), 0, Qt::AlignHCenter);
     column->addWidget(new OneLineLabel(model::title(state_.badge), systemFont(14, QFont::Bold),
                                        palette().color(QPalette::WindowText)));
     column->addWidget(new OneLineLabel(model::story(state_.badge), systemFont(10.5, QFont::Medium), secondaryColor()));
@@ -522,8 +553,7 @@ QWidget* AchievementGalleryView::badgeDetail(const model::CompanionAchievementSt
     popup->setFixedWidth(270);
     auto* column = vstack(popup, 13);
     column->setContentsMargins(27, 27, 27, 27);
-    auto* medal = new AchievementMedal(state, 106);
-    column->addWidget(medal, 0, Qt::AlignHCenter);
+    column->addWidget(new MedalSlot(state, 106, 106 * 1.35), 0, Qt::AlignHCenter);
     auto* title = makeLabel(model::title(state.badge), TextStyle::title2);
     title->setObjectName("detailTitle");
     title->setFont(fontFor(TextStyle::title2, QFont::Bold));
