@@ -8,6 +8,7 @@
 
 #include "app/AppController.h"
 #include "app/AppDelegate.h"
+#include "menubar/qt/QtStatusPicture.h"
 #include "platform/ResourceBundle.h"
 #include "model/AppModel.h"
 #include "pets/coordination/PetWindowCoordinator.h"
@@ -19,6 +20,7 @@
 #include "platform/qt/QtAccessibility.h"
 #include "platform/qt/QtApplication.h"
 #include "platform/qt/QtDialogs.h"
+#include "platform/qt/QtHttpClient.h"
 #include "platform/qt/QtMainLoop.h"
 #include "platform/qt/QtPointer.h"
 #include "platform/qt/QtScreens.h"
@@ -101,6 +103,8 @@ int main(int argc, char** argv) {
     platform::qt::QtScreenList screens(loop, notifications);
     platform::qt::QtAccessibility accessibility(notifications);
     platform::qt::QtPointer pointer;
+    platform::qt::QtHttpClient http;
+    platform::qt::QtBackgroundQueue background;
 
     platform::Services services;
     services.mainLoop = &loop;
@@ -120,7 +124,10 @@ int main(int argc, char** argv) {
     services.screens = &screens;
     services.accessibility = &accessibility;
     services.pointer = &pointer;
+    services.http = &http;
+    services.background = &background;
     platform::installServices(services);
+    menubar::qt::installStatusPictureRenderer();
     // Wake and activation reach the controller as notifications.
     platform::qt::QtSystemEvents systemEvents(loop, notifications);
     platform::qt::X11DesktopSwitchWatcher desktopSwitches(notifications);

@@ -41,5 +41,7 @@ Workspace& workspace() { return require(services().workspace, "workspace"); }
 ScreenList& screenList() { return require(services().screens, "screens"); }
 Accessibility& accessibility() { return require(services().accessibility, "accessibility"); }
 Pointer& pointer() { return require(services().pointer, "pointer"); }
+HttpClient& httpClient() { return require(services().http, "http"); }
+BackgroundQueue& backgroundQueue() { return require(services().background, "background"); }
 
 }  // namespace platform

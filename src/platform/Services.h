@@ -4,6 +4,7 @@
 #include "platform/Alert.h"
 #include "platform/Application.h"
 #include "platform/Defaults.h"
+#include "platform/Http.h"
 #include "platform/KeyEventTap.h"
 #include "platform/MainLoop.h"
 #include "platform/NotificationCenter.h"
@@ -39,6 +40,8 @@ struct Services {
     ScreenList* screens = nullptr;
     Accessibility* accessibility = nullptr;
     Pointer* pointer = nullptr;
+    HttpClient* http = nullptr;
+    BackgroundQueue* background = nullptr;
 };
 
 // The installed services. Reaching for one that no backend installed is a programming error.
@@ -62,5 +65,7 @@ Workspace& workspace();
 ScreenList& screenList();
 Accessibility& accessibility();
 Pointer& pointer();
+HttpClient& httpClient();
+BackgroundQueue& backgroundQueue();
 
 }  // namespace platform

@@ -12,7 +12,9 @@ namespace {
 class UnavailableMenuBarMealEngine final : public MenuBarMealEngine {
 public:
     void prepareControlPosition() override {}
-    void attachControl(platform::StatusItem&) override {}
+    void attachControl(platform::StatusItem&) override {
+        if (onFaceChange) onFaceChange(MenuBarMealFaceState{});
+    }
     void start() override {}
     void stop() override {}
     void setEnabled(bool enabled) override {

@@ -3,6 +3,7 @@
 #include "platform/Services.h"
 #include "platform/sim/SimAccessibility.h"
 #include "platform/sim/SimDialogs.h"
+#include "platform/sim/SimHttp.h"
 #include "platform/sim/SimKeyEventTaps.h"
 #include "platform/sim/SimMainLoop.h"
 #include "platform/sim/SimPanel.h"
@@ -52,6 +53,8 @@ public:
     SimStatusBar statusBar{defaults, screens, notifications};
     SimAccessibility accessibility{notifications};
     SimPointer pointer;
+    SimHttpClient http;
+    SimBackgroundQueue background{loop};
 
 private:
     Services previous_;
