@@ -226,7 +226,7 @@ TEST_F(SettingsWindowTest, updateControlsFollowEachCheckAndDownloadState) {
     const Row rows[] = {
         {std::nullopt, UpdateDownloadState::idle(), "Check whether there is a new version", true, nullptr},
         {UpdateCheckResult::checking(), UpdateDownloadState::idle(), "Checking for updates…", false, nullptr},
-        {UpdateCheckResult::current(), UpdateDownloadState::idle(), "Up to date", true, nullptr},
+        {UpdateCheckResult::current(), UpdateDownloadState::idle(), "You're up to date", true, nullptr},
         {UpdateCheckResult::notConfigured(), UpdateDownloadState::idle(), "No public update feed is configured", true,
          nullptr},
         {UpdateCheckResult::available(manifest), UpdateDownloadState::idle(), "New version 2.0.0 available", true,
