@@ -68,8 +68,13 @@ OnboardingView::OnboardingView(std::function<void()> onComplete, model::AppModel
     setObjectName("onboardingView");
     setFixedSize(int(kWindowSize.width), int(kWindowSize.height));
     auto* column = vstack(this, 24);
-    column->setContentsMargins(32, 32 + 8, 32, 32);
-    column->addWidget(makeMark(86), 0, Qt::AlignHCenter);
+    column->setContentsMargins(32, 32, 32, 32);
+    column->addStretch(1);
+    auto* mark = new QWidget;
+    auto* markLayout = vstack(mark, 0);
+    markLayout->setContentsMargins(0, 8, 0, 0);
+    markLayout->addWidget(makeMark(86));
+    column->addWidget(mark, 0, Qt::AlignHCenter);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(8);
     title_ = makeLabel({}, TextStyle::largeTitle);
@@ -84,7 +89,6 @@ OnboardingView::OnboardingView(std::function<void()> onComplete, model::AppModel
     column->addLayout(texts);
     dots_ = new PageDots(page_);
     column->addWidget(dots_, 0, Qt::AlignHCenter);
-    column->addStretch(1);
     auto* buttons = new QHBoxLayout;
     back_ = pushButton({});
     back_->setObjectName("onboardingBack");
@@ -94,6 +98,7 @@ OnboardingView::OnboardingView(std::function<void()> onComplete, model::AppModel
     forward_->setObjectName("onboardingForward");
     buttons->addWidget(forward_);
     column->addLayout(buttons);
+    column->addStretch(1);
 
     QObject::connect(back_, &QPushButton::clicked, this, [this] {
         page_ = std::max(0, page_ - 1);
