@@ -82,6 +82,8 @@ TEST_F(AchievementWallTest, detailTellsTheStoryAndWhereALockedOrLitBadgeStands) 
         ASSERT_TRUE(wall.detail());
         EXPECT_EQ(wall.detail()->findChild<QLabel*>("detailStory")->text().toStdString(), model::story(badge));
         EXPECT_EQ(wall.detail()->findChild<QLabel*>("detailStatus")->text().toStdString(), status);
+        wall.detail()->grab().save(QString("%1/e2e-artifacts/achievement-detail-%2.png")
+                                       .arg(QCoreApplication::applicationDirPath(), QString::fromUtf8(rawValue(badge).data())));
     }
     EXPECT_EQ(wall.findChild<QLabel*>("nextBadge")->text().toStdString(), "Next · " + model::title(CompanionUnlock::keyRhythm));
     EXPECT_EQ(wall.findChild<QLabel*>("unlockedSummary")->text(), "1 / 2 lit");
