@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QVBoxLayout>
 
 #include "menubar/qt/IconProvider.h"
@@ -142,6 +143,31 @@ protected:
     }
 };
 
+// A page as tall as its wrapped lines need at the width it has, so no spare height opens
+// between them.
+class FittedPage final : public QWidget {
+public:
+    QSize sizeHint() const override {
+        const QSize hint = QWidget::sizeHint();
+        return width() > 0 && hasHeightForWidth() ? QSize(hint.width(), heightForWidth(width())) : hint;
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        if (event->size().width() != event->oldSize().width()) updateGeometry();
+        QWidget::resizeEvent(event);
+    }
+};
+
+// A secondary wrapping text no taller than its lines at the width it gets.
+QLabel* paragraph(const std::string& text, TextStyle style) {
+    auto* label = makeLabel(text, style, true, true);
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    label->setSizePolicy(policy);
+    return label;
+}
+
 QLabel* symbolIcon(std::string_view symbol, int side, const QColor& color) {
     auto* label = new QLabel;
     label->setPixmap(platform::qt::symbolPixmap(symbol, side, color, label->devicePixelRatioF()));
@@ -277,7 +303,7 @@ void MenuBarMealStageView::paintEvent(QPaintEvent*) {
 QWidget* makeMenuBarMealSettings(menubar::stash::MenuBarMealController& controller, bool visualPreview,
                                  bool visualPreviewCollapsed) {
     auto& engine = controller.engine();
-    auto* page = new QWidget;
+    auto* page = new FittedPage;
     page->setObjectName("menuBarMealSettings");
     auto* layout = vstack(page, 20);
 
@@ -297,8 +323,7 @@ QWidget* makeMenuBarMealSettings(menubar::stash::MenuBarMealController& controll
     titleFont.setPixelSize(30);
     title->setFont(titleFont);
     header->addWidget(title);
-    header->addWidget(makeLabel(L10n::t("留常用的在眼前，暂时不用的先交给它保管。想看时，让栗丸吐出来。"),
-                                TextStyle::callout, true, true));
+    header->addWidget(paragraph(L10n::t("留常用的在眼前，暂时不用的先交给它保管。想看时，让栗丸吐出来。"), TextStyle::callout));
     layout->addLayout(header);
 
     const auto shownCollapsed = [&engine, visualPreview, visualPreviewCollapsed] {
@@ -322,7 +347,7 @@ QWidget* makeMenuBarMealSettings(menubar::stash::MenuBarMealController& controll
     auto* switchTexts = new QVBoxLayout;
     switchTexts->setSpacing(4);
     switchTexts->addWidget(makeLabel(L10n::t("开启图标收纳"), TextStyle::headline));
-    switchTexts->addWidget(makeLabel(L10n::t("默认关闭；只影响你手动放进收纳区的图标。"), TextStyle::caption, true, true));
+    switchTexts->addWidget(paragraph(L10n::t("默认关闭；只影响你手动放进收纳区的图标。"), TextStyle::caption));
     switchRow->addLayout(switchTexts, 1);
     Switch* toggle = nullptr;
     if (visualPreview) {
@@ -356,8 +381,7 @@ QWidget* makeMenuBarMealSettings(menubar::stash::MenuBarMealController& controll
     hint->addWidget(hintText(L10n::t("放到三颗豆子左侧")));
     hint->addStretch(1);
     cardLayout->addLayout(hint);
-    cardLayout->addWidget(makeLabel(L10n::t("栗丸不会读取图标内容，也不会点击其他应用。图标仍由 macOS 持有；关闭此功能或退出栗丸时会全部恢复。"),
-                                    TextStyle::caption, true, true));
+    cardLayout->addWidget(paragraph(L10n::t("栗丸不会读取图标内容，也不会点击其他应用。图标仍由 macOS 持有；关闭此功能或退出栗丸时会全部恢复。"), TextStyle::caption));
     layout->addWidget(card);
 
     auto* stash = new StashButton;
@@ -375,7 +399,7 @@ QWidget* makeMenuBarMealSettings(menubar::stash::MenuBarMealController& controll
     for (const char* line : {"① 开启图标收纳，按住 Command 将想收起的图标拖到三颗豆子左侧。",
                              "② 右键点击菜单栏栗丸，喂入或吐出左侧图标；左键仍打开栗丸面板。",
                              "③ 再点一次“吐出图标”即可展开；关闭上方开关时，图标也会全部恢复。"})
-        howTo->addWidget(makeLabel(L10n::t(line), TextStyle::callout, true, true));
+        howTo->addWidget(paragraph(L10n::t(line), TextStyle::callout));
     auto* message = new SymbolLabel(TextStyle::callout, 14);
     message->setObjectName("mealMessage");
     message->setContentsMargins(0, 2, 0, 0);

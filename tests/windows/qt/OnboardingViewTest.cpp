@@ -4,12 +4,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "menubar/stash/MenuBarMealController.h"
 #include "model/AppModelTestSupport.h"
-#include "platform/qt/QtStatusBar.h"
 #include "windows/qt/OnboardingView.h"
-#include "windows/qt/SettingsBlocks.h"
-#include "windows/qt/SettingsPages.h"
 
 using model::AppLanguageChoice;
 
@@ -54,19 +50,4 @@ TEST_F(OnboardingViewTest, backStepsOnePageAndALanguageChangeKeepsThePage) {
     view.backButton()->click();
     model->setAppLanguage(AppLanguageChoice::simplifiedChinese);
     EXPECT_EQ(title(), "它们真的住在 Mac 里");
-}
-
-// Where the tray places every icon itself, the card cannot switch the stash on and says why.
-TEST_F(OnboardingViewTest, stashCardOnALinuxTrayHasItsSwitchOffAndShowsTheReason) {
-    platform::qt::QtStatusBar tray;
-    menubar::stash::MenuBarMealController controller(sim.defaults, tray);
-    std::unique_ptr<QWidget> card(windows::qt::makeMenuBarMealSettings(controller));
-    auto* toggle = card->findChild<windows::qt::Switch*>("menuBarMealEnabled");
-    EXPECT_FALSE(toggle->isEnabled());
-    EXPECT_FALSE(card->findChild<QAbstractButton*>("stashButton")->isEnabled());
-    card->show();
-    auto* message = card->findChild<windows::qt::SymbolLabel*>("mealMessage");
-    EXPECT_TRUE(message->isVisible());
-    EXPECT_EQ(message->text()->text().toStdString(), controller.engine().message().get());
-    EXPECT_FALSE(controller.engine().message().get().empty());
 }
