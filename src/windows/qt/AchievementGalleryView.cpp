@@ -409,7 +409,7 @@ void AchievementBadgeTile::paintEvent(QPaintEvent*) {
     p.fillPath(shape, palette().color(QPalette::Base));
     p.fillPath(shape, fill);
     const double border = lit ? (hovering_ ? 0.6 : 0.25) : 0.11;
-    p.strokePath(shape, QPen(withAlpha(lit ? tint : palette().color(QPalette::WindowText), lit ? border : 0.11), line));
+    p.strokePath(shape, QPen(withAlpha(tint, border), line));
     if (hasFocus()) p.strokePath(shape, QPen(withAlpha(accentColor(), 0.7), 2));
 }
 
