@@ -10,6 +10,7 @@
 
 #include "menubar/qt/IconProvider.h"
 #include "menubar/stash/MenuBarMealController.h"
+#include "menubar/stash/NativeMenuBarMealEngine.h"
 #include "model/L10n.h"
 #include "platform/Services.h"
 #include "platform/qt/SymbolImages.h"
@@ -382,6 +383,17 @@ QWidget* makeMenuBarMealSettings(menubar::stash::MenuBarMealController& controll
     hint->addStretch(1);
     cardLayout->addLayout(hint);
     cardLayout->addWidget(paragraph(L10n::t("栗丸不会读取图标内容，也不会点击其他应用。图标仍由 macOS 持有；关闭此功能或退出栗丸时会全部恢复。"), TextStyle::caption));
+    QPushButton* retry = nullptr;
+    if (controller.usesNativeVisibility() && !visualPreview) {
+        cardLayout->addWidget(paragraph(L10n::t("macOS 27 需要辅助功能权限，仅临时读取图标所属应用和位置，不读取内容或保存顺序。同一应用的多个图标会一起收起；系统图标始终保留。"),
+                                        TextStyle::caption));
+        retry = pushButton(L10n::t("授权后重试"));
+        retry->setObjectName("authorizeAndRetry");
+        QObject::connect(retry, &QPushButton::clicked, page, [&engine] {
+            if (auto* native = dynamic_cast<menubar::stash::NativeMenuBarMealEngine*>(&engine)) native->authorizeAndRetry();
+        });
+        cardLayout->addWidget(retry, 0, Qt::AlignLeft);
+    }
     layout->addWidget(card);
 
     auto* stash = new StashButton;
@@ -408,12 +420,14 @@ QWidget* makeMenuBarMealSettings(menubar::stash::MenuBarMealController& controll
     layout->addLayout(howTo);
 
     // Everything shown is read from the engine again after each of its changes.
-    auto refresh = [&engine, visualPreview, visualPreviewCollapsed, page, stage, toggle, stash, message, shownCollapsed] {
+    auto refresh = [&engine, visualPreview, visualPreviewCollapsed, page, stage, toggle, stash, retry, message,
+                    shownCollapsed] {
         stage->stage().setCollapsed(shownCollapsed());
         const bool enabled = engine.isEnabled().get();
         if (toggle) toggle->setChecked(enabled);
         stash->set(visualPreview ? visualPreviewCollapsed : engine.requestedCollapsed().get());
         stash->setEnabled(visualPreview || enabled);
+        if (retry) retry->setEnabled(enabled);
         const std::string& text = engine.message().get();
         message->setVisible(!visualPreview && !text.empty());
         message->set(text, "info.circle", page->palette().color(QPalette::WindowText));
