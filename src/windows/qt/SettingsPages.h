@@ -18,6 +18,10 @@ QWidget* makePage(SettingsSection section, model::AppModel& model, const Setting
 QWidget* makeBehaviorSettings(model::AppModel& model);
 QWidget* makeGeneralSettings(model::AppModel& model, const SettingsActions& actions);
 QWidget* makeAboutSettings(model::AppModel& model, const SettingsActions& actions);
+QWidget* makeActionsSettings(model::AppModel& model, const SettingsActions& actions);
+QWidget* makeKeyboardSettings(model::AppModel& model, const SettingsActions& actions);
+QWidget* makeCompanionSettings(model::AppModel& model);
+QWidget* makePrivacySettings(model::AppModel& model, const SettingsActions& actions);
 // The update controls of the about page.
 QWidget* makeUpdateSettingsContent(model::AppModel& model, const SettingsActions& actions);
 
