@@ -3,6 +3,12 @@
 set(TUFTLE_BUNDLE_NAME Tuftle_Tuftle.bundle)
 set(TUFTLE_BUNDLE_DIR ${CMAKE_BINARY_DIR}/${TUFTLE_BUNDLE_NAME})
 
+# The cache values go into XML: an address with "&" must not break the property list.
+foreach(var TUFTLE_UPDATE_FEED_URL TUFTLE_UPDATE_PUBLIC_KEY)
+  string(REPLACE "&" "&amp;" ${var}_XML "${${var}}")
+  string(REPLACE "<" "&lt;" ${var}_XML "${${var}_XML}")
+  string(REPLACE ">" "&gt;" ${var}_XML "${${var}_XML}")
+endforeach()
 configure_file(${CMAKE_SOURCE_DIR}/resources/Info.plist.in ${CMAKE_BINARY_DIR}/Info.plist @ONLY)
 
 file(GLOB_RECURSE TUFTLE_RESOURCE_FILES CONFIGURE_DEPENDS

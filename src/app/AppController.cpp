@@ -51,10 +51,6 @@ model::CompanionTracker& AppController::companionTracker() {
     return *companionTracker_;
 }
 
-updates::UpdateDownloadController& AppController::updateDownloader() {
-    if (!updateDownloader_) updateDownloader_ = std::make_unique<updates::UpdateDownloadController>();
-    return *updateDownloader_;
-}
 
 void AppController::start() {
     if (started_) return;
@@ -85,6 +81,8 @@ void AppController::start() {
         });
     }
 
+    // Images of earlier runs can no longer be opened from the settings: no need to keep them.
+    updateDownloader().removeStaleDownloads();
     scheduleAutomaticUpdateCheck();
 }
 

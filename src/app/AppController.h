@@ -9,6 +9,7 @@
 #include "model/RuntimeHealth.h"
 #include "platform/Subscription.h"
 #include "platform/Window.h"
+#include "updates/UpdateChecker.h"
 #include "updates/UpdateDownloadController.h"
 
 namespace model {
@@ -62,8 +63,20 @@ public:
     // the window. Empty until the window was first shown.
     const std::function<void()>& onboardingCompletion() const { return onboardingCompletion_; }
 
-    // Checks for an update and writes the outcome into the model; one check at a time.
+    // Update operations (AppControllerUpdates.cpp).
+    // Checks for an update and writes the outcome into the model; one check at a time, none
+    // while a download runs or is being verified.
     void checkForUpdates();
+    // Starts downloading the available update, if there is one.
+    void downloadAvailableUpdate();
+    // Verifies a finished download against its manifest again, then shows it in the file
+    // manager; a file that no longer matches is never shown and the download state becomes
+    // failed.
+    void openDownloadedUpdate();
+    // The feed, build, system and folder the update operations use: this process's, read on
+    // first use, unless a test put others in place.
+    const updates::UpdateEnvironment& updateEnvironment();
+    void setUpdateEnvironmentForTesting(updates::UpdateEnvironment environment);
 
     // Application actions (AppControllerActions.cpp).
     // Shows the settings window, creating it on first use, and brings it to the front now, on
@@ -80,11 +93,6 @@ public:
     // Asks where to save, then writes the export there in one piece; a failure shows the
     // "导出失败" alert and leaves no file behind. Cancelling is silent.
     void exportLocalData();
-    // Starts downloading the available update, if there is one.
-    void downloadAvailableUpdate();
-    // Verifies a finished download against its manifest again, then opens it; a file that
-    // no longer matches is never opened and the download state becomes failed.
-    void openDownloadedUpdate();
     // Plays a life scene (8 s) or a pose (4 s) on the desktop; false when the coordinator
     // refuses. The demonstration's generation and deadline are set either way.
     bool demonstrateOnDesktop(model::PetLifeScene scene, model::DesktopDemoTarget target);
@@ -106,6 +114,8 @@ private:
     std::unique_ptr<pets::PetWindowCoordinator> petCoordinator_;
     std::shared_ptr<model::CompanionTracker> companionTracker_;
     std::unique_ptr<updates::UpdateDownloadController> updateDownloader_;
+    std::optional<updates::UpdateEnvironment> updateEnvironment_;
+    std::unique_ptr<updates::UpdateCheckTask> updateCheck_;
     model::RuntimeHealth runtimeHealth_;
     std::shared_ptr<platform::Window> onboardingWindow_;
     std::function<void()> onboardingCompletion_;

@@ -7,7 +7,6 @@
 #include "pets/coordination/PetWindowCoordinator.h"
 #include "platform/AtomicFile.h"
 #include "platform/Services.h"
-#include "updates/UpdateVerification.h"
 
 namespace app {
 namespace {
@@ -68,33 +67,6 @@ void AppController::exportLocalData() {
     }
     if (failure.empty()) return;
     platform::alerts().runModal({model::L10n::t("导出失败"), failure});
-}
-
-void AppController::downloadAvailableUpdate() {
-    const auto& result = model_.updateCheckResult.get();
-    if (!result || result->kind != updates::UpdateCheckResult::Kind::available || !result->manifest) return;
-    updateDownloader().start(*result->manifest);
-}
-
-void AppController::openDownloadedUpdate() {
-    const auto download = model_.updateDownloadState.get();
-    const auto& result = model_.updateCheckResult.get();
-    if (download.kind != updates::UpdateDownloadState::Kind::ready || !result ||
-        result->kind != updates::UpdateCheckResult::Kind::available || !result->manifest)
-        return;
-    const updates::UpdateManifest manifest = *result->manifest;
-    const std::filesystem::path file = download.url;
-    model_.updateDownloadState = updates::UpdateDownloadState::verifying();
-    // The settings show "verifying" before the image is read.
-    platform::mainLoop().post([this, alive = std::weak_ptr<char>(alive_), file, manifest] {
-        if (alive.expired()) return;
-        if (updates::verifyDownload(file, manifest)) {
-            model_.updateDownloadState = updates::UpdateDownloadState::failed();
-            return;
-        }
-        model_.updateDownloadState = updates::UpdateDownloadState::ready(file);
-        platform::workspace().openFile(file);
-    });
 }
 
 bool AppController::demonstrateOnDesktop(model::PetLifeScene scene, model::DesktopDemoTarget target) {

@@ -1,25 +1,187 @@
 #include "menubar/MenuBarEntryController.h"
 
+#include <algorithm>
+
+#include "menubar/stash/MenuBarMealController.h"
+#include "model/L10n.h"
 #include "platform/Services.h"
 
 namespace menubar {
 
+using model::L10n;
+
+namespace {
+MenuBarEntryController::PanelHost& panelHost() {
+    static MenuBarEntryController::PanelHost host;
+    return host;
+}
+}  // namespace
+
+void MenuBarEntryController::setPanelHost(PanelHost host) {
+    panelHost() = std::move(host);
+}
+
+platform::Rect popoverFrame(platform::Size content, const platform::Rect& anchor,
+                            const std::vector<platform::Screen>& screens) {
+    if (screens.empty())
+        return {anchor.midX() - content.width / 2, anchor.minY() - content.height, content.width, content.height};
+    const platform::Screen* screen = &screens.front();
+    for (const auto& s : screens)
+        if (s.frame.contains(anchor.center())) screen = &s;
+    const bool below = anchor.midY() >= screen->frame.midY();
+    double x = anchor.midX() - content.width / 2;
+    double y = below ? anchor.minY() - content.height : anchor.maxY();
+    const platform::Rect& area = screen->visibleFrame;
+    x = std::max(area.minX(), std::min(x, area.maxX() - content.width));
+    y = std::max(area.minY(), std::min(y, area.maxY() - content.height));
+    return {x, y, content.width, content.height};
+}
+
 MenuBarEntryController& MenuBarEntryController::shared() {
-    static MenuBarEntryController controller;
+    static MenuBarEntryController controller(stash::MenuBarMealController::shared().engine());
     return controller;
 }
 
-void MenuBarEntryController::start() {
-    if (statusItem_) return;
-    statusItem_ = platform::statusBar().createStatusItem();
-    refreshLocalizedTooltip();
-    statusItem_->setMenu({{"退出", [] { platform::application().terminate(); }}});
+MenuBarEntryController::MenuBarEntryController(stash::MenuBarMealEngine& engine)
+    : engine_(engine), alive_(std::make_shared<MenuBarEntryController*>(this)) {}
+
+MenuBarEntryController::~MenuBarEntryController() {
+    *alive_ = nullptr;
 }
 
-void MenuBarEntryController::stop() { statusItem_.reset(); }
+void MenuBarEntryController::start() {
+    if (item_) return;
+    auto& engine = engine_;
+    engine.prepareControlPosition();
+    // The popover lives with the platform that made it, so it is made at start.
+    if (!popover_) popover_ = platform::statusBar().createPopover();
+    popover_->setContentSize(popoverContentSize);
+
+    std::weak_ptr<MenuBarEntryController*> weak = alive_;
+    auto self = [weak]() -> MenuBarEntryController* {
+        auto p = weak.lock();
+        return p ? *p : nullptr;
+    };
+    if (contentFactory_ && !content_) {
+        content_ = contentFactory_([self] {
+            if (auto* c = self(); c && c->popover_) c->popover_->close();
+        });
+        if (content_ && panelHost())
+            panelHost()(*popover_, *content_, [self](double height) {
+                if (auto* c = self()) c->panelContentHeightChanged(height);
+            });
+    }
+    engine.onFaceChange = [self](const stash::MenuBarMealFaceState& state) {
+        auto* c = self();
+        if (!c) return;
+        if (c->faceView_) c->faceView_->show(state);
+        c->refreshLocalizedTooltip();
+    };
+    engine.onRecoveryPositionRepair = [self] {
+        auto* c = self();
+        if (!c) return;
+        c->popover_->close();
+        c->removeItemPreservingPosition();
+        c->item_.reset();
+        c->faceView_.reset();
+        c->createItem();
+    };
+    engine.recoveryFaceFrame = [self]() -> std::optional<platform::Rect> {
+        auto* c = self();
+        if (!c || !c->faceView_) return std::nullopt;
+        return c->faceView_->recoveryFaceScreenFrame();
+    };
+    createItem();
+}
+
+void MenuBarEntryController::stop() {
+    if (popover_) popover_->close();
+    auto& engine = engine_;
+    engine.onFaceChange = nullptr;
+    engine.onRecoveryPositionRepair = nullptr;
+    engine.recoveryFaceFrame = nullptr;
+    removeItemPreservingPosition();
+    item_.reset();
+    faceView_.reset();
+    // Made again by the next start, on the platform then in place.
+    popover_.reset();
+    content_.reset();
+}
+
+void MenuBarEntryController::createItem() {
+    auto item = platform::statusBar().createStatusItem();
+    if (!item) return;
+    item->setLength(itemLength);
+    item->setAutosaveName(autosaveName);
+    std::weak_ptr<MenuBarEntryController*> weak = alive_;
+    auto self = [weak]() -> MenuBarEntryController* {
+        auto p = weak.lock();
+        return p ? *p : nullptr;
+    };
+    item->setOnClick([self](const platform::StatusItemClick& click) {
+        if (auto* c = self()) {
+            c->clickLocation_ = click.location;
+            c->actions_.performClick(click);
+        }
+    });
+    actions_.onPrimary = [self] {
+        if (auto* c = self()) c->togglePanel();
+    };
+    actions_.onSecondary = [self] {
+        if (auto* c = self()) c->secondaryAction();
+    };
+    faceView_ = std::make_unique<TuftleStatusView>(*item);
+    item_ = std::move(item);
+    engine_.attachControl(*item_);
+}
+
+void MenuBarEntryController::secondaryAction() {
+    auto& engine = engine_;
+    if (engine.isEnabled().get()) {
+        popover_->close();
+        engine.toggle();
+    } else {
+        togglePanel();
+    }
+}
+
+void MenuBarEntryController::togglePanel() {
+    if (!faceView_ || !item_) return;
+    if (popover_->isShown()) {
+        popover_->close();
+        return;
+    }
+    platform::Rect anchor;
+    if (auto icon = item_->geometry(); icon && !icon->isEmpty())
+        anchor = *icon;
+    else
+        anchor = {clickLocation_.value_or(platform::pointer().location()), {0, 0}};
+    anchor_ = anchor;
+    popover_->show(popoverFrame(popover_->contentSize(), anchor, platform::screenList().screens()));
+    if (content_) content_->appeared();
+}
+
+void MenuBarEntryController::panelContentHeightChanged(double height) {
+    if (!popover_) return;
+    const platform::Size size{popoverContentSize.width, height};
+    popover_->setContentSize(size);
+    if (popover_->isShown()) popover_->show(popoverFrame(size, anchor_, platform::screenList().screens()));
+}
+
+void MenuBarEntryController::removeItemPreservingPosition() {
+    if (!item_) return;
+    auto& defaults = platform::defaults();
+    const auto position = defaults.object(positionKey);
+    item_.reset();
+    if (position) defaults.set(positionKey, *position);
+}
 
 void MenuBarEntryController::refreshLocalizedTooltip() {
-    if (statusItem_) statusItem_->setToolTip("栗丸");
+    if (!item_) return;
+    const std::string hint = engine_.isCollapsed().get() ? L10n::t("右键吐出图标") : L10n::t("右键喂入左侧图标");
+    item_->setToolTip(L10n::format(L10n::t("栗丸 · 左键打开面板 · %@"), {hint}));
+    const std::string readBack = item_->toolTip();
+    item_->setAccessibilityLabel(readBack.empty() ? L10n::t("栗丸") : readBack);
 }
 
 }  // namespace menubar

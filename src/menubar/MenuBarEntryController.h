@@ -1,27 +1,76 @@
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
+#include "menubar/MenuBarContent.h"
+#include "menubar/MenuBarStatusActionRouter.h"
+#include "menubar/TuftleStatusView.h"
+#include "menubar/stash/MenuBarMealEngine.h"
+#include "platform/Screen.h"
 #include "platform/StatusItem.h"
 
 namespace menubar {
 
-// The program's tray entry. For now a face in the tray with a menu that quits.
+// Where the panel opens: centred below the anchor, or above it when the anchor lies in the
+// lower half of its screen, and kept inside that screen's visible frame.
+platform::Rect popoverFrame(platform::Size content, const platform::Rect& anchor,
+                            const std::vector<platform::Screen>& screens);
+
+// The pet's tray entry: its face, its clicks, its tooltip, and the panel it opens.
 class MenuBarEntryController final {
 public:
+    static constexpr double itemLength = 28.0;
+    static constexpr const char* autosaveName = "TuftleMealControl";
+    static inline const std::string positionKey = platform::statusItemPositionKey(autosaveName);
+    static constexpr platform::Size popoverContentSize{382, 426};
+
     static MenuBarEntryController& shared();
+    // Works beside `engine`; shared() uses the stash controller's.
+    explicit MenuBarEntryController(stash::MenuBarMealEngine& engine);
+    ~MenuBarEntryController();
 
     // Creates the tray entry when none exists.
     void start();
-    // Removes the tray entry.
+    // Closes the panel, unhooks the stash engine and removes the entry, keeping its position.
     void stop();
-    // Sets the tooltip again in the current language.
+    // Sets the tooltip and the accessibility label again in the current language.
     void refreshLocalizedTooltip();
 
-    bool isStarted() const { return static_cast<bool>(statusItem_); }
+    // Makes the panel's content on start, given the closure that closes the panel.
+    using ContentFactory = std::function<std::unique_ptr<MenuBarContent>(std::function<void()> closePanel)>;
+    void setContentFactory(ContentFactory factory) { contentFactory_ = std::move(factory); }
+    // Puts a content into a popover; a backend with real windows installs one. It reports
+    // the height the content needs through the last argument.
+    using PanelHost = std::function<void(platform::Popover&, MenuBarContent&, std::function<void(double)>)>;
+    static void setPanelHost(PanelHost host);
+    // The content needs another height: the open panel keeps its place beside the entry.
+    void panelContentHeightChanged(double height);
+
+    platform::StatusItem* item() const { return item_.get(); }
+    MenuBarContent* content() const { return content_.get(); }
+    TuftleStatusView* faceView() const { return faceView_.get(); }
+    platform::Popover* popover() const { return popover_.get(); }
 
 private:
-    std::unique_ptr<platform::StatusItem> statusItem_;
+    void createItem();
+    void removeItemPreservingPosition();
+    void togglePanel();
+    void secondaryAction();
+
+    std::unique_ptr<platform::StatusItem> item_;
+    std::unique_ptr<TuftleStatusView> faceView_;
+    MenuBarStatusActionRouter actions_;
+    std::unique_ptr<platform::Popover> popover_;
+    stash::MenuBarMealEngine& engine_;
+    std::optional<platform::Point> clickLocation_;
+    platform::Rect anchor_;
+    ContentFactory contentFactory_;
+    std::unique_ptr<MenuBarContent> content_;
+    // The engine's callbacks hold this weakly: they do nothing once the controller is gone.
+    std::shared_ptr<MenuBarEntryController*> alive_;
 };
 
 }  // namespace menubar

@@ -93,10 +93,11 @@ platform::Point HomeAttachmentLayout::faceOffset(PetHomeKind kind, HomeEdge edge
             return {0, screenEdge ? -9.5 : -2.5};
         case HomeEdge::bottom:
             return {0, 1.0};
+        // At a side the face moves far enough in that the eye nearest the edge stays whole.
         case HomeEdge::left:
-            return {5.2, -1.0};
+            return {7.0, -1.0};
         case HomeEdge::right:
-            return {-5.2, -1.0};
+            return {-7.0, -1.0};
     }
     return {};
 }

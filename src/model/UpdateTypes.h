@@ -4,12 +4,27 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace updates {
 
-// Why an update check or download failed.
+// Why an update check or download failed; thrown as itself by the update steps.
 enum class UpdateFailure { network, untrusted, invalid, incompatible, hardware, download };
+
+// Values fixed where the program is packaged: the one host update images come from, compared
+// exactly, and the images' file extension.
+struct UpdateRules {
+    std::string downloadHost = "github.com";
+    std::string artifactExtension = "AppImage";
+};
+
+// A system version as three numbers; on Linux the C library's version.
+struct SystemVersion {
+    int64_t major = 0;
+    int64_t minor = 0;
+    int64_t patch = 0;
+};
 
 // The description of an available update, as the signed feed carries it. The JSON keys are
 // the field names.
@@ -22,11 +37,20 @@ struct UpdateManifest {
     std::string downloadURL;
     std::string sha256;  // lower-case hexadecimal
     int64_t size = 0;    // exact bytes of the image
+    // Release notes: plain text from the network, so a view never renders them as rich text
+    // (a label with Qt::PlainText), which keeps markup and links out.
     std::string notesZH;
     std::string notesEN;
     std::vector<std::string> architectures;
 
     friend bool operator==(const UpdateManifest&, const UpdateManifest&) = default;
+
+    // Throws UpdateFailure::invalid at the first content rule the manifest breaks.
+    void validate(const UpdateRules& rules = {}) const;
+    // Whether a system of this version may run the update.
+    bool supports(SystemVersion system) const;
+    // An absolute "https" address (scheme exactly as written) with a host and no user part.
+    static bool isHTTPS(std::string_view url);
 };
 
 // The outcome of an update check. `manifest` is set only for `available`, `failure` only

@@ -4,8 +4,11 @@
 #include "platform/Alert.h"
 #include "platform/Application.h"
 #include "platform/Defaults.h"
+#include "platform/Http.h"
 #include "platform/KeyEventTap.h"
 #include "platform/MainLoop.h"
+#include "platform/MenuBarApplications.h"
+#include "platform/MenuVisibility.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Panel.h"
 #include "platform/Pointer.h"
@@ -39,6 +42,10 @@ struct Services {
     ScreenList* screens = nullptr;
     Accessibility* accessibility = nullptr;
     Pointer* pointer = nullptr;
+    MenuBarApplications* menuBarApplications = nullptr;
+    MenuVisibility* menuVisibility = nullptr;
+    HttpClient* http = nullptr;
+    BackgroundQueue* background = nullptr;
 };
 
 // The installed services. Reaching for one that no backend installed is a programming error.
@@ -62,5 +69,9 @@ Workspace& workspace();
 ScreenList& screenList();
 Accessibility& accessibility();
 Pointer& pointer();
+MenuBarApplications& menuBarApplications();
+MenuVisibility& menuVisibility();
+HttpClient& httpClient();
+BackgroundQueue& backgroundQueue();
 
 }  // namespace platform

@@ -4,18 +4,12 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "platform/Geometry.h"
 #include "platform/Screen.h"
 #include "platform/Signal.h"
 
 namespace platform {
-
-struct MenuAction {
-    std::string title;
-    std::function<void()> action;
-};
 
 // Where a status item is drawn, on a status bar that lays its items out (see
 // StatusBar::supportsItemLayout).
@@ -27,15 +21,26 @@ struct StatusItemWindow {
     std::optional<Screen> screen;
 };
 
+// One click on the tray entry, as the tray reported it.
+struct StatusItemClick {
+    enum class Button { primary, secondary, middle };
+    Button button = Button::primary;
+    // The command modifier (Control on Linux) was down at the moment of the click.
+    bool commandHeld = false;
+    // Where the click happened (global, y up), when the tray says so.
+    std::optional<Point> location;
+};
+
 // The program's entry in the desktop's tray.
 class StatusItem {
 public:
     virtual ~StatusItem() = default;
     virtual void setToolTip(const std::string& text) = 0;
-    // The menu shown by a secondary click.
-    virtual void setMenu(std::vector<MenuAction> actions) = 0;
-    // Called on a primary click.
-    virtual void setOnActivate(std::function<void()> handler) = 0;
+    virtual std::string toolTip() const = 0;
+    virtual void setAccessibilityLabel(const std::string& label) = 0;
+    virtual void setOnClick(std::function<void(const StatusItemClick&)> handler) = 0;
+    // The entry's rectangle on screen (global, y up), when the tray reports one.
+    virtual std::optional<Rect> geometry() const = 0;
     virtual bool isVisible() const = 0;
 
     // Length, autosave name and window exist only where the status bar supports item
@@ -60,15 +65,31 @@ private:
     std::shared_ptr<const void> lifetime_ = std::make_shared<char>();
 };
 
+// A borderless popup that closes by itself on a click outside it or on Escape.
+class Popover {
+public:
+    virtual ~Popover() = default;
+    virtual void setContentSize(Size size) = 0;
+    virtual Size contentSize() const = 0;
+    // Shows it at `frame` (global, y up) and gives it the keyboard.
+    virtual void show(const Rect& frame) = 0;
+    virtual void close() = 0;
+    virtual bool isShown() const = 0;
+};
+
 class StatusBar {
 public:
     virtual ~StatusBar() = default;
     // Destroying an item removes it; a bar that lays items out also forgets its stored
     // position, so an owner that rebuilds an item in place writes the position back first.
+    // Nothing when the desktop cannot show one.
     virtual std::unique_ptr<StatusItem> createStatusItem() = 0;
+    virtual std::unique_ptr<Popover> createPopover() = 0;
     // Items can have a length of their own and keep a stored position beside other programs'
     // items. False where the tray places square icons itself.
     virtual bool supportsItemLayout() const { return false; }
+    // The height of the bar, in points; 0 where the tray does not say.
+    virtual double thickness() const { return 0; }
 };
 
 // The standard defaults key of an item's stored position.

@@ -1,47 +1,41 @@
-#include "updates/UpdateVerification.h"
-
+#include <fcntl.h>
 #include <sodium.h>
+#include <unistd.h>
 
-#include <array>
-#include <cctype>
-#include <cstdio>
-#include <fstream>
-#include <string>
+#include <cerrno>
+#include <vector>
+
+#include "updates/UpdateChecker.h"
 
 namespace updates {
 
-std::optional<UpdateFailure> verifyDownload(const std::filesystem::path& file, const UpdateManifest& manifest) {
-    std::error_code error;
-    const auto size = std::filesystem::file_size(file, error);
-    if (error || manifest.size < 0 || size != static_cast<uintmax_t>(manifest.size)) return UpdateFailure::download;
-    if (sodium_init() < 0) return UpdateFailure::download;
+void UpdateChecker::verifyDownload(const std::filesystem::path& file, const UpdateManifest& manifest) {
+    const auto size = std::filesystem::file_size(file);
+    if (manifest.size < 0 || size != static_cast<uintmax_t>(manifest.size)) throw UpdateFailure::download;
+    if (fileDigest(file) != manifest.sha256) throw UpdateFailure::download;
+}
 
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return UpdateFailure::download;
+std::string UpdateChecker::fileDigest(const std::filesystem::path& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw std::filesystem::filesystem_error("cannot read", file, std::error_code(errno, std::generic_category()));
     crypto_hash_sha256_state state;
     crypto_hash_sha256_init(&state);
-    std::array<char, 64 * 1024> buffer;
-    while (in) {
-        in.read(buffer.data(), buffer.size());
-        const auto n = in.gcount();
-        if (n > 0)
-            crypto_hash_sha256_update(&state, reinterpret_cast<const unsigned char*>(buffer.data()),
-                                      static_cast<unsigned long long>(n));
+    std::vector<unsigned char> chunk(1 << 20);
+    ssize_t n = 0;
+    while ((n = ::read(fd, chunk.data(), chunk.size())) != 0) {
+        if (n > 0) {
+            crypto_hash_sha256_update(&state, chunk.data(), static_cast<unsigned long long>(n));
+        } else if (errno != EINTR) {
+            const int error = errno;
+            ::close(fd);
+            throw std::filesystem::filesystem_error("cannot read", file, std::error_code(error, std::generic_category()));
+        }
     }
-    if (in.bad()) return UpdateFailure::download;
-    std::array<unsigned char, crypto_hash_sha256_BYTES> digest;
-    crypto_hash_sha256_final(&state, digest.data());
-
-    std::string hex;
-    for (unsigned char byte : digest) {
-        char pair[3];
-        std::snprintf(pair, sizeof pair, "%02x", byte);
-        hex += pair;
-    }
-    std::string expected;
-    for (char c : manifest.sha256) expected += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (hex != expected) return UpdateFailure::download;
-    return std::nullopt;
+    ::close(fd);
+    unsigned char digest[crypto_hash_sha256_BYTES];
+    crypto_hash_sha256_final(&state, digest);
+    return hexString(digest, sizeof digest);
 }
 
 }  // namespace updates

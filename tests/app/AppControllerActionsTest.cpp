@@ -6,7 +6,6 @@
 #include <limits>
 #include <sstream>
 
-#include <sodium.h>
 
 #include "TestFiles.h"
 #include "app/AppController.h"
@@ -166,72 +165,6 @@ TEST_F(AppControllerActionsTest, demonstrations_setGenerationAndDeadlineAlsoWhen
     controller->demonstrateOnDesktop(model::PetActivity::home, model::DesktopDemoTarget::first);
     EXPECT_NE(coordinator.desktopDemoGeneration, second);
     EXPECT_EQ(coordinator.desktopDemoUntil, sim.loop.mediaTime() + 4);
-}
-
-// --- updates
-
-struct DownloadedUpdateTest : AppControllerActionsTest {
-    fs::path image = folder / "Tuftle-2.0.dmg";
-    updates::UpdateManifest manifest;
-
-    void SetUp() override {
-        AppControllerActionsTest::SetUp();
-        const std::string bytes = "disk image bytes";
-        std::ofstream(image, std::ios::binary) << bytes;
-        ASSERT_GE(sodium_init(), 0);
-        unsigned char digest[crypto_hash_sha256_BYTES];
-        crypto_hash_sha256(digest, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-        char hex[2 * crypto_hash_sha256_BYTES + 1];
-        sodium_bin2hex(hex, sizeof hex, digest, sizeof digest);
-        manifest.version = "2.0.0";
-        manifest.sha256 = hex;
-        manifest.size = static_cast<int64_t>(bytes.size());
-        model->updateCheckResult = UpdateCheckResult::available(manifest);
-        model->updateDownloadState = UpdateDownloadState::ready(image);
-    }
-};
-
-TEST_F(DownloadedUpdateTest, download_startsOnlyForAnAvailableUpdate) {
-    model->updateCheckResult = UpdateCheckResult::current();
-    controller->downloadAvailableUpdate();
-    EXPECT_FALSE(controller->updateDownloader().lastStarted());
-    model->updateCheckResult = UpdateCheckResult::available(manifest);
-    controller->downloadAvailableUpdate();
-    EXPECT_EQ(controller->updateDownloader().lastStarted(), manifest);
-}
-
-TEST_F(DownloadedUpdateTest, matchingImage_isVerifiedAgainThenOpened) {
-    controller->openDownloadedUpdate();
-    EXPECT_EQ(model->updateDownloadState.get(), UpdateDownloadState::verifying());
-    EXPECT_TRUE(sim.workspace.opened.empty());
-    sim.loop.advance(0);
-    EXPECT_EQ(model->updateDownloadState.get(), UpdateDownloadState::ready(image));
-    EXPECT_EQ(sim.workspace.opened, std::vector<fs::path>{image});
-}
-
-TEST_F(DownloadedUpdateTest, imageChangedOnDisk_failsAndIsNeverOpened) {
-    std::ofstream(image, std::ios::binary) << "disk image bytez";  // same size, other digest
-    controller->openDownloadedUpdate();
-    sim.loop.advance(0);
-    EXPECT_EQ(model->updateDownloadState.get(), UpdateDownloadState::failed());
-
-    model->updateDownloadState = UpdateDownloadState::ready(image);
-    std::ofstream(image, std::ios::binary) << "short";
-    controller->openDownloadedUpdate();
-    sim.loop.advance(0);
-    EXPECT_EQ(model->updateDownloadState.get(), UpdateDownloadState::failed());
-    EXPECT_TRUE(sim.workspace.opened.empty());
-}
-
-TEST_F(DownloadedUpdateTest, openingWithoutAReadyDownloadOrAnAvailableUpdate_doesNothing) {
-    model->updateCheckResult = UpdateCheckResult::current();
-    controller->openDownloadedUpdate();
-    model->updateCheckResult = UpdateCheckResult::available(manifest);
-    model->updateDownloadState = UpdateDownloadState::downloading(0.4);
-    controller->openDownloadedUpdate();
-    sim.loop.advance(1);
-    EXPECT_EQ(model->updateDownloadState.get(), UpdateDownloadState::downloading(0.4));
-    EXPECT_TRUE(sim.workspace.opened.empty());
 }
 
 }  // namespace

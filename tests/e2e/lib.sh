@@ -27,6 +27,8 @@ E2E_APP_STDOUT=""
 E2E_APP_STDERR=""
 E2E_TRAY_CLASS='("panel" "trayer")'
 E2E_XVFB_PID=""
+E2E_TRAY=${E2E_TRAY:-trayer}  # or xfce4-panel: a StatusNotifierItem host on a private bus
+E2E_PANEL_GROUP=""          # the process group of xfce4-panel and its plugin process
 E2E_FAILURE_SCREENSHOT=""
 
 # ---------------------------------------------------------------------------------------------
@@ -83,6 +85,7 @@ e2e__report_failure() {
   e2e__print_file "Xvfb log" "$E2E_WORK/xvfb.log" 20
   e2e__print_file "openbox log" "$E2E_WORK/openbox.log" 20
   e2e__print_file "trayer log" "$E2E_WORK/trayer.log" 20
+  e2e__print_file "panel log" "$E2E_WORK/panel.log" 20
   if [[ -n $E2E_FAILURE_SCREENSHOT ]]; then
     printf -- '--- screenshot at failure: %s\n' "$E2E_FAILURE_SCREENSHOT" >&2
   fi
@@ -120,6 +123,11 @@ e2e__untrack() {
 e2e__stop_all() {
   local pid i deadline
   local -a alive=()
+  # The panel starts its plugin process again when that ends first: both go at once.
+  if [[ -n $E2E_PANEL_GROUP ]]; then
+    kill -TERM -- "-$E2E_PANEL_GROUP" 2>/dev/null || true
+    e2e_wait_for 3 eval '! kill -0 -- "-$E2E_PANEL_GROUP"' || kill -KILL -- "-$E2E_PANEL_GROUP" 2>/dev/null || true
+  fi
   for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do # newest first: the program before its X server
     pid=${E2E_PIDS[$i]}
     if e2e__is_our_child "$pid"; then
@@ -229,8 +237,9 @@ e2e_expect_while_running() {
 # The desktop
 
 e2e__require_tools() {
-  local tool missing=()
-  for tool in Xvfb xauth xdpyinfo openbox trayer xsetroot xprop xwininfo import python3 od; do
+  local tool missing=() tray_tools=(trayer)
+  [[ $E2E_TRAY == trayer ]] || tray_tools=(xfce4-panel dbus-daemon dbus-send)
+  for tool in Xvfb xauth xdpyinfo openbox xsetroot xprop xwininfo import python3 od "${tray_tools[@]}"; do
     command -v "$tool" >/dev/null 2>&1 || missing+=("$tool")
   done
   ((${#missing[@]} == 0)) || e2e_fail "missing tools: ${missing[*]} (run scripts/install-deps)"
@@ -249,7 +258,7 @@ e2e__start_xvfb() {
   # The server loads every cookie of its -auth file whatever the display; clients need the
   # entry for the display Xvfb picks, added below.
   xauth -q -f "$XAUTHORITY" add :0 . "$cookie"
-  Xvfb -displayfd 3 -auth "$XAUTHORITY" -nolisten tcp -noreset -screen 0 1280x800x24 \
+  Xvfb -displayfd 3 -auth "$XAUTHORITY" -nolisten tcp -noreset -screen 0 "${E2E_SCREEN_SIZE:-1280x800}x24" \
     3>"$display_file" >"$E2E_WORK/xvfb.log" 2>&1 &
   E2E_XVFB_PID=$!
   e2e_track "$E2E_XVFB_PID"
@@ -284,6 +293,35 @@ e2e__start_tray() {
   e2e_wait_for 15 e2e__tray_owned || e2e_fail "trayer did not take _NET_SYSTEM_TRAY_S0"
 }
 
+e2e__bus_has() {
+  dbus-send --session --print-reply=literal --dest=org.freedesktop.DBus / \
+    org.freedesktop.DBus.NameHasOwner "string:$1" 2>/dev/null | grep -q true
+}
+
+# xfce4-panel with its notification-area plugin at the bottom of the screen, on a session bus
+# of our own that activates nothing, with its own home and configuration.
+e2e__start_sni_host() {
+  local h=$E2E_WORK/panel-home xfconfd
+  local -a henv=(HOME="$h" XDG_CONFIG_HOME="$h/.config" XDG_CACHE_HOME="$h/.cache"
+    XDG_DATA_HOME="$h/.local/share" NO_AT_BRIDGE=1 SESSION_MANAGER=)
+  mkdir -p "$h/.config/xfce4/xfconf/xfce-perchannel-xml" "$h/.cache" "$h/.local/share"
+  cp "$E2E_LIB_DIR/xfce4-panel.xml" "$h/.config/xfce4/xfconf/xfce-perchannel-xml/"
+  sed "s|@BUS@|$E2E_WORK/bus|" "$E2E_LIB_DIR/session-bus.conf" >"$E2E_WORK/bus.conf"
+  env "${henv[@]}" dbus-daemon --config-file="$E2E_WORK/bus.conf" --nofork --nopidfile >"$E2E_WORK/dbus.log" 2>&1 &
+  e2e_track $!
+  export DBUS_SESSION_BUS_ADDRESS=unix:path=$E2E_WORK/bus
+  e2e_wait_for 15 e2e__bus_has org.freedesktop.DBus || e2e_fail "the session bus did not start"
+  xfconfd=$(compgen -G '/usr/lib/*/xfce4/xfconf/xfconfd' | head -1)
+  env "${henv[@]}" "$xfconfd" >"$E2E_WORK/xfconfd.log" 2>&1 &
+  e2e_track $!
+  e2e_wait_for 15 e2e__bus_has org.xfce.Xfconf || e2e_fail "xfconfd did not start"
+  # A group of its own, led by the panel, also holds the plugin process the panel starts.
+  env "${henv[@]}" setsid xfce4-panel --sm-client-disable >"$E2E_WORK/panel.log" 2>&1 &
+  E2E_PANEL_GROUP=$!
+  e2e_track $!
+  e2e_wait_for 20 e2e__bus_has org.kde.StatusNotifierWatcher || e2e_fail "xfce4-panel offers no StatusNotifierWatcher"
+}
+
 # Creates the temporary home and the private desktop; installs the EXIT trap.
 e2e_setup() {
   E2E_WORK=$(mktemp -d "${TMPDIR:-/tmp}/tuftle-e2e.XXXXXX")
@@ -312,11 +350,11 @@ e2e_setup() {
   export LANG=C.UTF-8
   unset LC_ALL LANGUAGE WAYLAND_DISPLAY QT_QPA_PLATFORM DISPLAY
 
-  e2e_step "start Xvfb, openbox and trayer"
+  e2e_step "start Xvfb, openbox and $E2E_TRAY"
   e2e__start_xvfb
   e2e__start_openbox
   xsetroot -solid '#3a6073'
-  e2e__start_tray
+  if [[ $E2E_TRAY == trayer ]]; then e2e__start_tray; else e2e__start_sni_host; fi
 }
 
 # ---------------------------------------------------------------------------------------------
@@ -388,7 +426,7 @@ e2e_screenshot() {
 }
 
 # True when trayer holds a viewable icon window of the program (by _NET_WM_PID; by WM_CLASS for
-# a window that has no PID).
+# a window that has no PID), named in E2E_TRAY_ICON_WINDOW.
 e2e_tray_icon_present() {
   local pid=${1:-$E2E_APP_PID} tree panel window props info
   local -a panels windows
@@ -408,7 +446,7 @@ e2e_tray_icon_present() {
         continue
       fi
       info=$(xwininfo -id "$window" 2>/dev/null) || continue
-      [[ $info == *"Map State: IsViewable"* ]] && return 0
+      [[ $info == *"Map State: IsViewable"* ]] && E2E_TRAY_ICON_WINDOW=$window && return 0
     done
   done
   return 1
@@ -455,17 +493,74 @@ e2e_start_taskbar() {
   e2e_wait_for 10 e2e__workarea_leaves_out 40 || e2e_fail "the work area never left out the taskbar"
 }
 
-# Prints "x,y" (top-left) of every mapped 52 x 52 window of the program, sorted.
-e2e_pet_windows() {
-  local id geometry props info
+# A pet panel window reaches this far beyond its pet's 52 points on every side.
+readonly E2E_PET_MARGIN=24
+
+# Prints the id of every mapped pet panel window of the program.
+e2e_pet_window_ids() {
+  local id props size=$((52 + 2 * E2E_PET_MARGIN))
   xwininfo -root -children 2>/dev/null |
-    awk '$1 ~ /^0x/ && / 52x52\+/ { print $1 }' |
+    awk -v size=" ${size}x${size}+" '$1 ~ /^0x/ && index($0, size) { print $1 }' |
     while read -r id; do
       props=$(xprop -id "$id" _NET_WM_PID 2>/dev/null) || continue
       [[ $props == *"= $E2E_APP_PID" ]] || continue
-      info=$(xwininfo -id "$id" 2>/dev/null) || continue
-      [[ $info == *"Map State: IsViewable"* ]] || continue
-      geometry=$(awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF } END { print x "," y }' <<<"$info")
-      echo "$geometry"
-    done | sort | paste -sd' '
+      xwininfo -id "$id" 2>/dev/null | grep -q "Map State: IsViewable" && echo "$id"
+    done
+}
+
+# Prints "x,y" (top-left) of the pet in every mapped pet panel window of the program, sorted.
+e2e_pet_windows() {
+  local id
+  for id in $(e2e_pet_window_ids); do
+    xwininfo -id "$id" 2>/dev/null | awk -v m="$E2E_PET_MARGIN" \
+      '/Absolute upper-left X/ { x = $NF + m } /Absolute upper-left Y/ { y = $NF + m } END { print x "," y }'
+  done | sort | paste -sd' '
+}
+
+e2e_pet_windows_are() {
+  [[ $(e2e_pet_windows) == "$1" ]]
+}
+
+# ---------------------------------------------------------------------------------------------
+# The tray entry and its panel
+
+# Prints "X Y" of the program's open panel popup (382 x 426, straight on the root window).
+e2e_popup_origin() {
+  local id info
+  for id in $(xwininfo -root -children 2>/dev/null | awk '/ 382x426\+/ { print $1 }'); do
+    info=$(xwininfo -id "$id" 2>/dev/null) || continue
+    [[ $info == *IsViewable* ]] || continue
+    awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF } END { print x, y }' <<<"$info"
+    return 0
+  done
+  return 1
+}
+
+e2e__popup_closed() { ! e2e_popup_origin; }
+
+# e2e_check_tray_clicks X Y NAME: with the icon at X,Y, a left click opens the panel next to
+# it inside the screen (kept as NAME.png), a click elsewhere closes it, a Control+click does
+# nothing, and a second click on the icon closes the panel again.
+e2e_check_tray_clicks() {
+  local x=$1 y=$2 name=$3 px py gap
+  e2e_step "a left click on the icon at $x,$y opens the panel next to it"
+  xdotool mousemove "$x" "$y" click 1
+  e2e_expect_while_running 5 "the panel popup" e2e_popup_origin
+  read -r px py < <(e2e_popup_origin)
+  ((px >= 0 && py >= 0 && px + 382 <= 1280 && py + 426 <= 800)) || e2e_fail "the panel at $px,$py leaves the screen"
+  gap=$((py > y ? py - y : y - py - 426))
+  ((gap >= 0 && gap <= 40 && x >= px && x <= px + 382)) || e2e_fail "the panel at $px,$py is not next to the icon"
+  e2e_screenshot "$name.png"
+  e2e_step "a click elsewhere closes it"
+  xdotool mousemove 200 300 click 1
+  e2e_expect_while_running 5 "the panel to close" e2e__popup_closed
+  e2e_step "a Control+click on the icon does nothing"
+  sleep 0.5 # past the moment in which a tray click counts as the one that closed the panel
+  xdotool mousemove "$x" "$y" keydown ctrl click 1 sleep 0.4 keyup ctrl
+  sleep 0.4
+  e2e__popup_closed >/dev/null || e2e_fail "a Control+click opened the panel"
+  e2e_step "a second click on the icon closes the panel it opened, for good"
+  xdotool click 1 && e2e_expect_while_running 5 "the panel popup" e2e_popup_origin
+  sleep 0.3 # a press before the popup holds the pointer would go to the tray
+  xdotool click 1 sleep 0.5 && e2e__popup_closed >/dev/null || e2e_fail "the second click left the panel open"
 }

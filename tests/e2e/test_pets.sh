@@ -31,10 +31,6 @@ read -r home0 home1 <<<"$E2E_PET_HOMES"
 readonly sign_spot=584,706 # the first pet just in front of its home, whole above the taskbar
 window_title="tuftle-pets-fullscreen-$$"
 
-pets_at_home() {
-  [[ $(e2e_pet_windows) == "$expected_pets" ]]
-}
-
 no_pets_shown() {
   [[ -z $(e2e_pet_windows) ]]
 }
@@ -73,7 +69,7 @@ e2e_start_taskbar "$taskbar" "#$taskbar_colour"
 
 start_and_wait_until_ready
 e2e_step "expect both pets at their homes: $expected_pets"
-e2e_expect_while_running 10 "two pets at $expected_pets" pets_at_home
+e2e_expect_while_running 10 "two pets at $expected_pets" e2e_pet_windows_are "$expected_pets"
 sleep 1.5 # the emergence from home plays out
 e2e_screenshot pets-desktop.png
 shot=$E2E_ARTIFACTS/pets-desktop.png
@@ -96,7 +92,7 @@ wmctrl -r "$window_title" -b add,fullscreen
 e2e_expect_while_running 2 "no pet shown over the full-screen window" no_pets_shown
 e2e_step "take the window out of full screen and expect the pets back at home"
 wmctrl -r "$window_title" -b remove,fullscreen
-e2e_expect_while_running 4 "the pets back at $expected_pets" pets_at_home
+e2e_expect_while_running 4 "the pets back at $expected_pets" e2e_pet_windows_are "$expected_pets"
 
 e2e_step "press on the second pet, drag it 300 pixels up and let go"
 xdotool mousemove 674 745 mousedown 1

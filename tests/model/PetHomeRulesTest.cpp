@@ -97,16 +97,6 @@ TEST(HomeAttachmentLayout, zeroScaleOrBrokenTiltKeepsThePawsFinite) {
         for (size_t i = 0; i < 3; ++i) expectNear(posed[s][i], raw[s][i]);
 }
 
-TEST(HomeAttachmentLayout, faceOffsetByKindAndEdge) {
-    for (auto edge : allCases<HomeEdge>)
-        EXPECT_EQ(HomeAttachmentLayout::faceOffset(PetHomeKind::notch, edge), (Point{0, -2.5}));
-    EXPECT_EQ(HomeAttachmentLayout::faceOffset(PetHomeKind::dock, HomeEdge::top), (Point{0, -2.5}));
-    EXPECT_EQ(HomeAttachmentLayout::faceOffset(PetHomeKind::screenEdge, HomeEdge::top), (Point{0, -9.5}));
-    EXPECT_EQ(HomeAttachmentLayout::faceOffset(PetHomeKind::screenEdge, HomeEdge::bottom), (Point{0, 1.0}));
-    EXPECT_EQ(HomeAttachmentLayout::faceOffset(PetHomeKind::dock, HomeEdge::left), (Point{5.2, -1.0}));
-    EXPECT_EQ(HomeAttachmentLayout::faceOffset(PetHomeKind::screenEdge, HomeEdge::right), (Point{-5.2, -1.0}));
-}
-
 TEST(PetPawVisibility, attachedPetsGripUnlessTravellingOrResting) {
     using V = PetPawVisibility;
     EXPECT_EQ(V::resolve(true, true, false, PetActivity::home), (V{false, true}));

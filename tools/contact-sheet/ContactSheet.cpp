@@ -13,6 +13,11 @@ constexpr int labelHeight = 16;  // points
 Cell Sheet::render(const anim::Layer& root, const QString& label, double seconds, const std::optional<Cover>& cover) {
     sim.loop.advance(seconds);
     QImage picture = renderer_.render(root, sim.loop.mediaTime(), QSizeF(cellPoints, cellPoints), scale);
+    int atEdge = 0;
+    for (int i = 0, n = picture.width() - 1; i <= n; ++i)
+        atEdge += qAlpha(picture.pixel(i, 0)) + qAlpha(picture.pixel(i, n)) + qAlpha(picture.pixel(0, i)) +
+                  qAlpha(picture.pixel(n, i));
+    if (atEdge > 0) cut.push_back(label);
 
     QImage cell(int(cellPoints * scale), int(cellPoints * scale), QImage::Format_ARGB32_Premultiplied);
     cell.setDevicePixelRatio(scale);

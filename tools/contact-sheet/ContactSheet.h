@@ -11,6 +11,7 @@
 
 #include "anim/Layer.h"
 #include "platform/qt/LayerRenderer.h"
+#include "platform/qt/PetPanelWindow.h"
 #include "platform/sim/SimPlatform.h"
 
 namespace contactsheet {
@@ -33,10 +34,13 @@ struct Cover {
 
 class Sheet {
 public:
-    static constexpr double cellPoints = 80;
+    // A cell is as large as a pet panel window: the pet's 52 points and the room around them.
+    static constexpr double cellPoints = 52 + 2 * platform::qt::PetPanelWindow::drawingMargin;
     static constexpr double scale = 2.5;  // device pixels per point
 
     platform::sim::SimPlatform sim;
+    // The labels of the cells whose drawing reaches the cell's edge: cut off in the program.
+    std::vector<QString> cut;
 
     // The layer tree as it is `seconds` from now (sim time moves on), drawn into one cell.
     Cell render(const anim::Layer& root, const QString& label, double seconds = 1.0,
@@ -51,5 +55,8 @@ private:
 using RowMaker = std::function<std::vector<Row>(Sheet&)>;
 
 std::vector<Row> petRows(Sheet& sheet);
+std::vector<Row> menubarRows(Sheet& sheet);
+// The tray's panel is larger than a cell: it gets a picture of its own.
+QImage panelSheet(Sheet& sheet);
 
 }  // namespace contactsheet

@@ -18,7 +18,8 @@ using model::PetActivity;
 using model::PetHomeKind;
 using pets::PetView;
 
-constexpr double petOrigin = 14;  // where the 52-point pet stands in its cell
+// Where the 52-point pet stands in its cell, as in its panel window.
+constexpr double petOrigin = platform::qt::PetPanelWindow::drawingMargin;
 
 struct HomeCase {
     std::string label;
@@ -85,8 +86,7 @@ void settleAt(PetView& view, const HomeCase& c, bool grip = true) {
 }
 
 // The pet `seconds` after what it was last asked to do.
-Cell shot(Sheet& sheet, PetView& view, const QString& label, double seconds = 1.0,
-          const HomeCase* home = nullptr) {
+Cell shot(Sheet& sheet, PetView& view, const QString& label, double seconds = 1.0, const HomeCase* home = nullptr) {
     view.setFrame({petOrigin, petOrigin, PetView::designSize, PetView::designSize});
     return sheet.render(*view.layer(), label, seconds, home ? std::optional(coverOf(*home)) : std::nullopt);
 }
@@ -187,6 +187,7 @@ Row movesAndCelebrations(Sheet& sheet) {
          },
          0.08},
         {"celebrating", energetic(), false, [](PetView& v) { v.setActivity(PetActivity::celebrating); }, 0.35},
+        {"sparkles", energetic(), false, [](PetView& v) { v.setActivity(PetActivity::celebrating); }, 1.6},
         {"high five, right", energetic(), false, [](PetView& v) { v.playHighFiveBurst(true); }, 0.17},
         {"high five, left", calm(), false, [](PetView& v) { v.playHighFiveBurst(false); }, 0.17},
     };

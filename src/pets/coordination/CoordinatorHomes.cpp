@@ -14,6 +14,9 @@ using platform::Point;
 using platform::Rect;
 
 constexpr double kSide = PetWindowCoordinator::kPetSide;
+// The pet may draw beyond its square (hops, sparkles): a clip cuts only at the home edge and
+// leaves this much room on the other sides.
+constexpr double kReach = kSide;
 
 bool overlaps(double min0, double max0, double min1, double max1) {
     return min0 < max1 && min1 < max0;
@@ -81,22 +84,22 @@ std::optional<Rect> PetWindowCoordinator::edgeClip(HomeEdge edge, Point restOrig
         case HomeEdge::bottom: {
             const double cut = std::clamp(restOrigin.y + boundaryOffset - origin.y, 0.0, kSide);
             if (cut <= 0) return std::nullopt;
-            return Rect{0, cut, kSide, kSide - cut};
+            return Rect{-kReach, cut, kSide + 2 * kReach, kSide + kReach - cut};
         }
         case HomeEdge::top: {
             const double keep = std::clamp(restOrigin.y + boundaryOffset - origin.y, 0.0, kSide);
             if (keep >= kSide) return std::nullopt;
-            return Rect{0, 0, kSide, keep};
+            return Rect{-kReach, -kReach, kSide + 2 * kReach, kReach + keep};
         }
         case HomeEdge::left: {
             const double cut = std::clamp(restOrigin.x + boundaryOffset - origin.x, 0.0, kSide);
             if (cut <= 0) return std::nullopt;
-            return Rect{cut, 0, kSide - cut, kSide};
+            return Rect{cut, -kReach, kSide + kReach - cut, kSide + 2 * kReach};
         }
         case HomeEdge::right: {
             const double keep = std::clamp(restOrigin.x + boundaryOffset - origin.x, 0.0, kSide);
             if (keep >= kSide) return std::nullopt;
-            return Rect{0, 0, keep, kSide};
+            return Rect{-kReach, -kReach, kReach + keep, kSide + 2 * kReach};
         }
     }
     return std::nullopt;

@@ -1,5 +1,6 @@
 #include "platform/qt/LayerRenderer.h"
 
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPainterPath>
 #include <QSemaphore>
@@ -210,8 +211,8 @@ QImage LayerRenderer::render(const anim::Layer& root, double t, QSizeF size, dou
     return image;
 }
 
-void LayerRenderer::renderInto(QImage& image, const anim::Layer& root, double t, QSizeF size,
-                               double devicePixelRatio, std::optional<anim::Rect> clip) {
+void LayerRenderer::renderInto(QImage& image, const anim::Layer& root, double t, QSizeF size, double devicePixelRatio,
+                               std::optional<anim::Rect> clip, QPointF origin) {
     const QSize pixels(int(std::ceil(size.width() * devicePixelRatio)), int(std::ceil(size.height() * devicePixelRatio)));
     if (image.size() != pixels || image.format() != QImage::Format_ARGB32_Premultiplied)
         image = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
@@ -219,16 +220,19 @@ void LayerRenderer::renderInto(QImage& image, const anim::Layer& root, double t,
     image.fill(Qt::transparent);
     auto draw = [&] {
         QPainter p(&image);
+        p.translate(origin.x(), -origin.y());
         if (clip) p.setClipRect(QRectF(clip->minX(), size.height() - clip->maxY(), clip->width(), clip->height()));
         paint(p, root, t, size.height());
     };
     // Qt's raster engine hands a batch of 96 or more spans with blending (any translucent
     // antialiased edge) to its global thread pool and waits for it, unless the painting thread
-    // is one of the pool's own. From about 64 rows on a pet frame has such batches, and those
-    // hand-offs cost several times the painting (0.34 ms of CPU a frame at 2x against 0.13 ms),
-    // so such a frame is painted in one pool thread while this one waits: one hand-off.
+    // is one of the pool's own. From about 64 rows of drawing on, a pet frame has such batches,
+    // and those hand-offs cost several times the painting (0.34 ms of CPU a frame at 2x against
+    // 0.13 ms), so such a frame is painted in one pool thread while this one waits: one hand-off.
+    // What counts is the tree's own height, not the transparent room around it.
     QThreadPool* pool = QThreadPool::globalInstance();
-    if (image.height() <= 64 || !pool || pool->contains(QThread::currentThread())) {
+    const double rows = std::min(double(image.height()), root.bounds().height() * devicePixelRatio);
+    if (rows <= 64 || !pool || pool->contains(QThread::currentThread())) {
         draw();
         return;
     }
@@ -371,6 +375,14 @@ void LayerRenderer::paintContent(QPainter& p, const anim::Layer& layer, const La
             font.setPointSizeF(std::max(0.5, text.fontSize() * 72.0 / dpi));
             static constexpr QFont::Weight weights[] = {QFont::Normal, QFont::Medium, QFont::DemiBold, QFont::Bold};
             font.setWeight(weights[int(text.fontWeight())]);
+            const QString string = QString::fromStdString(text.string());
+            // A line too long for its frame (a caption in a wordier language) shrinks until it fits.
+            for (int step = 0; step < 6 && s.bounds.width() > 0 && font.pointSizeF() > 0.5; ++step) {
+                const double advance = QFontMetricsF(font, p.device()).horizontalAdvance(string);
+                if (advance <= s.bounds.width()) break;
+                // Hinted sizes do not scale exactly: aim a little small.
+                font.setPointSizeF(std::max(0.5, font.pointSizeF() * s.bounds.width() / advance * 0.98));
+            }
             int align = Qt::AlignLeft;
             if (text.alignment() == anim::TextAlignment::center) align = Qt::AlignHCenter;
             if (text.alignment() == anim::TextAlignment::right) align = Qt::AlignRight;
@@ -380,8 +392,7 @@ void LayerRenderer::paintContent(QPainter& p, const anim::Layer& layer, const La
             p.setFont(font);
             p.setPen(toQ(text.foregroundColor()));
             p.drawText(QRectF(0, 0, s.bounds.width(), s.bounds.height()),
-                       align | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip,
-                       QString::fromStdString(text.string()));
+                       align | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, string);
             p.restore();
             break;
         }

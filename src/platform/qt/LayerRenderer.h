@@ -26,9 +26,9 @@ public:
     QImage render(const anim::Layer& root, double t, QSizeF size, double devicePixelRatio,
                   std::optional<anim::Rect> clip = std::nullopt);
     // The same into `image`, whose pixels (and Qt's paint engine kept with them) are reused
-    // when the size matches.
+    // when the size matches; the tree's origin (and the clip's) lies at `origin` of the image (y up).
     void renderInto(QImage& image, const anim::Layer& root, double t, QSizeF size, double devicePixelRatio,
-                    std::optional<anim::Rect> clip = std::nullopt);
+                    std::optional<anim::Rect> clip = std::nullopt, QPointF origin = {});
 
 private:
     struct ShadowBitmap {

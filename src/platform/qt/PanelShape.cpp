@@ -67,9 +67,14 @@ void applyShape(Display* dpy, unsigned long window, int kind, const std::vector<
 
 }  // namespace
 
-PanelShape::PanelShape(std::function<void()> due) {
+PanelShape::PanelShape(std::function<void()> due, QPointF origin) : origin_(origin) {
     timer_.setSingleShot(true);
-    QObject::connect(&timer_, &QTimer::timeout, std::move(due));
+    QObject::connect(&timer_, &QTimer::timeout, due);
+    compositorChange_ = onCompositorChange(std::move(due));
+}
+
+PanelShape::~PanelShape() {
+    removeCompositorChange(compositorChange_);
 }
 
 void PanelShape::waitForFrame(std::optional<double> next) {
@@ -95,7 +100,8 @@ void PanelShape::update(QWidget& window, const QImage& frame, bool ignoresMouse,
         hitMask_.resize(size_t(px.width()) * px.height());
         for (int y = 0; y < px.height(); ++y)
             for (int x = 0; x < px.width(); ++x)
-                hitMask_[size_t(y) * px.width() + x] = hitTest({(x + 0.5) / dpr, window.height() - (y + 0.5) / dpr});
+                hitMask_[size_t(y) * px.width() + x] =
+                    hitTest({(x + 0.5) / dpr - origin_.x(), window.height() - (y + 0.5) / dpr - origin_.y()});
         hitMaskSize_ = px;
     }
     std::vector<QRect> input;

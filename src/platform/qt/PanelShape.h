@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPointF>
 #include <QRect>
 #include <QTimer>
 #include <functional>
@@ -18,7 +19,11 @@ namespace platform::qt {
 class PanelShape {
 public:
     // `due` runs when an update held back earlier is due: the owner calls update then.
-    explicit PanelShape(std::function<void()> due);
+    // `origin` is where the hit test's origin lies in the window, in points, y up.
+    PanelShape(std::function<void()> due, QPointF origin);
+    ~PanelShape();
+    PanelShape(const PanelShape&) = delete;
+    PanelShape& operator=(const PanelShape&) = delete;
 
     // Brings the input region (and the mask without a compositor) of `window` in line with
     // `frame`; while the drawing keeps moving, at most once a second unless `force`.
@@ -45,6 +50,9 @@ private:
     double lastUpdate_ = -1e9;
     QTimer timer_;
     bool composited_ = true;
+    QPointF origin_;
+    // A compositor that starts or quits changes the mask at once, through `due`.
+    uint64_t compositorChange_ = 0;
 };
 
 }  // namespace platform::qt

@@ -33,7 +33,7 @@ PetPanelWindow::PetPanelWindow(const Rect& frame)
               .cancelFrame = [this] { cancelFrame(); },
               .paint = [this](double t) { repaintNow(t); },
               .nextChange = [this](std::optional<double> next) { shape_.waitForFrame(next); }}),
-      shape_([this] { updateShape(true); }),
+      shape_([this] { updateShape(true); }, QPointF(drawingMargin, drawingMargin)),
       upload_(*this) {
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool | Qt::WindowDoesNotAcceptFocus |
                    Qt::X11BypassWindowManagerHint | Qt::NoDropShadowWindowHint);
@@ -56,7 +56,9 @@ QRect PetPanelWindow::primaryGeometry() {
 }
 
 void PetPanelWindow::setFrame(const Rect& frame) {
-    QSize size(std::max(1, int(std::ceil(frame.width()))), std::max(1, int(std::ceil(frame.height()))));
+    const int margin = int(drawingMargin);
+    QSize size(std::max(1, int(std::ceil(frame.width()))) + 2 * margin,
+               std::max(1, int(std::ceil(frame.height()))) + 2 * margin);
     bool resized = size != this->size();
     frame_ = frame;
     setFixedSize(size);
@@ -75,8 +77,8 @@ void PetPanelWindow::setFrameOrigin(Point origin) {
 void PetPanelWindow::placeWindow() {
     // The design's global space is y up from the primary screen's bottom-left corner.
     QRect primary = primaryGeometry();
-    move(int(std::lround(primary.x() + frame_.minX())),
-         int(std::lround(primary.y() + primary.height() - frame_.minY() - height())));
+    move(int(std::lround(primary.x() + frame_.minX() - drawingMargin)),
+         int(std::lround(primary.y() + primary.height() - frame_.minY() - height() + drawingMargin)));
     pacer_.setFrameInterval(frameInterval(*this));
 }
 
@@ -185,7 +187,8 @@ void PetPanelWindow::refresh() {
 
 void PetPanelWindow::repaintNow(double t) {
     std::swap(frameImage_, previousImage_);
-    renderer_.renderInto(frameImage_, *root_, t, QSizeF(width(), height()), devicePixelRatioF(), clip_);
+    renderer_.renderInto(frameImage_, *root_, t, QSizeF(width(), height()), devicePixelRatioF(), clip_,
+                         QPointF(drawingMargin, drawingMargin));
     ++paintCount_;
     updateShape(false);
     if (!upload_.put(frameImage_, previousImage_)) {

@@ -29,6 +29,12 @@ public:
     explicit PetPanelWindow(const Rect& frame);
     ~PetPanelWindow() override;
 
+    // Transparent room around the panel's frame, in points, for what the pet draws beyond its own
+    // square (hops, the celebration, sparkles, the drag stretch, the raised sign). Positions,
+    // clips and hit tests stay in the frame's coordinates; the window is this much larger on
+    // every side.
+    static constexpr double drawingMargin = 24;
+
     // Global coordinates, points, y up.
     Rect frame() const { return frame_; }
     void setFrame(const Rect& frame);
@@ -45,7 +51,8 @@ public:
     bool ignoresMouseEvents() const { return ignoresMouse_; }
     void setMouseHandlers(std::function<bool(Point)> hitTest, std::function<void(const PanelMouseEvent&)> onEvent);
 
-    // The last painted frame and the region that takes clicks, in device pixels (for tests).
+    // The last painted frame (the margin included) and the region that takes clicks, in device
+    // pixels of the window (for tests).
     const QImage& paintedFrame() const { return frameImage_; }
     const std::vector<QRect>& inputRects() const { return shape_.inputRects(); }
     int paintCount() const { return paintCount_; }

@@ -10,7 +10,7 @@
 namespace platform::qt {
 
 Point PetPanelWindow::toPanel(QPointF p) const {
-    return {p.x(), height() - p.y()};
+    return {p.x() - drawingMargin, height() - p.y() - drawingMargin};
 }
 
 void PetPanelWindow::deliver(PanelMouseEvent::Type type, QMouseEvent* e) {

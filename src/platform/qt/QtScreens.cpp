@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
+#include <cmath>
 
 namespace platform::qt {
 namespace {
@@ -13,10 +14,25 @@ QGuiApplication* guiApplication() {
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance());
 }
 
-Screen screenFrom(QScreen* qs, const QRect& primaryGeometry) {
+// Qt keeps a screen's top-left corner in X pixels and divides only its size by the scale.
+QRect nativeGeometry(QScreen* qs) {
+    const QRect g = qs->geometry();
+    const double k = qs->devicePixelRatio();
+    return QRect(g.x(), g.y(), int(std::lround(g.width() * k)), int(std::lround(g.height() * k)));
+}
+
+QRect fromNative(const Rect& area, QScreen* qs) {
+    const QRect g = qs->geometry();
+    const double k = qs->devicePixelRatio();
+    const int x = g.x() + int(std::lround((area.minX() - g.x()) / k));
+    const int y = g.y() + int(std::lround((area.minY() - g.y()) / k));
+    return QRect(x, y, int(std::lround(area.width() / k)), int(std::lround(area.height() / k)));
+}
+
+Screen screenFrom(QScreen* qs, const QRect& primaryGeometry, const QRect& available) {
     Screen s;
     s.frame = fromQtGeometry(qs->geometry(), primaryGeometry);
-    s.visibleFrame = fromQtGeometry(qs->availableGeometry(), primaryGeometry);
+    s.visibleFrame = fromQtGeometry(available, primaryGeometry);
     s.outputName = qs->name().toStdString();
     s.displayID = displayIDForOutputName(qs->name());
     const QString maker = qs->manufacturer().trimmed();
@@ -66,12 +82,27 @@ bool isBuiltInOutputName(const QString& name) {
 }
 
 std::vector<Screen> currentScreens() {
+    return currentScreens(readDockAreas());
+}
+
+std::vector<Screen> currentScreens(const std::optional<X11DockAreas>& docks) {
     std::vector<Screen> out;
     const QList<QScreen*> screens = orderedScreens();
     if (screens.isEmpty()) return out;
     const QRect primaryGeometry = screens.front()->geometry();
-    for (QScreen* qs : screens) {
-        Screen s = screenFrom(qs, primaryGeometry);
+    std::vector<Rect> visible;
+    if (docks) {
+        std::vector<Rect> monitors;
+        for (QScreen* qs : screens) {
+            const QRect n = nativeGeometry(qs);
+            monitors.push_back({double(n.x()), double(n.y()), double(n.width()), double(n.height())});
+        }
+        visible = visibleMonitorAreas(monitors, docks->screen, docks->struts, docks->workArea);
+    }
+    for (qsizetype i = 0; i < screens.size(); ++i) {
+        QScreen* qs = screens[i];
+        Screen s =
+            screenFrom(qs, primaryGeometry, docks ? fromNative(visible[size_t(i)], qs) : qs->availableGeometry());
         // Output names are unique, their hashes almost surely; keep the numbers apart anyway.
         while (std::any_of(out.begin(), out.end(), [&](const Screen& o) { return o.displayID == s.displayID; }))
             s.displayID = s.displayID == UINT32_MAX ? 1 : s.displayID + 1;
@@ -80,7 +111,8 @@ std::vector<Screen> currentScreens() {
     return out;
 }
 
-QtScreenList::QtScreenList(MainLoop& loop, NotificationCenter& center) : changes_(loop, center) {
+QtScreenList::QtScreenList(MainLoop& loop, NotificationCenter& center)
+    : changes_(loop, center), docks_(readDockAreas()), dockWatcher_([this] { docksChanged(); }) {
     QGuiApplication* app = guiApplication();
     if (!app) return;
     QObject::connect(app, &QGuiApplication::screenAdded, &context_, [this](QScreen* screen) {
@@ -94,6 +126,13 @@ QtScreenList::QtScreenList(MainLoop& loop, NotificationCenter& center) : changes
 
 QtScreenList::~QtScreenList() = default;
 
+void QtScreenList::docksChanged() {
+    auto docks = readDockAreas();
+    if (docks == docks_) return;
+    docks_ = std::move(docks);
+    changes_.noteChange();
+}
+
 void QtScreenList::watch(QScreen* screen) {
     auto note = [this] { changes_.noteChange(); };
     QObject::connect(screen, &QScreen::geometryChanged, &context_, note);
@@ -103,7 +142,7 @@ void QtScreenList::watch(QScreen* screen) {
 
 std::optional<Screen> QtScreenList::mainScreen() const {
     const QList<QScreen*> ordered = orderedScreens();
-    const auto all = currentScreens();
+    const auto all = currentScreens(docks_);
     if (all.empty()) return std::nullopt;
     QWindow* focus = QGuiApplication::focusWindow();
     const qsizetype index = focus ? ordered.indexOf(focus->screen()) : -1;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/Screens.h"
+#include "platform/qt/X11DockAreas.h"
 
 class QScreen;
 
@@ -19,7 +20,10 @@ uint32_t displayIDForOutputName(const QString& name);
 // eDP, LVDS and DSI outputs are a laptop's or tablet's own panel.
 bool isBuiltInOutputName(const QString& name);
 
-// Qt's screens in global y-up points, the primary screen first; empty without a display.
+// Qt's screens in global y-up points, the primary screen first; empty without a display. Each
+// visible frame leaves out the taskbars along that screen's own edges, by `docks` when given
+// (Qt 6.4 on X11 reports whole monitors as usable once there are several), else as read now.
+std::vector<Screen> currentScreens(const std::optional<X11DockAreas>& docks);
 std::vector<Screen> currentScreens();
 
 // The displays from QGuiApplication. Plugging, unplugging, a new primary display, and changes
@@ -30,13 +34,17 @@ public:
     QtScreenList(MainLoop& loop, NotificationCenter& center);
     ~QtScreenList() override;
 
-    std::vector<Screen> screens() const override { return currentScreens(); }
+    std::vector<Screen> screens() const override { return currentScreens(docks_); }
     std::optional<Screen> mainScreen() const override;
 
 private:
     void watch(QScreen* screen);
 
+    void docksChanged();
+
     ScreenChangeCoalescer changes_;
+    std::optional<X11DockAreas> docks_;
+    X11DockWatcher dockWatcher_;
     // Owns the connections: they end with us.
     QObject context_;
 };

@@ -1,71 +1,200 @@
 #include "platform/qt/QtStatusBar.h"
 
-#include <QAction>
-#include <QIcon>
-#include <QMenu>
-#include <QPainter>
-#include <QPixmap>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QIconEngine>
+#include <QMouseEvent>
+#include <QPaintDevice>
+#include <QScreen>
 #include <QSystemTrayIcon>
+#include <QWidget>
+
+#include "platform/qt/QtColorScheme.h"
+#include "platform/qt/QtScreens.h"
+#include "platform/qt/SniStatusItem.h"
 
 namespace platform::qt {
 namespace {
 
-// A small black fluffy face, drawn so the entry never depends on an icon theme.
-QIcon drawnFaceIcon() {
-    QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter p(&pixmap);
-        p.setRenderHint(QPainter::Antialiasing);
-        const double s = size;
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(28, 26, 30));
-        p.drawEllipse(QRectF(s * 0.08, s * 0.12, s * 0.84, s * 0.80));
-        p.setBrush(QColor(252, 245, 222));
-        p.drawEllipse(QRectF(s * 0.28, s * 0.38, s * 0.16, s * 0.18));
-        p.drawEllipse(QRectF(s * 0.56, s * 0.38, s * 0.16, s * 0.18));
-        p.setBrush(QColor(20, 18, 22));
-        p.drawEllipse(QRectF(s * 0.33, s * 0.44, s * 0.07, s * 0.09));
-        p.drawEllipse(QRectF(s * 0.61, s * 0.44, s * 0.07, s * 0.09));
-        icon.addPixmap(pixmap);
-    }
-    return icon;
+QElapsedTimer& popupDismissal() {
+    static QElapsedTimer timer;
+    return timer;
 }
 
-class QtStatusItem final : public StatusItem {
-public:
-    QtStatusItem() {
-        tray_.setIcon(drawnFaceIcon());
-        tray_.setContextMenu(&menu_);
-        QObject::connect(&tray_, &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason reason) {
-            if (reason == QSystemTrayIcon::Trigger && onActivate_) onActivate_();
-        });
-        tray_.show();
-    }
-    ~QtStatusItem() override { tray_.hide(); }
+QRect primaryGeometry() {
+    QScreen* primary = QGuiApplication::primaryScreen();
+    return primary ? primary->geometry() : QRect();
+}
 
-    void setToolTip(const std::string& text) override { tray_.setToolTip(QString::fromStdString(text)); }
-    void setMenu(std::vector<MenuAction> actions) override {
-        menu_.clear();
-        for (auto& a : actions) {
-            QAction* action = menu_.addAction(QString::fromStdString(a.title));
-            QObject::connect(action, &QAction::triggered, [fn = a.action] {
-                if (fn) fn();
-            });
-        }
+// Paints the current template at the size and pixel ratio of each request.
+class TemplateIconEngine final : public QIconEngine {
+public:
+    explicit TemplateIconEngine(QtStatusItem::TemplatePainter painter) : painter_(std::move(painter)) {}
+    void paint(QPainter* p, const QRect& rect, QIcon::Mode, QIcon::State) override {
+        const qreal dpr = p->device() ? p->device()->devicePixelRatioF() : 1.0;
+        p->drawImage(rect, renderTemplate(painter_, rect.size() * dpr, dpr, templateTint()));
     }
-    void setOnActivate(std::function<void()> handler) override { onActivate_ = std::move(handler); }
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
+        return QPixmap::fromImage(renderTemplate(painter_, size, 1, templateTint()));
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        return {{16, 16}, {22, 22}, {24, 24}, {32, 32}, {44, 44}, {48, 48}, {64, 64}};
+    }
+    QIconEngine* clone() const override { return new TemplateIconEngine(painter_); }
+
+private:
+    QtStatusItem::TemplatePainter painter_;
+};
+
+// The entry on an XEmbed tray. Qt reports its place there, and docks it by itself when a
+// tray appears later.
+class XEmbedStatusItem final : public QtStatusItem {
+public:
+    XEmbedStatusItem() {
+        QObject::connect(&tray_, &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason reason) {
+            StatusItemClick click;
+            if (reason == QSystemTrayIcon::Trigger)
+                click.button = StatusItemClick::Button::primary;
+            else if (reason == QSystemTrayIcon::Context)
+                click.button = StatusItemClick::Button::secondary;
+            else if (reason == QSystemTrayIcon::MiddleClick)
+                click.button = StatusItemClick::Button::middle;
+            else
+                return;
+            click.commandHeld = QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
+            if (onClick_ && !clickDismissedPopup()) onClick_(click);
+        });
+        QObject::connect(&QtColorScheme::shared(), &QtColorScheme::changed, &tray_, [this] { refreshIcon(); });
+        refreshIcon();
+    }
+    ~XEmbedStatusItem() override { tray_.hide(); }
+
+    void setTemplatePainter(TemplatePainter painter) override {
+        painter_ = std::move(painter);
+        refreshIcon();
+    }
+    void setToolTip(const std::string& text) override { tray_.setToolTip(QString::fromStdString(text)); }
+    std::string toolTip() const override { return tray_.toolTip().toStdString(); }
+    // The XEmbed icon window is Qt's own and takes no accessible name; its tooltip speaks.
+    void setAccessibilityLabel(const std::string&) override {}
+    void setOnClick(std::function<void(const StatusItemClick&)> handler) override { onClick_ = std::move(handler); }
+    std::optional<Rect> geometry() const override {
+        const QRect g = tray_.geometry();
+        if (g.isEmpty()) return std::nullopt;
+        return fromQtGeometry(g, primaryGeometry());
+    }
     bool isVisible() const override { return tray_.isVisible(); }
 
 private:
-    QMenu menu_;
+    void refreshIcon() {
+        if (!painter_) return;
+        tray_.setIcon(QIcon(new TemplateIconEngine(painter_)));
+        tray_.show();  // only with a picture: an icon without one would dock empty
+    }
+
     QSystemTrayIcon tray_;
-    std::function<void()> onActivate_;
+    TemplatePainter painter_;
+    std::function<void(const StatusItemClick&)> onClick_;
 };
+
+// Notes a press outside it, which makes Qt close it.
+class PopupWidget final : public QWidget {
+public:
+    PopupWidget() : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint) {}
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override {
+        if (!rect().contains(event->position().toPoint())) popupDismissal().start();
+        QWidget::mousePressEvent(event);
+    }
+};
+
+// The panel's popup: frameless, closed by a click outside or Escape. A click that closes it is
+// not passed on, so a second click on the tray icon only closes it.
+class QtPopover final : public Popover {
+public:
+    QtPopover() {
+        widget_.setAttribute(Qt::WA_NoMouseReplay);
+        widget_.setAutoFillBackground(true);
+        widget_.setWindowTitle("tuftle");
+    }
+    void setContentSize(Size size) override {
+        size_ = size;
+        widget_.setFixedSize(int(size.width), int(size.height));
+    }
+    Size contentSize() const override { return size_; }
+    void show(const Rect& frame) override {
+        widget_.setGeometry(toQtGeometry(frame));
+        widget_.show();
+        widget_.raise();
+        widget_.activateWindow();
+    }
+    void close() override { widget_.hide(); }
+    bool isShown() const override { return widget_.isVisible(); }
+    QWidget& widget() { return widget_; }
+
+private:
+    PopupWidget widget_;
+    Size size_;
+};
+
+bool watcherRuns() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    return bus.isConnected() && bus.interface() &&
+           bus.interface()->isServiceRegistered("org.kde.StatusNotifierWatcher").value();
+}
 
 }  // namespace
 
-std::unique_ptr<StatusItem> QtStatusBar::createStatusItem() { return std::make_unique<QtStatusItem>(); }
+bool clickDismissedPopup() {
+    return popupDismissal().isValid() && popupDismissal().elapsed() < 400;
+}
+
+QColor templateTint() {
+    return QtColorScheme::shared().isDark() ? QColor(242, 242, 242) : QColor(28, 28, 30);
+}
+
+QImage renderTemplate(const QtStatusItem::TemplatePainter& painter, QSize pixels, qreal dpr, const QColor& tint) {
+    QImage image(pixels.expandedTo({1, 1}), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    if (!painter) return image;
+    QPainter p(&image);
+    p.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+    p.scale(dpr, dpr);
+    painter(p, QRectF(0, 0, pixels.width() / dpr, pixels.height() / dpr));
+    p.resetTransform();
+    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    p.fillRect(image.rect(), tint);
+    p.end();
+    image.setDevicePixelRatio(dpr);
+    return image;
+}
+
+Point fromQtPoint(QPointF p) {
+    const QRect g = primaryGeometry();
+    return {p.x() - g.x(), g.y() + g.height() - p.y()};
+}
+
+QRect toQtGeometry(const Rect& r) {
+    const QRect g = primaryGeometry();
+    return QRect(qRound(r.minX() + g.x()), qRound(g.y() + g.height() - r.maxY()), qRound(r.width()),
+                 qRound(r.height()));
+}
+
+std::unique_ptr<StatusItem> QtStatusBar::createStatusItem() {
+    // Qt would speak StatusNotifierItem itself where a watcher runs, but then right clicks
+    // never reach the program and clicks carry no position.
+    if (watcherRuns()) return std::make_unique<SniStatusItem>();
+    return std::make_unique<XEmbedStatusItem>();
+}
+
+QWidget* popoverWidget(Popover& popover) {
+    auto* qt = dynamic_cast<QtPopover*>(&popover);
+    return qt ? &qt->widget() : nullptr;
+}
+
+std::unique_ptr<Popover> QtStatusBar::createPopover() { return std::make_unique<QtPopover>(); }
 
 }  // namespace platform::qt

@@ -1,13 +1,46 @@
 #pragma once
 
+#include <QColor>
+#include <QImage>
+#include <QPainter>
+#include <QWidget>
+#include <functional>
+
 #include "platform/StatusItem.h"
 
 namespace platform::qt {
 
-// Tray entries on QSystemTrayIcon (StatusNotifierItem or XEmbed, whichever the desktop has).
+// A tray entry of the Qt backend. Its picture is a template painted by code above this layer
+// in black with alpha; the entry colours it for the desktop's light or dark scheme and draws
+// it at whatever pixel size the tray asks for.
+class QtStatusItem : public StatusItem {
+public:
+    using TemplatePainter = std::function<void(QPainter&, const QRectF&)>;
+    virtual void setTemplatePainter(TemplatePainter painter) = 0;
+};
+
+// A tray click that arrives just after a popup of ours closed for a click outside it is that
+// same click, reaching the tray after the popup let the pointer go: it must not open it again.
+bool clickDismissedPopup();
+// The colour a template takes in the tray of the current scheme.
+QColor templateTint();
+// A template painted into an image of `pixels` and coloured with `tint`.
+QImage renderTemplate(const QtStatusItem::TemplatePainter& painter, QSize pixels, qreal devicePixelRatio,
+                      const QColor& tint);
+// Qt global coordinates (top-left, y down) to global y-up points, and back.
+Point fromQtPoint(QPointF p);
+QRect toQtGeometry(const Rect& r);
+
+// The popup window of a popover made by QtStatusBar, for the content shown in it; nothing for
+// any other popover.
+QWidget* popoverWidget(Popover& popover);
+
+// Tray entries: our own StatusNotifierItem where a watcher runs on the session bus (it hears
+// right clicks and says where a click was), else QSystemTrayIcon on the XEmbed tray.
 class QtStatusBar final : public StatusBar {
 public:
     std::unique_ptr<StatusItem> createStatusItem() override;
+    std::unique_ptr<Popover> createPopover() override;
     // The tray host sizes and places every icon itself: no item can widen itself to push
     // others aside, nor keep a position of its own.
     bool supportsItemLayout() const override { return false; }

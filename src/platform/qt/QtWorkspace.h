@@ -8,6 +8,8 @@ namespace platform::qt {
 class QtWorkspace final : public Workspace {
 public:
     bool openFile(const std::filesystem::path& file) override;
+    // The freedesktop FileManager1 ShowItems call, else the folder through QDesktopServices.
+    void revealFile(const std::filesystem::path& file) override;
 };
 
 }  // namespace platform::qt

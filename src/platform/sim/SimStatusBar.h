@@ -15,15 +15,18 @@ namespace platform::sim {
 struct SimMenuBarLayout;
 
 // A tray entry that remembers what it was given; tests click it and read it back. On the
-// simulated menu bar it also has a length, an autosave name and a window.
+// simulated menu bar it also has a length, an autosave name and a window, which is where it
+// says it is.
 class SimStatusItem final : public StatusItem {
 public:
     SimStatusItem(std::weak_ptr<SimMenuBarLayout> layout, uint64_t order) : layout_(std::move(layout)), order_(order) {}
     ~SimStatusItem() override;
 
-    void setToolTip(const std::string& text) override { toolTip = text; }
-    void setMenu(std::vector<MenuAction> actions) override { menu = std::move(actions); }
-    void setOnActivate(std::function<void()> handler) override { onActivate = std::move(handler); }
+    void setToolTip(const std::string& text) override { toolTip_ = text; }
+    std::string toolTip() const override { return toolTip_; }
+    void setAccessibilityLabel(const std::string& label) override { accessibilityLabel = label; }
+    void setOnClick(std::function<void(const StatusItemClick&)> handler) override { onClick_ = std::move(handler); }
+    std::optional<Rect> geometry() const override { return window_ ? std::optional(window_->frame) : std::nullopt; }
     bool isVisible() const override { return visible_; }
     double length() const override { return length_; }
     void setLength(double points) override;
@@ -31,19 +34,11 @@ public:
     void setAutosaveName(const std::string& name) override;
     std::optional<StatusItemWindow> window() const override { return window_; }
 
-    // Runs the menu action with this title; false when there is none.
-    bool trigger(const std::string& title) {
-        for (auto& a : menu)
-            if (a.title == title) {
-                a.action();
-                return true;
-            }
-        return false;
+    void click(StatusItemClick::Button button, bool commandHeld = false, std::optional<Point> at = std::nullopt) {
+        if (onClick_) onClick_({button, commandHeld, at});
     }
 
-    std::string toolTip;
-    std::vector<MenuAction> menu;
-    std::function<void()> onActivate;
+    std::string accessibilityLabel;
 
 private:
     friend struct SimMenuBarLayout;
@@ -54,6 +49,26 @@ private:
     std::optional<int64_t> position_;
     bool visible_ = false;
     std::optional<StatusItemWindow> window_;
+    std::string toolTip_;
+    std::function<void(const StatusItemClick&)> onClick_;
+};
+
+class SimPopover final : public Popover {
+public:
+    void setContentSize(Size size) override { size_ = size; }
+    Size contentSize() const override { return size_; }
+    void show(const Rect& frame) override {
+        shownFrame = frame;
+        shown = true;
+    }
+    void close() override { shown = false; }
+    bool isShown() const override { return shown; }
+
+    bool shown = false;
+    std::optional<Rect> shownFrame;
+
+private:
+    Size size_;
 };
 
 // The simulated menu bar: the top 24 points of the first screen. Items stand side by side
@@ -66,9 +81,16 @@ class SimStatusBar final : public StatusBar {
 public:
     SimStatusBar(Defaults& store, const ScreenList& screens, NotificationCenter& center);
     std::unique_ptr<StatusItem> createStatusItem() override;
+    std::unique_ptr<Popover> createPopover() override {
+        auto popover = std::make_unique<SimPopover>();
+        lastPopover = popover.get();
+        return popover;
+    }
     bool supportsItemLayout() const override { return true; }
+    double thickness() const override { return 24; }
 
     SimStatusItem* lastItem = nullptr;
+    SimPopover* lastPopover = nullptr;
     int created = 0;
 
 private:

@@ -1,7 +1,8 @@
-// A taskbar for the end-to-end tests: a dock window along the bottom of the screen that reserves
-// its height with a strut, so the window manager's work area (and Qt's available geometry)
-// leaves it out. Solid colour, no content; runs until it is stopped.
-// Usage: bottom_panel <height> <#rrggbb>
+// A taskbar for the end-to-end tests: a dock window along the bottom of the screen (or of the
+// part from x that is width wide: one monitor's) that reserves its height with a strut, so the
+// window manager's work area (and Qt's available geometry) leaves it out. Solid colour, no
+// content; runs until it is stopped.
+// Usage: bottom_panel <height> <#rrggbb> [<x> <width>]
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -11,8 +12,8 @@
 #include <string>
 
 int main(int argc, char** argv) {
-    if (argc != 3 || argv[2][0] != '#') {
-        std::fprintf(stderr, "usage: %s <height> <#rrggbb>\n", argv[0]);
+    if ((argc != 3 && argc != 5) || argv[2][0] != '#') {
+        std::fprintf(stderr, "usage: %s <height> <#rrggbb> [<x> <width>]\n", argv[0]);
         return 2;
     }
     const int height = std::atoi(argv[1]);
@@ -23,15 +24,17 @@ int main(int argc, char** argv) {
         return 2;
     }
     const int screen = DefaultScreen(dpy);
-    const int width = DisplayWidth(dpy, screen), screenHeight = DisplayHeight(dpy, screen);
-    Window w = XCreateSimpleWindow(dpy, RootWindow(dpy, screen), 0, screenHeight - height, unsigned(width),
+    const int x = argc == 5 ? std::atoi(argv[3]) : 0;
+    const int width = argc == 5 ? std::atoi(argv[4]) : DisplayWidth(dpy, screen);
+    const int screenHeight = DisplayHeight(dpy, screen);
+    Window w = XCreateSimpleWindow(dpy, RootWindow(dpy, screen), x, screenHeight - height, unsigned(width),
                                    unsigned(height), 0, 0, rgb);
 
     Atom type = XInternAtom(dpy, "_NET_WM_WINDOW_TYPE", False);
     Atom dock = XInternAtom(dpy, "_NET_WM_WINDOW_TYPE_DOCK", False);
     XChangeProperty(dpy, w, type, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&dock), 1);
     // left, right, top, bottom, then the start and end of each along its edge.
-    long partial[12] = {0, 0, 0, height, 0, 0, 0, 0, 0, 0, 0, width - 1};
+    long partial[12] = {0, 0, 0, height, 0, 0, 0, 0, 0, 0, x, x + width - 1};
     XChangeProperty(dpy, w, XInternAtom(dpy, "_NET_WM_STRUT_PARTIAL", False), XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(partial), 12);
     XChangeProperty(dpy, w, XInternAtom(dpy, "_NET_WM_STRUT", False), XA_CARDINAL, 32, PropModeReplace,
@@ -39,7 +42,7 @@ int main(int argc, char** argv) {
     // Without a user-given position the window manager would choose a place of its own.
     XSizeHints hints{};
     hints.flags = USPosition | USSize;
-    hints.x = 0, hints.y = screenHeight - height, hints.width = width, hints.height = height;
+    hints.x = x, hints.y = screenHeight - height, hints.width = width, hints.height = height;
     XSetWMNormalHints(dpy, w, &hints);
     XStoreName(dpy, w, "tuftle-e2e-bottom-panel");
     XMapWindow(dpy, w);

@@ -24,8 +24,12 @@ TEST_F(PetWindowCoordinatorTest, start_showsBothPetsAtTheirHomesTuckedBehindTheT
         EXPECT_EQ(panel(i).frame().size, (platform::Size{52, 52}));
         EXPECT_EQ(panel(i).rootLayer(), view(i).layer());
         EXPECT_TRUE(view(i).isHomeAttached());
-        // The taskbar's edge is 22 points up the panel: only the part above it is drawn.
-        EXPECT_EQ(panel(i).clipRect(), (Rect{0, 22, 52, 30}));
+        // The taskbar's edge is 22 points up the panel: only the part above it is drawn, but all
+        // of that, a hop above the square or a sparkle beside it included.
+        auto clip = panel(i).clipRect();
+        ASSERT_TRUE(clip);
+        EXPECT_EQ(clip->minY(), 22);
+        for (platform::Point drawn : {platform::Point{26, 70}, {-10, 30}, {62, 30}}) EXPECT_TRUE(clip->contains(drawn));
     }
 }
 
@@ -122,7 +126,7 @@ TEST_F(PetWindowCoordinatorTest, homeEdgeClip_followsThePanelAcrossTheEdge) {
     auto a = access();
     a.movePetHome(0, false);
     a.move(0, {664, -5}, 0, false);  // wholly behind the taskbar
-    EXPECT_EQ(panel(0).clipRect(), (Rect{0, 52, 52, 0}));
+    EXPECT_EQ(panel(0).clipRect()->minY(), 52);
     a.move(0, kApproach0, 0, false);  // wholly in front of it
     EXPECT_EQ(panel(0).clipRect(), std::nullopt);
     a.move(0, {1500, -5}, 0, false);  // beside the screen the taskbar belongs to
@@ -137,14 +141,14 @@ TEST_F(PetWindowCoordinatorTest, homeEdgeClip_cutsAtASideDockAndAtTheNotch) {
     start();
     EXPECT_EQ(access().homes()[0].edge, model::HomeEdge::left);
     expectNear(origin(0), {48, 424});
-    EXPECT_EQ(panel(0).clipRect(), (Rect{22, 0, 30, 52}));
+    EXPECT_EQ(panel(0).clipRect(), (Rect{22, -52, 82, 156}));
 
     sim.screens.setScreens({SimScreens::withNotch(SimScreens::display(1, {0, 0, 1440, 900}, {.top = 32}, true))});
     sim.loop.runPending();
     coordinator->sendPetsHome(false, false);
     EXPECT_EQ(access().homes()[0].edge, model::HomeEdge::top);
     // Hanging 34 points out of the notch: the 18 points above its lower edge are not drawn.
-    EXPECT_EQ(panel(0).clipRect(), (Rect{0, 0, 52, 34}));
+    EXPECT_EQ(panel(0).clipRect(), (Rect{-52, -52, 156, 86}));
 }
 
 }  // namespace

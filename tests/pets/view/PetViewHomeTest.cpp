@@ -101,7 +101,7 @@ TEST_F(PetViewTest, reduceMotionMakesEveryHomeChangeAtOnce) {
     for (const anim::Layer* layer : {static_cast<anim::Layer*>(L().shadowLayer.get()), L().pawLayer.get(),
                                      L().faceLayoutLayer.get(), L().homePoseLayer.get()})
         EXPECT_TRUE(layer->animationKeys().empty()) << layer->name;
-    EXPECT_EQ(L().faceLayoutLayer->transform().tx, -5.2);
+    EXPECT_EQ(L().faceLayoutLayer->transform().tx, -7.0);
     EXPECT_EQ(L().homePoseLayer->transform().rotation, 0.05);
 }
 

@@ -177,20 +177,22 @@ TEST_F(RendererTest, stillSiblingsOfAMovingLayerAreKeptAndShowEveryLaterChange) 
     EXPECT_EQ(qGreen(at(image, 10 + 2, 22)), 255);
 }
 
-TEST_F(RendererTest, textIsDrawnUprightFromTheTop) {
+TEST_F(RendererTest, textIsDrawnUprightFromTheTopAndShrinksIntoItsFrame) {
     auto label = TextLayer::make();
-    label->setFrame({0, 0, 40, 40});
-    label->setString("88");
+    label->setFrame({3, 0, 34, 40});
+    label->setString("Today's keys");  // about 90 points wide at this size
     label->setFontSize(14);
     label->setAlignment(TextAlignment::center);
     label->setForegroundColor(Color::black());
     root->addSublayer(label);
     QImage image = render();
-    int top = 0, bottom = 0;
-    for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 40; ++x) (y >= 20 ? top : bottom) += qAlpha(at(image, x + 0.25, y + 0.25)) > 0;
+    int top = 0, bottom = 0, beside = 0;
+    for (double y = 0.25; y < 40; y += 0.5)
+        for (double x = 0.25; x < 40; x += 0.5)
+            (x < 3 || x >= 37 ? beside : y >= 20 ? top : bottom) += qAlpha(at(image, x, y)) > 0;
     EXPECT_GT(top, 20);
     EXPECT_EQ(bottom, 0);
+    EXPECT_EQ(beside, 0) << "a line too long for its frame shrinks into it";
 }
 
 TEST(PetPanelWindow, paintsOnlyWhenThePresentationChanges) {
@@ -201,10 +203,16 @@ TEST(PetPanelWindow, paintsOnlyWhenThePresentationChanges) {
         root->setFrame({0, 0, 52, 52});
         dot->setPath(Path::ellipse({16, 16, 20, 20}));
         root->addSublayer(dot);
+        // A hop's worth above and beside the square.
+        auto beyond = ShapeLayer::make();
+        beyond->setPath(Path::ellipse({-16, 56, 8, 8}));
+        root->addSublayer(beyond);
     });
     PetPanelWindow panel({100, 50, 52, 52});
+    const int m = int(PetPanelWindow::drawingMargin);
     QRect primary = QGuiApplication::primaryScreen()->geometry();
-    EXPECT_EQ(panel.pos(), QPoint(primary.x() + 100, primary.y() + primary.height() - 102)) << "y up at the boundary";
+    EXPECT_EQ(panel.pos(), QPoint(primary.x() + 100 - m, primary.y() + primary.height() - 102 - m))
+        << "y up at the boundary, the margin around the frame";
     panel.setRootLayer(root);
     panel.orderFront();
     QTest::qWait(60);
@@ -213,8 +221,9 @@ TEST(PetPanelWindow, paintsOnlyWhenThePresentationChanges) {
     EXPECT_EQ(panel.paintCount(), 1) << "a still tree is not painted again";
 
     double px = panel.paintedFrame().devicePixelRatio();
+    EXPECT_GT(qAlpha(panel.paintedFrame().pixel(int((m - 12) * px), int((m - 8) * px))), 0) << "not cut at the square";
     auto covers = [&](double x, double yUp) {
-        QPoint p(int(x * px), int((52 - yUp) * px));
+        QPoint p(int((x + m) * px), int((52 + m - yUp) * px));
         for (const QRect& r : panel.inputRects())
             if (r.contains(p)) return true;
         return false;
@@ -226,20 +235,20 @@ TEST(PetPanelWindow, paintsOnlyWhenThePresentationChanges) {
     panel.setMouseHandlers([](platform::Point p) { return p.x < 26; },
                            [&](const platform::PanelMouseEvent& e) { events.push_back(e); });
     EXPECT_FALSE(covers(30, 26)) << "nor do clicks the hit test refuses";
-    QTest::mousePress(&panel, Qt::LeftButton, {}, QPoint(30, 26));
-    QTest::mouseRelease(&panel, Qt::LeftButton, {}, QPoint(30, 26));
+    QTest::mousePress(&panel, Qt::LeftButton, {}, QPoint(30 + m, 26 + m));
+    QTest::mouseRelease(&panel, Qt::LeftButton, {}, QPoint(30 + m, 26 + m));
     EXPECT_TRUE(events.empty());
-    QTest::mousePress(&panel, Qt::LeftButton, {}, QPoint(20, 12));
+    QTest::mousePress(&panel, Qt::LeftButton, {}, QPoint(20 + m, 12 + m));
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].location, (platform::Point{20, 40}));
     EXPECT_EQ(events[0].screenLocation, (platform::Point{120, 90}));
-    QTest::mouseRelease(&panel, Qt::LeftButton, {}, QPoint(20, 12));
+    QTest::mouseRelease(&panel, Qt::LeftButton, {}, QPoint(20 + m, 12 + m));
 
     Transaction::withoutActions([&] { dot->setFillColor(Color::rgb(1, 0, 0)); });
     sim.loop.advance(0.05);  // the media clock; frames are at most one display frame apart
     QTest::qWait(60);
     EXPECT_EQ(panel.paintCount(), 2);
-    EXPECT_EQ(qRed(panel.paintedFrame().pixel(int(26 * px), int(26 * px))), 255);
+    EXPECT_EQ(qRed(panel.paintedFrame().pixel(int((26 + m) * px), int((26 + m) * px))), 255);
 
     panel.setIgnoresMouseEvents(true);
     EXPECT_TRUE(panel.inputRects().empty());

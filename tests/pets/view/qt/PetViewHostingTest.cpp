@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QTest>
 
+#include "anim/Transaction.h"
 #include "pets/view/PetView.h"
 #include "platform/qt/LayerHostWidget.h"
 #include "platform/qt/LayerRenderer.h"
@@ -48,7 +49,8 @@ TEST(PetViewHosting, theSameViewShowsInAWidgetAndInAPanel) {
     panel.setRootLayer(view.layer());
     panel.orderFront();
     EXPECT_TRUE(QTest::qWaitFor([&] { return panel.paintCount() > 0; }, 2000));
-    EXPECT_LT(at(panel.paintedFrame(), 26, 26).lightness(), 80);
+    const double m = platform::qt::PetPanelWindow::drawingMargin;
+    EXPECT_LT(at(panel.paintedFrame(), 26 + m, 26 + m).lightness(), 80);
     panel.orderOut();
 }
 
@@ -62,4 +64,30 @@ TEST(PetViewHosting, theFurFromTheBundleWearsTheFace) {
     EXPECT_LT(at(shot, 40, 40).lightness(), 60) << "a dark body";
     EXPECT_GT(at(shot, 14 + eye.midX() + 0.35 * eye.width(), 14 + eye.midY()).lightness(), 200) << "a light eye on it";
     EXPECT_EQ(at(shot, 3, 77).alpha(), 0) << "clear around the ball";
+}
+
+TEST(PetViewHosting, theEyeNearestASideHomeIsDrawnWhole) {
+    platform::sim::SimPlatform sim;
+    platform::qt::LayerRenderer renderer;
+    constexpr double k = 4;  // pixels per point
+    for (auto [edge, boundary] : {std::pair{model::HomeEdge::left, 22.0}, {model::HomeEdge::right, 30.0}}) {
+        PetView view({1, "Wanwan", false});
+        view.setFrame({0, 0, 52, 52});
+        pets::PetHome home;
+        home.edge = edge, home.boundaryOffset = boundary;
+        view.configureHome(home);
+        view.setHomeAttached(true, false);
+        sim.loop.advance(1);
+        anim::Transaction::withoutActions([&] {
+            for (const auto& eye : {view.layers().leftEye, view.layers().rightEye})
+                eye->setFillColor(anim::Color::rgb(1, 0, 0));
+        });
+        QImage pet = renderer.render(*view.layer(), sim.loop.mediaTime(), QSizeF(52, 52), k);
+        int redBeyond = 0;
+        for (int y = 0; y < pet.height(); ++y)
+            for (int x = 0; x < pet.width(); ++x)
+                redBeyond += ((edge == model::HomeEdge::left) == (x < boundary * k)) &&
+                             qRed(pet.pixel(x, y)) > qGreen(pet.pixel(x, y)) + 24;
+        EXPECT_EQ(redBeyond, 0) << "no part of an eye beyond the home's edge";
+    }
 }

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# The tray entry on an XEmbed tray (trayer): the face shows, and clicks open and close the panel.
+source "$(dirname "$0")/lib.sh"
+e2e_setup
+e2e_defaults_set onboardingCompleted true # the welcome window would take the activation
+
+e2e_step "start the program and wait for its icon in trayer"
+e2e_start_app "$1"
+e2e_expect_while_running 10 "the tray icon in trayer" e2e_tray_icon_present
+eval "$(xdotool getwindowgeometry --shell "$E2E_TRAY_ICON_WINDOW")"
+e2e_check_tray_clicks $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) tray-xembed

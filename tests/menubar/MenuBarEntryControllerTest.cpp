@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include "menubar/MenuBarEntryController.h"
+#include "model/L10n.h"
+#include "platform/sim/SimPlatform.h"
+
+using menubar::MenuBarEntryController;
+using Button = platform::StatusItemClick::Button;
+using platform::Rect;
+
+namespace {
+
+class FakeEngine final : public menubar::stash::MenuBarMealEngine {
+public:
+    void prepareControlPosition() override {}
+    void attachControl(platform::StatusItem&) override { onFaceChange(face); }
+    void start() override {}
+    void stop() override {}
+    void setEnabled(bool on) override { isEnabled_ = on; }
+    void toggle() override { isCollapsed_ = !isCollapsed_.get(); }
+    menubar::stash::MenuBarMealFaceState face;
+};
+
+struct Entry {
+    platform::sim::SimPlatform sim;
+    FakeEngine engine;
+    MenuBarEntryController controller{engine};
+    Entry() { controller.start(); }
+    platform::sim::SimStatusItem& item() { return *sim.statusBar.lastItem; }
+    bool panelShown() { return controller.popover()->isShown(); }
+};
+
+}  // namespace
+
+TEST(MenuBarEntry, clicksOpenThePanelOrFeedTheStashAsTheButtonAndModifierSay) {
+    struct Case {
+        Button button;
+        bool command, stashOn, panelOpen, panelOpenAfter, toggled;
+    } cases[] = {
+        {Button::primary, 0, 0, 0, 1, 0},   {Button::primary, 0, 0, 1, 0, 0},   {Button::primary, 0, 1, 0, 1, 0},
+        {Button::secondary, 0, 0, 0, 1, 0}, {Button::secondary, 0, 0, 1, 0, 0}, {Button::secondary, 0, 1, 0, 0, 1},
+        {Button::secondary, 0, 1, 1, 0, 1}, {Button::primary, 1, 0, 0, 0, 0},   {Button::secondary, 1, 1, 1, 1, 0},
+        {Button::middle, 0, 1, 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        Entry e;
+        e.engine.setEnabled(c.stashOn);
+        if (c.panelOpen) e.item().click(Button::primary);
+        e.item().click(c.button, c.command);
+        EXPECT_EQ(std::pair(e.panelShown(), e.engine.isCollapsed().get()), std::pair(c.panelOpenAfter, c.toggled))
+            << int(c.button) << c.command << c.stashOn << c.panelOpen;
+    }
+}
+
+TEST(MenuBarEntry, thePanelOpensBesideTheIconInsideTheVisibleFrame) {
+    Entry e;  // the item stands at the right end of the simulated top bar
+    e.item().click(Button::primary, false, platform::Point{10, 10});
+    EXPECT_EQ(e.sim.statusBar.lastPopover->shownFrame, (Rect{1058, 442, 382, 426})) << "below the bar, inside";
+    const auto screens = e.sim.screens.screens();
+    struct Case {
+        Rect anchor, frame;
+    } cases[] = {
+        {{1420, 10, 22, 22}, {1058, 48, 382, 426}},  // bottom right: above, kept inside
+        {{10, 880, 0, 0}, {0, 442, 382, 426}},       // the pointer in the top bar
+    };
+    for (const auto& c : cases) EXPECT_EQ(menubar::popoverFrame({382, 426}, c.anchor, screens), c.frame);
+}
+
+TEST(MenuBarEntry, aPanelThatGrowsKeepsItsEdgeAtTheIcon) {
+    Entry e;
+    e.item().click(Button::primary);
+    e.controller.panelContentHeightChanged(456);
+    EXPECT_EQ(e.sim.statusBar.lastPopover->shownFrame, (Rect{1058, 412, 382, 456})) << "its top stays under the bar";
+}
+
+TEST(MenuBarEntry, theTooltipNamesTheRightClickHintInTheInterfaceLanguage) {
+    const std::string en = "Tuftle · Left-click to open the panel · Right-click to ";
+    struct Case {
+        model::AppLanguageChoice language;
+        bool collapsed;
+        std::string tip;
+    } cases[] = {{model::AppLanguageChoice::english, false, en + "feed it the icons on the left"},
+                 {model::AppLanguageChoice::english, true, en + "spit the icons out"},
+                 {model::AppLanguageChoice::simplifiedChinese, true, "栗丸 · 左键打开面板 · 右键吐出图标"}};
+    for (const auto& c : cases) {
+        Entry e;
+        model::L10n::setAppLanguageChoice(c.language);
+        if (c.collapsed) e.engine.toggle();
+        e.engine.onFaceChange(e.engine.face);
+        EXPECT_EQ(e.item().toolTip(), c.tip);
+        EXPECT_EQ(e.item().accessibilityLabel, c.tip);
+    }
+    model::L10n::setAppLanguageChoice(std::nullopt);
+}
+
+TEST(MenuBarEntry, aRebuildAndAStopKeepTheStoredPositionAndTheFace) {
+    Entry e;
+    e.sim.defaults.set(MenuBarEntryController::positionKey, platform::PlistValue(int64_t(321)));
+    e.item().click(Button::primary);
+    e.engine.face = {1, 0.5, false, 2.0, true, true};
+    e.engine.onRecoveryPositionRepair();
+    EXPECT_EQ(std::pair(e.sim.statusBar.created, e.panelShown()), std::pair(2, false));
+    EXPECT_EQ(e.sim.defaults.integer(MenuBarEntryController::positionKey), 321);
+    const menubar::StatusPicture drawn{1, 0.5, 1.0, true, false};
+    EXPECT_EQ(e.controller.faceView()->picture(), drawn) << "the new item shows the engine's face, pellets clamped";
+
+    e.controller.stop();
+    EXPECT_EQ(e.sim.defaults.integer(MenuBarEntryController::positionKey), 321);
+    EXPECT_FALSE(e.engine.onFaceChange);
+}

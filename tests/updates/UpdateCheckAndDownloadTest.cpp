@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "app/AppController.h"
+#include "model/AppModelTestSupport.h"
+#include "updates/UpdateTestSupport.h"
+
+using nlohmann::json;
+using updates::UpdateCheckResult;
+using updates::UpdateDownloadState;
+using updates::UpdateFailure;
+using Exchange = platform::sim::SimHttpClient::Exchange;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string image(1000, 'i');
+
+struct UpdatesTest : model::testing::AppModelTest {
+    updates::testing::FeedSigner signer;
+    updates::UpdateEnvironment environment;
+    std::optional<UpdateCheckResult> result;
+    std::unique_ptr<updates::UpdateCheckTask> task;
+    std::unique_ptr<model::AppModel> model = launch();
+    fs::path folder = fs::temp_directory_path() / ("tuftle-updates-" + std::to_string(::getpid()));
+    updates::UpdateDownloadController downloader{*model, sim.http, sim.background, {}, folder};
+    updates::UpdateManifest manifest = updates::UpdateChecker::verifiedManifest(feed(), signer.publicKey);
+
+    UpdatesTest() {
+        environment = {updates::UpdateConfiguration{"https://feed.example/f", signer.publicKey}, 4, {2, 36, 0}, "x86_64",
+                       {}, folder};
+    }
+    void TearDown() override { fs::remove_all(folder); }
+    std::string feed(std::function<void(json&)> change = {}) {
+        auto m = updates::testing::manifestJson(image);
+        if (change) change(m);
+        return signer.feed(m);
+    }
+    void check() { task = updates::UpdateChecker::check(environment, sim.http, [&](auto r) { result = r; }); }
+    std::vector<fs::path> files() const {
+        std::vector<fs::path> out;
+        for (const auto& entry : fs::directory_iterator(folder)) out.push_back(entry.path());
+        return out;
+    }
+};
+
+TEST_F(UpdatesTest, checkOutcomes) {
+    const auto failed = [](UpdateFailure f) { return UpdateCheckResult::failed(f); };
+    const auto current = UpdateCheckResult::current(), available = UpdateCheckResult::available(manifest);
+    const auto body = [](std::string text) { return [=](Exchange& e) { e.reply(200, text); }; };
+    const std::pair<std::function<void(Exchange&)>, UpdateCheckResult> cases[] = {
+        {body(feed()), available},
+        {body(feed([](json& m) { m["build"] = 4; })), current},
+        {body(feed([](json& m) { m["build"] = 3, m["architectures"] = {"arm64"}; })), current},
+        {body(feed([](json& m) { m["architectures"] = {"arm64"}, m["minimumSystemVersion"] = "9.0"; })),
+         failed(UpdateFailure::hardware)},
+        {body(feed([](json& m) { m["minimumSystemVersion"] = "2.37"; })), failed(UpdateFailure::incompatible)},
+        {[&](Exchange& e) { e.reply(404, feed()); }, failed(UpdateFailure::network)},
+        {[&](Exchange& e) { e.respond(200, "http://feed.example/f"), e.send(feed()), e.finish(); },
+         failed(UpdateFailure::network)},
+        {[&](Exchange& e) { e.respond(200), e.send("{"), e.finish("connection reset"); }, failed(UpdateFailure::network)},
+        {body(std::string(65537, ' ')), failed(UpdateFailure::invalid)},
+        {body(feed().replace(20, 4, "AAAA")), failed(UpdateFailure::untrusted)},
+        // A byte every 10 s keeps any idle timer quiet, but not the deadline.
+        {[&](Exchange& e) { e.respond(200), sim.loop.advance(15), e.send(" "), sim.loop.advance(15); },
+         failed(UpdateFailure::network)},
+    };
+    for (const auto& [answer, expected] : cases) {
+        result.reset();
+        check();
+        answer(sim.http.last());
+        EXPECT_EQ(sim.http.last().request.headers, (decltype(platform::HttpRequest::headers){{"Accept", "application/json"}}));
+        EXPECT_EQ(result, expected) << sim.http.exchanges.size();
+    }
+    environment.currentBuild.reset();  // an unreadable running build is no build 0
+    check();
+    EXPECT_EQ(result, UpdateCheckResult::notConfigured());
+    EXPECT_EQ(sim.http.exchanges.size(), std::size(cases));
+}
+
+TEST_F(UpdatesTest, downloadFailuresAndCancelLeaveNothing) {
+    const std::function<void(Exchange&)> answers[] = {
+        [](Exchange& e) { e.reply(200, std::string(1000, 'x')); },                 // another digest
+        [](Exchange& e) { e.reply(200, image.substr(1)); },                        // short
+        [](Exchange& e) { e.respond(200), e.send(image), e.send("+"); },           // oversize stream
+        [](Exchange& e) { e.respond(200, {}, 1001); },                             // oversize announced
+        [](Exchange& e) { e.reply(404, image); },                                  // status
+        [](Exchange& e) { e.respond(200, "http://github.com/t.AppImage"); },       // insecure end
+        [](Exchange& e) { e.respond(200), e.send("ii"), e.finish("timed out"); },  // transport
+        [&](Exchange& e) { e.respond(200), e.send("ii"), downloader.cancel(), e.send(image), sim.loop.advance(700); },
+    };
+    for (const auto& answer : answers) {
+        downloader.start(manifest);
+        answer(sim.http.last());
+        sim.loop.runPending();
+        const bool cancelled = &answer == std::end(answers) - 1;
+        EXPECT_EQ(model->updateDownloadState.get(), cancelled ? UpdateDownloadState::idle() : UpdateDownloadState::failed())
+            << sim.http.exchanges.size();
+        EXPECT_TRUE(files().empty()) << sim.http.exchanges.size();
+    }
+}
+
+TEST_F(UpdatesTest, controller_checksOnceDownloadsWithProgressAndVerifiesBeforeShowing) {
+    app::AppController controller(*model);
+    controller.setUpdateEnvironmentForTesting(environment);
+    fs::create_directories(folder);
+    std::ofstream(folder / "Fernmote-1.0.0-Build1-OLD.AppImage") << "old";
+    std::vector<UpdateDownloadState> states;
+    auto subscription = model->updateDownloadState.subscribe([&](const auto& s) { states.push_back(s); }, false);
+    controller.checkForUpdates();
+    controller.checkForUpdates();
+    sim.http.last().reply(200, feed());
+    controller.downloadAvailableUpdate();
+    controller.downloadAvailableUpdate();
+    controller.checkForUpdates();
+    ASSERT_EQ(sim.http.exchanges.size(), 2u) << "one check, one download, no check while downloading";
+    EXPECT_TRUE(files().size() == 1 && files()[0].extension() == ".part") << "old images are gone";
+    sim.http.last().respond(200);
+    for (size_t at = 0; at < image.size(); at += 3) sim.http.last().send(image.substr(at, 3));
+    sim.http.last().finish();
+    sim.loop.runPending();
+    const auto ready = model->updateDownloadState.get();
+    ASSERT_EQ(ready.kind, UpdateDownloadState::Kind::ready);
+    EXPECT_EQ(files(), std::vector{ready.url});
+    EXPECT_EQ(fs::status(ready.url).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_LE(states.size(), 105u) << "about one report per hundredth";
+    EXPECT_EQ(std::vector(states.end() - 3, states.end() - 1),
+              (std::vector{UpdateDownloadState::downloading(1.0), UpdateDownloadState::verifying()}));
+
+    controller.openDownloadedUpdate();
+    EXPECT_EQ(model->updateDownloadState.get(), UpdateDownloadState::verifying());
+    sim.loop.runPending();
+    EXPECT_EQ(model->updateDownloadState.get(), ready);
+    std::ofstream(ready.url, std::ios::binary) << image.substr(1) << "x";  // changed on disk, same size
+    controller.openDownloadedUpdate();
+    sim.loop.runPending();
+    EXPECT_EQ(model->updateDownloadState.get(), UpdateDownloadState::failed());
+    EXPECT_EQ(sim.workspace.revealed, std::vector{ready.url}) << "shown once, when it still matched";
+    EXPECT_TRUE(sim.workspace.opened.empty()) << "never run";
+    controller.checkForUpdates();
+    EXPECT_EQ(model->updateDownloadState.get(), UpdateDownloadState::idle());
+}
+
+}  // namespace
