@@ -337,7 +337,8 @@ private:
         std::vector<CurvePoint> knots;
         for (const auto& m : marks) knots.push_back({m.x(), m.y()});
         QList<QPointF> curve;
-        for (const auto& c : smoothCurve(knots)) curve << QPointF(c.x, c.y);
+        // Counts are never negative: the curve rests on the axis where it would swing below.
+        for (const auto& c : smoothCurve(knots)) curve << QPointF(c.x, std::max(0.0, c.y));
         upper_->replace(curve);
         line_->replace(curve);
         points_->replace(marks);
