@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QMessageBox>
+#include <QTest>
 #include <QScatterSeries>
 #include <QValueAxis>
 #include <QChartView>
@@ -14,6 +15,7 @@
 #include "model/AppModelTestSupport.h"
 #include "model/TimeZoneTestSupport.h"
 #include "platform/PlistFileDefaults.h"
+#include "windows/qt/PetPreviewStage.h"
 #include "windows/qt/SettingsBlocks.h"
 #include "windows/qt/SettingsWindow.h"
 
@@ -220,6 +222,52 @@ TEST_F(SettingsPagesTest, resetSwitchesTheStashOffFirstThenEmptiesTheModelAndThe
     EXPECT_EQ(fresh.ledger->allTimeCount, 0);
     EXPECT_EQ(fresh.name(0), model->name(0));
     EXPECT_FALSE(fresh.windowWalkingEnabled.get());
+}
+
+TEST_F(SettingsPagesTest, actionsStageFollowsOnlyTheLatestSceneAndDesktopRequestsReportTheirOutcome) {
+    using model::PetActivity;
+    std::vector<std::string> asked;
+    bool accept = false;
+    windows::SettingsActions actions;
+    actions.demonstrateScene = [&](model::PetLifeScene, model::DesktopDemoTarget t) {
+        asked.push_back("scene " + std::to_string(static_cast<int>(t)));
+        return accept;
+    };
+    actions.demonstrateAll = [&](model::DesktopDemoTarget) { return asked.push_back("tour"), accept; };
+    actions.hideSettingsWindow = [&] { asked.push_back("hide"); };
+    open(SettingsSection::actions, std::move(actions));
+    auto* stage = control<windows::qt::PetPreviewStage>("previewStage");
+    auto scene = [&](model::PetLifeScene s) {
+        return control<QWidget>(("scene-" + std::to_string(static_cast<int>(s))).c_str());
+    };
+    EXPECT_EQ(stage->state().activity, PetActivity::peeking);
+    EXPECT_FALSE(stage->state().secondaryActivity) << "pet 2 takes pet 1's pose";
+
+    // Eating's first beat (0.5 s) is due after laughing's (0.4 s): only laughing may drive the stage.
+    scene(model::PetLifeScene::eating)->findChild<QAbstractButton*>("scenePreview")->click();
+    scene(model::PetLifeScene::laughing)->findChild<QAbstractButton*>("scenePreview")->click();
+    EXPECT_EQ(stage->state().activity, PetActivity::greeting);
+    QTest::qWait(600);
+    EXPECT_EQ(stage->state().activity, PetActivity::laughing);
+    control<QAbstractButton>("stop")->click();
+    QTest::qWait(700);
+    EXPECT_EQ(stage->state().activity, PetActivity::home) << "a stopped stage ignores the pending beats";
+    EXPECT_EQ(stage->state().motionOffset, 0);
+
+    const std::pair<bool, const char*> outcomes[] = {{false, "请先显示栗丸并退出全屏。"}, {true, "正在桌面演出：忍不住大笑"}};
+    model->setAppLanguage(model::AppLanguageChoice::simplifiedChinese);
+    QApplication::processEvents();
+    for (auto [accepted, message] : outcomes) {
+        accept = accepted;
+        scene(model::PetLifeScene::laughing)->findChild<QAbstractButton*>("sceneOnDesktop")->click();
+        EXPECT_EQ(control<QLabel>("desktopMessage")->text().toStdString(), message);
+    }
+    control<QAbstractButton>("tour")->click();
+    EXPECT_EQ(asked, (std::vector<std::string>{"scene 2", "scene 2", "tour", "hide"}));
+    model->petCount = 1;
+    asked.clear();
+    scene(model::PetLifeScene::laughing)->findChild<QAbstractButton*>("sceneOnDesktop")->click();
+    EXPECT_EQ(asked, std::vector<std::string>{"scene 0"}) << "one pet performs alone";
 }
 
 }  // namespace
