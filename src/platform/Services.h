@@ -7,6 +7,8 @@
 #include "platform/Http.h"
 #include "platform/KeyEventTap.h"
 #include "platform/MainLoop.h"
+#include "platform/MenuBarApplications.h"
+#include "platform/MenuVisibility.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Panel.h"
 #include "platform/Pointer.h"
@@ -40,6 +42,8 @@ struct Services {
     ScreenList* screens = nullptr;
     Accessibility* accessibility = nullptr;
     Pointer* pointer = nullptr;
+    MenuBarApplications* menuBarApplications = nullptr;
+    MenuVisibility* menuVisibility = nullptr;
     HttpClient* http = nullptr;
     BackgroundQueue* background = nullptr;
 };
@@ -65,6 +69,8 @@ Workspace& workspace();
 ScreenList& screenList();
 Accessibility& accessibility();
 Pointer& pointer();
+MenuBarApplications& menuBarApplications();
+MenuVisibility& menuVisibility();
 HttpClient& httpClient();
 BackgroundQueue& backgroundQueue();
 
