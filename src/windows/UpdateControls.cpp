@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "model/L10n.h"
+#include "updates/UpdateChecker.h"
 
 namespace windows {
 namespace {
@@ -12,40 +13,6 @@ namespace {
 using Kind = updates::UpdateCheckResult::Kind;
 using State = updates::UpdateDownloadState::Kind;
 using model::L10n;
-
-std::string failureTitle(updates::UpdateFailure failure) {
-    switch (failure) {
-        case updates::UpdateFailure::network:
-            return L10n::t("检查失败，请稍后重试");
-        case updates::UpdateFailure::untrusted:
-            return L10n::t("更新验证未通过，请稍后重试。");
-        case updates::UpdateFailure::invalid:
-            return L10n::t("更新信息暂时不可用，请稍后重试。");
-        case updates::UpdateFailure::incompatible:
-            return L10n::t("此更新需要更新版本的 macOS。");
-        case updates::UpdateFailure::hardware:
-            return L10n::t("此安装包不支持这台 Mac 的处理器。");
-        case updates::UpdateFailure::download:
-            return L10n::t("下载未完成或验证失败，请重新下载。");
-    }
-    return {};
-}
-
-std::string resultTitle(const updates::UpdateCheckResult& result) {
-    switch (result.kind) {
-        case Kind::available:
-            return L10n::format(L10n::t("发现新版本 %@"), {result.manifest ? result.manifest->version : std::string()});
-        case Kind::failed:
-            return failureTitle(result.failure.value_or(updates::UpdateFailure::network));
-        case Kind::checking:
-            return L10n::t("正在检查更新…");
-        case Kind::current:
-            return L10n::t("已是最新版");
-        case Kind::notConfigured:
-            return L10n::t("尚未配置公开更新源");
-    }
-    return {};
-}
 
 const char* resultSymbol(Kind kind) {
     switch (kind) {
@@ -85,7 +52,7 @@ UpdateControlsState updateControlsState(const std::optional<updates::UpdateCheck
                                         const updates::UpdateDownloadState& download) {
     UpdateControlsState s;
     if (result) {
-        s.statusText = resultTitle(*result);
+        s.statusText = updates::title(*result);
         s.symbol = resultSymbol(result->kind);
         s.statusIsPrompt = false;
     } else {

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "menubar/qt/TuftleMark.h"
 #include "platform/qt/SymbolImages.h"
 
 namespace windows::qt {
@@ -293,37 +294,8 @@ void Switch::paintEvent(QPaintEvent*) {
     }
 }
 
-namespace {
-
-// The emblem: a fluffy black ball with two cream eyes looking down to the side.
-class Mark final : public QWidget {
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        const double side = std::min(width(), height());
-        const QPointF c = QRectF(rect()).center();
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0, 0, 0, 40));
-        p.drawEllipse(c + QPointF(0, 0.04 * side), side * 0.46, side * 0.46);
-        p.setBrush(QColor::fromRgbF(0.07f, 0.07f, 0.07f));
-        p.drawEllipse(c, side * 0.45, side * 0.45);
-        for (double dx : {-0.115, 0.115}) {
-            const QRectF eye(c.x() + dx * side - 0.075 * side, c.y() + 0.02 * side - 0.0925 * side, 0.15 * side,
-                             0.185 * side);
-            p.setBrush(QColor::fromRgbF(0.98f, 0.95f, 0.86f));
-            p.drawEllipse(eye);
-            const double pupil = 0.057 * side;
-            p.setBrush(Qt::black);
-            p.drawEllipse(QRectF(eye.right() - 0.02 * side - pupil, eye.bottom() - 0.02 * side - pupil, pupil, pupil));
-        }
-    }
-};
-
-}  // namespace
-
 QWidget* makeMark(int side) {
-    auto* mark = new Mark;
+    auto* mark = new menubar::qt::TuftleMark;
     mark->setFixedSize(side, side);
     return mark;
 }

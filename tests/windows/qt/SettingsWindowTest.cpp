@@ -50,7 +50,7 @@ TEST_F(SettingsWindowTest, pageListShowsTheNinePagesInOrderInBothLanguages) {
         {AppLanguageChoice::simplifiedChinese,
          {"栗丸家园", "行为节奏", "动作工坊", "按键陪伴", "专注提醒", "成就徽章", "图标零食", "隐私数据", "应用信息"}},
         {AppLanguageChoice::english,
-         {"Home", "Behaviour", "Actions", "Keyboard", "Focus & Reminders", "Achievements", "Icon Snacks", "Privacy",
+         {"Home", "Behaviour", "Actions", "Key companion", "Focus & Reminders", "Achievements", "Icon Snacks", "Privacy",
           "About"}},
     };
     for (const auto& [language, titles] : cases) {
@@ -226,7 +226,7 @@ TEST_F(SettingsWindowTest, updateControlsFollowEachCheckAndDownloadState) {
     const Row rows[] = {
         {std::nullopt, UpdateDownloadState::idle(), "Check whether there is a new version", true, nullptr},
         {UpdateCheckResult::checking(), UpdateDownloadState::idle(), "Checking for updates…", false, nullptr},
-        {UpdateCheckResult::current(), UpdateDownloadState::idle(), "Up to date", true, nullptr},
+        {UpdateCheckResult::current(), UpdateDownloadState::idle(), "You're up to date", true, nullptr},
         {UpdateCheckResult::notConfigured(), UpdateDownloadState::idle(), "No public update feed is configured", true,
          nullptr},
         {UpdateCheckResult::available(manifest), UpdateDownloadState::idle(), "New version 2.0.0 available", true,
