@@ -40,9 +40,11 @@ void fillForShots(model::AppModel& model) {
     model.keyCountingEnabled = true;
     model.keyboardPermissionGranted = true;
     model.keyboardMonitorState = model::KeyboardMonitorState::listening;
-    auto record = model.companionRecord.get();
-    record.totalCompanionSeconds = 5 * 3600 + 1800;
-    record.completedFocusSessions = 3;
+    // A few hours and sessions together: some medals lit, others on their way.
+    auto record = model::CompanionRecord::startingAt(model.companionRecord.get().firstMetAt);
+    record.addCompanion(3 * 3600, record.firstMetAt);
+    record.completedFocusSessions = 4;
+    record.refreshUnlocks(640);
     model.companionRecord = record;
 }
 

@@ -81,6 +81,23 @@ constexpr std::pair<std::string_view, const char*> kSymbols[]{
     {"circle.fill", "media-record-symbolic"},
     {"keyboard.fill", "input-keyboard-symbolic"},
     {"gearshape", "emblem-system-symbolic"},
+    {"sparkle", "star-new-symbolic"},
+    {"hourglass", "preferences-system-time-symbolic"},
+    {"hands.sparkles.fill", "face-smile-symbolic"},
+    {"star.fill", "starred-symbolic"},
+    {"sun.max.fill", "weather-clear-symbolic"},
+    {"calendar.badge.clock", "alarm-symbolic"},
+    {"infinity", "media-playlist-repeat-symbolic"},
+    {"medal.fill", "emblem-default-symbolic"},
+    {"heart.circle.fill", "emblem-favorite-symbolic"},
+    {"lock.fill", "changes-prevent-symbolic"},
+    {"wifi", "network-wireless-signal-excellent-symbolic"},
+    {"battery.100percent", "battery-level-100-symbolic"},
+    {"speaker.wave.2.fill", "audio-volume-high-symbolic"},
+    {"command", "preferences-desktop-keyboard-shortcuts-symbolic"},
+    {"arrow.right", "go-next-symbolic"},
+    {"arrow.uturn.backward", "edit-undo-symbolic"},
+    {"circle.grid.2x2.fill", "view-app-grid-symbolic"},
 };
 
 const char* iconName(std::string_view symbolName) {

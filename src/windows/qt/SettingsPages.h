@@ -8,6 +8,9 @@
 namespace model {
 class AppModel;
 }
+namespace menubar::stash {
+class MenuBarMealController;
+}
 
 namespace windows::qt {
 
@@ -22,6 +25,10 @@ QWidget* makeActionsSettings(model::AppModel& model, const SettingsActions& acti
 QWidget* makeKeyboardSettings(model::AppModel& model, const SettingsActions& actions);
 QWidget* makeCompanionSettings(model::AppModel& model);
 QWidget* makePrivacySettings(model::AppModel& model, const SettingsActions& actions);
+QWidget* makeAchievementGallery(model::AppModel& model);
+// The stash card; a visual preview shows a fixed state and its controls do nothing.
+QWidget* makeMenuBarMealSettings(menubar::stash::MenuBarMealController& controller, bool visualPreview = false,
+                                 bool visualPreviewCollapsed = true);
 // The update controls of the about page.
 QWidget* makeUpdateSettingsContent(model::AppModel& model, const SettingsActions& actions);
 
