@@ -50,7 +50,7 @@ TEST_F(SettingsWindowTest, pageListShowsTheNinePagesInOrderInBothLanguages) {
         {AppLanguageChoice::simplifiedChinese,
          {"栗丸家园", "行为节奏", "动作工坊", "按键陪伴", "专注提醒", "成就徽章", "图标零食", "隐私数据", "应用信息"}},
         {AppLanguageChoice::english,
-         {"Home", "Behaviour", "Actions", "Key companion", "Focus & Reminders", "Achievements", "Icon Snacks", "Privacy",
+         {"Home", "Behaviour", "Actions", "Keyboard", "Focus & Reminders", "Achievements", "Icon Snacks", "Privacy",
           "About"}},
     };
     for (const auto& [language, titles] : cases) {
