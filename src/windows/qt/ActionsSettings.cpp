@@ -188,7 +188,7 @@ private:
             ++replayToken_;
             render();
         });
-        auto* count = new SegmentedPicker({L10n::t("1 只"), L10n::t("2 只")}, 124, [this](int i) {
+        auto* count = new SegmentedPicker({L10n::t("1 只"), L10n::t("2 只")}, 0, [this](int i) {
             previewCount_ = i + 1;
             ++replayToken_;
             render();
