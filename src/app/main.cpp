@@ -10,8 +10,12 @@
 #include "app/AppDelegate.h"
 #include "menubar/qt/MenuBarContentView.h"
 #include "menubar/qt/QtStatusPicture.h"
+#include "menubar/stash/MenuBarMealController.h"
+#include "model/KeyboardCounter.h"
 #include "platform/ResourceBundle.h"
 #include "model/AppModel.h"
+#include "pets/coordination/PetWindowCoordinator.h"
+#include "pets/coordination/ScreenHomeResolver.h"
 #include "platform/InstanceLock.h"
 #include "platform/PlistFileDefaults.h"
 #include "platform/Services.h"
@@ -33,6 +37,8 @@
 #include "platform/qt/X11Display.h"
 #include "platform/qt/X11KeyEventTaps.h"
 #include "platform/qt/X11WindowList.h"
+#include "windows/qt/OnboardingView.h"
+#include "windows/qt/SettingsWindow.h"
 
 namespace {
 
@@ -143,7 +149,42 @@ int main(int argc, char** argv) {
     runningDefaults = &defaults;
     // The controller must exist before the handler is registered: statics made later are
     // destroyed before it runs.
-    app::AppController::shared();
+    auto& controller = app::AppController::shared();
+    controller.setSettingsWindowFactory([&controller, defaultsFile = defaults.path().string()] {
+        windows::SettingsActions actions;
+        actions.checkForUpdates = [&controller] { controller.checkForUpdates(); };
+        actions.downloadAvailableUpdate = [&controller] { controller.downloadAvailableUpdate(); };
+        actions.openDownloadedUpdate = [&controller] { controller.openDownloadedUpdate(); };
+        actions.cancelDownload = [&controller] { controller.updateDownloader().cancel(); };
+        actions.setLaunchAtLogin = [&controller](bool on) { controller.setLaunchAtLogin(on); };
+        actions.refreshLaunchAtLogin = [&controller] { controller.refreshLaunchAtLogin(); };
+        actions.sendPetsHome = [&controller] { return controller.petCoordinator().sendPetsHome(true, true); };
+        actions.hasNotchedBuiltInScreen = [] {
+            for (const auto& display : pets::ScreenHomeResolver::geometries(platform::screenList().screens()))
+                if (display.isBuiltIn && display.hasNotch) return true;
+            return false;
+        };
+        actions.infoString = [](const std::string& key) { return platform::ResourceBundle::module().infoString(key); };
+        actions.demonstrateScene = [&controller](auto scene, auto target) {
+            return controller.demonstrateOnDesktop(scene, target);
+        };
+        actions.demonstratePose = [&controller](auto pose, auto target) {
+            return controller.demonstrateOnDesktop(pose, target);
+        };
+        actions.demonstrateAll = [&controller](auto target) { return controller.petCoordinator().demonstrateAll(target); };
+        actions.hideSettingsWindow = [&controller] {
+            if (auto* window = controller.settingsWindow()) window->close();
+        };
+        actions.exportLocalData = [&controller] { controller.exportLocalData(); };
+        actions.switchStashOff = [] { menubar::stash::MenuBarMealController::shared().engine().setEnabled(false); };
+        actions.refreshKeyboardCounter = [&controller] { controller.keyboardCounter().refresh(); };
+        actions.openInputMonitoringSettings = [&controller] { controller.openInputMonitoringSettings(); };
+        actions.defaultsFile = defaultsFile;
+        return std::make_unique<windows::qt::SettingsWindow>(controller.model(), std::move(actions));
+    });
+    controller.setOnboardingWindowFactory([&controller](const std::string& title, std::function<void()> onComplete) {
+        return std::make_unique<windows::qt::OnboardingWindow>(controller.model(), title, std::move(onComplete));
+    });
     std::atexit(recordExitWithoutTerminate);
 
     loop.post([&] { delegate.applicationDidFinishLaunching(); });
