@@ -8,6 +8,7 @@
 
 #include "app/AppController.h"
 #include "app/AppDelegate.h"
+#include "menubar/qt/MenuBarContentView.h"
 #include "menubar/qt/QtStatusPicture.h"
 #include "platform/ResourceBundle.h"
 #include "model/AppModel.h"
@@ -128,6 +129,7 @@ int main(int argc, char** argv) {
     services.background = &background;
     platform::installServices(services);
     menubar::qt::installStatusPictureRenderer();
+    menubar::qt::installMenuPanel();
     // Wake and activation reach the controller as notifications.
     platform::qt::QtSystemEvents systemEvents(loop, notifications);
     platform::qt::X11DesktopSwitchWatcher desktopSwitches(notifications);
