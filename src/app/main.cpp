@@ -21,6 +21,7 @@
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtHttpClient.h"
 #include "platform/qt/QtMainLoop.h"
+#include "platform/qt/QtMenuBarApplications.h"
 #include "platform/qt/QtPointer.h"
 #include "platform/qt/QtScreens.h"
 #include "platform/qt/QtStatusBar.h"
@@ -103,6 +104,8 @@ int main(int argc, char** argv) {
     platform::qt::QtAccessibility accessibility(notifications);
     platform::qt::QtPointer pointer;
     platform::qt::X11IdleTime idleTime;
+    platform::qt::QtMenuBarApplications menuBarApplications(loop, windowList);
+    platform::qt::QtMenuVisibility menuVisibility;
     platform::qt::QtHttpClient http;
     platform::qt::QtBackgroundQueue background;
 
@@ -125,6 +128,8 @@ int main(int argc, char** argv) {
     services.accessibility = &accessibility;
     services.pointer = &pointer;
     services.idleTime = &idleTime;
+    services.menuBarApplications = &menuBarApplications;
+    services.menuVisibility = &menuVisibility;
     services.http = &http;
     services.background = &background;
     platform::installServices(services);

@@ -8,6 +8,8 @@
 #include "platform/IdleTime.h"
 #include "platform/KeyEventTap.h"
 #include "platform/MainLoop.h"
+#include "platform/MenuBarApplications.h"
+#include "platform/MenuVisibility.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Panel.h"
 #include "platform/Pointer.h"
@@ -43,6 +45,8 @@ struct Services {
     Pointer* pointer = nullptr;
     // Optional: without it the pets never take the user for away.
     IdleTime* idleTime = nullptr;
+    MenuBarApplications* menuBarApplications = nullptr;
+    MenuVisibility* menuVisibility = nullptr;
     HttpClient* http = nullptr;
     BackgroundQueue* background = nullptr;
 };
@@ -68,6 +72,8 @@ Workspace& workspace();
 ScreenList& screenList();
 Accessibility& accessibility();
 Pointer& pointer();
+MenuBarApplications& menuBarApplications();
+MenuVisibility& menuVisibility();
 HttpClient& httpClient();
 BackgroundQueue& backgroundQueue();
 

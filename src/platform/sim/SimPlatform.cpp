@@ -22,6 +22,8 @@ SimPlatform::SimPlatform(uint64_t seed) : random(seed), previous_(services()) {
     s.accessibility = &accessibility;
     s.pointer = &pointer;
     s.idleTime = &idleTime;
+    s.menuBarApplications = &menuBarApplications;
+    s.menuVisibility = &menuVisibility;
     s.http = &http;
     s.background = &background;
     installServices(s);

@@ -7,6 +7,7 @@
 #include "platform/sim/SimIdleTime.h"
 #include "platform/sim/SimKeyEventTaps.h"
 #include "platform/sim/SimMainLoop.h"
+#include "platform/sim/SimMenuBarApplications.h"
 #include "platform/sim/SimPanel.h"
 #include "platform/sim/SimPointer.h"
 #include "platform/sim/SimScreens.h"
@@ -55,6 +56,8 @@ public:
     SimAccessibility accessibility{notifications};
     SimPointer pointer;
     SimIdleTime idleTime;
+    SimMenuBarApplications menuBarApplications{loop, defaults, statusBar, screens, application.processId()};
+    SimMenuVisibility menuVisibility{loop, menuBarApplications};
     SimHttpClient http;
     SimBackgroundQueue background{loop};
 
