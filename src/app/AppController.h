@@ -84,6 +84,10 @@ public:
     void activateSettingsWindow();
     // Brings the settings window to the front if it exists; never any other window.
     void bringSettingsWindowForward();
+    // What makes the settings window with its pages; without one, an empty window.
+    void setSettingsWindowFactory(std::function<std::unique_ptr<platform::Window>()> factory) {
+        settingsWindowFactory_ = std::move(factory);
+    }
     // The settings window once it was first shown; it lives as long as the controller.
     platform::Window* settingsWindow() const { return settingsWindow_.get(); }
     // Asks where to save, then writes the export there in one piece; a failure shows the
@@ -123,6 +127,7 @@ private:
     // Application actions (AppControllerActions.cpp).
     bool startDesktopDemo(double duration, const std::function<bool()>& perform);
     std::shared_ptr<platform::Window> settingsWindow_;
+    std::function<std::unique_ptr<platform::Window>()> settingsWindowFactory_;
 };
 
 }  // namespace app
