@@ -1,15 +1,11 @@
-// Where the behaviours still to come plug into the coordinator: window walks, two-pet
-// relationships, reminders and focus. Until each is in place its entry point declines or
+// Where the behaviours still to come plug into the coordinator: window walks and two-pet
+// relationships. Until each is in place its entry point declines or
 // leaves the pets as they are, and the behaviour tick goes on to the next kind.
 #include "model/AppModel.h"
 #include "pets/coordination/PetWindowCoordinator.h"
 
 namespace pets {
 
-bool PetWindowCoordinator::canShowReminder() const {
-    return false;
-}
-void PetWindowCoordinator::presentReminder(model::WellbeingAction) {}
 bool PetWindowCoordinator::startWindowWalk(int) {
     return false;
 }
@@ -18,7 +14,5 @@ bool PetWindowCoordinator::performRelationship(model::PetRelationshipEvent) {
 }
 void PetWindowCoordinator::validateWindowWalks() {}
 void PetWindowCoordinator::cancelWindowWalks() {}
-void PetWindowCoordinator::reactToWellbeing(model::WellbeingAction) {}
-void PetWindowCoordinator::focusActivityChanged(bool) {}
 
 }  // namespace pets

@@ -69,6 +69,8 @@ public:
     bool performDesktopPose(model::PetActivity pose, model::DesktopDemoTarget target);
     // Every life scene and pose in turn, with the same refusal rule.
     bool demonstrateAll(model::DesktopDemoTarget target);
+    // Whether a demonstration would be played now: the pets are shown and exist.
+    bool mayDemonstrate() const;
 
     // Written before each demonstration: a new generation supersedes the delayed steps of an
     // earlier one, and the coordinator's own behaviour pauses until the media time given.
@@ -161,14 +163,23 @@ private:
     void homeMotionStage(bool peek, size_t stage, int petID, Uuid token, const PetHome& home);
 
     // ---- behaviours that arrive later (CoordinatorBehaviorHooks.cpp)
-    bool canShowReminder() const;
-    void presentReminder(model::WellbeingAction action);
     bool startWindowWalk(int petID);
     bool performRelationship(model::PetRelationshipEvent event);
     void validateWindowWalks();
     void cancelWindowWalks();
+
+    // ---- reminders and focus (CoordinatorReminders.cpp)
+    bool canShowReminder() const;
+    void presentReminder(model::WellbeingAction action);
+    void showReminderSign(model::WellbeingAction action, platform::Point origin);
+    // Stops a running two-pet relationship where it stands, its end included.
+    void endRelationship();
     void reactToWellbeing(model::WellbeingAction action);
     void focusActivityChanged(bool active);
+
+    // ---- desktop demonstrations (CoordinatorDemos.cpp)
+    std::vector<int> demoPets(model::DesktopDemoTarget target) const;
+    void performDesktopPose(model::PetActivity pose, int petID);
 
     // ---- taps and drags (CoordinatorGestures.cpp)
     void celebrate(int petID);

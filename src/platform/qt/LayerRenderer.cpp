@@ -15,6 +15,7 @@
 #include "anim/EmitterLayer.h"
 #include "anim/ShapeLayer.h"
 #include "anim/TextLayer.h"
+#include "platform/qt/SymbolImages.h"
 
 namespace platform::qt {
 namespace {
@@ -108,6 +109,16 @@ Decoded& decoded(const anim::Image& image) {
             for (const auto& fp : image.drawing()) p.fillPath(toQ(fp.path), toQ(fp.fill));
             break;
         }
+        case anim::Image::Source::symbol:
+            d->full = symbolPixmap(image.symbolName(), image.pixelWidth(), toQ(image.symbolTint()))
+                          .toImage()
+                          .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            // A symbol no theme or bundle draws leaves a blank rather than a broken image.
+            if (d->full.isNull()) {
+                d->full = QImage(image.pixelWidth(), image.pixelHeight(), QImage::Format_ARGB32_Premultiplied);
+                d->full.fill(Qt::transparent);
+            }
+            break;
     }
     image.rendererCache = d;
     return *d;

@@ -4,12 +4,14 @@
 #include <array>
 #include <utility>
 
+#include "platform/ResourceBundle.h"
+
 namespace platform::qt {
 namespace {
 
 // Symbol name -> freedesktop icon name. Filled names and their outline twins share an icon:
 // symbolic icons carry no fill variants.
-constexpr std::array<std::pair<std::string_view, const char*>, 22> kSymbols{{
+constexpr std::array<std::pair<std::string_view, const char*>, 24> kSymbols{{
     {"house.fill", "go-home-symbolic"},
     {"house.and.flag.fill", "user-home-symbolic"},
     {"waveform.path", "media-playlist-shuffle-symbolic"},
@@ -32,7 +34,17 @@ constexpr std::array<std::pair<std::string_view, const char*>, 22> kSymbols{{
     {"circle.fill", "media-record-symbolic"},
     {"keyboard.fill", "input-keyboard-symbolic"},
     {"gearshape", "emblem-system-symbolic"},
+    {"eye", "view-reveal-symbolic"},
+    {"figure.stand", "preferences-desktop-accessibility-symbolic"},
 }};
+
+// Symbols no theme icon fits are drawn from SVG files of our own in the resource bundle.
+QIcon bundledSymbol(std::string_view symbolName) {
+    const auto bundle = ResourceBundle::find();
+    if (!bundle) return {};
+    const auto file = bundle->path("Assets/Symbols/" + std::string(symbolName) + ".svg");
+    return file ? QIcon(QString::fromStdString(file->string())) : QIcon();
+}
 
 const char* iconName(std::string_view symbolName) {
     for (const auto& [symbol, icon] : kSymbols)
@@ -56,7 +68,7 @@ QIcon symbolImage(std::string_view symbolName) {
     }();
     (void)themeReady;
     const char* name = iconName(symbolName);
-    return name ? QIcon::fromTheme(QString::fromLatin1(name)) : QIcon();
+    return name ? QIcon::fromTheme(QString::fromLatin1(name)) : bundledSymbol(symbolName);
 }
 
 QPixmap symbolPixmap(std::string_view symbolName, int side, const QColor& tint, qreal devicePixelRatio) {

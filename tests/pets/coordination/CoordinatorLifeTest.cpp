@@ -58,7 +58,13 @@ TEST_F(CoordinatorLifeTest, tick_startsAtMostOneBehaviourInOrderOfPrecedence) {
         {"home hold", [](T& t) { t.access().explicitHomeHoldUntil() = t.mediaNow() + 1, t.view(0).setActivity(PetActivity::idle); },
          "home home"},
         {"home hold over", [](T& t) { t.access().explicitHomeHoldUntil() = t.mediaNow(); }, "searching home"},
-        {"focus", [](T& t) { t.model->isFocusActive = true; }, "focusing drowsy"},
+        {"focus, pets docked again",
+         [](T& t) {
+             t.sim.accessibility.setReduceMotion(true), t.model->isFocusActive = true;
+             t.sim.accessibility.setReduceMotion(false);
+             t.access().sceneBusyUntil(0) = t.access().sceneBusyUntil(1) = t.mediaNow();
+         },
+         "focusing drowsy"},
         {"pets busy", [](T& t) { t.access().sceneBusyUntil(0) = t.access().sceneBusyUntil(1) = t.mediaNow() + 1; }, "home home"},
         {"first pet held", [](T& t) { t.access().beginDrag(0), t.view(0).setActivity(PetActivity::dragged); },
          "dragged searching"},
