@@ -35,6 +35,7 @@
 #include "platform/qt/X11Display.h"
 #include "platform/qt/X11KeyEventTaps.h"
 #include "platform/qt/X11WindowList.h"
+#include "windows/qt/OnboardingView.h"
 #include "windows/qt/SettingsWindow.h"
 
 namespace {
@@ -163,6 +164,9 @@ int main(int argc, char** argv) {
         };
         actions.infoString = [](const std::string& key) { return platform::ResourceBundle::module().infoString(key); };
         return std::make_unique<windows::qt::SettingsWindow>(controller.model(), std::move(actions));
+    });
+    controller.setOnboardingWindowFactory([&controller](const std::string& title, std::function<void()> onComplete) {
+        return std::make_unique<windows::qt::OnboardingWindow>(controller.model(), title, std::move(onComplete));
     });
     std::atexit(recordExitWithoutTerminate);
 

@@ -26,6 +26,12 @@ void fillForShots(model::AppModel& model) {
     model.updateCheckResult = updates::UpdateCheckResult::available(manifest);
     model.updateDownloadState = updates::UpdateDownloadState::downloading(0.42);
     model.setHomePreference(model::PetHomePreference::notch, 1);
+    // A few hours and sessions together: some medals lit, others on their way.
+    auto record = model::CompanionRecord::startingAt(model.companionRecord.get().firstMetAt);
+    record.addCompanion(3 * 3600, record.firstMetAt);
+    record.completedFocusSessions = 4;
+    record.refreshUnlocks(640);
+    model.companionRecord = record;
 }
 
 }  // namespace

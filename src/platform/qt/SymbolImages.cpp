@@ -11,7 +11,7 @@ namespace {
 
 // Symbol name -> freedesktop icon name. Filled names and their outline twins share an icon:
 // symbolic icons carry no fill variants.
-constexpr std::array<std::pair<std::string_view, const char*>, 24> kSymbols{{
+constexpr std::array<std::pair<std::string_view, const char*>, 45> kSymbols{{
     {"house.fill", "go-home-symbolic"},
     {"house.and.flag.fill", "user-home-symbolic"},
     {"waveform.path", "media-playlist-shuffle-symbolic"},
@@ -36,6 +36,27 @@ constexpr std::array<std::pair<std::string_view, const char*>, 24> kSymbols{{
     {"gearshape", "emblem-system-symbolic"},
     {"eye", "view-reveal-symbolic"},
     {"figure.stand", "preferences-desktop-accessibility-symbolic"},
+    {"sparkle", "star-new-symbolic"},
+    {"timer", "alarm-symbolic"},
+    {"hourglass", "preferences-system-time-symbolic"},
+    {"hands.sparkles.fill", "face-smile-symbolic"},
+    {"calendar", "x-office-calendar-symbolic"},
+    {"star.fill", "starred-symbolic"},
+    {"sun.max.fill", "weather-clear-symbolic"},
+    {"moon.stars.fill", "weather-clear-night-symbolic"},
+    {"calendar.badge.clock", "alarm-symbolic"},
+    {"infinity", "media-playlist-repeat-symbolic"},
+    {"medal.fill", "emblem-default-symbolic"},
+    {"heart.circle.fill", "emblem-favorite-symbolic"},
+    {"lock.fill", "changes-prevent-symbolic"},
+    {"wifi", "network-wireless-signal-excellent-symbolic"},
+    {"battery.100percent", "battery-level-100-symbolic"},
+    {"speaker.wave.2.fill", "audio-volume-high-symbolic"},
+    {"play.fill", "media-playback-start-symbolic"},
+    {"command", "preferences-desktop-keyboard-shortcuts-symbolic"},
+    {"arrow.right", "go-next-symbolic"},
+    {"arrow.uturn.backward", "edit-undo-symbolic"},
+    {"circle.grid.2x2.fill", "view-app-grid-symbolic"},
 }};
 
 // Symbols no theme icon fits are drawn from SVG files of our own in the resource bundle.

@@ -8,6 +8,9 @@
 namespace model {
 class AppModel;
 }
+namespace menubar::stash {
+class MenuBarMealController;
+}
 
 namespace windows::qt {
 
@@ -18,6 +21,10 @@ QWidget* makePage(SettingsSection section, model::AppModel& model, const Setting
 QWidget* makeBehaviorSettings(model::AppModel& model);
 QWidget* makeGeneralSettings(model::AppModel& model, const SettingsActions& actions);
 QWidget* makeAboutSettings(model::AppModel& model, const SettingsActions& actions);
+QWidget* makeAchievementGallery(model::AppModel& model);
+// The stash card; a visual preview shows a fixed state and its controls do nothing.
+QWidget* makeMenuBarMealSettings(menubar::stash::MenuBarMealController& controller, bool visualPreview = false,
+                                 bool visualPreviewCollapsed = true);
 // The update controls of the about page.
 QWidget* makeUpdateSettingsContent(model::AppModel& model, const SettingsActions& actions);
 

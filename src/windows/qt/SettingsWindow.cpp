@@ -9,6 +9,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+#include "menubar/stash/MenuBarMealController.h"
 #include "model/AppModel.h"
 #include "platform/qt/QtWindow.h"
 #include "platform/qt/SymbolImages.h"
@@ -247,6 +248,10 @@ QWidget* makePage(SettingsSection section, model::AppModel& model, const Setting
             return makeBehaviorSettings(model);
         case SettingsSection::about:
             return makeAboutSettings(model, actions);
+        case SettingsSection::achievements:
+            return makeAchievementGallery(model);
+        case SettingsSection::menuBar:
+            return makeMenuBarMealSettings(menubar::stash::MenuBarMealController::shared());
         default:
             break;
     }
