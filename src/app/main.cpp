@@ -10,6 +10,8 @@
 #include "app/AppDelegate.h"
 #include "menubar/qt/MenuBarContentView.h"
 #include "menubar/qt/QtStatusPicture.h"
+#include "menubar/stash/MenuBarMealController.h"
+#include "model/KeyboardCounter.h"
 #include "platform/ResourceBundle.h"
 #include "model/AppModel.h"
 #include "pets/coordination/PetWindowCoordinator.h"
@@ -148,7 +150,7 @@ int main(int argc, char** argv) {
     // The controller must exist before the handler is registered: statics made later are
     // destroyed before it runs.
     auto& controller = app::AppController::shared();
-    controller.setSettingsWindowFactory([&controller] {
+    controller.setSettingsWindowFactory([&controller, defaultsFile = defaults.path().string()] {
         windows::SettingsActions actions;
         actions.checkForUpdates = [&controller] { controller.checkForUpdates(); };
         actions.downloadAvailableUpdate = [&controller] { controller.downloadAvailableUpdate(); };
@@ -163,6 +165,21 @@ int main(int argc, char** argv) {
             return false;
         };
         actions.infoString = [](const std::string& key) { return platform::ResourceBundle::module().infoString(key); };
+        actions.demonstrateScene = [&controller](auto scene, auto target) {
+            return controller.demonstrateOnDesktop(scene, target);
+        };
+        actions.demonstratePose = [&controller](auto pose, auto target) {
+            return controller.demonstrateOnDesktop(pose, target);
+        };
+        actions.demonstrateAll = [&controller](auto target) { return controller.petCoordinator().demonstrateAll(target); };
+        actions.hideSettingsWindow = [&controller] {
+            if (auto* window = controller.settingsWindow()) window->close();
+        };
+        actions.exportLocalData = [&controller] { controller.exportLocalData(); };
+        actions.switchStashOff = [] { menubar::stash::MenuBarMealController::shared().engine().setEnabled(false); };
+        actions.refreshKeyboardCounter = [&controller] { controller.keyboardCounter().refresh(); };
+        actions.openInputMonitoringSettings = [&controller] { controller.openInputMonitoringSettings(); };
+        actions.defaultsFile = defaultsFile;
         return std::make_unique<windows::qt::SettingsWindow>(controller.model(), std::move(actions));
     });
     controller.setOnboardingWindowFactory([&controller](const std::string& title, std::function<void()> onComplete) {
