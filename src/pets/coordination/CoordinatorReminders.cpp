@@ -106,7 +106,7 @@ void PetWindowCoordinator::presentReminder(WellbeingAction action) {
     wellbeingGeneration = newToken();
     const Uuid token = wellbeingGeneration;
     // A two-pet relationship would go on moving the presenter and send both home at its end.
-    endRelationship();
+    endRelationship(pet);
     const auto plan =
         ReminderPresentationPlan::make(home, display->visibleFrame, {kPetSide, kPetSide}, kSignSize);
 
@@ -148,8 +148,15 @@ void PetWindowCoordinator::showReminderSign(WellbeingAction action, platform::Po
     reminderPanel = std::move(panel);
 }
 
-void PetWindowCoordinator::endRelationship() {
+void PetWindowCoordinator::endRelationship(int presenter) {
     relationshipGeneration = newToken();
+    if (now() >= relationshipBusyUntil) return;
+    relationshipBusyUntil = distantPast;
+    const int n = std::min({model_.petCount.get(), int(panels.size()), int(petViews.size())});
+    for (int i = 0; i < n; ++i)
+        if (i != presenter && !manuallyPlacedPetIDs.contains(i) &&
+            petViews[size_t(i)]->activity() != PetActivity::dragged)
+            movePetHome(i, true);
 }
 
 void PetWindowCoordinator::focusActivityChanged(bool active) {

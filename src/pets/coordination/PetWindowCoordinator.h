@@ -172,8 +172,8 @@ private:
     bool canShowReminder() const;
     void presentReminder(model::WellbeingAction action);
     void showReminderSign(model::WellbeingAction action, platform::Point origin);
-    // Stops a running two-pet relationship where it stands, its end included.
-    void endRelationship();
+    // Stops a running two-pet relationship, its end included; the pets but `presenter` go home.
+    void endRelationship(int presenter);
     void reactToWellbeing(model::WellbeingAction action);
     void focusActivityChanged(bool active);
 
@@ -229,6 +229,8 @@ private:
     std::set<int> manuallyPlacedPetIDs;
     std::map<int, model::ScreenEdgePerch> manualEdgePerches;
     double nextRelationshipAt = distantPast;
+    // While the last relationship may still hold the pets.
+    double relationshipBusyUntil = distantPast;
     PerPet<double> nextSceneAt{distantPast, distantPast};
     PerPet<double> nextAmbientPoseAt{distantPast, distantPast};
     PerPet<Uuid> sceneGenerations;
