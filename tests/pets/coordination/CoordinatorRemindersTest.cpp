@@ -5,10 +5,7 @@
 namespace pets::testing {
 namespace {
 
-using model::HomeEdge;
-using model::PetActivity;
-using model::WellbeingAction;
-using platform::Point;
+using model::HomeEdge, model::PetActivity, model::WellbeingAction, platform::Point;
 
 TEST(ReminderPresentationPlan, petStepsOutAndTheSignStaysInsideTheVisibleFrame) {
     // Visible frame 0...1440 x 48...868; the pet 52 x 52, the sign 196 x 72.
@@ -27,8 +24,7 @@ TEST(ReminderPresentationPlan, petStepsOutAndTheSignStaysInsideTheVisibleFrame) 
         PetHome home;
         home.edge = c.edge, home.approachOrigin = c.approach;
         const auto plan = ReminderPresentationPlan::make(home, {0, 48, 1440, 820}, {52, 52}, {196, 72});
-        expectNear(plan.petOrigin, c.pet);
-        expectNear(plan.cardOrigin, c.card);
+        expectNear(plan.petOrigin, c.pet), expectNear(plan.cardOrigin, c.card);
     }
 }
 
@@ -85,8 +81,7 @@ TEST_F(CoordinatorRemindersTest, fullDemonstration_followsItsTimetableAndThenRes
         if (pose == PetActivity::dragged) continue;
         sim.loop.advance(start + 42 + 2.6 * double(j++) + 0.1 - mediaNow());
         EXPECT_EQ(view(0).activity(), pose);
-        sim.loop.advance(0.35);
-        EXPECT_EQ(view(1).activity(), pose);
+        EXPECT_EQ((sim.loop.advance(0.35), view(1).activity()), pose);
     }
     EXPECT_GT(coordinator->desktopDemoUntil, mediaNow());
     sim.loop.advance(start + 42 + 2.6 * double(j) + 0.1 - mediaNow());
