@@ -26,7 +26,7 @@ e2e_start_app "$program"
 e2e_expect_while_running 10 "two pets at $E2E_PET_HOMES" pets_at_home
 e2e_step "expect a pet to roam away within three minutes and come back"
 e2e_expect_while_running 180 "a pet roaming" a_pet_roams
-sleep 0.8 # well into the roam
+sleep 0.8 # into the roam: its first frames may still show the home edge's cut
 e2e_screenshot pet-life-away.png
 e2e_expect_while_running 30 "both pets back home" pets_at_home
 

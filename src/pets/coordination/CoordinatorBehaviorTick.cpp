@@ -234,8 +234,7 @@ void PetWindowCoordinator::applyAmbientPose(int petID, double idle, double at) {
     if (isRestPose(pose)) {
         const PetHome home = homes[i];
         move(panels[i], home.origin, true, kRestMove, false, std::nullopt);
-        platform::mainLoop().after(kReattachDelay,
-                                   weakly([this, petID, home] { reattachAfterRest(petID, home); }));
+        platform::mainLoop().after(kReattachDelay, weakly([this, petID, home] { reattachAfterRest(petID, home); }));
     } else if (pose == PetActivity::peeking) {
         // The energetic pet scoots on every third turn, the calm one peeks on every third.
         if (view.profile().energetic == (behaviorTurn % 3 == 0)) {

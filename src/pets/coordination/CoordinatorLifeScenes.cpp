@@ -215,9 +215,8 @@ void PetWindowCoordinator::playHomePeek(int petID) {
     setGrip(petID, false, true);
     view.setHomeAttached(true, true);
     move(panels[i], home.hiddenOrigin, true, kPeekDuck, false, std::nullopt);
-    platform::mainLoop().after(kPeekFirstStage, weakly([this, petID, token = *token, home] {
-                                   homeMotionStage(true, 0, petID, token, home);
-                               }));
+    platform::mainLoop().after(
+        kPeekFirstStage, weakly([this, petID, token = *token, home] { homeMotionStage(true, 0, petID, token, home); }));
 }
 
 void PetWindowCoordinator::playHomeScoot(int petID) {

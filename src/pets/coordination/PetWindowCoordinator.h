@@ -162,11 +162,38 @@ private:
     std::optional<Uuid> enterHomeMotion(int petID);
     void homeMotionStage(bool peek, size_t stage, int petID, Uuid token, const PetHome& home);
 
-    // ---- behaviours that arrive later (CoordinatorBehaviorHooks.cpp)
+    // ---- window walks (CoordinatorWindowWalks.cpp)
     bool startWindowWalk(int petID);
-    bool performRelationship(model::PetRelationshipEvent event);
+    // Each step of a walk goes on only while the walk is the pet's and its window unchanged.
+    bool windowWalkHolds(int petID, Uuid token, const WindowWalkCandidate& walked) const;
+    void perchOnWindow(int petID, Uuid token, const WindowWalkCandidate& walked);
     void validateWindowWalks();
     void cancelWindowWalks();
+    void endWindowWalk(int petID);
+    // The screen with that number as it is now, not as the homes last saw it.
+    std::optional<DisplayGeometry> currentDisplay(uint32_t displayID) const;
+
+    // ---- two-pet relationships (CoordinatorRelationships.cpp)
+    bool performRelationship(model::PetRelationshipEvent event);
+    // No token means the one current now.
+    void scheduleRelationshipEnd(double delay, std::optional<Uuid> token);
+    void afterRelationship(double delay, Uuid token, bool needsTwoPets, std::function<void()> step);
+    bool hasTwoPetsAndHomes() const;
+    bool homesOnOneDisplay() const;
+    bool homesWithinReach() const;
+    void copycatPets();
+    void lookoutPets();
+    void shareSnackPets();
+    void comfortPets();
+    void laughTogether(double delay, Uuid token, int laughing, int other, model::PetActivity then);
+    void cuddlePets();
+    void chasePets();
+    platform::Point chaseTarget(platform::Point start, platform::Point aim, const platform::Rect& area) const;
+    void chaseRun(int petID, platform::Point to);
+    void searchForFriend();
+    void wakeSleepyFriend();
+    void greetPets();
+    void highFivePets();
 
     // ---- reminders and focus (CoordinatorReminders.cpp)
     bool canShowReminder() const;

@@ -65,6 +65,14 @@ TEST_F(CoordinatorRemindersTest, faults_milestoneKeptAndFocusEndTakesTheSign) {
     EXPECT_EQ(access().reminderPetID(), 1);
 }
 
+TEST_F(CoordinatorRemindersTest, reminderDuringARelationship_endsItAndIsShownInFull) {
+    ASSERT_TRUE(access().performRelationship(model::PetRelationshipEvent::chase));
+    access().relationshipBusyUntil() = mediaNow() + 6;
+    sim.loop.advance(0.3), remind(WellbeingAction::drink), sim.loop.advance(4.8);
+    EXPECT_TRUE(access().reminderPanel() && access().reminderPanel()->isVisible());
+    expectNear(origin(0), kHome0);
+}
+
 TEST_F(CoordinatorRemindersTest, sendingHomeRightAfterADemonstrationStarts_stopsTheStaggeredPet) {
     ASSERT_TRUE(coordinator->performDesktopPose(PetActivity::celebrating, model::DesktopDemoTarget::both));
     sim.loop.advance(0.1), coordinator->sendPetsHome(true, false), sim.loop.advance(0.5);

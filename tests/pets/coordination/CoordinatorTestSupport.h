@@ -46,6 +46,9 @@ struct CoordinatorTestAccess {
     void playLifeScene(model::PetLifeScene scene, int pet) { c.playLifeScene(scene, pet); }
     void roam(int pet) { c.roam(pet, c.sceneGenerations[size_t(pet)] = c.newToken()); }
     void ambientPose(int pet) { c.applyAmbientPose(pet, c.idleSeconds(), c.now()); }
+    bool startWindowWalk(int pet) { return c.startWindowWalk(pet); }
+    bool performRelationship(model::PetRelationshipEvent event) { return c.performRelationship(event); }
+    double& relationshipBusyUntil() { return c.relationshipBusyUntil; }
 };
 
 namespace testing {
