@@ -23,8 +23,8 @@ import datetime, os, plistlib, sys
 ago = datetime.datetime.utcnow() - datetime.timedelta(hours=3)
 os.makedirs(os.path.dirname(sys.argv[1]), exist_ok=True)
 with open(sys.argv[1], "wb") as f:
-    plistlib.dump(dict(onboardingCompleted=True, waterRemindersEnabled=True, waterReminderInterval=20,
-                       restRemindersEnabled=False, stretchRemindersEnabled=False, lookFarRemindersEnabled=False,
+    plistlib.dump(dict(onboardingCompleted=True, windowWalkingEnabled=False, waterRemindersEnabled=True,
+                       waterReminderInterval=20, restRemindersEnabled=False, stretchRemindersEnabled=False, lookFarRemindersEnabled=False,
                        lastWaterActionAt=ago, lastGentleReminderAt=ago), f, fmt=plistlib.FMT_XML)
 PY
 e2e_start_taskbar "$(dirname "$program")/bottom_panel" "#1D2B36"
@@ -34,7 +34,7 @@ e2e_track $!
 
 e2e_step "start the program; expect the sign beside a pet at the first reminder check (60 s)"
 e2e_start_app "$program"
-e2e_expect_while_running 80 "the reminder sign on screen" sign_at
+e2e_expect_while_running 90 "the reminder sign on screen" sign_at
 card=$(sign_at) && sleep 0.3 && e2e_screenshot reminder-sign.png
 e2e_step "sign at $card; expect a pet 10 below it, centred: at $((${card%,*} + 72)),$((${card#*,} + 82))"
 [[ " $(e2e_pet_windows) " == *" $((${card%,*} + 72)),$((${card#*,} + 82)) "* ]] || e2e_fail "no pet beside the sign"
