@@ -12,6 +12,7 @@
 #include "platform/ResourceBundle.h"
 #include "model/AppModel.h"
 #include "platform/InstanceLock.h"
+#include "platform/AppendJournal.h"
 #include "platform/PlistFileDefaults.h"
 #include "platform/Services.h"
 #include "platform/qt/PetPanelFactory.h"
@@ -86,6 +87,7 @@ int main(int argc, char** argv) {
 
     platform::PlistFileDefaults defaults(defaultsPath, loop);
     loadedDefaults = &defaults;
+    platform::FileJournal keyCountJournal(defaults.path().parent_path() / "keystrokes.journal");
     platform::NotificationCenter notifications;
     platform::SystemRandom random;
     platform::RandomUuidSource uuids;
@@ -112,6 +114,7 @@ int main(int argc, char** argv) {
     services.statusBar = &statusBar;
     services.application = &app;
     services.keyTaps = &keyTaps;
+    services.keyCountJournal = &keyCountJournal;
     services.windows = &windows;
     services.panels = &petPanels;
     services.windowList = &windowList;
