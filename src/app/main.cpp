@@ -8,6 +8,7 @@
 
 #include "app/AppController.h"
 #include "app/AppDelegate.h"
+#include "menubar/qt/MenuBarContentView.h"
 #include "menubar/qt/QtStatusPicture.h"
 #include "platform/ResourceBundle.h"
 #include "model/AppModel.h"
@@ -21,6 +22,7 @@
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtHttpClient.h"
 #include "platform/qt/QtMainLoop.h"
+#include "platform/qt/QtMenuBarApplications.h"
 #include "platform/qt/QtPointer.h"
 #include "platform/qt/QtScreens.h"
 #include "platform/qt/QtStatusBar.h"
@@ -102,6 +104,8 @@ int main(int argc, char** argv) {
     platform::qt::QtScreenList screens(loop, notifications);
     platform::qt::QtAccessibility accessibility(notifications);
     platform::qt::QtPointer pointer;
+    platform::qt::QtMenuBarApplications menuBarApplications(loop, windowList);
+    platform::qt::QtMenuVisibility menuVisibility;
     platform::qt::QtHttpClient http;
     platform::qt::QtBackgroundQueue background;
 
@@ -124,10 +128,13 @@ int main(int argc, char** argv) {
     services.screens = &screens;
     services.accessibility = &accessibility;
     services.pointer = &pointer;
+    services.menuBarApplications = &menuBarApplications;
+    services.menuVisibility = &menuVisibility;
     services.http = &http;
     services.background = &background;
     platform::installServices(services);
     menubar::qt::installStatusPictureRenderer();
+    menubar::qt::installMenuPanel();
     // Wake and activation reach the controller as notifications.
     platform::qt::QtSystemEvents systemEvents(loop, notifications);
     platform::qt::X11DesktopSwitchWatcher desktopSwitches(notifications);

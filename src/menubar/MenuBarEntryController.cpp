@@ -10,6 +10,17 @@ namespace menubar {
 
 using model::L10n;
 
+namespace {
+MenuBarEntryController::PanelHost& panelHost() {
+    static MenuBarEntryController::PanelHost host;
+    return host;
+}
+}  // namespace
+
+void MenuBarEntryController::setPanelHost(PanelHost host) {
+    panelHost() = std::move(host);
+}
+
 platform::Rect popoverFrame(platform::Size content, const platform::Rect& anchor,
                             const std::vector<platform::Screen>& screens) {
     if (screens.empty())
@@ -51,6 +62,15 @@ void MenuBarEntryController::start() {
         auto p = weak.lock();
         return p ? *p : nullptr;
     };
+    if (contentFactory_ && !content_) {
+        content_ = contentFactory_([self] {
+            if (auto* c = self(); c && c->popover_) c->popover_->close();
+        });
+        if (content_ && panelHost())
+            panelHost()(*popover_, *content_, [self](double height) {
+                if (auto* c = self()) c->panelContentHeightChanged(height);
+            });
+    }
     engine.onFaceChange = [self](const stash::MenuBarMealFaceState& state) {
         auto* c = self();
         if (!c) return;
@@ -85,6 +105,7 @@ void MenuBarEntryController::stop() {
     faceView_.reset();
     // Made again by the next start, on the platform then in place.
     popover_.reset();
+    content_.reset();
 }
 
 void MenuBarEntryController::createItem() {
@@ -135,7 +156,16 @@ void MenuBarEntryController::togglePanel() {
         anchor = *icon;
     else
         anchor = {clickLocation_.value_or(platform::pointer().location()), {0, 0}};
+    anchor_ = anchor;
     popover_->show(popoverFrame(popover_->contentSize(), anchor, platform::screenList().screens()));
+    if (content_) content_->appeared();
+}
+
+void MenuBarEntryController::panelContentHeightChanged(double height) {
+    if (!popover_) return;
+    const platform::Size size{popoverContentSize.width, height};
+    popover_->setContentSize(size);
+    if (popover_->isShown()) popover_->show(popoverFrame(size, anchor_, platform::screenList().screens()));
 }
 
 void MenuBarEntryController::removeItemPreservingPosition() {

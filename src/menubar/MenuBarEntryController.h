@@ -1,9 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
+#include "menubar/MenuBarContent.h"
 #include "menubar/MenuBarStatusActionRouter.h"
 #include "menubar/TuftleStatusView.h"
 #include "menubar/stash/MenuBarMealEngine.h"
@@ -37,7 +39,18 @@ public:
     // Sets the tooltip and the accessibility label again in the current language.
     void refreshLocalizedTooltip();
 
+    // Makes the panel's content on start, given the closure that closes the panel.
+    using ContentFactory = std::function<std::unique_ptr<MenuBarContent>(std::function<void()> closePanel)>;
+    void setContentFactory(ContentFactory factory) { contentFactory_ = std::move(factory); }
+    // Puts a content into a popover; a backend with real windows installs one. It reports
+    // the height the content needs through the last argument.
+    using PanelHost = std::function<void(platform::Popover&, MenuBarContent&, std::function<void(double)>)>;
+    static void setPanelHost(PanelHost host);
+    // The content needs another height: the open panel keeps its place beside the entry.
+    void panelContentHeightChanged(double height);
+
     platform::StatusItem* item() const { return item_.get(); }
+    MenuBarContent* content() const { return content_.get(); }
     TuftleStatusView* faceView() const { return faceView_.get(); }
     platform::Popover* popover() const { return popover_.get(); }
 
@@ -53,6 +66,9 @@ private:
     std::unique_ptr<platform::Popover> popover_;
     stash::MenuBarMealEngine& engine_;
     std::optional<platform::Point> clickLocation_;
+    platform::Rect anchor_;
+    ContentFactory contentFactory_;
+    std::unique_ptr<MenuBarContent> content_;
     // The engine's callbacks hold this weakly: they do nothing once the controller is gone.
     std::shared_ptr<MenuBarEntryController*> alive_;
 };

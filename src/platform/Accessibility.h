@@ -9,6 +9,9 @@ public:
     virtual ~Accessibility() = default;
     // The user asks for less motion on screen.
     virtual bool reduceMotion() const = 0;
+    // The user asks for opaque surfaces instead of see-through ones. Posted as
+    // notifications::reduceTransparencyChanged.
+    virtual bool reduceTransparency() const { return false; }
 };
 
 }  // namespace platform

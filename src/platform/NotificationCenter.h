@@ -36,6 +36,7 @@ inline constexpr const char* screenParametersChanged = "ScreenParametersChanged"
 inline constexpr const char* systemDidWake = "SystemDidWake";
 inline constexpr const char* applicationDidBecomeActive = "ApplicationDidBecomeActive";
 inline constexpr const char* reduceMotionChanged = "ReduceMotionChanged";
+inline constexpr const char* reduceTransparencyChanged = "ReduceTransparencyChanged";
 inline constexpr const char* activeApplicationChanged = "ActiveApplicationChanged";
 // The user switched to another virtual desktop.
 inline constexpr const char* activeSpaceDidChange = "ActiveSpaceDidChange";

@@ -41,6 +41,10 @@ Workspace& workspace() { return require(services().workspace, "workspace"); }
 ScreenList& screenList() { return require(services().screens, "screens"); }
 Accessibility& accessibility() { return require(services().accessibility, "accessibility"); }
 Pointer& pointer() { return require(services().pointer, "pointer"); }
+MenuBarApplications& menuBarApplications() {
+    return require(services().menuBarApplications, "menuBarApplications");
+}
+MenuVisibility& menuVisibility() { return require(services().menuVisibility, "menuVisibility"); }
 HttpClient& httpClient() { return require(services().http, "http"); }
 BackgroundQueue& backgroundQueue() { return require(services().background, "background"); }
 

@@ -8,6 +8,8 @@
 #include "platform/Http.h"
 #include "platform/KeyEventTap.h"
 #include "platform/MainLoop.h"
+#include "platform/MenuBarApplications.h"
+#include "platform/MenuVisibility.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Panel.h"
 #include "platform/Pointer.h"
@@ -41,6 +43,8 @@ struct Services {
     ScreenList* screens = nullptr;
     Accessibility* accessibility = nullptr;
     Pointer* pointer = nullptr;
+    MenuBarApplications* menuBarApplications = nullptr;
+    MenuVisibility* menuVisibility = nullptr;
     HttpClient* http = nullptr;
     BackgroundQueue* background = nullptr;
     // Where key counts wait for the settings file; none: they go to the settings file each time.
@@ -68,6 +72,8 @@ Workspace& workspace();
 ScreenList& screenList();
 Accessibility& accessibility();
 Pointer& pointer();
+MenuBarApplications& menuBarApplications();
+MenuVisibility& menuVisibility();
 HttpClient& httpClient();
 BackgroundQueue& backgroundQueue();
 

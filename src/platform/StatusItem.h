@@ -88,6 +88,8 @@ public:
     // Items can have a length of their own and keep a stored position beside other programs'
     // items. False where the tray places square icons itself.
     virtual bool supportsItemLayout() const { return false; }
+    // The height of the bar, in points; 0 where the tray does not say.
+    virtual double thickness() const { return 0; }
 };
 
 // The standard defaults key of an item's stored position.

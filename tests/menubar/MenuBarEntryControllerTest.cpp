@@ -66,6 +66,13 @@ TEST(MenuBarEntry, thePanelOpensBesideTheIconInsideTheVisibleFrame) {
     for (const auto& c : cases) EXPECT_EQ(menubar::popoverFrame({382, 426}, c.anchor, screens), c.frame);
 }
 
+TEST(MenuBarEntry, aPanelThatGrowsKeepsItsEdgeAtTheIcon) {
+    Entry e;
+    e.item().click(Button::primary);
+    e.controller.panelContentHeightChanged(456);
+    EXPECT_EQ(e.sim.statusBar.lastPopover->shownFrame, (Rect{1058, 412, 382, 456})) << "its top stays under the bar";
+}
+
 TEST(MenuBarEntry, theTooltipNamesTheRightClickHintInTheInterfaceLanguage) {
     const std::string en = "Tuftle · Left-click to open the panel · Right-click to ";
     struct Case {

@@ -56,5 +56,7 @@ using RowMaker = std::function<std::vector<Row>(Sheet&)>;
 
 std::vector<Row> petRows(Sheet& sheet);
 std::vector<Row> menubarRows(Sheet& sheet);
+// The tray's panel is larger than a cell: it gets a picture of its own.
+QImage panelSheet(Sheet& sheet);
 
 }  // namespace contactsheet

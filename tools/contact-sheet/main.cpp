@@ -28,6 +28,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("contact_sheet: wrote %s\n", qPrintable(path));
+    const QString panels = QFileInfo(path).absolutePath() + "/menu-panel-sheet.png";
+    if (!contactsheet::panelSheet(sheet).save(panels)) {
+        std::fprintf(stderr, "contact_sheet: could not write %s\n", qPrintable(panels));
+        return 1;
+    }
+    std::printf("contact_sheet: wrote %s\n", qPrintable(panels));
     for (const QString& label : sheet.cut)
         std::fprintf(stderr, "contact_sheet: cut at the edge: %s\n", qPrintable(label));
     return sheet.cut.empty() ? 0 : 1;

@@ -1,6 +1,8 @@
 #include "menubar/stash/MenuBarMealController.h"
 
 #include "menubar/stash/LegacyMenuBarMealEngine.h"
+#include "menubar/stash/NativeMenuBarMealEngine.h"
+#include "menubar/stash/visibility/MenuVisibilityBridge.h"
 #include "model/L10n.h"
 #include "platform/Services.h"
 
@@ -39,13 +41,16 @@ public:
 
 }  // namespace
 
-MenuBarMealController::MenuBarMealController(platform::Defaults& defaults, const platform::StatusBar& bar) {
-    // The native engine joins this choice once its bridge exists; until then the spacer
-    // engine serves every bar that lays items out.
-    if (bar.supportsItemLayout())
-        engine_ = std::make_unique<LegacyMenuBarMealEngine>(defaults);
-    else
+MenuBarMealController::MenuBarMealController(platform::Defaults& defaults, const platform::StatusBar& bar,
+                                             std::optional<bool> useNative) {
+    if (!bar.supportsItemLayout()) {
         engine_ = std::make_unique<UnavailableMenuBarMealEngine>();
+    } else if (useNative.value_or(QBMenuVisibilityAvailable())) {
+        engine_ = std::make_unique<NativeMenuBarMealEngine>(defaults);
+        usesNativeVisibility_ = true;
+    } else {
+        engine_ = std::make_unique<LegacyMenuBarMealEngine>(defaults);
+    }
     observation_ = engine_->objectWillChange().subscribe([this] { objectWillChange_.emit(); });
 }
 

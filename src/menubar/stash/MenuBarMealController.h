@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "menubar/stash/MenuBarMealEngine.h"
 #include "platform/Signal.h"
@@ -15,9 +16,11 @@ public:
     static MenuBarMealController& shared();
 
     // `defaults` holds the two stash settings and outlives the controller. Where `bar` cannot
-    // give items a length and a position, the engine never switches on and says why;
-    // otherwise the spacer engine works beside the pet's own item.
-    MenuBarMealController(platform::Defaults& defaults, const platform::StatusBar& bar);
+    // give items a length and a position, the engine never switches on and says why.
+    // Otherwise the engine on the menu-visibility interface is chosen when that interface is
+    // available, or when `useNative` says so, and the spacer engine else.
+    MenuBarMealController(platform::Defaults& defaults, const platform::StatusBar& bar,
+                          std::optional<bool> useNative = std::nullopt);
     MenuBarMealController(const MenuBarMealController&) = delete;
     MenuBarMealController& operator=(const MenuBarMealController&) = delete;
 

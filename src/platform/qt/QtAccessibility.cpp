@@ -34,6 +34,8 @@ QtAccessibility::QtAccessibility(NotificationCenter& center) : center_(center) {
         askPortal("org.freedesktop.appearance", "reduced-motion");
         askPortal("org.gnome.desktop.interface", "enable-animations");
         askPortal("org.kde.kdeglobals.KDE", "AnimationDurationFactor");
+        askPortal("org.freedesktop.appearance", "contrast");
+        askPortal("org.gnome.desktop.a11y.interface", "high-contrast");
     }
     watchKdeGlobals();
     connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] {
@@ -54,6 +56,30 @@ bool QtAccessibility::reduceMotion() const {
     if (file.open(QIODevice::ReadOnly))
         if (auto answer = answerFromKdeGlobals(QString::fromUtf8(file.readAll()))) return *answer;
     return false;
+}
+
+bool QtAccessibility::reduceTransparency() const {
+    return contrast_.value_or(false) || gnomeHighContrast_.value_or(false);
+}
+
+std::optional<bool> QtAccessibility::contrastFromPortal(const QString& group, const QString& key,
+                                                        const QVariant& value) {
+    QVariant v = unwrap(value);
+    bool ok = false;
+    if (group == "org.freedesktop.appearance" && key == "contrast") {
+        // 0: no preference, 1: higher contrast.
+        uint n = v.toUInt(&ok);
+        if (ok) return n == 1;
+    } else if (group == "org.gnome.desktop.a11y.interface" && key == "high-contrast") {
+        if (v.metaType() == QMetaType::fromType<bool>()) return v.toBool();
+    }
+    return std::nullopt;
+}
+
+void QtAccessibility::takeContrast(const QString& group, bool high) {
+    const bool before = reduceTransparency();
+    (group == "org.freedesktop.appearance" ? contrast_ : gnomeHighContrast_) = high;
+    if (reduceTransparency() != before) center_.post(notifications::reduceTransparencyChanged);
 }
 
 std::optional<QtAccessibility::PortalAnswer> QtAccessibility::answerFromPortal(const QString& group, const QString& key,
@@ -115,18 +141,21 @@ void QtAccessibility::askPortal(const QString& group, const QString& key) {
                         [this, group, key](QDBusPendingCallWatcher* c) {
                             c->deleteLater();
                             QDBusPendingReply<QVariant> r = *c;
-                            if (!r.isError())
-                                if (auto answer = answerFromPortal(group, key, r.value())) take(*answer);
+                            if (r.isError()) return;
+                            if (auto answer = answerFromPortal(group, key, r.value())) take(*answer);
+                            if (auto high = contrastFromPortal(group, key, r.value())) takeContrast(group, *high);
                         });
             }
             return;
         }
         if (auto answer = answerFromPortal(group, key, reply.value())) take(*answer);
+        if (auto high = contrastFromPortal(group, key, reply.value())) takeContrast(group, *high);
     });
 }
 
 void QtAccessibility::settingChanged(const QString& group, const QString& key, const QDBusVariant& value) {
     if (auto answer = answerFromPortal(group, key, value.variant())) take(*answer);
+    if (auto high = contrastFromPortal(group, key, value.variant())) takeContrast(group, *high);
 }
 
 void QtAccessibility::take(const PortalAnswer& answer) {

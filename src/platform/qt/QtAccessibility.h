@@ -24,6 +24,11 @@ public:
     ~QtAccessibility() override;
 
     bool reduceMotion() const override;
+    // No X11 desktop names this setting: a wish for higher contrast (the portal's appearance
+    // "contrast", GNOME's "high-contrast") asks for opaque surfaces too; off otherwise.
+    bool reduceTransparency() const override;
+    // The answer of one portal setting about contrast, or nothing when it is not one of ours.
+    static std::optional<bool> contrastFromPortal(const QString& group, const QString& key, const QVariant& value);
 
     // The answer one portal setting gives, or nothing when it is not one of ours or not usable.
     struct PortalAnswer {
@@ -44,6 +49,7 @@ private Q_SLOTS:
 private:
     void askPortal(const QString& group, const QString& key);
     void take(const PortalAnswer& answer);
+    void takeContrast(const QString& group, bool high);
     void noteChange();
     void watchKdeGlobals();
 
@@ -52,6 +58,8 @@ private:
     std::optional<bool> gnome_;
     std::optional<bool> kde_;
     bool lastAnswer_ = false;
+    std::optional<bool> contrast_;
+    std::optional<bool> gnomeHighContrast_;
     QFileSystemWatcher watcher_;
 };
 

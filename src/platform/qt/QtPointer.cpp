@@ -18,4 +18,10 @@ Point QtPointer::location() const {
     return last_;
 }
 
+bool QtPointer::isAnyButtonPressed() const { return QGuiApplication::mouseButtons() != Qt::NoButton; }
+
+bool QtPointer::isCommandHeld() const {
+    return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
+}
+
 }  // namespace platform::qt

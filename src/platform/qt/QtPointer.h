@@ -11,6 +11,9 @@ namespace platform::qt {
 class QtPointer final : public Pointer {
 public:
     Point location() const override;
+    // Buttons as far as this program has seen them; the modifier as the X server has it now.
+    bool isAnyButtonPressed() const override;
+    bool isCommandHeld() const override;
 
 private:
     mutable Point last_;

@@ -133,6 +133,7 @@ public:
     }
     void close() override { widget_.hide(); }
     bool isShown() const override { return widget_.isVisible(); }
+    QWidget& widget() { return widget_; }
 
 private:
     PopupWidget widget_;
@@ -189,8 +190,11 @@ std::unique_ptr<StatusItem> QtStatusBar::createStatusItem() {
     return std::make_unique<XEmbedStatusItem>();
 }
 
-std::unique_ptr<Popover> QtStatusBar::createPopover() {
-    return std::make_unique<QtPopover>();
+QWidget* popoverWidget(Popover& popover) {
+    auto* qt = dynamic_cast<QtPopover*>(&popover);
+    return qt ? &qt->widget() : nullptr;
 }
+
+std::unique_ptr<Popover> QtStatusBar::createPopover() { return std::make_unique<QtPopover>(); }
 
 }  // namespace platform::qt

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QImage>
 #include <QPainter>
+#include <QWidget>
 #include <functional>
 
 #include "platform/StatusItem.h"
@@ -29,6 +30,10 @@ QImage renderTemplate(const QtStatusItem::TemplatePainter& painter, QSize pixels
 // Qt global coordinates (top-left, y down) to global y-up points, and back.
 Point fromQtPoint(QPointF p);
 QRect toQtGeometry(const Rect& r);
+
+// The popup window of a popover made by QtStatusBar, for the content shown in it; nothing for
+// any other popover.
+QWidget* popoverWidget(Popover& popover);
 
 // Tray entries: our own StatusNotifierItem where a watcher runs on the session bus (it hears
 // right clicks and says where a click was), else QSystemTrayIcon on the XEmbed tray.

@@ -17,9 +17,17 @@ public:
         center_.post(notifications::reduceMotionChanged);
     }
 
+    bool reduceTransparency() const override { return reduceTransparency_; }
+    void setReduceTransparency(bool on) {
+        if (reduceTransparency_ == on) return;
+        reduceTransparency_ = on;
+        center_.post(notifications::reduceTransparencyChanged);
+    }
+
 private:
     NotificationCenter& center_;
     bool reduceMotion_ = false;
+    bool reduceTransparency_ = false;
 };
 
 }  // namespace platform::sim

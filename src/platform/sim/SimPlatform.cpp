@@ -21,6 +21,8 @@ SimPlatform::SimPlatform(uint64_t seed) : random(seed), previous_(services()) {
     s.screens = &screens;
     s.accessibility = &accessibility;
     s.pointer = &pointer;
+    s.menuBarApplications = &menuBarApplications;
+    s.menuVisibility = &menuVisibility;
     s.http = &http;
     s.background = &background;
     installServices(s);

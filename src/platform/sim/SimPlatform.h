@@ -6,6 +6,7 @@
 #include "platform/sim/SimHttp.h"
 #include "platform/sim/SimKeyEventTaps.h"
 #include "platform/sim/SimMainLoop.h"
+#include "platform/sim/SimMenuBarApplications.h"
 #include "platform/sim/SimPanel.h"
 #include "platform/sim/SimPointer.h"
 #include "platform/sim/SimScreens.h"
@@ -53,6 +54,8 @@ public:
     SimStatusBar statusBar{defaults, screens, notifications};
     SimAccessibility accessibility{notifications};
     SimPointer pointer;
+    SimMenuBarApplications menuBarApplications{loop, defaults, statusBar, screens, application.processId()};
+    SimMenuVisibility menuVisibility{loop, menuBarApplications};
     SimHttpClient http;
     SimBackgroundQueue background{loop};
 

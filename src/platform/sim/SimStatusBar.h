@@ -87,6 +87,7 @@ public:
         return popover;
     }
     bool supportsItemLayout() const override { return true; }
+    double thickness() const override { return 24; }
 
     SimStatusItem* lastItem = nullptr;
     SimPopover* lastPopover = nullptr;

@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "menubar/stash/MenuBarMealController.h"
+#include "menubar/stash/NativeMenuBarMealEngine.h"
 #include "platform/sim/SimPlatform.h"
 
 using namespace menubar::stash;
@@ -23,5 +24,18 @@ TEST(MenuBarMealController, startsFromTheStoredSettings) {
         MenuBarMealController controller(sim.defaults, sim.statusBar);
         EXPECT_EQ(controller.engine().isEnabled().get(), isEnabled);
         EXPECT_EQ(controller.engine().requestedCollapsed().get(), requestedCollapsed);
+    }
+}
+
+TEST(MenuBarMealController, choosesTheNativeEngineWhenItsInterfaceIsThereOrAsked) {
+    // Interface available, forced choice; then the native engine is chosen.
+    const std::tuple<bool, std::optional<bool>, bool> rows[] = {
+        {false, std::nullopt, false}, {true, std::nullopt, true}, {true, false, false}, {false, true, true}};
+    for (const auto& [available, useNative, native] : rows) {
+        platform::sim::SimPlatform sim;
+        sim.menuVisibility.available = available;
+        MenuBarMealController controller(sim.defaults, sim.statusBar, useNative);
+        EXPECT_EQ(controller.usesNativeVisibility(), native);
+        EXPECT_EQ(dynamic_cast<NativeMenuBarMealEngine*>(&controller.engine()) != nullptr, native);
     }
 }

@@ -32,6 +32,17 @@ TEST(QtAccessibility, portalSettingsAnswerInTheirOwnTerms) {
     EXPECT_FALSE(answer("org.freedesktop.appearance", "color-scheme", 1u)) << "not a motion setting";
 }
 
+TEST(QtAccessibility, aWishForHigherContrastAsksForOpaqueSurfaces) {
+    auto high = [](const char* group, const char* key, QVariant value) {
+        return QtAccessibility::contrastFromPortal(group, key, value);
+    };
+    EXPECT_EQ(high("org.freedesktop.appearance", "contrast", QVariant::fromValue(QDBusVariant(1u))), true);
+    EXPECT_EQ(high("org.freedesktop.appearance", "contrast", 0u), false) << "0 is no preference";
+    EXPECT_EQ(high("org.gnome.desktop.a11y.interface", "high-contrast", true), true);
+    EXPECT_EQ(high("org.gnome.desktop.a11y.interface", "high-contrast", "yes"), std::nullopt) << "not a boolean";
+    EXPECT_EQ(high("org.freedesktop.appearance", "reduced-motion", 1u), std::nullopt) << "not a contrast setting";
+}
+
 TEST(QtAccessibility, kdeGlobalsCountOnlyTheKdeGroupsFactor) {
     EXPECT_EQ(QtAccessibility::answerFromKdeGlobals("[General]\nAnimationDurationFactor=0\n"), std::nullopt);
     EXPECT_EQ(QtAccessibility::answerFromKdeGlobals("[KDE]\nSingleClick=false\nAnimationDurationFactor = 0\n"), true);
