@@ -118,7 +118,8 @@ int main(int argc, char** argv) {
     services.statusBar = &statusBar;
     services.application = &app;
     services.keyTaps = &keyTaps;
-    services.keyCountJournal = &keyCountJournal;
+    // A settings file left alone this run could never take the journal in: it stays for later.
+    services.keyCountJournal = defaults.savesChanges() ? &keyCountJournal : nullptr;
     services.windows = &windows;
     services.panels = &petPanels;
     services.windowList = &windowList;
