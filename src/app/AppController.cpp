@@ -174,7 +174,8 @@ void AppController::showOnboarding() {
     };
 
     std::shared_ptr<platform::Window> window =
-        platform::windowFactory().createWindow(onboardingTitle(), kOnboardingSize);
+        onboardingWindowFactory_ ? onboardingWindowFactory_(onboardingTitle(), onboardingCompletion_)
+                                 : platform::windowFactory().createWindow(onboardingTitle(), kOnboardingSize);
     *windowBox = window;
     window->center();
     window->makeKeyAndOrderFront();

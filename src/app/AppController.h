@@ -62,6 +62,11 @@ public:
     // What the onboarding content's last button calls: marks onboarding completed and closes
     // the window. Empty until the window was first shown.
     const std::function<void()>& onboardingCompletion() const { return onboardingCompletion_; }
+    // What makes the welcome window with its pages, given its title and the completion;
+    // without one, an empty window.
+    using OnboardingWindowFactory =
+        std::function<std::unique_ptr<platform::Window>(const std::string& title, std::function<void()> onComplete)>;
+    void setOnboardingWindowFactory(OnboardingWindowFactory factory) { onboardingWindowFactory_ = std::move(factory); }
 
     // Update operations (AppControllerUpdates.cpp).
     // Checks for an update and writes the outcome into the model; one check at a time, none
@@ -84,6 +89,10 @@ public:
     void activateSettingsWindow();
     // Brings the settings window to the front if it exists; never any other window.
     void bringSettingsWindowForward();
+    // What makes the settings window with its pages; without one, an empty window.
+    void setSettingsWindowFactory(std::function<std::unique_ptr<platform::Window>()> factory) {
+        settingsWindowFactory_ = std::move(factory);
+    }
     // The settings window once it was first shown; it lives as long as the controller.
     platform::Window* settingsWindow() const { return settingsWindow_.get(); }
     // Asks where to save, then writes the export there in one piece; a failure shows the
@@ -115,6 +124,7 @@ private:
     model::RuntimeHealth runtimeHealth_;
     std::shared_ptr<platform::Window> onboardingWindow_;
     std::function<void()> onboardingCompletion_;
+    OnboardingWindowFactory onboardingWindowFactory_;
     std::vector<platform::Subscription> cancellables_;
     std::optional<bool> lastKeyCountingEnabled_;  // to pass on only real changes
     // Deferred work holds this weakly and does nothing once the controller is gone.
@@ -123,6 +133,7 @@ private:
     // Application actions (AppControllerActions.cpp).
     bool startDesktopDemo(double duration, const std::function<bool()>& perform);
     std::shared_ptr<platform::Window> settingsWindow_;
+    std::function<std::unique_ptr<platform::Window>()> settingsWindowFactory_;
 };
 
 }  // namespace app

@@ -30,8 +30,8 @@ std::string writeFailureDescription(const std::filesystem::path& file, const std
 
 void AppController::activateSettingsWindow() {
     if (!settingsWindow_) {
-        // Its pages are filled in by the settings view; until then the window is empty.
-        settingsWindow_ = platform::windowFactory().createWindow(settingsTitle(), kSettingsWindowSize);
+        settingsWindow_ = settingsWindowFactory_ ? settingsWindowFactory_()
+                                                 : platform::windowFactory().createWindow(settingsTitle(), kSettingsWindowSize);
         settingsWindow_->center();
     }
     bringSettingsWindowForward();

@@ -12,6 +12,8 @@
 #include "menubar/qt/QtStatusPicture.h"
 #include "platform/ResourceBundle.h"
 #include "model/AppModel.h"
+#include "pets/coordination/PetWindowCoordinator.h"
+#include "pets/coordination/ScreenHomeResolver.h"
 #include "platform/InstanceLock.h"
 #include "platform/AppendJournal.h"
 #include "platform/PlistFileDefaults.h"
@@ -33,6 +35,8 @@
 #include "platform/qt/X11Display.h"
 #include "platform/qt/X11KeyEventTaps.h"
 #include "platform/qt/X11WindowList.h"
+#include "windows/qt/OnboardingView.h"
+#include "windows/qt/SettingsWindow.h"
 
 namespace {
 
@@ -144,7 +148,27 @@ int main(int argc, char** argv) {
     runningDefaults = &defaults;
     // The controller must exist before the handler is registered: statics made later are
     // destroyed before it runs.
-    app::AppController::shared();
+    auto& controller = app::AppController::shared();
+    controller.setSettingsWindowFactory([&controller] {
+        windows::SettingsActions actions;
+        actions.checkForUpdates = [&controller] { controller.checkForUpdates(); };
+        actions.downloadAvailableUpdate = [&controller] { controller.downloadAvailableUpdate(); };
+        actions.openDownloadedUpdate = [&controller] { controller.openDownloadedUpdate(); };
+        actions.cancelDownload = [&controller] { controller.updateDownloader().cancel(); };
+        actions.setLaunchAtLogin = [&controller](bool on) { controller.setLaunchAtLogin(on); };
+        actions.refreshLaunchAtLogin = [&controller] { controller.refreshLaunchAtLogin(); };
+        actions.sendPetsHome = [&controller] { return controller.petCoordinator().sendPetsHome(true, true); };
+        actions.hasNotchedBuiltInScreen = [] {
+            for (const auto& display : pets::ScreenHomeResolver::geometries(platform::screenList().screens()))
+                if (display.isBuiltIn && display.hasNotch) return true;
+            return false;
+        };
+        actions.infoString = [](const std::string& key) { return platform::ResourceBundle::module().infoString(key); };
+        return std::make_unique<windows::qt::SettingsWindow>(controller.model(), std::move(actions));
+    });
+    controller.setOnboardingWindowFactory([&controller](const std::string& title, std::function<void()> onComplete) {
+        return std::make_unique<windows::qt::OnboardingWindow>(controller.model(), title, std::move(onComplete));
+    });
     std::atexit(recordExitWithoutTerminate);
 
     loop.post([&] { delegate.applicationDidFinishLaunching(); });

@@ -10,19 +10,22 @@ namespace menubar::stash {
 namespace {
 
 // The engine where the tray places every icon itself: nothing can be hidden, so the stash
-// stays off and switching it on only says so.
+// stays off and says why from the start.
 class UnavailableMenuBarMealEngine final : public MenuBarMealEngine {
 public:
+    UnavailableMenuBarMealEngine() { message_ = reason(); }
+    void clearMessageAfterLanguageChange() override { message_ = reason(); }
     void prepareControlPosition() override {}
     void attachControl(platform::StatusItem&) override {
         if (onFaceChange) onFaceChange(MenuBarMealFaceState{});
     }
     void start() override {}
     void stop() override {}
-    void setEnabled(bool enabled) override {
-        if (enabled) message_ = model::L10n::t("此系统暂不支持图标收纳，图标保持展开。");
-    }
+    void setEnabled(bool) override { message_ = reason(); }
     void toggle() override {}
+
+private:
+    static std::string reason() { return model::L10n::t("此系统暂不支持图标收纳，图标保持展开。"); }
 };
 
 // The installed store, looked up at each use: the shared controller lives for the process,
@@ -43,7 +46,8 @@ public:
 
 MenuBarMealController::MenuBarMealController(platform::Defaults& defaults, const platform::StatusBar& bar,
                                              std::optional<bool> useNative) {
-    if (!bar.supportsItemLayout()) {
+    isAvailable_ = bar.supportsItemLayout();
+    if (!isAvailable_) {
         engine_ = std::make_unique<UnavailableMenuBarMealEngine>();
     } else if (useNative.value_or(QBMenuVisibilityAvailable())) {
         engine_ = std::make_unique<NativeMenuBarMealEngine>(defaults);

@@ -27,6 +27,8 @@ public:
     MenuBarMealEngine& engine() { return *engine_; }
     // The engine on the system's menu-visibility interface was chosen.
     bool usesNativeVisibility() const { return usesNativeVisibility_; }
+    // False where the bar cannot hide icons: the stash can never be switched on.
+    bool isAvailable() const { return isAvailable_; }
     // Sends whenever the engine's objectWillChange sends.
     platform::Signal<>& objectWillChange() { return objectWillChange_; }
 
@@ -35,6 +37,7 @@ private:
     std::unique_ptr<MenuBarMealEngine> engine_;
     platform::Subscription observation_;
     bool usesNativeVisibility_ = false;
+    bool isAvailable_ = false;
 };
 
 }  // namespace menubar::stash

@@ -1,0 +1,100 @@
+#include "platform/qt/SymbolImages.h"
+
+#include <QPainter>
+#include <array>
+#include <utility>
+
+namespace platform::qt {
+namespace {
+
+// Symbol name -> freedesktop icon name. Filled names and their outline twins share an icon:
+// symbolic icons carry no fill variants.
+constexpr std::array<std::pair<std::string_view, const char*>, 43> kSymbols{{
+    {"house.fill", "go-home-symbolic"},
+    {"house.and.flag.fill", "user-home-symbolic"},
+    {"waveform.path", "media-playlist-shuffle-symbolic"},
+    {"sparkles", "starred-symbolic"},
+    {"keyboard", "input-keyboard-symbolic"},
+    {"heart.fill", "emblem-favorite-symbolic"},
+    {"seal.fill", "emblem-default-symbolic"},
+    {"menubar.rectangle", "view-app-grid-symbolic"},
+    {"hand.raised.fill", "security-high-symbolic"},
+    {"info.circle", "help-about-symbolic"},
+    {"info.circle.fill", "help-about-symbolic"},
+    {"arrow.down.circle", "folder-download-symbolic"},
+    {"exclamationmark.triangle", "dialog-warning-symbolic"},
+    {"exclamationmark.triangle.fill", "dialog-warning-symbolic"},
+    {"arrow.triangle.2.circlepath", "view-refresh-symbolic"},
+    {"arrow.clockwise.circle.fill", "view-refresh-symbolic"},
+    {"checkmark.circle", "object-select-symbolic"},
+    {"checkmark.circle.fill", "object-select-symbolic"},
+    {"eye.slash.fill", "view-conceal-symbolic"},
+    {"circle.fill", "media-record-symbolic"},
+    {"keyboard.fill", "input-keyboard-symbolic"},
+    {"gearshape", "emblem-system-symbolic"},
+    {"sparkle", "star-new-symbolic"},
+    {"timer", "alarm-symbolic"},
+    {"hourglass", "preferences-system-time-symbolic"},
+    {"hands.sparkles.fill", "face-smile-symbolic"},
+    {"calendar", "x-office-calendar-symbolic"},
+    {"star.fill", "starred-symbolic"},
+    {"sun.max.fill", "weather-clear-symbolic"},
+    {"moon.stars.fill", "weather-clear-night-symbolic"},
+    {"calendar.badge.clock", "alarm-symbolic"},
+    {"infinity", "media-playlist-repeat-symbolic"},
+    {"medal.fill", "emblem-default-symbolic"},
+    {"heart.circle.fill", "emblem-favorite-symbolic"},
+    {"lock.fill", "changes-prevent-symbolic"},
+    {"wifi", "network-wireless-signal-excellent-symbolic"},
+    {"battery.100percent", "battery-level-100-symbolic"},
+    {"speaker.wave.2.fill", "audio-volume-high-symbolic"},
+    {"play.fill", "media-playback-start-symbolic"},
+    {"command", "preferences-desktop-keyboard-shortcuts-symbolic"},
+    {"arrow.right", "go-next-symbolic"},
+    {"arrow.uturn.backward", "edit-undo-symbolic"},
+    {"circle.grid.2x2.fill", "view-app-grid-symbolic"},
+}};
+
+const char* iconName(std::string_view symbolName) {
+    for (const auto& [symbol, icon] : kSymbols)
+        if (symbol == symbolName) return icon;
+    return nullptr;
+}
+
+}  // namespace
+
+QIcon symbolImage(std::string_view symbolName) {
+    static const bool themeReady = [] {
+        // Without a desktop's platform theme Qt searches no system folder and names no theme.
+        QStringList paths = QIcon::themeSearchPaths();
+        const QString dataDirs = qEnvironmentVariable("XDG_DATA_DIRS", "/usr/local/share:/usr/share");
+        for (const QString& dir : dataDirs.split(':', Qt::SkipEmptyParts))
+            if (!paths.contains(dir + "/icons")) paths << dir + "/icons";
+        QIcon::setThemeSearchPaths(paths);
+        QIcon::setFallbackThemeName("Adwaita");
+        if (QIcon::themeName().isEmpty() || QIcon::themeName() == "hicolor") QIcon::setThemeName("Adwaita");
+        return true;
+    }();
+    (void)themeReady;
+    const char* name = iconName(symbolName);
+    return name ? QIcon::fromTheme(QString::fromLatin1(name)) : QIcon();
+}
+
+QPixmap symbolPixmap(std::string_view symbolName, int side, const QColor& tint, qreal devicePixelRatio) {
+    const QIcon icon = symbolImage(symbolName);
+    if (icon.isNull()) return {};
+    const int pixels = qRound(side * devicePixelRatio);
+    QPixmap shape = icon.pixmap(QSize(pixels, pixels));
+    if (shape.isNull()) return {};
+    QPixmap tinted(shape.size());
+    tinted.fill(Qt::transparent);
+    QPainter p(&tinted);
+    p.drawPixmap(0, 0, shape);
+    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    p.fillRect(tinted.rect(), tint);
+    p.end();
+    tinted.setDevicePixelRatio(devicePixelRatio);
+    return tinted;
+}
+
+}  // namespace platform::qt

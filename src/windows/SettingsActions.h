@@ -1,0 +1,33 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "model/PetEnums.h"
+
+namespace windows {
+
+// What the settings pages ask of the application: handed in by whoever opens the window, so
+// the pages never reach the application controller themselves. An action left empty does
+// nothing (a send-home then reports `unavailable`).
+struct SettingsActions {
+    std::function<void()> checkForUpdates;
+    std::function<void()> downloadAvailableUpdate;
+    std::function<void()> openDownloadedUpdate;
+    std::function<void()> cancelDownload;
+    std::function<void(bool)> setLaunchAtLogin;
+    std::function<void()> refreshLaunchAtLogin;
+    // Sends the pets home animated and holds them there for a while.
+    std::function<model::PetHomeCommandResult()> sendPetsHome;
+    // Whether some screen is built in and has a notch, for the notch notice.
+    std::function<bool()> hasNotchedBuiltInScreen;
+    // A string value of the program's information property list.
+    std::function<std::optional<std::string>(const std::string&)> infoString;
+};
+
+// "v<version> (Build <build>)" from the information property list, with "0.0.0-dev" and "0"
+// for values that are missing or not strings.
+std::string appVersion(const std::function<std::optional<std::string>(const std::string&)>& infoString);
+
+}  // namespace windows

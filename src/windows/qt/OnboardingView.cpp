@@ -1,0 +1,173 @@
+#include "windows/qt/OnboardingView.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+#include "model/AppModel.h"
+#include "platform/qt/QtWindow.h"
+#include "windows/qt/SettingsBlocks.h"
+
+namespace windows::qt {
+namespace {
+
+using model::L10n;
+
+constexpr platform::Size kWindowSize{540, 420};
+constexpr int kLastPage = 2;
+
+std::string pageTitle(int page) {
+    switch (page) {
+        case 0: return L10n::t("欢迎栗栗和丸丸");
+        case 1: return L10n::t("它们真的住在 Mac 里");
+        default: return L10n::t("隐私由你决定");
+    }
+}
+
+std::string pageDetail(int page) {
+    switch (page) {
+        case 0: return L10n::t("两只毛茸茸的小黑球，会呼吸、眨眼、玩耍，也会安静陪你工作。");
+        case 1: return L10n::t("MacBook 有刘海时，刘海就是家；使用外接显示器时，它们会搬到 Dock 边上。");
+        default:
+            return L10n::t("核心陪伴不需要敏感权限。按键计数默认关闭；只有你主动开启时才由 macOS 询问授权，应用也只会记录次数。");
+    }
+}
+
+// Three dots; the current page's is a wider accent capsule.
+class PageDots final : public QWidget {
+public:
+    explicit PageDots(const int& page) : page_(page) { setFixedSize(7 + 7 + 22 + 2 * 8, 7); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        double x = 0;
+        for (int i = 0; i <= kLastPage; ++i) {
+            const double w = i == page_ ? 22 : 7;
+            QColor fill = i == page_ ? accentColor() : secondaryColor();
+            if (i != page_) fill.setAlphaF(0.25f);
+            p.setBrush(fill);
+            p.drawRoundedRect(QRectF(x, 0, w, 7), 3.5, 3.5);
+            x += w + 8;
+        }
+    }
+
+private:
+    const int& page_;
+};
+
+}  // namespace
+
+OnboardingView::OnboardingView(std::function<void()> onComplete, model::AppModel& model, int page)
+    : onComplete_(std::move(onComplete)), page_(page) {
+    setObjectName("onboardingView");
+    setFixedSize(int(kWindowSize.width), int(kWindowSize.height));
+    auto* column = vstack(this, 24);
+    column->setContentsMargins(32, 32, 32, 32);
+    column->addStretch(1);
+    auto* mark = new QWidget;
+    auto* markLayout = vstack(mark, 0);
+    markLayout->setContentsMargins(0, 8, 0, 0);
+    markLayout->addWidget(makeMark(86));
+    column->addWidget(mark, 0, Qt::AlignHCenter);
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(8);
+    title_ = makeLabel({}, TextStyle::largeTitle);
+    title_->setObjectName("onboardingTitle");
+    title_->setAlignment(Qt::AlignCenter);
+    texts->addWidget(title_);
+    detail_ = makeLabel({}, TextStyle::body, true, true);
+    detail_->setObjectName("onboardingDetail");
+    detail_->setAlignment(Qt::AlignCenter);
+    detail_->setFixedWidth(430);
+    texts->addWidget(detail_, 0, Qt::AlignHCenter);
+    column->addLayout(texts);
+    dots_ = new PageDots(page_);
+    column->addWidget(dots_, 0, Qt::AlignHCenter);
+    auto* buttons = new QHBoxLayout;
+    back_ = pushButton({});
+    back_->setObjectName("onboardingBack");
+    buttons->addWidget(back_);
+    buttons->addStretch(1);
+    forward_ = pushButton({}, true);
+    forward_->setObjectName("onboardingForward");
+    buttons->addWidget(forward_);
+    column->addLayout(buttons);
+    column->addStretch(1);
+
+    QObject::connect(back_, &QPushButton::clicked, this, [this] {
+        page_ = std::max(0, page_ - 1);
+        showPage();
+    });
+    QObject::connect(forward_, &QPushButton::clicked, this, [this] { forward(); });
+    for (auto key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        QObject::connect(shortcut, &QShortcut::activated, forward_, &QPushButton::click);
+    }
+    showPage();
+    languageSubscription_ = model.appLanguage.subscribe([this](auto) { showPage(); }, false);
+}
+
+OnboardingView::~OnboardingView() = default;
+
+void OnboardingView::forward() {
+    if (page_ == kLastPage) {
+        if (onComplete_) onComplete_();
+        return;
+    }
+    page_ += 1;
+    showPage();
+}
+
+void OnboardingView::showPage() {
+    title_->setText(QString::fromStdString(pageTitle(page_)));
+    detail_->setText(QString::fromStdString(pageDetail(page_)));
+    back_->setText(QString::fromStdString(L10n::t("上一步")));
+    back_->setVisible(page_ >= 1);
+    forward_->setText(QString::fromStdString(page_ == kLastPage ? L10n::t("开始陪伴") : L10n::t("继续")));
+    forward_->setMinimumWidth(forward_->sizeHint().width() + 16);
+    dots_->update();
+}
+
+OnboardingWindow::OnboardingWindow(model::AppModel& model, const std::string& title, std::function<void()> onComplete)
+    : window_(std::make_unique<platform::qt::QtWindow>(title, kWindowSize)),
+      view_(new OnboardingView(std::move(onComplete), model)) {
+    auto* layout = new QVBoxLayout(window_->contentWidget());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view_);
+    view_->forwardButton()->setFocus();
+}
+
+OnboardingWindow::~OnboardingWindow() = default;
+
+std::string OnboardingWindow::title() const {
+    return window_->title();
+}
+void OnboardingWindow::setTitle(const std::string& title) {
+    window_->setTitle(title);
+}
+platform::Size OnboardingWindow::contentSize() const {
+    return window_->contentSize();
+}
+void OnboardingWindow::center() {
+    window_->center();
+}
+void OnboardingWindow::makeKeyAndOrderFront() {
+    window_->makeKeyAndOrderFront();
+}
+void OnboardingWindow::close() {
+    window_->close();
+}
+bool OnboardingWindow::isVisible() const {
+    return window_->isVisible();
+}
+void OnboardingWindow::setOnClosed(std::function<void()> handler) {
+    window_->setOnClosed(std::move(handler));
+}
+
+}  // namespace windows::qt

@@ -1,0 +1,303 @@
+#include "windows/qt/SettingsBlocks.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "menubar/qt/TuftleMark.h"
+#include "platform/qt/SymbolImages.h"
+
+namespace windows::qt {
+namespace {
+
+// Pixel sizes of the text styles, scaled from the application's body font so a user's larger
+// font makes every style larger.
+int pixelSize(TextStyle style) {
+    switch (style) {
+        case TextStyle::largeTitle:
+            return 26;
+        case TextStyle::title2:
+            return 19;
+        case TextStyle::title3:
+            return 17;
+        case TextStyle::headline:
+        case TextStyle::body:
+            return 14;
+        case TextStyle::callout:
+            return 13;
+        case TextStyle::subheadline:
+            return 13;
+        case TextStyle::caption:
+            return 12;
+        case TextStyle::caption2:
+            return 11;
+    }
+    return 14;
+}
+
+QColor withAlpha(QColor color, double alpha) {
+    color.setAlphaF(static_cast<float>(alpha));
+    return color;
+}
+
+}  // namespace
+
+QFont fontFor(TextStyle style, QFont::Weight weight) {
+    QFont font = QApplication::font();
+    const double base = font.pixelSize() > 0 ? font.pixelSize() : font.pointSizeF() * 4.0 / 3.0;
+    font.setPixelSize(std::max(8, qRound(pixelSize(style) * std::max(1.0, base / 13.0))));
+    const bool bold = style == TextStyle::largeTitle || style == TextStyle::headline || style == TextStyle::caption2;
+    font.setWeight(weight != QFont::Normal ? weight : bold ? QFont::Bold : QFont::Normal);
+    return font;
+}
+
+QColor accentColor() {
+    return QApplication::palette().color(QPalette::Highlight);
+}
+
+QColor secondaryColor() {
+    return withAlpha(QApplication::palette().color(QPalette::WindowText), 0.58);
+}
+
+QColor warningColor() {
+    return QColor(214, 110, 0);
+}
+
+QColor liveColor() {
+    return QColor(40, 167, 69);
+}
+
+QLabel* makeLabel(const std::string& text, TextStyle style, bool secondary, bool wrap) {
+    auto* label = new QLabel(QString::fromStdString(text));
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(fontFor(style));
+    if (secondary) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, secondaryColor());
+        label->setPalette(palette);
+    }
+    if (wrap) {
+        label->setWordWrap(true);
+        label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
+    }
+    return label;
+}
+
+QVBoxLayout* vstack(QWidget* owner, int spacing) {
+    auto* layout = new QVBoxLayout(owner);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
+QWidget* pageHeader(const std::string& eyebrow, const std::string& title, const std::string& detail) {
+    auto* header = new QWidget;
+    header->setObjectName("pageHeader");
+    auto* layout = vstack(header, 7);
+    layout->setContentsMargins(0, 0, 0, 8);
+    auto* top = makeLabel(QString::fromStdString(eyebrow).toUpper().toStdString(), TextStyle::caption2);
+    QFont font = top->font();
+    font.setLetterSpacing(QFont::AbsoluteSpacing, 1.1);
+    top->setFont(font);
+    QPalette palette = top->palette();
+    palette.setColor(QPalette::WindowText, accentColor());
+    top->setPalette(palette);
+    layout->addWidget(top);
+    auto* titleLabel = makeLabel(title, TextStyle::largeTitle);
+    titleLabel->setObjectName("pageTitle");
+    layout->addWidget(titleLabel);
+    layout->addWidget(makeLabel(detail, TextStyle::body, true, true));
+    return header;
+}
+
+QPushButton* pushButton(const std::string& title, bool prominent) {
+    auto* button = new QPushButton(QString::fromStdString(title));
+    button->setFont(fontFor(TextStyle::callout, prominent ? QFont::DemiBold : QFont::Normal));
+    button->setDefault(prominent);
+    button->setAutoDefault(false);
+    const QSize hint = button->sizeHint();
+    button->setMinimumSize(hint.width() + 16, std::max(hint.height(), 28));
+    return button;
+}
+
+QWidget* softDivider() {
+    auto* line = new QFrame;
+    line->setFixedHeight(1);
+    line->setAutoFillBackground(true);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::Window, withAlpha(QApplication::palette().color(QPalette::WindowText), 0.12 * 0.55 / 0.55));
+    line->setPalette(palette);
+    return line;
+}
+
+SettingsCard::SettingsCard(const std::optional<std::string>& title) {
+    auto* layout = vstack(this, 16);
+    layout->setContentsMargins(18, 18, 18, 18);
+    if (title) layout->addWidget(makeLabel(*title, TextStyle::headline));
+    content_ = new QVBoxLayout;
+    content_->setContentsMargins(0, 0, 0, 0);
+    content_->setSpacing(12);
+    layout->addLayout(content_);
+}
+
+void SettingsCard::add(QWidget* widget) {
+    content_->addWidget(widget);
+}
+
+void SettingsCard::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor primary = palette().color(QPalette::WindowText);
+    QPainterPath path;
+    path.addRoundedRect(QRectF(rect()).adjusted(0.25, 0.25, -0.25, -0.25), 14, 14);
+    p.fillPath(path, withAlpha(primary, 0.035));
+    p.setPen(QPen(withAlpha(primary, 0.07), 0.5));
+    p.drawPath(path);
+}
+
+QWidget* settingRow(const std::string& title, const std::optional<std::string>& detail, QWidget* control) {
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* texts = new QWidget;
+    auto* textLayout = vstack(texts, 4);
+    textLayout->addWidget(makeLabel(title, TextStyle::body, false));
+    static_cast<QLabel*>(textLayout->itemAt(0)->widget())->setFont(fontFor(TextStyle::body, QFont::Medium));
+    if (detail) {
+        auto* detailLabel = makeLabel(*detail, TextStyle::caption, true, true);
+        detailLabel->setObjectName("rowDetail");
+        textLayout->addWidget(detailLabel);
+    }
+    const Qt::Alignment align = detail ? Qt::AlignTop : Qt::AlignVCenter;
+    layout->addWidget(texts, 1, align);
+    layout->addSpacing(24);
+    auto* slot = new QWidget;
+    slot->setFixedWidth(240);
+    auto* slotLayout = new QHBoxLayout(slot);
+    slotLayout->setContentsMargins(0, 0, 0, 0);
+    slotLayout->addStretch(1);
+    slotLayout->addWidget(control);
+    layout->addWidget(slot, 0, align);
+    return row;
+}
+
+SymbolLabel::SymbolLabel(TextStyle style, int symbolSide) : symbolSide_(symbolSide) {
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(5);
+    icon_ = new QLabel;
+    text_ = new QLabel;
+    text_->setTextFormat(Qt::PlainText);
+    text_->setFont(fontFor(style));
+    layout->addWidget(icon_, 0, Qt::AlignVCenter);
+    layout->addWidget(text_, 1, Qt::AlignVCenter);
+}
+
+void SymbolLabel::set(const std::string& text, const std::string& symbol, const QColor& color) {
+    text_->setText(QString::fromStdString(text));
+    QPalette palette = text_->palette();
+    palette.setColor(QPalette::WindowText, color);
+    text_->setPalette(palette);
+    if (symbol == "circle.fill") {
+        // A plain dot: the theme's record symbol has a ring that reads as a button.
+        const qreal dpr = devicePixelRatioF();
+        QPixmap dot(QSize(symbolSide_, symbolSide_) * dpr);
+        dot.setDevicePixelRatio(dpr);
+        dot.fill(Qt::transparent);
+        QPainter p(&dot);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(color);
+        p.drawEllipse(QRectF(0, 0, symbolSide_, symbolSide_));
+        p.end();
+        icon_->setPixmap(dot);
+    } else {
+        icon_->setPixmap(platform::qt::symbolPixmap(symbol, symbolSide_, color, devicePixelRatioF()));
+    }
+    icon_->setVisible(!symbol.empty());
+}
+
+SegmentedPicker::SegmentedPicker(const std::vector<std::string>& options, int width, std::function<void(int)> chosen)
+    : group_(new QButtonGroup(this)), chosen_(std::move(chosen)) {
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    for (size_t i = 0; i < options.size(); ++i) {
+        auto* button = new QPushButton(QString::fromStdString(options[i]));
+        button->setCheckable(true);
+        button->setFont(fontFor(TextStyle::callout));
+        button->setMinimumSize(10, 26);
+        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        group_->addButton(button, static_cast<int>(i));
+        layout->addWidget(button);
+    }
+    QColor selected = accentColor();
+    // The chosen segment carries the accent, as the page list's selected row does.
+    setStyleSheet(QString("QPushButton:checked { background: rgba(%1, %2, %3, 0.22); border: 1px solid rgba(%1, %2, %3, 0.6);"
+                          " border-radius: 3px; font-weight: 600; }")
+                      .arg(selected.red())
+                      .arg(selected.green())
+                      .arg(selected.blue()));
+    if (width > 0) setFixedWidth(width);
+    QObject::connect(group_, &QButtonGroup::idClicked, this, [this](int id) {
+        if (chosen_) chosen_(id);
+    });
+}
+
+int SegmentedPicker::currentIndex() const {
+    return group_->checkedId();
+}
+
+void SegmentedPicker::setCurrentIndex(int index) {
+    if (auto* button = group_->button(index)) button->setChecked(true);
+}
+
+QAbstractButton* SegmentedPicker::segment(int index) const {
+    return group_->button(index);
+}
+
+Switch::Switch(const std::string& accessibleName) {
+    setCheckable(true);
+    setCursor(Qt::PointingHandCursor);
+    setAccessibleName(QString::fromStdString(accessibleName));
+    setFixedSize(sizeHint());
+}
+
+QSize Switch::sizeHint() const {
+    return {38, 22};
+}
+
+void Switch::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF track = QRectF(rect()).adjusted(1, 1, -1, -1);
+    const QColor on = accentColor();
+    QColor off = palette().color(QPalette::WindowText);
+    off.setAlphaF(0.18f);
+    p.setPen(Qt::NoPen);
+    p.setBrush(isChecked() ? on : off);
+    if (!isEnabled()) p.setOpacity(0.5);
+    p.drawRoundedRect(track, track.height() / 2, track.height() / 2);
+    const double d = track.height() - 4;
+    const double x = isChecked() ? track.right() - 2 - d : track.left() + 2;
+    p.setBrush(Qt::white);
+    p.drawEllipse(QRectF(x, track.top() + 2, d, d));
+    if (hasFocus()) {
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(withAlpha(on, 0.5), 1.5));
+        p.drawRoundedRect(track, track.height() / 2, track.height() / 2);
+    }
+}
+
+QWidget* makeMark(int side) {
+    auto* mark = new menubar::qt::TuftleMark;
+    mark->setFixedSize(side, side);
+    return mark;
+}
+
+}  // namespace windows::qt

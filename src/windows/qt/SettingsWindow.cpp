@@ -1,0 +1,307 @@
+#include "windows/qt/SettingsWindow.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QButtonGroup>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+#include "menubar/stash/MenuBarMealController.h"
+#include "model/AppModel.h"
+#include "platform/qt/QtWindow.h"
+#include "platform/qt/SymbolImages.h"
+#include "windows/qt/SettingsBlocks.h"
+#include "windows/qt/SettingsPages.h"
+
+namespace windows::qt {
+namespace {
+
+using model::L10n;
+
+constexpr platform::Size kWindowSize{920, 640};
+constexpr int kSidebarWidth = 212;  // within 178...218, wide enough for the English status line
+constexpr int kPageMaxWidth = 700;
+
+// One row of the page list: symbol and title; the selected row is filled with the accent.
+class SidebarRow final : public QAbstractButton {
+public:
+    explicit SidebarRow(SettingsSection section) : section_(section) {
+        setCheckable(true);
+        setText(QString::fromStdString(title(section)));
+        setAccessibleName(text());
+        setFixedHeight(36);
+        setCursor(Qt::PointingHandCursor);
+    }
+    QSize sizeHint() const override { return {150, 36}; }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        if (isChecked()) {
+            QColor fill = accentColor();
+            fill.setAlphaF(0.16f);
+            QPainterPath path;
+            path.addRoundedRect(QRectF(rect()), 8, 8);
+            p.fillPath(path, fill);
+        }
+        const QColor ink = palette().color(QPalette::WindowText);
+        const QPixmap icon = platform::qt::symbolPixmap(symbol(section_), 16, isChecked() ? accentColor() : ink,
+                                                        devicePixelRatioF());
+        if (!icon.isNull()) p.drawPixmap(QPointF(10 + 1, (height() - 16) / 2.0), icon);
+        p.setFont(fontFor(TextStyle::subheadline, isChecked() ? QFont::DemiBold : QFont::Normal));
+        p.setPen(ink);
+        const QRect textRect = rect().adjusted(10 + 18 + 10, 0, -10, 0);
+        p.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft,
+                   p.fontMetrics().elidedText(text(), Qt::ElideRight, textRect.width()));
+    }
+
+private:
+    SettingsSection section_;
+};
+
+// The sidebar's faint backdrop, standing in for a translucent material.
+class Sidebar final : public QWidget {
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        QColor tint = palette().color(QPalette::WindowText);
+        tint.setAlphaF(0.045f);
+        p.fillRect(rect(), tint);
+        QColor edge = tint;
+        edge.setAlphaF(0.1f);
+        p.fillRect(QRect(width() - 1, 0, 1, height()), edge);
+    }
+};
+
+// A small mark ringed in the window's colour, for the overlapping row of pets at home.
+QWidget* ringedMark() {
+    auto* holder = new QWidget;
+    holder->setFixedSize(27, 27);
+    class Ring final : public QWidget {
+    protected:
+        void paintEvent(QPaintEvent*) override {
+            QPainter p(this);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(QPen(palette().color(QPalette::Window), 1.5));
+            p.setBrush(palette().color(QPalette::Window));
+            p.drawEllipse(QRectF(rect()).adjusted(0.75, 0.75, -0.75, -0.75));
+        }
+    };
+    auto* ring = new Ring;
+    ring->setParent(holder);
+    ring->setGeometry(0, 0, 27, 27);
+    auto* mark = makeMark(24);
+    mark->setParent(holder);
+    mark->move(1, 1);
+    return holder;
+}
+
+}  // namespace
+
+SettingsView::SettingsView(model::AppModel& model, SettingsActions actions, SettingsSection selection)
+    : model_(model), actions_(std::move(actions)), selection_(selection) {
+    setObjectName("settingsView");
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    rebuild();
+    languageSubscription_ = model_.appLanguage.subscribe([this](auto) { rebuild(); }, false);
+}
+
+SettingsView::~SettingsView() = default;
+
+void SettingsView::rebuild() {
+    contentSubscriptions_.clear();
+    if (content_) {
+        // The language picker that asked for this is inside: let it finish first.
+        content_->hide();
+        content_->deleteLater();
+        layout()->removeWidget(content_);
+    }
+    content_ = new QWidget;
+    auto* row = new QHBoxLayout(content_);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addWidget(sidebar());
+    detail_ = new QWidget;
+    auto* detailLayout = new QVBoxLayout(detail_);
+    detailLayout->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(detail_, 1);
+    layout()->addWidget(content_);
+    page_ = nullptr;
+    showPage();
+}
+
+QWidget* SettingsView::sidebar() {
+    auto* bar = new Sidebar;
+    bar->setObjectName("sidebar");
+    bar->setFixedWidth(kSidebarWidth);
+    auto* column = vstack(bar, 14);
+    column->setContentsMargins(0, 10, 0, 0);
+
+    auto* header = new QHBoxLayout;
+    header->setContentsMargins(14, 10, 14, 0);
+    header->setSpacing(12);
+    header->addWidget(makeMark(38));
+    auto* names = new QVBoxLayout;
+    names->setSpacing(3);
+    auto* product = makeLabel(L10n::t("栗丸"), TextStyle::headline);
+    names->addWidget(product);
+    auto* status = new SymbolLabel(TextStyle::caption, 6);
+    status->setObjectName("statusLine");
+    names->addWidget(status);
+    header->addLayout(names, 1);
+    column->addLayout(header);
+    contentSubscriptions_.push_back(model_.petsVisible.subscribe([status](bool visible) {
+        status->set(visible ? L10n::t("正在陪你") : L10n::t("正在休息"), "circle.fill",
+                    visible ? liveColor() : secondaryColor());
+    }));
+
+    auto* list = new QVBoxLayout;
+    list->setContentsMargins(8, 0, 8, 0);
+    list->setSpacing(6);
+    auto* group = new QButtonGroup(bar);
+    for (auto section : model::allCases<SettingsSection>) {
+        auto* button = new SidebarRow(section);
+        button->setObjectName(QString::fromUtf8(model::rawValue(section).data(), static_cast<int>(model::rawValue(section).size())));
+        button->setChecked(section == selection_);
+        group->addButton(button);
+        QObject::connect(button, &QAbstractButton::clicked, this, [this, section] { select(section); });
+        list->addWidget(button);
+    }
+    column->addLayout(list);
+    column->addStretch(1);
+
+    auto* footer = new QHBoxLayout;
+    footer->setContentsMargins(14, 0, 14, 12);
+    footer->setSpacing(8);
+    auto* marks = new QHBoxLayout;
+    marks->setSpacing(-9);
+    QWidget* secondMark = nullptr;
+    for (int i = 0; i < 2; ++i) marks->addWidget(secondMark = ringedMark());
+    footer->addLayout(marks);
+    auto* atHome = makeLabel({}, TextStyle::caption, true);
+    atHome->setObjectName("petsAtHome");
+    footer->addWidget(atHome);
+    footer->addStretch(1);
+    column->addLayout(footer);
+    contentSubscriptions_.push_back(model_.petCount.subscribe([secondMark, atHome](int count) {
+        secondMark->setVisible(count != 1);
+        atHome->setText(QString::fromStdString(count == 1 ? L10n::t("1 只在家") : L10n::t("2 只在家")));
+    }));
+    return bar;
+}
+
+void SettingsView::select(SettingsSection section) {
+    selection_ = section;
+    for (auto* button : pageButtons()) button->setChecked(button->objectName().toStdString() == model::rawValue(section));
+    showPage();
+}
+
+QList<QAbstractButton*> SettingsView::pageButtons() const {
+    QList<QAbstractButton*> buttons;
+    for (auto section : model::allCases<SettingsSection>)
+        if (auto* b = content_->findChild<QAbstractButton*>(QString::fromUtf8(model::rawValue(section).data()))) buttons << b;
+    return buttons;
+}
+
+void SettingsView::showPage() {
+    auto* layout = detail_->layout();
+    while (auto* item = layout->takeAt(0)) {
+        if (auto* w = item->widget()) {
+            w->hide();
+            w->deleteLater();
+        }
+        delete item;
+    }
+    page_ = makePage(selection_, model_, actions_);
+    page_->setMaximumWidth(kPageMaxWidth);
+    auto* holder = new QWidget;
+    holder->setObjectName("pageHolder");
+    auto* holderLayout = new QVBoxLayout(holder);
+    holderLayout->addWidget(page_);
+    holderLayout->addStretch(1);
+    if (selection_ == SettingsSection::actions) {
+        // This page scrolls parts of itself and keeps its own top inset.
+        holderLayout->setContentsMargins(32, 22, 32, 0);
+        layout->addWidget(holder);
+        return;
+    }
+    holderLayout->setContentsMargins(32, 28, 32, 28);
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName("pageScroll");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidget(holder);
+    layout->addWidget(scroll);
+}
+
+QWidget* makePage(SettingsSection section, model::AppModel& model, const SettingsActions& actions) {
+    switch (section) {
+        case SettingsSection::home:
+            return makeGeneralSettings(model, actions);
+        case SettingsSection::behavior:
+            return makeBehaviorSettings(model);
+        case SettingsSection::about:
+            return makeAboutSettings(model, actions);
+        case SettingsSection::achievements:
+            return makeAchievementGallery(model);
+        case SettingsSection::menuBar:
+            return makeMenuBarMealSettings(menubar::stash::MenuBarMealController::shared());
+        default:
+            break;
+    }
+    // Pages still to come show their name.
+    auto* page = new QWidget;
+    auto* layout = vstack(page, 18);
+    auto* name = makeLabel(title(section), TextStyle::largeTitle);
+    name->setObjectName("pageTitle");
+    layout->addWidget(name);
+    layout->addStretch(1);
+    return page;
+}
+
+SettingsWindow::SettingsWindow(model::AppModel& model, SettingsActions actions, SettingsSection selection)
+    : window_(std::make_unique<platform::qt::QtWindow>(L10n::t("设置"), kWindowSize)),
+      view_(new SettingsView(model, std::move(actions), selection)) {
+    auto* layout = new QVBoxLayout(window_->contentWidget());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view_);
+    titleSubscription_ = model.appLanguage.subscribe([this](auto) { window_->setTitle(L10n::t("设置")); }, false);
+}
+
+SettingsWindow::~SettingsWindow() = default;
+
+std::string SettingsWindow::title() const {
+    return window_->title();
+}
+void SettingsWindow::setTitle(const std::string& title) {
+    window_->setTitle(title);
+}
+platform::Size SettingsWindow::contentSize() const {
+    return window_->contentSize();
+}
+void SettingsWindow::center() {
+    window_->center();
+}
+void SettingsWindow::makeKeyAndOrderFront() {
+    window_->makeKeyAndOrderFront();
+}
+void SettingsWindow::close() {
+    window_->close();
+}
+bool SettingsWindow::isVisible() const {
+    return window_->isVisible();
+}
+void SettingsWindow::setOnClosed(std::function<void()> handler) {
+    window_->setOnClosed(std::move(handler));
+}
+QWidget* SettingsWindow::widget() const {
+    return window_->contentWidget();
+}
+
+}  // namespace windows::qt
