@@ -216,14 +216,14 @@ void LayerRenderer::renderInto(QImage& image, const anim::Layer& root, double t,
     image.setDevicePixelRatio(devicePixelRatio);
     image.fill(Qt::transparent);
     // Qt's raster engine hands a batch of 96 or more spans with blending (any translucent
-    // antialiased edge) to its global thread pool and waits for it. A batch only holds spans of
-    // the rows inside the clip, so a pet taller than 64 device rows is painted in bands of at
-    // most 64 rows, each under its own clip: all on this thread, no hand-off (0.34 ms of CPU a
-    // frame at 2x with the engine's hand-offs, 0.13 ms painted in one pool thread, less again
-    // in bands). What counts is the tree's own height, not the transparent room around it.
-    constexpr int bandRows = 64;
+    // antialiased edge) to its global thread pool and waits for it. From about 64 rows of
+    // drawing on, a pet frame has such batches; a batch only holds spans of the rows inside the
+    // clip, so such a frame is painted in bands of at most 100 rows, each under its own clip:
+    // all on this thread, no hand-off. Each band walks the tree again, so the bands are as tall
+    // as a pet allows. What counts is the tree's own height, not the transparent room around it.
+    constexpr int handOffRows = 64, bandRows = 100;
     const double rows = std::min(double(image.height()), root.bounds().height() * devicePixelRatio);
-    const int bands = rows <= bandRows ? 1 : (image.height() + bandRows - 1) / bandRows;
+    const int bands = rows <= handOffRows ? 1 : (image.height() + bandRows - 1) / bandRows;
     QPainter p(&image);
     for (int i = 0; i < bands; ++i) {
         p.save();
