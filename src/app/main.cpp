@@ -10,6 +10,8 @@
 #include "app/AppDelegate.h"
 #include "menubar/qt/MenuBarContentView.h"
 #include "menubar/qt/QtStatusPicture.h"
+#include "menubar/stash/MenuBarMealController.h"
+#include "model/KeyboardCounter.h"
 #include "platform/ResourceBundle.h"
 #include "model/AppModel.h"
 #include "pets/coordination/PetWindowCoordinator.h"
@@ -32,6 +34,7 @@
 #include "platform/qt/QtWindow.h"
 #include "platform/qt/QtWorkspace.h"
 #include "platform/qt/X11DesktopSwitchWatcher.h"
+#include "platform/qt/X11IdleTime.h"
 #include "platform/qt/X11Display.h"
 #include "platform/qt/X11KeyEventTaps.h"
 #include "platform/qt/X11WindowList.h"
@@ -108,6 +111,7 @@ int main(int argc, char** argv) {
     platform::qt::QtScreenList screens(loop, notifications);
     platform::qt::QtAccessibility accessibility(notifications);
     platform::qt::QtPointer pointer;
+    platform::qt::X11IdleTime idleTime;
     platform::qt::QtMenuBarApplications menuBarApplications(loop, windowList);
     platform::qt::QtMenuVisibility menuVisibility;
     platform::qt::QtHttpClient http;
@@ -133,6 +137,7 @@ int main(int argc, char** argv) {
     services.screens = &screens;
     services.accessibility = &accessibility;
     services.pointer = &pointer;
+    services.idleTime = &idleTime;
     services.menuBarApplications = &menuBarApplications;
     services.menuVisibility = &menuVisibility;
     services.http = &http;
@@ -149,7 +154,7 @@ int main(int argc, char** argv) {
     // The controller must exist before the handler is registered: statics made later are
     // destroyed before it runs.
     auto& controller = app::AppController::shared();
-    controller.setSettingsWindowFactory([&controller] {
+    controller.setSettingsWindowFactory([&controller, defaultsFile = defaults.path().string()] {
         windows::SettingsActions actions;
         actions.checkForUpdates = [&controller] { controller.checkForUpdates(); };
         actions.downloadAvailableUpdate = [&controller] { controller.downloadAvailableUpdate(); };
@@ -164,6 +169,21 @@ int main(int argc, char** argv) {
             return false;
         };
         actions.infoString = [](const std::string& key) { return platform::ResourceBundle::module().infoString(key); };
+        actions.demonstrateScene = [&controller](auto scene, auto target) {
+            return controller.demonstrateOnDesktop(scene, target);
+        };
+        actions.demonstratePose = [&controller](auto pose, auto target) {
+            return controller.demonstrateOnDesktop(pose, target);
+        };
+        actions.demonstrateAll = [&controller](auto target) { return controller.petCoordinator().demonstrateAll(target); };
+        actions.hideSettingsWindow = [&controller] {
+            if (auto* window = controller.settingsWindow()) window->close();
+        };
+        actions.exportLocalData = [&controller] { controller.exportLocalData(); };
+        actions.switchStashOff = [] { menubar::stash::MenuBarMealController::shared().engine().setEnabled(false); };
+        actions.refreshKeyboardCounter = [&controller] { controller.keyboardCounter().refresh(); };
+        actions.openInputMonitoringSettings = [&controller] { controller.openInputMonitoringSettings(); };
+        actions.defaultsFile = defaultsFile;
         return std::make_unique<windows::qt::SettingsWindow>(controller.model(), std::move(actions));
     });
     controller.setOnboardingWindowFactory([&controller](const std::string& title, std::function<void()> onComplete) {

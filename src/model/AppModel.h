@@ -153,6 +153,9 @@ public:
     int64_t todayKeyCount() const;
     // Clears today's presses and takes them off the total; stored at once.
     void resetToday();
+    // The same for the day of `dayKey` ("yyyy-MM-dd"): a confirmation asked before midnight
+    // and answered after it clears the day it asked about.
+    void resetDay(const std::string& dayKey);
     // Also refreshes keyboardPermissionGranted: true while listening, else the system's answer.
     void setKeyboardMonitorState(KeyboardMonitorState state);
     // Turns one reaction style on or off; the last enabled style stays on.

@@ -119,8 +119,11 @@ int64_t AppModel::todayKeyCount() const {
 }
 
 void AppModel::resetToday() {
-    const std::string today = platform::calendar::dayKey(loop_.now());
-    ledger.modifyInPlace([&today](KeystrokeLedger& l) { l.removeDay(today); });
+    resetDay(platform::calendar::dayKey(loop_.now()));
+}
+
+void AppModel::resetDay(const std::string& dayKey) {
+    ledger.modifyInPlace([&dayKey](KeystrokeLedger& l) { l.removeDay(dayKey); });
     persistLedger();
 }
 

@@ -24,6 +24,21 @@ struct SettingsActions {
     std::function<bool()> hasNotchedBuiltInScreen;
     // A string value of the program's information property list.
     std::function<std::optional<std::string>(const std::string&)> infoString;
+
+    // The desktop demonstrations; each answers whether the desktop pets took the request.
+    std::function<bool(model::PetLifeScene, model::DesktopDemoTarget)> demonstrateScene;
+    std::function<bool(model::PetActivity, model::DesktopDemoTarget)> demonstratePose;
+    // The whole tour; the caller puts the settings window away when it starts.
+    std::function<bool(model::DesktopDemoTarget)> demonstrateAll;
+    std::function<void()> hideSettingsWindow;
+    // Asks where, then writes the export of all local data.
+    std::function<void()> exportLocalData;
+    // Switches the icon stash off, giving every stashed icon back.
+    std::function<void()> switchStashOff;
+    std::function<void()> refreshKeyboardCounter;
+    std::function<void()> openInputMonitoringSettings;
+    // Where the settings and records are kept on this computer.
+    std::string defaultsFile;
 };
 
 // "v<version> (Build <build>)" from the information property list, with "0.0.0-dev" and "0"

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "model/AppModel.h"
+#include "platform/PlistFileDefaults.h"
 #include "platform/sim/SimPlatform.h"
 #include "windows/qt/SettingsWindow.h"
 
@@ -26,6 +27,19 @@ void fillForShots(model::AppModel& model) {
     model.updateCheckResult = updates::UpdateCheckResult::available(manifest);
     model.updateDownloadState = updates::UpdateDownloadState::downloading(0.42);
     model.setHomePreference(model::PetHomePreference::notch, 1);
+    // A week of varied typing for the keyboard chart.
+    model::KeystrokeLedger ledger;
+    const int64_t week[] = {1840, 3205, 960, 4410, 2730, 0, 1275};
+    for (int i = 0; i < 7; ++i) {
+        const auto day = platform::calendar::startOfDayAdding(model.mainLoop().now(), i - 6);
+        ledger.dailyCounts[platform::calendar::dayKey(day)] = week[i];
+        ledger.allTimeCount += week[i];
+    }
+    ledger.allTimeCount += 52'000;
+    model.ledger = ledger;
+    model.keyCountingEnabled = true;
+    model.keyboardPermissionGranted = true;
+    model.keyboardMonitorState = model::KeyboardMonitorState::listening;
     // A few hours and sessions together: some medals lit, others on their way.
     auto record = model::CompanionRecord::startingAt(model.companionRecord.get().firstMetAt);
     record.addCompanion(3 * 3600, record.firstMetAt);
@@ -49,6 +63,7 @@ int main(int argc, char** argv) {
     actions.infoString = [](const std::string& key) -> std::optional<std::string> {
         return key == "CFBundleVersion" ? "1" : "0.1.0";
     };
+    actions.defaultsFile = platform::PlistFileDefaults::standardPath().string();
     int failures = 0;
     for (auto [language, tag] : {std::pair{model::AppLanguageChoice::simplifiedChinese, "zh"},
                                  std::pair{model::AppLanguageChoice::english, "en"}}) {
@@ -65,6 +80,9 @@ int main(int argc, char** argv) {
             // The whole page as well, where it is taller than the window.
             QWidget* page = window.view()->page();
             if (page->height() > window.widget()->height() - 56) ok = page->grab().save(name + "-full.png") && ok;
+            // The actions page scrolls only its galleries.
+            if (auto* inner = page->findChild<QScrollArea*>("actionsScroll"))
+                ok = inner->widget()->grab().save(name + "-galleries.png") && ok;
             if (!ok) ++failures;
         }
     }

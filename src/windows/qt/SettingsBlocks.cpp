@@ -239,7 +239,7 @@ SegmentedPicker::SegmentedPicker(const std::vector<std::string>& options, int wi
     QColor selected = accentColor();
     // The chosen segment carries the accent, as the page list's selected row does.
     setStyleSheet(QString("QPushButton:checked { background: rgba(%1, %2, %3, 0.22); border: 1px solid rgba(%1, %2, %3, 0.6);"
-                          " border-radius: 3px; font-weight: 600; }")
+                          " border-radius: 3px; font-weight: 600; padding: 0 6px; }")
                       .arg(selected.red())
                       .arg(selected.green())
                       .arg(selected.blue()));

@@ -21,6 +21,10 @@ QWidget* makePage(SettingsSection section, model::AppModel& model, const Setting
 QWidget* makeBehaviorSettings(model::AppModel& model);
 QWidget* makeGeneralSettings(model::AppModel& model, const SettingsActions& actions);
 QWidget* makeAboutSettings(model::AppModel& model, const SettingsActions& actions);
+QWidget* makeActionsSettings(model::AppModel& model, const SettingsActions& actions);
+QWidget* makeKeyboardSettings(model::AppModel& model, const SettingsActions& actions);
+QWidget* makeCompanionSettings(model::AppModel& model);
+QWidget* makePrivacySettings(model::AppModel& model, const SettingsActions& actions);
 QWidget* makeAchievementGallery(model::AppModel& model);
 // The stash card; a visual preview shows a fixed state and its controls do nothing.
 QWidget* makeMenuBarMealSettings(menubar::stash::MenuBarMealController& controller, bool visualPreview = false,

@@ -227,6 +227,7 @@ void SettingsView::showPage() {
     if (selection_ == SettingsSection::actions) {
         // This page scrolls parts of itself and keeps its own top inset.
         holderLayout->setContentsMargins(32, 22, 32, 0);
+        holderLayout->setStretch(0, 1), holderLayout->setStretch(1, 0);
         layout->addWidget(holder);
         return;
     }
@@ -248,6 +249,14 @@ QWidget* makePage(SettingsSection section, model::AppModel& model, const Setting
             return makeBehaviorSettings(model);
         case SettingsSection::about:
             return makeAboutSettings(model, actions);
+        case SettingsSection::actions:
+            return makeActionsSettings(model, actions);
+        case SettingsSection::keyboard:
+            return makeKeyboardSettings(model, actions);
+        case SettingsSection::companion:
+            return makeCompanionSettings(model);
+        case SettingsSection::privacy:
+            return makePrivacySettings(model, actions);
         case SettingsSection::achievements:
             return makeAchievementGallery(model);
         case SettingsSection::menuBar:

@@ -1,0 +1,383 @@
+#include <QAreaSeries>
+#include <QChart>
+#include <QChartView>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QGraphicsLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLineSeries>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScatterSeries>
+#include <QValueAxis>
+#include <cmath>
+
+#include "model/AppModel.h"
+#include "platform/qt/SymbolImages.h"
+#include "windows/KeyChartCurve.h"
+#include "windows/qt/PageTiles.h"
+#include "windows/qt/SettingsBlocks.h"
+#include "windows/qt/SettingsPages.h"
+
+namespace windows::qt {
+namespace {
+
+using model::KeyboardReactionStyle;
+using model::L10n;
+
+std::string reactionSymbol(KeyboardReactionStyle style) {
+    switch (style) {
+        case KeyboardReactionStyle::bounce:
+            return "arrow.up.and.down";
+        case KeyboardReactionStyle::paws:
+            return "pawprint.fill";
+        case KeyboardReactionStyle::fluff:
+            return "aqi.medium";
+        case KeyboardReactionStyle::blink:
+            return "eye.fill";
+        case KeyboardReactionStyle::tilt:
+            return "rotate.left";
+        case KeyboardReactionStyle::hop:
+            return "arrow.up";
+        case KeyboardReactionStyle::showCount:
+            return "number.square.fill";
+    }
+    return {};
+}
+
+std::string monitorText(model::KeyboardMonitorState state) {
+    switch (state) {
+        case model::KeyboardMonitorState::disabled:
+            return L10n::t("已关闭");
+        case model::KeyboardMonitorState::permissionRequired:
+            return L10n::t("等待系统允许");
+        case model::KeyboardMonitorState::listening:
+            return L10n::t("正在监听");
+        case model::KeyboardMonitorState::failed:
+            return L10n::t("监听未启动");
+    }
+    return {};
+}
+
+QString grouped(int64_t value) {
+    return QLocale::system().toString(static_cast<qlonglong>(value));
+}
+
+qreal msecs(platform::Date date) {
+    return date.unixSeconds() * 1000.0;
+}
+
+class KeyboardSettings final : public QWidget {
+public:
+    KeyboardSettings(model::AppModel& model, const SettingsActions& actions) : model_(model), actions_(actions) {
+        auto* page = vstack(this, 18);
+        page->addWidget(pageHeader(L10n::t("你的节奏"), L10n::t("每一次敲击，都有一点回应"),
+                                   L10n::t("栗丸只数次数，不知道你输入了什么。功能默认关闭，数据只留在这台 Mac。")));
+        page->addWidget(countingCard());
+        page->addWidget(reactionsCard());
+        page->addWidget(statsCard());
+        page->addWidget(chartCard());
+        auto* privacy = new SettingsCard(L10n::t("隐私边界"));
+        privacy->add(privacyLine("text.cursor", L10n::t("不保存内容"), L10n::t("字符、键码和快捷键不会进入栗丸的数据。")));
+        privacy->add(privacyLine("rectangle.slash", L10n::t("不识别应用"), L10n::t("不会记录你正在使用哪个软件或窗口。")));
+        page->addWidget(privacy);
+        page->addStretch(1);
+    }
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QWidget::showEvent(event);
+        if (actions_.refreshKeyboardCounter) actions_.refreshKeyboardCounter();
+    }
+
+private:
+    QWidget* countingCard() {
+        auto* card = new SettingsCard;
+        auto* counting = new Switch(L10n::t("统计按键次数"));
+        counting->setObjectName("keyCountingEnabled");
+        QObject::connect(counting, &QAbstractButton::clicked, this, [this](bool on) { model_.keyCountingEnabled = on; });
+        card->add(settingRow(L10n::t("统计按键次数"), L10n::t("忽略长按产生的自动重复，不保存字符、键码或当前应用。"), counting));
+        auto* divider = softDivider();
+        card->add(divider);
+
+        auto* status = new QWidget;
+        status->setObjectName("permissionStatus");
+        auto* row = new QHBoxLayout(status);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->setSpacing(10);
+        auto* shield = new QLabel;
+        shield->setFixedSize(20, 20);
+        row->addWidget(shield);
+        auto* texts = new QWidget;
+        auto* textLayout = vstack(texts, 2);
+        auto* permission = makeLabel({}, TextStyle::body);
+        permission->setFont(fontFor(TextStyle::body, QFont::DemiBold));
+        auto* state = makeLabel({}, TextStyle::caption, true);
+        state->setObjectName("monitorState");
+        textLayout->addWidget(permission);
+        textLayout->addWidget(state);
+        row->addWidget(texts, 1);
+        auto* open = pushButton(L10n::t("打开系统设置"));
+        open->setObjectName("openInputMonitoring");
+        QObject::connect(open, &QPushButton::clicked, this, [this] {
+            if (actions_.openInputMonitoringSettings) actions_.openInputMonitoringSettings();
+        });
+        row->addWidget(open);
+        card->add(status);
+
+        auto refresh = [=, this] {
+            const bool on = model_.keyCountingEnabled;
+            const bool granted = model_.keyboardPermissionGranted;
+            counting->setChecked(on);
+            divider->setVisible(on);
+            status->setVisible(on);
+            shield->setPixmap(platform::qt::symbolPixmap(
+                granted ? "checkmark.shield.fill" : "exclamationmark.shield.fill", 20,
+                granted ? liveColor() : warningColor(), devicePixelRatioF()));
+            permission->setText(QString::fromStdString(granted ? L10n::t("输入监控已允许") : L10n::t("等待输入监控权限")));
+            state->setText(QString::fromStdString(monitorText(model_.keyboardMonitorState)));
+            open->setVisible(!granted);
+        };
+        bindings_.follow(model_.keyCountingEnabled, [=](bool) { refresh(); });
+        bindings_.follow(model_.keyboardPermissionGranted, [=](bool) { refresh(); });
+        bindings_.follow(model_.keyboardMonitorState, [=](auto) { refresh(); });
+        return card;
+    }
+
+    QWidget* reactionsCard() {
+        auto* card = new SettingsCard(L10n::t("按键反馈动作"));
+        card->add(makeLabel(L10n::t("轻动作轮换播放，快速输入会合并。每累计 100 次按下，轮到一只栗丸举牌约 4–5 秒；另一只继续玩。"),
+                            TextStyle::callout, true, true));
+        auto* grid = new QWidget;
+        auto* layout = new QGridLayout(grid);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(9);
+        constexpr int kColumns = 4;  // 132-point columns across the page
+        std::vector<std::pair<KeyboardReactionStyle, Tile*>> tiles;
+        int index = 0;
+        for (auto style : model::allCases<KeyboardReactionStyle>) {
+            const std::string text = style == KeyboardReactionStyle::showCount ? L10n::t("每百次举牌") : model::title(style);
+            auto* tile = new Tile(reactionSymbol(style), text, 38, 0.1, 0.025);
+            tile->setObjectName(QString::fromUtf8(model::rawValue(style).data()));
+            QObject::connect(tile, &QAbstractButton::clicked, this, [this, style] {
+                model_.setKeyboardReaction(style, !model_.keyboardReactions->contains(style));
+            });
+            layout->addWidget(tile, index / kColumns, index % kColumns);
+            tiles.emplace_back(style, tile);
+            ++index;
+        }
+        for (int c = 0; c < kColumns; ++c) layout->setColumnStretch(c, 1);
+        card->add(grid);
+        bindings_.follow(model_.keyboardReactions, [tiles](const model::KeyboardReactionSet& set) {
+            for (auto [style, tile] : tiles) {
+                const bool enabled = set.contains(style);
+                tile->setChosen(enabled);
+                tile->setTrailingSymbol(enabled ? "checkmark.circle.fill" : "circle",
+                                        enabled ? accentColor() : secondaryColor());
+                const bool last = set.size() == 1 && enabled;
+                tile->setToolTip(last ? QString::fromStdString(L10n::t("至少保留一种按键动作")) : QString());
+            }
+        });
+        return card;
+    }
+
+    QWidget* statsCard() {
+        auto* card = new SettingsCard(L10n::t("本机统计"));
+        auto* row = new QHBoxLayout;
+        row->setSpacing(12);
+        auto* today = new StatTile({}, L10n::t("今天"), false, TextStyle::largeTitle);
+        auto* week = new StatTile({}, L10n::t("本周"), false, TextStyle::largeTitle);
+        auto* total = new StatTile({}, L10n::t("累计"), false, TextStyle::largeTitle);
+        today->setObjectName("todayCount");
+        week->setObjectName("weekCount");
+        total->setObjectName("allTimeCount");
+        row->addWidget(today);
+        row->addWidget(week);
+        row->addWidget(total);
+        card->content()->addLayout(row);
+
+        auto* clearRow = new QHBoxLayout;
+        clearRow->addWidget(makeLabel(L10n::t("上方可直接选择栗丸的按键回应动作。"), TextStyle::caption, true));
+        clearRow->addStretch(1);
+        auto* clear = pushButton(L10n::t("清除今天"));
+        clear->setObjectName("clearToday");
+        QObject::connect(clear, &QPushButton::clicked, this, [this] { askFirst(); });
+        clearRow->addWidget(clear);
+        card->content()->addLayout(clearRow);
+
+        bindings_.follow(model_.ledger, [=, this](const model::KeystrokeLedger& ledger) {
+            const int64_t todayCount = model_.todayKeyCount();
+            today->setValue(grouped(todayCount));
+            week->setValue(grouped(ledger.weekCount(model_.mainLoop().now())));
+            total->setValue(grouped(ledger.allTimeCount));
+            clear->setEnabled(todayCount > 0);
+        });
+        return card;
+    }
+
+    // Both steps name the day the first one was opened on: confirming after midnight must not
+    // clear the new day.
+    void askFirst() {
+        clearDay_ = platform::calendar::dayKey(model_.mainLoop().now());
+        auto* first = new QMessageBox(QMessageBox::Warning, QString::fromStdString(L10n::t("清除今天的按键次数？")),
+                                      QString::fromStdString(L10n::t("清除今天的按键次数？")), QMessageBox::NoButton, this);
+        first->setObjectName("clearTodayFirst");
+        first->setAttribute(Qt::WA_DeleteOnClose);
+        first->setInformativeText(QString::fromStdString(L10n::format(
+            L10n::t("将删除今天的 %d 次记录；本周与累计数字也会减少。"), {model_.ledger->countDay(clearDay_)})));
+        auto* proceed = first->addButton(QString::fromStdString(L10n::t("继续确认")), QMessageBox::DestructiveRole);
+        proceed->setObjectName("continue");
+        first->addButton(QString::fromStdString(L10n::t("取消")), QMessageBox::RejectRole)->setObjectName("cancel");
+        QObject::connect(proceed, &QAbstractButton::clicked, this, [this] { askFinal(); });
+        first->open();
+    }
+
+    void askFinal() {
+        auto* final = new QMessageBox(QMessageBox::Warning, QString::fromStdString(L10n::t("最后确认")),
+                                      QString::fromStdString(L10n::t("最后确认")), QMessageBox::NoButton, this);
+        final->setObjectName("clearTodayFinal");
+        final->setAttribute(Qt::WA_DeleteOnClose);
+        final->setInformativeText(QString::fromStdString(L10n::t("此操作无法撤销。只删除今天，不影响其他日期。")));
+        auto* clear = final->addButton(QString::fromStdString(L10n::t("永久清除今天")), QMessageBox::DestructiveRole);
+        clear->setObjectName("clearForever");
+        final->addButton(QString::fromStdString(L10n::t("取消")), QMessageBox::RejectRole)->setObjectName("cancel");
+        const std::string day = clearDay_;
+        QObject::connect(clear, &QAbstractButton::clicked, this, [this, day] { model_.resetDay(day); });
+        final->open();
+    }
+
+    QWidget* chartCard() {
+        auto* card = new SettingsCard(L10n::t("每日按键曲线"));
+        auto* top = new QHBoxLayout;
+        top->addWidget(makeLabel(L10n::t("仅展示每天的次数；没有记录的日期显示为 0。"), TextStyle::caption, true));
+        top->addStretch(1);
+        auto* range = new SegmentedPicker({L10n::t("近 7 天"), L10n::t("近 30 天")}, 160, [this](int i) {
+            chartDays_ = i == 0 ? 7 : 30;
+            refreshChart();
+        });
+        range->setObjectName("chartDays");
+        range->setAccessibleName(QString::fromStdString(L10n::t("时间范围")));
+        range->setCurrentIndex(0);
+        top->addWidget(range);
+        card->content()->addLayout(top);
+
+        chart_ = new QChart;
+        chart_->legend()->hide();
+        chart_->setBackgroundVisible(false);
+        chart_->setMargins(QMargins(0, 4, 4, 0));
+        chart_->layout()->setContentsMargins(0, 0, 0, 0);
+        const QColor accent = accentColor();
+        upper_ = new QLineSeries;
+        area_ = new QAreaSeries(upper_);
+        area_->setObjectName("area");
+        QColor fill = accent;
+        fill.setAlphaF(0.14f);
+        area_->setBrush(fill);
+        area_->setPen(Qt::NoPen);
+        line_ = new QLineSeries;
+        line_->setObjectName("line");
+        line_->setPen(QPen(accent, 2));
+        points_ = new QScatterSeries;
+        points_->setObjectName("points");
+        points_->setColor(accent);
+        points_->setBorderColor(accent);
+        chart_->addSeries(area_);
+        chart_->addSeries(line_);
+        chart_->addSeries(points_);
+        xAxis_ = new QDateTimeAxis;
+        yAxis_ = new QValueAxis;
+        for (QAbstractAxis* axis : {static_cast<QAbstractAxis*>(xAxis_), static_cast<QAbstractAxis*>(yAxis_)}) {
+            axis->setLabelsFont(fontFor(TextStyle::caption2, QFont::Normal));
+            axis->setLabelsColor(secondaryColor());
+            QColor grid = secondaryColor();
+            grid.setAlphaF(0.18f);
+            axis->setGridLineColor(grid);
+            axis->setLinePenColor(grid);
+        }
+        xAxis_->setTitleText(QString::fromStdString(L10n::t("日期")));
+        yAxis_->setTitleText(QString::fromStdString(L10n::t("次数")));
+        xAxis_->setTitleVisible(false);
+        yAxis_->setTitleVisible(false);
+        yAxis_->setLabelFormat("%d");
+        yAxis_->setTickType(QValueAxis::TicksDynamic);
+        yAxis_->setTickAnchor(0);
+        chart_->addAxis(xAxis_, Qt::AlignBottom);
+        chart_->addAxis(yAxis_, Qt::AlignLeft);
+        for (QAbstractSeries* series : {static_cast<QAbstractSeries*>(area_), static_cast<QAbstractSeries*>(line_),
+                                        static_cast<QAbstractSeries*>(points_)}) {
+            series->attachAxis(xAxis_);
+            series->attachAxis(yAxis_);
+        }
+        auto* view = chartView_ = new QChartView(chart_);
+        view->setObjectName("keyChart");
+        view->setRenderHint(QPainter::Antialiasing);
+        view->setFixedHeight(170);
+        view->setFrameShape(QFrame::NoFrame);
+        view->setStyleSheet("background: transparent");
+        card->add(view);
+        summary_ = makeLabel({}, TextStyle::caption, true);
+        summary_->setObjectName("chartSummary");
+        card->add(summary_);
+        bindings_.follow(model_.ledger, [this](const auto&) { refreshChart(); });
+        return card;
+    }
+
+    void refreshChart() {
+        const auto days = model_.ledger->recentDays(chartDays_, model_.mainLoop().now());
+        QList<QPointF> marks;
+        int64_t highest = 0;
+        int64_t sum = 0;
+        for (const auto& day : days) {
+            marks << QPointF(msecs(day.date), static_cast<qreal>(day.count));
+            highest = std::max(highest, day.count);
+            sum += day.count;
+        }
+        std::vector<CurvePoint> knots;
+        for (const auto& m : marks) knots.push_back({m.x(), m.y()});
+        QList<QPointF> curve;
+        // Counts are never negative: the curve rests on the axis where it would swing below.
+        for (const auto& c : smoothCurve(knots)) curve << QPointF(c.x, std::max(0.0, c.y));
+        upper_->replace(curve);
+        line_->replace(curve);
+        points_->replace(marks);
+        points_->setMarkerSize(chartDays_ == 7 ? 7.0 : 4.0);
+        if (!days.empty()) {
+            xAxis_->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(msecs(days.front().date))),
+                             QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(msecs(days.back().date))));
+        }
+        xAxis_->setTickCount(chartDays_ == 7 ? 7 : 6);
+        xAxis_->setFormat(L10n::language() == "zh-Hans" ? "M月d日" : "MMM d");
+        const double top = static_cast<double>(std::max<int64_t>(1, highest));
+        yAxis_->setRange(0, top);
+        yAxis_->setTickInterval(niceStep(top / 4));
+        chartView_->setAccessibleName(
+            QString::fromStdString(L10n::format(L10n::t("近 %d 天每日按键次数曲线"), {static_cast<int64_t>(chartDays_)})));
+        summary_->setText(QString::fromStdString(
+            L10n::format(L10n::t("最高日 %@ 次 · 合计 %@ 次"), {L10n::number(highest), L10n::number(sum)})));
+    }
+
+    model::AppModel& model_;
+    const SettingsActions actions_;
+    int chartDays_ = 7;
+    std::string clearDay_;
+    QChart* chart_ = nullptr;
+    QChartView* chartView_ = nullptr;
+    QLineSeries* upper_ = nullptr;
+    QAreaSeries* area_ = nullptr;
+    QLineSeries* line_ = nullptr;
+    QScatterSeries* points_ = nullptr;
+    QDateTimeAxis* xAxis_ = nullptr;
+    QValueAxis* yAxis_ = nullptr;
+    QLabel* summary_ = nullptr;
+    Bindings bindings_;
+};
+
+}  // namespace
+
+QWidget* makeKeyboardSettings(model::AppModel& model, const SettingsActions& actions) {
+    return new KeyboardSettings(model, actions);
+}
+
+}  // namespace windows::qt
