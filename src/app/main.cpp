@@ -33,6 +33,7 @@
 #include "platform/qt/QtWindow.h"
 #include "platform/qt/QtWorkspace.h"
 #include "platform/qt/X11DesktopSwitchWatcher.h"
+#include "platform/qt/X11IdleTime.h"
 #include "platform/qt/X11Display.h"
 #include "platform/qt/X11KeyEventTaps.h"
 #include "platform/qt/X11WindowList.h"
@@ -108,6 +109,7 @@ int main(int argc, char** argv) {
     platform::qt::QtScreenList screens(loop, notifications);
     platform::qt::QtAccessibility accessibility(notifications);
     platform::qt::QtPointer pointer;
+    platform::qt::X11IdleTime idleTime;
     platform::qt::QtMenuBarApplications menuBarApplications(loop, windowList);
     platform::qt::QtMenuVisibility menuVisibility;
     platform::qt::QtHttpClient http;
@@ -131,6 +133,7 @@ int main(int argc, char** argv) {
     services.screens = &screens;
     services.accessibility = &accessibility;
     services.pointer = &pointer;
+    services.idleTime = &idleTime;
     services.menuBarApplications = &menuBarApplications;
     services.menuVisibility = &menuVisibility;
     services.http = &http;

@@ -5,6 +5,7 @@
 #include "platform/Application.h"
 #include "platform/Defaults.h"
 #include "platform/Http.h"
+#include "platform/IdleTime.h"
 #include "platform/KeyEventTap.h"
 #include "platform/MainLoop.h"
 #include "platform/MenuBarApplications.h"
@@ -42,6 +43,8 @@ struct Services {
     ScreenList* screens = nullptr;
     Accessibility* accessibility = nullptr;
     Pointer* pointer = nullptr;
+    // Optional: without it the pets never take the user for away.
+    IdleTime* idleTime = nullptr;
     MenuBarApplications* menuBarApplications = nullptr;
     MenuVisibility* menuVisibility = nullptr;
     HttpClient* http = nullptr;

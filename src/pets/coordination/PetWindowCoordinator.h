@@ -9,6 +9,7 @@
 #include <set>
 #include <vector>
 
+#include "model/PetChoiceRules.h"
 #include "model/PetEnums.h"
 #include "model/PetModels.h"
 #include "model/WellbeingModels.h"
@@ -133,11 +134,68 @@ private:
     void applyHomePreferences(const std::vector<model::PetHomePreference>& preferences);
     void snapHome(int petID);
 
-    // ---- behaviours that arrive later (CoordinatorBehaviorHooks.cpp)
+    // ---- the behaviour tick (CoordinatorBehaviorTick.cpp)
     void rescheduleAutonomousScenes(bool initial, std::optional<int> petCount);
     void advanceBehaviors();
+    void holdPetsAtHome();
+    std::vector<int> readyPetIDs(double at) const;
+    double idleSeconds() const;
+    // Each true when it started its behaviour, which ends the tick.
+    bool tryWindowWalk(const std::vector<int>& ready);
+    bool tryRelationship(const std::vector<int>& ready, double idle, double at);
+    void playNextLifeScene(int petID, double at);
+    void applyAmbientPose(int petID, double idle, double at);
+    void reattachAfterRest(int petID, const PetHome& home);
+
+    // ---- life scenes, roaming, peeks and scoots at home (CoordinatorLifeScenes.cpp)
+    void playLifeScene(model::PetLifeScene scene, int petID);
+    // `action` runs after `delay` only while the scene of `token` is still the pet's and the
+    // pet is still free to play it.
+    void scheduleSceneBeat(int petID, Uuid token, double delay, std::function<void()> action);
+    void finishLifeScene(int petID);
+    void roam(int petID, Uuid token);
+    void playHomePeek(int petID);
+    void playHomeScoot(int petID);
+    // The motion's token, or nothing when the pet cannot start one (away from home it is sent home).
+    std::optional<Uuid> enterHomeMotion(int petID);
+    void homeMotionStage(bool peek, size_t stage, int petID, Uuid token, const PetHome& home);
+
+    // ---- window walks (CoordinatorWindowWalks.cpp)
+    bool startWindowWalk(int petID);
+    // Each step of a walk goes on only while the walk is the pet's and its window unchanged.
+    bool windowWalkHolds(int petID, Uuid token, const WindowWalkCandidate& walked) const;
+    void perchOnWindow(int petID, Uuid token, const WindowWalkCandidate& walked);
     void validateWindowWalks();
     void cancelWindowWalks();
+    void endWindowWalk(int petID);
+    // The screen with that number as it is now, not as the homes last saw it.
+    std::optional<DisplayGeometry> currentDisplay(uint32_t displayID) const;
+
+    // ---- two-pet relationships (CoordinatorRelationships.cpp)
+    bool performRelationship(model::PetRelationshipEvent event);
+    // No token means the one current now.
+    void scheduleRelationshipEnd(double delay, std::optional<Uuid> token);
+    void afterRelationship(double delay, Uuid token, bool needsTwoPets, std::function<void()> step);
+    bool hasTwoPetsAndHomes() const;
+    bool homesOnOneDisplay() const;
+    bool homesWithinReach() const;
+    void copycatPets();
+    void lookoutPets();
+    void shareSnackPets();
+    void comfortPets();
+    void laughTogether(double delay, Uuid token, int laughing, int other, model::PetActivity then);
+    void cuddlePets();
+    void chasePets();
+    platform::Point chaseTarget(platform::Point start, platform::Point aim, const platform::Rect& area) const;
+    void chaseRun(int petID, platform::Point to);
+    void searchForFriend();
+    void wakeSleepyFriend();
+    void greetPets();
+    void highFivePets();
+
+    // ---- behaviours that arrive later (CoordinatorBehaviorHooks.cpp)
+    bool canShowReminder() const;
+    void presentReminder(model::WellbeingAction action);
     void reactToWellbeing(model::WellbeingAction action);
     void focusActivityChanged(bool active);
 

@@ -21,6 +21,7 @@ SimPlatform::SimPlatform(uint64_t seed) : random(seed), previous_(services()) {
     s.screens = &screens;
     s.accessibility = &accessibility;
     s.pointer = &pointer;
+    s.idleTime = &idleTime;
     s.menuBarApplications = &menuBarApplications;
     s.menuVisibility = &menuVisibility;
     s.http = &http;

@@ -4,6 +4,7 @@
 #include "platform/sim/SimAccessibility.h"
 #include "platform/sim/SimDialogs.h"
 #include "platform/sim/SimHttp.h"
+#include "platform/sim/SimIdleTime.h"
 #include "platform/sim/SimKeyEventTaps.h"
 #include "platform/sim/SimMainLoop.h"
 #include "platform/sim/SimMenuBarApplications.h"
@@ -54,6 +55,7 @@ public:
     SimStatusBar statusBar{defaults, screens, notifications};
     SimAccessibility accessibility{notifications};
     SimPointer pointer;
+    SimIdleTime idleTime;
     SimMenuBarApplications menuBarApplications{loop, defaults, statusBar, screens, application.processId()};
     SimMenuVisibility menuVisibility{loop, menuBarApplications};
     SimHttpClient http;

@@ -1,5 +1,5 @@
-// What the full-screen test asks from outside the program:
-//   fullscreen_probe window <title>  shows a plain window and waits to be stopped;
+// What the full-screen and window-walk tests ask from outside the program:
+//   fullscreen_probe window <title> [<w>x<h>]  shows a plain window and waits to be stopped;
 //   fullscreen_probe ask             prints "fullscreen" or "not fullscreen", as the pets'
 //                                    full-screen check would see the desktop right now.
 #include <unistd.h>
@@ -24,10 +24,12 @@ public:
     long processId() const override { return static_cast<long>(::getpid()); }
 };
 
-int showWindow(const char* title) {
+int showWindow(const char* title, const char* size) {
+    int width = 640, height = 400;
+    if (size && std::sscanf(size, "%dx%d", &width, &height) != 2) return 2;
     QWidget window;
     window.setWindowTitle(QString::fromUtf8(title));
-    window.resize(640, 400);
+    window.resize(width, height);
     window.show();
     std::printf("shown\n");
     std::fflush(stdout);
@@ -61,8 +63,9 @@ int ask() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || (std::strcmp(argv[1], "ask") != 0 && !(std::strcmp(argv[1], "window") == 0 && argc == 3))) {
-        std::fprintf(stderr, "usage: %s ask | window <title>\n", argv[0]);
+    if (argc < 2 ||
+        (std::strcmp(argv[1], "ask") != 0 && !(std::strcmp(argv[1], "window") == 0 && (argc == 3 || argc == 4)))) {
+        std::fprintf(stderr, "usage: %s ask | window <title> [<w>x<h>]\n", argv[0]);
         return 2;
     }
     setenv("QT_QPA_PLATFORM", "xcb", 1);
@@ -71,5 +74,5 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication app(argc, argv);
-    return std::strcmp(argv[1], "ask") == 0 ? ask() : showWindow(argv[2]);
+    return std::strcmp(argv[1], "ask") == 0 ? ask() : showWindow(argv[2], argc == 4 ? argv[3] : nullptr);
 }

@@ -37,6 +37,16 @@ struct CoordinatorTestAccess {
     }
     void stopFrameAnimation(int pet) { c.stopFrameAnimation(*c.panels[size_t(pet)]); }
     void movePetHome(int pet, bool animated) { c.movePetHome(pet, animated); }
+
+    void tick() { c.advanceBehaviors(); }
+    double& nextSceneAt(int i) { return c.nextSceneAt[size_t(i)]; }
+    double& nextAmbientPoseAt(int i) { return c.nextAmbientPoseAt[size_t(i)]; }
+    double& nextRelationshipAt() { return c.nextRelationshipAt; }
+    void playLifeScene(model::PetLifeScene scene, int pet) { c.playLifeScene(scene, pet); }
+    void roam(int pet) { c.roam(pet, c.sceneGenerations[size_t(pet)] = c.newToken()); }
+    void ambientPose(int pet) { c.applyAmbientPose(pet, c.idleSeconds(), c.now()); }
+    bool startWindowWalk(int pet) { return c.startWindowWalk(pet); }
+    bool performRelationship(model::PetRelationshipEvent event) { return c.performRelationship(event); }
 };
 
 namespace testing {
