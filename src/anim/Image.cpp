@@ -55,4 +55,15 @@ std::shared_ptr<const Image> Image::fromPixels(int width, int height, std::vecto
     return image;
 }
 
+std::shared_ptr<const Image> Image::fromSymbol(const std::string& name, double side, Color tint, double scale) {
+    if (name.empty() || !(side > 0) || !(scale > 0)) return nullptr;
+    auto image = std::make_shared<Image>();
+    image->source_ = Source::symbol;
+    image->width_ = image->height_ = int(std::ceil(side * scale));
+    image->scale_ = scale;
+    image->filePath_ = name;
+    image->tint_ = tint;
+    return image;
+}
+
 }  // namespace anim

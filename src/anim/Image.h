@@ -15,7 +15,7 @@ namespace anim {
 // shared between layers.
 class Image {
 public:
-    enum class Source { pngFile, drawing, pixels };
+    enum class Source { pngFile, drawing, pixels, symbol };
 
     struct FilledPath {
         Path path;
@@ -28,6 +28,9 @@ public:
     static std::shared_ptr<const Image> fromDrawing(Size pointSize, std::vector<FilledPath> paths, double scale = 2);
     // Premultiplied 0xAARRGGBB pixels, row by row from the top.
     static std::shared_ptr<const Image> fromPixels(int width, int height, std::vector<uint32_t> argb, double scale = 1);
+    // A named system symbol of `side` points, its shape filled with `tint`; the backend draws it
+    // from the desktop's icon theme. Nothing for an empty name.
+    static std::shared_ptr<const Image> fromSymbol(const std::string& name, double side, Color tint, double scale = 2);
 
     Source source() const { return source_; }
     int pixelWidth() const { return width_; }
@@ -38,6 +41,8 @@ public:
     const std::string& filePath() const { return filePath_; }
     const std::vector<FilledPath>& drawing() const { return drawing_; }
     const std::vector<uint32_t>& pixels() const { return pixels_; }
+    const std::string& symbolName() const { return filePath_; }
+    Color symbolTint() const { return tint_; }
 
     // Slot for the renderer's decoded copy, so an image is decoded once however many layers use it.
     mutable std::shared_ptr<void> rendererCache;
@@ -50,6 +55,7 @@ private:
     std::string filePath_;
     std::vector<FilledPath> drawing_;
     std::vector<uint32_t> pixels_;
+    Color tint_;
 };
 
 }  // namespace anim

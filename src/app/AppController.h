@@ -99,7 +99,7 @@ public:
     // "导出失败" alert and leaves no file behind. Cancelling is silent.
     void exportLocalData();
     // Plays a life scene (8 s) or a pose (4 s) on the desktop; false when the coordinator
-    // refuses. The demonstration's generation and deadline are set either way.
+    // refuses, which leaves a running demonstration and the behaviour as they were.
     bool demonstrateOnDesktop(model::PetLifeScene scene, model::DesktopDemoTarget target);
     bool demonstrateOnDesktop(model::PetActivity pose, model::DesktopDemoTarget target);
     // This desktop has no Input Monitoring pane to open: key access needs no permission.

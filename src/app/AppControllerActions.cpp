@@ -87,7 +87,8 @@ bool AppController::demonstrateOnDesktop(model::PetActivity pose, model::Desktop
 
 bool AppController::startDesktopDemo(double duration, const std::function<bool()>& perform) {
     auto& coordinator = petCoordinator();
-    // Set also when the coordinator then refuses: a newer request always supersedes the last.
+    // A refused demonstration cancels nothing and pauses nothing.
+    if (!coordinator.mayDemonstrate()) return false;
     coordinator.desktopDemoGeneration = platform::uuids().next();
     // On the monotonic clock: setting the system clock back must not pause the pets for hours.
     coordinator.desktopDemoUntil = platform::mainLoop().mediaTime() + duration;

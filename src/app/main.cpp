@@ -17,6 +17,7 @@
 #include "pets/coordination/PetWindowCoordinator.h"
 #include "pets/coordination/ScreenHomeResolver.h"
 #include "platform/InstanceLock.h"
+#include "platform/AppendJournal.h"
 #include "platform/PlistFileDefaults.h"
 #include "platform/Services.h"
 #include "platform/qt/PetPanelFactory.h"
@@ -95,6 +96,7 @@ int main(int argc, char** argv) {
 
     platform::PlistFileDefaults defaults(defaultsPath, loop);
     loadedDefaults = &defaults;
+    platform::FileJournal keyCountJournal(defaults.path().parent_path() / "keystrokes.journal");
     platform::NotificationCenter notifications;
     platform::SystemRandom random;
     platform::RandomUuidSource uuids;
@@ -124,6 +126,8 @@ int main(int argc, char** argv) {
     services.statusBar = &statusBar;
     services.application = &app;
     services.keyTaps = &keyTaps;
+    // A settings file left alone this run could never take the journal in: it stays for later.
+    services.keyCountJournal = defaults.savesChanges() ? &keyCountJournal : nullptr;
     services.windows = &windows;
     services.panels = &petPanels;
     services.windowList = &windowList;

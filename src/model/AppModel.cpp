@@ -24,11 +24,12 @@ std::optional<T> decodeData(const Defaults& d, const char* key, Decode decode) {
 }  // namespace
 
 AppModel& AppModel::shared() {
-    static AppModel model(platform::defaults(), platform::mainLoop());
+    static AppModel model(platform::defaults(), platform::mainLoop(), platform::services().keyCountJournal);
     return model;
 }
 
-AppModel::AppModel(platform::Defaults& defaults, platform::MainLoop& loop) : defaults_(defaults), loop_(loop) {
+AppModel::AppModel(platform::Defaults& defaults, platform::MainLoop& loop, platform::AppendJournal* journal)
+    : defaults_(defaults), loop_(loop), journal_(journal) {
     load();
     wireObservation();
 }
@@ -64,6 +65,7 @@ void AppModel::load() {
     auto storedLedger = decodeData<KeystrokeLedger>(d, keys::keystrokeLedger, KeystrokeLedger::fromJson);
     if (!storedLedger) keepUnreadable(defaults_, keys::keystrokeLedger);
     ledger.setSilently(storedLedger.value_or(KeystrokeLedger{}));
+    replayJournal();
 
     CompanionRecord refreshed = companionRecord.get();
     refreshed.refreshUnlocks(ledger->allTimeCount);
@@ -105,6 +107,7 @@ void AppModel::persistCompanionRecord() {
 void AppModel::persistLedger() {
     ledgerWritePending_ = false;
     writeJson(keys::keystrokeLedger, ledger->toJson());
+    if (journal_) foldJournal();
 }
 
 void AppModel::writeJson(const char* key, const Json& value) {

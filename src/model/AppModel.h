@@ -11,6 +11,7 @@
 #include "model/KeyboardReactionEvent.h"
 #include "model/KeystrokeLedger.h"
 #include "model/L10n.h"
+#include "platform/AppendJournal.h"
 #include "model/PetModels.h"
 #include "model/WellbeingModels.h"
 #include "platform/Date.h"
@@ -67,7 +68,9 @@ inline constexpr const char* lastGentleReminderAt = "lastGentleReminderAt";
 // the store is written). Main thread only.
 class AppModel {
 public:
-    AppModel(platform::Defaults& defaults, platform::MainLoop& loop);
+    // With a journal, key counts reach it each second and the settings file every few minutes
+    // and on persistLedger(); what it holds is replayed here.
+    AppModel(platform::Defaults& defaults, platform::MainLoop& loop, platform::AppendJournal* journal = nullptr);
     AppModel(const AppModel&) = delete;
     AppModel& operator=(const AppModel&) = delete;
 
@@ -177,6 +180,13 @@ private:
     void writeJson(const char* key, const Json& value);
     // Marks the ledger for the coalesced write and schedules it unless one is scheduled.
     void scheduleLedgerWrite();
+    void writePendingLedger();
+    // Journal (AppModelKeystrokes.cpp).
+    void replayJournal();
+    // After the ledger went to the defaults: empties the journal once the settings file holds it.
+    void foldJournal();
+    // Appends the days that changed since the last append; false when that failed.
+    bool appendLedgerChanges();
 
     platform::Defaults& defaults_;
     platform::MainLoop& loop_;
@@ -184,6 +194,11 @@ private:
     // Encoding years of history on every key press would cost far more than counting it.
     bool ledgerWritePending_ = false;
     bool ledgerWriteScheduled_ = false;
+    platform::AppendJournal* journal_ = nullptr;
+    // What the settings file and the journal hold together.
+    KeystrokeLedger journaled_;
+    bool journalHasRecords_ = false;
+    bool foldScheduled_ = false;
     // A scheduled write cannot be cancelled: it holds this weakly and does nothing once the
     // model is gone.
     std::shared_ptr<char> alive_ = std::make_shared<char>();

@@ -2,6 +2,7 @@
 
 #include "platform/Accessibility.h"
 #include "platform/Alert.h"
+#include "platform/AppendJournal.h"
 #include "platform/Application.h"
 #include "platform/Defaults.h"
 #include "platform/Http.h"
@@ -49,6 +50,8 @@ struct Services {
     MenuVisibility* menuVisibility = nullptr;
     HttpClient* http = nullptr;
     BackgroundQueue* background = nullptr;
+    // Where key counts wait for the settings file; none: they go to the settings file each time.
+    AppendJournal* keyCountJournal = nullptr;
 };
 
 // The installed services. Reaching for one that no backend installed is a programming error.

@@ -12,7 +12,8 @@ command -v xdotool >/dev/null 2>&1 || e2e_fail "missing tool: xdotool (run scrip
 
 defaults_file() { echo "$HOME/.config/tuftle/defaults.plist"; }
 
-# Prints "<today's count> <all-time count>" from the stored ledger; "0 0" when there is none.
+# Prints "<today's count> <all-time count>" from the stored ledger and the key-count journal
+# the program replays at start; "0 0" when there is none.
 ledger_counts() {
   python3 - "$(defaults_file)" <<'EOF'
 import datetime, json, os, plistlib, sys
@@ -22,10 +23,17 @@ if os.path.exists(path):
     with open(path, "rb") as f:
         values = plistlib.load(f)
 data = values.get("keystrokeLedger")
-if data is None:
-    print(0, 0)
-    sys.exit(0)
-ledger = json.loads(bytes(data))
+ledger = json.loads(bytes(data)) if data is not None else {"dailyCounts": {}, "allTimeCount": 0}
+journal = os.path.join(os.path.dirname(path), "keystrokes.journal")
+for line in open(journal).read().split("\n")[:-1] if os.path.exists(journal) else []:
+    day, count, total, check = line.split(" ")
+    h = 2166136261
+    for c in f"{day} {count} {total}".encode():
+        h = ((h ^ c) * 16777619) & 0xFFFFFFFF
+    if f"{h:08x}" != check:
+        break
+    ledger["dailyCounts"][day] = int(count)
+    ledger["allTimeCount"] = int(total)
 today = datetime.date.today().strftime("%Y-%m-%d")
 print(int(ledger["dailyCounts"].get(today, 0)), int(ledger["allTimeCount"]))
 EOF
@@ -135,3 +143,10 @@ e2e_kill_app KILL 5 || e2e_fail "still running 5 s after SIGKILL"
 lost=$((before + 150 - $(all_time_count)))
 e2e_step "expect at most a second of presses ($per_second) and 3 more lost; lost $lost"
 ((lost <= per_second + 3)) || e2e_fail "$lost presses lost to kill -9, more than a second of typing"
+
+# What the killed run left in the journal is in the settings file after the next run.
+start_and_wait_until_ready
+quit_in_order
+e2e_step "expect the journal folded into the settings file: all-time count $((before + 150 - lost))"
+[[ ! -s $HOME/.config/tuftle/keystrokes.journal ]] || e2e_fail "the journal is not empty after an orderly quit"
+(($(all_time_count) == before + 150 - lost)) || e2e_fail "all-time count $(all_time_count) after the restart"

@@ -154,3 +154,29 @@ TEST_F(KeyPressRecording, monitorStateRefreshesTheGrantAndTheLastReactionStyleSt
     EXPECT_EQ(model->keyboardReactions.get(), KeyboardReactionSet{Style::tilt});
     EXPECT_EQ(stored(keys::keyboardReactions), strings({"tilt"}));
 }
+
+TEST_F(KeyPressRecording, withAJournalASecondOfTypingLeavesTheSettingsAloneAndTheNextStartReplaysIt) {
+    platform::MemoryJournal journal;
+    model = std::make_unique<AppModel>(sim.defaults, sim.loop, &journal);
+    model->ledger = KeystrokeLedger{{{"2020-01-01", 7}, {today(), 2}}, 9};
+    model->persistLedger();
+    sim.defaults.clearWriteLog();
+    for (int i = 0; i < 3; ++i) model->recordKeystroke(now());
+    sim.loop.advance(1.0);
+    EXPECT_EQ(journal.records().size(), 1u);
+    EXPECT_TRUE(sim.defaults.writeLog().empty());
+
+    // Killed here: the next start has the presses and folds them into the settings.
+    model = std::make_unique<AppModel>(sim.defaults, sim.loop, &journal);
+    const KeystrokeLedger typed{{{"2020-01-01", 7}, {today(), 5}}, 12};
+    EXPECT_EQ(model->ledger.get(), typed);
+    EXPECT_EQ(storedLedger(), typed);
+    EXPECT_TRUE(journal.records().empty());
+
+    // A reset after more typing is not undone by what the journal held.
+    model->recordKeystroke(now());
+    sim.loop.advance(1.0);
+    model->resetToday();
+    model = std::make_unique<AppModel>(sim.defaults, sim.loop, &journal);
+    EXPECT_EQ(model->ledger.get(), (KeystrokeLedger{{{"2020-01-01", 7}}, 7}));
+}

@@ -58,5 +58,7 @@ std::vector<Row> petRows(Sheet& sheet);
 std::vector<Row> menubarRows(Sheet& sheet);
 // The tray's panel is larger than a cell: it gets a picture of its own.
 QImage panelSheet(Sheet& sheet);
+// So are the reminder signs.
+QImage signSheet(Sheet& sheet);
 
 }  // namespace contactsheet

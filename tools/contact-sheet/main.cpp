@@ -34,6 +34,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("contact_sheet: wrote %s\n", qPrintable(panels));
+    const QString signs = QFileInfo(path).absolutePath() + "/reminder-sign-sheet.png";
+    if (!contactsheet::signSheet(sheet).save(signs)) {
+        std::fprintf(stderr, "contact_sheet: could not write %s\n", qPrintable(signs));
+        return 1;
+    }
+    std::printf("contact_sheet: wrote %s\n", qPrintable(signs));
     for (const QString& label : sheet.cut)
         std::fprintf(stderr, "contact_sheet: cut at the edge: %s\n", qPrintable(label));
     return sheet.cut.empty() ? 0 : 1;

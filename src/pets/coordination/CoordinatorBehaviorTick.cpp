@@ -192,6 +192,7 @@ bool PetWindowCoordinator::tryRelationship(const std::vector<int>& ready, double
     nextRelationshipAt = at + draw(model_.cadenceProfile().relationshipInterval);
     if (!performRelationship(event)) return false;
     for (int pet : ready) sceneBusyUntil[size_t(pet)] = at + kRelationshipBusy;
+    relationshipBusyUntil = at + kRelationshipBusy;
     return true;
 }
 

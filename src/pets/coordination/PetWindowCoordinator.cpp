@@ -150,18 +150,4 @@ void PetWindowCoordinator::resetDirector(int petID) {
     if (isPetID(petID)) animationDirectors[size_t(petID)] = {};
 }
 
-// ---- desktop demonstrations
-
-// The scenes and poses are played by the demonstration behaviour; until it is in place the
-// coordinator declines, and the caller reports that nothing was shown.
-bool PetWindowCoordinator::performDesktopScene(model::PetLifeScene, model::DesktopDemoTarget) {
-    return false;
-}
-bool PetWindowCoordinator::performDesktopPose(model::PetActivity, model::DesktopDemoTarget) {
-    return false;
-}
-bool PetWindowCoordinator::demonstrateAll(model::DesktopDemoTarget) {
-    return false;
-}
-
 }  // namespace pets

@@ -69,6 +69,8 @@ public:
     bool performDesktopPose(model::PetActivity pose, model::DesktopDemoTarget target);
     // Every life scene and pose in turn, with the same refusal rule.
     bool demonstrateAll(model::DesktopDemoTarget target);
+    // Whether a demonstration would be played now: the pets are shown and exist.
+    bool mayDemonstrate() const;
 
     // Written before each demonstration: a new generation supersedes the delayed steps of an
     // earlier one, and the coordinator's own behaviour pauses until the media time given.
@@ -193,11 +195,18 @@ private:
     void greetPets();
     void highFivePets();
 
-    // ---- behaviours that arrive later (CoordinatorBehaviorHooks.cpp)
+    // ---- reminders and focus (CoordinatorReminders.cpp)
     bool canShowReminder() const;
     void presentReminder(model::WellbeingAction action);
+    void showReminderSign(model::WellbeingAction action, platform::Point origin);
+    // Stops a running two-pet relationship, its end included; the pets but `presenter` go home.
+    void endRelationship(int presenter);
     void reactToWellbeing(model::WellbeingAction action);
     void focusActivityChanged(bool active);
+
+    // ---- desktop demonstrations (CoordinatorDemos.cpp)
+    std::vector<int> demoPets(model::DesktopDemoTarget target) const;
+    void performDesktopPose(model::PetActivity pose, int petID);
 
     // ---- taps and drags (CoordinatorGestures.cpp)
     void celebrate(int petID);
@@ -247,6 +256,8 @@ private:
     std::set<int> manuallyPlacedPetIDs;
     std::map<int, model::ScreenEdgePerch> manualEdgePerches;
     double nextRelationshipAt = distantPast;
+    // While the last relationship may still hold the pets.
+    double relationshipBusyUntil = distantPast;
     PerPet<double> nextSceneAt{distantPast, distantPast};
     PerPet<double> nextAmbientPoseAt{distantPast, distantPast};
     PerPet<Uuid> sceneGenerations;

@@ -3,9 +3,6 @@
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPainterPath>
-#include <QSemaphore>
-#include <QThread>
-#include <QThreadPool>
 #include <cmath>
 #include <map>
 #include <numbers>
@@ -15,6 +12,7 @@
 #include "anim/EmitterLayer.h"
 #include "anim/ShapeLayer.h"
 #include "anim/TextLayer.h"
+#include "platform/qt/SymbolImages.h"
 
 namespace platform::qt {
 namespace {
@@ -108,6 +106,16 @@ Decoded& decoded(const anim::Image& image) {
             for (const auto& fp : image.drawing()) p.fillPath(toQ(fp.path), toQ(fp.fill));
             break;
         }
+        case anim::Image::Source::symbol:
+            d->full = symbolPixmap(image.symbolName(), image.pixelWidth(), toQ(image.symbolTint()))
+                          .toImage()
+                          .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            // A symbol no theme or bundle draws leaves a blank rather than a broken image.
+            if (d->full.isNull()) {
+                d->full = QImage(image.pixelWidth(), image.pixelHeight(), QImage::Format_ARGB32_Premultiplied);
+                d->full.fill(Qt::transparent);
+            }
+            break;
     }
     image.rendererCache = d;
     return *d;
@@ -218,30 +226,31 @@ void LayerRenderer::renderInto(QImage& image, const anim::Layer& root, double t,
         image = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(devicePixelRatio);
     image.fill(Qt::transparent);
-    auto draw = [&] {
-        QPainter p(&image);
-        p.translate(origin.x(), -origin.y());
-        if (clip) p.setClipRect(QRectF(clip->minX(), size.height() - clip->maxY(), clip->width(), clip->height()));
-        paint(p, root, t, size.height());
-    };
     // Qt's raster engine hands a batch of 96 or more spans with blending (any translucent
-    // antialiased edge) to its global thread pool and waits for it, unless the painting thread
-    // is one of the pool's own. From about 64 rows of drawing on, a pet frame has such batches,
-    // and those hand-offs cost several times the painting (0.34 ms of CPU a frame at 2x against
-    // 0.13 ms), so such a frame is painted in one pool thread while this one waits: one hand-off.
-    // What counts is the tree's own height, not the transparent room around it.
-    QThreadPool* pool = QThreadPool::globalInstance();
+    // antialiased edge) to its global thread pool and waits for it. From about 64 rows of
+    // drawing on, a pet frame has such batches; a batch only holds spans of the rows inside the
+    // clip, so such a frame is painted in bands of at most 100 rows, each under its own clip:
+    // all on this thread, no hand-off. Each band walks the tree again, so the bands are as tall
+    // as a pet allows. What counts is the tree's own height, not the transparent room around it.
+    constexpr int handOffRows = 64, bandRows = 100;
     const double rows = std::min(double(image.height()), root.bounds().height() * devicePixelRatio);
-    if (rows <= 64 || !pool || pool->contains(QThread::currentThread())) {
-        draw();
-        return;
+    const int bands = rows <= handOffRows ? 1 : (image.height() + bandRows - 1) / bandRows;
+    QPainter p(&image);
+    for (int i = 0; i < bands; ++i) {
+        p.save();
+        if (bands > 1) {
+            // Whole device rows: the engine rounds the clip to pixels, so bands neither overlap nor leave gaps.
+            const int top = image.height() * i / bands, bottom = image.height() * (i + 1) / bands;
+            p.setClipRect(QRectF(0, top / devicePixelRatio, image.width() / devicePixelRatio,
+                                 (bottom - top) / devicePixelRatio));
+        }
+        p.translate(origin.x(), -origin.y());
+        if (clip)
+            p.setClipRect(QRectF(clip->minX(), size.height() - clip->maxY(), clip->width(), clip->height()),
+                          Qt::IntersectClip);
+        paint(p, root, t, size.height());
+        p.restore();
     }
-    QSemaphore done;
-    pool->start([&] {
-        draw();
-        done.release();
-    });
-    done.acquire();
 }
 
 void LayerRenderer::paintLayer(QPainter& p, const anim::Layer& layer, double t) {

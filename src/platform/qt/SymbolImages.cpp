@@ -4,6 +4,8 @@
 #include <array>
 #include <utility>
 
+#include "platform/ResourceBundle.h"
+
 namespace platform::qt {
 namespace {
 
@@ -53,7 +55,6 @@ constexpr std::pair<std::string_view, const char*> kSymbols[]{
     {"fork.knife", "emoji-food-symbolic"},
     {"moon.zzz.fill", "weather-clear-night-symbolic"},
     {"face.smiling.fill", "face-smile-big-symbolic"},
-    {"drop.fill", "weather-showers-symbolic"},
     {"figure.run", "emoji-activities-symbolic"},
     {"macwindow", "video-display-symbolic"},
     {"stop.fill", "media-playback-stop-symbolic"},
@@ -81,6 +82,7 @@ constexpr std::pair<std::string_view, const char*> kSymbols[]{
     {"circle.fill", "media-record-symbolic"},
     {"keyboard.fill", "input-keyboard-symbolic"},
     {"gearshape", "emblem-system-symbolic"},
+    {"figure.stand", "preferences-desktop-accessibility-symbolic"},
     {"sparkle", "star-new-symbolic"},
     {"hourglass", "preferences-system-time-symbolic"},
     {"hands.sparkles.fill", "face-smile-symbolic"},
@@ -99,6 +101,15 @@ constexpr std::pair<std::string_view, const char*> kSymbols[]{
     {"arrow.uturn.backward", "edit-undo-symbolic"},
     {"circle.grid.2x2.fill", "view-app-grid-symbolic"},
 };
+
+// Symbols no theme icon fits (a water drop: the themes only have rain) are SVG files of our
+// own in the resource bundle.
+QIcon bundledSymbol(std::string_view symbolName) {
+    const auto bundle = ResourceBundle::find();
+    if (!bundle) return {};
+    const auto file = bundle->path("Assets/Symbols/" + std::string(symbolName) + ".svg");
+    return file ? QIcon(QString::fromStdString(file->string())) : QIcon();
+}
 
 const char* iconName(std::string_view symbolName) {
     for (const auto& [symbol, icon] : kSymbols)
@@ -122,7 +133,7 @@ QIcon symbolImage(std::string_view symbolName) {
     }();
     (void)themeReady;
     const char* name = iconName(symbolName);
-    return name ? QIcon::fromTheme(QString::fromLatin1(name)) : QIcon();
+    return name ? QIcon::fromTheme(QString::fromLatin1(name)) : bundledSymbol(symbolName);
 }
 
 QPixmap symbolPixmap(std::string_view symbolName, int side, const QColor& tint, qreal devicePixelRatio) {

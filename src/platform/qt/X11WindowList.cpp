@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
@@ -94,6 +95,14 @@ struct PointSpace {
     double pixelsPerPoint = 1.0;
     double originX = 0;
     double originY = 0;
+    friend bool operator==(const PointSpace&, const PointSpace&) = default;
+};
+
+// What is known of one managed window; read again only after an event says it changed.
+struct KnownWindow {
+    bool stale = true;
+    XWindow frame = 0;  // its child of the root, whose moves and mapping are watched too
+    std::optional<WindowInfo> info;  // nullopt: not on screen or not listed
 };
 
 PointSpace pointSpace() {
@@ -118,10 +127,19 @@ public:
             names[kNamedAtomCount + i] = const_cast<char*>(ewmh::windowTypeAtoms[i].first);
         if (!XInternAtoms(display, names, kAtomCount, False, connection->atoms_) || connection->health_.lost)
             return nullptr;
+        XSelectInput(display, connection->root(), PropertyChangeMask);
+        // Events are taken as they come, so none pile up in the server while nobody asks.
+        if (QCoreApplication::instance()) {
+            connection->notifier_ = std::make_unique<QSocketNotifier>(ConnectionNumber(display), QSocketNotifier::Read);
+            QObject::connect(connection->notifier_.get(), &QSocketNotifier::activated,
+                             [c = connection.get()] { c->takeEvents(); });
+        }
+        XFlush(display);
         return connection;
     }
 
     ~Connection() {
+        notifier_.reset();
         windowListConnections().erase(display_);
         XCloseDisplay(display_);
     }
@@ -214,13 +232,81 @@ public:
         return info;
     }
 
-    // We select no events, but the server sends some to every client (MappingNotify): drop
-    // them so they do not pile up in Xlib's queue.
-    void discardEvents() {
+    // Marks what the events since the last look changed. Reads nothing from the server.
+    void takeEvents() {
         while (!health_.lost && XPending(display_) > 0) {
             XEvent event;
             XNextEvent(display_, &event);
+            const XWindow window = event.xany.window;
+            if (event.type == PropertyNotify) {
+                const Atom atom = event.xproperty.atom;
+                if (window == root()) {
+                    stackingStale_ |= atom == atoms_[clientListStacking];
+                    activeStale_ |= atom == atoms_[activeWindow];
+                } else if (atom == atoms_[wmPid] || atom == atoms_[wmWindowType] || atom == atoms_[wmState] ||
+                           atom == atoms_[frameExtents]) {
+                    markStale(window);
+                }
+            } else if ((event.type == DestroyNotify && event.xdestroywindow.window == window) ||
+                       (event.type == ReparentNotify && event.xreparent.window == window)) {
+                // Gone, or in a new frame: watched afresh if it is still listed.
+                forget(window);
+            } else if (event.type == ConfigureNotify || event.type == MapNotify || event.type == UnmapNotify ||
+                       event.type == ReparentNotify || event.type == DestroyNotify) {
+                markStale(window);
+            }
         }
+    }
+
+    // The managed windows front to back; nullopt without an EWMH window manager.
+    std::optional<std::vector<WindowInfo>> windows() {
+        takeEvents();
+        if (stackingStale_) {
+            stackingStale_ = false;
+            stacking_ = longs(root(), clientListStacking, XA_WINDOW, 1 << 16);
+            // Windows no longer managed are forgotten; their ids may come back as new windows.
+            std::unordered_map<XWindow, KnownWindow> kept;
+            if (stacking_)
+                for (unsigned long w : *stacking_)
+                    if (auto it = known_.find(XWindow(w)); it != known_.end()) kept.insert(*it);
+            known_.swap(kept);
+            frames_.clear();
+            for (const auto& [window, entry] : known_)
+                if (entry.frame) frames_[entry.frame] = window;
+        }
+        if (!stacking_) return std::nullopt;
+        const PointSpace space = pointSpace();
+        if (!(space == space_)) {
+            space_ = space;
+            for (auto& entry : known_) entry.second.stale = true;
+        }
+        std::vector<WindowInfo> list;
+        // The stacking list runs bottom to top; ours runs front to back.
+        for (auto it = stacking_->rbegin(); it != stacking_->rend() && !health_.lost; ++it) {
+            const XWindow window = static_cast<XWindow>(*it);
+            auto [entry, added] = known_.try_emplace(window);
+            if (added) watch(window, entry->second);
+            if (entry->second.stale) {
+                entry->second.stale = false;
+                entry->second.info = describe(window, space);
+            }
+            if (entry->second.info) list.push_back(*entry->second.info);
+        }
+        return list;
+    }
+
+    std::optional<int32_t> activePid() {
+        takeEvents();
+        if (activeStale_) {
+            activeStale_ = false;
+            auto active = longs(root(), activeWindow, XA_WINDOW, 1);
+            active_ = active && active->size() == 1 ? XWindow((*active)[0]) : 0;
+        }
+        if (!active_) return std::nullopt;
+        if (auto it = known_.find(active_); it != known_.end() && !it->second.stale && it->second.info)
+            return it->second.info->ownerPid;
+        // The active window may belong to a process that has exited: then it has no PID to read.
+        return pid(active_);
     }
 
 private:
@@ -230,9 +316,56 @@ private:
         XSetIOErrorExitHandler(display_, &onIOErrorExit, &health_);
     }
 
+    // From now on its changes arrive as events; then it is read, so none is missed.
+    void watch(XWindow window, KnownWindow& entry) {
+        XSelectInput(display_, window, StructureNotifyMask | PropertyChangeMask);
+        XWindow parent = window, rootWindow = 0, *children = nullptr;
+        unsigned int count = 0;
+        for (int depth = 0; depth < 16; ++depth) {
+            XWindow up = 0;
+            if (!XQueryTree(display_, parent, &rootWindow, &up, &children, &count)) break;
+            if (children) XFree(children);
+            children = nullptr;
+            if (!up || up == rootWindow) {
+                if (parent != window) entry.frame = parent;
+                break;
+            }
+            parent = up;
+        }
+        if (entry.frame) {
+            XSelectInput(display_, entry.frame, StructureNotifyMask);
+            frames_[entry.frame] = window;
+        }
+    }
+
+    void markStale(XWindow window) {
+        if (auto it = known_.find(window); it != known_.end()) {
+            it->second.stale = true;
+        } else if (auto frame = frames_.find(window); frame != frames_.end()) {
+            if (auto client = known_.find(frame->second); client != known_.end()) client->second.stale = true;
+        }
+    }
+
+    void forget(XWindow window) {
+        if (auto it = known_.find(window); it != known_.end()) {
+            frames_.erase(it->second.frame);
+            known_.erase(it);
+        } else {
+            markStale(window);  // a frame: its client is reparented or going
+        }
+    }
+
     Display* display_;
     ConnectionHealth health_;
     Atom atoms_[kAtomCount] = {};
+    std::unique_ptr<QSocketNotifier> notifier_;
+    std::unordered_map<XWindow, KnownWindow> known_;
+    std::unordered_map<XWindow, XWindow> frames_;  // frame -> its client
+    std::optional<std::vector<unsigned long>> stacking_;
+    bool stackingStale_ = true;
+    XWindow active_ = 0;
+    bool activeStale_ = true;
+    PointSpace space_;
 };
 
 X11WindowList::X11WindowList() = default;
@@ -249,17 +382,7 @@ std::optional<std::vector<WindowInfo>> X11WindowList::onScreenWindows() {
     Connection* c = connection();
     if (!c) return std::nullopt;
     // No list means no EWMH window manager: there is nothing we could tell apart.
-    auto stacking = c->longs(c->root(), clientListStacking, XA_WINDOW, 1 << 16);
-    std::optional<std::vector<WindowInfo>> list;
-    if (stacking) {
-        const PointSpace space = pointSpace();
-        list.emplace();
-        // The stacking list runs bottom to top; ours runs front to back.
-        for (auto it = stacking->rbegin(); it != stacking->rend() && !c->isLost(); ++it) {
-            if (auto info = c->describe(static_cast<XWindow>(*it), space)) list->push_back(*info);
-        }
-    }
-    c->discardEvents();
+    auto list = c->windows();
     if (c->isLost()) return std::nullopt;
     return list;
 }
@@ -267,11 +390,7 @@ std::optional<std::vector<WindowInfo>> X11WindowList::onScreenWindows() {
 std::optional<int32_t> X11WindowList::frontmostApplicationPid() {
     Connection* c = connection();
     if (!c) return std::nullopt;
-    std::optional<int32_t> pid;
-    auto active = c->longs(c->root(), activeWindow, XA_WINDOW, 1);
-    // The active window may belong to a process that has exited: then it has no PID to read.
-    if (active && active->size() == 1 && (*active)[0] != 0) pid = c->pid(static_cast<XWindow>((*active)[0]));
-    c->discardEvents();
+    auto pid = c->activePid();
     if (c->isLost()) return std::nullopt;
     return pid;
 }

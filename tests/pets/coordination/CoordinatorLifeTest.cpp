@@ -59,7 +59,13 @@ TEST_F(CoordinatorLifeTest, tick_startsAtMostOneBehaviourInOrderOfPrecedence) {
          [](T& t) { t.a().explicitHomeHoldUntil() = t.mediaNow() + 1, t.view(0).setActivity(PetActivity::idle); },
          "home home"},
         {"home hold over", [](T& t) { t.a().explicitHomeHoldUntil() = t.mediaNow(); }, "searching home"},
-        {"focus", [](T& t) { t.model->isFocusActive = true; }, "focusing drowsy"},
+        {"focus, pets docked again",
+         [](T& t) {
+             t.sim.accessibility.setReduceMotion(true), t.model->isFocusActive = true;
+             t.sim.accessibility.setReduceMotion(false);
+             t.a().sceneBusyUntil(0) = t.a().sceneBusyUntil(1) = t.mediaNow();
+         },
+         "focusing drowsy"},
         {"pets busy", [](T& t) { t.a().sceneBusyUntil(0) = t.a().sceneBusyUntil(1) = t.mediaNow() + 1; }, "home home"},
         {"first pet held", [](T& t) { t.a().beginDrag(0), t.view(0).setActivity(PetActivity::dragged); },
          "dragged searching"},

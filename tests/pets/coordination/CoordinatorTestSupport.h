@@ -38,6 +38,7 @@ struct CoordinatorTestAccess {
     void stopFrameAnimation(int pet) { c.stopFrameAnimation(*c.panels[size_t(pet)]); }
     void movePetHome(int pet, bool animated) { c.movePetHome(pet, animated); }
 
+    void presentMilestone(int64_t count) { c.presentKeyboardMilestone(count); }
     void tick() { c.advanceBehaviors(); }
     double& nextSceneAt(int i) { return c.nextSceneAt[size_t(i)]; }
     double& nextAmbientPoseAt(int i) { return c.nextAmbientPoseAt[size_t(i)]; }
@@ -47,6 +48,7 @@ struct CoordinatorTestAccess {
     void ambientPose(int pet) { c.applyAmbientPose(pet, c.idleSeconds(), c.now()); }
     bool startWindowWalk(int pet) { return c.startWindowWalk(pet); }
     bool performRelationship(model::PetRelationshipEvent event) { return c.performRelationship(event); }
+    double& relationshipBusyUntil() { return c.relationshipBusyUntil; }
 };
 
 namespace testing {

@@ -253,3 +253,19 @@ TEST(PetPanelWindow, paintsOnlyWhenThePresentationChanges) {
     panel.setIgnoresMouseEvents(true);
     EXPECT_TRUE(panel.inputRects().empty());
 }
+
+TEST_F(RendererTest, aTallTreePaintedInBandsMatchesOnePass) {
+    root->setFrame({0, 0, 40, 90});
+    auto ring = shape(Path::ellipse({3.3, 2.7, 33.1, 85.2}), Color::rgb(0.1, 0.1, 0.1, 0.8));
+    ring->setStrokeColor(Color::rgb(0.9, 0.5, 0.2));
+    ring->setLineWidth(1.3);
+    for (double scale : {1.5, 2.0, 3.0}) {
+        QImage onePass(int(40 * scale), int(90 * scale), QImage::Format_ARGB32_Premultiplied);
+        onePass.setDevicePixelRatio(scale);
+        onePass.fill(Qt::transparent);
+        QPainter p(&onePass);
+        LayerRenderer().paint(p, *root, sim.loop.mediaTime(), 90);
+        p.end();
+        EXPECT_EQ(renderer.render(*root, sim.loop.mediaTime(), QSizeF(40, 90), scale), onePass) << scale;
+    }
+}
