@@ -177,6 +177,12 @@ void AppController::showOnboarding() {
         onboardingWindowFactory_ ? onboardingWindowFactory_(onboardingTitle(), onboardingCompletion_)
                                  : platform::windowFactory().createWindow(onboardingTitle(), kOnboardingSize);
     *windowBox = window;
+    // Released once closed: showing it again builds it afresh.
+    window->setOnClosed([this] {
+        defer([this] {
+            if (onboardingWindow_ && !onboardingWindow_->isVisible()) onboardingWindow_.reset();
+        });
+    });
     window->center();
     window->makeKeyAndOrderFront();
     onboardingWindow_ = std::move(window);

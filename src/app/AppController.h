@@ -57,7 +57,7 @@ public:
 
     // Shows the welcome window, or brings forward the one there is.
     void showOnboarding();
-    // The onboarding window while it exists (also after its close button hid it).
+    // The onboarding window while it is open; closing it releases it.
     platform::Window* onboardingWindow() const { return onboardingWindow_.get(); }
     // What the onboarding content's last button calls: marks onboarding completed and closes
     // the window. Empty until the window was first shown.
@@ -93,7 +93,7 @@ public:
     void setSettingsWindowFactory(std::function<std::unique_ptr<platform::Window>()> factory) {
         settingsWindowFactory_ = std::move(factory);
     }
-    // The settings window once it was first shown; it lives as long as the controller.
+    // The settings window while it is open; closing it releases it.
     platform::Window* settingsWindow() const { return settingsWindow_.get(); }
     // Asks where to save, then writes the export there in one piece; a failure shows the
     // "导出失败" alert and leaves no file behind. Cancelling is silent.

@@ -33,6 +33,12 @@ void AppController::activateSettingsWindow() {
         settingsWindow_ = settingsWindowFactory_ ? settingsWindowFactory_()
                                                  : platform::windowFactory().createWindow(settingsTitle(), kSettingsWindowSize);
         settingsWindow_->center();
+        // Released once closed: an idle program keeps no window it does not show.
+        settingsWindow_->setOnClosed([this] {
+            defer([this] {
+                if (settingsWindow_ && !settingsWindow_->isVisible()) settingsWindow_.reset();
+            });
+        });
     }
     bringSettingsWindowForward();
     defer([this] { bringSettingsWindowForward(); });

@@ -1,8 +1,10 @@
 #include "menubar/qt/MenuBarContentView.h"
 
+#include <QEvent>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QPainter>
+#include <QPointer>
 #include <QPropertyAnimation>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -357,17 +359,49 @@ void MenuBarContentView::paintEvent(QPaintEvent*) {
     GlassMenuBackdrop::paint(p, rect(), menuIsDark(), opaque);
 }
 
+namespace {
+
+// Puts a panel view into the popup when it opens and releases it when it closes: an idle
+// program keeps no panel widgets.
+class PanelViewHolder final : public QObject {
+public:
+    PanelViewHolder(QWidget* window, MenuBarContent& content, std::function<void(double)> heightChanged)
+        : QObject(window), window_(window), content_(content), heightChanged_(std::move(heightChanged)) {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Show && !view_) {
+            view_ = new MenuBarContentView(content_, window_);
+            view_->move(0, 0);
+            view_->onHeightChange = heightChanged_;
+            view_->show();
+            if (heightChanged_) heightChanged_(view_->height());
+        } else if (event->type() == QEvent::Hide && view_) {
+            view_->hide();
+            view_->deleteLater();
+            view_ = nullptr;
+        }
+        return false;
+    }
+
+private:
+    QWidget* window_;
+    MenuBarContent& content_;
+    std::function<void(double)> heightChanged_;
+    QPointer<MenuBarContentView> view_;
+};
+
+}  // namespace
+
 void installMenuPanel() {
     MenuBarEntryController::setPanelHost(
         [](platform::Popover& popover, MenuBarContent& content, std::function<void(double)> heightChanged) {
             QWidget* window = platform::qt::popoverWidget(popover);
             if (!window) return;
             MenuWindowTransparencyBridge::attach(window);
-            auto* view = new MenuBarContentView(content, window);
-            view->move(0, 0);
-            view->onHeightChange = heightChanged;
-            view->show();
-            if (heightChanged) heightChanged(view->height());
+            new PanelViewHolder(window, content, std::move(heightChanged));
         });
 }
 

@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QWidget>
 #include <cmath>
+#include <malloc.h>
 
 namespace platform::qt {
 
@@ -36,6 +37,8 @@ QtWindow::~QtWindow() {
     if (widget_) {
         widget_->onClosed = nullptr;
         widget_->hide();
+        // glibc keeps the freed pages of a whole window's widgets; hand them back.
+        QObject::connect(widget_, &QObject::destroyed, [] { malloc_trim(0); });
         widget_->deleteLater();
     }
 }

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QSlider>
 #include <QTest>
 
@@ -93,7 +94,7 @@ TEST_F(SettingsWindowTest, sidebarFollowsVisibilityAndPetCount) {
     EXPECT_EQ(atHome->text(), "2 at home");
 }
 
-TEST_F(SettingsWindowTest, openingTwiceRaisesTheOneWindow) {
+TEST_F(SettingsWindowTest, openingTwiceRaisesTheOneWindow_closingReleasesIt) {
     app::AppController controller(*model);
     int made = 0;
     SettingsWindow* last = nullptr;
@@ -104,12 +105,20 @@ TEST_F(SettingsWindowTest, openingTwiceRaisesTheOneWindow) {
         return w;
     });
     controller.activateSettingsWindow();
-    last->close();
     controller.activateSettingsWindow();
     sim.loop.advance(1);
     EXPECT_EQ(made, 1);
     EXPECT_EQ(controller.settingsWindow(), last);
     EXPECT_TRUE(last->isVisible());
+
+    QPointer<QWidget> closed = last->widget();
+    last->close();
+    sim.loop.advance(0);
+    EXPECT_EQ(controller.settingsWindow(), nullptr) << "a closed window is released";
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(closed.isNull());
+    controller.activateSettingsWindow();
+    EXPECT_EQ(made, 2);
 }
 
 // Each control writes its model value, and shows a value the model gets from elsewhere.
