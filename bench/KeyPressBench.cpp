@@ -6,6 +6,7 @@
 
 #include "model/AppModel.h"
 #include "platform/sim/SimPlatform.h"
+#include "SampleHistory.h"
 
 // The key-press path of the model: rhythm, day count, throttled reaction, key achievements,
 // milestone and the scheduling of the coalesced ledger write, over a history of
@@ -19,16 +20,7 @@ struct KeyPressFixture {
 
     explicit KeyPressFixture(int64_t days) {
         // A long-time user: every day typed on and spent together, every achievement earned.
-        model::KeystrokeLedger ledger;
-        model::CompanionRecord record = model::CompanionRecord::startingAt(sim.loop.now());
-        for (int64_t d = days; d >= 1; --d) {
-            const std::string day =
-                platform::calendar::dayKey(platform::calendar::startOfDayAdding(sim.loop.now(), -static_cast<int>(d)));
-            ledger.dailyCounts[day] = 12000;
-            ledger.allTimeCount += 12000;
-            record.dailyCompanionSeconds[day] = 6 * 3600;
-            record.totalCompanionSeconds += 6 * 3600;
-        }
+        auto [ledger, record] = sampleHistory(sim.loop.now(), days);
         record.completedFocusSessions = days;
         sim.defaults.set(model::keys::keystrokeLedger, *model::coding::encode(ledger.toJson()));
         sim.defaults.set(model::keys::companionRecord, *model::coding::encode(record.toJson()));

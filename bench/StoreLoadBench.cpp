@@ -9,6 +9,7 @@
 #include "model/AppModel.h"
 #include "platform/PlistFileDefaults.h"
 #include "platform/sim/SimPlatform.h"
+#include "SampleHistory.h"
 
 // What a start costs before any window: reading the settings file and loading the model from
 // it, with `state.range(0)` days of key counts and companion time (three years is 1096).
@@ -20,16 +21,7 @@ fs::path writeHistoryFile(int64_t days) {
     platform::sim::SimPlatform sim;
     const fs::path file = fs::temp_directory_path() / ("tuftle-bench-" + std::to_string(::getpid())) / "defaults.plist";
     fs::remove_all(file.parent_path());
-    model::KeystrokeLedger ledger;
-    model::CompanionRecord record = model::CompanionRecord::startingAt(sim.loop.now());
-    for (int64_t d = days; d >= 1; --d) {
-        const std::string day =
-            platform::calendar::dayKey(platform::calendar::startOfDayAdding(sim.loop.now(), -static_cast<int>(d)));
-        ledger.dailyCounts[day] = 12000;
-        ledger.allTimeCount += 12000;
-        record.dailyCompanionSeconds[day] = 6 * 3600;
-        record.totalCompanionSeconds += 6 * 3600;
-    }
+    const auto [ledger, record] = sampleHistory(sim.loop.now(), days);
     platform::PlistFileDefaults store(file, sim.loop);
     store.set(model::keys::keystrokeLedger, *model::coding::encode(ledger.toJson()));
     store.set(model::keys::companionRecord, *model::coding::encode(record.toJson()));
