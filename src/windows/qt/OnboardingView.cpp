@@ -135,39 +135,11 @@ void OnboardingView::showPage() {
 }
 
 OnboardingWindow::OnboardingWindow(model::AppModel& model, const std::string& title, std::function<void()> onComplete)
-    : window_(std::make_unique<platform::qt::QtWindow>(title, kWindowSize)),
-      view_(new OnboardingView(std::move(onComplete), model)) {
-    auto* layout = new QVBoxLayout(window_->contentWidget());
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(view_);
+    : HostedWindow(title, kWindowSize), view_(new OnboardingView(std::move(onComplete), model)) {
+    host(view_);
     view_->forwardButton()->setFocus();
 }
 
 OnboardingWindow::~OnboardingWindow() = default;
-
-std::string OnboardingWindow::title() const {
-    return window_->title();
-}
-void OnboardingWindow::setTitle(const std::string& title) {
-    window_->setTitle(title);
-}
-platform::Size OnboardingWindow::contentSize() const {
-    return window_->contentSize();
-}
-void OnboardingWindow::center() {
-    window_->center();
-}
-void OnboardingWindow::makeKeyAndOrderFront() {
-    window_->makeKeyAndOrderFront();
-}
-void OnboardingWindow::close() {
-    window_->close();
-}
-bool OnboardingWindow::isVisible() const {
-    return window_->isVisible();
-}
-void OnboardingWindow::setOnClosed(std::function<void()> handler) {
-    window_->setOnClosed(std::move(handler));
-}
 
 }  // namespace windows::qt

@@ -6,6 +6,7 @@
 
 #include "platform/Subscription.h"
 #include "platform/Window.h"
+#include "windows/qt/HostedWindow.h"
 
 class QLabel;
 class QPushButton;
@@ -47,24 +48,14 @@ private:
 };
 
 // The 540 x 420 welcome window holding an OnboardingView on its first page.
-class OnboardingWindow final : public platform::Window {
+class OnboardingWindow final : public HostedWindow {
 public:
     OnboardingWindow(model::AppModel& model, const std::string& title, std::function<void()> onComplete);
     ~OnboardingWindow() override;
 
-    std::string title() const override;
-    void setTitle(const std::string& title) override;
-    platform::Size contentSize() const override;
-    void center() override;
-    void makeKeyAndOrderFront() override;
-    void close() override;
-    bool isVisible() const override;
-    void setOnClosed(std::function<void()> handler) override;
-
     OnboardingView* view() const { return view_; }
 
 private:
-    std::unique_ptr<platform::qt::QtWindow> window_;
     OnboardingView* view_;
 };
 

@@ -275,42 +275,11 @@ QWidget* makePage(SettingsSection section, model::AppModel& model, const Setting
 }
 
 SettingsWindow::SettingsWindow(model::AppModel& model, SettingsActions actions, SettingsSection selection)
-    : window_(std::make_unique<platform::qt::QtWindow>(L10n::t("设置"), kWindowSize)),
-      view_(new SettingsView(model, std::move(actions), selection)) {
-    auto* layout = new QVBoxLayout(window_->contentWidget());
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(view_);
-    titleSubscription_ = model.appLanguage.subscribe([this](auto) { window_->setTitle(L10n::t("设置")); }, false);
+    : HostedWindow(L10n::t("设置"), kWindowSize), view_(new SettingsView(model, std::move(actions), selection)) {
+    host(view_);
+    titleSubscription_ = model.appLanguage.subscribe([this](auto) { setTitle(L10n::t("设置")); }, false);
 }
 
 SettingsWindow::~SettingsWindow() = default;
-
-std::string SettingsWindow::title() const {
-    return window_->title();
-}
-void SettingsWindow::setTitle(const std::string& title) {
-    window_->setTitle(title);
-}
-platform::Size SettingsWindow::contentSize() const {
-    return window_->contentSize();
-}
-void SettingsWindow::center() {
-    window_->center();
-}
-void SettingsWindow::makeKeyAndOrderFront() {
-    window_->makeKeyAndOrderFront();
-}
-void SettingsWindow::close() {
-    window_->close();
-}
-bool SettingsWindow::isVisible() const {
-    return window_->isVisible();
-}
-void SettingsWindow::setOnClosed(std::function<void()> handler) {
-    window_->setOnClosed(std::move(handler));
-}
-QWidget* SettingsWindow::widget() const {
-    return window_->contentWidget();
-}
 
 }  // namespace windows::qt

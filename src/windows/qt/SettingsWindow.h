@@ -5,6 +5,7 @@
 
 #include "platform/Subscription.h"
 #include "platform/Window.h"
+#include "windows/qt/HostedWindow.h"
 #include "windows/SettingsActions.h"
 #include "windows/SettingsSection.h"
 
@@ -50,25 +51,14 @@ private:
 };
 
 // The settings window: one titled 920 x 640 window holding a SettingsView. Closing hides it.
-class SettingsWindow final : public platform::Window {
+class SettingsWindow final : public HostedWindow {
 public:
     SettingsWindow(model::AppModel& model, SettingsActions actions, SettingsSection selection = SettingsSection::home);
     ~SettingsWindow() override;
 
-    std::string title() const override;
-    void setTitle(const std::string& title) override;
-    platform::Size contentSize() const override;
-    void center() override;
-    void makeKeyAndOrderFront() override;
-    void close() override;
-    bool isVisible() const override;
-    void setOnClosed(std::function<void()> handler) override;
-
     SettingsView* view() const { return view_; }
-    QWidget* widget() const;
 
 private:
-    std::unique_ptr<platform::qt::QtWindow> window_;
     SettingsView* view_;
     platform::Subscription titleSubscription_;
 };
