@@ -35,7 +35,8 @@ std::string title(ReminderInterval v) {
         case ReminderInterval::sixty:
             return L10n::hours(1);
         case ReminderInterval::ninety:
-            return L10n::hours(1) + " " + L10n::minutes(30);
+            // Written out whole: the hours and minutes words together are too long for its picker.
+            return L10n::t("1 小时 30 分钟");
         case ReminderInterval::twoHours:
             return L10n::hours(2);
         case ReminderInterval::threeHours:

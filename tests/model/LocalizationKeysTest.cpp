@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -95,5 +96,32 @@ TEST(LocalizationTables, everyTableIsAnObjectOfTexts) {
         const auto strings = table(language);
         ASSERT_TRUE(strings.is_object()) << language;
         for (const auto& [key, value] : strings.items()) EXPECT_TRUE(value.is_string()) << language << ": " << key;
+    }
+}
+
+// Every text a user can be shown, in both languages, is written for this desktop: none names
+// the other platform's machines, system, dock, notch or modifier key.
+TEST(LocalizationTables, noShownTextNamesAnotherPlatform) {
+    const auto english = table("en");
+    const auto chinese = table("zh-Hans");
+    ASSERT_TRUE(english.is_object() && chinese.is_object());
+    // The keys are the Chinese texts unless the Chinese table words them afresh.
+    std::set<std::string> keys;
+    for (const auto& [key, value] : english.items()) keys.insert(key);
+    for (const auto& entry : fs::recursive_directory_iterator(repositoryRoot / "src")) {
+        const auto ext = entry.path().extension();
+        if (entry.is_regular_file() && (ext == ".cpp" || ext == ".h"))
+            for (const auto& key : literalKeys(readFile(entry.path()))) keys.insert(key);
+    }
+    const std::regex foreign(R"((^|[^A-Za-z])(mac|macbook|macos|dock|notch(ed)?|command|finder)([^A-Za-z]|$)|刘海|程序坞|访达|⌘)",
+                             std::regex::icase);
+    for (const auto& key : keys) {
+        const auto zh = chinese.find(key);
+        const std::string shownZh = zh != chinese.end() ? zh->get<std::string>() : key;
+        EXPECT_FALSE(std::regex_search(shownZh, foreign)) << "Chinese for \"" << key << "\": " << shownZh;
+        const auto en = english.find(key);
+        if (en != english.end()) {
+            EXPECT_FALSE(std::regex_search(en->get<std::string>(), foreign)) << "English for \"" << key << "\": " << *en;
+        }
     }
 }

@@ -1,15 +1,20 @@
-// Draws every page of the settings window in both interface languages, offscreen, one PNG
-// per page and language, for people to look at.
+// Draws every page of the settings window, the welcome window and the achievement details in
+// both interface languages, offscreen, one PNG per page and language, for people to look at.
+// Fails when a text on any of them is cut where it must be read whole.
 // Usage: settings_shots <folder>
 #include <QApplication>
 #include <QDir>
+#include <QPushButton>
 #include <QScrollArea>
 #include <cstdio>
 #include <cstdlib>
 
+#include "CutTexts.h"
 #include "model/AppModel.h"
 #include "platform/PlistFileDefaults.h"
 #include "platform/sim/SimPlatform.h"
+#include "windows/qt/AchievementGalleryView.h"
+#include "windows/qt/OnboardingView.h"
 #include "windows/qt/SettingsWindow.h"
 
 namespace {
@@ -48,6 +53,21 @@ void fillForShots(model::AppModel& model) {
     model.companionRecord = record;
 }
 
+// Nested layouts settle one level per pass.
+void settle() {
+    for (int pass = 0; pass < 4; ++pass) QApplication::processEvents();
+}
+
+// Saves the picture and reports every cut text on it; false when either went wrong.
+bool shoot(QWidget* widget, const QString& name) {
+    bool ok = widget->grab().save(name + ".png");
+    for (const QString& cut : settingsshots::cutTexts(widget)) {
+        std::fprintf(stderr, "%s: cut text: %s\n", qPrintable(QDir(name).dirName()), qPrintable(cut));
+        ok = false;
+    }
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -73,17 +93,35 @@ int main(int argc, char** argv) {
         window.makeKeyAndOrderFront();
         for (auto section : model::allCases<windows::SettingsSection>) {
             window.view()->select(section);
-            // Nested layouts settle one level per pass.
-            for (int pass = 0; pass < 4; ++pass) QApplication::processEvents();
+            settle();
             const QString name = QString("%1/settings-%2-%3").arg(folder, QString::fromUtf8(model::rawValue(section).data()), tag);
-            bool ok = window.widget()->grab().save(name + ".png");
+            bool ok = shoot(window.widget(), name);
             // The whole page as well, where it is taller than the window.
             QWidget* page = window.view()->page();
-            if (page->height() > window.widget()->height() - 56) ok = page->grab().save(name + "-full.png") && ok;
+            if (page->height() > window.widget()->height() - 56) ok = shoot(page, name + "-full") && ok;
             // The actions page scrolls only its galleries.
             if (auto* inner = page->findChild<QScrollArea*>("actionsScroll"))
-                ok = inner->widget()->grab().save(name + "-galleries.png") && ok;
+                ok = shoot(inner->widget(), name + "-galleries") && ok;
+            // Every achievement's detail.
+            if (page->objectName() == "achievementWall") {
+                auto* wall = static_cast<windows::qt::AchievementGalleryView*>(page);
+                for (auto badge : model::allCases<model::CompanionUnlock>) {
+                    wall->selectBadge(badge);
+                    settle();
+                    ok = shoot(wall->detail(), QString("%1/achievement-%2-%3").arg(folder, QString::fromUtf8(model::rawValue(badge).data()), tag)) && ok;
+                    wall->detail()->close();
+                }
+            }
             if (!ok) ++failures;
+        }
+        windows::qt::OnboardingWindow welcome(model, "welcome", [] {});
+        welcome.makeKeyAndOrderFront();
+        for (int page = 0;; ++page) {
+            settle();
+            if (!shoot(welcome.widget(), QString("%1/welcome-%2-%3").arg(folder).arg(page).arg(tag))) ++failures;
+            if (welcome.view()->page() != page) break;
+            welcome.view()->forwardButton()->click();
+            if (welcome.view()->page() == page) break;
         }
     }
     std::printf("settings_shots: wrote the pages to %s\n", qPrintable(folder));

@@ -96,7 +96,7 @@ private:
     QWidget* versionCard() {
         auto* card = new SettingsCard;
         auto* row = new QHBoxLayout;
-        row->setSpacing(14);
+        row->setSpacing(14 - markOverhang(44));
         row->addWidget(makeMark(44), 0, Qt::AlignVCenter);
         auto* texts = new QVBoxLayout;
         texts->setSpacing(3);

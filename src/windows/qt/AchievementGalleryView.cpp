@@ -142,6 +142,7 @@ public:
         setText(QString::fromStdString(text));
         setFont(font);
         setMinimumWidth(10);
+        setProperty(kMayElide, true);
     }
     QSize minimumSizeHint() const override { return {10, QLabel::minimumSizeHint().height()}; }
 
@@ -485,9 +486,7 @@ QWidget* AchievementGalleryView::hero() {
     public:
         Art() {
             setFixedSize(130, 130);
-            auto* mark = makeMark(78);
-            mark->setParent(this);
-            mark->move(26, 26);
+            placeMark(this, 78, {26, 26});
         }
 
     protected:
@@ -554,7 +553,7 @@ QWidget* AchievementGalleryView::badgeDetail(const model::CompanionAchievementSt
     auto* column = vstack(popup, 13);
     column->setContentsMargins(27, 27, 27, 27);
     column->addWidget(new MedalSlot(state, 106, 106 * 1.35), 0, Qt::AlignHCenter);
-    auto* title = makeLabel(model::title(state.badge), TextStyle::title2);
+    auto* title = makeLabel(model::title(state.badge), TextStyle::title2, false, true);
     title->setObjectName("detailTitle");
     title->setFont(fontFor(TextStyle::title2, QFont::Bold));
     title->setAlignment(Qt::AlignCenter);

@@ -28,7 +28,7 @@ std::string homeTitle(PetHomePreference preference) {
         case PetHomePreference::notch:
             return L10n::t("刘海");
         case PetHomePreference::dock:
-            return "Dock";
+            return L10n::t("任务栏");
     }
     return {};
 }
@@ -130,22 +130,9 @@ private:
         auto* card = new SettingsCard;
         auto* row = new QHBoxLayout;
         row->setSpacing(24);
-        auto* marks = new QWidget;
-        marks->setFixedSize(150, 96);
-        auto* markRow = new QHBoxLayout(marks);
-        markRow->setContentsMargins(0, 0, 0, 0);
-        markRow->setSpacing(-8);
-        markRow->addStretch(1);
-        for (int i = 0; i < 2; ++i) {
-            // Every mark after the first sits 5 points lower.
-            heroMarks_[i] = new QWidget;
-            heroMarks_[i]->setFixedSize(58, i == 0 ? 58 : 68);
-            makeMark(58)->setParent(heroMarks_[i]);
-            heroMarks_[i]->findChild<QWidget*>()->move(0, i == 0 ? 0 : 10);
-            markRow->addWidget(heroMarks_[i], 0, Qt::AlignVCenter);
-        }
-        markRow->addStretch(1);
-        row->addWidget(marks);
+        heroMarks_ = new MarkRow(2, 58, 8, 5, false, {150, 96});
+        heroMarks_->setObjectName("heroMarks");
+        row->addWidget(heroMarks_);
         auto* texts = new QVBoxLayout;
         texts->setSpacing(6);
         heroTitle_ = makeLabel({}, TextStyle::title3);
@@ -248,7 +235,7 @@ private:
             auto* row = new QWidget;
             auto* layout = new QHBoxLayout(row);
             layout->setContentsMargins(0, 0, 0, 0);
-            layout->setSpacing(14);
+            layout->setSpacing(14 - markOverhang(34));
             layout->addWidget(makeMark(34));
             auto* texts = new QVBoxLayout;
             texts->setSpacing(3);
@@ -301,7 +288,7 @@ private:
 
     void showPetCount() {
         const bool two = model_.petCount.get() == 2;
-        heroMarks_[1]->setVisible(two);
+        heroMarks_->setCount(model_.petCount.get());
         heroTitle_->setText(QString::fromStdString(two ? L10n::t("栗栗和丸丸都在家") : L10n::t("今天由栗栗值班")));
         for (QWidget* w : {homeDivider_, homeRows_[1], nameDivider_, nameRows_[1], accessoryDivider_, accessoryRows_[1]})
             w->setVisible(two);
@@ -343,7 +330,7 @@ private:
 
     model::AppModel& model_;
     SettingsActions actions_;
-    QWidget* heroMarks_[2] = {};
+    MarkRow* heroMarks_ = nullptr;
     QLabel* heroTitle_ = nullptr;
     QWidget* homeDivider_ = nullptr;
     QWidget* homeRows_[2] = {};

@@ -67,17 +67,17 @@ OnboardingView::OnboardingView(std::function<void()> onComplete, model::AppModel
     : onComplete_(std::move(onComplete)), page_(page) {
     setObjectName("onboardingView");
     setFixedSize(int(kWindowSize.width), int(kWindowSize.height));
-    auto* column = vstack(this, 24);
-    column->setContentsMargins(32, 32, 32, 32);
+    // The mark's fur and shadow reach into the padding above it and the spacing below it.
+    const int overhang = markOverhang(86);
+    auto* column = vstack(this, 0);
+    column->setContentsMargins(32, 32 + 8 - overhang, 32, 32);
     column->addStretch(1);
-    auto* mark = new QWidget;
-    auto* markLayout = vstack(mark, 0);
-    markLayout->setContentsMargins(0, 8, 0, 0);
-    markLayout->addWidget(makeMark(86));
-    column->addWidget(mark, 0, Qt::AlignHCenter);
+    column->addWidget(makeMark(86), 0, Qt::AlignHCenter);
+    column->addSpacing(24 - overhang);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(8);
-    title_ = makeLabel({}, TextStyle::largeTitle);
+    // A title longer than the window is wide wraps rather than losing its ends.
+    title_ = makeLabel({}, TextStyle::largeTitle, false, true);
     title_->setObjectName("onboardingTitle");
     title_->setAlignment(Qt::AlignCenter);
     texts->addWidget(title_);
@@ -87,8 +87,10 @@ OnboardingView::OnboardingView(std::function<void()> onComplete, model::AppModel
     detail_->setFixedWidth(430);
     texts->addWidget(detail_, 0, Qt::AlignHCenter);
     column->addLayout(texts);
+    column->addSpacing(24);
     dots_ = new PageDots(page_);
     column->addWidget(dots_, 0, Qt::AlignHCenter);
+    column->addSpacing(24);
     auto* buttons = new QHBoxLayout;
     back_ = pushButton({});
     back_->setObjectName("onboardingBack");
@@ -127,6 +129,8 @@ void OnboardingView::forward() {
 void OnboardingView::showPage() {
     title_->setText(QString::fromStdString(pageTitle(page_)));
     detail_->setText(QString::fromStdString(pageDetail(page_)));
+    // The column asks its items' heights at its own width, not at the detail's narrower one.
+    detail_->setMinimumHeight(detail_->heightForWidth(detail_->width()));
     back_->setText(QString::fromStdString(L10n::t("上一步")));
     back_->setVisible(page_ >= 1);
     forward_->setText(QString::fromStdString(page_ == kLastPage ? L10n::t("开始陪伴") : L10n::t("继续")));

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "platform/qt/SymbolImages.h"
 
@@ -52,12 +53,26 @@ void Tile::setTrailingSymbol(const std::string& symbol, const QColor& color) {
 }
 
 QSize Tile::sizeHint() const {
-    const int symbols = (symbol_.empty() ? 0 : kSymbolSide + 8) + (trailing_.empty() ? 0 : kSymbolSide + 8);
-    return {fontMetrics().horizontalAdvance(text()) + symbols + 2 * kPadding + 2, height_};
+    return {fontMetrics().horizontalAdvance(text()) + symbolsWidth() + 2 * kPadding + 2, height_};
+}
+
+int Tile::symbolsWidth() const {
+    return (symbol_.empty() ? 0 : kSymbolSide + 8) + (trailing_.empty() ? 0 : kSymbolSide + 8);
 }
 
 QSize Tile::minimumSizeHint() const {
-    return {2 * kPadding + kSymbolSide, height_};
+    // A text too long for one line takes two, broken where the longer line is shortest.
+    const QFontMetrics metrics = fontMetrics();
+    const QString text = this->text();
+    int narrowest = metrics.horizontalAdvance(text);
+    const bool words = text.contains(' ');
+    for (int at = 1; at < text.size(); ++at) {
+        if (words && text[at] != ' ') continue;
+        const int longer = std::max(metrics.horizontalAdvance(text.left(at).trimmed()),
+                                    metrics.horizontalAdvance(text.mid(at).trimmed()));
+        narrowest = std::min(narrowest, longer);
+    }
+    return {narrowest + symbolsWidth() + 2 * kPadding + 2, height_};
 }
 
 void Tile::paintEvent(QPaintEvent*) {
@@ -82,7 +97,10 @@ void Tile::paintEvent(QPaintEvent*) {
     p.setPen(textColor);
     p.setFont(font());
     const QRect textRect(x, 0, std::max(0, right - x), height());
-    p.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft, fontMetrics().elidedText(text(), Qt::ElideRight, textRect.width()));
+    if (fontMetrics().horizontalAdvance(text()) <= textRect.width())
+        p.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft, text());
+    else
+        p.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextWordWrap, text());
 }
 
 StatTile::StatTile(const std::string& symbol, const std::string& label, bool valueOnTop, TextStyle valueStyle) {

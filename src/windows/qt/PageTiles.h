@@ -12,7 +12,7 @@ class QLabel;
 namespace windows::qt {
 
 // A flat tile button: symbol, text, an optional trailing symbol, on a rounded fill that
-// carries the accent while the tile is chosen.
+// carries the accent while the tile is chosen. A text too long for one line wraps onto two.
 class Tile final : public QAbstractButton {
 public:
     Tile(const std::string& symbol, const std::string& text, int height, double chosenAlpha, double restAlpha);
@@ -26,6 +26,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    int symbolsWidth() const;
+
     std::string symbol_;
     std::string trailing_;
     QColor trailingColor_;

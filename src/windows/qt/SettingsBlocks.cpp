@@ -7,6 +7,8 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 #include "menubar/qt/TuftleMark.h"
 #include "platform/qt/SymbolImages.h"
@@ -227,22 +229,34 @@ SegmentedPicker::SegmentedPicker(const std::vector<std::string>& options, int wi
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    int widest = 0;
     for (size_t i = 0; i < options.size(); ++i) {
         auto* button = new QPushButton(QString::fromStdString(options[i]));
         button->setCheckable(true);
         button->setFont(fontFor(TextStyle::callout));
         button->setMinimumSize(10, 26);
-        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        // Segments share the width equally, each wide enough for the widest text when chosen.
+        button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        widest = std::max(widest, QFontMetrics(fontFor(TextStyle::callout, QFont::DemiBold)).horizontalAdvance(button->text()));
+        // The chosen segment's text is bolder: set on the button, where its size is measured.
+        QObject::connect(button, &QAbstractButton::toggled, button, [button](bool on) {
+            button->setFont(fontFor(TextStyle::callout, on ? QFont::DemiBold : QFont::Normal));
+        });
         group_->addButton(button, static_cast<int>(i));
-        layout->addWidget(button);
+        layout->addWidget(button, 1);
     }
+    // Room for the chosen segment's padding and border on either side of its text.
+    constexpr int padding = 2, border = 1;
+    for (auto* button : group_->buttons()) button->setMinimumWidth(widest + 2 * (padding + border) + 2);
     QColor selected = accentColor();
     // The chosen segment carries the accent, as the page list's selected row does.
-    setStyleSheet(QString("QPushButton:checked { background: rgba(%1, %2, %3, 0.22); border: 1px solid rgba(%1, %2, %3, 0.6);"
-                          " border-radius: 3px; font-weight: 600; padding: 0 6px; }")
+    setStyleSheet(QString("QPushButton:checked { background: rgba(%1, %2, %3, 0.22); border: %4px solid rgba(%1, %2, %3, 0.6);"
+                          " border-radius: 3px; padding: 0 %5px; }")
                       .arg(selected.red())
                       .arg(selected.green())
-                      .arg(selected.blue()));
+                      .arg(selected.blue())
+                      .arg(border)
+                      .arg(padding));
     if (width > 0) setFixedWidth(width);
     QObject::connect(group_, &QButtonGroup::idClicked, this, [this](int id) {
         if (chosen_) chosen_(id);
@@ -294,10 +308,68 @@ void Switch::paintEvent(QPaintEvent*) {
     }
 }
 
+int markOverhang(int side) {
+    // The fur reaches 0.11 of the side past the square, its shadow another 0.08 of blur
+    // shifted 0.04 down.
+    return static_cast<int>(std::ceil(0.23 * side));
+}
+
 QWidget* makeMark(int side) {
     auto* mark = new menubar::qt::TuftleMark;
-    mark->setFixedSize(side, side);
+    const int overhang = markOverhang(side);
+    mark->setContentsMargins(overhang, overhang, overhang, overhang);
+    mark->setFixedSize(side + 2 * overhang, side + 2 * overhang);
     return mark;
+}
+
+QWidget* placeMark(QWidget* parent, int side, QPoint squareTopLeft) {
+    auto* mark = makeMark(side);
+    mark->setParent(parent);
+    mark->move(squareTopLeft - QPoint(markOverhang(side), markOverhang(side)));
+    return mark;
+}
+
+MarkRow::MarkRow(int count, int side, int overlap, int drop, bool ringed, QSize frame)
+    : side_(side), overlap_(overlap), drop_(drop), frame_(frame) {
+    class Ring final : public QWidget {
+    protected:
+        void paintEvent(QPaintEvent*) override {
+            QPainter p(this);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(QPen(palette().color(QPalette::Window), 1.5));
+            p.drawEllipse(QRectF(rect()).adjusted(0.75, 0.75, -0.75, -0.75));
+        }
+    };
+    // Created in drawing order: each ring over its mark, each later mark over both.
+    for (int i = 0; i < count; ++i) {
+        marks_.push_back(makeMark(side));
+        marks_.back()->setParent(this);
+        if (!ringed) continue;
+        rings_.push_back(new Ring);
+        rings_.back()->setParent(this);
+        rings_.back()->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    setCount(count);
+}
+
+void MarkRow::setCount(int count) {
+    count = std::clamp(count, 0, static_cast<int>(marks_.size()));
+    const int overhang = markOverhang(side_);
+    const QSize row(count > 0 ? count * side_ - (count - 1) * overlap_ : 0, count > 0 ? side_ + (count - 1) * drop_ : 0);
+    const QSize box = frame_.isValid() ? frame_ : row + QSize(2 * overhang, 2 * overhang);
+    setFixedSize(box);
+    // The first mark sits centred as if no mark were offset, as a stack centres its items.
+    const QPoint first((box.width() - row.width()) / 2, (box.height() - side_) / 2);
+    for (int i = 0; i < static_cast<int>(marks_.size()); ++i) {
+        const QPoint square = first + QPoint(i * (side_ - overlap_), i * drop_);
+        marks_[i]->move(square - QPoint(overhang, overhang));
+        marks_[i]->setVisible(i < count);
+        if (i < static_cast<int>(rings_.size())) {
+            // The stroke straddles the square's edge, as the ring around a framed mark.
+            rings_[i]->setGeometry(QRect(square, QSize(side_, side_)).adjusted(-1, -1, 1, 1));
+            rings_[i]->setVisible(i < count);
+        }
+    }
 }
 
 }  // namespace windows::qt

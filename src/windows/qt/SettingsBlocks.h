@@ -20,6 +20,10 @@ class QPushButton;
 // callers look them up first.
 namespace windows::qt {
 
+// A widget property: true where a text may end in an ellipsis by design, false or unset where
+// it must be read whole.
+inline constexpr const char* kMayElide = "mayElide";
+
 enum class TextStyle { largeTitle, title2, title3, headline, body, callout, subheadline, caption, caption2 };
 
 QFont fontFor(TextStyle style, QFont::Weight weight = QFont::Normal);
@@ -95,8 +99,29 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-// The brand mark in a square of `side` points.
+// The brand mark in a square of `side` points. The widget is larger by markOverhang(side) on
+// every side, where the fur and its shadow reach: callers place the square, not the widget.
 QWidget* makeMark(int side);
+int markOverhang(int side);
+// A mark whose square's top-left corner is at `squareTopLeft` in `parent`, outside any layout.
+QWidget* placeMark(QWidget* parent, int side, QPoint squareTopLeft);
+
+// Marks of one side in an overlapping row, each later one `drop` lower; a ringed mark wears a
+// ring in the window's colour that sets it apart from the one behind. With a `frame`, the row
+// is centred in it; without, the widget is as wide as the shown marks and their fur.
+class MarkRow final : public QWidget {
+public:
+    MarkRow(int count, int side, int overlap, int drop, bool ringed, QSize frame = {});
+    // Shows the first `count` marks.
+    void setCount(int count);
+    QWidget* mark(int index) const { return marks_.at(index); }
+
+private:
+    int side_, overlap_, drop_;
+    QSize frame_;
+    std::vector<QWidget*> marks_;
+    std::vector<QWidget*> rings_;
+};
 
 // Subscriptions that end with the widget holding them.
 class Bindings {

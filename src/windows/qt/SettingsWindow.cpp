@@ -77,29 +77,6 @@ protected:
     }
 };
 
-// A small mark ringed in the window's colour, for the overlapping row of pets at home.
-QWidget* ringedMark() {
-    auto* holder = new QWidget;
-    holder->setFixedSize(27, 27);
-    class Ring final : public QWidget {
-    protected:
-        void paintEvent(QPaintEvent*) override {
-            QPainter p(this);
-            p.setRenderHint(QPainter::Antialiasing);
-            p.setPen(QPen(palette().color(QPalette::Window), 1.5));
-            p.setBrush(palette().color(QPalette::Window));
-            p.drawEllipse(QRectF(rect()).adjusted(0.75, 0.75, -0.75, -0.75));
-        }
-    };
-    auto* ring = new Ring;
-    ring->setParent(holder);
-    ring->setGeometry(0, 0, 27, 27);
-    auto* mark = makeMark(24);
-    mark->setParent(holder);
-    mark->move(1, 1);
-    return holder;
-}
-
 }  // namespace
 
 SettingsView::SettingsView(model::AppModel& model, SettingsActions actions, SettingsSection selection)
@@ -142,9 +119,11 @@ QWidget* SettingsView::sidebar() {
     auto* column = vstack(bar, 14);
     column->setContentsMargins(0, 10, 0, 0);
 
+    // The mark's fur and shadow reach into the padding and the spacing around it.
+    const int headerOverhang = markOverhang(38);
     auto* header = new QHBoxLayout;
-    header->setContentsMargins(14, 10, 14, 0);
-    header->setSpacing(12);
+    header->setContentsMargins(14 - headerOverhang, 10 - headerOverhang, 14, 0);
+    header->setSpacing(12 - headerOverhang);
     header->addWidget(makeMark(38));
     auto* names = new QVBoxLayout;
     names->setSpacing(3);
@@ -175,21 +154,20 @@ QWidget* SettingsView::sidebar() {
     column->addLayout(list);
     column->addStretch(1);
 
+    const int footerOverhang = markOverhang(24);
     auto* footer = new QHBoxLayout;
-    footer->setContentsMargins(14, 0, 14, 12);
-    footer->setSpacing(8);
-    auto* marks = new QHBoxLayout;
-    marks->setSpacing(-9);
-    QWidget* secondMark = nullptr;
-    for (int i = 0; i < 2; ++i) marks->addWidget(secondMark = ringedMark());
-    footer->addLayout(marks);
+    footer->setContentsMargins(14 - footerOverhang, 0, 14, 12 - footerOverhang);
+    footer->setSpacing(8 - footerOverhang);
+    auto* marks = new MarkRow(2, 24, 6, 0, true);
+    marks->setObjectName("petsAtHomeMarks");
+    footer->addWidget(marks);
     auto* atHome = makeLabel({}, TextStyle::caption, true);
     atHome->setObjectName("petsAtHome");
     footer->addWidget(atHome);
     footer->addStretch(1);
     column->addLayout(footer);
-    contentSubscriptions_.push_back(model_.petCount.subscribe([secondMark, atHome](int count) {
-        secondMark->setVisible(count != 1);
+    contentSubscriptions_.push_back(model_.petCount.subscribe([marks, atHome](int count) {
+        marks->setCount(count);
         atHome->setText(QString::fromStdString(count == 1 ? L10n::t("1 只在家") : L10n::t("2 只在家")));
     }));
     return bar;

@@ -49,5 +49,5 @@ TEST_F(OnboardingViewTest, backStepsOnePageAndALanguageChangeKeepsThePage) {
     view.forwardButton()->click();
     view.backButton()->click();
     model->setAppLanguage(AppLanguageChoice::simplifiedChinese);
-    EXPECT_EQ(title(), "它们真的住在 Mac 里");
+    EXPECT_EQ(title(), "它们真的住在你的桌面上");
 }
