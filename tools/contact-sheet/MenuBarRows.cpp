@@ -3,11 +3,12 @@
 // the brand mark at the sizes the windows use.
 #include <QApplication>
 #include <QPainter>
+#include <memory>
 
 #include "ContactSheet.h"
 #include "menubar/qt/IconProvider.h"
-#include "menubar/qt/TuftleMark.h"
 #include "platform/qt/QtStatusBar.h"
+#include "windows/qt/SettingsBlocks.h"
 
 namespace contactsheet {
 namespace {
@@ -30,16 +31,15 @@ Cell trayCell(const MenuBarImage& image, double scale, bool dark, const QString&
 }
 
 Cell markCell(int side) {
-    menubar::qt::TuftleMark mark;
-    const int margin = side / 6;  // room for the fur and the shadow beyond the mark's square
-    mark.setContentsMargins(margin, margin, margin, margin);
-    mark.resize(side + 2 * margin, side + 2 * margin);
+    // As the windows show it, with room for the fur and the shadow beyond its square.
+    const std::unique_ptr<QWidget> mark(windows::qt::makeMark(side));
+    const int margin = windows::qt::markOverhang(side);
     QImage cell(cellPixels, cellPixels, QImage::Format_ARGB32_Premultiplied);
     cell.fill(QColor(239, 233, 223));
     QPainter p(&cell);
     p.scale(Sheet::scale, Sheet::scale);
     p.drawPixmap(QPointF(Sheet::cellPoints / 2 - side / 2.0 - margin, Sheet::cellPoints / 2 - side / 2.0 - margin),
-                 mark.grab());
+                 mark->grab());
     return {cell, QString("mark %1 pt").arg(side)};
 }
 
