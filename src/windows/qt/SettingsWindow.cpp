@@ -36,6 +36,11 @@ public:
         setCursor(Qt::PointingHandCursor);
     }
     QSize sizeHint() const override { return {150, 36}; }
+    // Room for the whole title in the selected row's weight.
+    QSize minimumSizeHint() const override {
+        const QFontMetrics metrics(fontFor(TextStyle::subheadline, QFont::DemiBold));
+        return {kTextInset + metrics.horizontalAdvance(text()) + kTrailingInset, 36};
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -54,12 +59,14 @@ protected:
         if (!icon.isNull()) p.drawPixmap(QPointF(10 + 1, (height() - 16) / 2.0), icon);
         p.setFont(fontFor(TextStyle::subheadline, isChecked() ? QFont::DemiBold : QFont::Normal));
         p.setPen(ink);
-        const QRect textRect = rect().adjusted(10 + 18 + 10, 0, -10, 0);
+        const QRect textRect = rect().adjusted(kTextInset, 0, -kTrailingInset, 0);
         p.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft,
                    p.fontMetrics().elidedText(text(), Qt::ElideRight, textRect.width()));
     }
 
 private:
+    // Padding, the symbol's column and the gap after it; padding at the end.
+    static constexpr int kTextInset = 10 + 18 + 10, kTrailingInset = 10;
     SettingsSection section_;
 };
 
