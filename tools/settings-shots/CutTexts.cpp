@@ -4,8 +4,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyleOptionButton>
 #include <QStyle>
+#include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
 #include <QWidget>
 #include <algorithm>
@@ -22,8 +22,8 @@ bool mayElide(const QWidget* widget) {
 }
 
 QString describe(const QWidget* widget, const QString& text, QSize needed) {
-    const QString name = widget->objectName().isEmpty() ? QString::fromLatin1(widget->metaObject()->className())
-                                                        : widget->objectName();
+    const QString name =
+        widget->objectName().isEmpty() ? QString::fromLatin1(widget->metaObject()->className()) : widget->objectName();
     return QString("%1 \"%2\": needs %3 x %4, has %5 x %6")
         .arg(name, text)
         .arg(needed.width())
@@ -41,8 +41,8 @@ QSize neededBy(const QLabel* label) {
     const QFontMetrics metrics = label->fontMetrics();
     if (label->wordWrap()) {
         const int width = label->contentsRect().width() - frame;
-        const QRect lines =
-            metrics.boundingRect(QRect(0, 0, std::max(1, width), 100000), Qt::TextWordWrap | int(label->alignment()), label->text());
+        const QRect lines = metrics.boundingRect(QRect(0, 0, std::max(1, width), 100000),
+                                                 Qt::TextWordWrap | int(label->alignment()), label->text());
         return {lines.width() + extraWidth, lines.height() + extraHeight};
     }
     int widest = 0;

@@ -52,12 +52,9 @@ TEST(CutTexts, findsEveryWayATextIsCut) {
              label->resize(40, 20);
          },
          false},
-        {"a button narrower than its title",
-         [](QWidget* p) { (new QPushButton(kLong, p))->resize(60, 28); },
-         true},
+        {"a button narrower than its title", [](QWidget* p) { (new QPushButton(kLong, p))->resize(60, 28); }, true},
         {"a short title on a button the style keeps wide",
-         [](QWidget* p) { (new QPushButton("Go", p))->resize(40, 28); },
-         false},
+         [](QWidget* p) { (new QPushButton("Go", p))->resize(40, 28); }, false},
         {"a picker with one choice too long for it",
          [](QWidget* p) {
              auto* box = new QComboBox(p);
