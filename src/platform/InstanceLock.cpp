@@ -11,6 +11,20 @@
 #include "platform/RegularFile.h"
 
 namespace platform {
+namespace {
+
+constexpr const char* kLockFileName = ".tuftle.lock";
+
+// 0 once locked, else the errno (EWOULDBLOCK: another process holds it).
+int lockExclusively(int fd) {
+    int result;
+    do {
+        result = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (result != 0 && errno == EINTR);
+    return result == 0 ? 0 : errno;
+}
+
+}  // namespace
 
 InstanceLock::~InstanceLock() {
     if (fd_ >= 0) ::close(fd_);
@@ -25,17 +39,17 @@ std::unique_ptr<InstanceLock> InstanceLock::acquire(const std::filesystem::path&
     // The folder itself: it can be opened whenever the settings in it can be read, and no file
     // of ours beside the settings can be replaced by a link or a folder. Close-on-exec: a
     // program we start must not keep holding the lock after we end.
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    int result = -1;
-    if (fd >= 0) {
-        do {
-            result = ::flock(fd, LOCK_EX | LOCK_NB);
-        } while (result != 0 && errno == EINTR);
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int error = fd >= 0 ? lockExclusively(fd) : errno;
+    if (fd >= 0 && error != 0 && error != EWOULDBLOCK) {
+        // Network file systems may lock only files open for writing: a file of ours beside it.
+        ::close(fd);
+        fd = ::open((folder / kLockFileName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+        error = fd >= 0 ? lockExclusively(fd) : errno;
     }
-    if (result == 0) return std::unique_ptr<InstanceLock>(new InstanceLock(fd, {}));
-    const int error = errno;
+    if (error == 0) return std::unique_ptr<InstanceLock>(new InstanceLock(fd, {}));
     if (fd >= 0) ::close(fd);
-    if (fd >= 0 && error == EWOULDBLOCK) return nullptr;
+    if (error == EWOULDBLOCK) return nullptr;
     return std::unique_ptr<InstanceLock>(
         new InstanceLock(-1, "cannot lock " + folder.string() + " (" + std::strerror(error) + ")"));
 }
