@@ -60,11 +60,14 @@ void recordExitWithoutTerminate() {
 int main(int argc, char** argv) {
     // Two instances would show two sets of pets and overwrite each other's settings file.
     const auto defaultsPath = platform::PlistFileDefaults::standardPath();
-    const auto instanceLock = platform::InstanceLock::acquire(platform::InstanceLock::standardPath(defaultsPath));
+    const auto instanceLock = platform::InstanceLock::acquire(defaultsPath);
     if (!instanceLock) {
         std::fprintf(stderr, "tuftle: already running\n");
         return 0;
     }
+    if (!instanceLock->held())
+        std::fprintf(stderr, "tuftle: %s to keep to one running instance; this run saves no settings\n",
+                     instanceLock->problem().c_str());
 
     // Global key presses and window positions need X11, also inside a Wayland session.
     const char* qpa = std::getenv("QT_QPA_PLATFORM");
@@ -94,7 +97,9 @@ int main(int argc, char** argv) {
     });
     app.routeTerminationSignals();
 
-    platform::PlistFileDefaults defaults(defaultsPath, loop);
+    platform::PlistFileDefaults defaults(defaultsPath, loop,
+                                         instanceLock->held() ? platform::PlistFileDefaults::Access::readWrite
+                                                              : platform::PlistFileDefaults::Access::readOnly);
     loadedDefaults = &defaults;
     platform::FileJournal keyCountJournal(defaults.path().parent_path() / "keystrokes.journal");
     platform::NotificationCenter notifications;
@@ -194,8 +199,9 @@ int main(int argc, char** argv) {
     loop.post([&] { delegate.applicationDidFinishLaunching(); });
     int status = QApplication::exec();
     if (!defaults.flush()) {
-        std::fprintf(stderr, "tuftle: could not save the settings to %s (%s); the last changes are lost\n",
-                     defaults.path().c_str(), std::strerror(defaults.lastWriteError()));
+        std::fprintf(stderr, "tuftle: could not save the settings to %s (%s); %s\n", defaults.path().c_str(),
+                     std::strerror(defaults.lastWriteError()),
+                     controller.model().failedSaveNote(defaults.unsavedKeys()).c_str());
         status = 1;
     }
     runningApplication = nullptr;

@@ -102,12 +102,20 @@ void AppModel::wireObservation() {
 
 void AppModel::persistCompanionRecord() {
     writeJson(keys::companionRecord, companionRecord->toJson());
+    // Older companion time in the journal would be replayed over the record just stored.
+    if (journal_ && journalHasRecords_) {
+        companionPending_ = true;
+        if (!appendPendingRecords()) persistLedger();
+    }
 }
 
 void AppModel::persistLedger() {
     ledgerWritePending_ = false;
     writeJson(keys::keystrokeLedger, ledger->toJson());
-    if (journal_) foldJournal();
+    if (!journal_) return;
+    // The journal holds companion time too: the fold stores both.
+    writeJson(keys::companionRecord, companionRecord->toJson());
+    foldJournal();
 }
 
 void AppModel::writeJson(const char* key, const Json& value) {

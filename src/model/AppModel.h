@@ -60,6 +60,8 @@ inline constexpr const char* lastWaterActionAt = "lastWaterActionAt";
 inline constexpr const char* lastStretchActionAt = "lastStretchActionAt";
 inline constexpr const char* lastLookFarActionAt = "lastLookFarActionAt";
 inline constexpr const char* lastGentleReminderAt = "lastGentleReminderAt";
+// No setting: which records of the key-count journal the settings file already holds.
+inline constexpr const char* journalGeneration = "journalGeneration";
 }  // namespace keys
 
 // The one application model: every setting, the live state the interface shows, and the
@@ -68,8 +70,9 @@ inline constexpr const char* lastGentleReminderAt = "lastGentleReminderAt";
 // the store is written). Main thread only.
 class AppModel {
 public:
-    // With a journal, key counts reach it each second and the settings file every few minutes
-    // and on persistLedger(); what it holds is replayed here.
+    // With a journal, key counts and companion time reach it each second and the settings file
+    // every few minutes (less often the longer the history) and on persistLedger(); what it
+    // holds beyond the settings file is replayed here.
     AppModel(platform::Defaults& defaults, platform::MainLoop& loop, platform::AppendJournal* journal = nullptr);
     AppModel(const AppModel&) = delete;
     AppModel& operator=(const AppModel&) = delete;
@@ -167,6 +170,9 @@ public:
     // Save the records as JSON; when encoding fails the previous data stays.
     void persistCompanionRecord();
     void persistLedger();
+    // For the line that reports a save that failed at quit (`unsavedKeys`: the keys the
+    // settings file misses): what the journal keeps for the next start, and what is lost.
+    std::string failedSaveNote(const std::vector<std::string>& unsavedKeys) const;
 
     // Export (DataExport.cpp): the pretty-printed JSON document of everything kept about the
     // user, dated now. Throws DataExportError when a value cannot be written as JSON.
@@ -180,13 +186,19 @@ private:
     void writeJson(const char* key, const Json& value);
     // Marks the ledger for the coalesced write and schedules it unless one is scheduled.
     void scheduleLedgerWrite();
+    void scheduleJournalWrite();
     void writePendingLedger();
     // Journal (AppModelKeystrokes.cpp).
     void replayJournal();
-    // After the ledger went to the defaults: empties the journal once the settings file holds it.
+    // After the records went to the defaults: stores a new generation and empties the journal
+    // once the settings file holds them.
     void foldJournal();
-    // Appends the days that changed since the last append; false when that failed.
-    bool appendLedgerChanges();
+    // Appends the days that changed since the last append and the companion time when it
+    // changed; false when that failed.
+    bool appendPendingRecords();
+    void scheduleJournalSync();
+    // True when the journal holds every count and all companion time.
+    bool countsKeptInJournal() const;
 
     platform::Defaults& defaults_;
     platform::MainLoop& loop_;
@@ -198,7 +210,10 @@ private:
     // What the settings file and the journal hold together.
     KeystrokeLedger journaled_;
     bool journalHasRecords_ = false;
+    bool companionPending_ = false;  // companion time the journal does not hold yet
+    bool journalSyncScheduled_ = false;
     bool foldScheduled_ = false;
+    int64_t journalGeneration_ = 0;
     // A scheduled write cannot be cancelled: it holds this weakly and does nothing once the
     // model is gone.
     std::shared_ptr<char> alive_ = std::make_shared<char>();

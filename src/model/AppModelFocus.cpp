@@ -121,7 +121,14 @@ void AppModel::recordCompanion(double seconds) {
         r.addCompanion(seconds, now);
         r.refreshUnlocks(ledger->allTimeCount);
     });
-    persistCompanionRecord();
+    // Storing the record would rewrite the whole settings file, history and all, each minute:
+    // a journal line takes the time, and a start works the unlocks out again.
+    if (!journal_) {
+        persistCompanionRecord();
+        return;
+    }
+    companionPending_ = true;
+    scheduleJournalWrite();
 }
 
 void AppModel::settleStamp(platform::Date& stamp, const char* key, platform::Date now) {

@@ -1,7 +1,10 @@
 #include "model/AppModel.h"
 
-#include <cstdio>
-#include <cstring>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <string_view>
+#include <type_traits>
 
 #include "model/KeyboardReactions.h"
 #include "model/TypingRhythm.h"
@@ -17,37 +20,114 @@ constexpr double kReactionIntervalSlack = 1e-6;
 // Long enough to write once for a burst of typing; with the store written through right
 // after it, a press is on disk within a second, so a kill loses at most the last second.
 constexpr double kLedgerWriteDelay = 0.9;  // s
+// What reached the journal outlives a kill at once; a crash of the whole system loses at most
+// this much more. Each sync writes a whole page, so the appends of a burst share one.
+constexpr double kJournalSyncDelay = 2.0;  // s
 constexpr int64_t kMilestoneStep = 100;
 // With a journal, the settings file (that grows with the history) is rewritten this seldom
-// while the user types.
-constexpr double kFoldDelay = 300;  // s
+// while the user types, and for a long history more seldom still.
+constexpr double kFoldDelay = 300;             // s
+constexpr double kFoldBytesPerSecond = 256.0;  // of stored records, rewritten per second at most
+// A day of either record as stored, or a little more.
+constexpr double kStoredBytesPerDay = 32.0;
 // Names no day: a record that only sets the total.
 constexpr const char* kNoDay = "0000-00-00";
 
-// "<day> <count that day> <all-time count>": counts, not additions, so replaying a record the
-// settings file already holds changes nothing. A count of 0 removes the day.
-std::string journalRecord(const std::string& day, int64_t count, int64_t total) {
-    return day + ' ' + std::to_string(count) + ' ' + std::to_string(total);
+// Every record ends with the generation of the settings file it adds to: a fold advances the
+// generation in the settings file, so records an older file needed are skipped once a newer
+// one holds them, whatever order a kill, a failed truncation or a retried save left.
+//
+// "<day> <count that day> <all-time count> <generation>": counts, not additions, so replaying a
+// record the settings file already holds changes nothing. A count of 0 removes the day.
+std::string journalRecord(const std::string& day, int64_t count, int64_t total, int64_t generation) {
+    return day + ' ' + std::to_string(count) + ' ' + std::to_string(total) + ' ' + std::to_string(generation);
 }
 
-bool applyJournalRecord(KeystrokeLedger& l, const std::string& record) {
-    char day[11] = {};
-    long long count = 0, total = 0;
-    char extra = 0;
-    if (std::sscanf(record.c_str(), "%10s %lld %lld %c", day, &count, &total, &extra) != 3) return false;
+// "companion <day> <seconds that day> <all seconds> <completed focus sessions> <generation>".
+constexpr std::string_view kCompanionTag = "companion";
+
+std::string number(double value) {
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+std::string companionRecordLine(const CompanionRecord& r, const std::string& day, int64_t generation) {
+    const auto entry = r.dailyCompanionSeconds.find(day);
+    const double daySeconds = entry == r.dailyCompanionSeconds.end() ? 0 : entry->second;
+    return std::string(kCompanionTag) + ' ' + day + ' ' + number(daySeconds) + ' ' +
+           number(r.totalCompanionSeconds) + ' ' + std::to_string(r.completedFocusSessions) + ' ' +
+           std::to_string(generation);
+}
+
+std::vector<std::string_view> words(std::string_view text) {
+    std::vector<std::string_view> out;
+    while (!text.empty()) {
+        const size_t space = text.find(' ');
+        out.push_back(text.substr(0, space));
+        if (space == std::string_view::npos) break;
+        text.remove_prefix(space + 1);
+    }
+    return out;
+}
+
+template <typename T>
+std::optional<T> parseNumber(std::string_view word) {
+    T value{};
+    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+    if (error != std::errc() || end != word.data() + word.size() || !(value >= 0)) return std::nullopt;
+    if constexpr (std::is_floating_point_v<T>)
+        if (!std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+bool isDayKey(std::string_view day) {
+    if (day.size() != 10) return false;
     for (int i = 0; i < 10; ++i)
         if ((i == 4 || i == 7) ? day[i] != '-' : (day[i] < '0' || day[i] > '9')) return false;
-    if (count < 0 || total < 0) return false;
-    if (count == 0)
-        l.dailyCounts.erase(day);
-    else
-        l.dailyCounts[day] = count;
-    l.allTimeCount = total;
     return true;
 }
 
+// Applies a record of generation `oldest` or later; false for one skipped or unreadable.
+bool applyJournalRecord(KeystrokeLedger& l, CompanionRecord& c, const std::string& record, int64_t oldest) {
+    const auto w = words(record);
+    if (w.size() == 6 && w[0] == kCompanionTag) {
+        const auto daySeconds = parseNumber<double>(w[2]);
+        const auto total = parseNumber<double>(w[3]);
+        const auto sessions = parseNumber<int64_t>(w[4]);
+        const auto generation = parseNumber<int64_t>(w[5]);
+        if (!isDayKey(w[1]) || !daySeconds || !total || !sessions || !generation || *generation < oldest) return false;
+        if (*daySeconds > 0)
+            c.dailyCompanionSeconds[std::string(w[1])] = *daySeconds;
+        else
+            c.dailyCompanionSeconds.erase(std::string(w[1]));
+        c.totalCompanionSeconds = *total;
+        c.completedFocusSessions = *sessions;
+        return true;
+    }
+    // Records written before generations were kept have none: they add to generation 0.
+    if (w.size() != 3 && w.size() != 4) return false;
+    const auto count = parseNumber<int64_t>(w[1]);
+    const auto total = parseNumber<int64_t>(w[2]);
+    const auto generation = w.size() == 4 ? parseNumber<int64_t>(w[3]) : std::optional<int64_t>(0);
+    if (!isDayKey(w[0]) || !count || !total || !generation || *generation < oldest) return false;
+    if (*count == 0)
+        l.dailyCounts.erase(std::string(w[0]));
+    else
+        l.dailyCounts[std::string(w[0])] = *count;
+    l.allTimeCount = *total;
+    return true;
+}
+
+// Each fold rewrites the whole settings file: the longer the history, the rarer the folds, so
+// typing costs the disk the same whatever the history.
+double foldDelay(const KeystrokeLedger& ledger, const CompanionRecord& record) {
+    const double days = static_cast<double>(ledger.dailyCounts.size() + record.dailyCompanionSeconds.size());
+    return std::max(kFoldDelay, days * kStoredBytesPerDay / kFoldBytesPerSecond);
+}
+
 // The records that take `from` to `to`, walking both sorted day lists once.
-std::vector<std::string> ledgerChanges(const KeystrokeLedger& from, const KeystrokeLedger& to) {
+std::vector<std::string> ledgerChanges(const KeystrokeLedger& from, const KeystrokeLedger& to, int64_t generation) {
     std::vector<std::string> out;
     const auto& a = from.dailyCounts;
     const auto& b = to.dailyCounts;
@@ -55,18 +135,19 @@ std::vector<std::string> ledgerChanges(const KeystrokeLedger& from, const Keystr
     auto j = b.begin();
     while (i != a.end() || j != b.end()) {
         if (j == b.end() || (i != a.end() && i->first < j->first)) {
-            out.push_back(journalRecord(i->first, 0, to.allTimeCount));
+            out.push_back(journalRecord(i->first, 0, to.allTimeCount, generation));
             ++i;
         } else if (i == a.end() || j->first < i->first) {
-            out.push_back(journalRecord(j->first, j->second, to.allTimeCount));
+            out.push_back(journalRecord(j->first, j->second, to.allTimeCount, generation));
             ++j;
         } else {
-            if (i->second != j->second) out.push_back(journalRecord(j->first, j->second, to.allTimeCount));
+            if (i->second != j->second) out.push_back(journalRecord(j->first, j->second, to.allTimeCount, generation));
             ++i;
             ++j;
         }
     }
-    if (out.empty() && from.allTimeCount != to.allTimeCount) out.push_back(journalRecord(kNoDay, 0, to.allTimeCount));
+    if (out.empty() && from.allTimeCount != to.allTimeCount)
+        out.push_back(journalRecord(kNoDay, 0, to.allTimeCount, generation));
     return out;
 }
 
@@ -144,11 +225,15 @@ void AppModel::setKeyboardReaction(KeyboardReactionStyle style, bool enabled) {
 }
 
 void AppModel::flushPendingWrites() {
-    if (ledgerWritePending_ || journalHasRecords_) persistLedger();
+    if (ledgerWritePending_ || journalHasRecords_ || companionPending_) persistLedger();
 }
 
 void AppModel::scheduleLedgerWrite() {
     ledgerWritePending_ = true;
+    scheduleJournalWrite();
+}
+
+void AppModel::scheduleJournalWrite() {
     if (ledgerWriteScheduled_) return;
     ledgerWriteScheduled_ = true;
     loop_.after(kLedgerWriteDelay, [this, alive = std::weak_ptr<char>(alive_)] {
@@ -164,15 +249,15 @@ void AppModel::writePendingLedger() {
         defaults_.flush();
         return;
     }
-    if (!ledgerWritePending_) return;
+    if (!ledgerWritePending_ && !companionPending_) return;
     ledgerWritePending_ = false;
-    if (!appendLedgerChanges()) {
+    if (!appendPendingRecords()) {
         persistLedger();
         return;
     }
     if (foldScheduled_) return;
     foldScheduled_ = true;
-    loop_.after(kFoldDelay, [this, alive = std::weak_ptr<char>(alive_)] {
+    loop_.after(foldDelay(ledger.get(), companionRecord.get()), [this, alive = std::weak_ptr<char>(alive_)] {
         if (alive.expired()) return;
         foldScheduled_ = false;
         if (journalHasRecords_) persistLedger();
@@ -181,32 +266,74 @@ void AppModel::writePendingLedger() {
 
 void AppModel::replayJournal() {
     if (!journal_) return;
-    KeystrokeLedger replayed = ledger.get();
+    journalGeneration_ = std::max<int64_t>(defaults_.integer(keys::journalGeneration).value_or(0), 0);
+    KeystrokeLedger replayedLedger = ledger.get();
+    CompanionRecord replayedRecord = companionRecord.get();
     const std::vector<std::string> records = journal_->records();
-    for (const auto& record : records) applyJournalRecord(replayed, record);
-    ledger.setSilently(replayed);
-    journaled_ = std::move(replayed);
+    for (const auto& record : records) applyJournalRecord(replayedLedger, replayedRecord, record, journalGeneration_);
+    ledger.setSilently(replayedLedger);
+    companionRecord.setSilently(std::move(replayedRecord));
+    journaled_ = std::move(replayedLedger);
     journalHasRecords_ = !records.empty();
     if (journalHasRecords_) persistLedger();
 }
 
 void AppModel::foldJournal() {
-    if (journalHasRecords_ && !(defaults_.flush() && journal_->clear())) {
-        // The settings file may be older than the journal: the journal stays ahead of it.
-        appendLedgerChanges();
+    defaults_.set(keys::journalGeneration, ++journalGeneration_);
+    const bool saved = defaults_.flush();
+    if (saved) {
+        journaled_ = ledger.get();
+        companionPending_ = false;
+        // Records left by a failed truncation are of an older generation: the next fold
+        // tries again, and until then nothing replays them.
+        if (journal_->clear()) journalHasRecords_ = false;
         return;
     }
-    journalHasRecords_ = false;
-    journaled_ = ledger.get();
+    // The settings file on disk may stay older than this fold, or the save be retried and
+    // succeed later: records of the new generation apply to either.
+    companionPending_ = true;
+    if (appendPendingRecords()) journal_->sync();
 }
 
-bool AppModel::appendLedgerChanges() {
-    const std::vector<std::string> records = ledgerChanges(journaled_, ledger.get());
+bool AppModel::appendPendingRecords() {
+    std::vector<std::string> records = ledgerChanges(journaled_, ledger.get(), journalGeneration_);
+    if (companionPending_)
+        records.push_back(
+            companionRecordLine(companionRecord.get(), platform::calendar::dayKey(loop_.now()), journalGeneration_));
     if (records.empty()) return true;
     if (!journal_->append(records)) return false;
-    for (const auto& record : records) applyJournalRecord(journaled_, record);
+    journaled_ = ledger.get();
+    companionPending_ = false;
     journalHasRecords_ = true;
+    scheduleJournalSync();
     return true;
+}
+
+void AppModel::scheduleJournalSync() {
+    if (journalSyncScheduled_) return;
+    journalSyncScheduled_ = true;
+    loop_.after(kJournalSyncDelay, [this, alive = std::weak_ptr<char>(alive_)] {
+        if (alive.expired()) return;
+        journalSyncScheduled_ = false;
+        // The records may not be on disk: the settings file takes everything instead.
+        if (!journal_->sync()) persistLedger();
+    });
+}
+
+bool AppModel::countsKeptInJournal() const {
+    return journal_ && journaled_ == ledger.get() && !companionPending_ && !ledgerWritePending_;
+}
+
+std::string AppModel::failedSaveNote(const std::vector<std::string>& unsavedKeys) const {
+    const bool kept = countsKeptInJournal();
+    std::string lost;
+    for (const auto& key : unsavedKeys) {
+        if (key == keys::journalGeneration || (kept && (key == keys::keystrokeLedger || key == keys::companionRecord)))
+            continue;
+        lost += (lost.empty() ? "" : ", ") + key;
+    }
+    std::string note = kept ? "the key counts and companion time are kept in the key-count journal for the next start; " : "";
+    return note + (lost.empty() ? "no other change is lost" : "the changes to " + lost + " are lost");
 }
 
 }  // namespace model

@@ -7,13 +7,14 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+
+#include "platform/RegularFile.h"
 
 namespace platform {
 namespace {
 
-constexpr size_t kMaxFileSize = 16 * 1024 * 1024;  // far beyond a few minutes of records
+// Far beyond the records between two folds; only the newest part of a larger file is read.
+constexpr uint64_t kMaxReadSize = 16 * 1024 * 1024;
 
 uint32_t checksum(const std::string& text) {
     uint32_t h = 2166136261u;  // FNV-1a
@@ -38,64 +39,114 @@ bool writeAll(int fd, const std::string& bytes) {
     return true;
 }
 
+// Opens the journal file for writing, never blocking and never anything but a regular file.
+int openRegular(const std::filesystem::path& file, int flags) {
+    const int fd = ::open(file.c_str(), flags | O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0600);
+    if (fd < 0) return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    return fd;
+}
+
 }  // namespace
 
-FileJournal::FileJournal(std::filesystem::path file) : file_(std::move(file)) {}
+FileJournal::FileJournal(std::filesystem::path file) {
+    if (auto target = resolveLinks(file)) {
+        file_ = std::move(*target);
+    } else {
+        file_ = std::move(file);
+        refuse("is a loop of symbolic links");
+    }
+}
 
 std::string FileJournal::encodeLine(const std::string& record) {
     return record + ' ' + hex8(checksum(record)) + '\n';
 }
 
-std::vector<std::string> FileJournal::read(size_t& intactLength) const {
-    intactLength = 0;
+void FileJournal::refuse(const std::string& why) const {
+    if (!usable_) return;
+    usable_ = false;
+    std::fprintf(stderr, "tuftle: key-count journal %s %s; it is left as it is and this run saves to the settings file\n",
+                 file_.c_str(), why.c_str());
+}
+
+std::vector<std::string> FileJournal::read(long long& intactEnd) const {
+    intactEnd = 0;
     std::vector<std::string> out;
-    std::ifstream in(file_, std::ios::binary);
-    if (!in) return out;
-    std::string text;
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (text.size() > kMaxFileSize) text.resize(kMaxFileSize);
+    if (!usable_) return out;
+    const FileRead found = readRegularFile(file_, kMaxReadSize, OversizedFile::readTail);
+    if (found.outcome == FileRead::Outcome::missing) return out;
+    if (!found.ok()) {
+        refuse(found.why());
+        return out;
+    }
+    const std::string& text = found.bytes;
     size_t start = 0;
+    if (found.offset > 0) {
+        // Read from the middle of a file: its first line is cut.
+        const size_t cut = text.find('\n');
+        if (cut == std::string::npos) return out;
+        start = cut + 1;
+    }
+    // Records hold whole values, not additions: one garbled in the middle leaves the later ones good.
     for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-        const std::string line = text.substr(start, end - start);
-        const size_t space = line.rfind(' ');
-        if (space == std::string::npos || line.size() - space != 9) break;
-        std::string record = line.substr(0, space);
-        if (line.compare(space + 1, 8, hex8(checksum(record))) != 0) break;
+        const size_t space = text.rfind(' ', end);
+        if (space == std::string::npos || space < start || end - space != 9) continue;
+        std::string record = text.substr(start, space - start);
+        if (text.compare(space + 1, 8, hex8(checksum(record))) != 0) continue;
         out.push_back(std::move(record));
-        intactLength = end + 1;
+        intactEnd = static_cast<long long>(found.offset + end + 1);
     }
     return out;
 }
 
 std::vector<std::string> FileJournal::records() const {
-    size_t intactLength = 0;
-    return read(intactLength);
+    long long intactEnd = 0;
+    return read(intactEnd);
 }
 
 bool FileJournal::append(const std::vector<std::string>& records) {
     if (records.empty()) return true;
+    if (!usable_) return false;
     std::string bytes;
     for (const auto& r : records) bytes += encodeLine(r);
     std::error_code ec;
     std::filesystem::create_directories(file_.parent_path(), ec);
-    const int fd = ::open(file_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const int fd = openRegular(file_, O_CREAT);
     if (fd < 0) return false;
-    // A torn tail left by a kill is cut off first: records after it would never be read.
+    // A torn tail left by a kill or a failed write is cut off first: a record glued to it
+    // would never be read.
     struct stat st {};
     off_t end = ::fstat(fd, &st) == 0 ? st.st_size : 0;
     if (end > 0 && end != knownLength_) {
-        size_t intactLength = 0;
-        read(intactLength);
-        if (off_t(intactLength) != end && ::ftruncate(fd, off_t(intactLength)) == 0) end = off_t(intactLength);
+        long long intactEnd = 0;
+        read(intactEnd);
+        if (off_t(intactEnd) != end && ::ftruncate(fd, off_t(intactEnd)) == 0) end = off_t(intactEnd);
     }
-    bool ok = ::lseek(fd, end, SEEK_SET) == end && writeAll(fd, bytes) && ::fdatasync(fd) == 0;
+    bool ok = usable_ && ::lseek(fd, end, SEEK_SET) == end && writeAll(fd, bytes);
     if (::close(fd) != 0) ok = false;
     knownLength_ = ok ? end + off_t(bytes.size()) : -1;
     return ok;
 }
 
+bool FileJournal::sync() {
+    if (!usable_) return false;
+    const int fd = openRegular(file_, 0);
+    if (fd < 0) return errno == ENOENT;
+    bool ok = ::fdatasync(fd) == 0;
+    if (::close(fd) != 0) ok = false;
+    // What the kernel could not write back may be gone from the file: look at its tail again.
+    if (!ok) knownLength_ = -1;
+    return ok;
+}
+
 bool FileJournal::clear() {
-    const int fd = ::open(file_.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (!usable_) return false;
+    const int fd = openRegular(file_, 0);
     if (fd < 0) return errno == ENOENT;
     bool ok = ::ftruncate(fd, 0) == 0 && ::fdatasync(fd) == 0;
     if (::close(fd) != 0) ok = false;
@@ -105,12 +156,14 @@ bool FileJournal::clear() {
 
 bool MemoryJournal::append(const std::vector<std::string>& records) {
     ++appends;
+    if (failing) return false;
     records_.insert(records_.end(), records.begin(), records.end());
     return true;
 }
 
 bool MemoryJournal::clear() {
     ++clears;
+    if (failing) return false;
     records_.clear();
     return true;
 }

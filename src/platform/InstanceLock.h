@@ -2,28 +2,33 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 
 namespace platform {
 
-// One running instance per user: an exclusive flock() on a lock file, held until the lock is
-// destroyed or the process ends (the kernel drops it then, also after a kill).
+// One running instance per settings file: an exclusive flock() on the folder the settings file
+// is written in (after its links), held until the lock is destroyed or the process ends (the
+// kernel drops it then, also after a kill). Whatever the environment of a start, two starts
+// that would write the same file lock the same folder.
 class InstanceLock final {
 public:
     ~InstanceLock();
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    // $XDG_RUNTIME_DIR/tuftle.lock when that is an absolute folder of ours, else tuftle.lock in
-    // the folder of `configFile` (created when missing).
-    static std::filesystem::path standardPath(const std::filesystem::path& configFile);
+    // The lock, or null when another process holds it. When no lock can be taken at all the
+    // answer holds nothing: see held() and problem().
+    static std::unique_ptr<InstanceLock> acquire(const std::filesystem::path& settingsFile);
 
-    // The lock, or null when another process holds it. A lock file that cannot be opened
-    // at all gives a lock that holds nothing: failing to start would be worse.
-    static std::unique_ptr<InstanceLock> acquire(const std::filesystem::path& lockFile);
+    // False when no lock could be taken: then another instance may be writing the settings.
+    bool held() const { return fd_ >= 0; }
+    // Why no lock could be taken, as a sentence without its end.
+    const std::string& problem() const { return problem_; }
 
 private:
-    explicit InstanceLock(int fd) : fd_(fd) {}
+    InstanceLock(int fd, std::string problem) : fd_(fd), problem_(std::move(problem)) {}
     int fd_;
+    std::string problem_;
 };
 
 }  // namespace platform

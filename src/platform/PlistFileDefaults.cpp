@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "platform/PlistXml.h"
+#include "platform/RegularFile.h"
 
 namespace platform {
 namespace {
@@ -19,9 +20,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // A settings file is a few kilobytes; years of history make it a few hundred.
-constexpr off_t kMaxFileSize = 64 * 1024 * 1024;
+constexpr uint64_t kMaxFileSize = 64 * 1024 * 1024;
 constexpr double kWriteDelay = 1.0;  // s
-constexpr int kMaxLinkHops = 40;
 constexpr const char* kTempInfix = ".tmp-";
 
 fs::path folderOf(const fs::path& file) {
@@ -66,37 +66,10 @@ fs::path homeFolder() {
     return ".";
 }
 
-// The file a chain of symbolic links ends at, existing or not; nullopt for a loop.
-std::optional<fs::path> linkTarget(fs::path file) {
-    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
-        std::error_code ec;
-        if (!fs::is_symlink(fs::symlink_status(file, ec))) return file;
-        const fs::path target = fs::read_symlink(file, ec);
-        if (ec) return file;
-        file = target.is_absolute() ? target : folderOf(file) / target;
-    }
-    return std::nullopt;
-}
-
-// The whole of a regular file opened without blocking, or the errno of the failure; EFBIG
-// when it is larger than any settings file.
-int readAll(int fd, std::string& bytes) {
-    char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n == 0) return 0;
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        bytes.append(buf, static_cast<size_t>(n));
-        if (bytes.size() > static_cast<size_t>(kMaxFileSize)) return EFBIG;
-    }
-}
-
 }  // namespace
 
-PlistFileDefaults::PlistFileDefaults(std::filesystem::path file, MainLoop& loop) : file_(std::move(file)), loop_(loop) {
+PlistFileDefaults::PlistFileDefaults(std::filesystem::path file, MainLoop& loop, Access access)
+    : file_(std::move(file)), loop_(loop), writable_(access == Access::readWrite), readOnly_(access == Access::readOnly) {
     load();
 }
 
@@ -112,41 +85,30 @@ fs::path PlistFileDefaults::standardPath() {
 
 void PlistFileDefaults::load() {
     // A user who keeps the file elsewhere through a link keeps it there: writes go to the target.
-    const auto target = linkTarget(file_);
+    const auto target = resolveLinks(file_);
     if (!target) {
         leaveAlone("is a loop of symbolic links");
         return;
     }
     file_ = *target;
-    removeStaleTempFiles();
+    // A temp file of another instance may be in use when this one may not write.
+    if (!readOnly_) removeStaleTempFiles();
 
-    struct stat st {};
-    if (::stat(file_.c_str(), &st) != 0) {
-        if (errno != ENOENT) leaveAlone(std::string("cannot be read (") + std::strerror(errno) + ")");
-        return;  // ENOENT: nothing saved yet
-    }
-    if (S_ISDIR(st.st_mode) || S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
-        leaveAlone(S_ISDIR(st.st_mode) ? "is a folder, not a file" : "is a device, not a file");
-        return;
-    }
-    std::string bytes;
-    bool readable = false;
-    if (S_ISREG(st.st_mode) && st.st_size <= kMaxFileSize) {
-        // Without blocking: something swapped in after the look above must not hang the start.
-        const int fd = ::open(file_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-        if (fd < 0) {
-            leaveAlone(std::string("cannot be read (") + std::strerror(errno) + ")");
-            return;
-        }
-        struct stat opened {};
-        readable = ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && readAll(fd, bytes) == 0;
-        ::close(fd);
-    }
-    if (readable) {
-        if (auto values = plistxml::parse(bytes)) {
-            values_ = std::move(*values);
-            return;
-        }
+    const FileRead found = readRegularFile(file_, kMaxFileSize, OversizedFile::refuse);
+    switch (found.outcome) {
+        case FileRead::Outcome::missing: return;  // nothing saved yet
+        case FileRead::Outcome::read:
+            if (auto values = plistxml::parse(found.bytes)) {
+                values_ = std::move(*values);
+                return;
+            }
+            break;
+        case FileRead::Outcome::notRegular:
+        case FileRead::Outcome::tooLarge: break;
+        // What may still read fine another time, or is no file at all, stays where it is.
+        case FileRead::Outcome::folder:
+        case FileRead::Outcome::device:
+        case FileRead::Outcome::failed: leaveAlone(found.why()); return;
     }
     keepAside();
 }
@@ -154,12 +116,17 @@ void PlistFileDefaults::load() {
 void PlistFileDefaults::leaveAlone(const std::string& why) {
     // Writing would replace what the user may still want, or fail the same way each second.
     writable_ = false;
+    if (readOnly_) return;  // the reason nothing is written was given already
     std::fprintf(stderr,
                  "tuftle: defaults file %s %s; it is left as it is and this run starts from defaults without saving\n",
                  file_.c_str(), why.c_str());
 }
 
 void PlistFileDefaults::keepAside() {
+    if (readOnly_) {
+        std::fprintf(stderr, "tuftle: defaults file %s is unreadable; this run starts from defaults\n", file_.c_str());
+        return;
+    }
     // Never overwrite what cannot be read: keep it beside the store under a name of its own.
     std::error_code ec;
     const auto c = calendar::localComponents(loop_.now());
@@ -199,11 +166,14 @@ void PlistFileDefaults::set(const std::string& key, PlistValue value) {
     auto it = values_.find(key);
     if (it != values_.end() && it->second == value) return;
     values_.insert_or_assign(key, std::move(value));
+    unsaved_.insert(key);
     changed();
 }
 
 void PlistFileDefaults::remove(const std::string& key) {
-    if (values_.erase(key) > 0) changed();
+    if (values_.erase(key) == 0) return;
+    unsaved_.insert(key);
+    changed();
 }
 
 void PlistFileDefaults::changed() {
@@ -256,6 +226,7 @@ bool PlistFileDefaults::write() {
     }
     syncFolder(folderOf(file_));
     dirty_ = false;
+    unsaved_.clear();
     failureReported_ = false;
     lastWriteError_ = 0;
     return true;

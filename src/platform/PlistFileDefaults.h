@@ -3,7 +3,9 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "platform/Defaults.h"
 #include "platform/MainLoop.h"
@@ -18,7 +20,11 @@ namespace platform {
 // a device) is left alone and never written in this run.
 class PlistFileDefaults final : public Defaults {
 public:
-    PlistFileDefaults(std::filesystem::path file, MainLoop& loop);
+    // readOnly: another instance may be writing the file; this store reads it and writes, moves
+    // or removes nothing.
+    enum class Access { readWrite, readOnly };
+
+    PlistFileDefaults(std::filesystem::path file, MainLoop& loop, Access access = Access::readWrite);
     ~PlistFileDefaults() override;
     PlistFileDefaults(const PlistFileDefaults&) = delete;
     PlistFileDefaults& operator=(const PlistFileDefaults&) = delete;
@@ -39,6 +45,8 @@ public:
     bool savesChanges() const { return writable_; }
     // Why the last write failed (an errno value), 0 after a success.
     int lastWriteError() const { return lastWriteError_; }
+    // The keys changed since the file was last written, sorted.
+    std::vector<std::string> unsavedKeys() const { return {unsaved_.begin(), unsaved_.end()}; }
 
     // Test hook: writes the temp file of a save and stops short of the rename, as a writer
     // killed at that moment would. Returns the temp file, or nullopt when it could not be written.
@@ -59,6 +67,8 @@ private:
     PlistValue::Dictionary values_;
     std::optional<std::filesystem::path> movedAside_;
     bool writable_ = true;
+    bool readOnly_ = false;
+    std::set<std::string> unsaved_;
     bool dirty_ = false;
     bool failureReported_ = false;
     int lastWriteError_ = 0;

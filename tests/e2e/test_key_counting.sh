@@ -12,31 +12,8 @@ command -v xdotool >/dev/null 2>&1 || e2e_fail "missing tool: xdotool (run scrip
 
 defaults_file() { echo "$HOME/.config/tuftle/defaults.plist"; }
 
-# Prints "<today's count> <all-time count>" from the stored ledger and the key-count journal
-# the program replays at start; "0 0" when there is none.
 ledger_counts() {
-  python3 - "$(defaults_file)" <<'EOF'
-import datetime, json, os, plistlib, sys
-path = sys.argv[1]
-values = {}
-if os.path.exists(path):
-    with open(path, "rb") as f:
-        values = plistlib.load(f)
-data = values.get("keystrokeLedger")
-ledger = json.loads(bytes(data)) if data is not None else {"dailyCounts": {}, "allTimeCount": 0}
-journal = os.path.join(os.path.dirname(path), "keystrokes.journal")
-for line in open(journal).read().split("\n")[:-1] if os.path.exists(journal) else []:
-    day, count, total, check = line.split(" ")
-    h = 2166136261
-    for c in f"{day} {count} {total}".encode():
-        h = ((h ^ c) * 16777619) & 0xFFFFFFFF
-    if f"{h:08x}" != check:
-        break
-    ledger["dailyCounts"][day] = int(count)
-    ledger["allTimeCount"] = int(total)
-today = datetime.date.today().strftime("%Y-%m-%d")
-print(int(ledger["dailyCounts"].get(today, 0)), int(ledger["allTimeCount"]))
-EOF
+  python3 "$E2E_LIB_DIR/ledger_counts.py" "$(defaults_file)"
 }
 
 all_time_count() {

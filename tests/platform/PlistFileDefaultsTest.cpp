@@ -241,8 +241,10 @@ TEST_F(PlistFileDefaultsTest, flushIntoUnwritableFolder_failsKeepsTheOldFileAndR
         fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
     }
     store.set("a", 2);
+    store.set("b", 3);
     ::testing::internal::CaptureStderr();
     EXPECT_FALSE(store.flush());
+    EXPECT_EQ(store.unsavedKeys(), (std::vector<std::string>{"a", "b"}));
     loop_.advance(2.5);
     const std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(said.find("could not save defaults"), std::string::npos);
@@ -258,6 +260,7 @@ TEST_F(PlistFileDefaultsTest, flushIntoUnwritableFolder_failsKeepsTheOldFileAndR
 
     loop_.advance(1.0);
     EXPECT_EQ(storedValue("a"), PlistValue(2)) << "tried again on the next tick, without a new change";
+    EXPECT_TRUE(store.unsavedKeys().empty());
 }
 
 TEST_F(PlistFileDefaultsTest, failedRename_removesItsTempFile) {
@@ -287,6 +290,8 @@ TEST_F(PlistFileDefaultsTest, hostileFile_neverStopsTheStartAndIsKeptAsideOrLeft
         {"65 MB", [&] { writeFile(file_, ""), fs::resize_file(file_, 65 << 20); }, true},
         {"folder", [&] { fs::create_directories(file_); }, false},
         {"link to a device", [&] { folder(), fs::create_symlink("/dev/zero", file_); }, false},
+        // The kernel answers a read of this file with EIO, as a failing disk would.
+        {"read error", [&] { folder(), fs::create_symlink("/proc/self/mem", file_); }, false},
         {"no permission", [&] { writeFile(file_, "<plist/>"), fs::permissions(file_, fs::perms::none); }, false},
     };
     for (const auto& [what, make, keptAside] : cases) {
@@ -306,6 +311,29 @@ TEST_F(PlistFileDefaultsTest, hostileFile_neverStopsTheStartAndIsKeptAsideOrLeft
             EXPECT_EQ(fs::symlink_status(file_).type(), before);
         }
         fs::remove_all(file_.parent_path());
+    }
+}
+
+TEST_F(PlistFileDefaultsTest, readOnlyStore_readsTheFileAndWritesMovesOrRemovesNothing) {
+    const std::string saved = "<plist><dict><key>a</key><integer>1</integer></dict></plist>";
+    const fs::path othersTemp = file_.string() + ".tmp-99999";
+    for (const std::string& found : {saved, std::string("not a property list")}) {
+        SCOPED_TRACE(found);
+        writeFile(file_, found);
+        writeFile(othersTemp, "another instance's save under way");
+        ::testing::internal::CaptureStderr();
+        {
+            PlistFileDefaults store(file_, loop_, PlistFileDefaults::Access::readOnly);
+            EXPECT_EQ(store.integer("a"), found == saved ? std::optional<int64_t>(1) : std::nullopt);
+            EXPECT_FALSE(store.savesChanges());
+            store.set("a", 2);
+            EXPECT_TRUE(store.flush());
+            loop_.advance(2);
+        }
+        ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(readFile(file_), found);
+        EXPECT_TRUE(fs::exists(othersTemp));
+        EXPECT_EQ(std::distance(fs::directory_iterator(file_.parent_path()), fs::directory_iterator()), 2);
     }
 }
 

@@ -1,0 +1,58 @@
+#include "platform/InstanceLock.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "TestFiles.h"
+#include "model/L10nTestSupport.h"
+
+namespace platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Two starts of different environments that would write the same settings file.
+TEST(InstanceLock, twoStartsOfOneSettingsFileNeverBothHoldTheLock) {
+    testfiles::TemporaryFolder folder;
+    const fs::path config = folder / "config" / "tuftle";
+    const fs::path settings = config / "defaults.plist";
+    fs::create_directories(folder / "runtime");
+    fs::create_directories(folder / "dotfiles");
+    fs::create_symlink(folder / "dotfiles", folder / "linked");
+    const std::vector<std::tuple<std::string, std::function<void()>, fs::path>> seconds = {
+        {"without XDG_RUNTIME_DIR", [] { ::unsetenv("XDG_RUNTIME_DIR"); }, settings},
+        {"with a relative XDG_RUNTIME_DIR", [] { ::setenv("XDG_RUNTIME_DIR", "runtime", 1); }, settings},
+        {"through a link to the settings", [&] { fs::create_symlink(settings, folder / "settings-link"); },
+         folder / "settings-link"},
+    };
+    model::testing::EnvironmentOverride runtime{{"XDG_RUNTIME_DIR", (folder / "runtime").c_str()}};
+    const auto first = InstanceLock::acquire(settings);
+    ASSERT_TRUE(first && first->held());
+    EXPECT_TRUE(fs::is_directory(config)) << "the folder is made when missing";
+    for (const auto& [what, change, path] : seconds) {
+        change();
+        EXPECT_EQ(InstanceLock::acquire(path), nullptr) << what;
+    }
+    EXPECT_NE(InstanceLock::acquire(folder / "other" / "defaults.plist"), nullptr) << "another settings file";
+}
+
+TEST(InstanceLock, isFreeAgainOnceReleased) {
+    testfiles::TemporaryFolder folder;
+    const fs::path settings = folder / "defaults.plist";
+    InstanceLock::acquire(settings).reset();
+    const auto again = InstanceLock::acquire(settings);
+    EXPECT_TRUE(again && again->held());
+}
+
+TEST(InstanceLock, whenNoLockCanBeTakenItSaysWhyAndHoldsNothing) {
+    testfiles::TemporaryFolder folder;
+    testfiles::writeFile(folder / "config", "a file where the folder belongs");
+    const auto lock = InstanceLock::acquire(folder / "config" / "defaults.plist");
+    ASSERT_NE(lock, nullptr);
+    EXPECT_FALSE(lock->held());
+    EXPECT_NE(lock->problem().find((folder / "config").string()), std::string::npos) << lock->problem();
+}
+
+}  // namespace
+}  // namespace platform
