@@ -194,7 +194,7 @@ void SniMenuAdaptor::Event(int id, const QString& eventId, const QDBusVariant&, 
     QTimer::singleShot(0, this, [this] { item_.click(StatusItemClick::Button::secondary, 0, 0); });
 }
 
-QList<int> SniMenuAdaptor::EventGroup(const DBusMenuEvents& events) {
+QList<int> SniMenuAdaptor::EventGroup(const QList<DBusMenuEvent>& events) {
     QList<int> unknown;
     for (const auto& e : events) {
         if (node(e.id))

@@ -137,13 +137,14 @@ public Q_SLOTS:
     platform::qt::DBusMenuItems GetGroupProperties(const QList<int>& ids, const QStringList& propertyNames);
     QDBusVariant GetProperty(int id, const QString& name);
     void Event(int id, const QString& eventId, const QDBusVariant& data, uint timestamp);
-    QList<int> EventGroup(const platform::qt::DBusMenuEvents& events);
+    // Spelled out: QtDBus finds a slot's argument types by their names, typedefs unknown.
+    QList<int> EventGroup(const QList<platform::qt::DBusMenuEvent>& events);
     bool AboutToShow(int id);
     QList<int> AboutToShowGroup(const QList<int>& ids, QList<int>& idErrors);
 
 Q_SIGNALS:
-    void ItemsPropertiesUpdated(const platform::qt::DBusMenuItems& updated,
-                                const platform::qt::DBusMenuItemKeysList& removed);
+    void ItemsPropertiesUpdated(const QList<platform::qt::DBusMenuItem>& updated,
+                                const QList<platform::qt::DBusMenuItemKeys>& removed);
     void LayoutUpdated(uint revision, int parent);
     void ItemActivationRequested(int id, uint timestamp);
 
@@ -169,6 +170,8 @@ public:
     // Hosts do not say where the icon is.
     std::optional<Rect> geometry() const override { return std::nullopt; }
     bool isVisible() const override { return registered_; }
+    // The menu as hosts reach it on the bus.
+    SniMenuAdaptor& menu() { return *menu_; }
 
 private:
     friend class SniAdaptor;
