@@ -13,10 +13,10 @@ panel_content() {
   read -r w h x y <<<"${box//+/}"
   ((w > 0 && w < 200)) && echo "$w $h $x $((y + 768))"
 }
-# One icon only: the XEmbed icon the program showed before is gone.
+# One icon only, its box kept in ICON: the XEmbed icon the program showed before is gone.
 one_icon() {
   local w h x y
-  read -r w h x y < <(panel_content) && ((w <= 32))
+  read -r w h x y < <(panel_content) && ((w <= 32)) && ICON="$w $h $x $y"
 }
 # The watcher lists an item whose connection belongs to the program.
 item_registered() {
@@ -48,7 +48,7 @@ e2e_expect_while_running 10 "the item registered with the watcher" item_register
 e2e_expect_while_running 10 "the icon drawn in the panel" one_icon
 sleep 0.5 # the host draws it once more at its final size
 e2e_expect_while_running 5 "the icon drawn in the panel, alone" one_icon
-read -r w h x y < <(panel_content)
+read -r w h x y <<<"$ICON"
 cx=$((x + w / 2)) cy=$((y + h / 2))
 e2e_check_tray_clicks $cx $cy tray-sni
 

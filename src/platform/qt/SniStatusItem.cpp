@@ -183,8 +183,9 @@ DBusMenuItems SniMenuAdaptor::GetGroupProperties(const QList<int>& ids, const QS
 }
 
 QDBusVariant SniMenuAdaptor::GetProperty(int id, const QString& name) {
+    // An empty text for what the menu does not have: an invalid value cannot go on the wire.
     auto n = node(id);
-    return QDBusVariant(n ? n->properties.value(name) : QVariant());
+    return QDBusVariant(n ? n->properties.value(name, QString()) : QString());
 }
 
 void SniMenuAdaptor::Event(int id, const QString& eventId, const QDBusVariant&, uint) {
