@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Accessibility settings the desktop changes while the program runs: a stand-in settings
-# portal on the test's own bus switches high contrast and reduced motion on, and the open
-# panel turns opaque and the pets stop breathing.
+# portal on the test's own bus switches high contrast, dark and reduced motion on, and the open
+# panel turns opaque, then dark, and the pets stop breathing.
 source "$(dirname "$0")/lib.sh"
 program=$1
 portal=$(dirname "$program")/settings_portal
@@ -10,11 +10,12 @@ e2e_setup
 e2e_defaults_set onboardingCompleted true # the welcome window would take the activation
 e2e_start_session_bus
 
-e2e_step "start a compositor and the stand-in portal, both settings off"
+e2e_step "start a compositor and the stand-in portal: light, no contrast or motion wish"
 xcompmgr >"$E2E_WORK/xcompmgr.log" 2>&1 &
 e2e_track $!
 mkfifo "$E2E_WORK/portal.in"
 "$portal" org.freedesktop.appearance contrast 0 org.freedesktop.appearance reduced-motion 0 \
+  org.freedesktop.appearance color-scheme 2 \
   <"$E2E_WORK/portal.in" >"$E2E_WORK/portal.out" 2>&1 &
 e2e_track $!
 exec 9>"$E2E_WORK/portal.in" # held open: the portal reads changes from it
@@ -61,6 +62,13 @@ portal_set contrast 1
 ground_changed() { [[ $(ground) != "$glass" ]]; }
 e2e_expect_while_running 5 "a panel ground other than $glass" ground_changed
 e2e_screenshot accessibility-contrast.png
+
+e2e_step "the desktop turns dark: so does the open panel"
+opaque=$(ground)
+darker() { local now; now=$(ground) && [[ $now != "$opaque" ]] && [[ $(printf '%d' 0x${now:1:2}) -lt 128 ]]; }
+portal_set color-scheme 1
+e2e_expect_while_running 5 "a dark panel ground instead of $opaque" darker
+e2e_screenshot accessibility-dark.png
 
 e2e_step "reduced motion switched on: the pets stop breathing"
 portal_set reduced-motion 1
