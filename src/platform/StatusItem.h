@@ -39,6 +39,9 @@ public:
     virtual std::string toolTip() const = 0;
     virtual void setAccessibilityLabel(const std::string& label) = 0;
     virtual void setOnClick(std::function<void(const StatusItemClick&)> handler) = 0;
+    // The title of the one menu entry that stands for the secondary click on trays that show
+    // a menu of their own for a right click instead of passing it on.
+    virtual void setSecondaryActionTitle(const std::string&) {}
     // The entry's rectangle on screen (global, y up), when the tray reports one.
     virtual std::optional<Rect> geometry() const = 0;
     virtual bool isVisible() const = 0;

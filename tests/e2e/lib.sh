@@ -27,7 +27,8 @@ E2E_APP_STDOUT=""
 E2E_APP_STDERR=""
 E2E_TRAY_CLASS='("panel" "trayer")'
 E2E_XVFB_PID=""
-E2E_TRAY=${E2E_TRAY:-trayer}  # or xfce4-panel: a StatusNotifierItem host on a private bus
+E2E_TRAY=${E2E_TRAY:-trayer}  # or xfce4-panel: a StatusNotifierItem host on a private bus;
+                              # or later: only the bus, the test calls e2e_start_sni_host
 E2E_PANEL_GROUP=""          # the process group of xfce4-panel and its plugin process
 E2E_FAILURE_SCREENSHOT=""
 
@@ -298,19 +299,27 @@ e2e__bus_has() {
     org.freedesktop.DBus.NameHasOwner "string:$1" 2>/dev/null | grep -q true
 }
 
-# xfce4-panel with its notification-area plugin at the bottom of the screen, on a session bus
-# of our own that activates nothing, with its own home and configuration.
-e2e__start_sni_host() {
+# A session bus of our own that activates nothing: the program and the helpers of the test
+# meet there, never on the user's bus.
+e2e_start_session_bus() {
+  [[ $DBUS_SESSION_BUS_ADDRESS == "unix:path=$E2E_WORK/bus" ]] && return 0
+  sed "s|@BUS@|$E2E_WORK/bus|" "$E2E_LIB_DIR/session-bus.conf" >"$E2E_WORK/bus.conf"
+  env HOME="$E2E_WORK/panel-home" dbus-daemon --config-file="$E2E_WORK/bus.conf" --nofork --nopidfile \
+    >"$E2E_WORK/dbus.log" 2>&1 &
+  e2e_track $!
+  export DBUS_SESSION_BUS_ADDRESS=unix:path=$E2E_WORK/bus
+  e2e_wait_for 15 e2e__bus_has org.freedesktop.DBus || e2e_fail "the session bus did not start"
+}
+
+# xfce4-panel with its notification-area plugin at the bottom of the screen, on the session bus
+# of the test, with its own home and configuration.
+e2e_start_sni_host() {
   local h=$E2E_WORK/panel-home xfconfd
   local -a henv=(HOME="$h" XDG_CONFIG_HOME="$h/.config" XDG_CACHE_HOME="$h/.cache"
     XDG_DATA_HOME="$h/.local/share" NO_AT_BRIDGE=1 SESSION_MANAGER=)
   mkdir -p "$h/.config/xfce4/xfconf/xfce-perchannel-xml" "$h/.cache" "$h/.local/share"
   cp "$E2E_LIB_DIR/xfce4-panel.xml" "$h/.config/xfce4/xfconf/xfce-perchannel-xml/"
-  sed "s|@BUS@|$E2E_WORK/bus|" "$E2E_LIB_DIR/session-bus.conf" >"$E2E_WORK/bus.conf"
-  env "${henv[@]}" dbus-daemon --config-file="$E2E_WORK/bus.conf" --nofork --nopidfile >"$E2E_WORK/dbus.log" 2>&1 &
-  e2e_track $!
-  export DBUS_SESSION_BUS_ADDRESS=unix:path=$E2E_WORK/bus
-  e2e_wait_for 15 e2e__bus_has org.freedesktop.DBus || e2e_fail "the session bus did not start"
+  e2e_start_session_bus
   xfconfd=$(compgen -G '/usr/lib/*/xfce4/xfconf/xfconfd' | head -1)
   env "${henv[@]}" "$xfconfd" >"$E2E_WORK/xfconfd.log" 2>&1 &
   e2e_track $!
@@ -354,7 +363,11 @@ e2e_setup() {
   e2e__start_xvfb
   e2e__start_openbox
   xsetroot -solid '#3a6073'
-  if [[ $E2E_TRAY == trayer ]]; then e2e__start_tray; else e2e__start_sni_host; fi
+  case $E2E_TRAY in
+    trayer) e2e__start_tray ;;
+    xfce4-panel) e2e_start_sni_host ;;
+    later) e2e_start_session_bus ;; # the test starts its tray host itself
+  esac
 }
 
 # ---------------------------------------------------------------------------------------------

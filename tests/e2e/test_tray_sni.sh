@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The tray entry as a StatusNotifierItem in xfce4-panel: the face shows, and clicks open and
-# close the panel.
-E2E_TRAY=xfce4-panel
+# The tray entry as a StatusNotifierItem in xfce4-panel, a panel started after the program: the
+# entry moves to it, the face shows, clicks open and close the panel, and the right click,
+# which this host answers with the item's own menu, reaches the program through that menu.
+E2E_TRAY=later
 source "$(dirname "$0")/lib.sh"
 e2e_setup
 e2e_defaults_set onboardingCompleted true # the welcome window would take the activation
@@ -12,11 +13,58 @@ panel_content() {
   read -r w h x y <<<"${box//+/}"
   ((w > 0 && w < 200)) && echo "$w $h $x $((y + 768))"
 }
+# One icon only, its box kept in ICON: the XEmbed icon the program showed before is gone.
+one_icon() {
+  local w h x y
+  read -r w h x y < <(panel_content) && ((w <= 32)) && ICON="$w $h $x $y"
+}
+# The watcher lists an item whose connection belongs to the program.
+item_registered() {
+  local item pid
+  for item in $(dbus-send --session --print-reply=literal --dest=org.kde.StatusNotifierWatcher \
+    /StatusNotifierWatcher org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierWatcher \
+    string:RegisteredStatusNotifierItems | grep -o '[^ ]*StatusNotifierItem[^ ]*'); do
+    pid=$(dbus-send --session --print-reply=literal --dest=org.freedesktop.DBus / \
+      org.freedesktop.DBus.GetConnectionUnixProcessID "string:${item%%/*}" | awk '{ print $2 }')
+    [[ $pid == "$E2E_APP_PID" ]] && return 0
+  done
+  return 1
+}
+# Prints "X Y" of the centre of a menu the host shows (a viewable window of its plugin process).
+host_menu() {
+  xwininfo -root -children | awk '/"Wrapper-2.0"\)/ { split($(NF-1), g, /[x+]/); if (g[1] >= 50) print $1, g[1], g[2] }' |
+    while read -r id w h; do
+      xwininfo -id "$id" | awk -v w="$w" -v h="$h" '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+        /IsViewable/ { ok = 1 } END { if (ok) print x + int(w / 2), y + int(h / 2) }'
+    done | grep .
+}
 
-e2e_step "start the program and wait for its item in the panel"
+e2e_step "start the program while no tray host runs"
 e2e_start_app "$1"
-e2e_expect_while_running 10 "the icon drawn in the panel" panel_content
+e2e_expect_while_running 10 "the pets" e2e_pet_window_ids
+e2e_step "start xfce4-panel: the program's entry moves to it"
+e2e_start_sni_host
+e2e_expect_while_running 10 "the item registered with the watcher" item_registered
+e2e_expect_while_running 10 "the icon drawn in the panel" one_icon
 sleep 0.5 # the host draws it once more at its final size
-e2e_expect_while_running 5 "the icon drawn in the panel" panel_content
-read -r w h x y < <(panel_content)
-e2e_check_tray_clicks $((x + w / 2)) $((y + h / 2)) tray-sni
+e2e_expect_while_running 5 "the icon drawn in the panel, alone" one_icon
+read -r w h x y <<<"$ICON"
+cx=$((x + w / 2)) cy=$((y + h / 2))
+e2e_check_tray_clicks $cx $cy tray-sni
+
+e2e_step "a right click shows the item's menu"
+sleep 0.5 # past the moment in which a tray click counts as the one that closed the panel
+xdotool mousemove $cx $cy click 3
+e2e_expect_while_running 5 "the host's menu" host_menu
+e2e_screenshot tray-sni-menu.png
+e2e_step "its entry opens the panel"
+read -r mx my < <(host_menu)
+xdotool mousemove "$mx" "$my" click 1
+e2e_expect_while_running 5 "the panel popup" e2e_popup_origin
+xdotool key Escape
+e2e_expect_while_running 5 "the panel to close" e2e__popup_closed
+
+e2e_step "a host that sends ContextMenu for a right click opens the panel too"
+dbus-send --session --type=method_call --dest="org.kde.StatusNotifierItem-$E2E_APP_PID-1" /StatusNotifierItem \
+  org.kde.StatusNotifierItem.ContextMenu int32:$cx int32:$cy
+e2e_expect_while_running 5 "the panel popup" e2e_popup_origin

@@ -18,7 +18,9 @@ public:
     void stop() override {}
     void setEnabled(bool on) override { isEnabled_ = on; }
     void toggle() override { isCollapsed_ = !isCollapsed_.get(); }
+    bool canSwitchOn() const override { return switchable; }
     menubar::stash::MenuBarMealFaceState face;
+    bool switchable = true;
 };
 
 struct Entry {
@@ -73,22 +75,41 @@ TEST(MenuBarEntry, aPanelThatGrowsKeepsItsEdgeAtTheIcon) {
     EXPECT_EQ(e.sim.statusBar.lastPopover->shownFrame, (Rect{1058, 412, 382, 456})) << "its top stays under the bar";
 }
 
-TEST(MenuBarEntry, theTooltipNamesTheRightClickHintInTheInterfaceLanguage) {
-    const std::string en = "Tuftle · Left-click to open the panel · Right-click to ";
+TEST(MenuBarEntry, theTooltipNamesTheRightClickHintOnlyWhereTheStashCanRun) {
+    const std::string en = "Tuftle · Left-click to open the panel";
+    const std::string zh = "栗丸 · 左键打开面板";
     struct Case {
         model::AppLanguageChoice language;
-        bool collapsed;
+        bool switchable, collapsed;
         std::string tip;
-    } cases[] = {{model::AppLanguageChoice::english, false, en + "feed it the icons on the left"},
-                 {model::AppLanguageChoice::english, true, en + "spit the icons out"},
-                 {model::AppLanguageChoice::simplifiedChinese, true, "栗丸 · 左键打开面板 · 右键吐出图标"}};
+    } cases[] = {{model::AppLanguageChoice::english, true, false, en + " · Right-click to feed it the icons on the left"},
+                 {model::AppLanguageChoice::english, true, true, en + " · Right-click to spit the icons out"},
+                 {model::AppLanguageChoice::simplifiedChinese, true, true, zh + " · 右键吐出图标"},
+                 {model::AppLanguageChoice::english, false, false, en},
+                 {model::AppLanguageChoice::simplifiedChinese, false, false, zh}};
     for (const auto& c : cases) {
         Entry e;
         model::L10n::setAppLanguageChoice(c.language);
+        e.engine.switchable = c.switchable;
         if (c.collapsed) e.engine.toggle();
         e.engine.onFaceChange(e.engine.face);
         EXPECT_EQ(e.item().toolTip(), c.tip);
         EXPECT_EQ(e.item().accessibilityLabel, c.tip);
+    }
+    model::L10n::setAppLanguageChoice(std::nullopt);
+}
+
+TEST(MenuBarEntry, theTraysOwnMenuEntryNamesWhatTheRightClickDoes) {
+    struct Case {
+        bool stashOn;
+        std::string title;
+    } cases[] = {{false, "Open Tuftle's Panel"}, {true, "Right-click to feed it the icons on the left"}};
+    for (const auto& c : cases) {
+        Entry e;
+        model::L10n::setAppLanguageChoice(model::AppLanguageChoice::english);
+        e.engine.setEnabled(c.stashOn);
+        e.engine.onFaceChange(e.engine.face);
+        EXPECT_EQ(e.item().secondaryActionTitle, c.title);
     }
     model::L10n::setAppLanguageChoice(std::nullopt);
 }

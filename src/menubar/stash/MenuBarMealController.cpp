@@ -14,6 +14,7 @@ namespace {
 class UnavailableMenuBarMealEngine final : public MenuBarMealEngine {
 public:
     UnavailableMenuBarMealEngine() { message_ = reason(); }
+    bool canSwitchOn() const override { return false; }
     void clearMessageAfterLanguageChange() override { message_ = reason(); }
     void prepareControlPosition() override {}
     void attachControl(platform::StatusItem&) override {

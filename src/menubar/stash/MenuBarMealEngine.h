@@ -56,6 +56,8 @@ public:
     const platform::Published<bool>& isEnabled() const { return isEnabled_; }
     // The icons are hidden now.
     const platform::Published<bool>& isCollapsed() const { return isCollapsed_; }
+    // The stash can be switched on at all; false where the tray places every icon itself.
+    virtual bool canSwitchOn() const { return true; }
     // The user's wish to have them hidden.
     const platform::Published<bool>& requestedCollapsed() const { return requestedCollapsed_; }
     // The last status message, already localised; "" when there is none.

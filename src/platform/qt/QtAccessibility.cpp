@@ -11,12 +11,14 @@
 #include <QPointer>
 #include <QStandardPaths>
 
+#include "platform/qt/PortalSettings.h"
+
 namespace platform::qt {
 namespace {
 
-constexpr const char* kPortalService = "org.freedesktop.portal.Desktop";
-constexpr const char* kPortalPath = "/org/freedesktop/portal/desktop";
-constexpr const char* kSettingsInterface = "org.freedesktop.portal.Settings";
+using portal::path;
+using portal::service;
+using portal::settingsInterface;
 
 // Portal values arrive wrapped in one or two D-Bus variants.
 QVariant unwrap(QVariant v) {
@@ -27,20 +29,17 @@ QVariant unwrap(QVariant v) {
 }  // namespace
 
 QtAccessibility::QtAccessibility(NotificationCenter& center) : center_(center) {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (bus.isConnected()) {
-        bus.connect(kPortalService, kPortalPath, kSettingsInterface, "SettingChanged", this,
-                    SLOT(settingChanged(QString, QString, QDBusVariant)));
+    if (QDBusConnection::sessionBus().isConnected()) {
+        portal::followSettingChanged(this, SLOT(settingChanged(QString, QString, QDBusVariant)));
         askPortal("org.freedesktop.appearance", "reduced-motion");
         askPortal("org.gnome.desktop.interface", "enable-animations");
         askPortal("org.kde.kdeglobals.KDE", "AnimationDurationFactor");
         askPortal("org.freedesktop.appearance", "contrast");
         askPortal("org.gnome.desktop.a11y.interface", "high-contrast");
     }
-    watchKdeGlobals();
+    readKdeGlobals();
     connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] {
-        // An editor that replaces the file drops the watch; take the new file up again.
-        watchKdeGlobals();
+        readKdeGlobals();
         noteChange();
     });
     lastAnswer_ = reduceMotion();
@@ -52,10 +51,7 @@ bool QtAccessibility::reduceMotion() const {
     // "No preference" from the portal leaves the word to the desktop's own setting.
     if (appearance_.value_or(false) || gnome_.value_or(false)) return true;
     if (kde_) return *kde_;
-    QFile file(kdeGlobalsPath());
-    if (file.open(QIODevice::ReadOnly))
-        if (auto answer = answerFromKdeGlobals(QString::fromUtf8(file.readAll()))) return *answer;
-    return false;
+    return kdeGlobals_.value_or(false);
 }
 
 bool QtAccessibility::reduceTransparency() const {
@@ -124,7 +120,7 @@ QString QtAccessibility::kdeGlobalsPath() {
 }
 
 void QtAccessibility::askPortal(const QString& group, const QString& key) {
-    QDBusMessage message = QDBusMessage::createMethodCall(kPortalService, kPortalPath, kSettingsInterface, "ReadOne");
+    QDBusMessage message = QDBusMessage::createMethodCall(service, path, settingsInterface, "ReadOne");
     message << group << key;
     auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(message, 3000), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, group, key](QDBusPendingCallWatcher* call) {
@@ -134,7 +130,7 @@ void QtAccessibility::askPortal(const QString& group, const QString& key) {
             // Portals before version 2 only know Read, which wraps the value once more.
             if (reply.error().type() == QDBusError::UnknownMethod) {
                 QDBusMessage old =
-                    QDBusMessage::createMethodCall(kPortalService, kPortalPath, kSettingsInterface, "Read");
+                    QDBusMessage::createMethodCall(service, path, settingsInterface, "Read");
                 old << group << key;
                 auto* again = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(old, 3000), this);
                 connect(again, &QDBusPendingCallWatcher::finished, this,
@@ -180,9 +176,13 @@ void QtAccessibility::noteChange() {
     center_.post(notifications::reduceMotionChanged);
 }
 
-void QtAccessibility::watchKdeGlobals() {
-    QString path = kdeGlobalsPath();
-    if (QFileInfo::exists(path) && !watcher_.files().contains(path)) watcher_.addPath(path);
+// Read when the file changes, never at a query: the answer is asked for at every frame.
+void QtAccessibility::readKdeGlobals() {
+    const QString file = kdeGlobalsPath();
+    QFile in(file);
+    kdeGlobals_ = in.open(QIODevice::ReadOnly) ? answerFromKdeGlobals(QString::fromUtf8(in.readAll())) : std::nullopt;
+    // An editor that replaces the file drops the watch; take the new file up again.
+    if (in.exists() && !watcher_.files().contains(file)) watcher_.addPath(file);
 }
 
 }  // namespace platform::qt

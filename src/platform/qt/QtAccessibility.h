@@ -16,7 +16,8 @@ namespace platform::qt {
 // setting, GNOME's "enable-animations" (through the same portal), KDE's AnimationDurationFactor
 // of 0 (through the portal, else kdeglobals); off when none of them asks for it.
 // The portal is asked without blocking at start-up and followed through its change signal;
-// kdeglobals is read at each query. A change of the answer is posted as reduceMotionChanged.
+// kdeglobals is read at start and whenever it changes. A change of the answer is posted as
+// reduceMotionChanged.
 class QtAccessibility final : public QObject, public Accessibility {
     Q_OBJECT
 public:
@@ -51,12 +52,13 @@ private:
     void take(const PortalAnswer& answer);
     void takeContrast(const QString& group, bool high);
     void noteChange();
-    void watchKdeGlobals();
+    void readKdeGlobals();
 
     NotificationCenter& center_;
     std::optional<bool> appearance_;
     std::optional<bool> gnome_;
     std::optional<bool> kde_;
+    std::optional<bool> kdeGlobals_;
     bool lastAnswer_ = false;
     std::optional<bool> contrast_;
     std::optional<bool> gnomeHighContrast_;

@@ -8,14 +8,9 @@
 #include <QGuiApplication>
 #include <QPalette>
 
+#include "platform/qt/PortalSettings.h"
+
 namespace platform::qt {
-namespace {
-
-constexpr const char* kPortalService = "org.freedesktop.portal.Desktop";
-constexpr const char* kPortalPath = "/org/freedesktop/portal/desktop";
-constexpr const char* kSettingsInterface = "org.freedesktop.portal.Settings";
-
-}  // namespace
 
 QtColorScheme& QtColorScheme::shared() {
     static QtColorScheme* scheme = new QtColorScheme;  // lives as long as the application
@@ -26,10 +21,9 @@ QtColorScheme::QtColorScheme() {
     if (qApp) qApp->installEventFilter(this);
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected()) {
-        bus.connect(kPortalService, kPortalPath, kSettingsInterface, "SettingChanged", this,
-                    SLOT(settingChanged(QString, QString, QDBusVariant)));
+        portal::followSettingChanged(this, SLOT(settingChanged(QString, QString, QDBusVariant)));
         // Read wraps the value once more than ReadOne, and every portal version has it.
-        QDBusMessage message = QDBusMessage::createMethodCall(kPortalService, kPortalPath, kSettingsInterface, "Read");
+        QDBusMessage message = QDBusMessage::createMethodCall(portal::service, portal::path, portal::settingsInterface, "Read");
         message << QString("org.freedesktop.appearance") << QString("color-scheme");
         auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(message, 3000), this);
         connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* call) {

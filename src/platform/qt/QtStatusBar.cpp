@@ -2,6 +2,7 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusServiceWatcher>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QIconEngine>
@@ -140,11 +141,71 @@ private:
     Size size_;
 };
 
+constexpr const char* kWatcher = "org.kde.StatusNotifierWatcher";
+
 bool watcherRuns() {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    return bus.isConnected() && bus.interface() &&
-           bus.interface()->isServiceRegistered("org.kde.StatusNotifierWatcher").value();
+    return bus.isConnected() && bus.interface() && bus.interface()->isServiceRegistered(kWatcher).value();
 }
+
+// The entry on whichever tray there is: our own StatusNotifierItem where a watcher runs on the
+// session bus, else the XEmbed icon until a watcher appears (a panel started after the program),
+// then the StatusNotifierItem in its place. What was set is handed on to the new entry.
+class TrayStatusItem final : public QtStatusItem {
+public:
+    TrayStatusItem() : watcher_(kWatcher, QDBusConnection::sessionBus(), QDBusServiceWatcher::WatchForRegistration) {
+        if (watcherRuns()) {
+            current_ = std::make_unique<SniStatusItem>();
+        } else {
+            current_ = std::make_unique<XEmbedStatusItem>();
+            QObject::connect(&watcher_, &QDBusServiceWatcher::serviceRegistered, [this] { switchToSni(); });
+        }
+        current_->setOnClick(forward());
+    }
+
+    void setTemplatePainter(TemplatePainter painter) override {
+        painter_ = painter;
+        current_->setTemplatePainter(std::move(painter));
+    }
+    void setToolTip(const std::string& text) override { current_->setToolTip(text); }
+    std::string toolTip() const override { return current_->toolTip(); }
+    void setAccessibilityLabel(const std::string& label) override {
+        label_ = label;
+        current_->setAccessibilityLabel(label);
+    }
+    void setSecondaryActionTitle(const std::string& title) override {
+        secondaryTitle_ = title;
+        current_->setSecondaryActionTitle(title);
+    }
+    void setOnClick(std::function<void(const StatusItemClick&)> handler) override { onClick_ = std::move(handler); }
+    std::optional<Rect> geometry() const override { return current_->geometry(); }
+    bool isVisible() const override { return current_->isVisible(); }
+
+private:
+    std::function<void(const StatusItemClick&)> forward() {
+        return [this](const StatusItemClick& click) {
+            if (onClick_) onClick_(click);
+        };
+    }
+    void switchToSni() {
+        watcher_.disconnect();
+        const std::string tip = current_->toolTip();
+        current_.reset();  // the XEmbed icon leaves the tray first
+        current_ = std::make_unique<SniStatusItem>();
+        current_->setOnClick(forward());
+        if (painter_) current_->setTemplatePainter(painter_);
+        current_->setToolTip(tip);
+        current_->setAccessibilityLabel(label_);
+        current_->setSecondaryActionTitle(secondaryTitle_);
+    }
+
+    QDBusServiceWatcher watcher_;
+    std::unique_ptr<QtStatusItem> current_;
+    TemplatePainter painter_;
+    std::string label_;
+    std::string secondaryTitle_;
+    std::function<void(const StatusItemClick&)> onClick_;
+};
 
 }  // namespace
 
@@ -185,9 +246,9 @@ QRect toQtGeometry(const Rect& r) {
 
 std::unique_ptr<StatusItem> QtStatusBar::createStatusItem() {
     // Qt would speak StatusNotifierItem itself where a watcher runs, but then right clicks
-    // never reach the program and clicks carry no position.
-    if (watcherRuns()) return std::make_unique<SniStatusItem>();
-    return std::make_unique<XEmbedStatusItem>();
+    // never reach the program, clicks carry no position, and a watcher that comes later is
+    // never used.
+    return std::make_unique<TrayStatusItem>();
 }
 
 QWidget* popoverWidget(Popover& popover) {

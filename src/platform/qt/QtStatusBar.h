@@ -36,7 +36,8 @@ QRect toQtGeometry(const Rect& r);
 QWidget* popoverWidget(Popover& popover);
 
 // Tray entries: our own StatusNotifierItem where a watcher runs on the session bus (it hears
-// right clicks and says where a click was), else QSystemTrayIcon on the XEmbed tray.
+// right clicks and says where a click was), else QSystemTrayIcon on the XEmbed tray until a
+// watcher appears.
 class QtStatusBar final : public StatusBar {
 public:
     std::unique_ptr<StatusItem> createStatusItem() override;

@@ -5,6 +5,7 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QGuiApplication>
+#include <QTimer>
 #include <QtEndian>
 
 #include "platform/qt/QtColorScheme.h"
@@ -36,10 +37,81 @@ const QDBusArgument& operator>>(const QDBusArgument& arg, SniToolTip& t) {
     return arg;
 }
 
+QDBusArgument& operator<<(QDBusArgument& arg, const DBusMenuLayout& l) {
+    arg.beginStructure();
+    arg << l.id << l.properties;
+    arg.beginArray(QMetaType::fromType<QDBusVariant>());
+    for (const auto& child : l.children) arg << QDBusVariant(QVariant::fromValue(child));
+    arg.endArray();
+    arg.endStructure();
+    return arg;
+}
+const QDBusArgument& operator>>(const QDBusArgument& arg, DBusMenuLayout& l) {
+    arg.beginStructure();
+    arg >> l.id >> l.properties;
+    arg.beginArray();
+    l.children.clear();
+    while (!arg.atEnd()) {
+        QDBusVariant child;
+        arg >> child;
+        l.children.append(qdbus_cast<DBusMenuLayout>(child.variant()));
+    }
+    arg.endArray();
+    arg.endStructure();
+    return arg;
+}
+QDBusArgument& operator<<(QDBusArgument& arg, const DBusMenuItem& i) {
+    arg.beginStructure();
+    arg << i.id << i.properties;
+    arg.endStructure();
+    return arg;
+}
+const QDBusArgument& operator>>(const QDBusArgument& arg, DBusMenuItem& i) {
+    arg.beginStructure();
+    arg >> i.id >> i.properties;
+    arg.endStructure();
+    return arg;
+}
+QDBusArgument& operator<<(QDBusArgument& arg, const DBusMenuItemKeys& k) {
+    arg.beginStructure();
+    arg << k.id << k.names;
+    arg.endStructure();
+    return arg;
+}
+const QDBusArgument& operator>>(const QDBusArgument& arg, DBusMenuItemKeys& k) {
+    arg.beginStructure();
+    arg >> k.id >> k.names;
+    arg.endStructure();
+    return arg;
+}
+QDBusArgument& operator<<(QDBusArgument& arg, const DBusMenuEvent& e) {
+    arg.beginStructure();
+    arg << e.id << e.eventId << e.data << e.timestamp;
+    arg.endStructure();
+    return arg;
+}
+const QDBusArgument& operator>>(const QDBusArgument& arg, DBusMenuEvent& e) {
+    arg.beginStructure();
+    arg >> e.id >> e.eventId >> e.data >> e.timestamp;
+    arg.endStructure();
+    return arg;
+}
+
 namespace {
 
 constexpr const char* kWatcher = "org.kde.StatusNotifierWatcher";
 constexpr const char* kPath = "/StatusNotifierItem";
+constexpr const char* kMenuPath = "/MenuBar";
+// The one entry under the menu's root (id 0).
+constexpr int kEntry = 1;
+
+QVariantMap only(const QVariantMap& properties, const QStringList& names) {
+    if (names.isEmpty()) return properties;
+    QVariantMap kept;
+    for (const auto& name : names)
+        if (properties.contains(name)) kept.insert(name, properties.value(name));
+    return kept;
+}
 
 }  // namespace
 
@@ -64,18 +136,107 @@ void SniAdaptor::ContextMenu(int x, int y) {
     item_.click(StatusItemClick::Button::secondary, x, y);
 }
 void SniAdaptor::Scroll(int, const QString&) {}
+QDBusObjectPath SniAdaptor::menu() const {
+    return QDBusObjectPath(kMenuPath);
+}
+
+SniMenuAdaptor::SniMenuAdaptor(QObject* host, SniStatusItem& item) : QDBusAbstractAdaptor(host), item_(item) {}
+
+QString SniMenuAdaptor::textDirection() const {
+    return QGuiApplication::layoutDirection() == Qt::RightToLeft ? "rtl" : "ltr";
+}
+
+DBusMenuLayout SniMenuAdaptor::layout() const {
+    QString label = item_.secondaryTitle_.isEmpty() ? item_.adaptor_->title() : item_.secondaryTitle_;
+    label.replace('_', "__");  // a single underscore marks a mnemonic
+    DBusMenuLayout entry{kEntry, {{"label", label}, {"enabled", true}, {"visible", true}}, {}};
+    return {0, {{"children-display", QString("submenu")}}, {entry}};
+}
+
+std::optional<DBusMenuLayout> SniMenuAdaptor::node(int id) const {
+    DBusMenuLayout root = layout();
+    if (id == root.id) return root;
+    for (const auto& child : root.children)
+        if (child.id == id) return child;
+    return std::nullopt;
+}
+
+void SniMenuAdaptor::titleChanged() {
+    ++revision_;
+    Q_EMIT LayoutUpdated(revision_, 0);
+}
+
+uint SniMenuAdaptor::GetLayout(int parentId, int recursionDepth, const QStringList& propertyNames,
+                               DBusMenuLayout& layout) {
+    layout = node(parentId).value_or(DBusMenuLayout{parentId, {}, {}});
+    layout.properties = only(layout.properties, propertyNames);
+    if (recursionDepth == 0) layout.children.clear();
+    for (auto& child : layout.children) child.properties = only(child.properties, propertyNames);
+    return revision_;
+}
+
+DBusMenuItems SniMenuAdaptor::GetGroupProperties(const QList<int>& ids, const QStringList& propertyNames) {
+    DBusMenuItems items;
+    for (int id : ids.isEmpty() ? QList<int>{0, kEntry} : ids)
+        if (auto n = node(id)) items.append({id, only(n->properties, propertyNames)});
+    return items;
+}
+
+QDBusVariant SniMenuAdaptor::GetProperty(int id, const QString& name) {
+    // An empty text for what the menu does not have: an invalid value cannot go on the wire.
+    auto n = node(id);
+    return QDBusVariant(n ? n->properties.value(name, QString()) : QString());
+}
+
+void SniMenuAdaptor::Event(int id, const QString& eventId, const QDBusVariant&, uint) {
+    if (id != kEntry || eventId != "clicked") return;
+    // After the reply: the host's menu lets the pointer go before the panel wants it. A
+    // menu entry says nothing of where it was.
+    QTimer::singleShot(0, this, [this] { item_.click(StatusItemClick::Button::secondary, 0, 0); });
+}
+
+QList<int> SniMenuAdaptor::EventGroup(const QList<DBusMenuEvent>& events) {
+    QList<int> unknown;
+    for (const auto& e : events) {
+        if (node(e.id))
+            Event(e.id, e.eventId, e.data, e.timestamp);
+        else
+            unknown.append(e.id);
+    }
+    return unknown;
+}
+
+bool SniMenuAdaptor::AboutToShow(int) {
+    return false;
+}
+
+QList<int> SniMenuAdaptor::AboutToShowGroup(const QList<int>& ids, QList<int>& idErrors) {
+    for (int id : ids)
+        if (!node(id)) idErrors.append(id);
+    return {};
+}
 
 SniStatusItem::SniStatusItem()
     : adaptor_(new SniAdaptor(&host_, *this)),
+      menu_(new SniMenuAdaptor(&menuHost_, *this)),
       watcher_(kWatcher, QDBusConnection::sessionBus(), QDBusServiceWatcher::WatchForRegistration) {
     qDBusRegisterMetaType<SniIconPixmap>();
     qDBusRegisterMetaType<SniIconPixmaps>();
     qDBusRegisterMetaType<SniToolTip>();
+    qDBusRegisterMetaType<DBusMenuLayout>();
+    qDBusRegisterMetaType<DBusMenuItem>();
+    qDBusRegisterMetaType<DBusMenuItems>();
+    qDBusRegisterMetaType<DBusMenuItemKeys>();
+    qDBusRegisterMetaType<DBusMenuItemKeysList>();
+    qDBusRegisterMetaType<DBusMenuEvent>();
+    qDBusRegisterMetaType<DBusMenuEvents>();
+    qDBusRegisterMetaType<QList<int>>();
     static int instances = 0;
     service_ = QString("org.kde.StatusNotifierItem-%1-%2").arg(QCoreApplication::applicationPid()).arg(++instances);
     QDBusConnection bus = QDBusConnection::sessionBus();
     bus.registerService(service_);
     bus.registerObject(kPath, &host_, QDBusConnection::ExportAdaptors);
+    bus.registerObject(kMenuPath, &menuHost_, QDBusConnection::ExportAdaptors);
     // A watcher that starts again (the panel restarted) forgets its items.
     QObject::connect(&watcher_, &QDBusServiceWatcher::serviceRegistered, &host_, [this] { registerWithWatcher(); });
     QObject::connect(&QtColorScheme::shared(), &QtColorScheme::changed, &host_, [this] {
@@ -88,6 +249,7 @@ SniStatusItem::SniStatusItem()
 SniStatusItem::~SniStatusItem() {
     QDBusConnection bus = QDBusConnection::sessionBus();
     bus.unregisterObject(kPath);
+    bus.unregisterObject(kMenuPath);
     bus.unregisterService(service_);
 }
 
@@ -112,6 +274,13 @@ void SniStatusItem::setToolTip(const std::string& text) {
 void SniStatusItem::setAccessibilityLabel(const std::string& label) {
     title_ = QString::fromStdString(label);
     Q_EMIT adaptor_->NewTitle();
+}
+
+void SniStatusItem::setSecondaryActionTitle(const std::string& title) {
+    const QString now = QString::fromStdString(title);
+    if (now == secondaryTitle_) return;
+    secondaryTitle_ = now;
+    menu_->titleChanged();
 }
 
 // Each size drawn for itself, so the host's pick is sharp at its own icon size.

@@ -26,6 +26,7 @@ public:
     std::string toolTip() const override { return toolTip_; }
     void setAccessibilityLabel(const std::string& label) override { accessibilityLabel = label; }
     void setOnClick(std::function<void(const StatusItemClick&)> handler) override { onClick_ = std::move(handler); }
+    void setSecondaryActionTitle(const std::string& title) override { secondaryActionTitle = title; }
     std::optional<Rect> geometry() const override { return window_ ? std::optional(window_->frame) : std::nullopt; }
     bool isVisible() const override { return visible_; }
     double length() const override { return length_; }
@@ -39,6 +40,7 @@ public:
     }
 
     std::string accessibilityLabel;
+    std::string secondaryActionTitle;
 
 private:
     friend struct SimMenuBarLayout;
