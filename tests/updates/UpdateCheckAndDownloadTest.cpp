@@ -103,10 +103,12 @@ TEST_F(UpdatesTest, downloadFailuresAndCancelLeaveNothing) {
 
 TEST_F(UpdatesTest, controller_checksOnceDownloadsWithProgressAndVerifiesBeforeShowing) {
     app::AppController controller(*model);
+    environment.runningImage = folder / "Fernmote-1.1.0-Build4-5D0E3C4F-0000-4000-8000-000000000002.AppImage";
     controller.setUpdateEnvironmentForTesting(environment);
     fs::create_directories(folder);
     std::ofstream(folder / "Fernmote-1.0.0-Build1-5D0E3C4F-0000-4000-8000-000000000001.AppImage") << "old";
     std::ofstream(folder / "Fernmote-notes.txt") << "the user's own";
+    std::ofstream(environment.runningImage) << "this program";
     std::vector<UpdateDownloadState> states;
     auto subscription = model->updateDownloadState.subscribe([&](const auto& s) { states.push_back(s); }, false);
     controller.checkForUpdates();
@@ -116,12 +118,11 @@ TEST_F(UpdatesTest, controller_checksOnceDownloadsWithProgressAndVerifiesBeforeS
     controller.downloadAvailableUpdate();
     controller.checkForUpdates();
     ASSERT_EQ(sim.http.exchanges.size(), 2u) << "one check, one download, no check while downloading";
-    const auto partAndNotes = [&] {
-        auto all = files();
-        std::sort(all.begin(), all.end());
-        return all.size() == 2 && all[0].extension() == ".part" && all[1].filename() == "Fernmote-notes.txt";
-    };
-    EXPECT_TRUE(partAndNotes()) << "old images are gone, nothing else";
+    std::vector<std::string> left;
+    for (const auto& file : files()) left.push_back(file.extension() == ".part" ? "part" : file.filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{environment.runningImage.filename(), "Fernmote-notes.txt", "part"}))
+        << "old images are gone, not the running one, nothing else";
     sim.http.last().respond(200);
     for (size_t at = 0; at < image.size(); at += 3) sim.http.last().send(image.substr(at, 3));
     sim.http.last().finish();
@@ -130,6 +131,7 @@ TEST_F(UpdatesTest, controller_checksOnceDownloadsWithProgressAndVerifiesBeforeS
     ASSERT_EQ(ready.kind, UpdateDownloadState::Kind::ready);
     EXPECT_TRUE(fs::exists(ready.url));
     fs::remove(folder / "Fernmote-notes.txt");
+    fs::remove(environment.runningImage);
 
     {  // The next start offers the verified image again, without a new check.
         auto restarted = launch();
