@@ -105,7 +105,8 @@ void UpdateDownloadController::restore(const UpdateEnvironment& environment,
     background_.run([candidates, newest, running = runningImage_] { *newest = newestIntact(*candidates, running); },
                     [this, alive = std::weak_ptr<char>(alive_), newest, found = std::move(found)] {
                         if (alive.expired() || !*newest) return;
-                        verified_ = **newest;
+                        // A download finished meanwhile is the one to offer.
+                        if (!verified_) verified_ = **newest;
                         found(**newest);
                     });
 }
