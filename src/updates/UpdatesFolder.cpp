@@ -31,8 +31,9 @@ bool isUuid(std::string_view text) {
     return true;
 }
 
+// Dotted numbers, as a valid manifest's version is written.
 bool isVersion(std::string_view text) {
-    return !text.empty() && text.front() != '.' && text.back() != '.' &&
+    return !text.empty() && text.front() != '.' && text.back() != '.' && text.find("..") == std::string_view::npos &&
            std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
 }
 
@@ -124,8 +125,9 @@ std::optional<DownloadName> DownloadName::parse(std::string_view fileName, std::
     name.version = std::string(rest.substr(0, marker));
     const std::string_view build = rest.substr(marker + kBuildMarker.size());
     const auto [end, error] = std::from_chars(build.data(), build.data() + build.size(), name.build);
-    if (!isVersion(name.version) || build.empty() || build.front() == '-' || error != std::errc() ||
-        end != build.data() + build.size())
+    // A build is written in decimal without a sign or leading zeros.
+    if (!isVersion(name.version) || build.empty() || build.front() < '1' || build.front() > '9' ||
+        error != std::errc() || end != build.data() + build.size())
         return std::nullopt;
     return name;
 }

@@ -201,6 +201,8 @@ TEST_F(UpdatesTest, startKeepsVerifiedNewerImagesAndTheUsersFiles) {
         {"Fernmote-1.2.0-Build5-5d0e3c4f-0000-4000-8000-000000000008.AppImage", image, true},
         {"fernmote-1.2.0-Build5-5D0E3C4F-0000-4000-8000-000000000008.AppImage", image, true},
         {name + "8.AppImage.part.txt", image, true},
+        {"Fernmote-1..0-Build5-5D0E3C4F-0000-4000-8000-000000000008.AppImage", image, true},
+        {"Fernmote-1.2.0-Build05-5D0E3C4F-0000-4000-8000-000000000008.AppImage", image, true},
     };
     for (const auto& entry : entries) std::ofstream(folder / entry.file, std::ios::binary) << entry.bytes;
     fs::create_directory(folder / (name + "9.AppImage"));
