@@ -81,8 +81,7 @@ void AppController::start() {
         });
     }
 
-    // Images of earlier runs can no longer be opened from the settings: no need to keep them.
-    updateDownloader().removeStaleDownloads();
+    restoreVerifiedUpdate();
     scheduleAutomaticUpdateCheck();
 }
 

@@ -75,9 +75,12 @@ public:
     // Starts downloading the available update, if there is one.
     void downloadAvailableUpdate();
     // Verifies a finished download against its manifest again, then shows it in the file
-    // manager; a file that no longer matches is never shown and the download state becomes
-    // failed.
+    // manager; a file that no longer matches is never shown, is removed, and the download
+    // state becomes failed.
     void openDownloadedUpdate();
+    // At start: clears the Updates folder of what cannot be offered again and offers a verified
+    // newer image kept from an earlier run, as if it had just been downloaded.
+    void restoreVerifiedUpdate();
     // The feed, build, system and folder the update operations use: this process's, read on
     // first use, unless a test put others in place.
     const updates::UpdateEnvironment& updateEnvironment();
@@ -110,6 +113,8 @@ private:
     void keyCountingChanged(bool enabled);
     void observeSystem();
     void scheduleAutomaticUpdateCheck();
+    // Shows the verified image of the available update as ready, when there is one.
+    void offerVerifiedImage();
     // Runs `work` on the next turn of the main loop if the controller still exists.
     void defer(std::function<void()> work);
 

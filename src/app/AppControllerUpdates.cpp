@@ -25,7 +25,8 @@ updates::UpdateDownloadController& AppController::updateDownloader() {
     if (!updateDownloader_) {
         const auto& environment = updateEnvironment();
         updateDownloader_ = std::make_unique<updates::UpdateDownloadController>(
-            model_, platform::httpClient(), platform::backgroundQueue(), environment.rules, environment.downloadFolder);
+            model_, platform::httpClient(), platform::backgroundQueue(), environment.rules, environment.downloadFolder,
+            environment.runningImage);
     }
     return *updateDownloader_;
 }
@@ -38,7 +39,28 @@ void AppController::checkForUpdates() {
     model_.updateDownloadState = UpdateDownloadState::idle();
     model_.updateCheckResult = UpdateCheckResult::checking();
     updateCheck_ = updates::UpdateChecker::check(updateEnvironment(), platform::httpClient(),
-                                                 [this](UpdateCheckResult result) { model_.updateCheckResult = result; });
+                                                 [this](UpdateCheckResult result) {
+                                                     model_.updateCheckResult = result;
+                                                     offerVerifiedImage();
+                                                 });
+}
+
+void AppController::offerVerifiedImage() {
+    const auto& result = model_.updateCheckResult.get();
+    if (!result || result->kind != UpdateCheckResult::Kind::available || !result->manifest ||
+        model_.updateDownloadState->kind != UpdateDownloadState::Kind::idle)
+        return;
+    // The same update was downloaded and verified before: no need to fetch it again.
+    if (auto image = updateDownloader().verifiedImage(*result->manifest))
+        model_.updateDownloadState = UpdateDownloadState::ready(*image);
+}
+
+void AppController::restoreVerifiedUpdate() {
+    updateDownloader().restore(updateEnvironment(), [this](const updates::KeptUpdate& kept) {
+        // A check under way or done since offers the image itself when it names the same update.
+        if (!model_.updateCheckResult.get()) model_.updateCheckResult = UpdateCheckResult::available(kept.manifest);
+        offerVerifiedImage();
+    });
 }
 
 void AppController::downloadAvailableUpdate() {
@@ -70,6 +92,8 @@ void AppController::openDownloadedUpdate() {
         [this, alive = std::weak_ptr<char>(alive_), file, matches] {
             if (alive.expired()) return;
             if (!*matches) {
+                // Changed since it was verified: it can never be opened, so it does not stay.
+                updateDownloader().discard(file);
                 model_.updateDownloadState = UpdateDownloadState::failed();
                 return;
             }

@@ -51,6 +51,10 @@ struct UpdateManifest {
     bool supports(SystemVersion system) const;
     // An absolute "https" address (scheme exactly as written) with a host and no user part.
     static bool isHTTPS(std::string_view url);
+    // The JSON object of the feed's payload, and back; decoding throws UpdateFailure::invalid
+    // at a missing or mistyped field (it does not validate).
+    std::string json() const;
+    static UpdateManifest fromJSON(std::string_view bytes);
 };
 
 // The outcome of an update check. `manifest` is set only for `available`, `failure` only

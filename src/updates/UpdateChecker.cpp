@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdlib>
 
 #include "platform/Services.h"
 #include "platform/UserFolders.h"
@@ -58,18 +59,9 @@ public:
 
         void decide() {
             try {
-                const UpdateManifest manifest = UpdateChecker::verifiedManifest(
-                    body, environment.configuration->publicKey, environment.rules);
-                const auto& architectures = manifest.architectures;
-                if (*environment.currentBuild >= manifest.build)
-                    finish(UpdateCheckResult::current());
-                else if (std::find(architectures.begin(), architectures.end(), environment.architecture) ==
-                         architectures.end())
-                    finish(UpdateCheckResult::failed(UpdateFailure::hardware));
-                else if (!manifest.supports(environment.system))
-                    finish(UpdateCheckResult::failed(UpdateFailure::incompatible));
-                else
-                    finish(UpdateCheckResult::available(manifest));
+                finish(UpdateChecker::offer(
+                    UpdateChecker::verifiedManifest(body, environment.configuration->publicKey, environment.rules),
+                    environment));
             } catch (UpdateFailure failure) {
                 finish(UpdateCheckResult::failed(failure));
             } catch (...) {
@@ -90,6 +82,15 @@ private:
 
 }  // namespace
 
+UpdateCheckResult UpdateChecker::offer(const UpdateManifest& manifest, const UpdateEnvironment& environment) {
+    const auto& architectures = manifest.architectures;
+    if (!environment.currentBuild || *environment.currentBuild >= manifest.build) return UpdateCheckResult::current();
+    if (std::find(architectures.begin(), architectures.end(), environment.architecture) == architectures.end())
+        return UpdateCheckResult::failed(UpdateFailure::hardware);
+    if (!manifest.supports(environment.system)) return UpdateCheckResult::failed(UpdateFailure::incompatible);
+    return UpdateCheckResult::available(manifest);
+}
+
 UpdateEnvironment UpdateEnvironment::running(const InfoLookup& info) {
     UpdateEnvironment environment;
     environment.configuration = UpdateConfiguration::fromInfo(info);
@@ -97,6 +98,8 @@ UpdateEnvironment UpdateEnvironment::running(const InfoLookup& info) {
     environment.system = libcVersion();
     environment.architecture = machineArchitecture();
     environment.downloadFolder = platform::cacheHome() / "tuftle" / "Updates";
+    // The AppImage runtime names the image this process runs from.
+    if (const char* image = std::getenv("APPIMAGE"); image && *image) environment.runningImage = image;
     return environment;
 }
 

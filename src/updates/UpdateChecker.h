@@ -39,9 +39,11 @@ struct UpdateEnvironment {
     // A server that trickles bytes just inside the request's idle timeout must not keep the
     // check going: it fails as a network failure after this many seconds.
     double checkDeadline = 30;
+    // The image this process was started from, when it is one; never removed.
+    std::filesystem::path runningImage{};
 
     // This process: the bundle's values, the C library's version, the machine's
-    // architecture and $XDG_CACHE_HOME/tuftle/Updates.
+    // architecture, $XDG_CACHE_HOME/tuftle/Updates and $APPIMAGE.
     static UpdateEnvironment running(const InfoLookup& info);
 };
 
@@ -63,6 +65,9 @@ struct UpdateChecker {
     // returned.
     static std::unique_ptr<UpdateCheckTask> check(const UpdateEnvironment& environment, platform::HttpClient& http,
                                                   std::function<void(UpdateCheckResult)> done);
+    // What a check finding this verified manifest tells this computer: available, current
+    // (also without a known running build), or failed for the hardware or the system.
+    static UpdateCheckResult offer(const UpdateManifest& manifest, const UpdateEnvironment& environment);
     // Throws UpdateFailure::download unless the file has the manifest's exact size and
     // SHA-256; a file that cannot be read throws std::filesystem::filesystem_error.
     static void verifyDownload(const std::filesystem::path& file, const UpdateManifest& manifest);

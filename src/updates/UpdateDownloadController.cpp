@@ -1,6 +1,7 @@
 #include "updates/UpdateDownloadController.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "model/AppModel.h"
 #include "platform/Services.h"
@@ -13,7 +14,6 @@ namespace {
 constexpr double kIdleTimeout = 60;       // s without a byte
 constexpr double kResourceTimeout = 600;  // s for the whole transfer
 constexpr double kProgressStep = 0.01;
-constexpr std::string_view kImagePrefix = "Fernmote-";
 
 }  // namespace
 
@@ -27,8 +27,9 @@ struct UpdateDownloadController::Operation {
 
 UpdateDownloadController::UpdateDownloadController(model::AppModel& model, platform::HttpClient& http,
                                                    platform::BackgroundQueue& background, UpdateRules rules,
-                                                   std::filesystem::path folder)
-    : model_(model), http_(http), background_(background), rules_(std::move(rules)), folder_(std::move(folder)) {}
+                                                   std::filesystem::path folder, std::filesystem::path runningImage)
+    : model_(model), http_(http), background_(background), rules_(std::move(rules)), folder_(std::move(folder)),
+      runningImage_(std::move(runningImage)) {}
 
 UpdateDownloadController::~UpdateDownloadController() = default;
 
@@ -48,9 +49,8 @@ void UpdateDownloadController::start(const UpdateManifest& manifest) {
     removeStaleDownloads(previous.kind == UpdateDownloadState::Kind::ready ? previous.url : std::filesystem::path());
     std::error_code error;
     std::filesystem::create_directories(folder_, error);
-    const std::string name = std::string(kImagePrefix) + manifest.version + "-Build" + std::to_string(manifest.build) +
-                             "-" + platform::uuids().next().string() + "." + rules_.artifactExtension;
-    operation->file = DownloadFile::create(folder_ / name);
+    operation->file = DownloadFile::create(
+        folder_ / DownloadName::imageName(manifest, platform::uuids().next().string(), rules_.artifactExtension));
     if (!operation->file) return fail(operation);
 
     const std::weak_ptr<Operation> weak = operation;
@@ -88,11 +88,39 @@ void UpdateDownloadController::cancel() {
 
 void UpdateDownloadController::removeStaleDownloads(const std::filesystem::path& keep) const {
     std::error_code error;
+    std::vector<std::filesystem::path> images;
     for (const auto& entry : std::filesystem::directory_iterator(folder_, error)) {
-        const auto name = entry.path().filename().string();
-        if (name.rfind(kImagePrefix, 0) == 0 && entry.path() != keep && !entry.is_directory(error))
-            std::filesystem::remove(entry.path(), error);
+        const auto name = DownloadName::parse(entry.path().filename().string(), rules_.artifactExtension);
+        if (name && folder_ / name->image != keep) images.push_back(folder_ / name->image);
     }
+    for (const auto& image : images) removeDownload(image, runningImage_);
+}
+
+void UpdateDownloadController::restore(const UpdateEnvironment& environment,
+                                       std::function<void(const KeptUpdate&)> found) {
+    auto candidates = std::make_shared<std::vector<KeptUpdate>>(sweepUpdatesFolder(environment));
+    if (candidates->empty()) return;
+    auto newest = std::make_shared<std::optional<KeptUpdate>>();
+    // Hashing an image takes a while: off the main loop.
+    background_.run([candidates, newest, running = runningImage_] { *newest = newestIntact(*candidates, running); },
+                    [this, alive = std::weak_ptr<char>(alive_), newest, found = std::move(found)] {
+                        if (alive.expired() || !*newest) return;
+                        // A download finished meanwhile is the one to offer.
+                        if (!verified_) verified_ = **newest;
+                        found(**newest);
+                    });
+}
+
+std::optional<std::filesystem::path> UpdateDownloadController::verifiedImage(const UpdateManifest& manifest) const {
+    std::error_code error;
+    if (!verified_ || verified_->manifest != manifest || !std::filesystem::is_regular_file(verified_->image, error))
+        return std::nullopt;
+    return verified_->image;
+}
+
+void UpdateDownloadController::discard(const std::filesystem::path& image) {
+    if (verified_ && verified_->image == image) verified_.reset();
+    removeDownload(image, runningImage_);
 }
 
 void UpdateDownloadController::fail(const std::shared_ptr<Operation>& operation) {
@@ -127,14 +155,21 @@ void UpdateDownloadController::completed(const std::shared_ptr<Operation>& opera
     auto committed = std::make_shared<bool>(false);
     // Syncing a large image may take a while: off the main loop. The file stays owned by this
     // step, so a cancel meanwhile does not pull it away half-way.
-    background_.run([file, committed, url = operation->manifest.downloadURL] { *committed = file->commit(url); },
-                    [this, weak = std::weak_ptr<Operation>(operation), file, committed] {
-                        auto op = weak.lock();
-                        if (!op || op->token != operationID_) return;
-                        if (!*committed) return fail(op);
-                        model_.updateDownloadState = UpdateDownloadState::ready(file->destination());
-                        task_.reset();
-                    });
+    // The manifest goes first: an image found without one at the next start was never verified.
+    background_.run(
+        [file, committed, manifest = operation->manifest] {
+            writeImageManifest(file->destination(), manifest);
+            *committed = file->commit(manifest.downloadURL);
+            if (!*committed) removeDownload(file->destination());
+        },
+        [this, weak = std::weak_ptr<Operation>(operation), file, committed] {
+            auto op = weak.lock();
+            if (!op || op->token != operationID_) return;
+            if (!*committed) return fail(op);
+            verified_ = KeptUpdate{file->destination(), op->manifest};
+            model_.updateDownloadState = UpdateDownloadState::ready(file->destination());
+            task_.reset();
+        });
 }
 
 }  // namespace updates

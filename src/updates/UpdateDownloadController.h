@@ -2,10 +2,13 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "platform/Http.h"
 #include "model/UpdateTypes.h"
+#include "updates/UpdatesFolder.h"
 
 namespace model {
 class AppModel;
@@ -19,7 +22,7 @@ namespace updates {
 class UpdateDownloadController final {
 public:
     UpdateDownloadController(model::AppModel& model, platform::HttpClient& http, platform::BackgroundQueue& background,
-                             UpdateRules rules, std::filesystem::path folder);
+                             UpdateRules rules, std::filesystem::path folder, std::filesystem::path runningImage = {});
     ~UpdateDownloadController();
     UpdateDownloadController(const UpdateDownloadController&) = delete;
     UpdateDownloadController& operator=(const UpdateDownloadController&) = delete;
@@ -29,8 +32,15 @@ public:
     // Stops any download, removes its partial file and returns the state to idle; late
     // results of the stopped download change nothing.
     void cancel();
-    // Removes images and partial files left in the folder, except `keep`.
+    // Removes the download's files left in the folder, except `keep` and the running image.
     void removeStaleDownloads(const std::filesystem::path& keep = {}) const;
+    // At start: removes what earlier runs left that cannot be offered again, then, off the main
+    // loop, checks the bytes of the verified images kept and hands the newest on to `found`.
+    void restore(const UpdateEnvironment& environment, std::function<void(const KeptUpdate&)> found);
+    // The verified image of this manifest, downloaded or kept from an earlier run, while it exists.
+    std::optional<std::filesystem::path> verifiedImage(const UpdateManifest& manifest) const;
+    // Removes an image that no longer matches, with its manifest.
+    void discard(const std::filesystem::path& image);
     bool isRunning() const { return task_ != nullptr; }
     const std::filesystem::path& folder() const { return folder_; }
 
@@ -46,6 +56,9 @@ private:
     platform::BackgroundQueue& background_;
     UpdateRules rules_;
     std::filesystem::path folder_;
+    std::filesystem::path runningImage_;
+    std::optional<KeptUpdate> verified_;
+    std::shared_ptr<char> alive_ = std::make_shared<char>();
     uint64_t operationID_ = 0;
     std::shared_ptr<Operation> task_;
 };

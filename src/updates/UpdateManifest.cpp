@@ -169,6 +169,25 @@ UpdateManifest decodeManifest(std::string_view bytes) {
 
 }  // namespace
 
+std::string UpdateManifest::json() const {
+    return nlohmann::json{{"schemaVersion", schemaVersion},
+                          {"product", product},
+                          {"version", version},
+                          {"build", build},
+                          {"minimumSystemVersion", minimumSystemVersion},
+                          {"downloadURL", downloadURL},
+                          {"sha256", sha256},
+                          {"size", size},
+                          {"notesZH", notesZH},
+                          {"notesEN", notesEN},
+                          {"architectures", architectures}}
+        .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+UpdateManifest UpdateManifest::fromJSON(std::string_view bytes) {
+    return decodeManifest(bytes);
+}
+
 bool UpdateManifest::isHTTPS(std::string_view url) {
     const auto parts = parseUrl(url);
     return parts && parts->scheme == "https" && parts->hasAuthority && !parts->host.empty() && !parts->hasUserInfo;
@@ -252,7 +271,7 @@ UpdateManifest UpdateChecker::verifiedManifest(std::string_view data, const std:
     if (publicKey.size() != crypto_sign_PUBLICKEYBYTES || signature->size() != crypto_sign_BYTES ||
         crypto_sign_verify_detached(signature->data(), payload->data(), payload->size(), publicKey.data()) != 0)
         fail(UpdateFailure::untrusted);
-    UpdateManifest manifest = decodeManifest({reinterpret_cast<const char*>(payload->data()), payload->size()});
+    UpdateManifest manifest = UpdateManifest::fromJSON({reinterpret_cast<const char*>(payload->data()), payload->size()});
     manifest.validate(rules);
     return manifest;
 }

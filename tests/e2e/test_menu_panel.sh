@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The tray's panel under trayer: a click on the icon opens it over the desktop with the pets;
 # "send home" answers with the feedback line (the panel grows by it and shrinks again), the
-# header switch hides the pets, and quit ends the program in order with the clean-exit mark set.
+# header switch hides the pets, the keyboard alone shows them again and picks the pet count, and
+# quit ends the program in order with the clean-exit mark set.
 # The buttons are found by their places in the panel's fixed layout.
 source "$(dirname "$0")/lib.sh"
 e2e_setup
@@ -49,6 +50,15 @@ e2e_step "the header switch hides the pets"
 xdotool mousemove $((px + 348)) $((py + 42)) click 1
 e2e_expect_while_running 5 "no pet windows" no_pets_shown
 e2e_expect_while_running 3 "petsVisible = false on disk" e2e_defaults_is petsVisible false
+
+e2e_step "the keyboard reaches the panel: Tab and Space show the pets, Tab, Home and Return pick one"
+xdotool key Tab space
+e2e_expect_while_running 3 "petsVisible = true on disk" e2e_defaults_is petsVisible true
+xdotool key Tab Home
+sleep 0.3
+e2e_screenshot menu-panel-keyboard.png
+xdotool key Return
+e2e_expect_while_running 3 "petCount = 1 on disk" e2e_defaults_is petCount 1
 
 e2e_step "quit ends the program through the orderly path"
 xdotool mousemove $((px + 348)) $((py + 426 - 17)) click 1

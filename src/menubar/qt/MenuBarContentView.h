@@ -48,6 +48,7 @@ public:
     MenuActionButton* homeButton() const { return home_; }
     MenuActionButton* focusButton() const { return focus_; }
     MenuSwitch* keyCountingSwitch() const { return keySwitch_; }
+    MenuTextButton* permissionButton() const { return permission_; }
     MenuTextButton* settingsButton() const { return settings_; }
     MenuTextButton* quitButton() const { return quit_; }
     QWidget* feedbackRow() const { return feedbackRow_; }

@@ -1,8 +1,10 @@
 #include "menubar/qt/MenuPanelControls.h"
 
+#include <QAccessibleWidget>
 #include <QEnterEvent>
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -111,10 +113,54 @@ void strokeInside(QPainter& p, const QRectF& rect, double radius, const QColor& 
 
 // ---------------------------------------------------------------------------------------------
 
-MenuActionButton::MenuActionButton(QWidget* parent) : QAbstractButton(parent) {
+MenuButton::MenuButton(QWidget* parent) : QAbstractButton(parent) {
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus);
 }
+
+void MenuButton::keyPressEvent(QKeyEvent* e) {
+    if (!focusShown_) {
+        focusShown_ = true;
+        update();
+    }
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && e->modifiers() == Qt::NoModifier) {
+        if (!e->isAutoRepeat()) click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(e);
+}
+
+void MenuButton::focusInEvent(QFocusEvent* e) {
+    // Focus given with the window, or by a click, shows nothing until the keyboard is used.
+    const auto reason = e->reason();
+    focusShown_ = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+    QAbstractButton::focusInEvent(e);
+    update();
+}
+
+void MenuButton::focusOutEvent(QFocusEvent* e) {
+    focusShown_ = false;
+    QAbstractButton::focusOutEvent(e);
+    update();
+}
+
+bool MenuButton::focusNextPrevChild(bool next) {
+    // The first Tab shows where the focus already is instead of moving past it unseen.
+    if (hasFocus() && !focusShown_) {
+        focusShown_ = true;
+        update();
+        return true;
+    }
+    return QAbstractButton::focusNextPrevChild(next);
+}
+
+void MenuButton::paintFocus(QPainter& p, const QRectF& rect, double radius, const QColor& color) const {
+    if (focusShown_ && hasFocus()) strokeInside(p, rect, radius, color, 2);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+MenuActionButton::MenuActionButton(QWidget* parent) : MenuButton(parent) {}
 
 void MenuActionButton::setContent(const MenuActionButtonContent& content) {
     if (content == content_) return;
@@ -162,22 +208,104 @@ void MenuActionButton::paintEvent(QPaintEvent*) {
     p.setFont(font);
     p.setPen(ink);
     p.drawText(QRectF(left + iconSide + gap, box.top(), width, box.height()), Qt::AlignLeft | Qt::AlignVCenter, title);
+    paintFocus(p, box, 11, content_.primary ? QColor(Qt::white) : MenuPalette::blue(dark));
 }
 
 // ---------------------------------------------------------------------------------------------
 
+namespace {
+
+// A segment is a radio button named "label：title", checked and selected while it is chosen.
+class SegmentAccessible final : public QAccessibleWidget {
+public:
+    explicit SegmentAccessible(MenuSegment* segment) : QAccessibleWidget(segment, QAccessible::RadioButton) {}
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        const bool chosen = segment()->isSelected();
+        s.checkable = s.selectable = true;
+        s.checked = s.selected = chosen;
+        return s;
+    }
+    QStringList actionNames() const override { return QStringList(pressAction()) + QAccessibleWidget::actionNames(); }
+    void doAction(const QString& name) override {
+        if (name == pressAction())
+            segment()->click();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+
+private:
+    MenuSegment* segment() const { return static_cast<MenuSegment*>(widget()); }
+};
+
+QAccessibleInterface* segmentAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String(MenuSegment::staticMetaObject.className()))
+        return new SegmentAccessible(static_cast<MenuSegment*>(object));
+    if (className == QLatin1String(MenuSegmentedControl::staticMetaObject.className()))
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Grouping);
+    return nullptr;
+}
+
+}  // namespace
+
 MenuSegmentedControl::MenuSegmentedControl(QWidget* parent) : QWidget(parent) {
+    static const bool accessible = (QAccessible::installFactory(segmentAccessible), true);
+    (void)accessible;
     setCursor(Qt::PointingHandCursor);
     setFixedHeight(32);
 }
 
 void MenuSegmentedControl::setLabel(const QString& label) {
     setAccessibleName(label);
+    if (label == label_) return;
+    label_ = label;
+    syncSegments();
 }
 
 void MenuSegmentedControl::setTitles(std::vector<QString> titles) {
     titles_ = std::move(titles);
+    syncSegments();
     update();
+}
+
+void MenuSegmentedControl::syncSegments() {
+    while (segments_.size() > titles_.size()) {
+        delete segments_.back();
+        segments_.pop_back();
+    }
+    while (segments_.size() < titles_.size()) {
+        auto* segment = new MenuSegment(this, segments_.size());
+        // Created after the rest of the panel: placed in the Tab order where the row stands
+        // (which takes a row that itself accepts focus for a moment).
+        const auto policy = focusPolicy();
+        setFocusPolicy(Qt::TabFocus);
+        QWidget::setTabOrder(segments_.empty() ? static_cast<QWidget*>(this) : segments_.back(), segment);
+        setFocusPolicy(policy);
+        segment->setVisible(true);
+        segments_.push_back(segment);
+    }
+    size_t stop = segments_.size();
+    for (size_t i = 0; i < segments_.size() && stop == segments_.size(); ++i)
+        if (segments_[i]->hasFocus()) stop = i;
+    for (size_t i = 0; i < segments_.size() && stop == segments_.size(); ++i)
+        if (selected(i)) stop = i;
+    for (size_t i = 0; i < segments_.size(); ++i) {
+        MenuSegment* segment = segments_[i];
+        segment->setAccessibleName(label_ + QString::fromUtf8("：") + titles_[i]);
+        segment->setGeometry(segmentRect(i).toAlignedRect());
+        segment->setFocusPolicy(i == stop || (stop == segments_.size() && i == 0) ? Qt::TabFocus : Qt::NoFocus);
+        segment->update();
+    }
+}
+
+void MenuSegmentedControl::activate(size_t index) {
+    if (choose) choose(index);
+    syncSegments();
+    update();
+}
+
+void MenuSegmentedControl::resizeEvent(QResizeEvent*) {
+    for (size_t i = 0; i < segments_.size(); ++i) segments_[i]->setGeometry(segmentRect(i).toAlignedRect());
 }
 
 QRectF MenuSegmentedControl::segmentRect(size_t index) const {
@@ -189,37 +317,74 @@ QRectF MenuSegmentedControl::segmentRect(size_t index) const {
 
 void MenuSegmentedControl::paintEvent(QPaintEvent*) {
     const bool dark = menuIsDark();
-    QString chosen;
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
     p.setBrush(dark ? black(0.26) : black(0.055));
     p.drawPath(rounded(rect(), 10));
     for (size_t i = 0; i < titles_.size(); ++i) {
-        const bool selected = isSelected && isSelected(i);
+        const bool chosen = selected(i);
         const QRectF r = segmentRect(i);
-        if (selected) {
-            chosen = titles_[i];
+        if (chosen) {
             p.setPen(Qt::NoPen);
             p.setBrush(MenuPalette::blue(dark));
             p.drawPath(rounded(r, 8));
         }
-        const QFont font = menuFont(12, selected ? QFont::DemiBold : QFont::Medium);
+        const QFont font = menuFont(12, chosen ? QFont::DemiBold : QFont::Medium);
         p.setFont(font);
-        p.setPen(selected ? QColor(Qt::white) : MenuPalette::secondary(dark));
+        p.setPen(chosen ? QColor(Qt::white) : MenuPalette::secondary(dark));
         p.drawText(r, Qt::AlignCenter, QFontMetricsF(font).elidedText(titles_[i], Qt::ElideRight, r.width() - 4));
     }
-    // The choice lives in the model; what is spoken follows what is drawn.
-    setAccessibleDescription(chosen.isEmpty() ? QString() : accessibleName() + QString::fromUtf8("：") + chosen);
 }
 
 void MenuSegmentedControl::mouseReleaseEvent(QMouseEvent* e) {
     for (size_t i = 0; i < titles_.size(); ++i)
-        if (segmentRect(i).contains(e->position()) && choose) {
-            choose(i);
-            update();
+        if (segmentRect(i).contains(e->position())) {
+            activate(i);
             return;
         }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+MenuSegment::MenuSegment(MenuSegmentedControl* control, size_t index)
+    : MenuButton(control), control_(control), index_(index) {
+    // The control takes the pointer; a segment answers the keyboard and assistive technology.
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    connect(this, &QAbstractButton::clicked, control, [control, index] { control->activate(index); });
+}
+
+void MenuSegment::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    paintFocus(p, rect(), 8, isSelected() ? QColor(Qt::white) : MenuPalette::blue(menuIsDark()));
+}
+
+void MenuSegment::keyPressEvent(QKeyEvent* e) {
+    const auto& row = control_->segments();
+    size_t target = index_;
+    switch (e->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Up:
+            target = index_ == 0 ? index_ : index_ - 1;
+            break;
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+            target = std::min(index_ + 1, row.size() - 1);
+            break;
+        case Qt::Key_Home:
+            target = 0;
+            break;
+        case Qt::Key_End:
+            target = row.size() - 1;
+            break;
+        default:
+            return MenuButton::keyPressEvent(e);
+    }
+    if (target != index_) {
+        row[target]->setFocus(Qt::TabFocusReason);
+        control_->syncSegments();
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -237,9 +402,8 @@ void Hairline::paintEvent(QPaintEvent*) {
 
 // ---------------------------------------------------------------------------------------------
 
-MenuSwitch::MenuSwitch(QWidget* parent) : QAbstractButton(parent) {
+MenuSwitch::MenuSwitch(QWidget* parent) : MenuButton(parent) {
     setCheckable(true);
-    setCursor(Qt::PointingHandCursor);
     setFixedSize(sizeHint());
 }
 
@@ -257,15 +421,13 @@ void MenuSwitch::paintEvent(QPaintEvent*) {
     p.drawEllipse(QRectF(x, track.top() + 2, d, d));
     p.setBrush(dark && !isChecked() ? QColor(220, 220, 222) : QColor(Qt::white));
     p.drawEllipse(QRectF(x, track.top() + 1.5, d, d));
+    paintFocus(p, rect(), height() / 2.0, isChecked() ? QColor(Qt::white) : MenuPalette::blue(dark));
 }
 
 // ---------------------------------------------------------------------------------------------
 
 MenuTextButton::MenuTextButton(std::string symbol, double fontSize, bool bordered, QWidget* parent)
-    : QAbstractButton(parent), symbol_(std::move(symbol)), fontSize_(fontSize), bordered_(bordered) {
-    setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
-}
+    : MenuButton(parent), symbol_(std::move(symbol)), fontSize_(fontSize), bordered_(bordered) {}
 
 QSize MenuTextButton::sizeHint() const {
     const QFontMetricsF m(menuFont(fontSize_, QFont::Medium));
@@ -295,6 +457,7 @@ void MenuTextButton::paintEvent(QPaintEvent*) {
     p.setFont(font);
     p.setPen(ink);
     p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter, QFontMetricsF(font).elidedText(text(), Qt::ElideRight, r.width()));
+    paintFocus(p, rect(), bordered_ ? 5 : 3, MenuPalette::blue(dark));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -39,8 +39,27 @@ QFont menuFont(double size, QFont::Weight weight);
 // A rounded rectangle's outline drawn inside `rect`.
 void strokeInside(QPainter& p, const QRectF& rect, double radius, const QColor& color, double width = 1);
 
+// A button of the panel. It takes focus from the keyboard only (Tab), Return and Enter press it
+// as Space does, and it draws a focus ring once the keyboard is in use.
+class MenuButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    explicit MenuButton(QWidget* parent = nullptr);
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    bool focusNextPrevChild(bool next) override;
+    // Draws the ring around `rect` while the focus shows.
+    void paintFocus(QPainter& p, const QRectF& rect, double radius, const QColor& color) const;
+
+private:
+    bool focusShown_ = false;
+};
+
 // A full-width button with a symbol and a title; filled with the accent when primary.
-class MenuActionButton final : public QAbstractButton {
+class MenuActionButton final : public MenuButton {
     Q_OBJECT
 public:
     explicit MenuActionButton(QWidget* parent = nullptr);
@@ -58,8 +77,12 @@ private:
     bool hovered_ = false;
 };
 
+class MenuSegment;
+
 // A row of segments, one of which may be chosen. Works on indices; segmentedControl() binds
-// it to any value that can be compared.
+// it to any value that can be compared. Each segment is a button of its own for the keyboard
+// and for assistive technology ("label：title", selected or not); the row is one Tab stop, the
+// arrow keys move between its segments.
 class MenuSegmentedControl final : public QWidget {
     Q_OBJECT
 public:
@@ -73,13 +96,43 @@ public:
     std::function<void(size_t)> choose;
     QRectF segmentRect(size_t index) const;
     QSize sizeHint() const override { return {148, 32}; }
+    // The segments, in order.
+    const std::vector<MenuSegment*>& segments() const { return segments_; }
 
 protected:
     void paintEvent(QPaintEvent*) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void resizeEvent(QResizeEvent*) override;
 
 private:
+    friend class MenuSegment;
+    bool selected(size_t index) const { return isSelected && isSelected(index); }
+    void activate(size_t index);
+    // Names the segments, places them, and makes the focused segment, else the chosen one,
+    // else the first, the row's Tab stop.
+    void syncSegments();
+
+    QString label_;
     std::vector<QString> titles_;
+    std::vector<MenuSegment*> segments_;
+};
+
+// One segment of a segmented control: drawn by its control, it only shows the focus.
+class MenuSegment final : public MenuButton {
+    Q_OBJECT
+public:
+    MenuSegment(MenuSegmentedControl* control, size_t index);
+    MenuSegmentedControl* control() const { return control_; }
+    size_t index() const { return index_; }
+    bool isSelected() const { return control_->selected(index_); }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    MenuSegmentedControl* control_;
+    size_t index_;
 };
 
 // Binds a segmented control to a value read by `get` and written by `set`.
@@ -88,11 +141,11 @@ void bindSegments(MenuSegmentedControl& control, std::vector<std::pair<Value, st
                   std::function<Value()> get, std::function<void(Value)> set) {
     std::vector<QString> titles;
     for (const auto& [value, title] : choices) titles.push_back(QString::fromStdString(title));
-    control.setTitles(std::move(titles));
     control.isSelected = [choices, get](size_t i) { return i < choices.size() && get() == choices[i].first; };
     control.choose = [choices, set](size_t i) {
         if (i < choices.size()) set(choices[i].first);
     };
+    control.setTitles(std::move(titles));
 }
 
 // The thin separator line.
@@ -106,7 +159,7 @@ protected:
 };
 
 // A small on/off switch.
-class MenuSwitch final : public QAbstractButton {
+class MenuSwitch final : public MenuButton {
     Q_OBJECT
 public:
     explicit MenuSwitch(QWidget* parent = nullptr);
@@ -118,7 +171,7 @@ protected:
 
 // A borderless text button with an optional symbol in front (the footer's), or, when
 // bordered, a small push button.
-class MenuTextButton final : public QAbstractButton {
+class MenuTextButton final : public MenuButton {
     Q_OBJECT
 public:
     MenuTextButton(std::string symbol, double fontSize, bool bordered, QWidget* parent = nullptr);

@@ -2,6 +2,8 @@
 // English and Chinese (the contact sheet draws it for people to look at).
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QApplication>
 #include <QTest>
 
 #include "menubar/MenuBarEntryController.h"
@@ -66,6 +68,102 @@ TEST(MenuPanelView, textsFitInBothLanguagesAndTheHeightFollowsTheSections) {
             for (auto* text : p.view.texts())
                 EXPECT_TRUE(text->fits()) << text->text().toStdString() << " does not fit";
         }
+}
+
+// What a keyboard and a screen reader meet: Tab walks the controls top to bottom, a segmented
+// row is one stop whose segments the arrows walk, Space and Return press, and every segment
+// is an element of its own named "label：title" with its selected state.
+TEST(MenuPanelView, keyboardAndScreenReaderReachEveryControl) {
+    Panel p;
+    p.model.keyCountingEnabled = true;
+    p.model.keyboardPermissionGranted = false;
+    p.view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&p.view));
+    p.settle();
+    auto* count = p.view.petCountControl();
+    auto* level = p.view.activityControl();
+    const auto chosen = [](qt::MenuSegmentedControl* control) {
+        for (auto* segment : control->segments())
+            if (segment->isSelected()) return static_cast<QWidget*>(segment);
+        return static_cast<QWidget*>(nullptr);
+    };
+    const std::vector<QWidget*> order = {p.view.visibilitySwitch(), chosen(count),          chosen(level),
+                                         p.view.windowWalkSwitch(), p.view.homeButton(),     p.view.focusButton(),
+                                         p.view.permissionButton(), p.view.keyCountingSwitch(), p.view.settingsButton(),
+                                         p.view.quitButton()};
+    ASSERT_TRUE(order[1] && order[2]);
+    // The panel opens with the focus on its first control, shown at the first Tab.
+    EXPECT_EQ(QApplication::focusWidget(), order.front());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    std::vector<QWidget*> walked;
+    for (size_t i = 0; i < order.size(); ++i) {
+        walked.push_back(QApplication::focusWidget());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(walked, order);
+    EXPECT_EQ(QApplication::focusWidget(), order.front()) << "round again";
+
+    // Each row as a screen reader reads it, and pressed through it.
+    const auto readRow = [](qt::MenuSegmentedControl* control, const std::string& label, const auto& choices,
+                            const auto& value) {
+        QAccessibleInterface* row = QAccessible::queryAccessibleInterface(control);
+        ASSERT_TRUE(row);
+        ASSERT_EQ(row->childCount(), int(choices.size()));
+        for (size_t i = 0; i < choices.size(); ++i) {
+            QAccessibleInterface* segment = row->child(int(i));
+            EXPECT_EQ(segment->role(), QAccessible::RadioButton);
+            EXPECT_EQ(segment->text(QAccessible::Name).toStdString(), label + "：" + choices[i].second);
+            EXPECT_EQ(segment->state().selected, choices[i].first == value) << i;
+            EXPECT_EQ(segment->state().checked, choices[i].first == value) << i;
+            EXPECT_TRUE(segment->state().focusable || !segment->state().selected) << "the row's Tab stop";
+        }
+    };
+    readRow(count, p.content.petCountTitle(), p.content.petCountChoices(), p.content.petCount());
+    readRow(level, p.content.activityTitle(), p.content.activityChoices(), p.content.activityLevel());
+    const auto levels = p.content.activityChoices();
+    QAccessible::queryAccessibleInterface(level)->child(0)->actionInterface()->doAction(
+        QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(p.model.activityLevel.get(), levels.front().first);
+    p.settle();
+    readRow(level, p.content.activityTitle(), levels, levels.front().first);
+
+    // Arrows move within a row and stop at its ends; Space and Return choose; Tab leaves the row.
+    const auto counts = p.content.petCountChoices();
+    auto* first = count->segments().front();
+    auto* last = count->segments().back();
+    first->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(first, Qt::Key_Left);
+    EXPECT_EQ(QApplication::focusWidget(), first);
+    QTest::keyClick(first, Qt::Key_End);
+    EXPECT_EQ(QApplication::focusWidget(), last);
+    QTest::keyClick(last, Qt::Key_Space);
+    EXPECT_EQ(p.model.petCount.get(), counts.back().first);
+    p.settle();
+    QTest::keyClick(last, Qt::Key_Left);
+    ASSERT_EQ(QApplication::focusWidget(), count->segments()[counts.size() - 2]);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), level->segments().front()) << "out of the row, to the chosen level";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(p.model.activityLevel.get(), levels[1].first);
+
+    // Buttons speak their titles and press from the keyboard.
+    const std::pair<QWidget*, std::string> buttons[] = {
+        {p.view.homeButton(), p.content.homeButton().title},
+        {p.view.focusButton(), p.content.focusButton().title},
+        {p.view.permissionButton(), p.content.permissionButtonTitle()},
+        {p.view.settingsButton(), p.content.settingsTitle()},
+        {p.view.quitButton(), p.content.quitTitle()},
+    };
+    for (const auto& [button, title] : buttons) {
+        QAccessibleInterface* element = QAccessible::queryAccessibleInterface(button);
+        EXPECT_EQ(element->role(), QAccessible::Button) << title;
+        EXPECT_EQ(element->text(QAccessible::Name).toStdString(), title);
+        EXPECT_TRUE(element->state().focusable) << title;
+    }
+    p.view.focusButton()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(p.view.focusButton(), Qt::Key_Return);
+    EXPECT_TRUE(p.model.isFocusActive.get());
 }
 
 }  // namespace
