@@ -154,6 +154,8 @@ TEST_F(CoordinatorHandsTest, petPickedUpMidwayThroughAnything_staysInTheHand) {
         {"walking up to the edge it was dropped at", [](T& t) { t.drop(0, {18, 400}); }, 0.2, nullptr},
         {"slipping under the edge it was dropped at", [](T& t) { t.drop(0, {18, 400}); }, 0.45, nullptr},
         {"celebrating a tap", [](T& t) { t.access().beginDrag(0), t.access().celebrate(0); }, 0.5, nullptr},
+        {"presenting a reminder", [](T& t) { t.model->wellbeingAction = model::WellbeingAction::stretch; }, 2,
+         nullptr},
         {"nothing, held past the claim of a pick-up and typed at", [](T&) {}, 0,
          [](T& t) { t.sim.loop.advance(31), t.type(0), t.type(0, model::KeyboardReactionStyle::showCount); }},
     };
@@ -167,6 +169,7 @@ TEST_F(CoordinatorHandsTest, petPickedUpMidwayThroughAnything_staysInTheHand) {
         EXPECT_EQ(origin(0), held) << c.doing;
         EXPECT_EQ(view(0).activity(), PetActivity::dragged) << c.doing;
         EXPECT_FALSE(view(0).isHomeAttached()) << c.doing;
+        EXPECT_FALSE(access().reminderPanel() && access().reminderPanel()->isVisible()) << c.doing;
     }
 }
 
@@ -206,26 +209,28 @@ TEST_F(CoordinatorHandsTest, tap_celebratesWhereThePetIsAndLeavesBothPetsWhereTh
     const struct {
         const char* situation;
         std::function<void(T&)> arrange;
-        PetActivity after0, after1;
+        PetActivity during1, after0, after1;
         Point rest0, rest1;
     } cases[] = {
-        {"both at home", [](T&) {}, idle, idle, kHome0, kHome1},
-        {"tapped out on a hop at a key", [](T& t) { t.type(0), t.sim.loop.advance(0.2); }, idle, idle, kHome0,
-         kHome1},
-        {"tapped after being dropped",
-         [&](T& t) { t.drop(0, landing0), t.sim.loop.advance(1); }, perched, idle, landing0, kHome1},
+        {"both at home", [](T&) {}, greeting, idle, idle, kHome0, kHome1},
+        {"tapped out on a hop at a key", [](T& t) { t.type(0), t.sim.loop.advance(0.2); }, greeting, idle, idle,
+         kHome0, kHome1},
+        {"tapped after being dropped", [&](T& t) { t.drop(0, landing0), t.sim.loop.advance(1); }, greeting, perched,
+         idle, landing0, kHome1},
         {"tapped in a pose away from home",
          [](T& t) {
              t.coordinator->performDesktopPose(playing, model::DesktopDemoTarget::first), t.sim.loop.advance(0.5);
          },
-         home, idle, kHome0, kHome1},
+         greeting, home, idle, kHome0, kHome1},
         {"the other pet in a pose away from home",
          [](T& t) {
              t.coordinator->performDesktopPose(playing, model::DesktopDemoTarget::second), t.sim.loop.advance(0.5);
          },
-         idle, home, kHome0, kHome1},
-        {"the other pet dropped", [&](T& t) { t.drop(1, landing1), t.sim.loop.advance(1); }, idle, perched, kHome0,
-         landing1},
+         greeting, idle, home, kHome0, kHome1},
+        {"the other pet dropped", [&](T& t) { t.drop(1, landing1), t.sim.loop.advance(1); }, greeting, idle, perched,
+         kHome0, landing1},
+        {"the other pet tapped a moment before", [](T& t) { t.tap(1), t.sim.loop.advance(2); }, idle, idle, idle,
+         kHome0, kHome1},
     };
     for (const auto& c : cases) {
         restart();
@@ -233,7 +238,7 @@ TEST_F(CoordinatorHandsTest, tap_celebratesWhereThePetIsAndLeavesBothPetsWhereTh
         c.arrange(*this);
         tap(0);
         EXPECT_EQ(view(0).activity(), celebrating) << c.situation;
-        EXPECT_EQ(view(1).activity(), greeting) << c.situation;
+        EXPECT_EQ(view(1).activity(), c.during1) << c.situation;
         sim.loop.advance(1.5);
         EXPECT_EQ(view(0).activity(), c.after0) << c.situation;
         EXPECT_EQ(view(1).activity(), c.after1) << c.situation;
@@ -260,6 +265,25 @@ TEST_F(CoordinatorHandsTest, tapOnADroppedPet_startsItsWholeStayAgain) {
     EXPECT_EQ(view(0).activity(), PetActivity::perched);
     sim.loop.advance(60);  // the claim of the press may hold the return for another stay
     EXPECT_EQ(origin(0), kHome0);
+}
+
+TEST_F(CoordinatorHandsTest, secondTapWithinACelebration_celebratesItsWholeTimeAgain) {
+    tap(0);
+    sim.loop.advance(1);
+    tap(0);
+    sim.loop.advance(0.5);  // past the first celebration's end
+    EXPECT_EQ(view(0).activity(), PetActivity::celebrating);
+    sim.loop.advance(1);
+    EXPECT_EQ(view(0).activity(), PetActivity::idle);
+}
+
+TEST_F(CoordinatorHandsTest, petDroppedWhileSentHome_staysWhereItWasDropped) {
+    grab(0, 40);
+    access().movePetHome(0, true);
+    access().finishDrag({{600, 400}, {}}, 0);
+    sim.loop.advance(6);
+    EXPECT_EQ(origin(0), (Point{600, 400}));
+    EXPECT_EQ(view(0).activity(), PetActivity::perched);
 }
 
 TEST_F(CoordinatorHandsTest, tap_theOtherPetGreetsThenSettlesWithABounce) {

@@ -52,21 +52,23 @@ TEST_F(CoordinatorKeyboardTest, typingDuringALifeScene_leavesTheSceneAsItWouldHa
 
 TEST_F(CoordinatorKeyboardTest, motionReaction_endsWhereAndAsThePetWas) {
     using T = CoordinatorKeyboardTest;
-    // The pet's place and look once the reaction is over: at once and for good.
+    // Whether the pet hops out at the key, and its place and look once the reaction is over: at
+    // once and for good.
     const struct {
         const char* situation;
         std::function<Point(T&)> arrange;
+        bool hops;
         PetActivity after;
         bool gripping;
     } cases[] = {
-        {"at home", [](T&) { return kHome0; }, PetActivity::home, true},
+        {"at home", [](T&) { return kHome0; }, true, PetActivity::home, true},
         {"at home in a focus session",
          [](T& t) {
              t.model->isFocusActive = true;
              t.sim.loop.advance(3);
              return kHome0;
          },
-         PetActivity::focusing, true},
+         true, PetActivity::focusing, true},
         {"just docked after a walk home",
          [](T& t) {
              t.putAway(0, {kHome0.x, kHome0.y + 40});
@@ -74,27 +76,45 @@ TEST_F(CoordinatorKeyboardTest, motionReaction_endsWhereAndAsThePetWas) {
              while (!t.view(0).isGrippingHome()) t.sim.loop.advance(0.02);
              return kHome0;
          },
-         PetActivity::home, true},
+         true, PetActivity::home, true},
+        {"docking after a walk home",
+         [](T& t) {
+             t.putAway(0, {kHome0.x, kHome0.y + 40});
+             t.access().movePetHome(0, true);
+             while (!t.view(0).isHomeAttached()) t.sim.loop.advance(0.02);
+             t.sim.loop.advance(0.1);
+             return kHome0;
+         },
+         true, PetActivity::home, true},
         {"dropped in the open",
          [](T& t) {
              t.drop(0, {600, 400});
              t.sim.loop.advance(1);
              return Point{600, 400};
          },
-         PetActivity::perched, false},
+         false, PetActivity::perched, false},
         {"dropped on the left edge",
          [](T& t) {
              t.drop(0, {18, 400});
              t.sim.loop.advance(1);
              return t.origin(0);
          },
-         PetActivity::perched, true},
+         false, PetActivity::perched, true},
+        {"dropped on the bottom edge right at its home",
+         [](T& t) {
+             t.drop(0, {kHome0.x, 58});
+             t.sim.loop.advance(1);
+             return t.origin(0);
+         },
+         false, PetActivity::perched, true},
     };
     for (const auto& c : cases) {
         restart();
         const Point at = c.arrange(*this);
         type(0);
         EXPECT_EQ(view(0).activity(), PetActivity::typing) << c.situation;
+        sim.loop.advance(0.2);
+        EXPECT_EQ(std::hypot(origin(0).x - at.x, origin(0).y - at.y) >= 4, c.hops) << c.situation;
         for (double wait : {1.0, 8.0}) {
             sim.loop.advance(wait);
             expectNear(origin(0), at);
@@ -129,21 +149,41 @@ TEST_F(CoordinatorKeyboardTest, reactionCuttingIntoAPoseAwayFromHome_sendsThePet
 }
 
 TEST_F(CoordinatorKeyboardTest, aReactionDuringAnother_isTheOneThePetFollows) {
+    const double t0 = mediaNow();
     type(0);
-    sim.loop.advance(0.3);  // out on the hop
+    sim.loop.advance(0.45);  // on the way back from the hop
     type(0);
-    // The first reaction's end would have had the pet at rest by now.
-    sim.loop.advance(0.4);
-    EXPECT_EQ(view(0).activity(), PetActivity::typing);
-    sim.loop.advance(0.05);  // the first reaction's grip again, while the second hops out
+    // The first reaction would grip the home again and then end, while the second hops out.
+    sim.loop.advance(t0 + 0.62 - mediaNow());
     EXPECT_FALSE(view(0).isGrippingHome());
-    sim.loop.advance(1);
+    sim.loop.advance(t0 + 0.7 - mediaNow());
+    EXPECT_EQ(view(0).activity(), PetActivity::typing);
+    sim.loop.advance(1.5);
     expectNear(origin(0), kHome0);
     EXPECT_EQ(view(0).activity(), PetActivity::home);
     EXPECT_TRUE(view(0).isGrippingHome());
 }
 
+TEST_F(CoordinatorKeyboardTest, keysShareForTheOtherPet_isDroppedWhenThatPetWasPutDownMeanwhile) {
+    type(2);  // the second pet's share comes a little later
+    drop(1, {900, 400});
+    sim.loop.advance(2);
+    EXPECT_EQ(view(1).activity(), PetActivity::perched);
+    EXPECT_EQ(origin(1), (Point{900, 400}));
+}
+
 // ---- the count sign
+
+TEST_F(CoordinatorKeyboardTest, countSign_whileUpKeysLeaveThePetHoldingItAndAfterwardsAreAnsweredAgain) {
+    type(0, KeyboardReactionStyle::showCount);
+    sim.loop.advance(1);
+    type(0);
+    sim.loop.advance(0.1);
+    EXPECT_EQ(view(0).activity(), PetActivity::showingCount);
+    while (view(0).activity() == PetActivity::showingCount) sim.loop.advance(0.05);
+    type(0);
+    EXPECT_EQ(view(0).activity(), PetActivity::typing);
+}
 
 TEST_F(CoordinatorKeyboardTest, countSign_isShownInTheOpenAndThePetReturnsToWhereItBelongs) {
     using T = CoordinatorKeyboardTest;
