@@ -52,3 +52,4 @@ window=$(timeout 10 xdotool search --sync --name pidless-target | head -1)
 e2e_wait_for 5 read_frame || e2e_fail "the window has no frame"
 xprop -id "$window" _NET_WM_PID | grep -q '= [0-9]' && e2e_fail "the window names its process"
 e2e_expect_while_running 60 "a pet on the top edge at y $frame_y" pet_on_edge
+e2e_screenshot window-walk-no-pid.png
