@@ -78,7 +78,7 @@ TEST_F(CoordinatorGesturesTest, tapThenGrabWithinTheCelebration_leavesTheHeldPet
     grab(300);
     const Point held = origin(0);
     EXPECT_EQ(panel(0).clipRect(), std::nullopt);  // out of its home, the pet shows whole
-    sim.loop.advance(1);  // the celebration is over
+    sim.loop.advance(1);                           // the celebration is over
     model->keyboardMilestone = 100;
     sim.loop.advance(2);
     EXPECT_EQ(view(0).activity(), PetActivity::dragged);
@@ -121,15 +121,16 @@ TEST_F(CoordinatorGesturesTest, milestones_alternateBetweenThePetsAndWaitTheirTu
     EXPECT_FALSE(access().activeMilestonePetID());
 }
 
-
 // ---- what the user's hands leave behind
 
-struct CoordinatorHandsTest : CoordinatorPlayTest {
-};
-
+struct CoordinatorHandsTest : CoordinatorPlayTest {};
 
 TEST_F(CoordinatorHandsTest, petPickedUpMidwayThroughAnything_staysInTheHand) {
     using T = CoordinatorHandsTest;
+    const auto signOnPerch = [](T& t) {
+        t.drop(0, {18, 400}), t.sim.loop.advance(1), t.type(0, model::KeyboardReactionStyle::showCount);
+    };
+    const auto dropOnEdge = [](T& t) { t.drop(0, {18, 400}); };
     // What the pet was doing, and how long after it began the user picks it up.
     const struct {
         const char* doing;
@@ -138,24 +139,17 @@ TEST_F(CoordinatorHandsTest, petPickedUpMidwayThroughAnything_staysInTheHand) {
         std::function<void(T&)> thenWhileHeld;
     } cases[] = {
         {"hopping out of its home at a key", [](T& t) { t.type(0); }, 0.2, nullptr},
-        {"holding up the count sign at home",
-         [](T& t) { t.type(0, model::KeyboardReactionStyle::showCount); }, 1, nullptr},
-        {"stepping off its edge perch to hold up the count sign",
-         [](T& t) { t.drop(0, {18, 400}), t.sim.loop.advance(1), t.type(0, model::KeyboardReactionStyle::showCount); },
-         0.1, nullptr},
-        {"holding up the count sign beside its edge perch",
-         [](T& t) { t.drop(0, {18, 400}), t.sim.loop.advance(1), t.type(0, model::KeyboardReactionStyle::showCount); },
-         1, nullptr},
-        {"walking back onto its edge perch after the count sign",
-         [](T& t) { t.drop(0, {18, 400}), t.sim.loop.advance(1), t.type(0, model::KeyboardReactionStyle::showCount); },
-         3.3, nullptr},
-        {"showing a milestone",
-         [](T& t) { t.model->keyCountingEnabled = true, t.model->keyboardMilestone = 100; }, 1, nullptr},
-        {"walking up to the edge it was dropped at", [](T& t) { t.drop(0, {18, 400}); }, 0.2, nullptr},
-        {"slipping under the edge it was dropped at", [](T& t) { t.drop(0, {18, 400}); }, 0.45, nullptr},
-        {"celebrating a tap", [](T& t) { t.access().beginDrag(0), t.access().celebrate(0); }, 0.5, nullptr},
-        {"presenting a reminder", [](T& t) { t.model->wellbeingAction = model::WellbeingAction::stretch; }, 2,
+        {"holding up the count sign at home", [](T& t) { t.type(0, model::KeyboardReactionStyle::showCount); }, 1,
          nullptr},
+        {"stepping off its edge perch to hold up the count sign", signOnPerch, 0.1, nullptr},
+        {"holding up the count sign beside its edge perch", signOnPerch, 1, nullptr},
+        {"walking back onto its edge perch after the count sign", signOnPerch, 3.3, nullptr},
+        {"showing a milestone", [](T& t) { t.model->keyCountingEnabled = true, t.model->keyboardMilestone = 100; }, 1,
+         nullptr},
+        {"walking up to the edge it was dropped at", dropOnEdge, 0.2, nullptr},
+        {"slipping under the edge it was dropped at", dropOnEdge, 0.45, nullptr},
+        {"celebrating a tap", [](T& t) { t.access().beginDrag(0), t.access().celebrate(0); }, 0.5, nullptr},
+        {"presenting a reminder", [](T& t) { t.model->wellbeingAction = model::WellbeingAction::stretch; }, 2, nullptr},
         {"nothing, held past the claim of a pick-up and typed at", [](T&) {}, 0,
          [](T& t) { t.sim.loop.advance(31), t.type(0), t.type(0, model::KeyboardReactionStyle::showCount); }},
     };
@@ -213,8 +207,8 @@ TEST_F(CoordinatorHandsTest, tap_celebratesWhereThePetIsAndLeavesBothPetsWhereTh
         Point rest0, rest1;
     } cases[] = {
         {"both at home", [](T&) {}, greeting, idle, idle, kHome0, kHome1},
-        {"tapped out on a hop at a key", [](T& t) { t.type(0), t.sim.loop.advance(0.2); }, greeting, idle, idle,
-         kHome0, kHome1},
+        {"tapped out on a hop at a key", [](T& t) { t.type(0), t.sim.loop.advance(0.2); }, greeting, idle, idle, kHome0,
+         kHome1},
         {"tapped after being dropped", [&](T& t) { t.drop(0, landing0), t.sim.loop.advance(1); }, greeting, perched,
          idle, landing0, kHome1},
         {"tapped in a pose away from home",
@@ -305,7 +299,9 @@ TEST_F(CoordinatorHandsTest, anyWayOutOfAPlacement_givesThePetItsHomeLookAndForg
     using T = CoordinatorHandsTest;
     const std::pair<const char*, std::function<void(T&)>> waysOut[] = {
         {"a scene on the desktop",
-         [](T& t) { t.coordinator->performDesktopScene(model::PetLifeScene::eating, model::DesktopDemoTarget::first); }},
+         [](T& t) {
+             t.coordinator->performDesktopScene(model::PetLifeScene::eating, model::DesktopDemoTarget::first);
+         }},
         {"a pose on the desktop",
          [](T& t) { t.coordinator->performDesktopPose(PetActivity::playing, model::DesktopDemoTarget::first); }},
         {"a reminder", [](T& t) { t.model->wellbeingAction = model::WellbeingAction::stretch; }},

@@ -195,10 +195,22 @@ TEST_F(CoordinatorKeyboardTest, countSign_isShownInTheOpenAndThePetReturnsToWher
         std::optional<model::HomeEdge> clinging;
     } cases[] = {
         {"at home", [](T&) {}, kApproach0, kHome0, PetActivity::peeking, std::nullopt},
-        {"dropped in the open", [](T& t) { t.drop(0, {600, 400}), t.sim.loop.advance(1); }, {600, 400}, {600, 400},
-         PetActivity::perched, std::nullopt},
-        {"dropped on the left edge", [](T& t) { t.drop(0, {18, 400}), t.sim.loop.advance(1); }, {24, 400},
-         {-22, 400}, PetActivity::perched, model::HomeEdge::left},
+        {"dropped in the open",
+         [](T& t) {
+             t.drop(0, {600, 400}), t.sim.loop.advance(1);
+         },
+         {600, 400},
+         {600, 400},
+         PetActivity::perched,
+         std::nullopt},
+        {"dropped on the left edge",
+         [](T& t) {
+             t.drop(0, {18, 400}), t.sim.loop.advance(1);
+         },
+         {24, 400},
+         {-22, 400},
+         PetActivity::perched,
+         model::HomeEdge::left},
     };
     for (const auto& c : cases) {
         restart();

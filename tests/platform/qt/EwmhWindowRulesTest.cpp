@@ -50,7 +50,8 @@ TEST(EwmhWindowRules, frameBounds_areWhatShowsOfTheWindowInPoints) {
         {"margins leave no height", {}, {0, 0, 300, 300}, 1.0, {10, 40, 800, 600}},
         {"no ratio: pixels", frame, {}, 0.0, {9, 16, 802, 625}},
     };
-    for (const auto& c : cases) EXPECT_EQ(frameBounds(10, 40, 800, 600, c.extents, c.margins, c.ratio), c.shown) << c.what;
+    for (const auto& c : cases)
+        EXPECT_EQ(frameBounds(10, 40, 800, 600, c.extents, c.margins, c.ratio), c.shown) << c.what;
 }
 
 }  // namespace
