@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Window walks on, liveliest level: a pet climbs onto a real window's top edge (as xwininfo gives
-# it); moving the window ends that walk, and a later one finds the window's new place.
+# it); moving the window ends that walk, and a later one finds the window's new place. A window
+# that names no process (xev sets no _NET_WM_PID) in front is walked on like any other.
 # shellcheck source-path=SCRIPTDIR
 source "$(dirname "$0")/lib.sh"
 
@@ -44,3 +45,11 @@ old_top=$frame_y
 move_window 210
 e2e_expect_while_running 3 "no pet left on the old edge" eval "! pet_over_edge $old_top"
 e2e_expect_while_running 60 "a pet on the top edge at y $frame_y" pet_on_edge
+e2e_step "show a window that names no process in front, across that window; expect a pet on its top edge"
+xev -geometry 700x300+300+360 -name pidless-target >/dev/null 2>&1 &
+e2e_track $!
+window=$(timeout 10 xdotool search --sync --name pidless-target | head -1)
+e2e_wait_for 5 read_frame || e2e_fail "the window has no frame"
+xprop -id "$window" _NET_WM_PID | grep -q '= [0-9]' && e2e_fail "the window names its process"
+e2e_expect_while_running 60 "a pet on the top edge at y $frame_y" pet_on_edge
+e2e_screenshot window-walk-no-pid.png

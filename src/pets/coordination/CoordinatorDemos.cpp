@@ -86,7 +86,7 @@ bool PetWindowCoordinator::performDesktopScene(model::PetLifeScene scene, model:
         platform::mainLoop().after(kSceneStagger * double(i), weakly([this, token, scene, id = pets[i]] {
                                        if (desktopDemoGeneration != token || id >= model_.petCount.get()) return;
                                        invalidateMovement(id);
-                                       manuallyPlacedPetIDs.erase(id);
+                                       endManualPlacement(id);
                                        playLifeScene(scene, id);
                                    }));
     }
@@ -111,7 +111,7 @@ void PetWindowCoordinator::performDesktopPose(model::PetActivity pose, int p) {
         size_t(p) >= homes.size())
         return;
     invalidateMovement(p);
-    manuallyPlacedPetIDs.erase(p);
+    endManualPlacement(p);
     const PetHome home = homes[size_t(p)];
     PetView& view = *petViews[size_t(p)];
     const auto& panel = panels[size_t(p)];

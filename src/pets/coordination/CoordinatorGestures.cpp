@@ -1,6 +1,7 @@
 // Taps, pick-ups and drops: what the coordinator does with a pet view's gestures.
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "anim/Transaction.h"
 #include "model/AppModel.h"
@@ -101,6 +102,8 @@ void PetWindowCoordinator::beginDrag(int petID) {
     if (i < panels.size()) stopFrameAnimation(*panels[i]);
     explicitHomeHoldUntil.reset();
     relationshipGeneration = newToken();
+    pressCutScene[i] = sceneBusyUntil[i] > now();
+    pressFoundAttached[i] = i < petViews.size() && petViews[i]->isHomeAttached();
     sceneGenerations[i] = newToken();
     sceneBusyUntil[i] = distantPast;
     keyboardSceneReturnPending[i] = false;
@@ -118,6 +121,7 @@ void PetWindowCoordinator::finishDrag(const model::PetDragRelease& release, int 
     const auto& panel = panels[i];
     PetView& view = *petViews[i];
     releaseClip(PetClipKind::directInteraction, petID);
+    pressCutScene[i] = pressFoundAttached[i] = false;
     // A walk home started while the pet was held must not carry it off after the drop.
     homeMovementGenerations[i] = newToken();
 
@@ -176,7 +180,9 @@ void PetWindowCoordinator::celebrate(int petID) {
     const auto i = size_t(petID);
     PetView& view = *petViews[i];
     relationshipGeneration = newToken();
-    const bool wasBusy = sceneBusyUntil[i] > now();
+    const bool cutScene = std::exchange(pressCutScene[i], false);
+    const bool pressedAtHome = std::exchange(pressFoundAttached[i], false) && !manuallyPlacedPetIDs.contains(petID);
+    const bool wasBusy = cutScene || sceneBusyUntil[i] > now();
     sceneGenerations[i] = newToken();
     sceneBusyUntil[i] = distantPast;
     // The end of the celebration belongs to this scene: a new pick-up renews it.
@@ -186,7 +192,8 @@ void PetWindowCoordinator::celebrate(int petID) {
         releaseClip(PetClipKind::milestoneSign, petID);
         countSignVisibleUntil[i] = distantPast;
     }
-    if (i < homes.size() && i < panels.size() && view.isHomeAttached() &&
+    // A pet tapped on its way out of the home, a typing hop say, is put back on it.
+    if (i < homes.size() && i < panels.size() && (view.isHomeAttached() || pressedAtHome) &&
         distance(panels[i]->frame().origin, homes[i].origin) >= kSnapDistance) {
         homeMovementGenerations[i] = newToken();
         placePanel(*panels[i], homes[i].origin);

@@ -112,7 +112,7 @@ void PetWindowCoordinator::presentReminder(WellbeingAction action) {
 
     reminderPetID = pet;
     invalidateMovement(pet);
-    manuallyPlacedPetIDs.erase(pet);
+    endManualPlacement(pet);
     sceneBusyUntil[size_t(pet)] = now() + kPresenterHold;
     PetView& view = *petViews[size_t(pet)];
     view.leaveHome();

@@ -253,6 +253,10 @@ private:
     std::map<const PetPanel*, Uuid> frameAnimationTokens;
     double nextWindowWalkAttemptAt = distantPast;
     int behaviorTurn = 0;
+    // What a press on the pet cut short, for the tap that may follow it: the press itself ends
+    // the pet's scene and lets go of its home.
+    PerPet<bool> pressCutScene{false, false};
+    PerPet<bool> pressFoundAttached{false, false};
     std::set<int> manuallyPlacedPetIDs;
     std::map<int, model::ScreenEdgePerch> manualEdgePerches;
     double nextRelationshipAt = distantPast;

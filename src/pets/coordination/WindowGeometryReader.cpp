@@ -20,8 +20,9 @@ std::optional<WindowWalkCandidate> WindowGeometryReader::frontWindow() {
 std::optional<WindowWalkCandidate> WindowGeometryReader::firstOrdinaryWindow(
     const std::vector<platform::WindowInfo>& windows, int32_t excludingPID, double mainScreenTop) {
     for (const auto& window : windows) {
-        // A window whose owner cannot be told may be our own, or one whose process is gone.
-        if (!window.ownerPid || *window.ownerPid == excludingPID) continue;
+        // Our own windows always name our process; a window that names none is another
+        // program's, in the way like any other.
+        if (window.ownerPid == excludingPID) continue;
         if (window.layer != platform::windowLayer::normal || window.number == 0) continue;
         const platform::Rect& b = window.bounds;
         if (!std::isfinite(b.origin.x) || !std::isfinite(b.origin.y) || !std::isfinite(b.size.width) ||

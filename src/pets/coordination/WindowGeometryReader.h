@@ -18,9 +18,10 @@ public:
     // be read or no window qualifies.
     static std::optional<WindowWalkCandidate> frontWindow();
 
-    // The first window of `windows` (front to back, top-left based) that belongs to a known
-    // process other than `excludingPID`, lies in the normal layer and is large enough, in
-    // global y-up points; `mainScreenTop` is the top of the primary screen.
+    // The first window of `windows` (front to back, top-left based) that does not belong to
+    // `excludingPID` (a window that names no process counts as another program's), lies in
+    // the normal layer and is large enough, in global y-up points; `mainScreenTop` is the top
+    // of the primary screen.
     static std::optional<WindowWalkCandidate> firstOrdinaryWindow(const std::vector<platform::WindowInfo>& windows,
                                                                   int32_t excludingPID, double mainScreenTop);
 

@@ -35,12 +35,20 @@ std::optional<int> listedLayer(WindowType type, const WindowState& state) {
 }
 
 Rect frameBounds(long clientRootX, long clientRootY, long clientWidth, long clientHeight, const FrameExtents& extents,
-                 double pixelsPerPoint) {
+                 const FrameExtents& clientMargins, double pixelsPerPoint) {
     // A frame wider than any screen would be a broken property, not a frame.
     constexpr long kMaxExtent = 4096;
-    const auto sane = [](long v) { return v >= 0 && v <= kMaxExtent; };
-    FrameExtents e = extents;
-    if (!sane(e.left) || !sane(e.right) || !sane(e.top) || !sane(e.bottom)) e = {};
+    const auto sane = [](const FrameExtents& e) {
+        for (long v : {e.left, e.right, e.top, e.bottom})
+            if (v < 0 || v > kMaxExtent) return false;
+        return true;
+    };
+    FrameExtents e = sane(extents) ? extents : FrameExtents{};
+    if (e == FrameExtents{} && sane(clientMargins) && clientMargins.left + clientMargins.right < clientWidth &&
+        clientMargins.top + clientMargins.bottom < clientHeight) {
+        // Inset: the margins count against the client as negative extents.
+        e = {-clientMargins.left, -clientMargins.right, -clientMargins.top, -clientMargins.bottom};
+    }
     const double scale = pixelsPerPoint > 0 ? pixelsPerPoint : 1.0;
     return {static_cast<double>(clientRootX - e.left) / scale, static_cast<double>(clientRootY - e.top) / scale,
             static_cast<double>(clientWidth + e.left + e.right) / scale,

@@ -58,18 +58,23 @@ struct WindowState {
 // above or below is in the normal layer.
 std::optional<int> listedLayer(WindowType type, const WindowState& state);
 
-// _NET_FRAME_EXTENTS: what the window manager's frame adds around the client.
+// _NET_FRAME_EXTENTS: what the window manager's frame adds around the client. Also the shape
+// of _GTK_FRAME_EXTENTS: the invisible margins (shadows, resize borders) that a window drawing
+// its own decorations keeps inside its client area.
 struct FrameExtents {
     long left = 0;
     long right = 0;
     long top = 0;
     long bottom = 0;
+    friend bool operator==(const FrameExtents&, const FrameExtents&) = default;
 };
 
-// The outer frame in points, top-left based, from the client's top-left corner in root
-// coordinates, its size and the frame extents, all in X pixels; `pixelsPerPoint` divides
-// every value. Extents that are negative or absurdly large are ignored.
+// What shows of the window in points, top-left based, from the client's top-left corner in
+// root coordinates, its size, the window manager's frame extents and the client's invisible
+// margins, all in X pixels; `pixelsPerPoint` divides every value. A frame drawn by the window
+// manager is what shows, margins and all; without one the margins are left out. Extents that
+// are negative or absurdly large are ignored, and so are margins that leave nothing.
 Rect frameBounds(long clientRootX, long clientRootY, long clientWidth, long clientHeight, const FrameExtents& extents,
-                 double pixelsPerPoint);
+                 const FrameExtents& clientMargins, double pixelsPerPoint);
 
 }  // namespace platform::qt::ewmh

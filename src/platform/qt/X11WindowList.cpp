@@ -72,6 +72,7 @@ enum AtomIndex {
     wmWindowType,
     wmState,
     frameExtents,
+    gtkFrameExtents,
     stateAbove,
     stateBelow,
     stateFullScreen,
@@ -82,8 +83,8 @@ enum AtomIndex {
 constexpr const char* kNamedAtoms[] = {
     "_NET_CLIENT_LIST_STACKING", "_NET_ACTIVE_WINDOW",  "_NET_WM_PID",
     "_NET_WM_WINDOW_TYPE",       "_NET_WM_STATE",       "_NET_FRAME_EXTENTS",
-    "_NET_WM_STATE_ABOVE",       "_NET_WM_STATE_BELOW", "_NET_WM_STATE_FULLSCREEN",
-    "_NET_WM_STATE_HIDDEN",
+    "_GTK_FRAME_EXTENTS",        "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_BELOW",
+    "_NET_WM_STATE_FULLSCREEN",  "_NET_WM_STATE_HIDDEN",
 };
 constexpr int kNamedAtomCount = sizeof kNamedAtoms / sizeof kNamedAtoms[0];
 static_assert(kNamedAtomCount == firstWindowType);
@@ -175,6 +176,15 @@ public:
         return static_cast<int32_t>((*value)[0]);
     }
 
+    // Left, right, top and bottom of an extents property; zero when it is missing or malformed.
+    ewmh::FrameExtents fourSides(XWindow window, AtomIndex property) {
+        auto values = longs(window, property, XA_CARDINAL, 4);
+        if (!values || values->size() != 4) return {};
+        // CARDINALs: a value above LONG_MAX wraps negative and is then ignored as absurd.
+        return {static_cast<long>((*values)[0]), static_cast<long>((*values)[1]), static_cast<long>((*values)[2]),
+                static_cast<long>((*values)[3])};
+    }
+
     // A viewable managed window as the list shows it; nullopt for one that is not on screen,
     // is left out by its type or state, or went away meanwhile.
     std::optional<WindowInfo> describe(XWindow window, const PointSpace& space) {
@@ -213,19 +223,15 @@ public:
         XWindow child = 0;
         if (!XTranslateCoordinates(display_, window, root(), 0, 0, &rootX, &rootY, &child) || health_.lost)
             return std::nullopt;
-        ewmh::FrameExtents extents;
-        if (auto values = longs(window, frameExtents, XA_CARDINAL, 4); values && values->size() == 4) {
-            // CARDINALs: a value above LONG_MAX wraps negative and is then ignored as absurd.
-            extents = {static_cast<long>((*values)[0]), static_cast<long>((*values)[1]),
-                       static_cast<long>((*values)[2]), static_cast<long>((*values)[3])};
-        }
+        const ewmh::FrameExtents extents = fourSides(window, frameExtents);
+        const ewmh::FrameExtents margins = fourSides(window, gtkFrameExtents);
 
         WindowInfo info;
         info.number = static_cast<uint32_t>(window);
         info.ownerPid = pid(window);
         info.layer = *layer;
         info.bounds =
-            ewmh::frameBounds(rootX, rootY, attributes.width, attributes.height, extents, space.pixelsPerPoint)
+            ewmh::frameBounds(rootX, rootY, attributes.width, attributes.height, extents, margins, space.pixelsPerPoint)
                 .offsetBy(-space.originX, -space.originY);
         info.isFullScreen = state.fullScreen;
         if (health_.lost) return std::nullopt;
@@ -244,7 +250,7 @@ public:
                     stackingStale_ |= atom == atoms_[clientListStacking];
                     activeStale_ |= atom == atoms_[activeWindow];
                 } else if (atom == atoms_[wmPid] || atom == atoms_[wmWindowType] || atom == atoms_[wmState] ||
-                           atom == atoms_[frameExtents]) {
+                           atom == atoms_[frameExtents] || atom == atoms_[gtkFrameExtents]) {
                     markStale(window);
                 }
             } else if ((event.type == DestroyNotify && event.xdestroywindow.window == window) ||

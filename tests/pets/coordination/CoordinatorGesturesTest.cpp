@@ -78,7 +78,7 @@ TEST_F(CoordinatorGesturesTest, tapThenGrabWithinTheCelebration_leavesTheHeldPet
     grab(300);
     const Point held = origin(0);
     EXPECT_EQ(panel(0).clipRect(), std::nullopt);  // out of its home, the pet shows whole
-    sim.loop.advance(1);  // the celebration is over
+    sim.loop.advance(1);                           // the celebration is over
     model->keyboardMilestone = 100;
     sim.loop.advance(2);
     EXPECT_EQ(view(0).activity(), PetActivity::dragged);
@@ -119,6 +119,213 @@ TEST_F(CoordinatorGesturesTest, milestones_alternateBetweenThePetsAndWaitTheirTu
     sim.loop.advance(10);
     model->keyboardMilestone = 400;
     EXPECT_FALSE(access().activeMilestonePetID());
+}
+
+// ---- what the user's hands leave behind
+
+struct CoordinatorHandsTest : CoordinatorPlayTest {};
+
+TEST_F(CoordinatorHandsTest, petPickedUpMidwayThroughAnything_staysInTheHand) {
+    using T = CoordinatorHandsTest;
+    const auto signOnPerch = [](T& t) {
+        t.drop(0, {18, 400}), t.sim.loop.advance(1), t.type(0, model::KeyboardReactionStyle::showCount);
+    };
+    const auto dropOnEdge = [](T& t) { t.drop(0, {18, 400}); };
+    // What the pet was doing, and how long after it began the user picks it up.
+    const struct {
+        const char* doing;
+        std::function<void(T&)> begin;
+        double grabAfter;
+        std::function<void(T&)> thenWhileHeld;
+    } cases[] = {
+        {"hopping out of its home at a key", [](T& t) { t.type(0); }, 0.2, nullptr},
+        {"holding up the count sign at home", [](T& t) { t.type(0, model::KeyboardReactionStyle::showCount); }, 1,
+         nullptr},
+        {"stepping off its edge perch to hold up the count sign", signOnPerch, 0.1, nullptr},
+        {"holding up the count sign beside its edge perch", signOnPerch, 1, nullptr},
+        {"walking back onto its edge perch after the count sign", signOnPerch, 3.3, nullptr},
+        {"showing a milestone", [](T& t) { t.model->keyCountingEnabled = true, t.model->keyboardMilestone = 100; }, 1,
+         nullptr},
+        {"walking up to the edge it was dropped at", dropOnEdge, 0.2, nullptr},
+        {"slipping under the edge it was dropped at", dropOnEdge, 0.45, nullptr},
+        {"celebrating a tap", [](T& t) { t.access().beginDrag(0), t.access().celebrate(0); }, 0.5, nullptr},
+        {"presenting a reminder", [](T& t) { t.model->wellbeingAction = model::WellbeingAction::stretch; }, 2, nullptr},
+        {"nothing, held past the claim of a pick-up and typed at", [](T&) {}, 0,
+         [](T& t) { t.sim.loop.advance(31), t.type(0), t.type(0, model::KeyboardReactionStyle::showCount); }},
+    };
+    for (const auto& c : cases) {
+        restart();
+        c.begin(*this);
+        sim.loop.advance(c.grabAfter);
+        const Point held = grab(0, 40);
+        if (c.thenWhileHeld) c.thenWhileHeld(*this);
+        sim.loop.advance(6);
+        EXPECT_EQ(origin(0), held) << c.doing;
+        EXPECT_EQ(view(0).activity(), PetActivity::dragged) << c.doing;
+        EXPECT_FALSE(view(0).isHomeAttached()) << c.doing;
+        EXPECT_FALSE(access().reminderPanel() && access().reminderPanel()->isVisible()) << c.doing;
+    }
+}
+
+TEST_F(CoordinatorHandsTest, dropNearAnEdge_walksUpSlipsUnderTheEdgeAndComesOutToCling) {
+    // Each edge with the direction that leads beyond it.
+    const struct {
+        Point release;
+        HomeEdge edge;
+        platform::Vector out;
+    } cases[] = {
+        {{18, 400}, HomeEdge::left, {-1, 0}},
+        {{1378, 400}, HomeEdge::right, {1, 0}},
+        {{600, 58}, HomeEdge::bottom, {0, -1}},
+        {{600, 806}, HomeEdge::top, {0, 1}},
+    };
+    for (const auto& c : cases) {
+        restart();
+        drop(0, c.release);
+        std::vector<Point> path;
+        for (int i = 0; i < 60; ++i, sim.loop.advance(0.02)) path.push_back(origin(0));
+        const Point rest = origin(0);
+        double deepest = -1e9;
+        for (Point p : path) deepest = std::max(deepest, (p.x - rest.x) * c.out.dx + (p.y - rest.y) * c.out.dy);
+        EXPECT_GT(deepest, 1) << "tucked under the edge before clinging: " << int(c.edge);
+        EXPECT_EQ(view(0).manualPerchEdge(), c.edge);
+        EXPECT_TRUE(view(0).isHomeAttached());
+        sim.loop.advance(1);
+        EXPECT_EQ(origin(0), rest);
+    }
+}
+
+TEST_F(CoordinatorHandsTest, tap_celebratesWhereThePetIsAndLeavesBothPetsWhereTheyBelong) {
+    using T = CoordinatorHandsTest;
+    using enum PetActivity;
+    const Point landing0{600, 400}, landing1{900, 400};
+    // What each pet shows once the celebration is over, and where it rests in the end.
+    const struct {
+        const char* situation;
+        std::function<void(T&)> arrange;
+        PetActivity during1, after0, after1;
+        Point rest0, rest1;
+    } cases[] = {
+        {"both at home", [](T&) {}, greeting, idle, idle, kHome0, kHome1},
+        {"tapped out on a hop at a key", [](T& t) { t.type(0), t.sim.loop.advance(0.2); }, greeting, idle, idle, kHome0,
+         kHome1},
+        {"tapped after being dropped", [&](T& t) { t.drop(0, landing0), t.sim.loop.advance(1); }, greeting, perched,
+         idle, landing0, kHome1},
+        {"tapped in a pose away from home",
+         [](T& t) {
+             t.coordinator->performDesktopPose(playing, model::DesktopDemoTarget::first), t.sim.loop.advance(0.5);
+         },
+         greeting, home, idle, kHome0, kHome1},
+        {"the other pet in a pose away from home",
+         [](T& t) {
+             t.coordinator->performDesktopPose(playing, model::DesktopDemoTarget::second), t.sim.loop.advance(0.5);
+         },
+         greeting, idle, home, kHome0, kHome1},
+        {"the other pet dropped", [&](T& t) { t.drop(1, landing1), t.sim.loop.advance(1); }, greeting, idle, perched,
+         kHome0, landing1},
+        {"the other pet tapped a moment before", [](T& t) { t.tap(1), t.sim.loop.advance(2); }, idle, idle, idle,
+         kHome0, kHome1},
+    };
+    for (const auto& c : cases) {
+        restart();
+        model->dragStayDuration = model::DragStayDuration::untilCalledHome;
+        c.arrange(*this);
+        tap(0);
+        EXPECT_EQ(view(0).activity(), celebrating) << c.situation;
+        EXPECT_EQ(view(1).activity(), c.during1) << c.situation;
+        sim.loop.advance(1.5);
+        EXPECT_EQ(view(0).activity(), c.after0) << c.situation;
+        EXPECT_EQ(view(1).activity(), c.after1) << c.situation;
+        sim.loop.advance(8);
+        EXPECT_EQ(origin(0), c.rest0) << c.situation;
+        EXPECT_EQ(origin(1), c.rest1) << c.situation;
+    }
+}
+
+TEST_F(CoordinatorHandsTest, tapOnADroppedPet_startsItsWholeStayAgain) {
+    model->dragStayDuration = model::DragStayDuration::short_;
+    const double dropped = mediaNow();
+    drop(0, {600, 400});
+    sim.loop.advance(1);
+    while (origin(0) != kHome0 && mediaNow() < dropped + 120) sim.loop.advance(0.5);
+    const double wentHome = mediaNow() - dropped;
+    ASSERT_LT(wentHome, 120);
+
+    drop(0, {600, 400});
+    sim.loop.advance(wentHome / 2);
+    tap(0);
+    sim.loop.advance(wentHome / 2 + 2);  // the first stay would be over
+    EXPECT_EQ(origin(0), (Point{600, 400}));
+    EXPECT_EQ(view(0).activity(), PetActivity::perched);
+    sim.loop.advance(60);  // the claim of the press may hold the return for another stay
+    EXPECT_EQ(origin(0), kHome0);
+}
+
+TEST_F(CoordinatorHandsTest, secondTapWithinACelebration_celebratesItsWholeTimeAgain) {
+    tap(0);
+    sim.loop.advance(1);
+    tap(0);
+    sim.loop.advance(0.5);  // past the first celebration's end
+    EXPECT_EQ(view(0).activity(), PetActivity::celebrating);
+    sim.loop.advance(1);
+    EXPECT_EQ(view(0).activity(), PetActivity::idle);
+}
+
+TEST_F(CoordinatorHandsTest, petDroppedWhileSentHome_staysWhereItWasDropped) {
+    grab(0, 40);
+    access().movePetHome(0, true);
+    access().finishDrag({{600, 400}, {}}, 0);
+    sim.loop.advance(6);
+    EXPECT_EQ(origin(0), (Point{600, 400}));
+    EXPECT_EQ(view(0).activity(), PetActivity::perched);
+}
+
+TEST_F(CoordinatorHandsTest, tap_theOtherPetGreetsThenSettlesWithABounce) {
+    const auto bouncing = [&] {
+        const auto& layer = view(1).layers().actionLayer;
+        return !layer->presentation(sim.loop.mediaTime()).transform.isIdentity();
+    };
+    tap(0);
+    EXPECT_EQ(view(1).activity(), PetActivity::greeting);
+    EXPECT_FALSE(bouncing());
+    sim.loop.advance(0.3);
+    EXPECT_TRUE(bouncing());
+    EXPECT_TRUE(view(1).isGrippingHome());
+    sim.loop.advance(2);
+    EXPECT_FALSE(bouncing());
+}
+
+TEST_F(CoordinatorHandsTest, anyWayOutOfAPlacement_givesThePetItsHomeLookAndForgetsTheEdge) {
+    using T = CoordinatorHandsTest;
+    const std::pair<const char*, std::function<void(T&)>> waysOut[] = {
+        {"a scene on the desktop",
+         [](T& t) {
+             t.coordinator->performDesktopScene(model::PetLifeScene::eating, model::DesktopDemoTarget::first);
+         }},
+        {"a pose on the desktop",
+         [](T& t) { t.coordinator->performDesktopPose(PetActivity::playing, model::DesktopDemoTarget::first); }},
+        {"a reminder", [](T& t) { t.model->wellbeingAction = model::WellbeingAction::stretch; }},
+        {"sending the pets home", [](T& t) { t.coordinator->sendPetsHome(true, false); }},
+    };
+    for (const auto& [way, leave] : waysOut) {
+        restart();
+        model->keyCountingEnabled = true;
+        drop(0, {18, 400});
+        sim.loop.advance(1);
+        leave(*this);
+        sim.loop.advance(12);
+        expectNear(origin(0), kHome0);
+        EXPECT_EQ(view(0).homeKind(), access().homes()[0].kind) << way;
+        EXPECT_EQ(view(0).homeEdge(), access().homes()[0].edge) << way;
+
+        // The milestone sign is shown in front of the home, not out at the old edge.
+        model->keyboardMilestone = 100;
+        double farthest = 0;
+        for (int i = 0; i < 80; ++i, sim.loop.advance(0.1))
+            farthest = std::max(farthest, std::hypot(origin(0).x - kHome0.x, origin(0).y - kHome0.y));
+        EXPECT_LT(farthest, 60) << way;
+        expectNear(origin(0), kHome0);
+    }
 }
 
 }  // namespace

@@ -148,23 +148,27 @@ TEST(WindowGeometryReaderTest, firstOrdinaryWindow_skipsWindowsNoPetMayWalkOnAnd
         {"too narrow", window(2, 7, 339.9, 500)},
         {"too low", window(3, 7, 800, 179.9)},
         {"kept above", window(4, 7, 800, 500, platform::windowLayer::floating)},
-        {"owner gone", window(5, std::nullopt, 800, 500)},
     };
     for (const auto& [why, skip] : skipped)
         EXPECT_EQ(WindowGeometryReader::firstOrdinaryWindow({skip, window(9, 7, 340, 180)}, 4242, 900),
                   (WindowWalkCandidate{9, {100, 520, 340, 180}}))
             << why;
+    // A window that names no process is another program's: it wins like any other.
+    EXPECT_EQ(WindowGeometryReader::firstOrdinaryWindow({window(5, std::nullopt, 800, 500), window(9, 7, 340, 180)},
+                                                        4242, 900),
+              (WindowWalkCandidate{5, {100, 200, 800, 500}}));
 }
 
 TEST_F(CoordinatorLifeTest, windowWalk_goesOnWhileItsWindowStaysAndEndsWhenItMovesClosesOrIsCovered) {
-    auto at = [](double x, double y, uint32_t n = 9) {
-        return platform::WindowInfo{.number = n, .ownerPid = 7, .bounds = {x, y, 800, 500}};
+    auto at = [](double x, double y, uint32_t n = 9, std::optional<int32_t> pid = 7) {
+        return platform::WindowInfo{.number = n, .ownerPid = pid, .bounds = {x, y, 800, 500}};
     };
     const std::tuple<const char*, std::vector<platform::WindowInfo>, bool> cases[] = {
         {"moved 5", {at(305, 200)}, true},
         {"moved 10", {at(300, 210)}, false},
         {"closed", {}, false},
         {"covered", {at(250, 150, 8), at(300, 200)}, false},
+        {"covered by a window naming no process", {at(250, 150, 8, std::nullopt), at(300, 200)}, false},
     };
     for (const auto& [what, later, kept] : cases) {
         restart();

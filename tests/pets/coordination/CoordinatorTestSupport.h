@@ -4,9 +4,11 @@
 
 #include <memory>
 
+#include "model/AppModel.h"
 #include "model/AppModelTestSupport.h"
 #include "pets/coordination/PetWindowCoordinator.h"
 #include "pets/view/PetView.h"
+#include "platform/Services.h"
 #include "platform/sim/SimPlatform.h"
 
 namespace pets {
@@ -27,6 +29,7 @@ struct CoordinatorTestAccess {
     size_t runningMotions() const { return c.frameAnimationTimers.size(); }
     std::optional<int> activeMilestonePetID() const { return c.activeMilestonePetID; }
     void beginDrag(int pet) { c.beginDrag(pet); }
+    void celebrate(int pet) { c.celebrate(pet); }
     void finishDrag(const model::PetDragRelease& release, int pet) { c.finishDrag(release, pet); }
 
     bool mayStartClip(model::PetClipKind k, int pet) { return c.mayStartClip(k, pet); }
@@ -80,6 +83,43 @@ struct CoordinatorTest : model::testing::AppModelTest {
     void putAway(int i, platform::Point at) {
         panel(i).setFrameOrigin(at);
         view(i).setHomeAttached(false, false);
+    }
+};
+
+// Started pets after their first placement, with no behaviour of their own falling due, and
+// the user's hands: keys, taps, grabs and drops.
+struct CoordinatorPlayTest : CoordinatorTest {
+    void SetUp() override {
+        start();
+        sim.loop.advance(4);
+        quiet();
+    }
+    // A new coordinator over the same model, which forgets the events it last published.
+    void restart() {
+        coordinator.reset();
+        model->keyboardReaction = std::nullopt, model->keyboardMilestone = std::nullopt;
+        model->wellbeingAction = std::nullopt, model->isFocusActive = false;
+        SetUp();
+    }
+    void quiet() {
+        auto a = access();
+        for (int i : {0, 1}) a.nextSceneAt(i) = a.nextAmbientPoseAt(i) = 1e12;
+        a.nextRelationshipAt() = 1e12;
+    }
+    void type(int64_t sequence, model::KeyboardReactionStyle style = model::KeyboardReactionStyle::bounce) {
+        model->keyboardReaction = model::KeyboardReactionEvent{platform::uuids().next(), style, 0.6, sequence};
+    }
+    // A press on the pet's body and, unless `up` is 0, a drag that far up, held; where it is held.
+    platform::Point grab(int pet, double up) {
+        using Type = platform::PanelMouseEvent::Type;
+        panel(pet).sendMouse(Type::down, {26, 30});
+        panel(pet).sendMouse(up == 0 ? Type::up : Type::dragged, {26, 30 + up});
+        return origin(pet);
+    }
+    void tap(int pet) { grab(pet, 0); }
+    void drop(int pet, platform::Point at, platform::Vector velocity = {}) {
+        access().beginDrag(pet);
+        access().finishDrag({at, velocity}, pet);
     }
 };
 
