@@ -18,6 +18,11 @@ shift
 nm -u --format=just-symbols $objects | sort -u >"$out.wanted"
 nm --defined-only --format=just-symbols "$@" 2>/dev/null | sort -u >"$out.defined"
 comm -12 "$out.wanted" "$out.defined" >"$out.symbols"
-{ echo "EXTERN("; cat "$out.symbols"; echo ")"; } >"$out"
-{ echo "{"; sed 's/$/;/' "$out.symbols"; echo "};"; } >"$out.dynamic"
+if [ -s "$out.symbols" ]; then
+    { echo "EXTERN("; cat "$out.symbols"; echo ")"; } >"$out"
+else
+    echo "/* the module takes nothing from the program */" >"$out"
+fi
+# A dynamic list may not be empty: main is in every program.
+{ echo "{"; sed 's/$/;/' "$out.symbols"; echo "main;"; echo "};"; } >"$out.dynamic"
 rm -f "$out.wanted" "$out.defined" "$out.symbols"

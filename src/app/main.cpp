@@ -8,6 +8,7 @@
 
 #include "app/AppController.h"
 #include "app/AppDelegate.h"
+#include "modules/HttpClient.h"
 #include "menubar/qt/MenuBarContentView.h"
 #include "menubar/qt/QtStatusPicture.h"
 #include "menubar/stash/MenuBarMealController.h"
@@ -24,7 +25,7 @@
 #include "platform/qt/QtAccessibility.h"
 #include "platform/qt/QtApplication.h"
 #include "platform/qt/QtDialogs.h"
-#include "platform/qt/QtHttpClient.h"
+#include "platform/qt/QtBackgroundQueue.h"
 #include "platform/qt/QtMainLoop.h"
 #include "platform/qt/QtMenuBarApplications.h"
 #include "platform/qt/QtPointer.h"
@@ -114,7 +115,7 @@ int main(int argc, char** argv) {
     platform::qt::X11IdleTime idleTime;
     platform::qt::QtMenuBarApplications menuBarApplications(loop, windowList);
     platform::qt::QtMenuVisibility menuVisibility;
-    platform::qt::QtHttpClient http;
+    app::modules::OnDemandHttpClient http;
     platform::qt::QtBackgroundQueue background;
 
     platform::Services services;
