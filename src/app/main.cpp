@@ -8,6 +8,8 @@
 
 #include "app/AppController.h"
 #include "app/AppDelegate.h"
+#include "modules/HttpClient.h"
+#include "menubar/MenuBarEntryController.h"
 #include "menubar/qt/MenuBarContentView.h"
 #include "menubar/qt/QtStatusPicture.h"
 #include "menubar/stash/MenuBarMealController.h"
@@ -24,7 +26,7 @@
 #include "platform/qt/QtAccessibility.h"
 #include "platform/qt/QtApplication.h"
 #include "platform/qt/QtDialogs.h"
-#include "platform/qt/QtHttpClient.h"
+#include "platform/qt/QtBackgroundQueue.h"
 #include "platform/qt/QtMainLoop.h"
 #include "platform/qt/QtMenuBarApplications.h"
 #include "platform/qt/QtPointer.h"
@@ -47,12 +49,15 @@ platform::qt::QtApplication* runningApplication = nullptr;
 platform::Defaults* runningDefaults = nullptr;
 
 // Qt leaves through exit() when the X connection breaks, as it does when the desktop
-// session ends: record that as an orderly end too.
+// session ends: record that as an orderly end too, then leave at once. The static destructors
+// still to come would tear down widgets whose window system is gone.
 void recordExitWithoutTerminate() {
     if (!runningApplication || runningApplication->hasTerminated()) return;
     app::AppController::shared().model().flushPendingWrites();
     app::AppController::shared().runtimeHealth().markCleanExit();
     if (runningDefaults) runningDefaults->flush();
+    std::fflush(nullptr);
+    std::_Exit(EXIT_FAILURE);
 }
 
 }  // namespace
@@ -119,7 +124,7 @@ int main(int argc, char** argv) {
     platform::qt::X11IdleTime idleTime;
     platform::qt::QtMenuBarApplications menuBarApplications(loop, windowList);
     platform::qt::QtMenuVisibility menuVisibility;
-    platform::qt::QtHttpClient http;
+    app::modules::OnDemandHttpClient http;
     platform::qt::QtBackgroundQueue background;
 
     platform::Services services;
@@ -156,9 +161,10 @@ int main(int argc, char** argv) {
 
     runningApplication = &app;
     runningDefaults = &defaults;
-    // The controller must exist before the handler is registered: statics made later are
+    // The controllers must exist before the handler is registered: statics made later are
     // destroyed before it runs.
     auto& controller = app::AppController::shared();
+    menubar::MenuBarEntryController::shared();
     controller.setSettingsWindowFactory([&controller, defaultsFile = defaults.path().string()] {
         windows::SettingsActions actions;
         actions.checkForUpdates = [&controller] { controller.checkForUpdates(); };

@@ -38,8 +38,10 @@ platform::Rect popoverFrame(platform::Size content, const platform::Rect& anchor
 }
 
 MenuBarEntryController& MenuBarEntryController::shared() {
-    static MenuBarEntryController controller(stash::MenuBarMealController::shared().engine());
-    return controller;
+    // Never destroyed: a static destructor would delete the popover's widget after the window
+    // system is gone.
+    static auto* controller = new MenuBarEntryController(stash::MenuBarMealController::shared().engine());
+    return *controller;
 }
 
 MenuBarEntryController::MenuBarEntryController(stash::MenuBarMealEngine& engine)

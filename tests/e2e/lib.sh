@@ -373,6 +373,15 @@ e2e_setup() {
 # ---------------------------------------------------------------------------------------------
 # The program
 
+# Prints the test's program argument as an absolute path; fails the test without one.
+e2e_program_argument() {
+  [[ $# -ge 1 ]] || e2e_fail "usage: $0 <path-to-tuftle>"
+  local program=$1
+  [[ $program == /* ]] || program=$PWD/$program
+  [[ -x $program && -f $program ]] || e2e_fail "not an executable: $program"
+  echo "$program"
+}
+
 # e2e_start_app <binary> [args...]: starts it in the work directory with its output in
 # app-<run>.stdout/.stderr; sets E2E_APP_PID, E2E_APP_STDOUT, E2E_APP_STDERR.
 e2e_start_app() {
@@ -576,4 +585,54 @@ e2e_check_tray_clicks() {
   xdotool click 1 && e2e_expect_while_running 5 "the panel popup" e2e_popup_origin
   sleep 0.3 # a press before the popup holds the pointer would go to the tray
   xdotool click 1 sleep 0.5 && e2e__popup_closed >/dev/null || e2e_fail "the second click left the panel open"
+}
+
+# A new private X server with openbox and the tray, after the last one ended (the program's own
+# end is the test's to wait for).
+e2e_restart_desktop() {
+  wait "$E2E_XVFB_PID" 2>/dev/null || true
+  e2e__untrack "$E2E_XVFB_PID"
+  e2e__start_xvfb
+  e2e__start_openbox
+  xsetroot -solid '#3a6073'
+  if [[ $E2E_TRAY == trayer ]]; then e2e__start_tray; else e2e__start_sni_host; fi
+}
+
+# e2e_window_origin WxH: "X Y" of each viewable window of the program of that size.
+e2e_window_origin() {
+  local id info
+  for id in $(xdotool search --onlyvisible --pid "$E2E_APP_PID" --classname tuftle 2>/dev/null); do
+    info=$(xwininfo -id "$id" 2>/dev/null) || continue
+    awk -v size="$1" '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+      /Width:/ { w = $NF } /Height:/ { h = $NF } END { if (w "x" h == size) print x, y }' <<<"$info"
+  done
+}
+e2e_panel_open() { [[ -n $(e2e_window_origin 382x426) ]]; }
+e2e_settings_open() { [[ $(e2e_window_origin 920x640 | wc -l) == 1 ]]; }
+
+# Opens the tray panel by a click on the icon found by e2e_tray_icon_present.
+e2e_open_panel() {
+  local x y w h
+  read -r x y w h < <(xwininfo -id "$E2E_TRAY_ICON_WINDOW" |
+    awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+         /Width/ { w = $NF } /Height/ { h = $NF } END { print x, y, w, h }')
+  xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1
+  e2e_expect_while_running 5 "the panel" e2e_panel_open
+}
+
+# Opens the tray panel, then the settings window by the panel's footer button.
+e2e_open_settings() {
+  local px py
+  e2e_open_panel
+  read -r px py < <(e2e_window_origin 382x426 | head -n 1)
+  xdotool mousemove $((px + 40)) $((py + 426 - 17)) click 1 # the footer's settings button
+  e2e_expect_while_running 5 "one settings window" e2e_settings_open
+}
+
+# e2e_show_settings_page ROW: clicks the ROWth entry (from 0) of the settings window's page
+# list, whose rows are 36 high, 6 apart, the first centred 90 below the top.
+e2e_show_settings_page() {
+  local wx wy
+  read -r wx wy < <(e2e_window_origin 920x640)
+  xdotool mousemove $((wx + 100)) $((wy + 90 + 42 * $1)) click 1
 }

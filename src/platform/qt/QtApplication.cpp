@@ -50,6 +50,8 @@ void QtApplication::routeTerminationSignals() {
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(sig, &sa, nullptr);
+    // A write to an X server that has gone must fail, not end the program before it saves.
+    ::signal(SIGPIPE, SIG_IGN);
 
     // The session manager ending the session, or anything else that quits the Qt loop.
     auto* app = QCoreApplication::instance();

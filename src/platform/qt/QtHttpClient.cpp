@@ -1,11 +1,9 @@
 #include "platform/qt/QtHttpClient.h"
 
-#include <QCoreApplication>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSslConfiguration>
-#include <QThreadPool>
 #include <QUrl>
 
 namespace platform::qt {
@@ -95,13 +93,6 @@ std::unique_ptr<HttpTransfer> QtHttpClient::get(const HttpRequest& request, Http
         if (onFinish) onFinish(std::move(error));
     });
     return std::make_unique<QtHttpTransfer>(std::move(core));
-}
-
-void QtBackgroundQueue::run(std::function<void()> work, std::function<void()> done) {
-    QThreadPool::globalInstance()->start([work = std::move(work), done = std::move(done)]() mutable {
-        work();
-        QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(done), Qt::QueuedConnection);
-    });
 }
 
 }  // namespace platform::qt

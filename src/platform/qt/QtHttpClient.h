@@ -4,6 +4,7 @@
 #include <QSslCertificate>
 
 #include "platform/Http.h"
+#include "platform/qt/QtBackgroundQueue.h"
 
 namespace platform::qt {
 
@@ -18,12 +19,6 @@ public:
 
 private:
     QList<QSslCertificate> extraAuthorities_;
-};
-
-// Qt's global thread pool; completions come back through the application's event queue.
-class QtBackgroundQueue final : public BackgroundQueue {
-public:
-    void run(std::function<void()> work, std::function<void()> done) override;
 };
 
 }  // namespace platform::qt

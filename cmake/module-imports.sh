@@ -1,0 +1,28 @@
+#!/bin/sh
+# module-imports.sh <out> <module objects...> -- <program archives...>
+# A module loaded by the program takes part of its code from the program itself. Writes <out>,
+# an implicit linker script for the program: every symbol the module's objects leave undefined
+# that the program's own archives define is pulled in (EXTERN), even when the program alone
+# would not use it, and exported (the dynamic list in <out>.dynamic), so the module binds to the
+# program's one copy of each function and global instead of carrying a second.
+set -eu
+out=$1
+shift
+objects=""
+while [ "$1" != -- ]; do
+    objects="$objects $1"
+    shift
+done
+shift
+# shellcheck disable=SC2086
+nm -u --format=just-symbols $objects | sort -u >"$out.wanted"
+nm --defined-only --format=just-symbols "$@" 2>/dev/null | sort -u >"$out.defined"
+comm -12 "$out.wanted" "$out.defined" >"$out.symbols"
+if [ -s "$out.symbols" ]; then
+    { echo "EXTERN("; cat "$out.symbols"; echo ")"; } >"$out"
+else
+    echo "/* the module takes nothing from the program */" >"$out"
+fi
+# A dynamic list may not be empty: main is in every program.
+{ echo "{"; sed 's/$/;/' "$out.symbols"; echo "main;"; echo "};"; } >"$out.dynamic"
+rm -f "$out.wanted" "$out.defined" "$out.symbols"

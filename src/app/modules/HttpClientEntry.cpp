@@ -1,0 +1,7 @@
+#include "HttpClient.h"
+
+#include "platform/qt/QtHttpClient.h"
+
+extern "C" platform::HttpClient* tuftleMakeHttpClient() {
+    return new platform::qt::QtHttpClient();
+}

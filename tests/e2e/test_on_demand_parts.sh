@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# What only a window or a download needs is loaded when first used: with no window open the
+# program maps neither Qt Charts, Qt OpenGL nor Qt Network, and the keyboard page, opened from
+# the settings window, is built by its module beside the program, chart and all.
+# Usage: test_on_demand_parts.sh <path-to-tuftle>
+# shellcheck source-path=SCRIPTDIR
+source "$(dirname "$0")/lib.sh"
+program=$(e2e_program_argument "$@")
+
+mapped() { grep -q -- "$1" "/proc/$E2E_APP_PID/maps"; }
+
+e2e_setup
+e2e_defaults_set onboardingCompleted true
+e2e_defaults_set automaticUpdateChecks false
+e2e_step "start and wait for the tray icon"
+e2e_start_app "$program"
+e2e_expect_while_running 10 "the tray icon" e2e_tray_icon_present
+for library in libQt6Charts libQt6OpenGL libQt6Network tuftle-keyboard-page tuftle-http; do
+  e2e_step "expect $library not mapped with no window open"
+  ! mapped "/$library" || e2e_fail "$library is mapped with no window open"
+done
+
+e2e_step "open the settings window and its keyboard page"
+e2e_open_settings
+e2e_show_settings_page 3
+e2e_expect_while_running 5 "the keyboard page's module and Qt Charts mapped" \
+  eval 'mapped /tuftle-keyboard-page.so && mapped /libQt6Charts'
+e2e_screenshot settings-window-keyboard.png
+! grep -F "could not be loaded" "$E2E_APP_STDERR" || e2e_fail "the keyboard page's module did not load"
