@@ -41,7 +41,7 @@ for language in simplifiedChinese english; do
   settings_open || e2e_fail "a second press made a second settings window"
   read -r wx wy < <(window_origin 920x640)
   # The page list's rows are 36 high, 6 apart, the first centred 90 below the top.
-  for page in home:0 behavior:1 actions:2 about:8; do
+  for page in home:0 behavior:1 actions:2 menuBar:6 about:8; do
     xdotool mousemove $((wx + 100)) $((wy + 90 + 42 * ${page#*:})) click 1
     sleep 0.4
     e2e_screenshot "settings-window-${page%:*}-${language}.png"
