@@ -3,6 +3,7 @@
 #include <QChartView>
 #include <QDateTime>
 #include <QCategoryAxis>
+#include <QFontMetrics>
 #include <QGraphicsLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -373,12 +374,17 @@ private:
         const QString format = L10n::language() == "zh-Hans" ? "M月d日" : "MMM d";
         const qreal first = msecs(days.front().date), last = msecs(days.back().date);
         xAxis_->setStartValue(first - 1);
+        QString label;
         for (size_t i = 0; i < days.size(); ++i) {
             if ((days.size() - 1 - i) % every != 0) continue;
             const qreal at = msecs(days[i].date);
-            xAxis_->append(locale.toString(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(at)).date(), format), at);
+            label = locale.toString(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(at)).date(), format);
+            xAxis_->append(label, at);
         }
         xAxis_->setRange(first, last);
+        // Today's label is centred on the right edge: room for its second half.
+        const int half = QFontMetrics(xAxis_->labelsFont()).horizontalAdvance(label) / 2 + 2;
+        chart_->setMargins(QMargins(0, 4, std::max(4, half), 0));
     }
 
     model::AppModel& model_;
