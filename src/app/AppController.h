@@ -92,6 +92,9 @@ public:
     void activateSettingsWindow();
     // Brings the settings window to the front if it exists; never any other window.
     void bringSettingsWindowForward();
+    // Takes the settings window off the screen for a desktop tour, keeping it as it is (page,
+    // messages) for the next activation.
+    void putSettingsWindowAway();
     // What makes the settings window with its pages; without one, an empty window.
     void setSettingsWindowFactory(std::function<std::unique_ptr<platform::Window>()> factory) {
         settingsWindowFactory_ = std::move(factory);

@@ -55,6 +55,10 @@ void AppController::bringSettingsWindowForward() {
     settingsWindow_->makeKeyAndOrderFront();
 }
 
+void AppController::putSettingsWindowAway() {
+    if (settingsWindow_) settingsWindow_->orderOut();
+}
+
 void AppController::exportLocalData() {
     platform::SavePanelRequest request;
     request.title = model::L10n::t("导出栗丸本机数据");

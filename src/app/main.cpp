@@ -187,9 +187,7 @@ int main(int argc, char** argv) {
             return controller.demonstrateOnDesktop(pose, target);
         };
         actions.demonstrateAll = [&controller](auto target) { return controller.petCoordinator().demonstrateAll(target); };
-        actions.hideSettingsWindow = [&controller] {
-            if (auto* window = controller.settingsWindow()) window->close();
-        };
+        actions.hideSettingsWindow = [&controller] { controller.putSettingsWindowAway(); };
         actions.exportLocalData = [&controller] { controller.exportLocalData(); };
         actions.switchStashOff = [] { menubar::stash::MenuBarMealController::shared().engine().setEnabled(false); };
         actions.refreshKeyboardCounter = [&controller] { controller.keyboardCounter().refresh(); };

@@ -98,9 +98,9 @@ void AppModel::setAppLanguage(AppLanguageChoice choice) {
         if (!petNameCustomizations[i]) names[i] = defaultPetName(static_cast<int>(i));
     petNames = std::move(names);
 
-    // Both were worded in the old language.
+    // Worded in the old language. The update check's result is a state, not a text: a running
+    // download, its progress and a verified package stay; their views re-label themselves.
     launchAtLoginMessage = std::string();
-    updateCheckResult = std::nullopt;
 
     appLanguage = choice;
     platform::notificationCenter().post(L10n::tuftleLanguageDidChange);

@@ -25,6 +25,9 @@ public:
     virtual void makeKeyAndOrderFront() = 0;
     // Hides the window; it stays usable.
     virtual void close() = 0;
+    // Puts the window out of sight without closing it: its content stays as it is and the
+    // closed handler is not called, so the next makeKeyAndOrderFront shows it unchanged.
+    virtual void orderOut() = 0;
     virtual bool isVisible() const = 0;
     // Called after the window was closed, by its close button or by close().
     virtual void setOnClosed(std::function<void()> handler) = 0;

@@ -128,6 +128,38 @@ TEST_F(AppControllerActionsTest, activatingSettings_raisesOneSettingsWindowNowNe
     EXPECT_TRUE(settings->isVisible());
 }
 
+TEST_F(AppControllerActionsTest, settingsWindow_closedIsReleasedButPutAwayIsKeptForTheNextActivation) {
+    struct Case {
+        const char* how;
+        std::function<void(platform::sim::SimWindow&)> hide;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"closed by the user", [](platform::sim::SimWindow& w) { w.clickCloseButton(); }, false},
+        {"put away for a tour", [this](platform::sim::SimWindow&) { controller->putSettingsWindowAway(); }, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        const size_t made = sim.windows.createdCount();
+        controller->activateSettingsWindow();
+        sim.loop.advance(1);
+        auto* settings = window(made);
+        const auto lifetime = std::weak_ptr<bool>(settings->lifetime);
+        c.hide(*settings);
+        sim.loop.advance(1);
+        EXPECT_EQ(!lifetime.expired(), c.kept);
+        if (c.kept) {
+            EXPECT_FALSE(settings->isVisible());
+        }
+        controller->activateSettingsWindow();
+        EXPECT_EQ(sim.windows.createdCount(), c.kept ? made + 1 : made + 2);
+        EXPECT_TRUE(controller->settingsWindow()->isVisible());
+        sim.loop.advance(1);  // past the delayed raises
+        controller->settingsWindow()->close();
+        sim.loop.advance(1);
+    }
+}
+
 TEST_F(AppControllerActionsTest, raisingSettings_neverBringsAnotherWindowForward) {
     controller->showOnboarding();
     auto* onboarding = window(0);

@@ -114,20 +114,22 @@ TEST_F(ModelOperationsTest, setTuning_clampsEachFactorAndFeedsTheCadence) {
     EXPECT_EQ(model->cadenceProfile(), expected);
 }
 
-TEST_F(ModelOperationsTest, setAppLanguage_switchesOnceAndClearsMessagesOfTheOldLanguage) {
+TEST_F(ModelOperationsTest, setAppLanguage_switchesOnceClearsOldWordingAndKeepsTheUpdateState) {
     model->setAppLanguage(AppLanguageChoice::system);
     EXPECT_EQ(languageNotifications, 0);
     EXPECT_FALSE(sim.defaults.hasObject(keys::appLanguageChoice));
 
     model->launchAtLoginMessage = std::string("设置失败：x");
-    model->updateCheckResult = updates::UpdateCheckResult::current();
+    updates::UpdateManifest manifest;
+    manifest.version = "2.0.0";
+    model->updateCheckResult = updates::UpdateCheckResult::available(manifest);
     model->setAppLanguage(AppLanguageChoice::simplifiedChinese);
     EXPECT_EQ(languageNotifications, 1);
     EXPECT_EQ(model->appLanguage.get(), AppLanguageChoice::simplifiedChinese);
     EXPECT_EQ(L10n::language(), "zh-Hans");
     EXPECT_EQ(sim.defaults.string(keys::appLanguageChoice), "simplifiedChinese");
     EXPECT_EQ(model->launchAtLoginMessage.get(), "");
-    EXPECT_EQ(model->updateCheckResult.get(), std::nullopt);
+    EXPECT_EQ(model->updateCheckResult.get(), updates::UpdateCheckResult::available(manifest)) << "a download in hand stays";
     EXPECT_EQ(*sim.defaults.stringArray(keys::petNames), (std::vector<std::string>{"栗栗", "丸丸"}));
 
     model->setAppLanguage(AppLanguageChoice::simplifiedChinese);

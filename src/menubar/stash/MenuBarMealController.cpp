@@ -13,7 +13,7 @@ namespace {
 // stays off and says why from the start.
 class UnavailableMenuBarMealEngine final : public MenuBarMealEngine {
 public:
-    UnavailableMenuBarMealEngine() { message_ = reason(); }
+    explicit UnavailableMenuBarMealEngine(platform::Defaults& defaults) : defaults_(defaults) { message_ = reason(); }
     bool canSwitchOn() const override { return false; }
     void clearMessageAfterLanguageChange() override { message_ = reason(); }
     void prepareControlPosition() override {}
@@ -22,11 +22,18 @@ public:
     }
     void start() override {}
     void stop() override {}
-    void setEnabled(bool) override { message_ = reason(); }
+    void setEnabled(bool enabled) override {
+        // A wish stored where the stash once worked (another desktop, a copied settings file)
+        // is still the user's to switch off, as a reset does.
+        if (!enabled && defaults_.boolValue(kMenuBarMealEnabledKey).value_or(false)) defaults_.set(kMenuBarMealEnabledKey, false);
+        message_ = reason();
+    }
     void toggle() override {}
 
 private:
     static std::string reason() { return model::L10n::t("此系统暂不支持图标收纳，图标保持展开。"); }
+
+    platform::Defaults& defaults_;
 };
 
 // The installed store, looked up at each use: the shared controller lives for the process,
@@ -49,7 +56,7 @@ MenuBarMealController::MenuBarMealController(platform::Defaults& defaults, const
                                              std::optional<bool> useNative) {
     isAvailable_ = bar.supportsItemLayout();
     if (!isAvailable_) {
-        engine_ = std::make_unique<UnavailableMenuBarMealEngine>();
+        engine_ = std::make_unique<UnavailableMenuBarMealEngine>(defaults);
     } else if (useNative.value_or(QBMenuVisibilityAvailable())) {
         engine_ = std::make_unique<NativeMenuBarMealEngine>(defaults);
         usesNativeVisibility_ = true;

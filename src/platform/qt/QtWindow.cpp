@@ -77,6 +77,10 @@ void QtWindow::close() {
     if (widget_ && widget_->isVisible()) widget_->close();
 }
 
+void QtWindow::orderOut() {
+    if (widget_) widget_->hide();
+}
+
 bool QtWindow::isVisible() const {
     return widget_ && widget_->isVisible();
 }

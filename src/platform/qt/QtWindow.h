@@ -20,6 +20,7 @@ public:
     void center() override;
     void makeKeyAndOrderFront() override;
     void close() override;
+    void orderOut() override;
     bool isVisible() const override;
     void setOnClosed(std::function<void()> handler) override;
 

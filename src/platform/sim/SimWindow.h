@@ -22,6 +22,7 @@ public:
         ++orderFrontCount;
     }
     void close() override;
+    void orderOut() override { visible_ = false; }
     bool isVisible() const override { return visible_; }
     void setOnClosed(std::function<void()> handler) override { onClosed_ = std::move(handler); }
 

@@ -17,6 +17,7 @@
 #include "model/L10n.h"
 #include "platform/Services.h"
 #include "platform/qt/SymbolImages.h"
+#include "windows/qt/ChangeFollower.h"
 #include "windows/qt/SettingsBlocks.h"
 #include "windows/qt/SettingsPages.h"
 
@@ -353,12 +354,31 @@ AchievementBadgeTile::AchievementBadgeTile(model::CompanionAchievementState stat
     setMinimumWidth(10);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setCursor(Qt::PointingHandCursor);
-    const QColor tint = accent(state_.badge);
-    const bool lit = state_.isUnlocked;
-
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(13, 16, 13, 16);
     column->setSpacing(8);
+    auto* shadow = new QGraphicsDropShadowEffect(this);
+    setGraphicsEffect(shadow);
+    build();
+    setHovering(false);
+}
+
+void AchievementBadgeTile::setState(model::CompanionAchievementState state) {
+    if (state == state_) return;
+    state_ = std::move(state);
+    build();
+    setHovering(hovering_);
+}
+
+void AchievementBadgeTile::build() {
+    auto* column = static_cast<QVBoxLayout*>(layout());
+    // The slot takes its medal with it.
+    while (QLayoutItem* item = column->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    const QColor tint = accent(state_.badge);
+    const bool lit = state_.isUnlocked;
     column->addWidget(new MedalSlot(state_, 88, 107), 0, Qt::AlignHCenter);
     column->addWidget(new OneLineLabel(model::title(state_.badge), systemFont(14, QFont::Bold),
                                        palette().color(QPalette::WindowText)));
@@ -369,10 +389,8 @@ AchievementBadgeTile::AchievementBadgeTile(model::CompanionAchievementState stat
     status->setObjectName("tileStatus");
     column->addWidget(status);
     column->addStretch(1);
-
-    auto* shadow = new QGraphicsDropShadowEffect(this);
-    setGraphicsEffect(shadow);
-    setHovering(false);
+    setToolTip(QString::fromStdString(tileHelp(state_)));
+    setAccessibleName(QString::fromStdString(tileAccessibilityLabel(state_)));
 }
 
 void AchievementBadgeTile::setHovering(bool hovering) {
@@ -442,10 +460,10 @@ AchievementGalleryView::AchievementGalleryView(AchievementStates states, QWidget
     sectionTitle->setFont(fontFor(TextStyle::title3, QFont::Bold));
     section->addWidget(sectionTitle);
     section->addStretch(1);
-    auto* summary = makeLabel(unlockedSummary(states_), TextStyle::caption, true);
-    summary->setObjectName("unlockedSummary");
-    summary->setFont(fontFor(TextStyle::caption, QFont::DemiBold));
-    section->addWidget(summary);
+    summary_ = makeLabel(unlockedSummary(states_), TextStyle::caption, true);
+    summary_->setObjectName("unlockedSummary");
+    summary_->setFont(fontFor(TextStyle::caption, QFont::DemiBold));
+    section->addWidget(summary_);
     layout->addLayout(section);
 
     auto* grid = new QGridLayout;
@@ -454,13 +472,21 @@ AchievementGalleryView::AchievementGalleryView(AchievementStates states, QWidget
         const auto& state = states_[size_t(i)];
         auto* tile = new AchievementBadgeTile(state);
         tile->setObjectName(QString::fromUtf8(state.id().data(), int(state.id().size())));
-        tile->setToolTip(QString::fromStdString(tileHelp(state)));
-        tile->setAccessibleName(QString::fromStdString(tileAccessibilityLabel(state)));
+        tiles_.push_back(tile);
         QObject::connect(tile, &QAbstractButton::clicked, this, [this, badge = state.badge] { selectBadge(badge); });
         grid->addWidget(tile, i / 3, i % 3);
     }
     for (int column = 0; column < 3; ++column) grid->setColumnStretch(column, 1);
     layout->addLayout(grid);
+}
+
+void AchievementGalleryView::setStates(AchievementStates states) {
+    if (states == states_ || states.size() != states_.size()) return;
+    states_ = std::move(states);
+    count_->setText(QString::number(unlockedCount(states_)));
+    next_->setText(QString::fromStdString(nextBadgeLine(states_)));
+    summary_->setText(QString::fromStdString(unlockedSummary(states_)));
+    for (size_t i = 0; i < states_.size(); ++i) tiles_[i]->setState(states_[i]);
 }
 
 QList<AchievementBadgeTile*> AchievementGalleryView::tiles() const {
@@ -521,19 +547,19 @@ QWidget* AchievementGalleryView::hero() {
     texts->addLayout(top);
     auto* counts = new QHBoxLayout;
     counts->setSpacing(5);
-    auto* count = tinted(new QLabel(QString::number(unlockedCount(states_))), Qt::white);
-    count->setObjectName("unlockedCount");
-    count->setFont(systemFont(44, QFont::Bold));
-    counts->addWidget(count, 0, Qt::AlignBaseline);
+    count_ = tinted(new QLabel(QString::number(unlockedCount(states_))), Qt::white);
+    count_->setObjectName("unlockedCount");
+    count_->setFont(systemFont(44, QFont::Bold));
+    counts->addWidget(count_, 0, Qt::AlignBaseline);
     auto* total = tinted(new QLabel(QString("/ %1").arg(states_.size())), withAlpha(Qt::white, 0.67));
     total->setFont(fontFor(TextStyle::title3, QFont::Medium));
     counts->addWidget(total, 0, Qt::AlignBaseline);
     counts->addStretch(1);
     texts->addLayout(counts);
-    auto* next = tinted(makeLabel(nextBadgeLine(states_), TextStyle::caption), withAlpha(Qt::white, 0.82));
-    next->setObjectName("nextBadge");
-    next->setFont(fontFor(TextStyle::caption, QFont::Medium));
-    texts->addWidget(next);
+    next_ = tinted(makeLabel(nextBadgeLine(states_), TextStyle::caption), withAlpha(Qt::white, 0.82));
+    next_->setObjectName("nextBadge");
+    next_->setFont(fontFor(TextStyle::caption, QFont::Medium));
+    texts->addWidget(next_);
     row->addLayout(texts);
     row->addStretch(1);
     auto* art = new Art;
@@ -593,7 +619,11 @@ void AchievementGalleryView::selectBadge(model::CompanionUnlock badge) {
 }
 
 QWidget* makeAchievementGallery(model::AppModel& model) {
-    return new AchievementGalleryView(model.companionRecord.get().achievementStates(model.ledger.get().allTimeCount));
+    auto states = [&model] { return model.companionRecord.get().achievementStates(model.ledger.get().allTimeCount); };
+    auto* wall = new AchievementGalleryView(states());
+    // A minute together, a key press or a focus end can move a badge while the wall is open.
+    new ChangeFollower(wall, model.objectWillChange, [wall, states] { wall->setStates(states()); });
+    return wall;
 }
 
 }  // namespace windows::qt

@@ -6,6 +6,7 @@
 
 #include "windows/AchievementWall.h"
 
+class QLabel;
 class QVariantAnimation;
 
 namespace windows::qt {
@@ -40,6 +41,8 @@ class AchievementBadgeTile final : public QAbstractButton {
 public:
     explicit AchievementBadgeTile(model::CompanionAchievementState state, QWidget* parent = nullptr);
     const model::CompanionAchievementState& state() const { return state_; }
+    // Shows `state` (redrawn only when it differs).
+    void setState(model::CompanionAchievementState state);
     bool isHovering() const { return hovering_; }
     QSize sizeHint() const override { return {200, 218}; }
 
@@ -50,6 +53,7 @@ protected:
 
 private:
     void setHovering(bool hovering);
+    void build();
 
     model::CompanionAchievementState state_;
     bool hovering_ = false;
@@ -61,6 +65,9 @@ class AchievementGalleryView final : public QWidget {
 public:
     explicit AchievementGalleryView(AchievementStates states, QWidget* parent = nullptr);
 
+    // Shows newer states of the same achievements in place: the count, the next badge, the
+    // summary and every tile that changed.
+    void setStates(AchievementStates states);
     // Opens the detail of `badge` (nothing when no state has it); it closes by itself.
     void selectBadge(model::CompanionUnlock badge);
     // The open detail, if any.
@@ -73,6 +80,10 @@ private:
 
     AchievementStates states_;
     QPointer<QWidget> detail_;
+    std::vector<AchievementBadgeTile*> tiles_;
+    QLabel* count_ = nullptr;
+    QLabel* next_ = nullptr;
+    QLabel* summary_ = nullptr;
 };
 
 }  // namespace windows::qt

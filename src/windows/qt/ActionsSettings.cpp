@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSignalBlocker>
@@ -425,7 +426,8 @@ private:
     DesktopDemoTarget demoTarget_ = DesktopDemoTarget::both;
 
     QTimer* loopTimer_ = nullptr;
-    QVariantAnimation* offsetAnimation_ = nullptr;
+    // The animation deletes itself when it ends.
+    QPointer<QVariantAnimation> offsetAnimation_;
     PetPreviewStage* stage_ = nullptr;
     SymbolLabel* shown_ = nullptr;
     QLabel* environmentLine_ = nullptr;

@@ -35,6 +35,9 @@ void HostedWindow::makeKeyAndOrderFront() {
 void HostedWindow::close() {
     window_->close();
 }
+void HostedWindow::orderOut() {
+    window_->orderOut();
+}
 bool HostedWindow::isVisible() const {
     return window_->isVisible();
 }

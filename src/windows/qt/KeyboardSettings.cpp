@@ -2,7 +2,8 @@
 #include <QChart>
 #include <QChartView>
 #include <QDateTime>
-#include <QDateTimeAxis>
+#include <QCategoryAxis>
+#include <QFontMetrics>
 #include <QGraphicsLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -17,6 +18,7 @@
 #include "model/AppModel.h"
 #include "platform/qt/SymbolImages.h"
 #include "windows/KeyChartCurve.h"
+#include "windows/qt/ChangeFollower.h"
 #include "windows/qt/PageTiles.h"
 #include "windows/qt/SettingsBlocks.h"
 #include "windows/qt/SettingsPages.h"
@@ -84,6 +86,10 @@ public:
         privacy->add(privacyLine("rectangle.slash", L10n::t("不识别应用"), L10n::t("不会记录你正在使用哪个软件或窗口。")));
         page->addWidget(privacy);
         page->addStretch(1);
+        bindings_.follow(model_.ledger, [this](const auto&) { refreshCounts(); });
+        // The model republishes at least every minute: a page left open past midnight turns
+        // to the new day with it.
+        new ChangeFollower(this, model_.objectWillChange, [this] { refreshCounts(); });
     }
 
 protected:
@@ -187,34 +193,36 @@ private:
         auto* card = new SettingsCard(L10n::t("本机统计"));
         auto* row = new QHBoxLayout;
         row->setSpacing(12);
-        auto* today = new StatTile({}, L10n::t("今天"), false, TextStyle::largeTitle);
-        auto* week = new StatTile({}, L10n::t("本周"), false, TextStyle::largeTitle);
-        auto* total = new StatTile({}, L10n::t("累计"), false, TextStyle::largeTitle);
-        today->setObjectName("todayCount");
-        week->setObjectName("weekCount");
-        total->setObjectName("allTimeCount");
-        row->addWidget(today);
-        row->addWidget(week);
-        row->addWidget(total);
+        today_ = new StatTile({}, L10n::t("今天"), false, TextStyle::largeTitle);
+        week_ = new StatTile({}, L10n::t("本周"), false, TextStyle::largeTitle);
+        total_ = new StatTile({}, L10n::t("累计"), false, TextStyle::largeTitle);
+        today_->setObjectName("todayCount");
+        week_->setObjectName("weekCount");
+        total_->setObjectName("allTimeCount");
+        row->addWidget(today_);
+        row->addWidget(week_);
+        row->addWidget(total_);
         card->content()->addLayout(row);
 
         auto* clearRow = new QHBoxLayout;
         clearRow->addWidget(makeLabel(L10n::t("上方可直接选择栗丸的按键回应动作。"), TextStyle::caption, true));
         clearRow->addStretch(1);
-        auto* clear = pushButton(L10n::t("清除今天"));
-        clear->setObjectName("clearToday");
-        QObject::connect(clear, &QPushButton::clicked, this, [this] { askFirst(); });
-        clearRow->addWidget(clear);
+        clear_ = pushButton(L10n::t("清除今天"));
+        clear_->setObjectName("clearToday");
+        QObject::connect(clear_, &QPushButton::clicked, this, [this] { askFirst(); });
+        clearRow->addWidget(clear_);
         card->content()->addLayout(clearRow);
-
-        bindings_.follow(model_.ledger, [=, this](const model::KeystrokeLedger& ledger) {
-            const int64_t todayCount = model_.todayKeyCount();
-            today->setValue(grouped(todayCount));
-            week->setValue(grouped(ledger.weekCount(model_.mainLoop().now())));
-            total->setValue(grouped(ledger.allTimeCount));
-            clear->setEnabled(todayCount > 0);
-        });
         return card;
+    }
+
+    // Today, the week and the chart depend on the date as much as on the ledger.
+    void refreshCounts() {
+        const int64_t todayCount = model_.todayKeyCount();
+        today_->setValue(grouped(todayCount));
+        week_->setValue(grouped(model_.ledger->weekCount(model_.mainLoop().now())));
+        total_->setValue(grouped(model_.ledger->allTimeCount));
+        clear_->setEnabled(todayCount > 0);
+        refreshChart();
     }
 
     // Both steps name the day the first one was opened on: confirming after midnight must not
@@ -269,8 +277,10 @@ private:
         chart_->setMargins(QMargins(0, 4, 4, 0));
         chart_->layout()->setContentsMargins(0, 0, 0, 0);
         const QColor accent = accentColor();
-        upper_ = new QLineSeries;
-        area_ = new QAreaSeries(upper_);
+        area_ = new QAreaSeries;
+        // The area does not own its edge.
+        upper_ = new QLineSeries(area_);
+        area_->setUpperSeries(upper_);
         area_->setObjectName("area");
         QColor fill = accent;
         fill.setAlphaF(0.14f);
@@ -286,7 +296,8 @@ private:
         chart_->addSeries(area_);
         chart_->addSeries(line_);
         chart_->addSeries(points_);
-        xAxis_ = new QDateTimeAxis;
+        xAxis_ = new QCategoryAxis;
+        xAxis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
         yAxis_ = new QValueAxis;
         for (QAbstractAxis* axis : {static_cast<QAbstractAxis*>(xAxis_), static_cast<QAbstractAxis*>(yAxis_)}) {
             axis->setLabelsFont(fontFor(TextStyle::caption2, QFont::Normal));
@@ -320,7 +331,6 @@ private:
         summary_ = makeLabel({}, TextStyle::caption, true);
         summary_->setObjectName("chartSummary");
         card->add(summary_);
-        bindings_.follow(model_.ledger, [this](const auto&) { refreshChart(); });
         return card;
     }
 
@@ -343,12 +353,7 @@ private:
         line_->replace(curve);
         points_->replace(marks);
         points_->setMarkerSize(chartDays_ == 7 ? 7.0 : 4.0);
-        if (!days.empty()) {
-            xAxis_->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(msecs(days.front().date))),
-                             QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(msecs(days.back().date))));
-        }
-        xAxis_->setTickCount(chartDays_ == 7 ? 7 : 6);
-        xAxis_->setFormat(L10n::language() == "zh-Hans" ? "M月d日" : "MMM d");
+        labelDays(days);
         const double top = static_cast<double>(std::max<int64_t>(1, highest));
         yAxis_->setRange(0, top);
         yAxis_->setTickInterval(niceStep(top / 4));
@@ -356,6 +361,30 @@ private:
             QString::fromStdString(L10n::format(L10n::t("近 %d 天每日按键次数曲线"), {static_cast<int64_t>(chartDays_)})));
         summary_->setText(QString::fromStdString(
             L10n::format(L10n::t("最高日 %@ 次 · 合计 %@ 次"), {L10n::number(highest), L10n::number(sum)})));
+    }
+
+    // One label on each day (every sixth day of a month, counted back from today) at the day's
+    // own point: an axis spread evenly over the elapsed time would drift off the days in a week
+    // with a daylight-saving change.
+    void labelDays(const std::vector<model::DailyKeyCount>& days) {
+        for (const QString& label : xAxis_->categoriesLabels()) xAxis_->remove(label);
+        if (days.empty()) return;
+        const int every = chartDays_ == 7 ? 1 : 6;
+        const QLocale locale(L10n::language() == "zh-Hans" ? QLocale::Chinese : QLocale::English);
+        const QString format = L10n::language() == "zh-Hans" ? "M月d日" : "MMM d";
+        const qreal first = msecs(days.front().date), last = msecs(days.back().date);
+        xAxis_->setStartValue(first - 1);
+        QString label;
+        for (size_t i = 0; i < days.size(); ++i) {
+            if ((days.size() - 1 - i) % every != 0) continue;
+            const qreal at = msecs(days[i].date);
+            label = locale.toString(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(at)).date(), format);
+            xAxis_->append(label, at);
+        }
+        xAxis_->setRange(first, last);
+        // Today's label is centred on the right edge: room for its second half.
+        const int half = QFontMetrics(xAxis_->labelsFont()).horizontalAdvance(label) / 2 + 2;
+        chart_->setMargins(QMargins(0, 4, std::max(4, half), 0));
     }
 
     model::AppModel& model_;
@@ -368,9 +397,13 @@ private:
     QAreaSeries* area_ = nullptr;
     QLineSeries* line_ = nullptr;
     QScatterSeries* points_ = nullptr;
-    QDateTimeAxis* xAxis_ = nullptr;
+    QCategoryAxis* xAxis_ = nullptr;
     QValueAxis* yAxis_ = nullptr;
     QLabel* summary_ = nullptr;
+    StatTile* today_ = nullptr;
+    StatTile* week_ = nullptr;
+    StatTile* total_ = nullptr;
+    QPushButton* clear_ = nullptr;
     Bindings bindings_;
 };
 

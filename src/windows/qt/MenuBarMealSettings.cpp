@@ -356,12 +356,20 @@ QWidget* makeMenuBarMealSettings(menubar::stash::MenuBarMealController& controll
     } else {
         toggle = new Switch(L10n::t("开启图标收纳"));
         toggle->setObjectName("menuBarMealEnabled");
-        // Where the tray places icons itself there is nothing to hide: the reason shows below.
+        // Where the tray places icons itself there is nothing to hide: the reason shows under
+        // the switch.
         toggle->setEnabled(controller.isAvailable());
         QObject::connect(toggle, &QAbstractButton::clicked, page, [&engine, toggle] { engine.setEnabled(toggle->isChecked()); });
         switchRow->addWidget(toggle);
     }
     cardLayout->addLayout(switchRow);
+    auto* message = new SymbolLabel(TextStyle::callout, 14);
+    message->setObjectName("mealMessage");
+    message->setContentsMargins(0, 2, 0, 0);
+    message->text()->setWordWrap(true);
+    // A switch that can never be used says why beside itself, not below the fold.
+    const bool reasonAtSwitch = !controller.isAvailable() && !visualPreview;
+    if (reasonAtSwitch) cardLayout->addWidget(message);
     cardLayout->addWidget(softDivider());
     auto* hint = new QHBoxLayout;
     hint->setSpacing(12);
@@ -412,11 +420,7 @@ QWidget* makeMenuBarMealSettings(menubar::stash::MenuBarMealController& controll
                              "② 右键点击菜单栏栗丸，喂入或吐出左侧图标；左键仍打开栗丸面板。",
                              "③ 再点一次“吐出图标”即可展开；关闭上方开关时，图标也会全部恢复。"})
         howTo->addWidget(paragraph(L10n::t(line), TextStyle::callout));
-    auto* message = new SymbolLabel(TextStyle::callout, 14);
-    message->setObjectName("mealMessage");
-    message->setContentsMargins(0, 2, 0, 0);
-    message->text()->setWordWrap(true);
-    howTo->addWidget(message);
+    if (!reasonAtSwitch) howTo->addWidget(message);
     layout->addLayout(howTo);
 
     // Everything shown is read from the engine again after each of its changes.

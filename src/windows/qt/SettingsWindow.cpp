@@ -15,6 +15,7 @@
 #include "platform/qt/SymbolImages.h"
 #include "windows/qt/SettingsBlocks.h"
 #include "windows/qt/SettingsPages.h"
+#include "windows/qt/WheelGuard.h"
 
 namespace windows::qt {
 namespace {
@@ -91,6 +92,7 @@ SettingsView::SettingsView(model::AppModel& model, SettingsActions actions, Sett
     setObjectName("settingsView");
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    new WheelGuard(this);
     rebuild();
     languageSubscription_ = model_.appLanguage.subscribe([this](auto) { rebuild(); }, false);
 }

@@ -1,6 +1,7 @@
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -120,13 +121,15 @@ private:
                 break;
             case Control::progress: {
                 controlLayout_->setSpacing(12);
-                auto* bar = bar_ = new QProgressBar;
+                auto* bar = new QProgressBar;
+                bar_ = bar;
                 bar->setObjectName("downloadProgress");
                 bar->setRange(0, 1000);
                 bar->setValue(static_cast<int>(s.fraction * 1000));
                 bar->setTextVisible(false);
                 bar->setFixedSize(120, 8);
-                auto* text = progressText_ = makeLabel(s.progressText, TextStyle::caption);
+                auto* text = makeLabel(s.progressText, TextStyle::caption);
+                progressText_ = text;
                 text->setObjectName("downloadProgressText");
                 controlLayout_->addWidget(bar);
                 controlLayout_->addWidget(text);
@@ -170,8 +173,9 @@ private:
     QHBoxLayout* controlLayout_;
     QLabel* readyHint_;
     std::optional<Control> shownControl_;
-    QProgressBar* bar_ = nullptr;
-    QLabel* progressText_ = nullptr;
+    // Both go with the next change of control.
+    QPointer<QProgressBar> bar_;
+    QPointer<QLabel> progressText_;
     Bindings bindings_;
 };
 

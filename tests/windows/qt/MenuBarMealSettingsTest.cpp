@@ -23,6 +23,25 @@ TEST_F(MenuBarMealSettingsTest, onALinuxTrayTheSwitchIsOffLimitsAndTheReasonShow
     card->show();
     auto* message = card->findChild<windows::qt::SymbolLabel*>("mealMessage");
     EXPECT_TRUE(message->isVisible());
+    // Where the switch is, not at the foot of the page below the fold.
+    EXPECT_TRUE(card->findChild<QWidget*>("mealCard")->isAncestorOf(message));
+    auto top = [&card](QWidget* w) { return w->mapTo(card.get(), QPoint(0, 0)).y(); };
+    EXPECT_LT(top(message), top(card->findChild<QAbstractButton*>("stashButton")));
     EXPECT_EQ(message->text()->text().toStdString(), controller.engine().message().get());
     EXPECT_FALSE(controller.engine().message().get().empty());
+}
+
+TEST_F(MenuBarMealSettingsTest, onALinuxTraySwitchingOffClearsAStoredWish) {
+    namespace stash = menubar::stash;
+    // Stored before; stored after the stash was switched off (as a reset does).
+    using Stored = std::optional<platform::PlistValue>;
+    const std::pair<Stored, Stored> rows[] = {{true, false}, {false, false}, {std::nullopt, std::nullopt}};
+    platform::qt::QtStatusBar tray;
+    for (const auto& [before, after] : rows) {
+        sim.defaults.remove(stash::kMenuBarMealEnabledKey);
+        if (before) sim.defaults.set(stash::kMenuBarMealEnabledKey, *before);
+        stash::MenuBarMealController controller(sim.defaults, tray);
+        controller.engine().setEnabled(false);
+        EXPECT_EQ(sim.defaults.object(stash::kMenuBarMealEnabledKey), after);
+    }
 }

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCategoryAxis>
 #include <QComboBox>
 #include <QMessageBox>
+#include <QWheelEvent>
 #include <QTest>
 #include <QScatterSeries>
 #include <QValueAxis>
@@ -14,7 +16,10 @@
 #include "app/AppController.h"
 #include "model/AppModelTestSupport.h"
 #include "model/TimeZoneTestSupport.h"
+#include "platform/Date.h"
 #include "platform/PlistFileDefaults.h"
+#include "windows/qt/AchievementGalleryView.h"
+#include "windows/qt/PageTiles.h"
 #include "windows/qt/PetPreviewStage.h"
 #include "windows/qt/SettingsBlocks.h"
 #include "windows/qt/SettingsWindow.h"
@@ -268,6 +273,189 @@ TEST_F(SettingsPagesTest, actionsStageFollowsOnlyTheLatestSceneAndDesktopRequest
     asked.clear();
     scene(model::PetLifeScene::laughing)->findChild<QAbstractButton*>("sceneOnDesktop")->click();
     EXPECT_EQ(asked, std::vector<std::string>{"scene 0"}) << "one pet performs alone";
+}
+
+// One notch of the mouse wheel over `w`; true when `w` took it, false when it left the turn to
+// the widgets around it (the window system then hands it on, up to the page's scroll area).
+bool turnWheel(QWidget* w) {
+    const QPointF at = QRectF(w->rect()).center();
+    QWheelEvent event(at, w->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                      false);
+    QApplication::sendEvent(w, &event);
+    QApplication::processEvents();
+    return event.isAccepted();
+}
+
+TEST_F(SettingsPagesTest, theWheelScrollsThePageAndChangesOnlyAControlTheUserFocused) {
+    struct Case {
+        SettingsSection page;
+        const char* control;
+        int segment;  // of a segmented row, else -1
+        bool focused;
+        bool changes;
+    };
+    const Case cases[] = {
+        {SettingsSection::about, "appLanguage", -1, false, false},
+        {SettingsSection::companion, "waterInterval", -1, false, false},
+        {SettingsSection::behavior, "dragStayDuration", -1, false, false},
+        {SettingsSection::behavior, "sceneFrequency", -1, false, false},
+        {SettingsSection::home, "accessory1", -1, false, false},
+        {SettingsSection::behavior, "activityLevel", 0, false, false},
+        {SettingsSection::behavior, "activityLevel", 0, true, false},
+        {SettingsSection::behavior, "dragStayDuration", -1, true, true},
+        {SettingsSection::behavior, "sceneFrequency", -1, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.control) + (c.focused ? " focused" : ""));
+        open(c.page);
+        QApplication::setActiveWindow(window->view()->window());
+        QWidget* target = control(c.control);
+        if (c.segment >= 0) target = control<windows::qt::SegmentedPicker>(c.control)->segment(c.segment);
+        EXPECT_NE(target->focusPolicy() & Qt::WheelFocus, Qt::WheelFocus) << "the wheel gives no focus";
+        if (c.focused) target->setFocus(Qt::TabFocusReason);
+        sim.defaults.clearWriteLog();
+        EXPECT_EQ(turnWheel(target), c.changes) << "taken, or left to the page";
+        EXPECT_EQ(!sim.defaults.writeLog().empty(), c.changes) << "stored values";
+    }
+}
+
+TEST_F(SettingsPagesTest, theRunningSceneEndsOnTheStageWithoutStoppingTheProgram) {
+    open(SettingsSection::actions);
+    auto* stage = control<windows::qt::PetPreviewStage>("previewStage");
+    control(("scene-" + std::to_string(static_cast<int>(model::PetLifeScene::running))).c_str())
+        ->findChild<QAbstractButton*>("scenePreview")
+        ->click();
+    // Its beats move the pets out and back; each move's animation ends by deleting itself.
+    const bool home = QTest::qWaitFor([&] {
+        return stage->state().activity == model::PetActivity::home && stage->state().motionOffset == 0;
+    }, 10000);
+    EXPECT_TRUE(home);
+}
+
+TEST_F(SettingsPagesTest, aTourPutsTheWindowAwayAndItComesBackOnTheSamePageWithTheMessage) {
+    windows::SettingsActions actions;
+    actions.demonstrateAll = [](model::DesktopDemoTarget) { return true; };
+    actions.hideSettingsWindow = [this] { window->orderOut(); };
+    open(SettingsSection::actions, std::move(actions));
+    auto* page = window->view()->page();
+    control<QAbstractButton>("tour")->click();
+    EXPECT_FALSE(window->isVisible());
+    window->makeKeyAndOrderFront();
+    QApplication::processEvents();
+    EXPECT_EQ(window->view()->selection(), SettingsSection::actions);
+    EXPECT_EQ(window->view()->page(), page);
+    auto* message = control<QLabel>("desktopMessage");
+    EXPECT_TRUE(message->isVisible());
+    EXPECT_EQ(message->text().toStdString(), model::L10n::t("已开始实景巡演；点击菜单栏“回家”可停止。"));
+}
+
+TEST_F(SettingsPagesTest, aLanguageChangeKeepsTheDownloadControls) {
+    struct Case {
+        updates::UpdateDownloadState download;
+        std::vector<const char*> shown;
+    };
+    const Case cases[] = {
+        {updates::UpdateDownloadState::downloading(0.4), {"downloadProgress", "cancelDownload"}},
+        {updates::UpdateDownloadState::ready("/tmp/tuftle-update.tar.gz"), {"openUpdate"}},
+    };
+    updates::UpdateManifest manifest;
+    manifest.version = "9.0.0";
+    manifest.size = 1000;
+    auto language = model::AppLanguageChoice::english;
+    for (const auto& c : cases) {
+        model->updateCheckResult = updates::UpdateCheckResult::available(manifest);
+        model->updateDownloadState = c.download;
+        open(SettingsSection::about);
+        language = language == model::AppLanguageChoice::english ? model::AppLanguageChoice::simplifiedChinese
+                                                                  : model::AppLanguageChoice::english;
+        model->setAppLanguage(language);
+        QApplication::processEvents();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (const char* name : c.shown) {
+            auto* shown = window->view()->page()->findChild<QWidget*>(name);
+            EXPECT_TRUE(shown && shown->isVisible()) << name;
+        }
+    }
+}
+
+TEST_F(SettingsPagesTest, theKeyChartLabelsCalendarDaysInAWeekWithADaylightSavingChange) {
+    // Central Europe: summer time from the last Sunday of March (31 March 2030).
+    zone.switchTo("CET-1CEST,M3.5.0,M10.5.0/3");
+    sim.loop.shiftWallClock(cal::dateFromLocal(2030, 4, 2, 12).timeIntervalSince(now()));
+    open(SettingsSection::keyboard);
+    struct Case {
+        int pickerIndex;
+        QStringList labels;
+    };
+    const Case cases[] = {
+        {0, {"Mar 27", "Mar 28", "Mar 29", "Mar 30", "Mar 31", "Apr 1", "Apr 2"}},
+        {1, {"Mar 9", "Mar 15", "Mar 21", "Mar 27", "Apr 2"}},
+    };
+    QScatterSeries* points = nullptr;
+    for (auto* series : control<QChartView>("keyChart")->chart()->series())
+        if (series->objectName() == "points") points = qobject_cast<QScatterSeries*>(series);
+    ASSERT_TRUE(points);
+    auto* axis = qobject_cast<QCategoryAxis*>(points->attachedAxes().at(0));
+    ASSERT_TRUE(axis);
+    for (const auto& c : cases) {
+        control<windows::qt::SegmentedPicker>("chartDays")->segment(c.pickerIndex)->click();
+        EXPECT_EQ(axis->categoriesLabels(), c.labels);
+        QList<qreal> days;
+        for (const auto& p : points->points()) days << p.x();
+        for (const auto& label : axis->categoriesLabels())
+            EXPECT_TRUE(days.contains(axis->endValue(label))) << label.toStdString() << " sits on its day's point";
+    }
+}
+
+TEST_F(SettingsPagesTest, anOpenKeyboardPageTurnsToTheNewDayWithTheNextPublication) {
+    sim.loop.shiftWallClock(86400 - 30 - now().timeIntervalSince(cal::startOfDay(now())));
+    model->ledger = model::KeystrokeLedger{{{dayKey(0), 30}}, 30};
+    open(SettingsSection::keyboard);
+    auto today = [this] { return control<windows::qt::StatTile>("todayCount")->value()->text(); };
+    EXPECT_EQ(today(), "30");
+    sim.loop.advance(60);
+    model->recordCompanion(60);  // the minute tick
+    QApplication::processEvents();
+    EXPECT_EQ(today(), "0");
+    EXPECT_FALSE(control<QAbstractButton>("clearToday")->isEnabled());
+    QScatterSeries* points = nullptr;
+    for (auto* series : control<QChartView>("keyChart")->chart()->series())
+        if (series->objectName() == "points") points = qobject_cast<QScatterSeries*>(series);
+    ASSERT_TRUE(points);
+    EXPECT_EQ(points->points().back(), QPointF(cal::startOfDay(now()).unixSeconds() * 1000, 0)) << "the chart ends today";
+}
+
+// Everything the wall shows, in order.
+QStringList wallTexts(const windows::qt::AchievementGalleryView& wall) {
+    QStringList texts;
+    for (const char* name : {"unlockedCount", "nextBadge", "unlockedSummary"}) texts << wall.findChild<QLabel*>(name)->text();
+    for (auto* tile : wall.tiles()) texts << tile->objectName() + ": " + tile->accessibleName() + " / " + tile->toolTip();
+    return texts;
+}
+
+TEST_F(SettingsPagesTest, anOpenAchievementWallFollowsTheRecord) {
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"a minute together", [this] { model->recordCompanion(60); }},
+        {"a key press", [this] { model->recordKeystroke(now()); }},
+        {"a badge unlocked", [this] {
+             auto record = model->companionRecord.get();
+             record.unlockedIDs.insert(std::string(model::rawValue(model::allCases<model::CompanionUnlock>.back())));
+             model->companionRecord = record;
+         }},
+    };
+    open(SettingsSection::achievements);
+    auto* wall = static_cast<windows::qt::AchievementGalleryView*>(window->view()->page());
+    ASSERT_EQ(wall->objectName(), "achievementWall");
+    for (const auto& [name, change] : changes) {
+        SCOPED_TRACE(name);
+        const QStringList before = wallTexts(*wall);
+        change();
+        QApplication::processEvents();
+        const windows::qt::AchievementGalleryView fresh(
+            model->companionRecord.get().achievementStates(model->ledger.get().allTimeCount));
+        ASSERT_NE(wallTexts(fresh), before) << "the change shows on a wall opened now";
+        EXPECT_EQ(wallTexts(*wall), wallTexts(fresh));
+    }
 }
 
 }  // namespace
