@@ -4,6 +4,8 @@
 # hidden when the defaults say so; out of the way of a full-screen window. The real mouse drags
 # one 300 pixels up: it stays where it was dropped and walks home after the short stay;
 # meanwhile, with key counting on, the hundredth key brings the other out with the count sign.
+# No compositor runs, so a pet's outline is its window's shape: while the pets hop, walk and dock,
+# no screenshot of the taskbar may show anything of a pet below the taskbar's edge.
 # Usage: test_pets.sh <path-to-tuftle>
 # shellcheck source-path=SCRIPTDIR
 source "$(dirname "$0")/lib.sh"
@@ -62,6 +64,29 @@ pet_near() {
     '{ dx = $1 - x; dy = $2 - y } dx * dx <= t * t && dy * dy <= t * t { found = 1 } END { exit !found }'
 }
 
+# Screenshots of the taskbar band, one after another, until watch_taskbar_stop.
+watch_taskbar() {
+  local n=0
+  while [[ ! -e $E2E_WORK/taskbar-watch.stop ]]; do
+    import -window root -crop "1280x$((800 - edge_y))+0+$edge_y" +repage "$E2E_WORK/taskbar-$((n++)).png" 2>/dev/null
+    sleep 0.1
+  done
+}
+
+# Stops the watch and fails when a screenshot shows more than the taskbar's colour.
+watch_taskbar_stop() {
+  touch "$E2E_WORK/taskbar-watch.stop"
+  wait "$1"
+  local shots=("$E2E_WORK"/taskbar-*.png) colours first shot bad=0
+  ((${#shots[@]} > 10)) || e2e_fail "only ${#shots[@]} screenshots of the taskbar"
+  while read -r colours first shot; do
+    [[ $colours == 1 && ${first:0:6} == "$taskbar_colour" ]] && continue
+    bad=$((bad + 1))
+    cp "$shot" "$E2E_ARTIFACTS/"
+  done < <(convert "${shots[@]}" -format '%k %[hex:p{0,0}] %d/%f\n' info:)
+  ((bad == 0)) || e2e_fail "$bad of ${#shots[@]} screenshots show a pet over the taskbar (copied to $E2E_ARTIFACTS)"
+}
+
 e2e_setup
 e2e_defaults_set keyCountingEnabled true
 e2e_defaults_set dragStayDuration short
@@ -94,6 +119,12 @@ e2e_step "take the window out of full screen and expect the pets back at home"
 wmctrl -r "$window_title" -b remove,fullscreen
 e2e_expect_while_running 4 "the pets back at $expected_pets" e2e_pet_windows_are "$expected_pets"
 
+e2e_step "watch the taskbar while the pets hop, walk and dock"
+mkdir -p "$E2E_ARTIFACTS"
+watch_taskbar &
+watcher=$!
+e2e_track $watcher
+
 e2e_step "press on the second pet, drag it 300 pixels up and let go"
 xdotool mousemove 674 745 mousedown 1
 for ((y = 725; y >= 445; y -= 20)); do xdotool mousemove 674 "$y" sleep 0.02; done
@@ -117,6 +148,8 @@ e2e_step "expect the dropped pet to stay put for the short stay, then walk home"
 while (($(e2e__now_us) - dropped < 13000000)); do sleep 0.2; done
 pet_near 648,430 60 || e2e_fail "the dropped pet left before its stay was over: $(e2e_pet_windows)"
 e2e_expect_while_running 12 "the second pet back at $home1" pet_near "$home1" 0
+e2e_step "expect no screenshot to show a pet below the taskbar's edge"
+watch_taskbar_stop $watcher
 quit_in_order
 
 e2e_step "store petsVisible = false and start again"
