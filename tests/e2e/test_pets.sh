@@ -64,6 +64,35 @@ pet_near() {
     '{ dx = $1 - x; dy = $2 - y } dx * dx <= t * t && dy * dy <= t * t { found = 1 } END { exit !found }'
 }
 
+# The root's child that holds a window (its window manager frame, or itself), in decimal.
+top_level_of() {
+  local id=$(($1)) root parent
+  root=$(($(xwininfo -root | awk '/Window id:/ { print $4 }')))
+  while parent=$(($(xwininfo -id "$id" -tree | awk '/Parent window id:/ { print $4 }'))); ((parent != root)); do
+    id=$parent
+  done
+  echo "$id"
+}
+
+# The root's children in decimal, bottom of the stack first.
+stacking_order() {
+  local id
+  for id in $(xwininfo -root -children | awk '$1 ~ /^0x/ { print $1 }'); do echo $((id)); done | tac
+}
+
+# Every pet panel lies above the window titled $window_title in the stacking order.
+pets_above_window() {
+  local client order frame_at pet
+  client=$(wmctrl -l | awk -v t="$window_title" '$NF == t { print $1 }')
+  [[ -n $client ]] || return 1
+  order=$(stacking_order)
+  frame_at=$(grep -nx -e "$(top_level_of "$client")" <<<"$order" | cut -d: -f1)
+  [[ -n $frame_at ]] || return 1
+  for pet in $(e2e_pet_window_ids); do
+    (($(grep -nx -e "$((pet))" <<<"$order" | cut -d: -f1) > frame_at)) || return 1
+  done
+}
+
 # Screenshots of the taskbar band, one after another, until watch_taskbar_stop.
 watch_taskbar() {
   local n=0
@@ -112,6 +141,7 @@ e2e_step "make a window full screen and expect the pets gone within 2 s"
 "$probe" window "$window_title" >"$E2E_WORK/probe.log" 2>&1 &
 e2e_track $!
 e2e_expect_while_running 10 "the window in openbox's client list" window_listed
+e2e_expect_while_running 2 "the pets raised above the new window" pets_above_window
 wmctrl -a "$window_title"
 wmctrl -r "$window_title" -b add,fullscreen
 e2e_expect_while_running 2 "no pet shown over the full-screen window" no_pets_shown
