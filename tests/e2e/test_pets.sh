@@ -4,6 +4,8 @@
 # hidden when the defaults say so; out of the way of a full-screen window. The real mouse drags
 # one 300 pixels up: it stays where it was dropped and walks home after the short stay;
 # meanwhile, with key counting on, the hundredth key brings the other out with the count sign.
+# No compositor runs, so a pet's outline is its window's shape: while the pets hop, walk and dock,
+# no screenshot of the taskbar may show anything of a pet below the taskbar's edge.
 # Usage: test_pets.sh <path-to-tuftle>
 # shellcheck source-path=SCRIPTDIR
 source "$(dirname "$0")/lib.sh"
@@ -62,6 +64,58 @@ pet_near() {
     '{ dx = $1 - x; dy = $2 - y } dx * dx <= t * t && dy * dy <= t * t { found = 1 } END { exit !found }'
 }
 
+# The root's child that holds a window (its window manager frame, or itself), in decimal.
+top_level_of() {
+  local id=$(($1)) root parent
+  root=$(($(xwininfo -root | awk '/Window id:/ { print $4 }')))
+  while parent=$(($(xwininfo -id "$id" -tree | awk '/Parent window id:/ { print $4 }'))); ((parent != root)); do
+    id=$parent
+  done
+  echo "$id"
+}
+
+# The root's children in decimal, bottom of the stack first.
+stacking_order() {
+  local id
+  for id in $(xwininfo -root -children | awk '$1 ~ /^0x/ { print $1 }'); do echo $((id)); done | tac
+}
+
+# Every pet panel lies above the window titled $window_title in the stacking order.
+pets_above_window() {
+  local client order frame_at pet
+  client=$(wmctrl -l | awk -v t="$window_title" '$NF == t { print $1 }')
+  [[ -n $client ]] || return 1
+  order=$(stacking_order)
+  frame_at=$(grep -nx -e "$(top_level_of "$client")" <<<"$order" | cut -d: -f1)
+  [[ -n $frame_at ]] || return 1
+  for pet in $(e2e_pet_window_ids); do
+    (($(grep -nx -e "$((pet))" <<<"$order" | cut -d: -f1) > frame_at)) || return 1
+  done
+}
+
+# Screenshots of the taskbar band, one after another, until watch_taskbar_stop.
+watch_taskbar() {
+  local n=0
+  while [[ ! -e $E2E_WORK/taskbar-watch.stop ]]; do
+    import -window root -crop "1280x$((800 - edge_y))+0+$edge_y" +repage "$E2E_WORK/taskbar-$((n++)).png" 2>/dev/null
+    sleep 0.1
+  done
+}
+
+# Stops the watch and fails when a screenshot shows more than the taskbar's colour.
+watch_taskbar_stop() {
+  touch "$E2E_WORK/taskbar-watch.stop"
+  wait "$1"
+  local shots=("$E2E_WORK"/taskbar-*.png) colours first shot bad=0
+  ((${#shots[@]} > 10)) || e2e_fail "only ${#shots[@]} screenshots of the taskbar"
+  while read -r colours first shot; do
+    [[ $colours == 1 && ${first:0:6} == "$taskbar_colour" ]] && continue
+    bad=$((bad + 1))
+    cp "$shot" "$E2E_ARTIFACTS/"
+  done < <(convert "${shots[@]}" -format '%k %[hex:p{0,0}] %d/%f\n' info:)
+  ((bad == 0)) || e2e_fail "$bad of ${#shots[@]} screenshots show a pet over the taskbar (copied to $E2E_ARTIFACTS)"
+}
+
 e2e_setup
 e2e_defaults_set keyCountingEnabled true
 e2e_defaults_set dragStayDuration short
@@ -87,12 +141,19 @@ e2e_step "make a window full screen and expect the pets gone within 2 s"
 "$probe" window "$window_title" >"$E2E_WORK/probe.log" 2>&1 &
 e2e_track $!
 e2e_expect_while_running 10 "the window in openbox's client list" window_listed
+e2e_expect_while_running 2 "the pets raised above the new window" pets_above_window
 wmctrl -a "$window_title"
 wmctrl -r "$window_title" -b add,fullscreen
 e2e_expect_while_running 2 "no pet shown over the full-screen window" no_pets_shown
 e2e_step "take the window out of full screen and expect the pets back at home"
 wmctrl -r "$window_title" -b remove,fullscreen
 e2e_expect_while_running 4 "the pets back at $expected_pets" e2e_pet_windows_are "$expected_pets"
+
+e2e_step "watch the taskbar while the pets hop, walk and dock"
+mkdir -p "$E2E_ARTIFACTS"
+watch_taskbar &
+watcher=$!
+e2e_track $watcher
 
 e2e_step "press on the second pet, drag it 300 pixels up and let go"
 xdotool mousemove 674 745 mousedown 1
@@ -117,6 +178,8 @@ e2e_step "expect the dropped pet to stay put for the short stay, then walk home"
 while (($(e2e__now_us) - dropped < 13000000)); do sleep 0.2; done
 pet_near 648,430 60 || e2e_fail "the dropped pet left before its stay was over: $(e2e_pet_windows)"
 e2e_expect_while_running 12 "the second pet back at $home1" pet_near "$home1" 0
+e2e_step "expect no screenshot to show a pet below the taskbar's edge"
+watch_taskbar_stop $watcher
 quit_in_order
 
 e2e_step "store petsVisible = false and start again"

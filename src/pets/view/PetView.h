@@ -141,6 +141,8 @@ public:
     void scheduleBlink();
     void startGazeTracking();
     void scheduleMicroMotion();
+    // The gaze is looked at less often while nothing moves it.
+    bool gazeResting() const { return gazeResting_; }
     const platform::Timer* blinkTimer() const { return blinkTimer_.get(); }
     const platform::Timer* gazeTimer() const { return gazeTimer_.get(); }
     const platform::Timer* microMotionTimer() const { return microMotionTimer_.get(); }
@@ -194,7 +196,11 @@ private:
     void updateSceneDecor();
     void playHomePeek();
     void blink();
-    void updateGaze();
+    // Moves the pupils toward the pointer (or along the sweep); true when the pointer moved or
+    // the eyes sweep, so that the gaze keeps being looked at often.
+    bool updateGaze();
+    void scheduleGaze(bool resting);
+    void lookAgain();
     void playMicroMotion();
 
     // `body` run later on the main loop, only while this view exists.
@@ -209,6 +215,9 @@ private:
     bool isTravelling_ = false;
     std::unique_ptr<platform::Timer> blinkTimer_;
     std::unique_ptr<platform::Timer> gazeTimer_;
+    bool gazeResting_ = false;
+    int stillLooks_ = 0;
+    std::optional<platform::Point> lastPointer_;
     std::unique_ptr<platform::Timer> microMotionTimer_;
     platform::Subscription displayOptionsObserver_;
     platform::Subscription languageObserver_;

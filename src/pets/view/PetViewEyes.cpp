@@ -70,11 +70,11 @@ void PetView::pulseEyes() {
     }
 }
 
-void PetView::updateGaze() {
+bool PetView::updateGaze() {
     auto* w = window();
     auto* pointer = platform::services().pointer;
-    if (!w || !w->isVisible() || !pointer) return;
-    if (activity_ == PetActivity::sleeping || activity_ == PetActivity::dreaming) return;
+    if (!w || !w->isVisible() || !pointer) return false;
+    if (activity_ == PetActivity::sleeping || activity_ == PetActivity::dreaming) return false;
 
     // Along its edge, or into the distance, the pet sweeps its gaze; the pets sweep out of step.
     // The sweep needs no pointer, so it asks the X server nothing.
@@ -84,14 +84,17 @@ void PetView::updateGaze() {
     const double t = anim::currentMediaTime();
     Point offset;
     platform::Vector delta;
+    bool pointerMoved = false;
     if (scans) {
         offset = {1.65 * std::sin(1.15 * t + profile_.id), 0.4};
     } else {
         const Point m = pointer->location();
+        pointerMoved = !lastPointer_ || std::abs(m.x - lastPointer_->x) >= 0.5 || std::abs(m.y - lastPointer_->y) >= 0.5;
+        lastPointer_ = m;
         const Point c = w->frame().center();
         delta = {m.x - c.x, m.y - c.y};
         // A pointer that is no number leaves the eyes where they look.
-        if (!std::isfinite(delta.dx) || !std::isfinite(delta.dy)) return;
+        if (!std::isfinite(delta.dx) || !std::isfinite(delta.dy)) return false;
         offset = {1.25 * std::clamp(delta.dx / 170, -1.0, 1.0), 1.25 * std::clamp(delta.dy / 170, -1.0, 1.0)};
     }
     // A pointer that barely moved moves no pupil: nothing on screen would change, and a glide
@@ -122,6 +125,7 @@ void PetView::updateGaze() {
     }
 
     if (!scans) applyCursorAttention(delta);
+    return scans || pointerMoved || moves;
 }
 
 void PetView::applyCursorAttention(platform::Vector delta) {

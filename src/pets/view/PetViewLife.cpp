@@ -28,8 +28,27 @@ void PetView::scheduleBlink() {
 
 void PetView::startGazeTracking() {
     if (gazeTimer_) return;
+    scheduleGaze(false);
+}
+
+// While the eyes follow a moving pointer or sweep, the gaze is looked at several times a second;
+// once nothing has moved it for a while, only now and then: each look is an X round trip and a
+// wake-up, and a still pointer changes nothing on screen.
+void PetView::scheduleGaze(bool resting) {
+    if (gazeTimer_) gazeTimer_->invalidate();
+    gazeResting_ = resting;
     gazeTimer_ = platform::mainLoop().schedule(
-        0.16, 0.05, true, weakly([this] { platform::mainLoop().post(weakly([this] { updateGaze(); })); }));
+        resting ? 1.0 : 0.16, resting ? 0.25 : 0.05, true,
+        weakly([this] { platform::mainLoop().post(weakly([this] { lookAgain(); })); }));
+}
+
+void PetView::lookAgain() {
+    // Several still looks in a row, about a second, before the looks slow down.
+    constexpr int stillLooksBeforeRest = 6;
+    const bool moved = updateGaze();
+    stillLooks_ = moved ? 0 : stillLooks_ + 1;
+    const bool rest = stillLooks_ >= stillLooksBeforeRest;
+    if (gazeTimer_ && rest != gazeResting_) scheduleGaze(rest);
 }
 
 void PetView::scheduleMicroMotion() {

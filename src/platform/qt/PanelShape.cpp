@@ -20,8 +20,9 @@ namespace {
 // when nothing composites.
 constexpr int inputAlpha = 26;
 constexpr int maskAlpha = 128;
-// A moving drawing changes its outline by a pixel now and then; the input region may lag that
-// much for up to a second instead of costing X requests every frame.
+// Under a compositor a moving drawing changes only where clicks land, by a pixel now and then:
+// the input region may lag that much for up to a second instead of costing X requests every
+// frame. Without one the mask is what shows, and it follows every frame.
 constexpr double shapeInterval = 1.0;
 
 int milliseconds(double seconds) {
@@ -86,7 +87,9 @@ void PanelShape::update(QWidget& window, const QImage& frame, bool ignoresMouse,
                         const std::function<bool(Point)>& hitTest, bool force) {
     if (frame.isNull()) return;
     double now = anim::currentMediaTime();
-    if (!force && applied_ && now - lastUpdate_ < shapeInterval) {
+    Display* dpy = qtX11Display();
+    bool composited = !dpy || compositorRunning(dpy);
+    if (!force && applied_ && composited && composited_ && now - lastUpdate_ < shapeInterval) {
         pending_ = true;
         return;
     }
@@ -107,8 +110,6 @@ void PanelShape::update(QWidget& window, const QImage& frame, bool ignoresMouse,
     std::vector<QRect> input;
     if (!ignoresMouse) input = drawnRects(frame, inputAlpha, hitTest ? &hitMask_ : nullptr);
 
-    Display* dpy = qtX11Display();
-    bool composited = !dpy || compositorRunning(dpy);
     std::vector<QRect> bounding;
     if (!composited) bounding = drawnRects(frame, maskAlpha, nullptr);
     bool inputChanged = input != inputRects_,

@@ -26,7 +26,8 @@ public:
     PanelShape& operator=(const PanelShape&) = delete;
 
     // Brings the input region (and the mask without a compositor) of `window` in line with
-    // `frame`; while the drawing keeps moving, at most once a second unless `force`.
+    // `frame`. Under a compositor, while the drawing keeps moving, at most once a second unless
+    // `force`; without one, with every frame.
     void update(QWidget& window, const QImage& frame, bool ignoresMouse, const std::function<bool(Point)>& hitTest,
                 bool force);
     // A held-back update waits for the next frame at `next`, or for its own time when the

@@ -1,22 +1,22 @@
 #include "platform/qt/PanelStacking.h"
 
-#include <QAbstractNativeEventFilter>
-#include <QGuiApplication>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
+#include <memory>
 #include <vector>
-
-#include "platform/qt/X11Display.h"
 
 // Xlib last: its macros (None, Bool, Status...) would clash with Qt's headers.
 #include <X11/Xlib.h>
-#include <xcb/xcb.h>
 
 namespace platform::qt {
 namespace {
 
-class StackingWatcher final : public QAbstractNativeEventFilter {
+// The watch of the root's children runs on a connection of its own. On Qt's connection every
+// window move anywhere (our pets' own included) would wake Qt's event reader and make Qt read
+// every screen's geometry again.
+class StackingWatcher final {
 public:
     static StackingWatcher& shared() {
         static auto* watcher = new StackingWatcher;  // lives as long as the process
@@ -29,26 +29,6 @@ public:
     }
     void remove(QWidget* panel) { std::erase(panels_, panel); }
 
-    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
-        if (type != "xcb_generic_event_t" || panels_.empty()) return false;
-        auto* ev = static_cast<xcb_generic_event_t*>(message);
-        switch (ev->response_type & 0x7f) {
-            case XCB_MAP_NOTIFY: {
-                auto* e = static_cast<xcb_map_notify_event_t*>(message);
-                if (e->event == root_ && !e->override_redirect && !isPanel(e->window)) raiseSoon();
-                break;
-            }
-            case XCB_CONFIGURE_NOTIFY: {
-                auto* e = static_cast<xcb_configure_notify_event_t*>(message);
-                if (e->event == root_ && !e->override_redirect && !isPanel(e->window)) raiseSoon();
-                break;
-            }
-            default:
-                break;
-        }
-        return false;
-    }
-
 private:
     StackingWatcher() {
         raiseTimer_.setSingleShot(true);
@@ -59,22 +39,35 @@ private:
     }
 
     void watchRoot() {
-        if (watching_) return;
-        Display* dpy = qtX11Display();
-        if (!dpy) return;
-        watching_ = true;
-        root_ = uint32_t(DefaultRootWindow(dpy));
-        XWindowAttributes attrs;
-        // Our selection on the root is shared with Qt's: add to it, never replace it.
-        if (XGetWindowAttributes(dpy, root_, &attrs))
-            XSelectInput(dpy, root_, attrs.your_event_mask | SubstructureNotifyMask);
-        XFlush(dpy);
-        qGuiApp->installNativeEventFilter(this);
+        if (tried_) return;
+        tried_ = true;
+        dpy_ = XOpenDisplay(nullptr);
+        if (!dpy_) return;
+        root_ = DefaultRootWindow(dpy_);
+        XSelectInput(dpy_, root_, SubstructureNotifyMask);
+        XFlush(dpy_);
+        notifier_ = std::make_unique<QSocketNotifier>(ConnectionNumber(dpy_), QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { takeEvents(); });
     }
 
-    bool isPanel(uint32_t window) const {
+    void takeEvents() {
+        // Xlib may have read events into its queue already: empty it, not just the socket.
+        while (XPending(dpy_)) {
+            XEvent ev;
+            XNextEvent(dpy_, &ev);
+            if (panels_.empty()) continue;
+            if (ev.type == MapNotify && ev.xmap.event == root_ && !ev.xmap.override_redirect &&
+                !isPanel(ev.xmap.window))
+                raiseSoon();
+            if (ev.type == ConfigureNotify && ev.xconfigure.event == root_ && !ev.xconfigure.override_redirect &&
+                !isPanel(ev.xconfigure.window))
+                raiseSoon();
+        }
+    }
+
+    bool isPanel(Window window) const {
         for (QWidget* p : panels_)
-            if (p->testAttribute(Qt::WA_WState_Created) && uint32_t(p->winId()) == window) return true;
+            if (p->testAttribute(Qt::WA_WState_Created) && Window(p->winId()) == window) return true;
         return false;
     }
 
@@ -85,8 +78,10 @@ private:
 
     std::vector<QWidget*> panels_;
     QTimer raiseTimer_;
-    bool watching_ = false;
-    uint32_t root_ = 0;
+    bool tried_ = false;
+    Display* dpy_ = nullptr;
+    Window root_ = 0;
+    std::unique_ptr<QSocketNotifier> notifier_;
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "platform/qt/PetPanelWindow.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPainter>
@@ -13,8 +14,56 @@
 #include "platform/qt/TimerHub.h"
 #include "platform/qt/X11Display.h"
 
+// Xlib last: its macros (None, Bool, Status...) would clash with Qt's headers.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <xcb/xcb.h>
+
 namespace platform::qt {
 namespace {
+
+// A panel is an override-redirect child of the root without a frame. Qt does not know that:
+// on every move it asks the X server where the window really is and then walks the window tree
+// for a frame, four round trips for each step of a walking pet. The panel says it has no frame
+// (one property read answers that), and its moves reach Qt as the window's own word, whose
+// position Qt takes as it is; for a child of the root it is exact.
+class PanelMoves final : public QAbstractNativeEventFilter {
+public:
+    static PanelMoves& shared() {
+        static auto* moves = new PanelMoves;  // lives as long as the process
+        return *moves;
+    }
+
+    void add(QWidget& panel) {
+        Display* dpy = qtX11Display();
+        if (!dpy || !panel.testAttribute(Qt::WA_WState_Created)) return;
+        auto window = static_cast<unsigned long>(panel.winId());
+        if (std::find(windows_.begin(), windows_.end(), uint32_t(window)) != windows_.end()) return;
+        windows_.push_back(uint32_t(window));
+        const long noFrame[4] = {0, 0, 0, 0};
+        XChangeProperty(dpy, window, XInternAtom(dpy, "_NET_FRAME_EXTENTS", False), XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(noFrame), 4);
+        flushBeforeSleep(dpy);
+        if (!installed_) qGuiApp->installNativeEventFilter(this);
+        installed_ = true;
+    }
+    void remove(QWidget& panel) {
+        if (panel.testAttribute(Qt::WA_WState_Created)) std::erase(windows_, uint32_t(panel.winId()));
+    }
+
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+        if (type != "xcb_generic_event_t") return false;
+        auto* e = static_cast<xcb_configure_notify_event_t*>(message);
+        if ((e->response_type & 0x7f) == XCB_CONFIGURE_NOTIFY && e->event == e->window &&
+            std::find(windows_.begin(), windows_.end(), e->window) != windows_.end())
+            e->response_type |= 0x80;
+        return false;
+    }
+
+private:
+    std::vector<uint32_t> windows_;
+    bool installed_ = false;
+};
 
 const QEvent::Type refreshEvent = QEvent::Type(QEvent::registerEventType());
 
@@ -46,6 +95,7 @@ PetPanelWindow::PetPanelWindow(const Rect& frame)
 
 PetPanelWindow::~PetPanelWindow() {
     stopRaisingPanel(this);
+    PanelMoves::shared().remove(*this);
     cancelFrame();
     if (root_) root_->setChangeHandler({});
 }
@@ -96,6 +146,7 @@ void PetPanelWindow::orderOut() {
 void PetPanelWindow::showEvent(QShowEvent*) {
     pacer_.setFrameInterval(frameInterval(*this));
     keepPanelRaised(this);
+    PanelMoves::shared().add(*this);
     shape_.forgetApplied();
     upload_.forgetWindowContents();
     forceRepaint();

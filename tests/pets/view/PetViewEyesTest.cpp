@@ -177,6 +177,36 @@ TEST_F(PetEyesTest, aStillOrBarelyMovingPointerLeavesThePupilsStill) {
     EXPECT_NE(L().leftPupil->animation("transform"), nullptr) << "a real move glides";
 }
 
+TEST_F(PetEyesTest, looksSlowDownWhileNothingMovesTheGazeAndTheEyesStillFollowANewMove) {
+    const struct {
+        const char* what;
+        PetActivity activity;
+        bool homeAttached;
+        bool rests;
+    } cases[] = {
+        {"a still pointer", PetActivity::idle, false, true},
+        {"a sleeping pet", PetActivity::sleeping, false, true},
+        {"a pet sweeping its gaze along its edge", PetActivity::home, true, false},
+    };
+    for (const auto& c : cases) {
+        view->setHomeAttached(c.homeAttached, false);
+        view->setActivity(c.activity);
+        pointAt({126 + 300, 226});
+        sim.loop.advance(3);
+        EXPECT_EQ(view->gazeResting(), c.rests) << c.what;
+    }
+    view->setHomeAttached(false, false);
+    view->setActivity(PetActivity::idle);
+    pointAt({126 + 300, 226});
+    sim.loop.advance(3);
+    ASSERT_TRUE(view->gazeResting());
+    ASSERT_GT(pupilOffset().x, 1);
+    pointAt({126 - 300, 226});
+    sim.loop.advance(1.5);
+    EXPECT_LT(pupilOffset().x, -1) << "a resting gaze still catches a new move";
+    EXPECT_FALSE(view->gazeResting()) << "and follows it closely again";
+}
+
 TEST_F(PetEyesTest, atHomeThePetsSweepTheirGazeOutOfStep) {
     PetView calm(calmPet());
     std::shared_ptr<platform::Panel> calmWindow = sim.panels.createPanel({300, 200, 52, 52});

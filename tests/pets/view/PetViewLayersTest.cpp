@@ -101,11 +101,12 @@ TEST_F(PetViewTest, furImageComesOnlyFromTheResourceBundle) {
 TEST_F(PetViewTest, lifeTimersReArmAndEndWithTheView) {
     const platform::Timer* firstBlink = view->blinkTimer();
     view->startGazeTracking();
-    const platform::Timer* gaze = view->gazeTimer();
     sim.loop.advance(8);
     EXPECT_NE(view->blinkTimer(), firstBlink) << "each blink arms the next";
     EXPECT_TRUE(view->blinkTimer()->isValid());
     EXPECT_TRUE(view->microMotionTimer()->isValid());
+    const platform::Timer* gaze = view->gazeTimer();
+    view->startGazeTracking();
     EXPECT_EQ(view->gazeTimer(), gaze) << "a running gaze timer is kept";
 
     view.reset();
