@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QPixmapCache>
 #include <QScreen>
 #include <QWidget>
 #include <cmath>
@@ -37,8 +38,13 @@ QtWindow::~QtWindow() {
     if (widget_) {
         widget_->onClosed = nullptr;
         widget_->hide();
-        // glibc keeps the freed pages of a whole window's widgets; hand them back.
-        QObject::connect(widget_, &QObject::destroyed, [] { malloc_trim(0); });
+        // Qt's pixmap cache keeps what the window's icons and styles drew, under keys of icons
+        // that are gone, until it is full (megabytes); glibc keeps the freed pages of a whole
+        // window's widgets. Hand both back.
+        QObject::connect(widget_, &QObject::destroyed, [] {
+            QPixmapCache::clear();
+            malloc_trim(0);
+        });
         widget_->deleteLater();
     }
 }

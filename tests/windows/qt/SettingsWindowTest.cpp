@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmapCache>
 #include <QPointer>
 #include <QSlider>
 #include <QTest>
@@ -111,12 +112,19 @@ TEST_F(SettingsWindowTest, openingTwiceRaisesTheOneWindow_closingReleasesIt) {
     EXPECT_EQ(controller.settingsWindow(), last);
     EXPECT_TRUE(last->isVisible());
 
+    // What the window's icons drew stays in Qt's pixmap cache under keys no later window uses.
+    QPixmap drawn(16, 16);
+    drawn.fill(Qt::red);
+    const QString drawnKey = QStringLiteral("drawn while the settings window was open");
+    ASSERT_TRUE(QPixmapCache::insert(drawnKey, drawn));
+
     QPointer<QWidget> closed = last->widget();
     last->close();
     sim.loop.advance(0);
     EXPECT_EQ(controller.settingsWindow(), nullptr) << "a closed window is released";
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(closed.isNull());
+    EXPECT_FALSE(QPixmapCache::find(drawnKey, &drawn)) << "a released window's pixmaps are let go";
     controller.activateSettingsWindow();
     EXPECT_EQ(made, 2);
 }
