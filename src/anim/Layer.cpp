@@ -290,6 +290,10 @@ const Animation* Layer::animation(const std::string& key) const {
     return nullptr;
 }
 
+size_t Layer::heldAnimationCount() const {
+    return animations_.size();
+}
+
 std::vector<std::string> Layer::animationKeys() const {
     std::vector<std::string> keys;
     if (animations_.empty()) return keys;

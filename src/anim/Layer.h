@@ -124,6 +124,8 @@ public:
     // its active time has passed), else null.
     const Animation* animation(const std::string& key) const;
     std::vector<std::string> animationKeys() const;
+    // Every animation still held, finished or not, keyed or not. For tests of what piles up.
+    size_t heldAnimationCount() const;
 
     // What is on screen at media time t: the model value, then every animation that shows
     // something at t, in the order they were added. A pure function of t.

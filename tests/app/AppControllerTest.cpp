@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "TestFiles.h"
+#include "anim/Layer.h"
 #include "app/AppDelegate.h"
 #include "app/LaunchAtLoginManager.h"
 #include "model/AppModelTestSupport.h"
@@ -313,6 +314,54 @@ TEST_F(AppControllerTest, terminate_writesPendingKeyPressesBeforeTheCleanExit) {
     const auto cleanExit = std::find(writes.begin(), writes.end(), "runtime.cleanExit");
     EXPECT_LT(ledger, cleanExit);
     EXPECT_EQ(model->updateDownloadState.get(), updates::UpdateDownloadState::idle());
+}
+
+
+// What a long-running program holds for its pets: their layers, the animations on them and the
+// main loop's timers, over the live panels.
+struct PetHoldings {
+    size_t layers = 0, animations = 0, timers = 0;
+    void add(const anim::Layer& layer) {
+        ++layers;
+        animations += layer.heldAnimationCount();
+        for (const auto& sub : layer.sublayers()) add(*sub);
+    }
+    void keepLargest(const PetHoldings& o) {
+        layers = std::max(layers, o.layers), animations = std::max(animations, o.animations);
+        timers = std::max(timers, o.timers);
+    }
+};
+
+TEST_F(AppControllerTest, daysOfPetLifeAndTyping_pileUpNoLayersAnimationsOrTimers) {
+    store(keys::keyCountingEnabled, true);
+    taps.grantOnRequest = true;
+    startApp();
+    auto holdings = [&] {
+        PetHoldings now;
+        for (size_t i = 0; i < sim.panels.createdCount(); ++i)
+            if (auto* panel = sim.panels.panel(i); panel && panel->rootLayer()) now.add(*panel->rootLayer());
+        now.timers = sim.loop.activeTimerCount();
+        return now;
+    };
+    // A day of ten-minute steps, a burst of typing in each: reactions, signs, reminders and
+    // scenes all come and go.
+    auto liveADay = [&] {
+        PetHoldings largest;
+        for (int step = 0; step < 24 * 6; ++step) {
+            for (int press = 0; press < 30; ++press) taps.pressKey(), sim.loop.advance(0.2);
+            sim.loop.advance(600 - 30 * 0.2);
+            largest.keepLargest(holdings());
+        }
+        return largest;
+    };
+    // The busiest moment of a day varies with the scenes chosen; what piles up grows day after day.
+    const PetHoldings first = liveADay();
+    ASSERT_GT(first.layers, 0u) << "the pets are on their panels";
+    PetHoldings later;
+    for (int day = 0; day < 3; ++day) later.keepLargest(liveADay());
+    EXPECT_LE(later.layers, 2 * first.layers);
+    EXPECT_LE(later.animations, 2 * first.animations);
+    EXPECT_LE(later.timers, 2 * first.timers);
 }
 
 }  // namespace
