@@ -140,6 +140,43 @@ Rect gravityRect(anim::ContentsGravity g, const Rect& b, anim::Size img) {
     return {x, y, w, h};
 }
 
+// Qt's raster engine hands a blend of 96 or more spans to its global thread pool and waits for
+// it, which keeps a pool of threads alive. A blend holds the spans of one drawing inside the
+// clip, so a drawing that could reach that many is made in bands of whole device rows, each
+// under its own clip: the engine rounds such clips to pixels, so the bands add up to the same
+// pixels. `spansPerRow()` is a generous guess at how many spans one row of the drawing makes.
+template <class SpansPerRow, class Draw>
+void drawInBands(QPainter& p, const QRectF& bounds, SpansPerRow&& spansPerRow, Draw&& draw) {
+    constexpr double spansPerBand = 90;  // below the engine's hand-off, with room for a guess gone wrong
+    QRectF area = p.deviceTransform().mapRect(bounds);
+    if (p.hasClipping()) area &= p.deviceTransform().mapRect(p.clipBoundingRect());
+    const int top = int(std::floor(area.top())), bottom = int(std::ceil(area.bottom()));
+    if (bottom - top <= 1 || !p.device()) return draw();
+    const int bandRows = std::max(1, int(spansPerBand / std::max(1.0, double(spansPerRow()))));
+    if (bottom - top <= bandRows) return draw();
+    const double k = p.device()->devicePixelRatioF();
+    const QTransform world = p.worldTransform();
+    const double left = std::floor(area.left()) / k - 1, width = std::ceil(area.width()) / k + 2;
+    for (int y = top; y < bottom; y += bandRows) {
+        p.save();
+        p.resetTransform();  // the clip in device rows
+        p.setClipRect(QRectF(left, y / k, width, std::min(bandRows, bottom - y) / k), Qt::IntersectClip);
+        p.setWorldTransform(world);
+        draw();
+        p.restore();
+    }
+}
+
+// Spans a row of an antialiased outline `length` long (logical pixels) makes across `bounds`:
+// a few for the runs between its crossings, and for each crossing as many as the pixels its
+// partly covered cells span, which grows where the outline runs flat. Flat stretches gather in
+// a few rows (the top of a circle), hence twice the average.
+double outlineSpansPerRow(double length, const QRectF& bounds, const QTransform& device) {
+    const double rows = device.mapRect(bounds).height();
+    if (rows < 1) return 1;
+    return 4 + 4 * length * std::sqrt(std::abs(device.determinant())) / rows;
+}
+
 // Draws `image` into `dest` (y up) upright.
 void drawUpright(QPainter& p, const QImage& image, const Rect& dest) {
     p.save();
@@ -147,7 +184,10 @@ void drawUpright(QPainter& p, const QImage& image, const Rect& dest) {
     p.setRenderHint(QPainter::Antialiasing, false);
     p.translate(dest.minX(), dest.maxY());
     p.scale(1, -1);
-    p.drawImage(QRectF(0, 0, dest.width(), dest.height()), image);
+    const QRectF target(0, 0, dest.width(), dest.height());
+    // A row of an image is one span.
+    drawInBands(
+        p, target, [] { return 1; }, [&] { p.drawImage(target, image); });
     p.restore();
 }
 
@@ -221,7 +261,8 @@ QImage LayerRenderer::render(const anim::Layer& root, double t, QSizeF size, dou
 
 void LayerRenderer::renderInto(QImage& image, const anim::Layer& root, double t, QSizeF size, double devicePixelRatio,
                                std::optional<anim::Rect> clip, QPointF origin) {
-    const QSize pixels(int(std::ceil(size.width() * devicePixelRatio)), int(std::ceil(size.height() * devicePixelRatio)));
+    const QSize pixels(int(std::ceil(size.width() * devicePixelRatio)),
+                       int(std::ceil(size.height() * devicePixelRatio)));
     if (image.size() != pixels || image.format() != QImage::Format_ARGB32_Premultiplied)
         image = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(devicePixelRatio);
@@ -241,8 +282,8 @@ void LayerRenderer::renderInto(QImage& image, const anim::Layer& root, double t,
         if (bands > 1) {
             // Whole device rows: the engine rounds the clip to pixels, so bands neither overlap nor leave gaps.
             const int top = image.height() * i / bands, bottom = image.height() * (i + 1) / bands;
-            p.setClipRect(QRectF(0, top / devicePixelRatio, image.width() / devicePixelRatio,
-                                 (bottom - top) / devicePixelRatio));
+            p.setClipRect(
+                QRectF(0, top / devicePixelRatio, image.width() / devicePixelRatio, (bottom - top) / devicePixelRatio));
         }
         p.translate(origin.x(), -origin.y());
         if (clip)
@@ -361,17 +402,32 @@ void LayerRenderer::drawBitmap(QPainter& p, const SublayerBitmap& bitmap, double
 }
 
 void LayerRenderer::paintContent(QPainter& p, const anim::Layer& layer, const LayerState& s, double t) {
-    if (!s.backgroundColor.isClear()) p.fillRect(toQ(s.bounds), toQ(s.backgroundColor));
+    if (!s.backgroundColor.isClear()) {
+        // Antialiased edges: a run and a partly covered pixel at either end of a row.
+        const QRectF box = toQ(s.bounds);
+        drawInBands(
+            p, box, [] { return 5; }, [&] { p.fillRect(box, toQ(s.backgroundColor)); });
+    }
     if (layer.contents()) paintImage(p, layer, s.bounds);
     switch (layer.kind()) {
         case LayerKind::shape: {
             const auto& shape = static_cast<const anim::ShapeLayer&>(layer);
             if (shape.path().isEmpty()) break;
             QPainterPath path = toQ(shape.path());
-            if (!s.fillColor.isClear()) p.fillPath(path, toQ(s.fillColor));
+            const QRectF box = path.controlPointRect();
+            if (!s.fillColor.isClear()) {
+                drawInBands(
+                    p, box, [&] { return outlineSpansPerRow(path.length(), box, p.deviceTransform()); },
+                    [&] { p.fillPath(path, toQ(s.fillColor)); });
+            }
             if (!s.strokeColor.isClear() && s.lineWidth > 0) {
                 QPen pen(toQ(s.strokeColor), s.lineWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
-                p.strokePath(path, pen);
+                // A stroke has an outline on either side; a miter join reaches out as far as its limit allows.
+                const double w = s.lineWidth * std::max(1.0, pen.miterLimit());
+                const QRectF strokeBox = box.adjusted(-w, -w, w, w);
+                drawInBands(
+                    p, strokeBox, [&] { return outlineSpansPerRow(2 * path.length(), strokeBox, p.deviceTransform()); },
+                    [&] { p.strokePath(path, pen); });
             }
             break;
         }
@@ -400,8 +456,14 @@ void LayerRenderer::paintContent(QPainter& p, const anim::Layer& layer, const La
             p.scale(1, -1);
             p.setFont(font);
             p.setPen(toQ(text.foregroundColor()));
-            p.drawText(QRectF(0, 0, s.bounds.width(), s.bounds.height()),
-                       align | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, string);
+            const QRectF box(0, 0, s.bounds.width(), s.bounds.height());
+            // Each glyph is blended on its own, a span for about every pixel of its rows; the
+            // line may spill out of its frame by about a letter.
+            const double letter = text.fontSize();
+            drawInBands(
+                p, box.adjusted(-letter, -letter, letter, letter),
+                [&] { return letter * std::sqrt(std::abs(p.deviceTransform().determinant())); },
+                [&] { p.drawText(box, align | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, string); });
             p.restore();
             break;
         }
