@@ -159,13 +159,13 @@ template <class Draw>
 void drawBands(QPainter& p, const std::vector<int>& starts, int bottom, Draw&& draw) {
     if (starts.size() < 2 || !p.device()) return draw();
     const double k = p.device()->devicePixelRatioF();
-    const double width = p.device()->width() / k + 2;  // whole rows of the device
     const QTransform world = p.worldTransform();
     for (size_t i = 0; i < starts.size(); ++i) {
         const int end = i + 1 < starts.size() ? starts[i + 1] : bottom;
         p.save();
         p.resetTransform();  // the clip in device rows
-        p.setClipRect(QRectF(-1, starts[i] / k, width, (end - starts[i]) / k), Qt::IntersectClip);
+        // Whole rows: wider than any device (whose width is in pixels for an image, in points for a widget).
+        p.setClipRect(QRectF(-1, starts[i] / k, 1 << 16, (end - starts[i]) / k), Qt::IntersectClip);
         p.setWorldTransform(world);
         draw();
         p.restore();
