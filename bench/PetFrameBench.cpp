@@ -3,12 +3,12 @@
 
 #include <QGuiApplication>
 #include <QImage>
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
 #include "anim/VisibleChange.h"
 #include "pets/view/PetView.h"
+#include "platform/ThreadWaits.h"
 #include "platform/qt/LayerRenderer.h"
 #include "platform/sim/SimPlatform.h"
 
@@ -73,15 +73,7 @@ void BM_PetPaint(benchmark::State& state) {
         return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
     };
     // The main thread's waits: each is a hand-off to a helper thread.
-    auto waits = [] {
-        FILE* f = std::fopen("/proc/thread-self/status", "r");
-        long n = 0;
-        char line[256];
-        while (f && std::fgets(line, sizeof line, f))
-            if (std::sscanf(line, "voluntary_ctxt_switches: %ld", &n) == 1) break;
-        if (f) std::fclose(f);
-        return double(n);
-    };
+    auto waits = [] { return double(platform::threadWaits()); };
     const double before = cpu(), waitsBefore = waits();
     for (auto _ : state) {
         renderer.renderInto(frame, root, t += 1.0 / 8, size, double(state.range(0)), std::nullopt, QPointF(24, 24));

@@ -140,6 +140,84 @@ Rect gravityRect(anim::ContentsGravity g, const Rect& b, anim::Size img) {
     return {x, y, w, h};
 }
 
+// Qt's raster engine hands a blend of 96 or more spans to its global thread pool and waits for
+// it, which keeps a pool of threads alive. A blend holds the spans of one drawing inside the
+// clip, so a drawing that could reach that many is made in bands of whole device rows, each
+// under its own clip: the engine rounds such clips to pixels, so the bands add up to the same
+// pixels.
+constexpr double spansPerBand = 90;  // below the engine's hand-off, with room for a guess gone wrong
+
+// The device rows a drawing covers, within the clip.
+std::pair<int, int> deviceRows(QPainter& p, QRectF deviceArea) {
+    if (p.hasClipping()) deviceArea &= p.deviceTransform().mapRect(p.clipBoundingRect());
+    return {int(std::floor(deviceArea.top())), int(std::ceil(deviceArea.bottom()))};
+}
+
+// Draws once per band; each band starts at a row of `starts` and ends where the next starts
+// or at `bottom`.
+template <class Draw>
+void drawBands(QPainter& p, const std::vector<int>& starts, int bottom, Draw&& draw) {
+    if (starts.size() < 2 || !p.device()) return draw();
+    const double k = p.device()->devicePixelRatioF();
+    const QTransform world = p.worldTransform();
+    for (size_t i = 0; i < starts.size(); ++i) {
+        const int end = i + 1 < starts.size() ? starts[i + 1] : bottom;
+        p.save();
+        p.resetTransform();  // the clip in device rows
+        // Whole rows: wider than any device (whose width is in pixels for an image, in points for a widget).
+        p.setClipRect(QRectF(-1, starts[i] / k, 1 << 16, (end - starts[i]) / k), Qt::IntersectClip);
+        p.setWorldTransform(world);
+        draw();
+        p.restore();
+    }
+}
+
+// A drawing of `bounds` making about `spansPerRow` spans in each of its rows.
+template <class Draw>
+void drawInBands(QPainter& p, const QRectF& bounds, double spansPerRow, Draw&& draw) {
+    const auto [top, bottom] = deviceRows(p, p.deviceTransform().mapRect(bounds));
+    const int rows = std::max(1, int(spansPerBand / std::max(1.0, spansPerRow)));
+    std::vector<int> starts;
+    for (int y = top; y < bottom; y += rows) starts.push_back(y);
+    drawBands(p, starts, bottom, draw);
+}
+
+// An antialiased outline: each row makes a run between crossings, and each crossing a span for
+// every pixel its partly covered cells reach, many where an edge runs flat. Counted per row from
+// the outline's edges, so the bands are as tall as the drawing allows. A stroke (`strokeReach`:
+// how far it reaches out from the path, logical pixels) has an outline on either side.
+template <class Draw>
+void drawOutlineInBands(QPainter& p, const QPainterPath& path, double strokeReach, Draw&& draw) {
+    const QTransform device = p.deviceTransform();
+    const QList<QPolygonF> polygons = path.toSubpathPolygons(device);
+    const double reach = strokeReach * std::sqrt(std::abs(device.determinant()));
+    QRectF area;
+    for (const QPolygonF& polygon : polygons) area |= polygon.boundingRect();
+    const auto [top, bottom] = deviceRows(p, area.adjusted(-reach, -reach, reach, reach));
+    if (bottom - top <= 1) return draw();
+    const double sides = strokeReach > 0 ? 2 : 1;
+    std::vector<double> spans(size_t(bottom - top), 2 * sides);
+    for (const QPolygonF& polygon : polygons)
+        for (qsizetype i = 0; i + 1 < polygon.size(); ++i) {
+            const QPointF a = polygon[i], b = polygon[i + 1];
+            const double y0 = std::min(a.y(), b.y()) - reach, y1 = std::max(a.y(), b.y()) + reach;
+            const double perRow = 1 + std::abs(b.x() - a.x()) / std::max(1.0, y1 - y0);
+            for (int y = std::max(top, int(std::floor(y0))); y < std::min(bottom, int(std::ceil(y1))); ++y)
+                spans[size_t(y - top)] += sides * perRow;
+        }
+    std::vector<int> starts{top};
+    double sum = 0;
+    for (int y = top; y < bottom; ++y) {
+        const double row = spans[size_t(y - top)];
+        if (sum + row > spansPerBand && y > starts.back()) {
+            starts.push_back(y);
+            sum = 0;
+        }
+        sum += row;
+    }
+    drawBands(p, starts, bottom, draw);
+}
+
 // Draws `image` into `dest` (y up) upright.
 void drawUpright(QPainter& p, const QImage& image, const Rect& dest) {
     p.save();
@@ -147,7 +225,9 @@ void drawUpright(QPainter& p, const QImage& image, const Rect& dest) {
     p.setRenderHint(QPainter::Antialiasing, false);
     p.translate(dest.minX(), dest.maxY());
     p.scale(1, -1);
-    p.drawImage(QRectF(0, 0, dest.width(), dest.height()), image);
+    const QRectF target(0, 0, dest.width(), dest.height());
+    // A row of an image is one span.
+    drawInBands(p, target, 1, [&] { p.drawImage(target, image); });
     p.restore();
 }
 
@@ -221,7 +301,8 @@ QImage LayerRenderer::render(const anim::Layer& root, double t, QSizeF size, dou
 
 void LayerRenderer::renderInto(QImage& image, const anim::Layer& root, double t, QSizeF size, double devicePixelRatio,
                                std::optional<anim::Rect> clip, QPointF origin) {
-    const QSize pixels(int(std::ceil(size.width() * devicePixelRatio)), int(std::ceil(size.height() * devicePixelRatio)));
+    const QSize pixels(int(std::ceil(size.width() * devicePixelRatio)),
+                       int(std::ceil(size.height() * devicePixelRatio)));
     if (image.size() != pixels || image.format() != QImage::Format_ARGB32_Premultiplied)
         image = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(devicePixelRatio);
@@ -241,8 +322,8 @@ void LayerRenderer::renderInto(QImage& image, const anim::Layer& root, double t,
         if (bands > 1) {
             // Whole device rows: the engine rounds the clip to pixels, so bands neither overlap nor leave gaps.
             const int top = image.height() * i / bands, bottom = image.height() * (i + 1) / bands;
-            p.setClipRect(QRectF(0, top / devicePixelRatio, image.width() / devicePixelRatio,
-                                 (bottom - top) / devicePixelRatio));
+            p.setClipRect(
+                QRectF(0, top / devicePixelRatio, image.width() / devicePixelRatio, (bottom - top) / devicePixelRatio));
         }
         p.translate(origin.x(), -origin.y());
         if (clip)
@@ -361,17 +442,23 @@ void LayerRenderer::drawBitmap(QPainter& p, const SublayerBitmap& bitmap, double
 }
 
 void LayerRenderer::paintContent(QPainter& p, const anim::Layer& layer, const LayerState& s, double t) {
-    if (!s.backgroundColor.isClear()) p.fillRect(toQ(s.bounds), toQ(s.backgroundColor));
+    if (!s.backgroundColor.isClear()) {
+        // Antialiased edges: a run and a partly covered pixel at either end of a row.
+        const QRectF box = toQ(s.bounds);
+        drawInBands(p, box, 5, [&] { p.fillRect(box, toQ(s.backgroundColor)); });
+    }
     if (layer.contents()) paintImage(p, layer, s.bounds);
     switch (layer.kind()) {
         case LayerKind::shape: {
             const auto& shape = static_cast<const anim::ShapeLayer&>(layer);
             if (shape.path().isEmpty()) break;
             QPainterPath path = toQ(shape.path());
-            if (!s.fillColor.isClear()) p.fillPath(path, toQ(s.fillColor));
+            if (!s.fillColor.isClear()) drawOutlineInBands(p, path, 0, [&] { p.fillPath(path, toQ(s.fillColor)); });
             if (!s.strokeColor.isClear() && s.lineWidth > 0) {
                 QPen pen(toQ(s.strokeColor), s.lineWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
-                p.strokePath(path, pen);
+                // A miter join reaches out as far as its limit allows.
+                const double reach = s.lineWidth * std::max(1.0, pen.miterLimit());
+                drawOutlineInBands(p, path, reach, [&] { p.strokePath(path, pen); });
             }
             break;
         }
@@ -400,8 +487,13 @@ void LayerRenderer::paintContent(QPainter& p, const anim::Layer& layer, const La
             p.scale(1, -1);
             p.setFont(font);
             p.setPen(toQ(text.foregroundColor()));
-            p.drawText(QRectF(0, 0, s.bounds.width(), s.bounds.height()),
-                       align | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, string);
+            const QRectF box(0, 0, s.bounds.width(), s.bounds.height());
+            // Each glyph is blended on its own, a span for about every pixel of its rows; the
+            // line may spill out of its frame by about a letter.
+            const double letter = text.fontSize();
+            drawInBands(p, box.adjusted(-letter, -letter, letter, letter),
+                        letter * std::sqrt(std::abs(p.deviceTransform().determinant())),
+                        [&] { p.drawText(box, align | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, string); });
             p.restore();
             break;
         }

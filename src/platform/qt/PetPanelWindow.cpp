@@ -252,7 +252,13 @@ void PetPanelWindow::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setCompositionMode(QPainter::CompositionMode_Source);
     p.fillRect(rect(), Qt::transparent);
-    if (!frameImage_.isNull()) p.drawImage(QPointF(0, 0), frameImage_);
+    if (frameImage_.isNull()) return;
+    // The frame is in device pixels: drawn one to one it is a plain copy. Scaled by the painter's
+    // device pixel ratio Qt would take its general path and hand the rows to its thread pool.
+    const double ratio = frameImage_.devicePixelRatio();
+    p.scale(1 / ratio, 1 / ratio);
+    p.drawImage(QPointF(0, 0), QImage(frameImage_.constBits(), frameImage_.width(), frameImage_.height(),
+                                      frameImage_.bytesPerLine(), frameImage_.format()));
 }
 
 }  // namespace platform::qt

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
+#include <QPainterPath>
 #include <QScreen>
 #include <QTest>
 #include <numbers>
@@ -8,6 +9,7 @@
 #include "anim/ShapeLayer.h"
 #include "anim/TextLayer.h"
 #include "anim/Transaction.h"
+#include "platform/ThreadWaits.h"
 #include "platform/qt/LayerRenderer.h"
 #include "platform/qt/PetPanelWindow.h"
 #include "platform/sim/SimPlatform.h"
@@ -267,5 +269,74 @@ TEST_F(RendererTest, aTallTreePaintedInBandsMatchesOnePass) {
         LayerRenderer().paint(p, *root, sim.loop.mediaTime(), 90);
         p.end();
         EXPECT_EQ(renderer.render(*root, sim.loop.mediaTime(), QSizeF(40, 90), scale), onePass) << scale;
+    }
+}
+
+namespace {
+
+// A tall spiky star: long miter joins at its tips, flat stretches between them.
+std::vector<Point> star(double outer, double inner, int tips) {
+    std::vector<Point> points;
+    for (int i = 0; i < 2 * tips; ++i) {
+        const double r = i % 2 ? inner : outer, a = std::numbers::pi * i / tips;
+        points.push_back({20 + r * std::sin(a), 45 + r * std::cos(a)});
+    }
+    return points;
+}
+
+QColor qColor(Color c) {
+    return QColor::fromRgbF(c.red, c.green, c.blue, c.alpha);
+}
+
+}  // namespace
+
+TEST_F(RendererTest, tallDrawingsLookAsOneUnbandedPassAndStayOnThisThread) {
+    struct Case {
+        const char* name;
+        std::vector<Point> outline;
+        double lineWidth;  // 0: filled only
+        bool background;   // the layer's own colour behind it
+    };
+    const Case cases[]{
+        {"a filled star", star(19, 6, 9), 0, false},
+        {"a stroked star with mitered tips", star(17, 5, 7), 1.7, false},
+        {"a background with a stroked triangle", {{2.2, 1.6}, {37.7, 3.1}, {20.3, 88.4}}, 3.1, true},
+    };
+    const Color fill = Color::rgb(0.2, 0.3, 0.1, 0.7), stroke = Color::rgb(0.9, 0.5, 0.2, 0.9),
+                behind = Color::rgb(0.1, 0.2, 0.8, 0.6);
+    root->setFrame({0, 0, 40, 90});
+    for (const Case& c : cases) {
+        auto layer = shape(Path::polygon(c.outline), fill);
+        layer->setFrame({0, 0, 40, 90});
+        if (c.background) layer->setBackgroundColor(behind);
+        layer->setStrokeColor(c.lineWidth > 0 ? stroke : Color::clear());
+        layer->setLineWidth(c.lineWidth);
+        QPainterPath path;
+        path.moveTo(c.outline[0].x, c.outline[0].y);
+        for (size_t i = 1; i < c.outline.size(); ++i) path.lineTo(c.outline[i].x, c.outline[i].y);
+        path.closeSubpath();
+        path.setFillRule(Qt::WindingFill);
+        for (double scale : {1.0, 2.0}) {
+            SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(scale));
+            // Qt's own drawing of the same, all at once.
+            QImage expected(int(40 * scale), int(90 * scale), QImage::Format_ARGB32_Premultiplied);
+            expected.setDevicePixelRatio(scale);
+            expected.fill(Qt::transparent);
+            QPainter p(&expected);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setTransform(QTransform(1, 0, 0, -1, 0, 90));
+            if (c.background) p.fillRect(QRectF(0, 0, 40, 90), qColor(behind));
+            p.fillPath(path, qColor(fill));
+            if (c.lineWidth > 0)
+                p.strokePath(path, QPen(qColor(stroke), c.lineWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+            p.end();
+            EXPECT_EQ(renderer.render(*root, sim.loop.mediaTime(), QSizeF(40, 90), scale), expected);
+
+            constexpr int frames = 12;
+            const long before = platform::threadWaits();
+            for (int i = 0; i < frames; ++i) renderer.render(*root, sim.loop.mediaTime(), QSizeF(40, 90), scale);
+            EXPECT_LT(platform::threadWaits() - before, frames / 2) << "painting waited on other threads";
+        }
+        layer->removeFromSuperlayer();
     }
 }
