@@ -112,6 +112,8 @@ void PetPanelWindow::setFrame(const Rect& frame) {
     bool resized = size != this->size();
     frame_ = frame;
     setFixedSize(size);
+    // Qt may have sent its own idea of the position along with the size.
+    if (resized) placedAt_.reset();
     placeWindow();
     if (resized) {
         shape_.forgetHitMask();
@@ -127,9 +129,21 @@ void PetPanelWindow::setFrameOrigin(Point origin) {
 void PetPanelWindow::placeWindow() {
     // The design's global space is y up from the primary screen's bottom-left corner.
     QRect primary = primaryGeometry();
-    move(int(std::lround(primary.x() + frame_.minX() - drawingMargin)),
-         int(std::lround(primary.y() + primary.height() - frame_.minY() - height() + drawingMargin)));
+    const QPoint at(int(std::lround(primary.x() + frame_.minX() - drawingMargin)),
+                    int(std::lround(primary.y() + primary.height() - frame_.minY() - height() + drawingMargin)));
     pacer_.setFrameInterval(frameInterval(*this));
+    // Qt's move rewrites the window's size hints and reads its frame back from the server, a
+    // round trip for every step of a walking pet. A shown panel is moved directly; the move
+    // comes back as a ConfigureNotify that gives Qt the new position.
+    if (Display* dpy = qtX11Display(); dpy && isVisible() && testAttribute(Qt::WA_WState_Created)) {
+        if (placedAt_ == at) return;
+        placedAt_ = at;
+        XMoveWindow(dpy, static_cast<unsigned long>(winId()), at.x(), at.y());
+        flushBeforeSleep(dpy);
+        return;
+    }
+    placedAt_ = at;
+    move(at);
 }
 
 void PetPanelWindow::orderFront() {

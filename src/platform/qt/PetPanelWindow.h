@@ -82,6 +82,8 @@ private:
     void deliver(PanelMouseEvent::Type type, QMouseEvent* e);
 
     Rect frame_;
+    // Where the window was last sent, in X11 coordinates.
+    std::optional<QPoint> placedAt_;
     std::shared_ptr<anim::Layer> root_;
     std::optional<Rect> clip_;
     bool ignoresMouse_ = false;
