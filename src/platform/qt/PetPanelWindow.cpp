@@ -111,9 +111,14 @@ void PetPanelWindow::setFrame(const Rect& frame) {
                std::max(1, int(std::ceil(frame.height()))) + 2 * margin);
     bool resized = size != this->size();
     frame_ = frame;
-    setFixedSize(size);
-    // Qt may have sent its own idea of the position along with the size.
-    if (resized) placedAt_.reset();
+    if (resized) {
+        // Qt sends its own idea of the position along with a new size, and after direct moves
+        // it may not have heard of the latest yet: it is told first.
+        const QPoint at = windowOrigin(size);
+        move(at);
+        setFixedSize(size);
+        placedAt_ = at;
+    }
     placeWindow();
     if (resized) {
         shape_.forgetHitMask();
@@ -126,11 +131,15 @@ void PetPanelWindow::setFrameOrigin(Point origin) {
     placeWindow();
 }
 
-void PetPanelWindow::placeWindow() {
+QPoint PetPanelWindow::windowOrigin(QSize size) const {
     // The design's global space is y up from the primary screen's bottom-left corner.
     QRect primary = primaryGeometry();
-    const QPoint at(int(std::lround(primary.x() + frame_.minX() - drawingMargin)),
-                    int(std::lround(primary.y() + primary.height() - frame_.minY() - height() + drawingMargin)));
+    return {int(std::lround(primary.x() + frame_.minX() - drawingMargin)),
+            int(std::lround(primary.y() + primary.height() - frame_.minY() - size.height() + drawingMargin))};
+}
+
+void PetPanelWindow::placeWindow() {
+    const QPoint at = windowOrigin(size());
     pacer_.setFrameInterval(frameInterval(*this));
     // Qt's move rewrites the window's size hints and reads its frame back from the server, a
     // round trip for every step of a walking pet. A shown panel is moved directly; the move

@@ -76,6 +76,8 @@ private:
     void cancelFrame();
     void updateShape(bool force);
     void placeWindow();
+    // Where the window's top-left corner goes for the frame, in X11 coordinates.
+    QPoint windowOrigin(QSize size) const;
     // The primary screen in X11 coordinates: the origin of the design's global space.
     static QRect primaryGeometry();
     Point toPanel(QPointF widgetPoint) const;
