@@ -14,7 +14,8 @@ namespace {
 using platform::Point;
 
 constexpr double kFrameInterval = 1.0 / 30;
-constexpr double kFrameTolerance = 0.006;
+// A step may wait up to a frame: it then wakes with the panels' frames and the other pet's step.
+constexpr double kFrameTolerance = kFrameInterval;
 // Moves this short are placed, not animated.
 constexpr double kNegligibleDistance = 0.5;
 // One stride of the gait covers about this many points.

@@ -196,9 +196,11 @@ private:
     void updateSceneDecor();
     void playHomePeek();
     void blink();
-    // Moves the pupils toward the pointer (or along the sweep); true when the pointer moved or
-    // the eyes sweep, so that the gaze keeps being looked at often.
+    // Moves the pupils toward the pointer, or starts their sweep; true when the pointer moved or
+    // the sweep began, so that the gaze keeps being looked at often.
     bool updateGaze();
+    // Ends the sweep where the pupils are.
+    void stopGazeSweep(double t);
     void scheduleGaze(bool resting);
     void lookAgain();
     void playMicroMotion();

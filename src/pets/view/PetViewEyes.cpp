@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "anim/MediaTime.h"
 #include "anim/Transaction.h"
@@ -39,6 +40,33 @@ Transform about(const Transform& pose, Point pivot) {
                            pose.sx, pose.sy);
 }
 
+constexpr const char* sweepKey = "gazeSweep";
+
+// The gaze sweeping along the edge: the pupils swing `reach` points either side of their rest,
+// a sine at `speed` radians a second from `phase` on. An endless animation, so that a sweeping
+// pet needs no look at its gaze and paints only when the pupils visibly move.
+Animation gazeSweep(double phase) {
+    constexpr double reach = 1.65, speed = 1.15;
+    // Straight steps this short are a sine at the pupils' size.
+    constexpr int steps = 24;
+    std::vector<anim::Value> values;
+    for (int i = 0; i <= steps; ++i)
+        values.push_back(Transform::translation(reach * std::sin(phase + 2 * M_PI * i / steps), 0));
+    return Animation::keyframes("transform", values, 2 * M_PI / speed)
+        .setRepeatCount(Animation::infinity)
+        .setAdditive(true);
+}
+
+// Where an additive move of the pupils puts them at t beyond their model position.
+Point shiftAt(const anim::Layer& pupil, const char* key, double t) {
+    const Animation* a = pupil.animation(key);
+    if (!a || !a->additive) return {};
+    auto progress = a->progressAt(t - a->beginTime);
+    if (!progress) return {};
+    auto v = std::get<Transform>(a->valueAt(*progress, Transform::identity()));
+    return {v.tx, v.ty};
+}
+
 }  // namespace
 
 void PetView::blink() {
@@ -74,19 +102,21 @@ bool PetView::updateGaze() {
     auto* w = window();
     auto* pointer = platform::services().pointer;
     if (!w || !w->isVisible() || !pointer) return false;
-    if (activity_ == PetActivity::sleeping || activity_ == PetActivity::dreaming) return false;
-
+    const double t = anim::currentMediaTime();
     // Along its edge, or into the distance, the pet sweeps its gaze; the pets sweep out of step.
     // The sweep needs no pointer, so it asks the X server nothing.
     const bool scans =
         model::PetHomeMotionPolicy::scansEdge(isHomeAttached_, manualPerchEdge_.has_value(), activity_) ||
         activity_ == PetActivity::lookingFar;
-    const double t = anim::currentMediaTime();
+    if (!scans || activity_ == PetActivity::sleeping || activity_ == PetActivity::dreaming) stopGazeSweep(t);
+    if (activity_ == PetActivity::sleeping || activity_ == PetActivity::dreaming) return false;
+    const bool sweeping = layers_.leftPupil->animation(sweepKey) != nullptr;
     Point offset;
     platform::Vector delta;
     bool pointerMoved = false;
     if (scans) {
-        offset = {1.65 * std::sin(1.15 * t + profile_.id), 0.4};
+        // The sweep swings about this rest, looking up and out.
+        offset = {0, 0.4};
     } else {
         const Point m = pointer->location();
         pointerMoved = !lastPointer_ || std::abs(m.x - lastPointer_->x) >= 0.5 || std::abs(m.y - lastPointer_->y) >= 0.5;
@@ -101,18 +131,21 @@ bool PetView::updateGaze() {
     // would keep the panel painting.
     constexpr double unseen = 1.0 / 32;
     const Transform current = layers_.leftPupil->transform();
-    const bool moves = scans || std::abs(current.tx - offset.x) >= unseen ||
+    const bool startsSweep = scans && !sweeping;
+    const bool moves = startsSweep || std::abs(current.tx - offset.x) >= unseen ||
                        std::abs(current.ty - offset.y) >= unseen || !(layers_.rightPupil->transform() == current);
+    // Out of step: each pet starts the sweep where its own phase has it.
+    const double phase = 1.15 * t + profile_.id;
     for (auto* pupil : {layers_.leftPupil.get(), layers_.rightPupil.get()}) {
         if (!moves) break;
         // The pupils glide to the new offset by an additive move, which adds up with a blink
         // in progress instead of freezing its squint into the glide.
-        Point remaining;
-        if (const Animation* glide = pupil->animation("transform"); glide && glide->additive)
-            if (auto progress = glide->progressAt(t - glide->beginTime)) {
-                auto v = std::get<Transform>(glide->valueAt(*progress, Transform::identity()));
-                remaining = {v.tx, v.ty};
-            }
+        Point remaining = shiftAt(*pupil, "transform", t);
+        if (startsSweep) {
+            pupil->addAnimation(gazeSweep(phase).setBeginTime(t), sweepKey);
+            const Point swing = shiftAt(*pupil, sweepKey, t);
+            remaining = {remaining.x - swing.x, remaining.y - swing.y};
+        }
         const Transform old = pupil->transform();
         anim::Transaction::withoutActions([&] { pupil->setTransform(Transform::translation(offset.x, offset.y)); });
         const Transform from = Transform::translation(old.tx - offset.x + remaining.x, old.ty - offset.y + remaining.y);
@@ -125,7 +158,18 @@ bool PetView::updateGaze() {
     }
 
     if (!scans) applyCursorAttention(delta);
-    return scans || pointerMoved || moves;
+    return startsSweep || pointerMoved || moves;
+}
+
+void PetView::stopGazeSweep(double t) {
+    for (auto* pupil : {layers_.leftPupil.get(), layers_.rightPupil.get()}) {
+        const Point swing = shiftAt(*pupil, sweepKey, t);
+        if (!pupil->animation(sweepKey)) continue;
+        pupil->removeAnimation(sweepKey);
+        const Transform model = pupil->transform();
+        anim::Transaction::withoutActions(
+            [&] { pupil->setTransform(Transform::translation(model.tx + swing.x, model.ty + swing.y)); });
+    }
 }
 
 void PetView::applyCursorAttention(platform::Vector delta) {

@@ -1,3 +1,4 @@
+#include "anim/MediaTime.h"
 #include "anim/Transaction.h"
 #include "pets/view/PetView.h"
 
@@ -26,6 +27,7 @@ void PetView::setPresentationActive(bool active) {
     L.furEchoLayer->removeAllAnimations();
     stopTravel();
     L.sceneLayer->removeAllAnimations();
+    stopGazeSweep(anim::currentMediaTime());
     anim::Transaction::withoutActions([&] {
         L.attentionLayer->setTransform(anim::Transform::identity());
         L.furEchoLayer->setOpacity(0.16);

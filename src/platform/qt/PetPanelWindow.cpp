@@ -111,7 +111,14 @@ void PetPanelWindow::setFrame(const Rect& frame) {
                std::max(1, int(std::ceil(frame.height()))) + 2 * margin);
     bool resized = size != this->size();
     frame_ = frame;
-    setFixedSize(size);
+    if (resized) {
+        // Qt sends its own idea of the position along with a new size, and after direct moves
+        // it may not have heard of the latest yet: it is told first.
+        const QPoint at = windowOrigin(size);
+        move(at);
+        setFixedSize(size);
+        placedAt_ = at;
+    }
     placeWindow();
     if (resized) {
         shape_.forgetHitMask();
@@ -124,12 +131,28 @@ void PetPanelWindow::setFrameOrigin(Point origin) {
     placeWindow();
 }
 
-void PetPanelWindow::placeWindow() {
+QPoint PetPanelWindow::windowOrigin(QSize size) const {
     // The design's global space is y up from the primary screen's bottom-left corner.
     QRect primary = primaryGeometry();
-    move(int(std::lround(primary.x() + frame_.minX() - drawingMargin)),
-         int(std::lround(primary.y() + primary.height() - frame_.minY() - height() + drawingMargin)));
+    return {int(std::lround(primary.x() + frame_.minX() - drawingMargin)),
+            int(std::lround(primary.y() + primary.height() - frame_.minY() - size.height() + drawingMargin))};
+}
+
+void PetPanelWindow::placeWindow() {
+    const QPoint at = windowOrigin(size());
     pacer_.setFrameInterval(frameInterval(*this));
+    // Qt's move rewrites the window's size hints and reads its frame back from the server, a
+    // round trip for every step of a walking pet. A shown panel is moved directly; the move
+    // comes back as a ConfigureNotify that gives Qt the new position.
+    if (Display* dpy = qtX11Display(); dpy && isVisible() && testAttribute(Qt::WA_WState_Created)) {
+        if (placedAt_ == at) return;
+        placedAt_ = at;
+        XMoveWindow(dpy, static_cast<unsigned long>(winId()), at.x(), at.y());
+        flushBeforeSleep(dpy);
+        return;
+    }
+    placedAt_ = at;
+    move(at);
 }
 
 void PetPanelWindow::orderFront() {

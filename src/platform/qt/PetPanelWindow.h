@@ -76,12 +76,16 @@ private:
     void cancelFrame();
     void updateShape(bool force);
     void placeWindow();
+    // Where the window's top-left corner goes for the frame, in X11 coordinates.
+    QPoint windowOrigin(QSize size) const;
     // The primary screen in X11 coordinates: the origin of the design's global space.
     static QRect primaryGeometry();
     Point toPanel(QPointF widgetPoint) const;
     void deliver(PanelMouseEvent::Type type, QMouseEvent* e);
 
     Rect frame_;
+    // Where the window was last sent, in X11 coordinates.
+    std::optional<QPoint> placedAt_;
     std::shared_ptr<anim::Layer> root_;
     std::optional<Rect> clip_;
     bool ignoresMouse_ = false;

@@ -13,6 +13,9 @@
 namespace platform::qt {
 namespace {
 
+// How late a step planned with after() may come: up to a frame at the pets' frame rate.
+constexpr double frameLateness = 1.0 / 30;
+
 class QtTimer final : public Timer {
 public:
     QtTimer(double interval, double tolerance, bool repeats, std::function<void()> fire)
@@ -93,6 +96,11 @@ void QtMainLoop::post(std::function<void()> work) {
 }
 
 void QtMainLoop::after(double delay, std::function<void()> work) {
+    // A step of a motion may come up to a frame late: it then shares the wake-up of a frame.
+    if (delay > 0) {
+        TimerHub::shared().add(delay, frameLateness, std::move(work));
+        return;
+    }
     const int ms = static_cast<int>(std::lround(std::max(0.0, delay) * 1000.0));
     QTimer::singleShot(ms, Qt::PreciseTimer, QCoreApplication::instance(), std::move(work));
 }

@@ -6,7 +6,8 @@
 
 namespace platform::qt {
 
-// The main loop on Qt's event loop: QTimer for timers, a queued call for post().
+// The main loop on Qt's event loop: the TimerHub for timers and delays that may come late, a
+// QTimer for the others, a queued call for post().
 class QtMainLoop final : public MainLoop {
 public:
     QtMainLoop();

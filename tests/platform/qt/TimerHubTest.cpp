@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/qt/QtMainLoop.h"
 #include "platform/qt/TimerHub.h"
 
 using platform::qt::TimerHub;
@@ -58,4 +59,25 @@ TEST(TimerHub, aRemovedWakeUpNeverFiresEvenFromTheSameWakeUp) {
     spinUntil([&] { return done; });
     EXPECT_EQ(later, 0);
     EXPECT_EQ(removedInside, 0);
+}
+
+TEST(TimerHub, aDelayedStepSharesTheWakeUpOfAFrameDueAroundIt) {
+    // A pet's hop back (a delayed step) and a panel's frame due a few milliseconds apart: one
+    // wake-up of the program, not one each.
+    platform::qt::QtMainLoop loop;
+    auto& hub = TimerHub::shared();
+    for (double apart : {0.004, 0.012}) {
+        SCOPED_TRACE(apart);
+        std::vector<std::string> order;
+        bool done = false;
+        loop.after(0.03, [&] {
+            order.push_back("step");
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(), [&] { order.push_back("next turn"); }, Qt::QueuedConnection);
+        });
+        hub.add(0.03 + apart, 1.0 / 30, [&] { order.push_back("frame"); });
+        hub.add(0.2, 0, [&] { done = true; });
+        spinUntil([&] { return done; });
+        EXPECT_EQ(order, (std::vector<std::string>{"step", "frame", "next turn"}));
+    }
 }
