@@ -197,6 +197,10 @@ private:
     // changed; false when that failed.
     bool appendPendingRecords();
     void scheduleJournalSync();
+    void syncJournal();
+    void foldIfJournaled();
+    // Runs step once after delay, however often it is asked for until then.
+    void scheduleOnce(bool& scheduled, double delay, void (AppModel::*step)());
     // True when the journal holds every count and all companion time.
     bool countsKeptInJournal() const;
 

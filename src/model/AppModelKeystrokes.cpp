@@ -233,15 +233,17 @@ void AppModel::scheduleLedgerWrite() {
     scheduleJournalWrite();
 }
 
-void AppModel::scheduleJournalWrite() {
-    if (ledgerWriteScheduled_) return;
-    ledgerWriteScheduled_ = true;
-    loop_.after(kLedgerWriteDelay, [this, alive = std::weak_ptr<char>(alive_)] {
+void AppModel::scheduleOnce(bool& scheduled, double delay, void (AppModel::*step)()) {
+    if (scheduled) return;
+    scheduled = true;
+    loop_.after(delay, [this, &scheduled, step, alive = std::weak_ptr<char>(alive_)] {
         if (alive.expired()) return;
-        ledgerWriteScheduled_ = false;
-        writePendingLedger();
+        scheduled = false;
+        (this->*step)();
     });
 }
+
+void AppModel::scheduleJournalWrite() { scheduleOnce(ledgerWriteScheduled_, kLedgerWriteDelay, &AppModel::writePendingLedger); }
 
 void AppModel::writePendingLedger() {
     if (!journal_) {
@@ -255,13 +257,11 @@ void AppModel::writePendingLedger() {
         persistLedger();
         return;
     }
-    if (foldScheduled_) return;
-    foldScheduled_ = true;
-    loop_.after(foldDelay(ledger.get(), companionRecord.get()), [this, alive = std::weak_ptr<char>(alive_)] {
-        if (alive.expired()) return;
-        foldScheduled_ = false;
-        if (journalHasRecords_) persistLedger();
-    });
+    scheduleOnce(foldScheduled_, foldDelay(ledger.get(), companionRecord.get()), &AppModel::foldIfJournaled);
+}
+
+void AppModel::foldIfJournaled() {
+    if (journalHasRecords_) persistLedger();
 }
 
 void AppModel::replayJournal() {
@@ -309,15 +309,11 @@ bool AppModel::appendPendingRecords() {
     return true;
 }
 
-void AppModel::scheduleJournalSync() {
-    if (journalSyncScheduled_) return;
-    journalSyncScheduled_ = true;
-    loop_.after(kJournalSyncDelay, [this, alive = std::weak_ptr<char>(alive_)] {
-        if (alive.expired()) return;
-        journalSyncScheduled_ = false;
-        // The records may not be on disk: the settings file takes everything instead.
-        if (!journal_->sync()) persistLedger();
-    });
+void AppModel::scheduleJournalSync() { scheduleOnce(journalSyncScheduled_, kJournalSyncDelay, &AppModel::syncJournal); }
+
+void AppModel::syncJournal() {
+    // The records may not be on disk: the settings file takes everything instead.
+    if (!journal_->sync()) persistLedger();
 }
 
 bool AppModel::countsKeptInJournal() const {
