@@ -15,7 +15,11 @@ while [ "$1" != -- ]; do
 done
 shift
 # shellcheck disable=SC2086
-nm -u --format=just-symbols $objects | sort -u >"$out.wanted"
+nm -u --format=just-symbols $objects | sort -u >"$out.undefined"
+# shellcheck disable=SC2086
+nm --defined-only --format=just-symbols $objects | sort -u >"$out.own"
+# What one of the module's objects leaves to another is no import.
+comm -23 "$out.undefined" "$out.own" >"$out.wanted"
 nm --defined-only --format=just-symbols "$@" 2>/dev/null | sort -u >"$out.defined"
 comm -12 "$out.wanted" "$out.defined" >"$out.symbols"
 if [ -s "$out.symbols" ]; then
@@ -25,4 +29,4 @@ else
 fi
 # A dynamic list may not be empty: main is in every program.
 { echo "{"; sed 's/$/;/' "$out.symbols"; echo "main;"; echo "};"; } >"$out.dynamic"
-rm -f "$out.wanted" "$out.defined" "$out.symbols"
+rm -f "$out.undefined" "$out.own" "$out.wanted" "$out.defined" "$out.symbols"

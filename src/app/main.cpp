@@ -9,6 +9,7 @@
 #include "app/AppController.h"
 #include "app/AppDelegate.h"
 #include "modules/HttpClient.h"
+#include "modules/Windows.h"
 #include "menubar/MenuBarEntryController.h"
 #include "menubar/qt/MenuBarContentView.h"
 #include "menubar/qt/QtStatusPicture.h"
@@ -40,8 +41,6 @@
 #include "platform/qt/X11Display.h"
 #include "platform/qt/X11KeyEventTaps.h"
 #include "platform/qt/X11WindowList.h"
-#include "windows/qt/OnboardingView.h"
-#include "windows/qt/SettingsWindow.h"
 
 namespace {
 
@@ -193,10 +192,10 @@ int main(int argc, char** argv) {
         actions.refreshKeyboardCounter = [&controller] { controller.keyboardCounter().refresh(); };
         actions.openInputMonitoringSettings = [&controller] { controller.openInputMonitoringSettings(); };
         actions.defaultsFile = defaultsFile;
-        return std::make_unique<windows::qt::SettingsWindow>(controller.model(), std::move(actions));
+        return app::modules::makeSettingsWindow(controller.model(), std::move(actions));
     });
     controller.setOnboardingWindowFactory([&controller](const std::string& title, std::function<void()> onComplete) {
-        return std::make_unique<windows::qt::OnboardingWindow>(controller.model(), title, std::move(onComplete));
+        return app::modules::makeOnboardingWindow(controller.model(), title, std::move(onComplete));
     });
     std::atexit(recordExitWithoutTerminate);
 
