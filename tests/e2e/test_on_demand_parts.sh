@@ -40,7 +40,8 @@ e2e_expect_while_running 10 "the tray icon" e2e_tray_icon_present
 e2e_open_panel
 read -r px py < <(e2e_window_origin 382x426 | head -n 1)
 xdotool mousemove $((px + 40)) $((py + 426 - 17)) click 1 # the footer's settings button
-e2e_expect_while_running 5 "a window saying the settings could not be loaded" eval '[[ -n $(e2e_window_origin 480x160) ]]'
+message_open() { [[ -n $(e2e_window_origin 480x160) ]]; }
+e2e_expect_while_running 5 "a window saying the settings could not be loaded" message_open
 e2e_screenshot settings-window-missing-module.png
 grep -qF "tuftle: the settings window could not be loaded: " "$E2E_APP_STDERR" ||
   e2e_fail "no line says why the settings window is missing"
