@@ -8,14 +8,17 @@
 #include <vector>
 
 // Xlib last: its macros (None, Bool, Status...) would clash with Qt's headers.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 namespace platform::qt {
 namespace {
 
-// The watch of the root's children runs on a connection of its own. On Qt's connection every
-// window move anywhere (our pets' own included) would wake Qt's event reader and make Qt read
-// every screen's geometry again.
+// The watch of the root runs on a connection of its own. On Qt's connection every window move
+// anywhere would wake Qt's event reader and make Qt read every screen's geometry again. Where the
+// window manager keeps the stacking list on the root, a change of that list is what brings a
+// window up, and our own panels' moves (override-redirect, never listed) wake nothing; without
+// such a list every map and restack of the root's children is looked at.
 class StackingWatcher final {
 public:
     static StackingWatcher& shared() {
@@ -44,10 +47,33 @@ private:
         dpy_ = XOpenDisplay(nullptr);
         if (!dpy_) return;
         root_ = DefaultRootWindow(dpy_);
-        XSelectInput(dpy_, root_, SubstructureNotifyMask);
-        XFlush(dpy_);
+        supportedAtom_ = XInternAtom(dpy_, "_NET_SUPPORTED", False);
+        stackingAtom_ = XInternAtom(dpy_, "_NET_CLIENT_LIST_STACKING", False);
+        selectRootEvents();
         notifier_ = std::make_unique<QSocketNotifier>(ConnectionNumber(dpy_), QSocketNotifier::Read);
         QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { takeEvents(); });
+    }
+
+    // The window manager may come, go or change after we start: its word is read again whenever
+    // the list of what it supports changes.
+    void selectRootEvents() {
+        bool listed = false;
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(dpy_, root_, supportedAtom_, 0, 1 << 12, False, XA_ATOM, &type, &format, &count, &after,
+                               &data) == Success &&
+            data) {
+            if (type == XA_ATOM && format == 32) {
+                const auto* atoms = reinterpret_cast<const unsigned long*>(data);
+                listed = std::find(atoms, atoms + count, stackingAtom_) != atoms + count;
+            }
+            XFree(data);
+        }
+        wmListsStacking_ = listed;
+        XSelectInput(dpy_, root_, PropertyChangeMask | (listed ? 0 : SubstructureNotifyMask));
+        XFlush(dpy_);
     }
 
     void takeEvents() {
@@ -55,7 +81,11 @@ private:
         while (XPending(dpy_)) {
             XEvent ev;
             XNextEvent(dpy_, &ev);
-            if (panels_.empty()) continue;
+            if (ev.type == PropertyNotify && ev.xproperty.window == root_) {
+                if (ev.xproperty.atom == supportedAtom_) selectRootEvents();
+                if (ev.xproperty.atom == stackingAtom_ && wmListsStacking_) raiseSoon();
+                continue;
+            }
             if (ev.type == MapNotify && ev.xmap.event == root_ && !ev.xmap.override_redirect &&
                 !isPanel(ev.xmap.window))
                 raiseSoon();
@@ -73,6 +103,7 @@ private:
 
     // Bursts of restacking (a window being dragged) come down to one raise per 50 ms.
     void raiseSoon() {
+        if (panels_.empty()) return;
         if (!raiseTimer_.isActive()) raiseTimer_.start(50);
     }
 
@@ -81,6 +112,9 @@ private:
     bool tried_ = false;
     Display* dpy_ = nullptr;
     Window root_ = 0;
+    Atom supportedAtom_ = 0;
+    Atom stackingAtom_ = 0;
+    bool wmListsStacking_ = false;
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 
