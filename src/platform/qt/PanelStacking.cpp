@@ -49,31 +49,50 @@ private:
         root_ = DefaultRootWindow(dpy_);
         supportedAtom_ = XInternAtom(dpy_, "_NET_SUPPORTED", False);
         stackingAtom_ = XInternAtom(dpy_, "_NET_CLIENT_LIST_STACKING", False);
+        checkAtom_ = XInternAtom(dpy_, "_NET_SUPPORTING_WM_CHECK", False);
         selectRootEvents();
         notifier_ = std::make_unique<QSocketNotifier>(ConnectionNumber(dpy_), QSocketNotifier::Read);
         QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { takeEvents(); });
     }
 
-    // The window manager may come, go or change after we start: its word is read again whenever
-    // the list of what it supports changes.
+    // The window manager may come, go or change after we start: its word is read again when the
+    // root names another one, or when the one named ends.
     void selectRootEvents() {
-        bool listed = false;
+        const bool listed = windowManagerListsStacking();
+        wmListsStacking_ = listed;
+        XSelectInput(dpy_, root_, PropertyChangeMask | (listed ? 0 : SubstructureNotifyMask));
+        XFlush(dpy_);
+    }
+
+    // A window manager that runs keeps a check window naming itself; the root's list of what it
+    // supports may outlive it.
+    bool windowManagerListsStacking() {
+        const auto check = properties(root_, checkAtom_, XA_WINDOW);
+        if (check.size() != 1) return false;
+        checkWindow_ = check[0];
+        // Its end comes as the check window's destruction. Selected before the window is read,
+        // so that an end in between is heard.
+        XSelectInput(dpy_, checkWindow_, StructureNotifyMask);
+        if (properties(checkWindow_, checkAtom_, XA_WINDOW) != check) return false;
+        const auto supported = properties(root_, supportedAtom_, XA_ATOM);
+        return std::find(supported.begin(), supported.end(), stackingAtom_) != supported.end();
+    }
+
+    std::vector<unsigned long> properties(Window window, Atom property, Atom expected) {
+        std::vector<unsigned long> items;
         Atom type = 0;
         int format = 0;
         unsigned long count = 0, after = 0;
         unsigned char* data = nullptr;
-        if (XGetWindowProperty(dpy_, root_, supportedAtom_, 0, 1 << 12, False, XA_ATOM, &type, &format, &count, &after,
-                               &data) == Success &&
-            data) {
-            if (type == XA_ATOM && format == 32) {
-                const auto* atoms = reinterpret_cast<const unsigned long*>(data);
-                listed = std::find(atoms, atoms + count, stackingAtom_) != atoms + count;
-            }
-            XFree(data);
+        if (XGetWindowProperty(dpy_, window, property, 0, 1 << 12, False, expected, &type, &format, &count, &after,
+                               &data) != Success)
+            return items;
+        if (data && type == expected && format == 32) {
+            const auto* values = reinterpret_cast<const unsigned long*>(data);
+            items.assign(values, values + count);
         }
-        wmListsStacking_ = listed;
-        XSelectInput(dpy_, root_, PropertyChangeMask | (listed ? 0 : SubstructureNotifyMask));
-        XFlush(dpy_);
+        if (data) XFree(data);
+        return items;
     }
 
     void takeEvents() {
@@ -81,8 +100,13 @@ private:
         while (XPending(dpy_)) {
             XEvent ev;
             XNextEvent(dpy_, &ev);
+            if (ev.type == DestroyNotify && ev.xdestroywindow.window == checkWindow_) {
+                checkWindow_ = 0;
+                selectRootEvents();
+                continue;
+            }
             if (ev.type == PropertyNotify && ev.xproperty.window == root_) {
-                if (ev.xproperty.atom == supportedAtom_) selectRootEvents();
+                if (ev.xproperty.atom == supportedAtom_ || ev.xproperty.atom == checkAtom_) selectRootEvents();
                 if (ev.xproperty.atom == stackingAtom_ && wmListsStacking_) raiseSoon();
                 continue;
             }
@@ -114,6 +138,8 @@ private:
     Window root_ = 0;
     Atom supportedAtom_ = 0;
     Atom stackingAtom_ = 0;
+    Atom checkAtom_ = 0;
+    Window checkWindow_ = 0;
     bool wmListsStacking_ = false;
     std::unique_ptr<QSocketNotifier> notifier_;
 };
