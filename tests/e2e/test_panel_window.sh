@@ -16,7 +16,7 @@ kill_openbox() {
   local pid
   for pid in "${E2E_PIDS[@]}"; do
     [[ $(cat "/proc/$pid/comm" 2>/dev/null) == openbox ]] || continue
-    kill -KILL "$pid" && e2e__untrack "$pid"
+    kill -KILL "$pid" && { wait "$pid" 2>/dev/null || true; } && e2e__untrack "$pid"
     return 0
   done
   return 1
@@ -27,6 +27,11 @@ probe_asks_for_the_end() {
 }
 
 E2E_TRAY=none e2e_setup
+e2e_step "at scale factor 2: move, put away and resize a panel"
+QT_SCALE_FACTOR=2 e2e_start_app "$probe" moves put-away resize
+e2e_wait_app_exit 60 || e2e_fail "the probe did not end"
+cat "$E2E_APP_STDOUT"
+[[ $E2E_APP_STATUS == 0 ]] || e2e_fail "the probe ended with $E2E_APP_STATUS at scale 2 (its cases above)"
 e2e_step "move, put away, resize and cover a panel; then end openbox and cover it again"
 e2e_start_app "$probe"
 e2e_expect_while_running 60 "the probe at its last case" probe_asks_for_the_end

@@ -96,6 +96,17 @@ private:
     bool installed_ = false;
 };
 
+// Where a point of Qt's global space lies on the X screen. Qt keeps each screen's corner where X
+// has it and scales what lies beyond it by the screen's ratio.
+QPoint serverPosition(QPoint point) {
+    QScreen* screen = QGuiApplication::screenAt(point);
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (!screen) return point;
+    const QPoint corner = screen->geometry().topLeft();
+    const QPointF scaled = QPointF(point - corner) * screen->devicePixelRatio();
+    return corner + QPoint(int(std::lround(scaled.x())), int(std::lround(scaled.y())));
+}
+
 const QEvent::Type refreshEvent = QEvent::Type(QEvent::registerEventType());
 
 double frameInterval(const QWidget& w) {
@@ -183,7 +194,8 @@ void PetPanelWindow::placeWindow() {
             PanelMoves::shared().qtDeaf(*this);
         else
             PanelMoves::shared().qtListens(*this);
-        XMoveWindow(dpy, static_cast<unsigned long>(winId()), at.x(), at.y());
+        const QPoint onServer = serverPosition(at);
+        XMoveWindow(dpy, static_cast<unsigned long>(winId()), onServer.x(), onServer.y());
         flushBeforeSleep(dpy);
         return;
     }

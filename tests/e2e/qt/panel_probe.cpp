@@ -93,7 +93,8 @@ std::string movesStayOffQtsConnection() {
     for (int i = 1; i <= 5; ++i) {
         panel.setFrameOrigin({100.0 + 10 * i, 100.0 + 3 * i});
     }
-    const Place end{start.x + 50, start.y - 15, start.width, start.height};
+    const int k = int(panel.devicePixelRatioF());
+    const Place end{start.x + 50 * k, start.y - 15 * k, start.width, start.height};
     if (!waitFor([&] { return onServer(panel) == end; }))
         return "the window is at " + text(onServer(panel)) + ", not " + text(end);
     // Qt hears the unmap, which comes after every move.
