@@ -46,9 +46,11 @@ Place onServer(const QWidget& w) {
     return {rx, ry, int(width), int(height)};
 }
 
-// Turns of the event loop until the condition holds; false after ten seconds.
+// Turns of the event loop until the condition holds; false after ten seconds (times the
+// harness's TUFTLE_E2E_TIMEOUT_SCALE).
 bool waitFor(const std::function<bool()>& condition) {
-    for (int i = 0; i < 500; ++i) {
+    static const double scale = std::max(1.0, qEnvironmentVariable("TUFTLE_E2E_TIMEOUT_SCALE").toDouble());
+    for (int i = 0; i < 500 * scale; ++i) {
         if (condition()) return true;
         QEventLoop loop;
         QTimer::singleShot(20, &loop, &QEventLoop::quit);
