@@ -8,14 +8,17 @@
 #include <vector>
 
 // Xlib last: its macros (None, Bool, Status...) would clash with Qt's headers.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 namespace platform::qt {
 namespace {
 
-// The watch of the root's children runs on a connection of its own. On Qt's connection every
-// window move anywhere (our pets' own included) would wake Qt's event reader and make Qt read
-// every screen's geometry again.
+// The watch of the root runs on a connection of its own. On Qt's connection every window move
+// anywhere would wake Qt's event reader and make Qt read every screen's geometry again. Where the
+// window manager keeps the stacking list on the root, a change of that list is what brings a
+// window up, and our own panels' moves (override-redirect, never listed) wake nothing; without
+// such a list every map and restack of the root's children is looked at.
 class StackingWatcher final {
 public:
     static StackingWatcher& shared() {
@@ -44,10 +47,52 @@ private:
         dpy_ = XOpenDisplay(nullptr);
         if (!dpy_) return;
         root_ = DefaultRootWindow(dpy_);
-        XSelectInput(dpy_, root_, SubstructureNotifyMask);
-        XFlush(dpy_);
+        supportedAtom_ = XInternAtom(dpy_, "_NET_SUPPORTED", False);
+        stackingAtom_ = XInternAtom(dpy_, "_NET_CLIENT_LIST_STACKING", False);
+        checkAtom_ = XInternAtom(dpy_, "_NET_SUPPORTING_WM_CHECK", False);
+        selectRootEvents();
         notifier_ = std::make_unique<QSocketNotifier>(ConnectionNumber(dpy_), QSocketNotifier::Read);
         QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { takeEvents(); });
+    }
+
+    // The window manager may come, go or change after we start: its word is read again when the
+    // root names another one, or when the one named ends.
+    void selectRootEvents() {
+        const bool listed = windowManagerListsStacking();
+        wmListsStacking_ = listed;
+        XSelectInput(dpy_, root_, PropertyChangeMask | (listed ? 0 : SubstructureNotifyMask));
+        XFlush(dpy_);
+    }
+
+    // A window manager that runs keeps a check window naming itself; the root's list of what it
+    // supports may outlive it.
+    bool windowManagerListsStacking() {
+        const auto check = properties(root_, checkAtom_, XA_WINDOW);
+        if (check.size() != 1) return false;
+        checkWindow_ = check[0];
+        // Its end comes as the check window's destruction. Selected before the window is read,
+        // so that an end in between is heard.
+        XSelectInput(dpy_, checkWindow_, StructureNotifyMask);
+        if (properties(checkWindow_, checkAtom_, XA_WINDOW) != check) return false;
+        const auto supported = properties(root_, supportedAtom_, XA_ATOM);
+        return std::find(supported.begin(), supported.end(), stackingAtom_) != supported.end();
+    }
+
+    std::vector<unsigned long> properties(Window window, Atom property, Atom expected) {
+        std::vector<unsigned long> items;
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(dpy_, window, property, 0, 1 << 12, False, expected, &type, &format, &count, &after,
+                               &data) != Success)
+            return items;
+        if (data && type == expected && format == 32) {
+            const auto* values = reinterpret_cast<const unsigned long*>(data);
+            items.assign(values, values + count);
+        }
+        if (data) XFree(data);
+        return items;
     }
 
     void takeEvents() {
@@ -55,7 +100,16 @@ private:
         while (XPending(dpy_)) {
             XEvent ev;
             XNextEvent(dpy_, &ev);
-            if (panels_.empty()) continue;
+            if (ev.type == DestroyNotify && ev.xdestroywindow.window == checkWindow_) {
+                checkWindow_ = 0;
+                selectRootEvents();
+                continue;
+            }
+            if (ev.type == PropertyNotify && ev.xproperty.window == root_) {
+                if (ev.xproperty.atom == supportedAtom_ || ev.xproperty.atom == checkAtom_) selectRootEvents();
+                if (ev.xproperty.atom == stackingAtom_ && wmListsStacking_) raiseSoon();
+                continue;
+            }
             if (ev.type == MapNotify && ev.xmap.event == root_ && !ev.xmap.override_redirect &&
                 !isPanel(ev.xmap.window))
                 raiseSoon();
@@ -73,6 +127,7 @@ private:
 
     // Bursts of restacking (a window being dragged) come down to one raise per 50 ms.
     void raiseSoon() {
+        if (panels_.empty()) return;
         if (!raiseTimer_.isActive()) raiseTimer_.start(50);
     }
 
@@ -81,6 +136,11 @@ private:
     bool tried_ = false;
     Display* dpy_ = nullptr;
     Window root_ = 0;
+    Atom supportedAtom_ = 0;
+    Atom stackingAtom_ = 0;
+    Atom checkAtom_ = 0;
+    Window checkWindow_ = 0;
+    bool wmListsStacking_ = false;
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 

@@ -22,11 +22,14 @@
 namespace platform::qt {
 namespace {
 
-// A panel is an override-redirect child of the root without a frame. Qt does not know that:
-// on every move it asks the X server where the window really is and then walks the window tree
-// for a frame, four round trips for each step of a walking pet. The panel says it has no frame
-// (one property read answers that), and its moves reach Qt as the window's own word, whose
-// position Qt takes as it is; for a child of the root it is exact.
+// A panel is an override-redirect child of the root without a frame, and we move it ourselves,
+// up to 30 times a second. Qt does not need to hear of those moves: each one would wake its event
+// reader and then cost a round trip for the frame margins (and, from the server's word alone, one
+// to learn the position). So Qt's connection stops selecting the window's structure events while
+// we move a shown panel, and selects them again before Qt itself maps, unmaps or resizes it:
+// requests run in order, so Qt hears all of its own changes and none of ours. What it does hear
+// comes as the window's own word, whose position Qt takes as it is (exact for a child of the
+// root); the panel says it has no frame, so the margins cost one property read.
 class PanelMoves final : public QAbstractNativeEventFilter {
 public:
     static PanelMoves& shared() {
@@ -38,8 +41,10 @@ public:
         Display* dpy = qtX11Display();
         if (!dpy || !panel.testAttribute(Qt::WA_WState_Created)) return;
         auto window = static_cast<unsigned long>(panel.winId());
-        if (std::find(windows_.begin(), windows_.end(), uint32_t(window)) != windows_.end()) return;
-        windows_.push_back(uint32_t(window));
+        if (find(uint32_t(window))) return;
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(dpy, window, &attributes)) return;
+        windows_.push_back({uint32_t(window), attributes.your_event_mask, true});
         const long noFrame[4] = {0, 0, 0, 0};
         XChangeProperty(dpy, window, XInternAtom(dpy, "_NET_FRAME_EXTENTS", False), XA_CARDINAL, 32, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(noFrame), 4);
@@ -48,22 +53,59 @@ public:
         installed_ = true;
     }
     void remove(QWidget& panel) {
-        if (panel.testAttribute(Qt::WA_WState_Created)) std::erase(windows_, uint32_t(panel.winId()));
+        if (panel.testAttribute(Qt::WA_WState_Created))
+            std::erase_if(windows_, [&](const Watched& w) { return w.window == uint32_t(panel.winId()); });
     }
+
+    // Before Qt changes the panel's window itself.
+    void qtListens(QWidget& panel) { select(panel, true); }
+    // Before we move the shown panel.
+    void qtDeaf(QWidget& panel) { select(panel, false); }
 
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
         if (type != "xcb_generic_event_t") return false;
         auto* e = static_cast<xcb_configure_notify_event_t*>(message);
-        if ((e->response_type & 0x7f) == XCB_CONFIGURE_NOTIFY && e->event == e->window &&
-            std::find(windows_.begin(), windows_.end(), e->window) != windows_.end())
+        if ((e->response_type & 0x7f) == XCB_CONFIGURE_NOTIFY && e->event == e->window && find(e->window))
             e->response_type |= 0x80;
         return false;
     }
 
 private:
-    std::vector<uint32_t> windows_;
+    struct Watched {
+        uint32_t window;
+        long qtMask;  // what Qt selected on the window
+        bool listening;
+    };
+
+    Watched* find(uint32_t window) {
+        auto it = std::find_if(windows_.begin(), windows_.end(), [&](const Watched& w) { return w.window == window; });
+        return it == windows_.end() ? nullptr : &*it;
+    }
+
+    void select(QWidget& panel, bool listening) {
+        Display* dpy = qtX11Display();
+        Watched* w = dpy && panel.testAttribute(Qt::WA_WState_Created) ? find(uint32_t(panel.winId())) : nullptr;
+        if (!w || w->listening == listening) return;
+        w->listening = listening;
+        XSetWindowAttributes attributes;
+        attributes.event_mask = listening ? w->qtMask : w->qtMask & ~StructureNotifyMask;
+        XChangeWindowAttributes(dpy, w->window, CWEventMask, &attributes);
+    }
+
+    std::vector<Watched> windows_;
     bool installed_ = false;
 };
+
+// Where a point of Qt's global space lies on the X screen. Qt keeps each screen's corner where X
+// has it and scales what lies beyond it by the screen's ratio.
+QPoint serverPosition(QPoint point) {
+    QScreen* screen = QGuiApplication::screenAt(point);
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (!screen) return point;
+    const QPoint corner = screen->geometry().topLeft();
+    const QPointF scaled = QPointF(point - corner) * screen->devicePixelRatio();
+    return corner + QPoint(int(std::lround(scaled.x())), int(std::lround(scaled.y())));
+}
 
 const QEvent::Type refreshEvent = QEvent::Type(QEvent::registerEventType());
 
@@ -112,8 +154,9 @@ void PetPanelWindow::setFrame(const Rect& frame) {
     bool resized = size != this->size();
     frame_ = frame;
     if (resized) {
-        // Qt sends its own idea of the position along with a new size, and after direct moves
-        // it may not have heard of the latest yet: it is told first.
+        // Qt sends its own idea of the position along with a new size, and it has not heard of
+        // our direct moves: it is told first.
+        PanelMoves::shared().qtListens(*this);
         const QPoint at = windowOrigin(size);
         move(at);
         setFixedSize(size);
@@ -142,12 +185,17 @@ void PetPanelWindow::placeWindow() {
     const QPoint at = windowOrigin(size());
     pacer_.setFrameInterval(frameInterval(*this));
     // Qt's move rewrites the window's size hints and reads its frame back from the server, a
-    // round trip for every step of a walking pet. A shown panel is moved directly; the move
-    // comes back as a ConfigureNotify that gives Qt the new position.
-    if (Display* dpy = qtX11Display(); dpy && isVisible() && testAttribute(Qt::WA_WState_Created)) {
+    // round trip for every step of a walking pet, and Qt's idea of the position is stale after
+    // our own moves: a created window is moved directly, unheard by Qt while it is shown.
+    if (Display* dpy = qtX11Display(); dpy && testAttribute(Qt::WA_WState_Created)) {
         if (placedAt_ == at) return;
         placedAt_ = at;
-        XMoveWindow(dpy, static_cast<unsigned long>(winId()), at.x(), at.y());
+        if (isVisible())
+            PanelMoves::shared().qtDeaf(*this);
+        else
+            PanelMoves::shared().qtListens(*this);
+        const QPoint onServer = serverPosition(at);
+        XMoveWindow(dpy, static_cast<unsigned long>(winId()), onServer.x(), onServer.y());
         flushBeforeSleep(dpy);
         return;
     }
@@ -161,6 +209,7 @@ void PetPanelWindow::orderFront() {
 }
 
 void PetPanelWindow::orderOut() {
+    PanelMoves::shared().qtListens(*this);
     hide();
     pacer_.cancel();
     upload_.forgetWindowContents();

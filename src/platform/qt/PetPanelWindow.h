@@ -76,7 +76,7 @@ private:
     void cancelFrame();
     void updateShape(bool force);
     void placeWindow();
-    // Where the window's top-left corner goes for the frame, in X11 coordinates.
+    // Where the window's top-left corner goes for the frame, in Qt's global coordinates (y down).
     QPoint windowOrigin(QSize size) const;
     // The primary screen in X11 coordinates: the origin of the design's global space.
     static QRect primaryGeometry();

@@ -1,0 +1,229 @@
+// A pet panel window on a real X display, looked at from a connection of its own:
+//   panel_probe <case>...   runs the cases named (all of them without one), prints a line for
+//                           each and ends with 1 when one failed.
+// "no-window-manager" (the last) waits for the test to end the window manager.
+#include <QAbstractNativeEventFilter>
+#include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <QWindow>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/Services.h"
+#include "platform/qt/PetPanelWindow.h"
+#include "platform/qt/QtMainLoop.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <xcb/xcb.h>
+
+namespace {
+
+using platform::qt::PetPanelWindow;
+
+Display* x = nullptr;  // the probe's own view of the server
+
+struct Place {
+    int x = 0, y = 0, width = 0, height = 0;
+    bool operator==(const Place&) const = default;
+};
+
+std::string text(const Place& p) {
+    return std::to_string(p.width) + "x" + std::to_string(p.height) + "+" + std::to_string(p.x) + "+" +
+           std::to_string(p.y);
+}
+
+Place onServer(const QWidget& w) {
+    Window root = 0, child = 0;
+    int rx = 0, ry = 0, gx = 0, gy = 0;
+    unsigned width = 0, height = 0, border = 0, depth = 0;
+    XGetGeometry(x, Window(w.winId()), &root, &gx, &gy, &width, &height, &border, &depth);
+    XTranslateCoordinates(x, Window(w.winId()), root, 0, 0, &rx, &ry, &child);
+    return {rx, ry, int(width), int(height)};
+}
+
+// Turns of the event loop until the condition holds; false after ten seconds (times the
+// harness's TUFTLE_E2E_TIMEOUT_SCALE).
+bool waitFor(const std::function<bool()>& condition) {
+    static const double scale = std::max(1.0, qEnvironmentVariable("TUFTLE_E2E_TIMEOUT_SCALE").toDouble());
+    for (int i = 0; i < 500 * scale; ++i) {
+        if (condition()) return true;
+        QEventLoop loop;
+        QTimer::singleShot(20, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return condition();
+}
+
+bool shown(PetPanelWindow& panel) {
+    panel.orderFront();
+    return waitFor([&] { return panel.windowHandle() && panel.windowHandle()->isExposed(); });
+}
+
+// The structure events of one window that reach Qt's connection.
+class HeardByQt final : public QAbstractNativeEventFilter {
+public:
+    explicit HeardByQt(uint32_t window) : window_(window) { qApp->installNativeEventFilter(this); }
+    ~HeardByQt() override { qApp->removeNativeEventFilter(this); }
+    int configures = 0;
+    bool unmapped = false;
+
+    bool nativeEventFilter(const QByteArray&, void* message, qintptr*) override {
+        auto* e = static_cast<xcb_generic_event_t*>(message);
+        const int type = e->response_type & 0x7f;
+        if (type == XCB_CONFIGURE_NOTIFY && reinterpret_cast<xcb_configure_notify_event_t*>(e)->window == window_)
+            ++configures;
+        if (type == XCB_UNMAP_NOTIFY && reinterpret_cast<xcb_unmap_notify_event_t*>(e)->window == window_)
+            unmapped = true;
+        return false;
+    }
+
+private:
+    uint32_t window_;
+};
+
+// Each returns what went wrong, empty when nothing did.
+std::string movesStayOffQtsConnection() {
+    PetPanelWindow panel({100, 100, 52, 52});
+    if (!shown(panel)) return "the panel never showed";
+    const Place start = onServer(panel);
+    HeardByQt heard(uint32_t(panel.winId()));
+    for (int i = 1; i <= 5; ++i) {
+        panel.setFrameOrigin({100.0 + 10 * i, 100.0 + 3 * i});
+    }
+    const int k = int(panel.devicePixelRatioF());
+    const Place end{start.x + 50 * k, start.y - 15 * k, start.width, start.height};
+    if (!waitFor([&] { return onServer(panel) == end; }))
+        return "the window is at " + text(onServer(panel)) + ", not " + text(end);
+    // Qt hears the unmap, which comes after every move.
+    panel.orderOut();
+    if (!waitFor([&] { return heard.unmapped; })) return "Qt never heard the panel go";
+    if (heard.configures) return std::to_string(heard.configures) + " of the moves reached Qt";
+    return {};
+}
+
+std::string putAwayAndBackWherePlaced() {
+    PetPanelWindow panel({200, 200, 52, 52});
+    if (!shown(panel)) return "the panel never showed";
+    const Place first = onServer(panel);
+    panel.setFrameOrigin({260, 240});
+    if (!waitFor([&] { return onServer(panel) != first; })) return "the move never reached the server";
+    panel.orderOut();
+    panel.setFrameOrigin({200, 200});
+    if (!shown(panel)) return "the panel never showed again";
+    if (!waitFor([&] { return onServer(panel) == first; }))
+        return "shown again at " + text(onServer(panel)) + ", not " + text(first);
+    return {};
+}
+
+std::string resizedAfterMovesWhereAFreshPanelIs() {
+    PetPanelWindow panel({300, 300, 52, 52});
+    if (!shown(panel)) return "the panel never showed";
+    panel.setFrameOrigin({340, 330});
+    panel.setFrameOrigin({360, 320});
+    panel.setFrame({{360, 320}, {80, 60}});
+    PetPanelWindow fresh({{360, 320}, {80, 60}});
+    if (!shown(fresh)) return "the fresh panel never showed";
+    const Place want = onServer(fresh);
+    if (!waitFor([&] { return onServer(panel) == want; }))
+        return "resized to " + text(onServer(panel)) + ", a fresh panel is at " + text(want);
+    if (!waitFor([&] { return panel.geometry() == fresh.geometry(); }))
+        return "Qt thinks it is at " + text({panel.x(), panel.y(), panel.width(), panel.height()});
+    return {};
+}
+
+// Whether the panel lies above the root's child that holds the other window.
+bool above(const QWidget& panel, const QWidget& other) {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    Window top = Window(other.winId());
+    for (;;) {
+        if (!XQueryTree(x, top, &root, &parent, &children, &count)) return false;
+        if (children) XFree(children);
+        if (parent == root) break;
+        top = parent;
+    }
+    if (!XQueryTree(x, root, &root, &parent, &children, &count)) return false;
+    int panelAt = -1, otherAt = -1;
+    for (unsigned i = 0; i < count; ++i) {
+        if (children[i] == Window(panel.winId())) panelAt = int(i);
+        if (children[i] == top) otherAt = int(i);
+    }
+    if (children) XFree(children);
+    return panelAt > otherAt && otherAt >= 0;
+}
+
+std::string raisedOverANewWindow() {
+    PetPanelWindow panel({400, 400, 52, 52});
+    if (!shown(panel)) return "the panel never showed";
+    QWidget window;
+    window.resize(300, 200);
+    window.show();
+    if (!waitFor([&] { return window.windowHandle()->isExposed(); })) return "the window never showed";
+    if (!waitFor([&] { return above(panel, window); })) return "the panel stays under the new window";
+    return {};
+}
+
+// The root's property outlives the window manager; its check window does not.
+bool windowManagerRuns() {
+    Atom check = XInternAtom(x, "_NET_SUPPORTING_WM_CHECK", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(x, DefaultRootWindow(x), check, 0, 1, False, XA_WINDOW, &type, &format, &count, &after, &data);
+    const Window named = data && count == 1 ? *reinterpret_cast<Window*>(data) : 0;
+    if (data) XFree(data);
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned n = 0;
+    bool alive = false;
+    if (named && XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &n))
+        alive = std::find(children, children + n, named) != children + n;
+    if (children) XFree(children);
+    return alive;
+}
+
+std::string raisedWithoutAWindowManager() {
+    PetPanelWindow panel({450, 400, 52, 52});
+    if (!shown(panel)) return "the panel never showed";
+    // The test ends the window manager at this word, unannounced, as a crash would.
+    std::printf("waiting for the window manager to end\n");
+    std::fflush(stdout);
+    if (!waitFor([] { return !windowManagerRuns(); })) return "the window manager never ended";
+    return raisedOverANewWindow();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    x = XOpenDisplay(nullptr);
+    if (!x) return 2;
+    platform::qt::QtMainLoop loop;
+    platform::Services services;
+    services.mainLoop = &loop;
+    platform::installServices(services);
+
+    const std::vector<std::pair<std::string, std::function<std::string()>>> cases = {
+        {"moves", movesStayOffQtsConnection},
+        {"put-away", putAwayAndBackWherePlaced},
+        {"resize", resizedAfterMovesWhereAFreshPanelIs},
+        {"stacking", raisedOverANewWindow},
+        {"no-window-manager", raisedWithoutAWindowManager},
+    };
+    std::vector<std::string> asked(argv + 1, argv + argc);
+    int failed = 0;
+    for (const auto& [name, run] : cases) {
+        if (!asked.empty() && std::find(asked.begin(), asked.end(), name) == asked.end()) continue;
+        const std::string fault = run();
+        std::printf("%s %s%s%s\n", fault.empty() ? "ok" : "FAIL", name.c_str(), fault.empty() ? "" : ": ",
+                    fault.c_str());
+        std::fflush(stdout);
+        failed += !fault.empty();
+    }
+    return failed ? 1 : 0;
+}

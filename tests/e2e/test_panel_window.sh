@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# A pet panel window on a real X display with openbox, through panel_probe built beside the
+# program: its moves reach the server but not Qt, it comes back where it is placed after being
+# put away, a resize after moves lands where a fresh panel would, and it rises over a new window
+# with the window manager and, once that has crashed, without one.
+# Usage: test_panel_window.sh <path-to-tuftle>
+# shellcheck source-path=SCRIPTDIR
+source "$(dirname "$0")/lib.sh"
+
+program=$(e2e_program_argument "$@")
+probe=$(dirname "$program")/panel_probe
+[[ -x $probe && -f $probe ]] || e2e_fail "not an executable: $probe (build the panel_probe target)"
+
+# Ends the openbox this test started, without a word to it.
+kill_openbox() {
+  local pid
+  for pid in "${E2E_PIDS[@]}"; do
+    [[ $(cat "/proc/$pid/comm" 2>/dev/null) == openbox ]] || continue
+    kill -KILL "$pid" && { wait "$pid" 2>/dev/null || true; } && e2e__untrack "$pid"
+    return 0
+  done
+  return 1
+}
+
+probe_asks_for_the_end() {
+  grep -q '^waiting for the window manager to end' "$E2E_APP_STDOUT"
+}
+
+E2E_TRAY=none e2e_setup
+e2e_step "at scale factor 2: move, put away and resize a panel"
+QT_SCALE_FACTOR=2 e2e_start_app "$probe" moves put-away resize
+e2e_wait_app_exit 60 || e2e_fail "the probe did not end"
+cat "$E2E_APP_STDOUT"
+[[ $E2E_APP_STATUS == 0 ]] || e2e_fail "the probe ended with $E2E_APP_STATUS at scale 2 (its cases above)"
+e2e_step "move, put away, resize and cover a panel; then end openbox and cover it again"
+e2e_start_app "$probe"
+e2e_expect_while_running 60 "the probe at its last case" probe_asks_for_the_end
+kill_openbox || e2e_fail "no openbox of ours to end"
+e2e_wait_app_exit 30 || e2e_fail "the probe did not end"
+cat "$E2E_APP_STDOUT"
+[[ $E2E_APP_STATUS == 0 && $(grep -c '^ok ' "$E2E_APP_STDOUT") == 5 ]] ||
+  e2e_fail "the probe ended with $E2E_APP_STATUS (its cases above)"
