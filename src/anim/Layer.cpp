@@ -306,6 +306,9 @@ std::vector<std::string> Layer::animationKeys() const {
 // ---- presentation
 
 LayerState Layer::presentation(double t) const {
+    if (animations_.empty()) return model_;
+    // Every change of the model or the animations gives a new revision.
+    if (presented_.t == t && presented_.revision == subtreeRevision_) return presented_.state;
     LayerState s = model_;
     for (const Entry& e : animations_) {
         auto progress = e.animation.progressAt(t - e.begin);
@@ -324,6 +327,7 @@ LayerState Layer::presentation(double t) const {
         }
         e.path.write(s, v);
     }
+    presented_ = {t, subtreeRevision_, s};
     return s;
 }
 

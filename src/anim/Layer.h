@@ -188,6 +188,14 @@ private:
     ScalingFilter minificationFilter_ = ScalingFilter::linear;
     ScalingFilter magnificationFilter_ = ScalingFilter::linear;
     std::vector<Entry> animations_;
+    // The last presentation worked out: deciding on a frame and painting it ask for the same
+    // time several times over.
+    struct Presented {
+        double t = never;
+        uint64_t revision = 0;
+        LayerState state;
+    };
+    mutable Presented presented_;
     uint64_t nextSerial_ = 0;
     uint64_t contentVersion_;
     uint64_t subtreeRevision_;

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <array>
 #include <map>
 #include <optional>
 #include <unordered_map>
@@ -29,6 +30,9 @@ public:
     // when the size matches; the tree's origin (and the clip's) lies at `origin` of the image (y up).
     void renderInto(QImage& image, const anim::Layer& root, double t, QSizeF size, double devicePixelRatio,
                     std::optional<anim::Rect> clip = std::nullopt, QPointF origin = {});
+    // The device pixels of `image` outside which it is transparent: what the last renderInto
+    // into it drew on, or all of it when it was not made here or has changed since.
+    QRect paintedArea(const QImage& image) const;
 
 private:
     struct ShadowBitmap {
@@ -65,6 +69,15 @@ private:
     bool makingBitmap_ = false;
 
     std::unordered_map<const anim::Layer*, ShadowBitmap> shadows_;
+
+    // What the last few images rendered into hold, known by their cache keys (which change with
+    // any later change to their pixels): only that part needs clearing for the next frame.
+    struct Painted {
+        qint64 image = 0;
+        QRect area;
+    };
+    std::array<Painted, 4> painted_{};
+    size_t nextPainted_ = 0;
 };
 
 }  // namespace platform::qt

@@ -19,9 +19,9 @@ public:
     explicit PanelFrameUpload(QWidget& window) : window_(window) {}
     ~PanelFrameUpload() override;
 
-    // Puts `frame` on the window, `previous` being the frame before it; false where that cannot
-    // be done (Qt paints the frame then).
-    bool put(const QImage& frame, const QImage& previous);
+    // Puts `frame` on the window, `previous` being the frame before it, the two being the same
+    // outside `differsWithin`; false where that cannot be done (Qt paints the frame then).
+    bool put(const QImage& frame, const QImage& previous, const QRect& differsWithin);
     // The window no longer shows the last frame put.
     void forgetWindowContents() { windowShowsPrevious_ = false; }
 
