@@ -305,11 +305,14 @@ std::vector<std::string> Layer::animationKeys() const {
 
 // ---- presentation
 
-LayerState Layer::presentation(double t) const {
+const LayerState& Layer::presented(double t) const {
     if (animations_.empty()) return model_;
     // Every change of the model or the animations gives a new revision.
     if (presented_.t == t && presented_.revision == subtreeRevision_) return presented_.state;
-    LayerState s = model_;
+    presented_.t = t;
+    presented_.revision = subtreeRevision_;
+    LayerState& s = presented_.state;
+    s = model_;
     for (const Entry& e : animations_) {
         auto progress = e.animation.progressAt(t - e.begin);
         if (!progress) continue;
@@ -327,7 +330,6 @@ LayerState Layer::presentation(double t) const {
         }
         e.path.write(s, v);
     }
-    presented_ = {t, subtreeRevision_, s};
     return s;
 }
 

@@ -308,6 +308,7 @@ void LayerRenderer::paint(QPainter& painter, const anim::Layer& root, double t, 
     painter.restore();
     if (shadows_.size() > 64) shadows_.clear();
     if (sublayerBitmaps_.size() > 64) sublayerBitmaps_.clear();
+    if (paths_.size() > 256) paths_.clear();
 }
 
 QImage LayerRenderer::render(const anim::Layer& root, double t, QSizeF size, double devicePixelRatio,
@@ -380,7 +381,7 @@ QRect LayerRenderer::paintedArea(const QImage& image) const {
 }
 
 void LayerRenderer::paintLayer(QPainter& p, const anim::Layer& layer, double t) {
-    LayerState s = layer.presentation(t);
+    const LayerState& s = layer.presented(t);
     if (s.hidden || s.opacity <= 0) return;
     anim::Affine m = s.toSuperlayer();
     auto mode = compositionFor(layer.compositingFilter());
@@ -486,6 +487,13 @@ void LayerRenderer::drawBitmap(QPainter& p, const SublayerBitmap& bitmap, double
     p.restore();
 }
 
+const QPainterPath& LayerRenderer::painterPath(const anim::ShapeLayer& shape) {
+    KeptPath& kept = paths_[&shape];
+    // Content versions are unique across layers: a new layer at the same address has another.
+    if (kept.version != shape.contentVersion()) kept = {shape.contentVersion(), toQ(shape.path())};
+    return kept.path;
+}
+
 void LayerRenderer::paintContent(QPainter& p, const anim::Layer& layer, const LayerState& s, double t) {
     if (!s.backgroundColor.isClear()) {
         // Antialiased edges: a run and a partly covered pixel at either end of a row.
@@ -497,7 +505,7 @@ void LayerRenderer::paintContent(QPainter& p, const anim::Layer& layer, const La
         case LayerKind::shape: {
             const auto& shape = static_cast<const anim::ShapeLayer&>(layer);
             if (shape.path().isEmpty()) break;
-            QPainterPath path = toQ(shape.path());
+            const QPainterPath& path = painterPath(shape);
             if (!s.fillColor.isClear()) drawOutlineInBands(p, path, 0, [&] { p.fillPath(path, toQ(s.fillColor)); });
             if (!s.strokeColor.isClear() && s.lineWidth > 0) {
                 QPen pen(toQ(s.strokeColor), s.lineWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);

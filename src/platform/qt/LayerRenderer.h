@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
 #include <array>
 #include <map>
 #include <optional>
@@ -9,6 +10,7 @@
 #include <utility>
 
 #include "anim/Layer.h"
+#include "anim/ShapeLayer.h"
 #include "anim/VisibleChange.h"
 
 namespace platform::qt {
@@ -69,6 +71,14 @@ private:
     bool makingBitmap_ = false;
 
     std::unordered_map<const anim::Layer*, ShadowBitmap> shadows_;
+
+    // A shape's path in Qt's form, made again only when the path changes.
+    struct KeptPath {
+        uint64_t version = 0;
+        QPainterPath path;
+    };
+    const QPainterPath& painterPath(const anim::ShapeLayer& shape);
+    std::unordered_map<const anim::Layer*, KeptPath> paths_;
 
     // What the last few images rendered into hold, known by their cache keys (which change with
     // any later change to their pixels): only that part needs clearing for the next frame.
