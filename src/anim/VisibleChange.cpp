@@ -44,8 +44,13 @@ Rect outset(const Rect& r, double by) {
 FrameSignature FrameSignature::capture(const Layer& root, double t, double pixelScale) {
     FrameSignature sig;
     sig.items_.reserve(64);
-    sig.walk(root, t, Affine::scale(pixelScale, pixelScale), 1);
+    sig.recapture(root, t, pixelScale);
     return sig;
+}
+
+void FrameSignature::recapture(const Layer& root, double t, double pixelScale) {
+    items_.clear();
+    walk(root, t, Affine::scale(pixelScale, pixelScale), 1);
 }
 
 FrameSignature FrameSignature::captureSublayers(const Layer& layer, double t, double pixelScale) {

@@ -49,7 +49,9 @@ PanelFrameUpload::~PanelFrameUpload() {
 }
 
 bool PanelFrameUpload::put(const QImage& frame, const QImage& previous, const QRect& differsWithin) {
-    Display* dpy = qtX11Display();
+    // Asking Qt for its display costs a search of its interfaces: once is enough.
+    if (!display_) display_ = qtX11Display();
+    auto* dpy = static_cast<Display*>(display_);
     if (directPut_ == DirectPut::unavailable || !dpy || !window_.isVisible() ||
         !window_.testAttribute(Qt::WA_WState_Created))
         return false;

@@ -34,7 +34,8 @@ private:
     bool windowShowsPrevious_ = false;
     enum class DirectPut { unknown, ready, unavailable };
     DirectPut directPut_ = DirectPut::unknown;
-    void* visual_ = nullptr;  // Xlib's Visual* and GC, kept opaque to stay out of Qt's headers
+    void* display_ = nullptr;  // Qt's Display*
+    void* visual_ = nullptr;   // Xlib's Visual* and GC, kept opaque to stay out of Qt's headers
     void* gc_ = nullptr;
     // Frames go through shared memory while the server takes it.
     std::unique_ptr<X11SharedImage> shared_;
