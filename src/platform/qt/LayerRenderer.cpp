@@ -186,12 +186,15 @@ void drawBands(QPainter& p, const std::vector<int>& starts, int bottom, Draw&& d
     }
 }
 
-// A drawing of `bounds` making about `spansPerRow` spans in each of its rows.
+// A drawing of `bounds` making about `spansPerRow` spans in each of its rows. One that stays
+// inside them (`confined`) and lies wholly outside the clip (another band of the frame) is not
+// drawn at all.
 template <class Draw>
-void drawInBands(QPainter& p, const QRectF& bounds, double spansPerRow, Draw&& draw) {
+void drawInBands(QPainter& p, const QRectF& bounds, double spansPerRow, Draw&& draw, bool confined = true) {
     const QRectF area = p.deviceTransform().mapRect(bounds);
     noteReach(p, area);
     const auto [top, bottom] = deviceRows(p, area);
+    if (confined && p.hasClipping() && bottom <= top) return;
     const int rows = std::max(1, int(spansPerBand / std::max(1.0, spansPerRow)));
     std::vector<int> starts;
     for (int y = top; y < bottom; y += rows) starts.push_back(y);
@@ -205,8 +208,15 @@ void drawInBands(QPainter& p, const QRectF& bounds, double spansPerRow, Draw&& d
 template <class Draw>
 void drawOutlineInBands(QPainter& p, const QPainterPath& path, double strokeReach, Draw&& draw) {
     const QTransform device = p.deviceTransform();
-    const QList<QPolygonF> polygons = path.toSubpathPolygons(device);
     const double reach = strokeReach * std::sqrt(std::abs(device.determinant()));
+    if (p.hasClipping()) {
+        // The curves lie within their control points: an outline wholly outside the clip (another
+        // band of the frame) needs neither measuring nor drawing.
+        const auto [top, bottom] =
+            deviceRows(p, device.mapRect(path.controlPointRect()).adjusted(-reach, -reach, reach, reach));
+        if (bottom <= top) return;
+    }
+    const QList<QPolygonF> polygons = path.toSubpathPolygons(device);
     QRectF area;
     for (const QPolygonF& polygon : polygons) area |= polygon.boundingRect();
     area.adjust(-reach, -reach, reach, reach);
@@ -546,9 +556,10 @@ void LayerRenderer::paintContent(QPainter& p, const anim::Layer& layer, const La
             const double letter = text.fontSize();
             // A line taller than its frame reaches further down.
             noteReach(p, p.deviceTransform().mapRect(box.adjusted(-2 * letter, -2 * letter, 2 * letter, 2 * letter)));
-            drawInBands(p, box.adjusted(-letter, -letter, letter, letter),
-                        letter * std::sqrt(std::abs(p.deviceTransform().determinant())),
-                        [&] { p.drawText(box, align | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, string); });
+            drawInBands(
+                p, box.adjusted(-letter, -letter, letter, letter),
+                letter * std::sqrt(std::abs(p.deviceTransform().determinant())),
+                [&] { p.drawText(box, align | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, string); }, false);
             p.restore();
             break;
         }
