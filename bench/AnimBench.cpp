@@ -5,22 +5,13 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "GuiApplication.h"
 #include "SampleTree.h"
 #include "anim/VisibleChange.h"
 #include "platform/qt/LayerRenderer.h"
 #include "platform/sim/SimPlatform.h"
 
 namespace {
-
-// Painting needs a QGuiApplication; the offscreen platform needs no display.
-void ensureGuiApplication() {
-    if (QGuiApplication::instance()) return;
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static int argc = 1;
-    static char name[] = "benchmarks";
-    static char* argv[] = {name, nullptr};
-    new QGuiApplication(argc, argv);
-}
 
 double processCpuSeconds() {
     timespec ts{};

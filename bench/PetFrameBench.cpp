@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "GuiApplication.h"
+#include "anim/FramePacer.h"
 #include "anim/VisibleChange.h"
 #include "pets/view/PetView.h"
 #include "platform/ThreadWaits.h"
@@ -54,13 +56,7 @@ BENCHMARK(BM_PetPlanNextFrame);
 // Painting a breathing pet at home into its panel image, at a device pixel ratio of 1 and 2:
 // the CPU of the whole process, as the raster engine may hand work to helper threads.
 void BM_PetPaint(benchmark::State& state) {
-    if (!QGuiApplication::instance()) {
-        if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        static int argc = 1;
-        static char name[] = "benchmarks";
-        static char* argv[] = {name, nullptr};
-        new QGuiApplication(argc, argv);
-    }
+    ensureGuiApplication();
     PetAtHome pet;
     platform::qt::LayerRenderer renderer;
     const auto& root = *pet.view.layer();
@@ -83,5 +79,42 @@ void BM_PetPaint(benchmark::State& state) {
     state.counters["waitsPerFrame"] = (waits() - waitsBefore) / double(state.iterations());
 }
 BENCHMARK(BM_PetPaint)->Arg(1)->Arg(2)->ArgName("scale");
+
+// A whole frame of a breathing pet as its panel makes it: the pacer's look and plan, the paint
+// into the panel's two images in turn, and the wait for the next frame the pacer asks for.
+// Per painted frame, at a device pixel ratio of 1 and 2.
+void BM_PetFrame(benchmark::State& state) {
+    ensureGuiApplication();
+    PetAtHome pet;
+    platform::qt::LayerRenderer renderer;
+    const auto& root = *pet.view.layer();
+    const QSizeF size(root.bounds().width() + 48, root.bounds().height() + 48);
+    const double scale = double(state.range(0));
+    QImage images[2];
+    int painted = 0;
+    std::optional<double> wake;
+    anim::FramePacer pacer({.planFrame = [&](double at, double) { wake = at; },
+                            .cancelFrame = [&] { wake.reset(); },
+                            .paint =
+                                [&](double t) {
+                                    renderer.renderInto(images[painted++ % 2], root, t, size, scale, std::nullopt,
+                                                        QPointF(24, 24));
+                                },
+                            .nextChange = [](std::optional<double>) {}});
+    pacer.setFrameInterval(1.0 / 60);
+    const double start = pet.now();
+    pacer.refresh(root, start, scale);
+    for (auto _ : state) {
+        const int before = painted;
+        while (painted == before) {
+            pet.sim.loop.advance(wake ? std::max(0.0, *wake - pet.now()) : 0.1);
+            pacer.frameCame();
+            pacer.refresh(root, pet.now(), scale);
+        }
+        benchmark::DoNotOptimize(images[0].constBits());
+    }
+    state.counters["framesPerSecond"] = double(painted) / (pet.now() - start);
+}
+BENCHMARK(BM_PetFrame)->Arg(1)->Arg(2)->ArgName("scale");
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "anim/FramePacer.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace anim {
 namespace {
@@ -21,13 +22,18 @@ bool FramePacer::needsLook(double now) const {
 }
 
 void FramePacer::refresh(const Layer& root, double t, double pixelScale) {
-    if (!painted_ || FrameSignature::differsVisibly(root, t, pixelScale, *painted_)) {
+    // One walk both tells whether anything shows and keeps what the frame painted.
+    looked_.recapture(root, t, pixelScale);
+    if (!painted_ || looked_.differsVisibly(*painted_)) {
         double earliest = lastPaint_ + frameInterval_;
         if (painted_ && t < earliest - 0.0005) {
             planFrame(earliest, 1 / maxFrameRate);
             return;
         }
-        painted_ = FrameSignature::capture(root, t, pixelScale);
+        if (painted_)
+            std::swap(*painted_, looked_);
+        else
+            painted_ = looked_;
         lastPaint_ = t;
         hooks_.paint(t);
     } else if (planned_) {
@@ -60,8 +66,14 @@ void FramePacer::planNext(const Layer& root, double t, double pixelScale, double
     const double interval = frameInterval_;
     // A drift that shows by the next drift frame and stays small until that frame may come is
     // painted then: no need to find the exact frame it first shows in.
+    // Both looks below often ask about the same time.
+    std::optional<std::pair<double, bool>> lastDrift;
+    auto driftAt = [&](double at) {
+        if (!lastDrift || lastDrift->first != at) lastDrift.emplace(at, isDriftAt(root, at, pixelScale));
+        return lastDrift->second;
+    };
     const double soon = std::max(t + interval, lastPaint_ + driftInterval);
-    if (soon + driftDelay < until && isDriftAt(root, soon + driftDelay, pixelScale) &&
+    if (soon + driftDelay < until && driftAt(soon + driftDelay) &&
         FrameSignature::differsVisibly(root, soon, pixelScale, *painted_))
         return planFrame(soon, driftDelay);
     auto next = nextVisibleChange(root, *painted_, t, pixelScale, interval, std::min(1.0, until - t));
@@ -73,7 +85,7 @@ void FramePacer::planNext(const Layer& root, double t, double pixelScale, double
     if (*next >= until) return;
     double wake = std::max(*next, lastPaint_ + interval);
     double drift = std::max(wake, lastPaint_ + driftInterval);
-    if (isDriftAt(root, drift + driftDelay, pixelScale)) return planFrame(drift, driftDelay);
+    if (driftAt(drift + driftDelay)) return planFrame(drift, driftDelay);
     planFrame(wake, 1 / maxFrameRate);
 }
 

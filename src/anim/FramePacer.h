@@ -56,6 +56,8 @@ private:
 
     Hooks hooks_;
     std::optional<FrameSignature> painted_;
+    // The tree as the last look found it; kept to reuse its storage.
+    FrameSignature looked_;
     double lastPaint_ = -1e9;
     double frameInterval_ = 1.0 / 60;
     bool planned_ = false;

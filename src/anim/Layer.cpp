@@ -305,8 +305,14 @@ std::vector<std::string> Layer::animationKeys() const {
 
 // ---- presentation
 
-LayerState Layer::presentation(double t) const {
-    LayerState s = model_;
+const LayerState& Layer::presented(double t) const {
+    if (animations_.empty()) return model_;
+    // Every change of the model or the animations gives a new revision.
+    if (presented_.t == t && presented_.revision == subtreeRevision_) return presented_.state;
+    presented_.t = t;
+    presented_.revision = subtreeRevision_;
+    LayerState& s = presented_.state;
+    s = model_;
     for (const Entry& e : animations_) {
         auto progress = e.animation.progressAt(t - e.begin);
         if (!progress) continue;

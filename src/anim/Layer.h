@@ -129,7 +129,10 @@ public:
 
     // What is on screen at media time t: the model value, then every animation that shows
     // something at t, in the order they were added. A pure function of t.
-    LayerState presentation(double t) const;
+    LayerState presentation(double t) const { return presented(t); }
+    // The same without a copy, for walks over the tree: valid until the layer changes or is
+    // asked about another time.
+    const LayerState& presented(double t) const;
     // Whether anything in this subtree changes over time at t.
     bool isAnimating(double t) const;
     // The earliest time from t on at which something in this subtree may start to change:
@@ -188,6 +191,14 @@ private:
     ScalingFilter minificationFilter_ = ScalingFilter::linear;
     ScalingFilter magnificationFilter_ = ScalingFilter::linear;
     std::vector<Entry> animations_;
+    // The last presentation worked out: deciding on a frame and painting it ask for the same
+    // time several times over.
+    struct Presented {
+        double t = never;
+        uint64_t revision = 0;
+        LayerState state;
+    };
+    mutable Presented presented_;
     uint64_t nextSerial_ = 0;
     uint64_t contentVersion_;
     uint64_t subtreeRevision_;

@@ -17,7 +17,8 @@ namespace {
 constexpr double visibleShift = 0.5;
 
 uint8_t step(double unit) {
-    return uint8_t(std::lround(std::clamp(unit, 0.0, 1.0) * 255));
+    // Rounds half up, which for these non-negative values is what lround does, without its call.
+    return uint8_t(std::clamp(unit, 0.0, 1.0) * 255 + 0.5);
 }
 
 struct Hasher {
@@ -43,8 +44,13 @@ Rect outset(const Rect& r, double by) {
 FrameSignature FrameSignature::capture(const Layer& root, double t, double pixelScale) {
     FrameSignature sig;
     sig.items_.reserve(64);
-    sig.walk(root, t, Affine::scale(pixelScale, pixelScale), 1);
+    sig.recapture(root, t, pixelScale);
     return sig;
+}
+
+void FrameSignature::recapture(const Layer& root, double t, double pixelScale) {
+    items_.clear();
+    walk(root, t, Affine::scale(pixelScale, pixelScale), 1);
 }
 
 FrameSignature FrameSignature::captureSublayers(const Layer& layer, double t, double pixelScale) {
@@ -97,7 +103,7 @@ void FrameSignature::add(Item item) {
 
 void FrameSignature::walk(const Layer& layer, double t, const Affine& parent, double parentOpacity) {
     if (diverged_) return;
-    LayerState s = layer.presentation(t);
+    const LayerState& s = layer.presented(t);
     if (s.hidden) return;
     double opacity = parentOpacity * s.opacity;
     Affine m = s.toSuperlayer().then(parent);
@@ -164,14 +170,18 @@ void FrameSignature::walk(const Layer& layer, double t, const Affine& parent, do
 double FrameSignature::itemShift(const Item& a, const Item& b) {
     if (a.source != b.source || a.opacity != b.opacity || a.look != b.look || a.content != b.content)
         return std::numeric_limits<double>::infinity();
+    const Affine &m = a.toDevice, &n = b.toDevice;
+    // Most items sit still under a moving one.
+    if (m == n) return 0;
+    // A corner moves by the difference of the two mappings applied to it.
+    const double da = m.a - n.a, db = m.b - n.b, dc = m.c - n.c, dd = m.d - n.d, dx = m.tx - n.tx, dy = m.ty - n.ty;
     const Rect& r = a.extent;
     double farthest = 0;
-    for (Point p :
-         {Point{r.minX(), r.minY()}, Point{r.maxX(), r.minY()}, Point{r.minX(), r.maxY()}, Point{r.maxX(), r.maxY()}}) {
-        Point pa = a.toDevice.apply(p), pb = b.toDevice.apply(p);
-        double dx = pa.x - pb.x, dy = pa.y - pb.y;
-        farthest = std::max(farthest, dx * dx + dy * dy);
-    }
+    for (double x : {r.minX(), r.maxX()})
+        for (double y : {r.minY(), r.maxY()}) {
+            const double mx = da * x + dc * y + dx, my = db * x + dd * y + dy;
+            farthest = std::max(farthest, mx * mx + my * my);
+        }
     return std::sqrt(farthest);
 }
 

@@ -16,6 +16,8 @@ class FrameSignature {
 public:
     // The tree as presented at t, with `pixelScale` device pixels per point.
     static FrameSignature capture(const Layer& root, double t, double pixelScale);
+    // The same into this one, reusing its storage.
+    void recapture(const Layer& root, double t, double pixelScale);
     // Only the sublayers of `layer`, in its own coordinates scaled by `pixelScale` (for a
     // renderer that keeps a bitmap of them).
     static FrameSignature captureSublayers(const Layer& layer, double t, double pixelScale);

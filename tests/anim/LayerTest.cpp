@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <numbers>
 
 #include "anim/Layer.h"
@@ -218,4 +219,37 @@ TEST_F(LayerTest, transactionsSetDurationOrDisableActionsAndNest) {
     Transaction::setAnimationDuration(5);
     EXPECT_DOUBLE_EQ(Transaction::animationDuration(), Animation::defaultDuration)
         << "outside a transaction setters change nothing";
+}
+
+TEST_F(LayerTest, aPresentationAskedForAgainShowsEveryChangeMadeSinceAtTheSameTime) {
+    // A frame asks for the same time several times over; each change in between must show.
+    struct Case {
+        const char* change;
+        std::function<void(Layer&)> apply;
+        std::function<bool(const LayerState&)> shows;
+    };
+    const Case cases[] = {
+        {"a model value", [](Layer& l) { l.setOpacity(0.25); },
+         [](const LayerState& s) { return s.opacity == 0.25; }},
+        {"another animation", [](Layer& l) { l.addAnimation(Animation::keyframes("position.x", {70.0, 70.0}, 5), "x"); },
+         [](const LayerState& s) { return s.position.x == 70; }},
+        {"an animation removed", [](Layer& l) { l.removeAnimation("drift"); },
+         [](const LayerState& s) { return s.position.y == 0; }},
+        {"hidden", [](Layer& l) { l.setHidden(true); }, [](const LayerState& s) { return s.hidden; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.change);
+        auto parent = Layer::make();
+        auto layer = Layer::make();
+        parent->addSublayer(layer);
+        Transaction::withoutActions([&] { layer->setPosition({0, 0}); });
+        layer->addAnimation(Animation::keyframes("position.y", {0.0, 40.0}, 4), "drift");
+        const double t = now() + 1;
+        EXPECT_NEAR(layer->presentation(t).position.y, 10, 1e-9);
+        const LayerState& before = layer->presented(t);
+        EXPECT_FALSE(c.shows(before));
+        Transaction::withoutActions([&] { c.apply(*layer); });
+        EXPECT_TRUE(c.shows(layer->presentation(t)));
+        EXPECT_TRUE(c.shows(layer->presented(t)));
+    }
 }

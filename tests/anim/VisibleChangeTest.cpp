@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <optional>
+#include <vector>
 
+#include "anim/FramePacer.h"
 #include "anim/ShapeLayer.h"
 #include "anim/Transaction.h"
 #include "anim/VisibleChange.h"
@@ -112,4 +116,72 @@ TEST_F(VisibleChangeTest, anOpacityChangeBelowOneStepIsNotAChange) {
     EXPECT_FALSE(FrameSignature::capture(*root, now(), 2).differsVisibly(painted));
     Transaction::withoutActions([&] { fur->setOpacity(0.99); });
     EXPECT_TRUE(FrameSignature::capture(*root, now(), 2).differsVisibly(painted));
+}
+
+TEST_F(VisibleChangeTest, aPacedPanelShowsEachMoveOnceAndStaysWithinAPixelOfTheTree) {
+    // The owner's side of a pacer: it wakes when asked and paints what it is told to.
+    struct Case {
+        const char* name;
+        std::function<void(Layer&)> animate;
+        int lookEvery;  // extra looks in between, as gaze changes make them (0: none)
+    };
+    const Case cases[] = {
+        {"breathing", [](Layer& l) {
+             l.addAnimation(Animation::keyframes("transform",
+                                                 {Transform::identity(), Transform::pose(0, 0.65, 0, 0.992, 1.018),
+                                                  Transform::identity()},
+                                                 3.2)
+                                .setRepeatCount(Animation::infinity)
+                                .setTimingFunction(TimingFunction::easeInEaseOut()),
+                            "ambient");
+         }, 0},
+        {"breathing, looked at often", [](Layer& l) {
+             l.addAnimation(Animation::keyframes("transform.translation.y", {0.0, 0.8, 0.0}, 2.5)
+                                .setRepeatCount(Animation::infinity),
+                            "ambient");
+         }, 7},
+        {"a hop", [](Layer& l) { l.addAnimation(Animation::keyframes("transform.translation.y", {0.0, 14.0, 0.0}, 0.6), "hop"); },
+         3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        body->removeAllAnimations();
+        c.animate(*body);
+        std::optional<double> wake;
+        std::vector<FrameSignature> shown;
+        FramePacer pacer({.planFrame = [&](double at, double) { wake = at; },
+                          .cancelFrame = [&] { wake.reset(); },
+                          .paint = [&](double t) { shown.push_back(FrameSignature::capture(*root, t, 2)); },
+                          .nextChange = [](std::optional<double>) {}});
+        pacer.setFrameInterval(frame);
+        const double start = now();
+        pacer.refresh(*root, start, 2);
+        int step = 0, sameAsBefore = 0, behind = 0;
+        for (double t = start; t < start + 3.5; t += frame / 4, ++step) {
+            const bool due = wake && t >= *wake;
+            if (due) {
+                wake.reset();
+                pacer.frameCame();
+            }
+            const size_t before = shown.size();
+            if (due || (c.lookEvery && step % c.lookEvery == 0)) pacer.refresh(*root, t, 2);
+            if (shown.size() > before && before > 0) sameAsBefore += !shown.back().differsVisibly(shown[before - 1]);
+            behind += FrameSignature::largestShift(*root, t, 2, shown.back()) >= 1.5;
+        }
+        EXPECT_GT(shown.size(), 3u);
+        EXPECT_EQ(sameAsBefore, 0) << "a frame that looks like the one before";
+        EXPECT_EQ(behind, 0) << "the panel fell behind the tree";
+    }
+}
+
+TEST_F(VisibleChangeTest, aPacedStillTreeIsPaintedOnceAndNeverWokenFor) {
+    std::optional<double> wake;
+    int paints = 0;
+    FramePacer pacer({.planFrame = [&](double at, double) { wake = at; },
+                      .cancelFrame = [&] { wake.reset(); },
+                      .paint = [&](double) { ++paints; },
+                      .nextChange = [](std::optional<double>) {}});
+    for (int look = 0; look < 5; ++look) pacer.refresh(*root, now() + look * frame, 1);
+    EXPECT_EQ(paints, 1);
+    EXPECT_FALSE(wake);
 }

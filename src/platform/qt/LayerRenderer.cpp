@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QPainterPath>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <numbers>
 #include <string>
@@ -140,6 +141,19 @@ Rect gravityRect(anim::ContentsGravity g, const Rect& b, anim::Size img) {
     return {x, y, w, h};
 }
 
+// While renderInto makes a frame: its image, and the device area every drawing into it stays
+// within (one frame at a time, on the main thread).
+struct FrameReach {
+    const QPaintDevice* device = nullptr;
+    QRectF area;
+};
+FrameReach frameReach;
+
+// A drawing reaching `deviceArea` of the painter's device.
+void noteReach(const QPainter& p, const QRectF& deviceArea) {
+    if (p.device() && p.device() == frameReach.device) frameReach.area |= deviceArea;
+}
+
 // Qt's raster engine hands a blend of 96 or more spans to its global thread pool and waits for
 // it, which keeps a pool of threads alive. A blend holds the spans of one drawing inside the
 // clip, so a drawing that could reach that many is made in bands of whole device rows, each
@@ -172,10 +186,15 @@ void drawBands(QPainter& p, const std::vector<int>& starts, int bottom, Draw&& d
     }
 }
 
-// A drawing of `bounds` making about `spansPerRow` spans in each of its rows.
+// A drawing of `bounds` making about `spansPerRow` spans in each of its rows. One that stays
+// inside them (`confined`) and lies wholly outside the clip (another band of the frame) is not
+// drawn at all.
 template <class Draw>
-void drawInBands(QPainter& p, const QRectF& bounds, double spansPerRow, Draw&& draw) {
-    const auto [top, bottom] = deviceRows(p, p.deviceTransform().mapRect(bounds));
+void drawInBands(QPainter& p, const QRectF& bounds, double spansPerRow, Draw&& draw, bool confined = true) {
+    const QRectF area = p.deviceTransform().mapRect(bounds);
+    noteReach(p, area);
+    const auto [top, bottom] = deviceRows(p, area);
+    if (confined && p.hasClipping() && bottom <= top) return;
     const int rows = std::max(1, int(spansPerBand / std::max(1.0, spansPerRow)));
     std::vector<int> starts;
     for (int y = top; y < bottom; y += rows) starts.push_back(y);
@@ -189,11 +208,20 @@ void drawInBands(QPainter& p, const QRectF& bounds, double spansPerRow, Draw&& d
 template <class Draw>
 void drawOutlineInBands(QPainter& p, const QPainterPath& path, double strokeReach, Draw&& draw) {
     const QTransform device = p.deviceTransform();
-    const QList<QPolygonF> polygons = path.toSubpathPolygons(device);
     const double reach = strokeReach * std::sqrt(std::abs(device.determinant()));
+    if (p.hasClipping()) {
+        // The curves lie within their control points: an outline wholly outside the clip (another
+        // band of the frame) needs neither measuring nor drawing.
+        const auto [top, bottom] =
+            deviceRows(p, device.mapRect(path.controlPointRect()).adjusted(-reach, -reach, reach, reach));
+        if (bottom <= top) return;
+    }
+    const QList<QPolygonF> polygons = path.toSubpathPolygons(device);
     QRectF area;
     for (const QPolygonF& polygon : polygons) area |= polygon.boundingRect();
-    const auto [top, bottom] = deviceRows(p, area.adjusted(-reach, -reach, reach, reach));
+    area.adjust(-reach, -reach, reach, reach);
+    noteReach(p, area);
+    const auto [top, bottom] = deviceRows(p, area);
     if (bottom - top <= 1) return draw();
     const double sides = strokeReach > 0 ? 2 : 1;
     std::vector<double> spans(size_t(bottom - top), 2 * sides);
@@ -290,6 +318,7 @@ void LayerRenderer::paint(QPainter& painter, const anim::Layer& root, double t, 
     painter.restore();
     if (shadows_.size() > 64) shadows_.clear();
     if (sublayerBitmaps_.size() > 64) sublayerBitmaps_.clear();
+    if (paths_.size() > 256) paths_.clear();
 }
 
 QImage LayerRenderer::render(const anim::Layer& root, double t, QSizeF size, double devicePixelRatio,
@@ -303,10 +332,19 @@ void LayerRenderer::renderInto(QImage& image, const anim::Layer& root, double t,
                                std::optional<anim::Rect> clip, QPointF origin) {
     const QSize pixels(int(std::ceil(size.width() * devicePixelRatio)),
                        int(std::ceil(size.height() * devicePixelRatio)));
-    if (image.size() != pixels || image.format() != QImage::Format_ARGB32_Premultiplied)
+    // Only what the image's last frame drew on needs clearing.
+    QRect stale = paintedArea(image);
+    if (image.size() != pixels || image.format() != QImage::Format_ARGB32_Premultiplied) {
         image = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        stale = image.rect();
+    }
     image.setDevicePixelRatio(devicePixelRatio);
-    image.fill(Qt::transparent);
+    if (stale == image.rect()) {
+        image.fill(Qt::transparent);
+    } else if (!stale.isEmpty()) {
+        for (int y = stale.top(); y <= stale.bottom(); ++y)
+            std::memset(image.scanLine(y) + size_t(stale.left()) * 4, 0, size_t(stale.width()) * 4);
+    }
     // Qt's raster engine hands a batch of 96 or more spans with blending (any translucent
     // antialiased edge) to its global thread pool and waits for it. From about 64 rows of
     // drawing on, a pet frame has such batches; a batch only holds spans of the rows inside the
@@ -316,26 +354,44 @@ void LayerRenderer::renderInto(QImage& image, const anim::Layer& root, double t,
     constexpr int handOffRows = 64, bandRows = 100;
     const double rows = std::min(double(image.height()), root.bounds().height() * devicePixelRatio);
     const int bands = rows <= handOffRows ? 1 : (image.height() + bandRows - 1) / bandRows;
-    QPainter p(&image);
-    for (int i = 0; i < bands; ++i) {
-        p.save();
-        if (bands > 1) {
-            // Whole device rows: the engine rounds the clip to pixels, so bands neither overlap nor leave gaps.
-            const int top = image.height() * i / bands, bottom = image.height() * (i + 1) / bands;
-            p.setClipRect(
-                QRectF(0, top / devicePixelRatio, image.width() / devicePixelRatio, (bottom - top) / devicePixelRatio));
+    frameReach = {&image, {}};
+    {
+        QPainter p(&image);
+        for (int i = 0; i < bands; ++i) {
+            p.save();
+            if (bands > 1) {
+                // Whole device rows: the engine rounds the clip to pixels, so bands neither overlap nor leave gaps.
+                const int top = image.height() * i / bands, bottom = image.height() * (i + 1) / bands;
+                p.setClipRect(QRectF(0, top / devicePixelRatio, image.width() / devicePixelRatio,
+                                     (bottom - top) / devicePixelRatio));
+            }
+            p.translate(origin.x(), -origin.y());
+            if (clip)
+                p.setClipRect(QRectF(clip->minX(), size.height() - clip->maxY(), clip->width(), clip->height()),
+                              Qt::IntersectClip);
+            paint(p, root, t, size.height());
+            p.restore();
         }
-        p.translate(origin.x(), -origin.y());
-        if (clip)
-            p.setClipRect(QRectF(clip->minX(), size.height() - clip->maxY(), clip->width(), clip->height()),
-                          Qt::IntersectClip);
-        paint(p, root, t, size.height());
-        p.restore();
     }
+    // Antialiased edges and curves flattened for measuring reach a little further.
+    constexpr int edge = 2;
+    const QRect area = frameReach.area.isEmpty() ? QRect()
+                                                 : frameReach.area.toAlignedRect().adjusted(-edge, -edge, edge, edge) &
+                                                       image.rect();
+    frameReach = {};
+    painted_[nextPainted_] = {image.cacheKey(), area};
+    nextPainted_ = (nextPainted_ + 1) % painted_.size();
+}
+
+QRect LayerRenderer::paintedArea(const QImage& image) const {
+    if (image.isNull()) return {};
+    for (const Painted& p : painted_)
+        if (p.image == image.cacheKey()) return p.area;
+    return image.rect();
 }
 
 void LayerRenderer::paintLayer(QPainter& p, const anim::Layer& layer, double t) {
-    LayerState s = layer.presentation(t);
+    const LayerState& s = layer.presented(t);
     if (s.hidden || s.opacity <= 0) return;
     anim::Affine m = s.toSuperlayer();
     auto mode = compositionFor(layer.compositingFilter());
@@ -441,6 +497,13 @@ void LayerRenderer::drawBitmap(QPainter& p, const SublayerBitmap& bitmap, double
     p.restore();
 }
 
+const QPainterPath& LayerRenderer::painterPath(const anim::ShapeLayer& shape) {
+    KeptPath& kept = paths_[&shape];
+    // Content versions are unique across layers: a new layer at the same address has another.
+    if (kept.version != shape.contentVersion()) kept = {shape.contentVersion(), toQ(shape.path())};
+    return kept.path;
+}
+
 void LayerRenderer::paintContent(QPainter& p, const anim::Layer& layer, const LayerState& s, double t) {
     if (!s.backgroundColor.isClear()) {
         // Antialiased edges: a run and a partly covered pixel at either end of a row.
@@ -452,7 +515,7 @@ void LayerRenderer::paintContent(QPainter& p, const anim::Layer& layer, const La
         case LayerKind::shape: {
             const auto& shape = static_cast<const anim::ShapeLayer&>(layer);
             if (shape.path().isEmpty()) break;
-            QPainterPath path = toQ(shape.path());
+            const QPainterPath& path = painterPath(shape);
             if (!s.fillColor.isClear()) drawOutlineInBands(p, path, 0, [&] { p.fillPath(path, toQ(s.fillColor)); });
             if (!s.strokeColor.isClear() && s.lineWidth > 0) {
                 QPen pen(toQ(s.strokeColor), s.lineWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
@@ -491,9 +554,12 @@ void LayerRenderer::paintContent(QPainter& p, const anim::Layer& layer, const La
             // Each glyph is blended on its own, a span for about every pixel of its rows; the
             // line may spill out of its frame by about a letter.
             const double letter = text.fontSize();
-            drawInBands(p, box.adjusted(-letter, -letter, letter, letter),
-                        letter * std::sqrt(std::abs(p.deviceTransform().determinant())),
-                        [&] { p.drawText(box, align | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, string); });
+            // A line taller than its frame reaches further down.
+            noteReach(p, p.deviceTransform().mapRect(box.adjusted(-2 * letter, -2 * letter, 2 * letter, 2 * letter)));
+            drawInBands(
+                p, box.adjusted(-letter, -letter, letter, letter),
+                letter * std::sqrt(std::abs(p.deviceTransform().determinant())),
+                [&] { p.drawText(box, align | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, string); }, false);
             p.restore();
             break;
         }

@@ -2,12 +2,15 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
+#include <array>
 #include <map>
 #include <optional>
 #include <unordered_map>
 #include <utility>
 
 #include "anim/Layer.h"
+#include "anim/ShapeLayer.h"
 #include "anim/VisibleChange.h"
 
 namespace platform::qt {
@@ -29,6 +32,9 @@ public:
     // when the size matches; the tree's origin (and the clip's) lies at `origin` of the image (y up).
     void renderInto(QImage& image, const anim::Layer& root, double t, QSizeF size, double devicePixelRatio,
                     std::optional<anim::Rect> clip = std::nullopt, QPointF origin = {});
+    // The device pixels of `image` outside which it is transparent: what the last renderInto
+    // into it drew on, or all of it when it was not made here or has changed since.
+    QRect paintedArea(const QImage& image) const;
 
 private:
     struct ShadowBitmap {
@@ -65,6 +71,23 @@ private:
     bool makingBitmap_ = false;
 
     std::unordered_map<const anim::Layer*, ShadowBitmap> shadows_;
+
+    // A shape's path in Qt's form, made again only when the path changes.
+    struct KeptPath {
+        uint64_t version = 0;
+        QPainterPath path;
+    };
+    const QPainterPath& painterPath(const anim::ShapeLayer& shape);
+    std::unordered_map<const anim::Layer*, KeptPath> paths_;
+
+    // What the last few images rendered into hold, known by their cache keys (which change with
+    // any later change to their pixels): only that part needs clearing for the next frame.
+    struct Painted {
+        qint64 image = 0;
+        QRect area;
+    };
+    std::array<Painted, 4> painted_{};
+    size_t nextPainted_ = 0;
 };
 
 }  // namespace platform::qt

@@ -19,21 +19,24 @@ constexpr QEvent::Type qtExposeEvent = QEvent::Expose;
 namespace platform::qt {
 namespace {
 
-// The smallest rectangle holding every pixel in which two images of one size differ.
-QRect changedRect(const QImage& a, const QImage& b) {
-    const int w = a.width(), h = a.height();
-    int top = h, bottom = -1, left = w, right = -1;
-    for (int y = 0; y < h; ++y) {
-        const auto* ra = reinterpret_cast<const QRgb*>(a.constScanLine(y));
-        const auto* rb = reinterpret_cast<const QRgb*>(b.constScanLine(y));
+// The smallest rectangle holding every pixel in which two images of one size differ, looking
+// only `within`.
+QRect changedRect(const QImage& a, const QImage& b, QRect within) {
+    within &= a.rect();
+    if (within.isEmpty()) return {};
+    const int x = within.left(), w = within.width();
+    int top = within.bottom() + 1, bottom = -1, left = within.right() + 1, right = -1;
+    for (int y = within.top(); y <= within.bottom(); ++y) {
+        const auto* ra = reinterpret_cast<const QRgb*>(a.constScanLine(y)) + x;
+        const auto* rb = reinterpret_cast<const QRgb*>(b.constScanLine(y)) + x;
         if (std::memcmp(ra, rb, size_t(w) * sizeof(QRgb)) == 0) continue;
         top = std::min(top, y);
         bottom = y;
         int x0 = 0, x1 = w - 1;
         while (ra[x0] == rb[x0]) ++x0;
         while (ra[x1] == rb[x1]) --x1;
-        left = std::min(left, x0);
-        right = std::max(right, x1);
+        left = std::min(left, x + x0);
+        right = std::max(right, x + x1);
     }
     return bottom < 0 ? QRect() : QRect(left, top, right - left + 1, bottom - top + 1);
 }
@@ -45,8 +48,10 @@ PanelFrameUpload::~PanelFrameUpload() {
         if (Display* dpy = qtX11Display()) XFreeGC(dpy, static_cast<GC>(gc_));
 }
 
-bool PanelFrameUpload::put(const QImage& frame, const QImage& previous) {
-    Display* dpy = qtX11Display();
+bool PanelFrameUpload::put(const QImage& frame, const QImage& previous, const QRect& differsWithin) {
+    // Asking Qt for its display costs a search of its interfaces: once is enough.
+    if (!display_) display_ = qtX11Display();
+    auto* dpy = static_cast<Display*>(display_);
     if (directPut_ == DirectPut::unavailable || !dpy || !window_.isVisible() ||
         !window_.testAttribute(Qt::WA_WState_Created))
         return false;
@@ -67,7 +72,7 @@ bool PanelFrameUpload::put(const QImage& frame, const QImage& previous) {
     // breathing pet changes a band of its outline, not the whole panel.
     QRect changed = frame.rect();
     if (windowShowsPrevious_ && previous.size() == frame.size()) {
-        changed = changedRect(previous, frame);
+        changed = changedRect(previous, frame, differsWithin);
         if (changed.isEmpty()) return true;
     }
     if (shared_ && shared_->size() != frame.size()) shared_.reset();

@@ -19,9 +19,9 @@ public:
     explicit PanelFrameUpload(QWidget& window) : window_(window) {}
     ~PanelFrameUpload() override;
 
-    // Puts `frame` on the window, `previous` being the frame before it; false where that cannot
-    // be done (Qt paints the frame then).
-    bool put(const QImage& frame, const QImage& previous);
+    // Puts `frame` on the window, `previous` being the frame before it, the two being the same
+    // outside `differsWithin`; false where that cannot be done (Qt paints the frame then).
+    bool put(const QImage& frame, const QImage& previous, const QRect& differsWithin);
     // The window no longer shows the last frame put.
     void forgetWindowContents() { windowShowsPrevious_ = false; }
 
@@ -34,7 +34,8 @@ private:
     bool windowShowsPrevious_ = false;
     enum class DirectPut { unknown, ready, unavailable };
     DirectPut directPut_ = DirectPut::unknown;
-    void* visual_ = nullptr;  // Xlib's Visual* and GC, kept opaque to stay out of Qt's headers
+    void* display_ = nullptr;  // Qt's Display*
+    void* visual_ = nullptr;   // Xlib's Visual* and GC, kept opaque to stay out of Qt's headers
     void* gc_ = nullptr;
     // Frames go through shared memory while the server takes it.
     std::unique_ptr<X11SharedImage> shared_;

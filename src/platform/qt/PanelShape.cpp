@@ -87,12 +87,13 @@ void PanelShape::update(QWidget& window, const QImage& frame, bool ignoresMouse,
                         const std::function<bool(Point)>& hitTest, bool force) {
     if (frame.isNull()) return;
     double now = anim::currentMediaTime();
-    Display* dpy = qtX11Display();
-    bool composited = !dpy || compositorRunning(dpy);
-    if (!force && applied_ && composited && composited_ && now - lastUpdate_ < shapeInterval) {
+    // A compositor that quits forces an update (through `due`), so a held-back one need not ask.
+    if (!force && applied_ && composited_ && now - lastUpdate_ < shapeInterval) {
         pending_ = true;
         return;
     }
+    Display* dpy = qtX11Display();
+    bool composited = !dpy || compositorRunning(dpy);
     pending_ = false;
     timer_.stop();
     lastUpdate_ = now;
@@ -120,11 +121,14 @@ void PanelShape::update(QWidget& window, const QImage& frame, bool ignoresMouse,
     if (!dpy || !window.testAttribute(Qt::WA_WState_Created)) return;
     if (!inputChanged && !boundingChanged && applied_) return;
     auto id = static_cast<unsigned long>(window.winId());
-    applyShape(dpy, id, ShapeInput, inputRects_);
-    if (composited)
-        XShapeCombineMask(dpy, id, ShapeBounding, 0, 0, 0, ShapeSet);
-    else
-        applyShape(dpy, id, ShapeBounding, boundingRects_);
+    if (inputChanged || !applied_) applyShape(dpy, id, ShapeInput, inputRects_);
+    // Each new bounding shape has the compositor repaint the whole window.
+    if (boundingChanged || !applied_) {
+        if (composited)
+            XShapeCombineMask(dpy, id, ShapeBounding, 0, 0, 0, ShapeSet);
+        else
+            applyShape(dpy, id, ShapeBounding, boundingRects_);
+    }
     flushBeforeSleep(dpy);
     applied_ = true;
 }

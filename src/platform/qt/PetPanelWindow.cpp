@@ -314,7 +314,9 @@ void PetPanelWindow::repaintNow(double t) {
                          QPointF(drawingMargin, drawingMargin));
     ++paintCount_;
     updateShape(false);
-    if (!upload_.put(frameImage_, previousImage_)) {
+    // Both frames are transparent outside what either drew on.
+    const QRect drawn = renderer_.paintedArea(frameImage_) | renderer_.paintedArea(previousImage_);
+    if (!upload_.put(frameImage_, previousImage_, drawn)) {
         upload_.forgetWindowContents();
         update();
     }

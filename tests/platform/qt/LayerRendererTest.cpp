@@ -340,3 +340,54 @@ TEST_F(RendererTest, tallDrawingsLookAsOneUnbandedPassAndStayOnThisThread) {
         layer->removeFromSuperlayer();
     }
 }
+
+TEST_F(RendererTest, framesReusingTheirImagesLookAsIfPaintedAfresh) {
+    // Each drawing that reaches beyond its layer's frame: a shadow, a mitered stroke, an image
+    // larger than its layer, a line of text too tall for its frame. They glide across and back,
+    // so what a frame before drew is left where the next one no longer draws.
+    auto glider = Layer::make();
+    glider->setFrame({0, 0, 60, 40});
+    root->setFrame({0, 0, 60, 40});
+    root->addSublayer(glider);
+    auto puck = shape(Path::rect({4, 24, 8, 6}), Color::black(), glider.get());
+    puck->setShadowOpacity(1);
+    puck->setShadowRadius(1);
+    auto spike = shape(Path::polygon(star(9, 2, 5)), Color::clear(), glider.get());
+    spike->setTransform(Transform::pose(-8, -26, 0, 1, 1));
+    spike->setStrokeColor(Color::rgb(0.9, 0.5, 0.2));
+    spike->setLineWidth(2.5);
+    auto photo = Layer::make();
+    photo->setFrame({30, 4, 4, 4});
+    photo->setContents(Image::fromDrawing({14, 14}, {{Path::ellipse({0, 0, 14, 14}), Color::rgb(0, 0, 1)}}));
+    photo->setContentsGravity(ContentsGravity::center);
+    glider->addSublayer(photo);
+    auto label = TextLayer::make();
+    label->setFrame({40, 30, 16, 2});
+    label->setString("Wy");
+    label->setFontSize(12);
+    label->setForegroundColor(Color::black());
+    glider->addSublayer(label);
+    // Each glides on its own: a still run of them would be kept as one bitmap, drawn smoothed.
+    for (const auto& layer : glider->sublayers())
+        layer->addAnimation(Animation::keyframes("transform.translation.x", {-30.0, 30.0, -30.0}, 4), "glide");
+
+    const double t0 = sim.loop.mediaTime();
+    for (double scale : {1.0, 2.0}) {
+        QImage images[2];
+        for (int frame = 0; frame < 14; ++frame) {
+            SCOPED_TRACE("frame " + std::to_string(frame) + " at " + std::to_string(scale));
+            const double t = t0 + 0.3 * frame;
+            QImage& image = images[frame % 2];
+            renderer.renderInto(image, *root, t, QSizeF(60, 40), scale);
+            const QImage afresh = LayerRenderer().render(*root, t, QSizeF(60, 40), scale);
+            ASSERT_EQ(image, afresh);
+            const QRect area = renderer.paintedArea(image);
+            int drawnOutside = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x) drawnOutside += qAlpha(image.pixel(x, y)) > 0 && !area.contains(x, y);
+            EXPECT_EQ(drawnOutside, 0) << "the area told covers every drawn pixel";
+        }
+        images[0].setPixel(0, 0, qRgba(9, 9, 9, 9));
+        EXPECT_EQ(renderer.paintedArea(images[0]), images[0].rect()) << "an image changed elsewhere is all stale";
+    }
+}
