@@ -305,7 +305,9 @@ void PetPanelWindow::refresh() {
         pacer_.cancel();
         return;
     }
-    pacer_.refresh(*root_, anim::currentMediaTime(), devicePixelRatioF());
+    // Judged in points, not device pixels: a half-point step is the same length on a screen of
+    // any density, so a denser screen needs no more frames for the same motion.
+    pacer_.refresh(*root_, anim::currentMediaTime(), 1.0);
 }
 
 void PetPanelWindow::repaintNow(double t) {
