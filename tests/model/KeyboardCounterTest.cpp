@@ -51,6 +51,44 @@ TEST_F(KeyboardCounterTest, listening_countsEachPressOnceAtTheTimeItIsHandled) {
     EXPECT_EQ(counted(), 2);
 }
 
+// Presses the tap hands over together, late, are stamped when they went down: the pets answer
+// the rhythm typed, not the rhythm in which the presses were read.
+TEST_F(KeyboardCounterTest, pressesHandedOverTogether_keepTheRhythmTheyWereTypedIn) {
+    startListening();
+    // After a pause, a press that starts the rhythm afresh.
+    auto press = [&](double waited) {
+        taps.pressKey(false, waited);
+        sim.loop.runPending();
+    };
+    auto startAfterAPause = [&] {
+        sim.loop.advance(5);
+        press(0);
+    };
+    const std::vector<std::vector<double>> rhythms = {{0.05, 0.05, 0.05}, {0.2, 0.2}, {0.09, 0.3, 0.8}};
+    for (const auto& gaps : rhythms) {
+        startAfterAPause();
+        for (double gap : gaps) {
+            sim.loop.advance(gap);
+            press(0);
+        }
+        const double live = model->typingIntensity.get();
+
+        // The same presses, all read together a little after the last went down.
+        startAfterAPause();
+        constexpr double readLate = 0.03;
+        double typed = readLate;
+        for (double gap : gaps) typed += gap;
+        sim.loop.advance(typed);
+        for (double gap : gaps) {
+            typed -= gap;
+            taps.pressKey(false, typed);
+        }
+        sim.loop.runPending();
+        EXPECT_DOUBLE_EQ(model->typingIntensity.get(), live) << gaps.size() << " presses";
+        EXPECT_NEAR(sim.loop.now().timeIntervalSince(*model->lastKeyAt.get()), readLate, 1e-6);
+    }
+}
+
 TEST_F(KeyboardCounterTest, refreshWhileListening_reusesTheTap) {
     startListening();
     auto* tap = taps.currentTap();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <utility>
 
 namespace platform::qt {
@@ -21,11 +22,21 @@ TimerHub::TimerHub() {
 double TimerHub::now() const { return double(clock_.nsecsElapsed()) / 1e9; }
 
 uint64_t TimerHub::add(double delay, double tolerance, std::function<void()> fire) {
-    double due = now() + std::max(0.0, delay);
-    uint64_t id = nextId_++;
-    entries_.push_back({id, due, due + std::max(0.0, tolerance), std::move(fire)});
+    const double due = now() + std::max(0.0, delay);
+    return insert({0, due, due, due + std::max(0.0, tolerance), std::move(fire)});
+}
+
+uint64_t TimerHub::addAtNextWake(double within, std::function<void()> fire) {
+    const double now = this->now();
+    const double latest = now + std::max(0.0, within);
+    return insert({0, now, latest, latest, std::move(fire)});
+}
+
+uint64_t TimerHub::insert(Entry entry) {
+    entry.id = nextId_++;
+    entries_.push_back(std::move(entry));
     arm();
-    return id;
+    return entries_.back().id;
 }
 
 void TimerHub::remove(uint64_t id) {
@@ -33,21 +44,27 @@ void TimerHub::remove(uint64_t id) {
     if (std::erase_if(entries_, [id](const Entry& e) { return e.id == id; })) arm();
 }
 
-void TimerHub::arm() {
-    if (entries_.empty()) {
-        timer_.stop();
-        return;
-    }
+std::optional<double> TimerHub::plannedWake() const {
+    if (entries_.empty()) return std::nullopt;
     // As late as the most pressing deadline allows, so that as many as possible come along.
     double deadline = entries_.front().latest;
     for (const Entry& e : entries_) deadline = std::min(deadline, e.latest);
     double wake = 0;
     for (const Entry& e : entries_)
         if (e.due <= deadline) wake = std::max(wake, e.due);
+    return wake;
+}
+
+void TimerHub::arm() {
+    const std::optional<double> wake = plannedWake();
+    if (!wake) {
+        timer_.stop();
+        return;
+    }
     // Re-arming a Qt timer costs more than the rest of a wake-up's bookkeeping: keep one that
     // already rings at that millisecond.
-    const auto deadline_ms = qint64(std::ceil(wake * 1000));
-    wake_ = wake;
+    const auto deadline_ms = qint64(std::ceil(*wake * 1000));
+    wake_ = *wake;
     if (timer_.isActive() && deadline_ms == armedAt_) return;
     armedAt_ = deadline_ms;
     timer_.start(std::max(0, int(deadline_ms - qint64(std::floor(now() * 1000)))));
@@ -57,7 +74,7 @@ void TimerHub::fire() {
     const double upTo = std::max(wake_, now());
     std::vector<std::pair<uint64_t, std::function<void()>>> due;
     std::erase_if(entries_, [&](Entry& e) {
-        if (e.due > upTo + 0.0005) return false;
+        if (e.earliest > upTo + 0.0005) return false;
         due.emplace_back(e.id, std::move(e.fire));
         return true;
     });

@@ -2,6 +2,8 @@
 #include <QElapsedTimer>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -79,5 +81,50 @@ TEST(TimerHub, aDelayedStepSharesTheWakeUpOfAFrameDueAroundIt) {
         hub.add(0.2, 0, [&] { done = true; });
         spinUntil([&] { return done; });
         EXPECT_EQ(order, (std::vector<std::string>{"step", "frame", "next turn"}));
+    }
+}
+
+TEST(TimerHub, workForTheNextWakeUpRidesAnyWakeUpThatComesAndOtherwiseWaitsItsTimeAlone) {
+    // Keys read while a pet moves: they come along with the move's wake-up, planned before or
+    // after them; with nothing else planned they wake the program once, when their time is up.
+    auto& hub = TimerHub::shared();
+    struct Case {
+        const char* name;
+        double otherDelay;  // < 0: no other wake-up
+        bool otherFirst;    // planned before the ride
+    };
+    const std::vector<Case> cases = {
+        {"a wake-up planned before", 0.02, true},
+        {"a wake-up planned after", 0.02, false},
+        {"alone", -1, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> order;
+        const double start = hub.now();
+        double rodeAt = -1;
+        auto other = [&] {
+            if (c.otherDelay >= 0)
+                hub.add(c.otherDelay, 0, [&] {
+                    order.push_back("other");
+                    QMetaObject::invokeMethod(
+                        QCoreApplication::instance(), [&] { order.push_back("next turn"); }, Qt::QueuedConnection);
+                });
+        };
+        if (c.otherFirst) other();
+        hub.addAtNextWake(0.3, [&] {
+            order.push_back("ride");
+            rodeAt = hub.now();
+        });
+        if (!c.otherFirst) other();
+        spinUntil([&] { return rodeAt >= 0 && (c.otherDelay < 0 || order.size() == 3); });
+        if (c.otherDelay < 0) {
+            EXPECT_EQ(order, (std::vector<std::string>{"ride"}));
+            EXPECT_GE(rodeAt - start, 0.3 - 0.001) << "woke the program before its time";
+        } else {
+            EXPECT_EQ(order.size(), 3u);
+            EXPECT_NE(std::find(order.begin(), order.end(), "ride"), order.end());
+            EXPECT_EQ(order.back(), "next turn") << "the ride took a wake-up of its own";
+        }
     }
 }
