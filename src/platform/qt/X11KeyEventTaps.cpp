@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QSocketNotifier>
+#include <poll.h>
 #include <algorithm>
 #include <bitset>
 #include <cstdint>
@@ -181,6 +182,12 @@ private:
     bool readEvents(bool atOnce) {
         const auto alive = alive_;
         Display* display = connection_->display();
+        // Looked at without a key having come: one look at the socket, where Xlib would try
+        // to read from it several times.
+        if (!atOnce && XEventsQueued(display, QueuedAlready) == 0) {
+            pollfd socket{ConnectionNumber(display), POLLIN, 0};
+            if (::poll(&socket, 1, 0) == 0) return false;
+        }
         bool read = false;
         while (!connection_->isLost() && XPending(display) > 0) {
             read = true;
