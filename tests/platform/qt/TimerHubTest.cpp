@@ -128,3 +128,29 @@ TEST(TimerHub, workForTheNextWakeUpRidesAnyWakeUpThatComesAndOtherwiseWaitsItsTi
         }
     }
 }
+
+TEST(TimerHub, aTimerWithoutSlackComesOnTimeAndAFrameThatMayWaitComesAlong) {
+    // An animation's end is timed exactly; a frame planned a little before it that may come a
+    // little late is painted in the same wake-up rather than one of its own.
+    platform::qt::QtMainLoop loop;
+    auto& hub = TimerHub::shared();
+    for (bool repeats : {false, true}) {
+        SCOPED_TRACE(repeats ? "repeating" : "once");
+        std::vector<std::string> order;
+        const double start = hub.now();
+        double exactAt = -1;
+        std::unique_ptr<platform::Timer> exact;
+        exact = loop.schedule(0.05, 0, repeats, [&] {
+            if (exactAt >= 0) return;
+            exactAt = hub.now();
+            order.push_back("exact");
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(), [&] { order.push_back("next turn"); }, Qt::QueuedConnection);
+        });
+        hub.add(0.03, 0.05, [&] { order.push_back("frame"); });
+        spinUntil([&] { return order.size() == 3; });
+        exact.reset();
+        EXPECT_EQ(order, (std::vector<std::string>{"exact", "frame", "next turn"}));
+        EXPECT_GE(exactAt - start, 0.05 - 0.001);
+    }
+}
