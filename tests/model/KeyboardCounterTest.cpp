@@ -1,6 +1,7 @@
 #include "model/KeyboardCounter.h"
 
 #include <nlohmann/json.hpp>
+#include <numeric>
 
 #include "model/AppModelTestSupport.h"
 
@@ -55,34 +56,23 @@ TEST_F(KeyboardCounterTest, listening_countsEachPressOnceAtTheTimeItIsHandled) {
 // the rhythm typed, not the rhythm in which the presses were read.
 TEST_F(KeyboardCounterTest, pressesHandedOverTogether_keepTheRhythmTheyWereTypedIn) {
     startListening();
-    // After a pause, a press that starts the rhythm afresh.
     auto press = [&](double waited) {
         taps.pressKey(false, waited);
         sim.loop.runPending();
     };
-    auto startAfterAPause = [&] {
-        sim.loop.advance(5);
+    constexpr double readLate = 0.03;
+    press(0);
+    for (const std::vector<double>& gaps : {std::vector{0.05, 0.05}, {0.2, 0.2}, {0.09, 0.3, 0.8}}) {
+        sim.loop.advance(5);  // a pause: the next press starts the rhythm afresh
         press(0);
-    };
-    const std::vector<std::vector<double>> rhythms = {{0.05, 0.05, 0.05}, {0.2, 0.2}, {0.09, 0.3, 0.8}};
-    for (const auto& gaps : rhythms) {
-        startAfterAPause();
-        for (double gap : gaps) {
-            sim.loop.advance(gap);
-            press(0);
-        }
+        for (double gap : gaps) sim.loop.advance(gap), press(0);
         const double live = model->typingIntensity.get();
 
-        // The same presses, all read together a little after the last went down.
-        startAfterAPause();
-        constexpr double readLate = 0.03;
-        double typed = readLate;
-        for (double gap : gaps) typed += gap;
+        sim.loop.advance(5);
+        press(0);
+        double typed = std::accumulate(gaps.begin(), gaps.end(), readLate);
         sim.loop.advance(typed);
-        for (double gap : gaps) {
-            typed -= gap;
-            taps.pressKey(false, typed);
-        }
+        for (double gap : gaps) taps.pressKey(false, typed -= gap);
         sim.loop.runPending();
         EXPECT_DOUBLE_EQ(model->typingIntensity.get(), live) << gaps.size() << " presses";
         EXPECT_NEAR(sim.loop.now().timeIntervalSince(*model->lastKeyAt.get()), readLate, 1e-6);
