@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
 #include <utility>
 
 namespace platform::qt {
@@ -44,27 +43,21 @@ void TimerHub::remove(uint64_t id) {
     if (std::erase_if(entries_, [id](const Entry& e) { return e.id == id; })) arm();
 }
 
-std::optional<double> TimerHub::plannedWake() const {
-    if (entries_.empty()) return std::nullopt;
+void TimerHub::arm() {
+    if (entries_.empty()) {
+        timer_.stop();
+        return;
+    }
     // As late as the most pressing deadline allows, so that as many as possible come along.
     double deadline = entries_.front().latest;
     for (const Entry& e : entries_) deadline = std::min(deadline, e.latest);
     double wake = 0;
     for (const Entry& e : entries_)
         if (e.due <= deadline) wake = std::max(wake, e.due);
-    return wake;
-}
-
-void TimerHub::arm() {
-    const std::optional<double> wake = plannedWake();
-    if (!wake) {
-        timer_.stop();
-        return;
-    }
     // Re-arming a Qt timer costs more than the rest of a wake-up's bookkeeping: keep one that
     // already rings at that millisecond.
-    const auto deadline_ms = qint64(std::ceil(*wake * 1000));
-    wake_ = *wake;
+    const auto deadline_ms = qint64(std::ceil(wake * 1000));
+    wake_ = wake;
     if (timer_.isActive() && deadline_ms == armedAt_) return;
     armedAt_ = deadline_ms;
     timer_.start(std::max(0, int(deadline_ms - qint64(std::floor(now() * 1000)))));

@@ -4,7 +4,6 @@
 #include <QTimer>
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <vector>
 
 namespace platform::qt {
@@ -36,8 +35,6 @@ private:
     };
     TimerHub();
     uint64_t insert(Entry entry);
-    // When the entries would have the hub wake next.
-    std::optional<double> plannedWake() const;
     void arm();
     void fire();
 

@@ -1,11 +1,8 @@
 #include "platform/qt/X11KeyEventTaps.h"
 
-#include "platform/qt/TimerHub.h"
-
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QSocketNotifier>
-#include <poll.h>
 #include <algorithm>
 #include <bitset>
 #include <cstdint>
@@ -13,6 +10,10 @@
 #include <optional>
 #include <unordered_map>
 #include <utility>
+
+#include <poll.h>
+
+#include "platform/qt/TimerHub.h"
 
 // Xlib's macros (None, Bool, KeyPress, ...) break Qt headers: X11 comes last and stays here.
 #include <X11/Xlib.h>
@@ -167,10 +168,12 @@ private:
         const auto alive = alive_;
         const bool read = readEvents(atOnce);
         if (!*alive || !connection_) return;
-        if (read && !readAtNextWake_) readAtNextWake_ = TimerHub::shared().addAtNextWake(kReadWithin, [this] {
-            readAtNextWake_ = 0;
-            drain(false);
-        });
+        if (read && !readAtNextWake_) {
+            readAtNextWake_ = TimerHub::shared().addAtNextWake(kReadWithin, [this] {
+                readAtNextWake_ = 0;
+                drain(false);
+            });
+        }
         if (notifier_) notifier_->setEnabled(readAtNextWake_ == 0);
     }
 
