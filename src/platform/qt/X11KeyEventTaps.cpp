@@ -159,8 +159,9 @@ public:
 private:
     // While keys come, they are read when the program wakes anyway (a pet moving, a frame)
     // and this long after a read at the latest, rather than each press and release waking it
-    // once more. The first key after a pause wakes it at once.
+    // once more. The first key after a pause (nothing for kTypingPause) wakes it at once.
     static constexpr double kReadWithin = 0.1;
+    static constexpr qint64 kTypingPauseMs = 300;
 
     // `atOnce` when woken by the keys themselves.
     void drain(bool atOnce) {
@@ -168,7 +169,9 @@ private:
         const auto alive = alive_;
         const bool read = readEvents(atOnce);
         if (!*alive || !connection_) return;
-        if (read && !readAtNextWake_) {
+        if (read) lastReadAt_ = clock_.elapsed();
+        const bool typing = clock_.elapsed() - lastReadAt_ < kTypingPauseMs;
+        if (typing && !readAtNextWake_) {
             readAtNextWake_ = TimerHub::shared().addAtNextWake(kReadWithin, [this] {
                 readAtNextWake_ = 0;
                 drain(false);
@@ -261,6 +264,7 @@ private:
     std::unique_ptr<QSocketNotifier> notifier_;
     uint64_t readAtNextWake_ = 0;  // the hub's id while keys wait for the next wake-up
     QElapsedTimer clock_;
+    qint64 lastReadAt_ = 0;  // on clock_
     std::optional<uint32_t> serverToOurs_;
     bool enabled_ = true;
     std::unordered_map<int, std::bitset<kKeyCodes>> keysDown_;
