@@ -38,9 +38,11 @@ void KeyboardCounter::keyboardEventTapCallback(uint64_t generation, const platfo
     if (event.isAutoRepeat) return;
     // The setting is read when the block runs: a press queued just before key counting was
     // switched off is dropped.
-    platform::mainLoop().post([self = shared_from_this()] {
+    // Stamped when pressed: the rhythm of the presses sets how lively the pets answer.
+    const platform::Date pressedAt = platform::mainLoop().now().addingTimeInterval(-event.waited);
+    platform::mainLoop().post([self = shared_from_this(), pressedAt] {
         AppModel* model = self->model_;
-        if (model && model->keyCountingEnabled.get()) model->recordKeystroke(platform::mainLoop().now());
+        if (model && model->keyCountingEnabled.get()) model->recordKeystroke(pressedAt);
     });
 }
 

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <utility>
 
 #include "platform/RegularFile.h"
 
@@ -109,14 +110,32 @@ std::vector<std::string> FileJournal::records() const {
     return read(intactEnd);
 }
 
+FileJournal::~FileJournal() { closeFile(); }
+
+void FileJournal::closeFile() {
+    if (fd_ >= 0) ::close(std::exchange(fd_, -1));
+}
+
+int FileJournal::openFile(bool create) {
+    // Kept open between writes; a file removed or replaced since is opened afresh.
+    struct stat st {};
+    if (fd_ >= 0 && ::fstat(fd_, &st) == 0 && st.st_nlink > 0) return fd_;
+    closeFile();
+    knownLength_ = -1;
+    if (create) {
+        std::error_code ec;
+        std::filesystem::create_directories(file_.parent_path(), ec);
+    }
+    fd_ = openRegular(file_, create ? O_CREAT : 0);
+    return fd_;
+}
+
 bool FileJournal::append(const std::vector<std::string>& records) {
     if (records.empty()) return true;
     if (!usable_) return false;
     std::string bytes;
     for (const auto& r : records) bytes += encodeLine(r);
-    std::error_code ec;
-    std::filesystem::create_directories(file_.parent_path(), ec);
-    const int fd = openRegular(file_, O_CREAT);
+    const int fd = openFile(true);
     if (fd < 0) return false;
     // A torn tail left by a kill or a failed write is cut off first: a record glued to it
     // would never be read.
@@ -127,29 +146,29 @@ bool FileJournal::append(const std::vector<std::string>& records) {
         read(intactEnd);
         if (off_t(intactEnd) != end && ::ftruncate(fd, off_t(intactEnd)) == 0) end = off_t(intactEnd);
     }
-    bool ok = usable_ && ::lseek(fd, end, SEEK_SET) == end && writeAll(fd, bytes);
-    if (::close(fd) != 0) ok = false;
+    const bool ok = usable_ && ::lseek(fd, end, SEEK_SET) == end && writeAll(fd, bytes);
     knownLength_ = ok ? end + off_t(bytes.size()) : -1;
     return ok;
 }
 
 bool FileJournal::sync() {
     if (!usable_) return false;
-    const int fd = openRegular(file_, 0);
+    const int fd = openFile(false);
     if (fd < 0) return errno == ENOENT;
-    bool ok = ::fdatasync(fd) == 0;
-    if (::close(fd) != 0) ok = false;
+    const bool ok = ::fdatasync(fd) == 0;
     // What the kernel could not write back may be gone from the file: look at its tail again.
-    if (!ok) knownLength_ = -1;
+    if (!ok) {
+        knownLength_ = -1;
+        closeFile();
+    }
     return ok;
 }
 
 bool FileJournal::clear() {
     if (!usable_) return false;
-    const int fd = openRegular(file_, 0);
+    const int fd = openFile(false);
     if (fd < 0) return errno == ENOENT;
-    bool ok = ::ftruncate(fd, 0) == 0 && ::fdatasync(fd) == 0;
-    if (::close(fd) != 0) ok = false;
+    const bool ok = ::ftruncate(fd, 0) == 0 && ::fdatasync(fd) == 0;
     knownLength_ = ok ? 0 : -1;
     return ok;
 }

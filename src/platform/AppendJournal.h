@@ -32,6 +32,9 @@ public:
 class FileJournal final : public AppendJournal {
 public:
     explicit FileJournal(std::filesystem::path file);
+    ~FileJournal() override;
+    FileJournal(const FileJournal&) = delete;
+    FileJournal& operator=(const FileJournal&) = delete;
 
     std::vector<std::string> records() const override;
     bool append(const std::vector<std::string>& records) override;
@@ -48,11 +51,15 @@ private:
     // The intact records and where the last of them ends in the file.
     std::vector<std::string> read(long long& intactEnd) const;
     void refuse(const std::string& why) const;
+    // The file open for writing, opened (with `create`, created) when it is not; -1 on failure.
+    int openFile(bool create);
+    void closeFile();
 
     std::filesystem::path file_;
     mutable bool usable_ = true;
     // The length of the file after this journal's last write: no tail to check then.
     long long knownLength_ = -1;
+    int fd_ = -1;
 };
 
 class MemoryJournal final : public AppendJournal {

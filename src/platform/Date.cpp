@@ -1,8 +1,11 @@
 #include "platform/Date.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <mutex>
 
 namespace platform {
 namespace {
@@ -56,10 +59,28 @@ std::optional<Date> parseIso8601(std::string_view text) {
 namespace calendar {
 namespace {
 
-std::tm localTm(Date date) {
-    // localtime_r does not re-read the zone; tzset does, so a changed TZ or /etc/localtime
-    // is honoured on the next call rather than whenever glibc next looks.
+// localtime_r does not re-read the zone; tzset does, but it also looks at /etc/localtime
+// each time, and days are asked for on every key press. A changed TZ is honoured on the next
+// call, a changed zone file within a second.
+void followTimeZone() {
+    constexpr auto fileLookInterval = std::chrono::seconds(1);
+    static std::mutex mutex;
+    static std::optional<std::string> lastTz;
+    static std::chrono::steady_clock::time_point lastLook;
+    static bool looked = false;
+    const std::lock_guard lock(mutex);
+    const char* tz = std::getenv("TZ");
+    const auto now = std::chrono::steady_clock::now();
+    const bool tzChanged = tz ? (!lastTz || *lastTz != tz) : lastTz.has_value();
+    if (looked && !tzChanged && now - lastLook < fileLookInterval) return;
     tzset();
+    looked = true;
+    lastLook = now;
+    lastTz = tz ? std::optional<std::string>(tz) : std::nullopt;
+}
+
+std::tm localTm(Date date) {
+    followTimeZone();
     std::time_t t = static_cast<std::time_t>(std::floor(date.unixSeconds()));
     std::tm tm{};
     localtime_r(&t, &tm);
@@ -81,7 +102,7 @@ std::string dayKey(Date date) {
 }
 
 Date dateFromLocal(int year, int month, int day, int hour, int minute, int second) {
-    tzset();
+    followTimeZone();
     std::tm tm = calendarTime(year, month, day, hour, minute, second);
     tm.tm_isdst = -1;
     std::time_t t = mktime(&tm);

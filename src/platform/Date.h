@@ -31,8 +31,8 @@ std::string iso8601(Date date);
 // The date of such a text; nullopt for anything else.
 std::optional<Date> parseIso8601(std::string_view text);
 
-// Local-calendar helpers. Each call reads the process's current time zone afresh, so a
-// time-zone change takes effect on the next call.
+// Local-calendar helpers. A change of TZ takes effect on the next call, a change of the
+// system's zone file within a second.
 namespace calendar {
 
 struct Components {

@@ -18,6 +18,8 @@ struct KeyTapEvent {
     KeyTapEventType type = KeyTapEventType::keyDown;
     // A key-down of a key that was already down.
     bool isAutoRepeat = false;
+    // Seconds between the press and the callback: presses may be read a little later, together.
+    double waited = 0;
 };
 
 // A listen-only tap on the key-down events of the whole session. It never changes or swallows

@@ -1,6 +1,7 @@
 #include "model/KeyboardCounter.h"
 
 #include <nlohmann/json.hpp>
+#include <numeric>
 
 #include "model/AppModelTestSupport.h"
 
@@ -49,6 +50,33 @@ TEST_F(KeyboardCounterTest, listening_countsEachPressOnceAtTheTimeItIsHandled) {
     taps.pressKey(true);
     sim.loop.runPending();
     EXPECT_EQ(counted(), 2);
+}
+
+// Presses the tap hands over together, late, are stamped when they went down: the pets answer
+// the rhythm typed, not the rhythm in which the presses were read.
+TEST_F(KeyboardCounterTest, pressesHandedOverTogether_keepTheRhythmTheyWereTypedIn) {
+    startListening();
+    auto press = [&](double waited) {
+        taps.pressKey(false, waited);
+        sim.loop.runPending();
+    };
+    constexpr double readLate = 0.03;
+    press(0);
+    for (const std::vector<double>& gaps : {std::vector{0.05, 0.05}, {0.2, 0.2}, {0.09, 0.3, 0.8}}) {
+        sim.loop.advance(5);  // a pause: the next press starts the rhythm afresh
+        press(0);
+        for (double gap : gaps) sim.loop.advance(gap), press(0);
+        const double live = model->typingIntensity.get();
+
+        sim.loop.advance(5);
+        press(0);
+        double typed = std::accumulate(gaps.begin(), gaps.end(), readLate);
+        sim.loop.advance(typed);
+        for (double gap : gaps) taps.pressKey(false, typed -= gap);
+        sim.loop.runPending();
+        EXPECT_DOUBLE_EQ(model->typingIntensity.get(), live) << gaps.size() << " presses";
+        EXPECT_NEAR(sim.loop.now().timeIntervalSince(*model->lastKeyAt.get()), readLate, 1e-6);
+    }
 }
 
 TEST_F(KeyboardCounterTest, refreshWhileListening_reusesTheTap) {

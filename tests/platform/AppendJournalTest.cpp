@@ -117,3 +117,23 @@ TEST(FileJournal, whateverLiesAtItsPathTheJournalAnswersAtOnceAndLeavesWhatIsNoF
         EXPECT_EQ(fs::symlink_status(path).type(), before);
     }
 }
+
+TEST(FileJournal, aJournalFileRemovedOrReplacedBetweenAppendsGetsTheNextRecords) {
+    // The journal keeps its file open between writes: records must reach the file at the path.
+    const Records first{"2026-01-01 4 4"}, next{"2026-01-02 1 5"}, both{"2026-01-01 4 4", "2026-01-02 1 5"};
+    const std::vector<std::tuple<std::string, std::function<void(const fs::path&)>, Records>> cases = {
+        {"removed", [](const fs::path& p) { fs::remove(p); }, next},
+        {"replaced", [](const fs::path& p) { fs::copy_file(p, p.string() + ".new"), fs::rename(p.string() + ".new", p); },
+         both},
+        {"left alone", [](const fs::path&) {}, both},
+    };
+    for (const auto& [what, change, expected] : cases) {
+        testfiles::TemporaryFolder folder;
+        const auto path = folder.path() / "journal";
+        FileJournal journal(path);
+        ASSERT_TRUE(journal.append(first) && journal.sync()) << what;
+        change(path);
+        ASSERT_TRUE(journal.append(next) && journal.sync()) << what;
+        EXPECT_EQ(FileJournal(path).records(), expected) << what;
+    }
+}

@@ -4,6 +4,8 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/Date.h"
 
@@ -43,6 +45,24 @@ TEST(Calendar, dayKeyFollowsATimeZoneChangeBetweenCalls) {
     EXPECT_EQ(cal::dayKey(instant), "2025-12-07");
     zone.change("America/Los_Angeles");
     EXPECT_EQ(cal::dayKey(instant), "2025-12-06");
+}
+
+// Only the environment changes, as a session's TZ does: the calendar must notice by itself,
+// however soon after its last look, and set back to the system zone too.
+TEST(Calendar, dayKeyFollowsTZSetWithoutTzsetAtTheNextCall) {
+    ScopedTimeZone zone("UTC");
+    const auto instant = platform::Date::fromUnix(1765062000);  // 2025-12-06 23:00:00 UTC
+    for (const auto& [tz, day] : std::vector<std::pair<const char*, const char*>>{
+             {"JST-9", "2025-12-07"}, {"PST8", "2025-12-06"}, {nullptr, nullptr}, {"CST-8", "2025-12-07"}}) {
+        if (!tz) {
+            unsetenv("TZ");
+            cal::dayKey(instant);
+            continue;
+        }
+        setenv("TZ", tz, 1);
+        EXPECT_EQ(cal::dayKey(instant), day) << tz;
+        EXPECT_EQ(cal::dayKey(cal::dateFromLocal(2025, 12, 6, 23, 30)), "2025-12-06") << tz;
+    }
 }
 
 TEST(Calendar, daysAcrossADaylightSavingChangeStartAtLocalMidnight) {

@@ -21,8 +21,8 @@ public:
     QtTimer(double interval, double tolerance, bool repeats, std::function<void()> fire)
         : interval_(interval), tolerance_(tolerance), repeats_(repeats),
           fire_(std::make_shared<std::function<void()>>(std::move(fire))) {
-        // A timer that may come late shares its wake-ups with the others that may.
-        if (tolerance > 0 && interval > 0) {
+        // On the hub even without tolerance: the wake-ups that may come late can then share its.
+        if (interval > 0) {
             due_ = TimerHub::shared().now() + interval;
             arm();
             return;

@@ -21,11 +21,21 @@ TimerHub::TimerHub() {
 double TimerHub::now() const { return double(clock_.nsecsElapsed()) / 1e9; }
 
 uint64_t TimerHub::add(double delay, double tolerance, std::function<void()> fire) {
-    double due = now() + std::max(0.0, delay);
-    uint64_t id = nextId_++;
-    entries_.push_back({id, due, due + std::max(0.0, tolerance), std::move(fire)});
+    const double due = now() + std::max(0.0, delay);
+    return insert({0, due, due, due + std::max(0.0, tolerance), std::move(fire)});
+}
+
+uint64_t TimerHub::addAtNextWake(double within, std::function<void()> fire) {
+    const double now = this->now();
+    const double latest = now + std::max(0.0, within);
+    return insert({0, now, latest, latest, std::move(fire)});
+}
+
+uint64_t TimerHub::insert(Entry entry) {
+    entry.id = nextId_++;
+    entries_.push_back(std::move(entry));
     arm();
-    return id;
+    return entries_.back().id;
 }
 
 void TimerHub::remove(uint64_t id) {
@@ -57,7 +67,7 @@ void TimerHub::fire() {
     const double upTo = std::max(wake_, now());
     std::vector<std::pair<uint64_t, std::function<void()>>> due;
     std::erase_if(entries_, [&](Entry& e) {
-        if (e.due > upTo + 0.0005) return false;
+        if (e.earliest > upTo + 0.0005) return false;
         due.emplace_back(e.id, std::move(e.fire));
         return true;
     });

@@ -18,21 +18,26 @@ public:
     // `fire` runs once, between `delay` and `delay + tolerance` seconds from now. The id is
     // for remove(), never 0.
     uint64_t add(double delay, double tolerance, std::function<void()> fire);
+    // `fire` runs at the hub's next wake-up, whatever it is for, and `within` seconds from now
+    // at the latest: for work that may wait a little but need not wake the program by itself.
+    uint64_t addAtNextWake(double within, std::function<void()> fire);
     void remove(uint64_t id);
     // Seconds on the hub's own steady clock.
     double now() const;
 
 private:
-    TimerHub();
-    void arm();
-    void fire();
-
     struct Entry {
         uint64_t id;
+        double earliest;  // it comes along with any wake-up from then on
         double due;
         double latest;
         std::function<void()> fire;
     };
+    TimerHub();
+    uint64_t insert(Entry entry);
+    void arm();
+    void fire();
+
     std::vector<Entry> entries_;
     std::vector<uint64_t>* firing_ = nullptr;  // ids of the wake-up under way not yet taken back
     QElapsedTimer clock_;

@@ -1,11 +1,19 @@
 #include "platform/qt/X11KeyEventTaps.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QSocketNotifier>
+#include <algorithm>
 #include <bitset>
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <unordered_map>
+#include <utility>
+
+#include <poll.h>
+
+#include "platform/qt/TimerHub.h"
 
 // Xlib's macros (None, Bool, KeyPress, ...) break Qt headers: X11 comes last and stays here.
 #include <X11/Xlib.h>
@@ -130,7 +138,8 @@ public:
                    std::function<void(const KeyTapEvent&)> callback)
         : connection_(std::move(connection)), xiOpcode_(xiOpcode), callback_(std::move(callback)) {
         notifier_ = std::make_unique<QSocketNotifier>(ConnectionNumber(connection_->display()), QSocketNotifier::Read);
-        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { drain(); });
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { drain(true); });
+        clock_.start();
     }
     ~X11KeyEventTap() override { invalidate(); }
 
@@ -139,6 +148,7 @@ public:
     void setEnabled(bool enabled) override { enabled_ = enabled; }
     bool isEnabled() const override { return enabled_ && isPortValid(); }
     void invalidate() override {
+        stopReadingAtNextWake();
         *alive_ = false;
         alive_ = std::make_shared<bool>(false);
         disposeNotifier(notifier_);
@@ -147,26 +157,79 @@ public:
     }
 
 private:
-    void drain() {
+    // While keys come, they are read when the program wakes anyway (a pet moving, a frame)
+    // and this long after a read at the latest, rather than each press and release waking it
+    // once more. The first key after a pause (nothing for kTypingPause) wakes it at once.
+    static constexpr double kReadWithin = 0.1;
+    static constexpr qint64 kTypingPauseMs = 300;
+
+    // `atOnce` when woken by the keys themselves.
+    void drain(bool atOnce) {
         if (!connection_) return;
         const auto alive = alive_;
+        const bool read = readEvents(atOnce);
+        if (!*alive || !connection_) return;
+        if (read) lastReadAt_ = clock_.elapsed();
+        const bool typing = clock_.elapsed() - lastReadAt_ < kTypingPauseMs;
+        if (typing && !readAtNextWake_) {
+            readAtNextWake_ = TimerHub::shared().addAtNextWake(kReadWithin, [this] {
+                readAtNextWake_ = 0;
+                drain(false);
+            });
+        }
+        if (notifier_) notifier_->setEnabled(readAtNextWake_ == 0);
+    }
+
+    void stopReadingAtNextWake() {
+        if (readAtNextWake_) TimerHub::shared().remove(std::exchange(readAtNextWake_, 0));
+    }
+
+    // Whether any event came. Read `atOnce` after they came, they set the server's clock against ours.
+    bool readEvents(bool atOnce) {
+        const auto alive = alive_;
         Display* display = connection_->display();
+        // Looked at without a key having come: one look at the socket, where Xlib would try
+        // to read from it several times.
+        if (!atOnce && XEventsQueued(display, QueuedAlready) == 0) {
+            pollfd socket{ConnectionNumber(display), POLLIN, 0};
+            if (::poll(&socket, 1, 0) == 0) return false;
+        }
+        bool read = false;
         while (!connection_->isLost() && XPending(display) > 0) {
+            read = true;
             XEvent event;
             XNextEvent(display, &event);
             XGenericEventCookie* cookie = &event.xcookie;
             if (cookie->type != GenericEvent || cookie->extension != xiOpcode_) continue;
             if (!XGetEventData(display, cookie)) continue;
             std::optional<KeyTapEvent> report;
-            if (cookie->evtype == XI_RawKeyPress || cookie->evtype == XI_RawKeyRelease)
-                report = track(*static_cast<const XIRawEvent*>(cookie->data), cookie->evtype == XI_RawKeyPress);
+            if (cookie->evtype == XI_RawKeyPress || cookie->evtype == XI_RawKeyRelease) {
+                const auto& raw = *static_cast<const XIRawEvent*>(cookie->data);
+                report = track(raw, cookie->evtype == XI_RawKeyPress);
+                if (report) report->waited = waitedSince(raw.time, atOnce);
+            }
             XFreeEventData(display, cookie);
             if (report && enabled_) {
                 callback_(*report);
-                if (!*alive) return;  // the callback invalidated or destroyed the tap
+                if (!*alive) return read;  // the callback invalidated or destroyed the tap
             }
         }
         if (connection_->isLost()) loseConnection();
+        return read;
+    }
+
+    // The server stamps events in milliseconds of its own clock (wrapping at 2^32): the gap to
+    // ours is taken from events read as they came, and a press read later waited that much
+    // longer than one read at once.
+    double waitedSince(Time serverTime, bool atOnce) {
+        const auto ours = static_cast<uint32_t>(clock_.elapsed());
+        const uint32_t server = static_cast<uint32_t>(serverTime);
+        if (atOnce || !serverToOurs_) {
+            serverToOurs_ = ours - server;
+            return 0;
+        }
+        const auto waitedMs = static_cast<int32_t>(ours - (server + *serverToOurs_));
+        return std::clamp(waitedMs / 1000.0, 0.0, kReadWithin);
     }
 
     // Raw events carry no repeat flag: a press of a key that is already down is a repeat.
@@ -186,6 +249,7 @@ private:
     // The connection broke (the server went away or killed our client): the tap is dead, and
     // says so as a tap the system disabled.
     void loseConnection() {
+        stopReadingAtNextWake();
         disposeNotifier(notifier_);
         connection_.reset();
         enabled_ = false;
@@ -198,6 +262,10 @@ private:
     int xiOpcode_;
     std::function<void(const KeyTapEvent&)> callback_;
     std::unique_ptr<QSocketNotifier> notifier_;
+    uint64_t readAtNextWake_ = 0;  // the hub's id while keys wait for the next wake-up
+    QElapsedTimer clock_;
+    qint64 lastReadAt_ = 0;  // on clock_
+    std::optional<uint32_t> serverToOurs_;
     bool enabled_ = true;
     std::unordered_map<int, std::bitset<kKeyCodes>> keysDown_;
     // Cleared when the tap goes away, so a drain that called out knows to stop.

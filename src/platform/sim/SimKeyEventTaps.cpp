@@ -41,11 +41,11 @@ std::unique_ptr<KeyEventTap> SimKeyEventTapSystem::createKeyDownTap(std::functio
     return tap;
 }
 
-void SimKeyEventTapSystem::pressKey(bool autoRepeat) {
+void SimKeyEventTapSystem::pressKey(bool autoRepeat, double waited) {
     // A callback may destroy taps; deliver only to those still alive.
     const auto taps = registry_->taps;
     for (auto* tap : taps)
-        if (registry_->contains(tap) && tap->isEnabled()) tap->deliver({KeyTapEventType::keyDown, autoRepeat});
+        if (registry_->contains(tap) && tap->isEnabled()) tap->deliver({KeyTapEventType::keyDown, autoRepeat, waited});
 }
 
 void SimKeyEventTapSystem::disableBySystem(KeyTapEventType reason, bool portLost) {

@@ -22,7 +22,8 @@ public:
     std::unique_ptr<KeyEventTap> createKeyDownTap(std::function<void(const KeyTapEvent&)> callback) override;
 
     // A key went down on every live, enabled tap; a repeat when `autoRepeat`.
-    void pressKey(bool autoRepeat = false);
+    // `waited`: how long ago the key went down, for presses handed over late.
+    void pressKey(bool autoRepeat = false, double waited = 0);
     // The system stops every live tap and tells it so. With `portLost` the taps can never be
     // enabled again (their port is invalid); otherwise they can.
     void disableBySystem(KeyTapEventType reason = KeyTapEventType::tapDisabledByTimeout, bool portLost = false);
