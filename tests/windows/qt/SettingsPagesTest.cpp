@@ -35,6 +35,13 @@ struct SettingsPagesTest : model::testing::AppModelTest {
     std::vector<std::string> calls;
     std::unique_ptr<windows::qt::SettingsWindow> window;
 
+    // A released window's widgets go at the next turn of the loop, with work they queued for
+    // this model: both must be gone before the model is.
+    ~SettingsPagesTest() override {
+        window.reset();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
     void open(SettingsSection section, windows::SettingsActions actions = {}) {
         actions.switchStashOff = [this] { calls.push_back("stash off, ledger " + std::to_string(model->ledger->allTimeCount)); };
         window = std::make_unique<windows::qt::SettingsWindow>(*model, std::move(actions), section);
