@@ -154,6 +154,7 @@ void PetPanelWindow::setFrame(const Rect& frame) {
     bool resized = size != this->size();
     frame_ = frame;
     if (resized) {
+        offset_ = {};
         // Qt sends its own idea of the position along with a new size, and it has not heard of
         // our direct moves: it is told first.
         PanelMoves::shared().qtListens(*this);
@@ -184,23 +185,48 @@ QPoint PetPanelWindow::windowOrigin(QSize size) const {
 void PetPanelWindow::placeWindow() {
     const QPoint at = windowOrigin(size());
     pacer_.setFrameInterval(frameInterval(*this));
+    if (isVisible() && placedAt_ && !frameImage_.isNull()) {
+        const QPoint shift = at - *placedAt_;
+        const QPoint offset(shift.x(), -shift.y());
+        if (offset == offset_) return;
+        if (drawingFits(offset)) {
+            offset_ = offset;
+            shape_.forgetHitMask();
+            forceRepaint();
+            return;
+        }
+    } else if (!isVisible() && !offset_.isNull()) {
+        offset_ = {};
+        shape_.forgetHitMask();
+    }
+    // Too far for the room around the drawing: the window follows the whole change and the
+    // drawing stays where it is in it, so this move needs no new frame at the same instant.
+    const QPoint to = at - QPoint(offset_.x(), -offset_.y());
+    if (placedAt_ == to) return;
+    placedAt_ = to;
     // Qt's move rewrites the window's size hints and reads its frame back from the server, a
     // round trip for every step of a walking pet, and Qt's idea of the position is stale after
     // our own moves: a created window is moved directly, unheard by Qt while it is shown.
     if (Display* dpy = qtX11Display(); dpy && testAttribute(Qt::WA_WState_Created)) {
-        if (placedAt_ == at) return;
-        placedAt_ = at;
         if (isVisible())
             PanelMoves::shared().qtDeaf(*this);
         else
             PanelMoves::shared().qtListens(*this);
-        const QPoint onServer = serverPosition(at);
+        const QPoint onServer = serverPosition(to);
         XMoveWindow(dpy, static_cast<unsigned long>(winId()), onServer.x(), onServer.y());
         flushBeforeSleep(dpy);
         return;
     }
-    placedAt_ = at;
-    move(at);
+    move(to);
+}
+
+bool PetPanelWindow::drawingFits(QPoint offset) const {
+    const QRect drawn = renderer_.paintedArea(frameImage_);
+    if (drawn.isEmpty()) return false;
+    const double ratio = frameImage_.devicePixelRatio();
+    const QPoint shift(int(std::lround((offset.x() - offset_.x()) * ratio)),
+                       int(std::lround((offset_.y() - offset.y()) * ratio)));
+    return frameImage_.rect().contains(drawn.translated(shift));
 }
 
 void PetPanelWindow::orderFront() {
@@ -249,12 +275,15 @@ void PetPanelWindow::setMouseHandlers(std::function<bool(Point)> hitTest,
                                       std::function<void(const PanelMouseEvent&)> onEvent) {
     hitTest_ = std::move(hitTest);
     onEvent_ = std::move(onEvent);
+    shapeHitTest_ = nullptr;
+    if (hitTest_)
+        shapeHitTest_ = [this](Point p) { return hitTest_({p.x - offset_.x(), p.y - offset_.y()}); };
     shape_.forgetHitMask();
     updateShape(true);
 }
 
 void PetPanelWindow::updateShape(bool force) {
-    shape_.update(*this, frameImage_, ignoresMouse_, hitTest_, force);
+    shape_.update(*this, frameImage_, ignoresMouse_, shapeHitTest_, force);
 }
 
 // ---- painting
@@ -313,7 +342,7 @@ void PetPanelWindow::refresh() {
 void PetPanelWindow::repaintNow(double t) {
     std::swap(frameImage_, previousImage_);
     renderer_.renderInto(frameImage_, *root_, t, QSizeF(width(), height()), devicePixelRatioF(), clip_,
-                         QPointF(drawingMargin, drawingMargin));
+                         contentOrigin());
     ++paintCount_;
     updateShape(false);
     // Both frames are transparent outside what either drew on.

@@ -81,16 +81,26 @@ private:
     // The primary screen in X11 coordinates: the origin of the design's global space.
     static QRect primaryGeometry();
     Point toPanel(QPointF widgetPoint) const;
+    // Where the tree's origin lies in the window, in points, y up.
+    QPointF contentOrigin() const { return {drawingMargin + offset_.x(), drawingMargin + offset_.y()}; }
+    // Whether the last frame, drawn with `offset` instead, stays inside the window.
+    bool drawingFits(QPoint offset) const;
     void deliver(PanelMouseEvent::Type type, QMouseEvent* e);
 
     Rect frame_;
-    // Where the window was last sent, in X11 coordinates.
+    // Where the window was last sent, in Qt's global coordinates (y down).
     std::optional<QPoint> placedAt_;
+    // How far the frame lies from where the window puts it, in points, y up. A shown panel's small
+    // moves (a hop out of its home and back) shift the drawing inside the window instead of moving
+    // the window: the server and the compositor then redo no clip, only the pixels that change.
+    QPoint offset_;
     std::shared_ptr<anim::Layer> root_;
     std::optional<Rect> clip_;
     bool ignoresMouse_ = false;
     bool pressed_ = false;
     std::function<bool(Point)> hitTest_;
+    // The hit test in the coordinates of the window's unshifted frame, for the input region.
+    std::function<bool(Point)> shapeHitTest_;
     std::function<void(const PanelMouseEvent&)> onEvent_;
 
     LayerRenderer renderer_;
