@@ -139,6 +139,7 @@ PetPanelWindow::~PetPanelWindow() {
     stopRaisingPanel(this);
     PanelMoves::shared().remove(*this);
     cancelFrame();
+    cancelSettle();
     if (root_) root_->setChangeHandler({});
 }
 
@@ -154,6 +155,7 @@ void PetPanelWindow::setFrame(const Rect& frame) {
     bool resized = size != this->size();
     frame_ = frame;
     if (resized) {
+        cancelSettle();
         offset_ = {};
         // Qt sends its own idea of the position along with a new size, and it has not heard of
         // our direct moves: it is told first.
@@ -193,17 +195,50 @@ void PetPanelWindow::placeWindow() {
             offset_ = offset;
             shape_.forgetHitMask();
             forceRepaint();
+            shiftedAt_ = anim::currentMediaTime();
+            if (offset_.isNull())
+                cancelSettle();
+            else if (!settleWake_)
+                planSettle(settleDelay);
             return;
         }
-    } else if (!isVisible() && !offset_.isNull()) {
-        offset_ = {};
-        shape_.forgetHitMask();
     }
-    // Too far for the room around the drawing: the window follows the whole change and the
-    // drawing stays where it is in it, so this move needs no new frame at the same instant.
-    const QPoint to = at - QPoint(offset_.x(), -offset_.y());
-    if (placedAt_ == to) return;
-    placedAt_ = to;
+    // Too far for the room around the drawing: the window follows.
+    unshift();
+    moveWindow(at);
+}
+
+void PetPanelWindow::unshift() {
+    cancelSettle();
+    if (offset_.isNull()) return;
+    // A drawing left shifted would lose the room that sparkles and signs need, and the window
+    // would no longer say where the pet is: it comes home in the window with the window's move,
+    // in the same flush.
+    offset_ = {};
+    shape_.forgetHitMask();
+    if (isVisible()) forceRepaint();
+}
+
+void PetPanelWindow::planSettle(double delay) {
+    settleWake_ = TimerHub::shared().add(delay, settleDelay / 4, [this] {
+        settleWake_ = 0;
+        const double still = anim::currentMediaTime() - shiftedAt_;
+        if (still < settleDelay) {
+            planSettle(settleDelay - still);
+            return;
+        }
+        unshift();
+        moveWindow(windowOrigin(size()));
+    });
+}
+
+void PetPanelWindow::cancelSettle() {
+    if (settleWake_) TimerHub::shared().remove(std::exchange(settleWake_, 0));
+}
+
+void PetPanelWindow::moveWindow(QPoint at) {
+    if (placedAt_ == at) return;
+    placedAt_ = at;
     // Qt's move rewrites the window's size hints and reads its frame back from the server, a
     // round trip for every step of a walking pet, and Qt's idea of the position is stale after
     // our own moves: a created window is moved directly, unheard by Qt while it is shown.
@@ -212,15 +247,18 @@ void PetPanelWindow::placeWindow() {
             PanelMoves::shared().qtDeaf(*this);
         else
             PanelMoves::shared().qtListens(*this);
-        const QPoint onServer = serverPosition(to);
+        const QPoint onServer = serverPosition(at);
         XMoveWindow(dpy, static_cast<unsigned long>(winId()), onServer.x(), onServer.y());
         flushBeforeSleep(dpy);
         return;
     }
-    move(to);
+    move(at);
 }
 
 bool PetPanelWindow::drawingFits(QPoint offset) const {
+    // Half the margin at most: a hop's worth, with room left for what a pet draws next.
+    constexpr int reach = int(drawingMargin / 2);
+    if (std::abs(offset.x()) > reach || std::abs(offset.y()) > reach) return false;
     const QRect drawn = renderer_.paintedArea(frameImage_);
     if (drawn.isEmpty()) return false;
     const double ratio = frameImage_.devicePixelRatio();

@@ -76,6 +76,11 @@ private:
     void cancelFrame();
     void updateShape(bool force);
     void placeWindow();
+    void moveWindow(QPoint at);
+    // Puts the drawing back around the window's own frame.
+    void unshift();
+    void planSettle(double delay);
+    void cancelSettle();
     // Where the window's top-left corner goes for the frame, in Qt's global coordinates (y down).
     QPoint windowOrigin(QSize size) const;
     // The primary screen in X11 coordinates: the origin of the design's global space.
@@ -93,7 +98,12 @@ private:
     // How far the frame lies from where the window puts it, in points, y up. A shown panel's small
     // moves (a hop out of its home and back) shift the drawing inside the window instead of moving
     // the window: the server and the compositor then redo no clip, only the pixels that change.
+    // Larger moves put the window around the frame again, and so does a shift that has stood
+    // still for a while, where a hop would have come back.
     QPoint offset_;
+    static constexpr double settleDelay = 0.5;  // s: longer than a hop stays out
+    double shiftedAt_ = 0;
+    uint64_t settleWake_ = 0;
     std::shared_ptr<anim::Layer> root_;
     std::optional<Rect> clip_;
     bool ignoresMouse_ = false;

@@ -297,7 +297,8 @@ TEST(PetPanelWindow, smallMovesShiftTheDrawingAndLargeOnesMoveTheWindow) {
         {"back home", {100, 50}, {0, 0}, {0, 0}},
         {"too far left for the room", {90, 50}, {-10, 0}, {0, 0}},
         {"back within the room on the right", {100, 50}, {-10, 0}, {10, 0}},
-        {"down and right beyond the room", {130, 30}, {20, -20}, {10, 0}},
+        {"a walk on, too far for a hop: the drawing comes home", {114, 50}, {14, 0}, {0, 0}},
+        {"down beyond the room", {114, 30}, {14, -20}, {0, 0}},
     };
     for (const Step& step : steps) {
         panel.setFrameOrigin(step.origin);
@@ -307,6 +308,15 @@ TEST(PetPanelWindow, smallMovesShiftTheDrawingAndLargeOnesMoveTheWindow) {
         EXPECT_EQ(panel.pos(), home + QPoint(step.windowMoved.x(), -step.windowMoved.y())) << step.what;
         expectDotAt(QPoint(26 + m + step.drawingMoved.x(), 26 + m - step.drawingMoved.y()), step.what);
     }
+
+    panel.setFrameOrigin({114, 36});
+    sim.loop.advance(0.05);
+    QTest::qWait(60);
+    ASSERT_EQ(panel.pos(), home + QPoint(14, 20)) << "a hop up";
+    sim.loop.advance(1);
+    for (int i = 0; i < 100 && panel.pos() != home + QPoint(14, 14); ++i) QTest::qWait(20);
+    EXPECT_EQ(panel.pos(), home + QPoint(14, 14)) << "a hop that stays out puts the window around it";
+    expectDotAt(QPoint(26 + m, 26 + m), "after the window came");
 
     panel.setFrame({100, 50, 60, 60});
     sim.loop.advance(0.05);
