@@ -194,7 +194,10 @@ void PetPanelWindow::placeWindow() {
         if (drawingFits(offset)) {
             offset_ = offset;
             shape_.forgetHitMask();
-            forceRepaint();
+            // The window stays, so the shift may wait for a frame already on its way, as any
+            // other change of the drawing does.
+            offsetUnpainted_ = true;
+            if (!frameWake_) forceRepaint();
             shiftedAt_ = anim::currentMediaTime();
             if (offset_.isNull())
                 cancelSettle();
@@ -262,8 +265,8 @@ bool PetPanelWindow::drawingFits(QPoint offset) const {
     const QRect drawn = renderer_.paintedArea(frameImage_);
     if (drawn.isEmpty()) return false;
     const double ratio = frameImage_.devicePixelRatio();
-    const QPoint shift(int(std::lround((offset.x() - offset_.x()) * ratio)),
-                       int(std::lround((offset_.y() - offset.y()) * ratio)));
+    const QPoint shift(int(std::lround((offset.x() - paintedOffset_.x()) * ratio)),
+                       int(std::lround((paintedOffset_.y() - offset.y()) * ratio)));
     return frameImage_.rect().contains(drawn.translated(shift));
 }
 
@@ -372,6 +375,7 @@ void PetPanelWindow::refresh() {
         pacer_.cancel();
         return;
     }
+    if (offsetUnpainted_) pacer_.forget();
     // Judged in points, not device pixels: a half-point step is the same length on a screen of
     // any density, so a denser screen needs no more frames for the same motion.
     pacer_.refresh(*root_, anim::currentMediaTime(), 1.0);
@@ -381,6 +385,8 @@ void PetPanelWindow::repaintNow(double t) {
     std::swap(frameImage_, previousImage_);
     renderer_.renderInto(frameImage_, *root_, t, QSizeF(width(), height()), devicePixelRatioF(), clip_,
                          contentOrigin());
+    paintedOffset_ = offset_;
+    offsetUnpainted_ = false;
     ++paintCount_;
     updateShape(false);
     // Both frames are transparent outside what either drew on.

@@ -101,6 +101,8 @@ private:
     // Larger moves put the window around the frame again, and so does a shift that has stood
     // still for a while, where a hop would have come back.
     QPoint offset_;
+    QPoint paintedOffset_;  // the offset of the last frame
+    bool offsetUnpainted_ = false;
     static constexpr double settleDelay = 0.5;  // s: longer than a hop stays out
     double shiftedAt_ = 0;
     uint64_t settleWake_ = 0;
