@@ -139,6 +139,7 @@ PetPanelWindow::~PetPanelWindow() {
     stopRaisingPanel(this);
     PanelMoves::shared().remove(*this);
     cancelFrame();
+    cancelSettle();
     if (root_) root_->setChangeHandler({});
 }
 
@@ -154,6 +155,8 @@ void PetPanelWindow::setFrame(const Rect& frame) {
     bool resized = size != this->size();
     frame_ = frame;
     if (resized) {
+        cancelSettle();
+        offset_ = {};
         // Qt sends its own idea of the position along with a new size, and it has not heard of
         // our direct moves: it is told first.
         PanelMoves::shared().qtListens(*this);
@@ -184,12 +187,65 @@ QPoint PetPanelWindow::windowOrigin(QSize size) const {
 void PetPanelWindow::placeWindow() {
     const QPoint at = windowOrigin(size());
     pacer_.setFrameInterval(frameInterval(*this));
+    if (isVisible() && placedAt_ && !frameImage_.isNull()) {
+        const QPoint shift = at - *placedAt_;
+        const QPoint offset(shift.x(), -shift.y());
+        if (offset == offset_) return;
+        if (drawingFits(offset)) {
+            offset_ = offset;
+            shape_.forgetHitMask();
+            // The window stays, so the shift may wait for a frame already on its way, as any
+            // other change of the drawing does.
+            offsetUnpainted_ = true;
+            if (!frameWake_) forceRepaint();
+            shiftedAt_ = anim::currentMediaTime();
+            if (offset_.isNull())
+                cancelSettle();
+            else if (!settleWake_)
+                planSettle(settleDelay);
+            return;
+        }
+    }
+    // Too far for the room around the drawing: the window follows.
+    unshift();
+    moveWindow(at);
+}
+
+void PetPanelWindow::unshift() {
+    cancelSettle();
+    if (offset_.isNull()) return;
+    // A drawing left shifted would lose the room that sparkles and signs need, and the window
+    // would no longer say where the pet is: it comes home in the window with the window's move,
+    // in the same flush.
+    offset_ = {};
+    shape_.forgetHitMask();
+    if (isVisible()) forceRepaint();
+}
+
+void PetPanelWindow::planSettle(double delay) {
+    settleWake_ = TimerHub::shared().add(delay, settleDelay / 4, [this] {
+        settleWake_ = 0;
+        const double still = anim::currentMediaTime() - shiftedAt_;
+        if (still < settleDelay) {
+            planSettle(settleDelay - still);
+            return;
+        }
+        unshift();
+        moveWindow(windowOrigin(size()));
+    });
+}
+
+void PetPanelWindow::cancelSettle() {
+    if (settleWake_) TimerHub::shared().remove(std::exchange(settleWake_, 0));
+}
+
+void PetPanelWindow::moveWindow(QPoint at) {
+    if (placedAt_ == at) return;
+    placedAt_ = at;
     // Qt's move rewrites the window's size hints and reads its frame back from the server, a
     // round trip for every step of a walking pet, and Qt's idea of the position is stale after
     // our own moves: a created window is moved directly, unheard by Qt while it is shown.
     if (Display* dpy = qtX11Display(); dpy && testAttribute(Qt::WA_WState_Created)) {
-        if (placedAt_ == at) return;
-        placedAt_ = at;
         if (isVisible())
             PanelMoves::shared().qtDeaf(*this);
         else
@@ -199,8 +255,19 @@ void PetPanelWindow::placeWindow() {
         flushBeforeSleep(dpy);
         return;
     }
-    placedAt_ = at;
     move(at);
+}
+
+bool PetPanelWindow::drawingFits(QPoint offset) const {
+    // Half the margin at most: a hop's worth, with room left for what a pet draws next.
+    constexpr int reach = int(drawingMargin / 2);
+    if (std::abs(offset.x()) > reach || std::abs(offset.y()) > reach) return false;
+    const QRect drawn = renderer_.paintedArea(frameImage_);
+    if (drawn.isEmpty()) return false;
+    const double ratio = frameImage_.devicePixelRatio();
+    const QPoint shift(int(std::lround((offset.x() - paintedOffset_.x()) * ratio)),
+                       int(std::lround((paintedOffset_.y() - offset.y()) * ratio)));
+    return frameImage_.rect().contains(drawn.translated(shift));
 }
 
 void PetPanelWindow::orderFront() {
@@ -249,12 +316,15 @@ void PetPanelWindow::setMouseHandlers(std::function<bool(Point)> hitTest,
                                       std::function<void(const PanelMouseEvent&)> onEvent) {
     hitTest_ = std::move(hitTest);
     onEvent_ = std::move(onEvent);
+    shapeHitTest_ = nullptr;
+    if (hitTest_)
+        shapeHitTest_ = [this](Point p) { return hitTest_({p.x - offset_.x(), p.y - offset_.y()}); };
     shape_.forgetHitMask();
     updateShape(true);
 }
 
 void PetPanelWindow::updateShape(bool force) {
-    shape_.update(*this, frameImage_, ignoresMouse_, hitTest_, force);
+    shape_.update(*this, frameImage_, ignoresMouse_, shapeHitTest_, force);
 }
 
 // ---- painting
@@ -305,6 +375,7 @@ void PetPanelWindow::refresh() {
         pacer_.cancel();
         return;
     }
+    if (offsetUnpainted_) pacer_.forget();
     // Judged in points, not device pixels: a half-point step is the same length on a screen of
     // any density, so a denser screen needs no more frames for the same motion.
     pacer_.refresh(*root_, anim::currentMediaTime(), 1.0);
@@ -313,7 +384,9 @@ void PetPanelWindow::refresh() {
 void PetPanelWindow::repaintNow(double t) {
     std::swap(frameImage_, previousImage_);
     renderer_.renderInto(frameImage_, *root_, t, QSizeF(width(), height()), devicePixelRatioF(), clip_,
-                         QPointF(drawingMargin, drawingMargin));
+                         contentOrigin());
+    paintedOffset_ = offset_;
+    offsetUnpainted_ = false;
     ++paintCount_;
     updateShape(false);
     // Both frames are transparent outside what either drew on.

@@ -76,21 +76,43 @@ private:
     void cancelFrame();
     void updateShape(bool force);
     void placeWindow();
+    void moveWindow(QPoint at);
+    // Puts the drawing back around the window's own frame.
+    void unshift();
+    void planSettle(double delay);
+    void cancelSettle();
     // Where the window's top-left corner goes for the frame, in Qt's global coordinates (y down).
     QPoint windowOrigin(QSize size) const;
     // The primary screen in X11 coordinates: the origin of the design's global space.
     static QRect primaryGeometry();
     Point toPanel(QPointF widgetPoint) const;
+    // Where the tree's origin lies in the window, in points, y up.
+    QPointF contentOrigin() const { return {drawingMargin + offset_.x(), drawingMargin + offset_.y()}; }
+    // Whether the last frame, drawn with `offset` instead, stays inside the window.
+    bool drawingFits(QPoint offset) const;
     void deliver(PanelMouseEvent::Type type, QMouseEvent* e);
 
     Rect frame_;
-    // Where the window was last sent, in X11 coordinates.
+    // Where the window was last sent, in Qt's global coordinates (y down).
     std::optional<QPoint> placedAt_;
+    // How far the frame lies from where the window puts it, in points, y up. A shown panel's small
+    // moves (a hop out of its home and back) shift the drawing inside the window instead of moving
+    // the window: the server and the compositor then redo no clip, only the pixels that change.
+    // Larger moves put the window around the frame again, and so does a shift that has stood
+    // still for a while, where a hop would have come back.
+    QPoint offset_;
+    QPoint paintedOffset_;  // the offset of the last frame
+    bool offsetUnpainted_ = false;
+    static constexpr double settleDelay = 0.5;  // s: longer than a hop stays out
+    double shiftedAt_ = 0;
+    uint64_t settleWake_ = 0;
     std::shared_ptr<anim::Layer> root_;
     std::optional<Rect> clip_;
     bool ignoresMouse_ = false;
     bool pressed_ = false;
     std::function<bool(Point)> hitTest_;
+    // The hit test in the coordinates of the window's unshifted frame, for the input region.
+    std::function<bool(Point)> shapeHitTest_;
     std::function<void(const PanelMouseEvent&)> onEvent_;
 
     LayerRenderer renderer_;

@@ -10,7 +10,8 @@
 namespace platform::qt {
 
 Point PetPanelWindow::toPanel(QPointF p) const {
-    return {p.x() - drawingMargin, height() - p.y() - drawingMargin};
+    const QPointF origin = contentOrigin();
+    return {p.x() - origin.x(), height() - p.y() - origin.y()};
 }
 
 void PetPanelWindow::deliver(PanelMouseEvent::Type type, QMouseEvent* e) {

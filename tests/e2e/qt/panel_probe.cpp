@@ -10,15 +10,19 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "anim/ShapeLayer.h"
+#include "anim/Transaction.h"
 #include "platform/Services.h"
 #include "platform/qt/PetPanelWindow.h"
 #include "platform/qt/QtMainLoop.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <xcb/xcb.h>
 
 namespace {
@@ -136,6 +140,67 @@ std::string resizedAfterMovesWhereAFreshPanelIs() {
     return {};
 }
 
+// The centre of what the server holds of the window in strong red, on the screen.
+std::optional<QPoint> redOnScreen(const QWidget& w) {
+    const Place place = onServer(w);
+    XImage* image = XGetImage(x, Window(w.winId()), 0, 0, unsigned(place.width), unsigned(place.height), AllPlanes,
+                              ZPixmap);
+    if (!image) return std::nullopt;
+    int left = place.width, right = -1, top = place.height, bottom = -1;
+    for (int py = 0; py < place.height; ++py)
+        for (int px = 0; px < place.width; ++px) {
+            const unsigned long pixel = XGetPixel(image, px, py);
+            if (((pixel >> 16) & 0xff) < 200 || ((pixel >> 8) & 0xff) > 60) continue;
+            left = std::min(left, px), right = std::max(right, px);
+            top = std::min(top, py), bottom = std::max(bottom, py);
+        }
+    XDestroyImage(image);
+    if (right < 0) return std::nullopt;
+    return QPoint(place.x + (left + right) / 2, place.y + (top + bottom) / 2);
+}
+
+std::string hopsShiftTheDrawingInsideTheWindow() {
+    auto root = anim::Layer::make();
+    anim::Transaction::withoutActions([&] {
+        root->setFrame({0, 0, 52, 52});
+        auto dot = anim::ShapeLayer::make();
+        dot->setPath(anim::Path::ellipse({16, 16, 20, 20}));
+        dot->setFillColor(anim::Color::rgb(1, 0, 0));
+        root->addSublayer(dot);
+    });
+    PetPanelWindow panel({500, 300, 52, 52});
+    panel.setRootLayer(root);
+    if (!shown(panel)) return "the panel never showed";
+    std::optional<QPoint> home;
+    if (!waitFor([&] { return (home = redOnScreen(panel)).has_value(); })) return "the dot was never drawn";
+    const Place start = onServer(panel);
+    const int k = int(panel.devicePixelRatioF());
+    struct Step {
+        const char* what;
+        platform::Point origin;
+        bool windowStays;
+    };
+    const Step steps[] = {
+        {"a hop up", {500, 308}, true},
+        {"back home", {500, 300}, true},
+        {"a hop to the side", {494, 300}, true},
+        {"a walk away", {560, 300}, false},
+    };
+    for (const Step& step : steps) {
+        panel.setFrameOrigin(step.origin);
+        const QPoint want = *home + QPoint(int(step.origin.x - 500) * k, int(300 - step.origin.y) * k);
+        if (!waitFor([&] { return redOnScreen(panel) == want; })) {
+            const auto at = redOnScreen(panel);
+            return std::string(step.what) + ": the dot is at " +
+                   (at ? std::to_string(at->x()) + "," + std::to_string(at->y()) : "nowhere") + ", not " +
+                   std::to_string(want.x()) + "," + std::to_string(want.y());
+        }
+        if ((onServer(panel) == start) != step.windowStays)
+            return std::string(step.what) + (step.windowStays ? ": the window moved" : ": the window stayed");
+    }
+    return {};
+}
+
 // Whether the panel lies above the root's child that holds the other window.
 bool above(const QWidget& panel, const QWidget& other) {
     Window root = 0, parent = 0, *children = nullptr;
@@ -212,6 +277,7 @@ int main(int argc, char** argv) {
         {"moves", movesStayOffQtsConnection},
         {"put-away", putAwayAndBackWherePlaced},
         {"resize", resizedAfterMovesWhereAFreshPanelIs},
+        {"hops", hopsShiftTheDrawingInsideTheWindow},
         {"stacking", raisedOverANewWindow},
         {"no-window-manager", raisedWithoutAWindowManager},
     };

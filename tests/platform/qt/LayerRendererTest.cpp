@@ -197,19 +197,25 @@ TEST_F(RendererTest, textIsDrawnUprightFromTheTopAndShrinksIntoItsFrame) {
     EXPECT_EQ(beside, 0) << "a line too long for its frame shrinks into it";
 }
 
-TEST(PetPanelWindow, paintsOnlyWhenThePresentationChanges) {
-    platform::sim::SimPlatform sim;
+// A pet's square of 52 points with a dot at its centre and a drawing a hop's worth above and
+// beside it: 8 points of room are left on the left and 12 above.
+static std::pair<std::shared_ptr<Layer>, std::shared_ptr<ShapeLayer>> dotAndBeyond() {
     auto root = Layer::make();
     auto dot = ShapeLayer::make();
     Transaction::withoutActions([&] {
         root->setFrame({0, 0, 52, 52});
         dot->setPath(Path::ellipse({16, 16, 20, 20}));
         root->addSublayer(dot);
-        // A hop's worth above and beside the square.
         auto beyond = ShapeLayer::make();
         beyond->setPath(Path::ellipse({-16, 56, 8, 8}));
         root->addSublayer(beyond);
     });
+    return {root, dot};
+}
+
+TEST(PetPanelWindow, paintsOnlyWhenThePresentationChanges) {
+    platform::sim::SimPlatform sim;
+    auto [root, dot] = dotAndBeyond();
     PetPanelWindow panel({100, 50, 52, 52});
     const int m = int(PetPanelWindow::drawingMargin);
     QRect primary = QGuiApplication::primaryScreen()->geometry();
@@ -254,6 +260,71 @@ TEST(PetPanelWindow, paintsOnlyWhenThePresentationChanges) {
 
     panel.setIgnoresMouseEvents(true);
     EXPECT_TRUE(panel.inputRects().empty());
+}
+
+TEST(PetPanelWindow, smallMovesShiftTheDrawingAndLargeOnesMoveTheWindow) {
+    platform::sim::SimPlatform sim;
+    auto [root, dot] = dotAndBeyond();
+    Transaction::withoutActions([&] { dot->setFillColor(Color::rgb(1, 0, 0)); });
+    PetPanelWindow panel({100, 50, 52, 52});
+    const int m = int(PetPanelWindow::drawingMargin);
+    const QPoint home = panel.pos();
+    std::vector<platform::PanelMouseEvent> events;
+    panel.setMouseHandlers([](platform::Point p) { return p.x < 40; },
+                           [&](const platform::PanelMouseEvent& e) { events.push_back(e); });
+    panel.setRootLayer(root);
+    panel.orderFront();
+    QTest::qWait(60);
+
+    // The dot's centre, (26, 26) in the panel, must be drawn and take presses there.
+    auto expectDotAt = [&](QPoint inWindow, const char* step) {
+        double px = panel.paintedFrame().devicePixelRatio();
+        EXPECT_EQ(qRed(panel.paintedFrame().pixel(int(inWindow.x() * px), int(inWindow.y() * px))), 255) << step;
+        events.clear();
+        QTest::mousePress(&panel, Qt::LeftButton, {}, inWindow);
+        QTest::mouseRelease(&panel, Qt::LeftButton, {}, inWindow);
+        ASSERT_EQ(events.size(), 2u) << step;
+        EXPECT_EQ(events[0].location, (platform::Point{26, 26})) << step;
+    };
+    struct Step {
+        const char* what;
+        platform::Point origin;
+        QPoint windowMoved;  // points, y up
+        QPoint drawingMoved;
+    };
+    const Step steps[] = {
+        {"a hop up stays in the window", {100, 58}, {0, 0}, {0, 8}},
+        {"back home", {100, 50}, {0, 0}, {0, 0}},
+        {"too far left for the room", {90, 50}, {-10, 0}, {0, 0}},
+        {"back within the room on the right", {100, 50}, {-10, 0}, {10, 0}},
+        {"a walk on, too far for a hop: the drawing comes home", {114, 50}, {14, 0}, {0, 0}},
+        {"down beyond the room", {114, 30}, {14, -20}, {0, 0}},
+    };
+    for (const Step& step : steps) {
+        panel.setFrameOrigin(step.origin);
+        sim.loop.advance(0.05);
+        QTest::qWait(60);
+        EXPECT_EQ(panel.frame().origin, step.origin) << step.what;
+        EXPECT_EQ(panel.pos(), home + QPoint(step.windowMoved.x(), -step.windowMoved.y())) << step.what;
+        expectDotAt(QPoint(26 + m + step.drawingMoved.x(), 26 + m - step.drawingMoved.y()), step.what);
+    }
+
+    panel.setFrameOrigin({114, 36});
+    sim.loop.advance(0.05);
+    QTest::qWait(60);
+    ASSERT_EQ(panel.pos(), home + QPoint(14, 20)) << "a hop up";
+    sim.loop.advance(1);
+    for (int i = 0; i < 100 && panel.pos() != home + QPoint(14, 14); ++i) QTest::qWait(20);
+    EXPECT_EQ(panel.pos(), home + QPoint(14, 14)) << "a hop that stays out puts the window around it";
+    expectDotAt(QPoint(26 + m, 26 + m), "after the window came");
+
+    panel.setFrame({100, 50, 60, 60});
+    sim.loop.advance(0.05);
+    QTest::qWait(60);
+    QRect primary = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(panel.pos(), QPoint(primary.x() + 100 - m, primary.y() + primary.height() - 110 - m))
+        << "a new size puts the window back around the frame";
+    expectDotAt(QPoint(26 + m, 60 - 26 + m), "after a new size");
 }
 
 TEST_F(RendererTest, aTallTreePaintedInBandsMatchesOnePass) {
