@@ -6,9 +6,10 @@
 namespace anim {
 namespace {
 
-// A slow drift (the edges stay within `driftShift` device pixels of the last frame until
-// `driftDelay` after the frame's time) is painted at most every `driftInterval` and may wait
-// that delay for another wake-up (the other pet's frame, a gaze look) to come along with.
+// A slow drift (the edges stay within `driftShift` pixels, at the scale the tree is judged at,
+// of the last frame until `driftDelay` after the frame's time) is painted at most every
+// `driftInterval` and may wait that delay for another wake-up (the other pet's frame, a gaze
+// look) to come along with.
 constexpr double driftDelay = 0.17;
 constexpr double driftInterval = 0.08;
 constexpr double driftShift = 1.0;

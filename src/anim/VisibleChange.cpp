@@ -11,9 +11,9 @@
 namespace anim {
 namespace {
 
-// How far an edge must move, in device pixels, before a frame is worth painting: half a pixel
-// still reads as smooth motion on soft fur, and a slow breath costs half the frames a quarter
-// would.
+// How far an edge must move, in pixels at the scale asked for (panels ask in points), before a
+// frame is worth painting: half a pixel still reads as smooth motion on soft fur, and a slow
+// breath costs half the frames a quarter would.
 constexpr double visibleShift = 0.5;
 
 uint8_t step(double unit) {
