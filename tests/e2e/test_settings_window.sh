@@ -49,6 +49,7 @@ for language in simplifiedChinese english; do
     e2e_step "the wheel over the home page's title and margin scrolls it"
     e2e_show_settings_page 0
     turn_wheel 400 100 5
+    e2e_screenshot settings-window-home-scrolled-english.png
     turn_wheel 226 300 4
     e2e_step "the wheel over the behaviour page's pickers and sliders scrolls it and changes none of them"
     e2e_show_settings_page 1
