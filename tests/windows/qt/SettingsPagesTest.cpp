@@ -405,6 +405,8 @@ TEST_F(SettingsPagesTest, theWheelScrollsEveryPageWhereverThePointerRestsExceptO
         {SettingsSection::companion, "card", card},
         {SettingsSection::companion, "picker", named("waterInterval")},
         {SettingsSection::companion, "focused picker", named("waterInterval"), true},
+        {SettingsSection::behavior, "slider", named("dragStayDuration")},
+        {SettingsSection::behavior, "focused slider", named("sceneFrequency"), true},
         {SettingsSection::about, "title", heading},
         {SettingsSection::about, "margin", margin},
         {SettingsSection::about, "card", card},
