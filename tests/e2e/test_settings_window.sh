@@ -2,11 +2,34 @@
 # The settings window opened from the tray panel's settings button: one 920 x 640 window, raised
 # again (never a second copy) by a second press; the sidebar walks through the pages, and each
 # page is kept as a screenshot in both interface languages. Turning the mouse wheel over the
-# behaviour page's pickers and sliders scrolls the page and stores nothing.
+# behaviour page's pickers and sliders, and over the home page's texts, scrolls the page and
+# stores nothing.
 # Usage: test_settings_window.sh <path-to-tuftle>
 source "$(dirname "$0")/lib.sh"
 program=$1
 e2e_setup
+
+# page_shot FILE: the settings window's page column, right of the sidebar.
+page_shot() {
+  local wx wy
+  read -r wx wy < <(e2e_window_origin 920x640)
+  import -window root -crop "680x600+$((wx + 224))+$((wy + 20))" +repage "$E2E_WORK/$1"
+}
+
+# turn_wheel X Y BUTTON: five notches (button 4 up, 5 down) at X Y in the window; fails unless
+# the page moved under the pointer.
+turn_wheel() {
+  local wx wy changed
+  read -r wx wy < <(e2e_window_origin 920x640)
+  xdotool mousemove $((wx + $1)) $((wy + $2))
+  sleep 0.3
+  page_shot before.png
+  for _ in 1 2 3 4 5; do xdotool click "$3"; done
+  sleep 0.3
+  page_shot after.png
+  changed=$(compare -metric AE "$E2E_WORK/before.png" "$E2E_WORK/after.png" null: 2>&1 || true)
+  ((${changed%% *} > 2000)) || e2e_fail "the wheel at $1,$2 moved the page by $changed pixels"
+}
 
 for language in simplifiedChinese english; do
   e2e_defaults_set onboardingCompleted true
@@ -23,13 +46,15 @@ for language in simplifiedChinese english; do
     e2e_screenshot "settings-window-${page%:*}-${language}.png"
   done
   if [[ $language == english ]]; then
-    e2e_step "the wheel over the behaviour page's pickers and sliders changes none of them"
+    e2e_step "the wheel over the home page's title and margin scrolls it"
+    e2e_show_settings_page 0
+    turn_wheel 400 100 5
+    e2e_screenshot settings-window-home-scrolled-english.png
+    turn_wheel 226 300 4
+    e2e_step "the wheel over the behaviour page's pickers and sliders scrolls it and changes none of them"
     e2e_show_settings_page 1
-    read -r wx wy < <(e2e_window_origin 920x640)
-    for x in 560 800; do # over the sliders, then over the pickers and segmented rows
-      xdotool mousemove $((wx + x)) $((wy + 400))
-      for notch in 5 5 5 5 5 5 4 4 4 4 4 4; do xdotool click "$notch"; done
-    done
+    turn_wheel 800 400 5 # over the pickers and segmented rows
+    turn_wheel 560 400 4 # over the sliders
   fi
   e2e_kill_app TERM 5 || e2e_fail "the program did not end within 5 s of SIGTERM"
   for key in activityLevel activityTunings dragStayDuration; do

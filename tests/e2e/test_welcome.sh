@@ -30,9 +30,10 @@ sleep 0.3 # its first paint
 e2e_screenshot welcome-first-start.png
 
 e2e_step "Return goes through the three pages and ends the welcome"
-for _ in 1 2 3; do
+for page in 1 2 3; do
   xdotool windowactivate --sync "$window" key Return
   sleep 0.2
+  ((page == 3)) || e2e_screenshot "welcome-page-$((page + 1)).png"
 done
 e2e_expect_while_running 5 "the welcome window closed" welcome_gone
 e2e_expect_while_running 5 "onboardingCompleted = true" e2e_defaults_is onboardingCompleted true

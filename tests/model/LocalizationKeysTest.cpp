@@ -100,7 +100,7 @@ TEST(LocalizationTables, everyTableIsAnObjectOfTexts) {
 }
 
 // Every text a user can be shown, in both languages, is written for this desktop: none names
-// the other platform's machines, system, dock, notch or modifier key.
+// the other platform's machines, system, dock, notch, modifier key or privacy permission.
 TEST(LocalizationTables, noShownTextNamesAnotherPlatform) {
     const auto english = table("en");
     const auto chinese = table("zh-Hans");
@@ -113,7 +113,7 @@ TEST(LocalizationTables, noShownTextNamesAnotherPlatform) {
         if (entry.is_regular_file() && (ext == ".cpp" || ext == ".h"))
             for (const auto& key : literalKeys(readFile(entry.path()))) keys.insert(key);
     }
-    const std::regex foreign(R"((^|[^A-Za-z])(mac|macbook|macos|dock|notch(ed)?|command|finder)([^A-Za-z]|$)|刘海|程序坞|访达|⌘)",
+    const std::regex foreign(R"((^|[^A-Za-z])(mac|macbook|macos|dock|notch(ed)?|command|finder|input monitoring)([^A-Za-z]|$)|刘海|程序坞|访达|输入监控|⌘)",
                              std::regex::icase);
     for (const auto& key : keys) {
         const auto zh = chinese.find(key);

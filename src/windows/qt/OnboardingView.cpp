@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "model/AppModel.h"
 #include "platform/qt/QtWindow.h"
@@ -17,6 +18,7 @@ namespace {
 using model::L10n;
 
 constexpr platform::Size kWindowSize{540, 420};
+constexpr int kPadding = 32, kDetailWidth = 430, kTitleGap = 8;
 constexpr int kLastPage = 2;
 
 std::string pageTitle(int page) {
@@ -34,6 +36,25 @@ std::string pageDetail(int page) {
         default:
             return L10n::t("核心陪伴不需要敏感权限。按键计数默认关闭；只有你主动开启时才由 macOS 询问授权，应用也只会记录次数。");
     }
+}
+
+// Chinese wraps between any two characters: a word joiner keeps the pets' names (栗丸, 栗栗,
+// 丸丸) on one line.
+QString keepNamesWhole(const std::string& text) {
+    static const QString nameCharacters = QString::fromUtf8("栗丸");
+    QString kept = QString::fromStdString(text);
+    for (qsizetype i = kept.size() - 1; i > 0; --i)
+        if (nameCharacters.contains(kept[i]) && nameCharacters.contains(kept[i - 1])) kept.insert(i, QChar(0x2060));
+    return kept;
+}
+
+// The height `label` needs for `text` at `width`.
+int heightFor(QLabel* label, const QString& text, int width) {
+    const QString shown = label->text();
+    label->setText(text);
+    const int height = label->heightForWidth(width);
+    label->setText(shown);
+    return height;
 }
 
 // Three dots; the current page's is a wider accent capsule.
@@ -70,12 +91,14 @@ OnboardingView::OnboardingView(std::function<void()> onComplete, model::AppModel
     // The mark's fur and shadow reach into the padding above it and the spacing below it.
     const int overhang = markOverhang(86);
     auto* column = vstack(this, 0);
-    column->setContentsMargins(32, 32 + 8 - overhang, 32, 32);
+    column->setContentsMargins(kPadding, kPadding + 8 - overhang, kPadding, kPadding);
     column->addStretch(1);
     column->addWidget(makeMark(86), 0, Qt::AlignHCenter);
     column->addSpacing(24 - overhang);
-    auto* texts = new QVBoxLayout;
-    texts->setSpacing(8);
+    // As tall as the longest page's texts, so that the dots and buttons below stay put while
+    // the user clicks through.
+    texts_ = new QWidget;
+    auto* texts = vstack(texts_, kTitleGap);
     // A title longer than the window is wide wraps rather than losing its ends.
     title_ = makeLabel({}, TextStyle::largeTitle, false, true);
     title_->setObjectName("onboardingTitle");
@@ -83,10 +106,12 @@ OnboardingView::OnboardingView(std::function<void()> onComplete, model::AppModel
     texts->addWidget(title_);
     detail_ = makeLabel({}, TextStyle::body, true, true);
     detail_->setObjectName("onboardingDetail");
-    detail_->setAlignment(Qt::AlignCenter);
-    detail_->setFixedWidth(430);
+    // Under the title even where the label measures itself taller than its lines.
+    detail_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    detail_->setFixedWidth(kDetailWidth);
     texts->addWidget(detail_, 0, Qt::AlignHCenter);
-    column->addLayout(texts);
+    texts->addStretch(1);
+    column->addWidget(texts_);
     column->addSpacing(24);
     dots_ = new PageDots(page_);
     column->addWidget(dots_, 0, Qt::AlignHCenter);
@@ -127,10 +152,18 @@ void OnboardingView::forward() {
 }
 
 void OnboardingView::showPage() {
-    title_->setText(QString::fromStdString(pageTitle(page_)));
-    detail_->setText(QString::fromStdString(pageDetail(page_)));
+    int textsHeight = 0, detailHeight = 0;
+    for (int page = 0; page <= kLastPage; ++page) {
+        const int detail = heightFor(detail_, keepNamesWhole(pageDetail(page)), kDetailWidth);
+        if (page == page_) detailHeight = detail;
+        const int title = heightFor(title_, keepNamesWhole(pageTitle(page)), width() - 2 * kPadding);
+        textsHeight = std::max(textsHeight, title + kTitleGap + detail);
+    }
+    texts_->setFixedHeight(textsHeight);
+    title_->setText(keepNamesWhole(pageTitle(page_)));
+    detail_->setText(keepNamesWhole(pageDetail(page_)));
     // The column asks its items' heights at its own width, not at the detail's narrower one.
-    detail_->setMinimumHeight(detail_->heightForWidth(detail_->width()));
+    detail_->setMinimumHeight(detailHeight);
     back_->setText(QString::fromStdString(L10n::t("上一步")));
     back_->setVisible(page_ >= 1);
     forward_->setText(QString::fromStdString(page_ == kLastPage ? L10n::t("开始陪伴") : L10n::t("继续")));

@@ -39,6 +39,7 @@ private:
 
     std::function<void()> onComplete_;
     int page_;
+    QWidget* texts_;
     QLabel* title_;
     QLabel* detail_;
     QWidget* dots_;

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
+#include <QScrollBar>
 #include <QWidget>
 
 #include "windows/qt/SettingsBlocks.h"
@@ -13,6 +14,8 @@ namespace windows::qt {
 namespace {
 
 bool takesWheelWhenFocused(const QWidget* w) {
+    // A scroll area hands the turn to its own scroll bar, a slider too: that one always takes it.
+    if (qobject_cast<const QScrollBar*>(w)) return false;
     return qobject_cast<const QComboBox*>(w) || qobject_cast<const QAbstractSlider*>(w) ||
            qobject_cast<const QAbstractSpinBox*>(w);
 }

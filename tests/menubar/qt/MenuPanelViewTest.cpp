@@ -166,4 +166,27 @@ TEST(MenuPanelView, keyboardAndScreenReaderReachEveryControl) {
     EXPECT_TRUE(p.model.isFocusActive.get());
 }
 
+// A focus session redraws the panel every second; the strip the faded line leaves must not wait
+// for that redraw. The virtual clock stands still, so only the fade's own end can shrink it.
+TEST(MenuPanelView, thePanelShrinksAsSoonAsTheFeedbackLineHasFaded) {
+    Panel p;
+    double popupHeight = 0;
+    p.view.onHeightChange = [&](double h) { popupHeight = h; };
+    p.view.show();
+    p.settle();
+    const int resting = p.view.height();
+    p.content.focusAction();
+    p.settle();
+    ASSERT_TRUE(p.view.feedbackRow()->isVisible());
+    ASSERT_GT(p.view.height(), resting);
+    p.sim.loop.advance(MenuBarContent::feedbackDuration);
+    ASSERT_FALSE(p.content.feedback().has_value());
+    ASSERT_GT(p.content.feedbackTransition(), 0) << "a line that fades";
+    const bool faded = QTest::qWaitFor([&] { return !p.view.feedbackRow()->isVisible(); }, 5000);
+    ASSERT_TRUE(faded);
+    EXPECT_EQ(p.view.height(), resting);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(popupHeight, resting) << "the popup is told on the next turn";
+}
+
 }  // namespace

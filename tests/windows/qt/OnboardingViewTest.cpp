@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTextLayout>
 
 #include "model/AppModelTestSupport.h"
 #include "windows/qt/OnboardingView.h"
@@ -50,4 +52,69 @@ TEST_F(OnboardingViewTest, backStepsOnePageAndALanguageChangeKeepsThePage) {
     view.backButton()->click();
     model->setAppLanguage(AppLanguageChoice::simplifiedChinese);
     EXPECT_EQ(title(), "它们真的住在你的桌面上");
+}
+
+// Clicking Continue twice where it stood must reach the next page each time: the button row
+// keeps its place however many lines each page's texts take.
+TEST_F(OnboardingViewTest, theButtonsStayInPlaceOnEveryPageInBothLanguages) {
+    for (auto language : {AppLanguageChoice::english, AppLanguageChoice::simplifiedChinese}) {
+        SCOPED_TRACE(static_cast<int>(language));
+        model->setAppLanguage(language);
+        view.backButton()->click();
+        view.backButton()->click();
+        std::vector<QRect> forward, back;
+        for (int page = 0; page < 3; ++page) {
+            QApplication::processEvents();  // the layouts settle
+            forward.emplace_back(view.forwardButton()->mapTo(&view, QPoint()), view.forwardButton()->size());
+            if (page > 0) back.emplace_back(view.backButton()->mapTo(&view, QPoint()), view.backButton()->size());
+            if (page < 2) view.forwardButton()->click();
+        }
+        EXPECT_EQ(view.page(), 2);
+        EXPECT_EQ(forward[0], forward[1]);
+        EXPECT_EQ(forward[1].topRight(), forward[2].topRight()) << "Get Started ends where Continue did";
+        EXPECT_EQ(back[0], back[1]);
+        EXPECT_TRUE(view.rect().contains(forward[2])) << "inside the window";
+    }
+}
+
+namespace {
+
+// The lines `label` lays its text out in, as it wraps at its width.
+QStringList wrappedLines(const QLabel& label) {
+    QTextLayout layout(label.text(), label.font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(label.contentsRect().width());
+        lines << label.text().mid(line.textStart(), line.textLength());
+    }
+    layout.endLayout();
+    return lines;
+}
+
+}  // namespace
+
+TEST_F(OnboardingViewTest, namesStayWholeWhereChineseTextsWrap) {
+    model->setAppLanguage(AppLanguageChoice::simplifiedChinese);
+    const QString names = QString::fromUtf8("栗丸");
+    int wrapped = 0;
+    for (int page = 0; page < 3; ++page) {
+        for (const char* name : {"onboardingTitle", "onboardingDetail"}) {
+            auto* label = view.findChild<QLabel*>(name);
+            const QStringList lines = wrappedLines(*label);
+            wrapped += int(lines.size()) - 1;
+            for (qsizetype i = 1; i < lines.size(); ++i) {
+                const QString before = QString(lines[i - 1]).remove(QChar(0x2060)).trimmed();
+                const QString after = QString(lines[i]).remove(QChar(0x2060));
+                EXPECT_FALSE(!before.isEmpty() && !after.isEmpty() && names.contains(before.back()) &&
+                             names.contains(after.front()))
+                    << "page " << page << " breaks a name: " << lines.join(" | ").toStdString();
+            }
+        }
+        view.forwardButton()->click();
+    }
+    EXPECT_GT(wrapped, 0) << "some text wraps";
 }

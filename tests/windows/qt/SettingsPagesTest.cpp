@@ -4,6 +4,9 @@
 #include <QCategoryAxis>
 #include <QComboBox>
 #include <QMessageBox>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSpontaneKeyEvent>
 #include <QWheelEvent>
 #include <QTest>
 #include <QScatterSeries>
@@ -323,6 +326,127 @@ TEST_F(SettingsPagesTest, theWheelScrollsThePageAndChangesOnlyAControlTheUserFoc
         sim.defaults.clearWriteLog();
         EXPECT_EQ(turnWheel(target), c.changes) << "taken, or left to the page";
         EXPECT_EQ(!sim.defaults.writeLog().empty(), c.changes) << "stored values";
+    }
+}
+
+// Notches of the wheel as the window system hands them in: to the window at a point, then
+// from the widget under it outwards to whoever takes them.
+void turnWheelOverWindow(QWidget* over, QPoint at, int notches) {
+    QWidget* top = over->window();
+    const QPointF inTop = over->mapTo(top, at);
+    for (int i = 0; i < std::abs(notches); ++i) {
+        QWheelEvent event(inTop, top->mapToGlobal(inTop), QPoint(), QPoint(0, notches < 0 ? 120 : -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QSpontaneKeyEvent::setSpontaneous(&event);
+        // Straight to notify: sendEvent would take away the mark of the window system, and
+        // only such an event travels outwards from the widget under the pointer.
+        qApp->notify(top->windowHandle(), &event);
+    }
+    QApplication::processEvents();
+}
+
+// Where the pointer rests: a widget and a point in it.
+using Spot = std::pair<QWidget*, QPoint>;
+
+Spot centreOf(QWidget* w) {
+    return {w, w ? w->rect().center() : QPoint()};
+}
+
+// Inside a widget's top-left padding, over nothing but the widget itself.
+Spot paddingOf(QWidget* w) {
+    return {w, QPoint(6, 6)};
+}
+
+template <typename T>
+T* enclosing(QWidget* w) {
+    while (w && !dynamic_cast<T*>(w)) w = w->parentWidget();
+    return dynamic_cast<T*>(w);
+}
+
+TEST_F(SettingsPagesTest, theWheelScrollsEveryPageWhereverThePointerRestsExceptOverAFocusedControl) {
+    using windows::qt::SegmentedPicker;
+    using windows::qt::SettingsCard;
+    using Find = std::function<Spot(QWidget* page, QScrollArea* scroll)>;
+    const Find heading = [](QWidget* page, QScrollArea*) { return centreOf(page->findChild<QWidget*>("pageTitle")); };
+    const Find margin = [](QWidget*, QScrollArea* scroll) {
+        return Spot{scroll->viewport(), QPoint(8, scroll->viewport()->height() / 2)};
+    };
+    const Find card = [](QWidget* page, QScrollArea*) { return paddingOf(page->findChildren<SettingsCard*>().value(1)); };
+    auto named = [](const char* name) {
+        return Find([name](QWidget* page, QScrollArea*) { return centreOf(page->findChild<QWidget*>(name)); });
+    };
+    auto segment = [](const char* name) {
+        return Find([name](QWidget* page, QScrollArea*) {
+            auto* picker = page->findChild<SegmentedPicker*>(name);
+            return centreOf(picker ? picker->segment(0) : nullptr);
+        });
+    };
+    // Between the gallery's two cards, scrolled into view.
+    const Find galleryGap = [](QWidget* page, QScrollArea* scroll) {
+        auto* poses = enclosing<SettingsCard>(page->findChild<QWidget*>("sleeping"));
+        if (poses) scroll->verticalScrollBar()->setValue(poses->y() - scroll->viewport()->height() / 2);
+        return Spot{poses, poses ? QPoint(poses->width() / 2, -9) : QPoint()};
+    };
+    struct Case {
+        SettingsSection page;
+        const char* where;
+        Find spot;
+        bool focused = false;  // the user clicked it first: the control takes the turn
+    };
+    const Case cases[] = {
+        {SettingsSection::home, "title", heading},
+        {SettingsSection::home, "margin", margin},
+        {SettingsSection::home, "card", card},
+        {SettingsSection::home, "picker", named("accessory1")},
+        {SettingsSection::home, "segmented row", segment("petCount")},
+        {SettingsSection::home, "switch", named("petsVisible")},
+        {SettingsSection::companion, "title", heading},
+        {SettingsSection::companion, "margin", margin},
+        {SettingsSection::companion, "card", card},
+        {SettingsSection::companion, "picker", named("waterInterval")},
+        {SettingsSection::companion, "focused picker", named("waterInterval"), true},
+        {SettingsSection::behavior, "slider", named("dragStayDuration")},
+        {SettingsSection::behavior, "focused slider", named("sceneFrequency"), true},
+        {SettingsSection::about, "title", heading},
+        {SettingsSection::about, "margin", margin},
+        {SettingsSection::about, "card", card},
+        {SettingsSection::about, "picker", named("appLanguage")},
+        {SettingsSection::achievements, "title", heading},
+        {SettingsSection::achievements, "margin", margin},
+        {SettingsSection::achievements, "hero card", named("hero")},
+        {SettingsSection::achievements, "badge", named("firstSteps")},
+        {SettingsSection::actions, "scene tile", named("scene-0")},
+        {SettingsSection::actions, "scene name", named("scenePreview")},
+        {SettingsSection::actions, "between the cards", galleryGap},
+        {SettingsSection::actions, "pose tile", named("sleeping")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(windows::title(c.page) + ", over the " + c.where);
+        open(c.page);
+        QApplication::setActiveWindow(window->view()->window());
+        auto* scroll = window->view()->findChild<QScrollArea*>(c.page == SettingsSection::actions ? "actionsScroll" : "pageScroll");
+        ASSERT_TRUE(scroll);
+        auto [over, at] = c.spot(window->view()->page(), scroll);
+        ASSERT_TRUE(over);
+        if (over != scroll->viewport() && over->rect().contains(at)) scroll->ensureWidgetVisible(over, 0, 0);
+        const QRect shown(scroll->viewport()->mapTo(window->view()->window(), QPoint()), scroll->viewport()->size());
+        ASSERT_TRUE(shown.contains(over->mapTo(window->view()->window(), at))) << "the pointer rests on the page";
+        QScrollBar* bar = scroll->verticalScrollBar();
+        ASSERT_GT(bar->maximum(), 0) << "the page is taller than the window";
+        if (c.focused) over->setFocus(Qt::MouseFocusReason);
+        // Down, unless the page is already at its end.
+        const int before = bar->value();
+        const int notches = before < bar->maximum() ? 5 : -5;
+        sim.defaults.clearWriteLog();
+        turnWheelOverWindow(over, at, notches);
+        if (c.focused) {
+            EXPECT_EQ(bar->value(), before) << "the page stays";
+            EXPECT_FALSE(sim.defaults.writeLog().empty()) << "the setting changed";
+            continue;
+        }
+        EXPECT_EQ(bar->value() > before, notches > 0) << "moved from " << before << " to " << bar->value();
+        EXPECT_NE(bar->value(), before);
+        EXPECT_TRUE(sim.defaults.writeLog().empty()) << "stored values";
     }
 }
 
