@@ -2,6 +2,8 @@
 # The tray entry as a StatusNotifierItem in xfce4-panel, a panel started after the program: the
 # entry moves to it, the face shows, clicks open and close the panel, and the right click,
 # which this host answers with the item's own menu, reaches the program through that menu.
+# When the panel quits for good the entry goes back to an XEmbed tray (trayer), and moves to
+# the panel again when it returns.
 E2E_TRAY=later
 source "$(dirname "$0")/lib.sh"
 e2e_setup
@@ -29,6 +31,14 @@ item_registered() {
     [[ $pid == "$E2E_APP_PID" ]] && return 0
   done
   return 1
+}
+# Stops xfce4-panel and its plugin process (the watcher's owner) together; xfconfd stays.
+stop_sni_host() {
+  kill -TERM -- "-$E2E_PANEL_GROUP"
+  e2e_wait_for 5 eval '! kill -0 -- "-$E2E_PANEL_GROUP"' || e2e_fail "xfce4-panel did not stop"
+  wait "$E2E_PANEL_GROUP" 2>/dev/null || true
+  e2e__untrack "$E2E_PANEL_GROUP"
+  E2E_PANEL_GROUP=""
 }
 # Prints "X Y" of the centre of a menu the host shows (a viewable window of its plugin process).
 host_menu() {
@@ -68,3 +78,27 @@ e2e_step "a host that sends ContextMenu for a right click opens the panel too"
 dbus-send --session --type=method_call --dest="org.kde.StatusNotifierItem-$E2E_APP_PID-1" /StatusNotifierItem \
   org.kde.StatusNotifierItem.ContextMenu int32:$cx int32:$cy
 e2e_expect_while_running 5 "the panel popup" e2e_popup_origin
+xdotool key Escape
+e2e_expect_while_running 5 "the panel to close" e2e__popup_closed
+
+e2e_step "xfce4-panel quits for good and trayer starts: the entry goes back to XEmbed"
+stop_sni_host
+e2e__start_tray
+trayer_pid=${E2E_PIDS[-1]}
+e2e_expect_while_running 15 "the tray icon in trayer" e2e_tray_icon_present
+e2e_step "a click on it opens the panel"
+sleep 0.5 # trayer's first layout moves the icon once
+e2e_tray_icon_present
+e2e_open_panel
+e2e_screenshot tray-sni-back-to-xembed.png
+xdotool key Escape
+e2e_expect_while_running 5 "the panel to close" e2e__popup_closed
+
+e2e_step "trayer quits and xfce4-panel starts again: the entry moves back to it"
+kill -TERM "$trayer_pid" && wait "$trayer_pid" 2>/dev/null || true
+e2e__untrack "$trayer_pid"
+e2e_start_sni_host
+e2e_expect_while_running 10 "the item registered with the watcher" item_registered
+e2e_expect_while_running 10 "the icon drawn in the panel" one_icon
+sleep 0.5
+e2e_expect_while_running 5 "the icon drawn in the panel, alone" one_icon
