@@ -44,6 +44,7 @@ stop_sni_host() {
 host_menu() {
   xwininfo -root -children | awk '/"Wrapper-2.0"\)/ { split($(NF-1), g, /[x+]/); if (g[1] >= 50) print $1, g[1], g[2] }' |
     while read -r id w h; do
+      xprop -id "$id" _NET_WM_WINDOW_TYPE | grep -q _MENU || continue # not its tooltip
       xwininfo -id "$id" | awk -v w="$w" -v h="$h" '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
         /IsViewable/ { ok = 1 } END { if (ok) print x + int(w / 2), y + int(h / 2) }'
     done | grep .
@@ -60,17 +61,29 @@ sleep 0.5 # the host draws it once more at its final size
 e2e_expect_while_running 5 "the icon drawn in the panel, alone" one_icon
 read -r w h x y <<<"$ICON"
 cx=$((x + w / 2)) cy=$((y + h / 2))
-e2e_check_tray_clicks $cx $cy tray-sni
 
 e2e_step "a right click shows the item's menu"
-sleep 0.5 # past the moment in which a tray click counts as the one that closed the panel
 xdotool mousemove $cx $cy click 3
 e2e_expect_while_running 5 "the host's menu" host_menu
 e2e_screenshot tray-sni-menu.png
-e2e_step "its entry opens the panel"
+e2e_step "its entry opens the panel by the icon"
 read -r mx my < <(host_menu)
 xdotool mousemove "$mx" "$my" click 1
 e2e_expect_while_running 5 "the panel popup" e2e_popup_origin
+read -r menu_px menu_py < <(e2e_popup_origin)
+e2e_step "a right click on the icon then only closes the panel"
+xdotool mousemove $cx $cy click 3
+e2e_expect_while_running 5 "the panel to close" e2e__popup_closed
+sleep 0.5 # a menu the host shows for that click would be up by now
+! host_menu >/dev/null || e2e_fail "the right click that closed the panel also showed the host's menu"
+
+e2e_check_tray_clicks $cx $cy tray-sni
+e2e_step "the panel the menu opened sat where a left click puts it"
+sleep 0.5 # past the moment in which a tray click counts as the one that closed the panel
+xdotool mousemove $cx $cy click 1
+e2e_expect_while_running 5 "the panel popup" e2e_popup_origin
+read -r px py < <(e2e_popup_origin)
+[[ "$menu_px $menu_py" == "$px $py" ]] || e2e_fail "the menu's entry put the panel at $menu_px,$menu_py, a left click at $px,$py"
 xdotool key Escape
 e2e_expect_while_running 5 "the panel to close" e2e__popup_closed
 
