@@ -1,5 +1,6 @@
 #include "platform/qt/QtStatusBar.h"
 
+#include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusServiceWatcher>
@@ -12,6 +13,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include "platform/qt/QtColorScheme.h"
 #include "platform/qt/QtScreens.h"
@@ -101,16 +103,40 @@ private:
     std::function<void(const StatusItemClick&)> onClick_;
 };
 
-// Notes a press outside it, which makes Qt close it.
+// Notes a press outside it, which makes Qt close it. Qt's pointer grab for a popup fails
+// unnoticed while another client holds the pointer (a tray host's menu, whose entry opened the
+// panel); a click on the tray icon would then reach the host and open its menu again. So the
+// grab is taken again for a moment after the popup shows.
 class PopupWidget final : public QWidget {
 public:
-    PopupWidget() : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint) {}
+    PopupWidget() : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint) {
+        regrab_.setInterval(100);
+        QObject::connect(&regrab_, &QTimer::timeout, this, [this] {
+            if (++regrabs_ > 20 || QApplication::activePopupWidget() != this || !windowHandle())
+                regrab_.stop();
+            else
+                windowHandle()->setMouseGrabEnabled(true);
+        });
+    }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override {
         if (!rect().contains(event->position().toPoint())) popupDismissal().start();
         QWidget::mousePressEvent(event);
     }
+    void showEvent(QShowEvent* event) override {
+        QWidget::showEvent(event);
+        regrabs_ = 0;
+        regrab_.start();
+    }
+    void hideEvent(QHideEvent* event) override {
+        regrab_.stop();
+        QWidget::hideEvent(event);
+    }
+
+private:
+    QTimer regrab_;
+    int regrabs_ = 0;
 };
 
 // The panel's popup: frameless, closed by a click outside or Escape. A click that closes it is
