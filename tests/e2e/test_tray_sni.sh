@@ -2,6 +2,8 @@
 # The tray entry as a StatusNotifierItem in xfce4-panel, a panel started after the program: the
 # entry moves to it, the face shows, clicks open and close the panel, and the right click,
 # which this host answers with the item's own menu, reaches the program through that menu.
+# When the panel quits for good the entry goes back to an XEmbed tray (trayer), and moves to
+# the panel again when it returns.
 E2E_TRAY=later
 source "$(dirname "$0")/lib.sh"
 e2e_setup
@@ -30,10 +32,19 @@ item_registered() {
   done
   return 1
 }
+# Stops xfce4-panel and its plugin process (the watcher's owner) together; xfconfd stays.
+stop_sni_host() {
+  kill -TERM -- "-$E2E_PANEL_GROUP"
+  e2e_wait_for 5 eval '! kill -0 -- "-$E2E_PANEL_GROUP"' || e2e_fail "xfce4-panel did not stop"
+  wait "$E2E_PANEL_GROUP" 2>/dev/null || true
+  e2e__untrack "$E2E_PANEL_GROUP"
+  E2E_PANEL_GROUP=""
+}
 # Prints "X Y" of the centre of a menu the host shows (a viewable window of its plugin process).
 host_menu() {
   xwininfo -root -children | awk '/"Wrapper-2.0"\)/ { split($(NF-1), g, /[x+]/); if (g[1] >= 50) print $1, g[1], g[2] }' |
     while read -r id w h; do
+      xprop -id "$id" _NET_WM_WINDOW_TYPE | grep -q _MENU || continue # not its tooltip
       xwininfo -id "$id" | awk -v w="$w" -v h="$h" '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
         /IsViewable/ { ok = 1 } END { if (ok) print x + int(w / 2), y + int(h / 2) }'
     done | grep .
@@ -50,21 +61,66 @@ sleep 0.5 # the host draws it once more at its final size
 e2e_expect_while_running 5 "the icon drawn in the panel, alone" one_icon
 read -r w h x y <<<"$ICON"
 cx=$((x + w / 2)) cy=$((y + h / 2))
-e2e_check_tray_clicks $cx $cy tray-sni
 
 e2e_step "a right click shows the item's menu"
-sleep 0.5 # past the moment in which a tray click counts as the one that closed the panel
 xdotool mousemove $cx $cy click 3
 e2e_expect_while_running 5 "the host's menu" host_menu
 e2e_screenshot tray-sni-menu.png
-e2e_step "its entry opens the panel"
+e2e_step "its entry opens the panel by the icon"
 read -r mx my < <(host_menu)
 xdotool mousemove "$mx" "$my" click 1
 e2e_expect_while_running 5 "the panel popup" e2e_popup_origin
+read -r menu_px menu_py < <(e2e_popup_origin)
+e2e_step "a right click on the icon then only closes the panel"
+xdotool mousemove $cx $cy click 3
+e2e_expect_while_running 5 "the panel to close" e2e__popup_closed
+sleep 0.5 # a menu the host shows for that click would be up by now
+! host_menu >/dev/null || e2e_fail "the right click that closed the panel also showed the host's menu"
+
+e2e_check_tray_clicks $cx $cy tray-sni
+e2e_step "the panel the menu opened sat where a left click puts it"
+sleep 0.5 # past the moment in which a tray click counts as the one that closed the panel
+xdotool mousemove $cx $cy click 1
+e2e_expect_while_running 5 "the panel popup" e2e_popup_origin
+read -r px py < <(e2e_popup_origin)
+[[ "$menu_px $menu_py" == "$px $py" ]] || e2e_fail "the menu's entry put the panel at $menu_px,$menu_py, a left click at $px,$py"
 xdotool key Escape
 e2e_expect_while_running 5 "the panel to close" e2e__popup_closed
 
-e2e_step "a host that sends ContextMenu for a right click opens the panel too"
+e2e_step "a host that sends ContextMenu opens the panel too, here while its menu holds the pointer"
+xdotool mousemove $cx $cy click 3
+e2e_expect_while_running 5 "the host's menu" host_menu
 dbus-send --session --type=method_call --dest="org.kde.StatusNotifierItem-$E2E_APP_PID-1" /StatusNotifierItem \
   org.kde.StatusNotifierItem.ContextMenu int32:$cx int32:$cy
 e2e_expect_while_running 5 "the panel popup" e2e_popup_origin
+xdotool key Escape # to the host's menu, which has the keyboard
+e2e_expect_while_running 5 "the host's menu to close" eval '! host_menu'
+e2e_popup_origin >/dev/null || e2e_fail "the panel closed with the host's menu"
+e2e_step "a right click on the icon then only closes the panel"
+sleep 0.3 # as a person would, not within the same instant
+xdotool mousemove $cx $cy click 3
+e2e_expect_while_running 5 "the panel to close" e2e__popup_closed
+sleep 0.5 # a menu the host shows for that click would be up by now
+! host_menu >/dev/null || e2e_fail "the right click that closed the panel also showed the host's menu"
+
+e2e_step "xfce4-panel quits for good and trayer starts: the entry goes back to XEmbed"
+stop_sni_host
+e2e__start_tray
+trayer_pid=${E2E_PIDS[-1]}
+e2e_expect_while_running 15 "the tray icon in trayer" e2e_tray_icon_present
+e2e_step "a click on it opens the panel"
+sleep 0.5 # trayer's first layout moves the icon once
+e2e_tray_icon_present
+e2e_open_panel
+e2e_screenshot tray-sni-back-to-xembed.png
+xdotool key Escape
+e2e_expect_while_running 5 "the panel to close" e2e__popup_closed
+
+e2e_step "trayer quits and xfce4-panel starts again: the entry moves back to it"
+kill -TERM "$trayer_pid" && wait "$trayer_pid" 2>/dev/null || true
+e2e__untrack "$trayer_pid"
+e2e_start_sni_host
+e2e_expect_while_running 10 "the item registered with the watcher" item_registered
+e2e_expect_while_running 10 "the icon drawn in the panel" one_icon
+sleep 0.5
+e2e_expect_while_running 5 "the icon drawn in the panel, alone" one_icon

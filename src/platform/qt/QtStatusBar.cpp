@@ -1,5 +1,6 @@
 #include "platform/qt/QtStatusBar.h"
 
+#include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusServiceWatcher>
@@ -10,7 +11,9 @@
 #include <QPaintDevice>
 #include <QScreen>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include "platform/qt/QtColorScheme.h"
 #include "platform/qt/QtScreens.h"
@@ -100,16 +103,40 @@ private:
     std::function<void(const StatusItemClick&)> onClick_;
 };
 
-// Notes a press outside it, which makes Qt close it.
+// Notes a press outside it, which makes Qt close it. Qt's pointer grab for a popup fails
+// unnoticed while another client holds the pointer (a tray host's menu, whose entry opened the
+// panel); a click on the tray icon would then reach the host and open its menu again. So the
+// grab is taken again for a moment after the popup shows.
 class PopupWidget final : public QWidget {
 public:
-    PopupWidget() : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint) {}
+    PopupWidget() : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint) {
+        regrab_.setInterval(100);
+        QObject::connect(&regrab_, &QTimer::timeout, this, [this] {
+            if (++regrabs_ > 20 || QApplication::activePopupWidget() != this || !windowHandle())
+                regrab_.stop();
+            else
+                windowHandle()->setMouseGrabEnabled(true);
+        });
+    }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override {
         if (!rect().contains(event->position().toPoint())) popupDismissal().start();
         QWidget::mousePressEvent(event);
     }
+    void showEvent(QShowEvent* event) override {
+        QWidget::showEvent(event);
+        regrabs_ = 0;
+        regrab_.start();
+    }
+    void hideEvent(QHideEvent* event) override {
+        regrab_.stop();
+        QWidget::hideEvent(event);
+    }
+
+private:
+    QTimer regrab_;
+    int regrabs_ = 0;
 };
 
 // The panel's popup: frameless, closed by a click outside or Escape. A click that closes it is
@@ -148,18 +175,24 @@ bool watcherRuns() {
     return bus.isConnected() && bus.interface() && bus.interface()->isServiceRegistered(kWatcher).value();
 }
 
-// The entry on whichever tray there is: our own StatusNotifierItem where a watcher runs on the
-// session bus, else the XEmbed icon until a watcher appears (a panel started after the program),
-// then the StatusNotifierItem in its place. What was set is handed on to the new entry.
+// The entry on whichever tray there is: our own StatusNotifierItem while a watcher runs on the
+// session bus, else the XEmbed icon. A watcher that appears takes the entry at once; one that
+// goes away is given a few seconds to come back (a panel restarting) before the entry returns
+// to XEmbed, where Qt docks it in whatever tray starts later. What was set is handed on.
 class TrayStatusItem final : public QtStatusItem {
 public:
-    TrayStatusItem() : watcher_(kWatcher, QDBusConnection::sessionBus(), QDBusServiceWatcher::WatchForRegistration) {
-        if (watcherRuns()) {
-            current_ = std::make_unique<SniStatusItem>();
-        } else {
-            current_ = std::make_unique<XEmbedStatusItem>();
-            QObject::connect(&watcher_, &QDBusServiceWatcher::serviceRegistered, [this] { switchToSni(); });
-        }
+    TrayStatusItem() : watcher_(kWatcher, QDBusConnection::sessionBus(), QDBusServiceWatcher::WatchForOwnerChange) {
+        fallback_.setSingleShot(true);
+        fallback_.setInterval(kWatcherGrace);
+        QObject::connect(&fallback_, &QTimer::timeout, &watcher_, [this] { replace(false); });
+        QObject::connect(&watcher_, &QDBusServiceWatcher::serviceRegistered, &watcher_, [this] {
+            fallback_.stop();
+            if (!onSni()) replace(true);
+        });
+        QObject::connect(&watcher_, &QDBusServiceWatcher::serviceUnregistered, &watcher_, [this] {
+            if (onSni()) fallback_.start();
+        });
+        current_ = make(watcherRuns());
         current_->setOnClick(forward());
     }
 
@@ -182,16 +215,24 @@ public:
     bool isVisible() const override { return current_->isVisible(); }
 
 private:
+    // Long enough for a panel that restarts to own the watcher's name again.
+    static constexpr int kWatcherGrace = 3000;
+
+    static std::unique_ptr<QtStatusItem> make(bool sni) {
+        if (sni) return std::make_unique<SniStatusItem>();
+        return std::make_unique<XEmbedStatusItem>();
+    }
+    bool onSni() const { return dynamic_cast<SniStatusItem*>(current_.get()) != nullptr; }
     std::function<void(const StatusItemClick&)> forward() {
         return [this](const StatusItemClick& click) {
             if (onClick_) onClick_(click);
         };
     }
-    void switchToSni() {
-        watcher_.disconnect();
+    // The old entry leaves its tray before the new one shows, so no tray ever holds both.
+    void replace(bool sni) {
         const std::string tip = current_->toolTip();
-        current_.reset();  // the XEmbed icon leaves the tray first
-        current_ = std::make_unique<SniStatusItem>();
+        current_.reset();
+        current_ = make(sni);
         current_->setOnClick(forward());
         if (painter_) current_->setTemplatePainter(painter_);
         current_->setToolTip(tip);
@@ -200,6 +241,7 @@ private:
     }
 
     QDBusServiceWatcher watcher_;
+    QTimer fallback_;
     std::unique_ptr<QtStatusItem> current_;
     TemplatePainter painter_;
     std::string label_;

@@ -35,9 +35,8 @@ QRect toQtGeometry(const Rect& r);
 // any other popover.
 QWidget* popoverWidget(Popover& popover);
 
-// Tray entries: our own StatusNotifierItem where a watcher runs on the session bus (it hears
-// right clicks and says where a click was), else QSystemTrayIcon on the XEmbed tray until a
-// watcher appears.
+// Tray entries: our own StatusNotifierItem while a watcher runs on the session bus (it hears
+// right clicks and says where a click was), else QSystemTrayIcon on the XEmbed tray.
 class QtStatusBar final : public StatusBar {
 public:
     std::unique_ptr<StatusItem> createStatusItem() override;

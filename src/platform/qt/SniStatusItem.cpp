@@ -1,5 +1,6 @@
 #include "platform/qt/SniStatusItem.h"
 
+#include <QCursor>
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -190,9 +191,8 @@ QDBusVariant SniMenuAdaptor::GetProperty(int id, const QString& name) {
 
 void SniMenuAdaptor::Event(int id, const QString& eventId, const QDBusVariant&, uint) {
     if (id != kEntry || eventId != "clicked") return;
-    // After the reply: the host's menu lets the pointer go before the panel wants it. A
-    // menu entry says nothing of where it was.
-    QTimer::singleShot(0, this, [this] { item_.click(StatusItemClick::Button::secondary, 0, 0); });
+    // After the reply: the host's menu lets the pointer go before the panel wants it.
+    QTimer::singleShot(0, this, [this] { item_.menuEntryClicked(); });
 }
 
 QList<int> SniMenuAdaptor::EventGroup(const QList<DBusMenuEvent>& events) {
@@ -206,13 +206,15 @@ QList<int> SniMenuAdaptor::EventGroup(const QList<DBusMenuEvent>& events) {
     return unknown;
 }
 
-bool SniMenuAdaptor::AboutToShow(int) {
+bool SniMenuAdaptor::AboutToShow(int id) {
+    if (id == 0) item_.menuAboutToShow();
     return false;
 }
 
 QList<int> SniMenuAdaptor::AboutToShowGroup(const QList<int>& ids, QList<int>& idErrors) {
     for (int id : ids)
         if (!node(id)) idErrors.append(id);
+    if (ids.contains(0)) item_.menuAboutToShow();
     return {};
 }
 
@@ -300,12 +302,27 @@ const SniIconPixmaps& SniStatusItem::pixmaps() const {
 }
 
 void SniStatusItem::click(StatusItemClick::Button button, int x, int y) {
+    // Hosts that do not know where the click was send 0, 0: the pointer is on the icon then.
+    std::optional<Point> location;
+    if (x != 0 || y != 0) iconPoint_ = location = fromQtPoint(QPointF(x, y) / qGuiApp->devicePixelRatio());
+    send(button, location);
+}
+
+void SniStatusItem::send(StatusItemClick::Button button, std::optional<Point> location) {
     StatusItemClick c;
     c.button = button;
     c.commandHeld = QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
-    // Hosts that do not know where the click was send 0, 0.
-    if (x != 0 || y != 0) c.location = fromQtPoint(QPointF(x, y) / qGuiApp->devicePixelRatio());
+    c.location = location;
     if (onClick_ && !clickDismissedPopup()) onClick_(c);
+}
+
+void SniStatusItem::menuAboutToShow() {
+    // A host asks as its menu opens for a right click: the pointer is still on the icon.
+    iconPoint_ = fromQtPoint(QCursor::pos());
+}
+
+void SniStatusItem::menuEntryClicked() {
+    send(StatusItemClick::Button::secondary, iconPoint_);
 }
 
 }  // namespace platform::qt

@@ -170,7 +170,8 @@ public:
     // Hosts do not say where the icon is.
     std::optional<Rect> geometry() const override { return std::nullopt; }
     bool isVisible() const override { return registered_; }
-    // The menu as hosts reach it on the bus.
+    // The item and its menu as hosts reach them on the bus.
+    SniAdaptor& adaptor() { return *adaptor_; }
     SniMenuAdaptor& menu() { return *menu_; }
 
 private:
@@ -178,6 +179,10 @@ private:
     friend class SniMenuAdaptor;
     void registerWithWatcher();
     void click(StatusItemClick::Button button, int x, int y);
+    void send(StatusItemClick::Button button, std::optional<Point> location);
+    // The host is about to show the menu, for a right click on the icon.
+    void menuAboutToShow();
+    void menuEntryClicked();
     const SniIconPixmaps& pixmaps() const;
 
     QObject host_;
@@ -192,6 +197,9 @@ private:
     TemplatePainter painter_;
     mutable SniIconPixmaps pixmaps_;
     bool registered_ = false;
+    // Where the icon was last seen: a host's click position, or the pointer as the host's menu
+    // opened. A panel opened from the menu belongs there, not where the menu entry was.
+    std::optional<Point> iconPoint_;
     std::function<void(const StatusItemClick&)> onClick_;
 };
 
