@@ -595,7 +595,7 @@ e2e_restart_desktop() {
   e2e__start_xvfb
   e2e__start_openbox
   xsetroot -solid '#3a6073'
-  if [[ $E2E_TRAY == trayer ]]; then e2e__start_tray; else e2e__start_sni_host; fi
+  if [[ $E2E_TRAY == trayer ]]; then e2e__start_tray; else e2e_start_sni_host; fi
 }
 
 # e2e_window_origin WxH: "X Y" of each viewable window of the program of that size.
