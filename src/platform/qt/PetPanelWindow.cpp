@@ -126,7 +126,10 @@ PetPanelWindow::PetPanelWindow(const Rect& frame)
               .nextChange = [this](std::optional<double> next) { shape_.waitForFrame(next); }}),
       shape_([this] { updateShape(true); }, QPointF(drawingMargin, drawingMargin)),
       upload_(*this) {
-    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool | Qt::WindowDoesNotAcceptFocus |
+    // Not a Qt::Tool: Qt raises a tool window before it maps it, and a window restacked before its
+    // first map keeps a shadow in some compositors (xcompmgr -c) that it then leaves behind at
+    // every move. That is the first panel, which the window Qt creates next lies over.
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus |
                    Qt::X11BypassWindowManagerHint | Qt::NoDropShadowWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
