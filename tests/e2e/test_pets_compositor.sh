@@ -49,7 +49,7 @@ expect_no_boxes() {
   while read -r x y; do
     changed=$(percent_changed "$shot" $((x - reach)) $((y - reach)) $outer $outer $((outer * outer - inner * inner)) \
       "$((x + E2E_PET_MARGIN - 10)),$((y + E2E_PET_MARGIN - 10)) $((x + pet_side - E2E_PET_MARGIN + 9)),$((y + pet_side - E2E_PET_MARGIN + 9))")
-    ((changed <= 20)) || e2e_fail "$changed % of the desktop around the panel at $x,$y changed ($shot)"
+    ((changed <= 12)) || e2e_fail "$changed % of the desktop around the panel at $x,$y changed ($shot)"
   done < <(window_origins)
 }
 
