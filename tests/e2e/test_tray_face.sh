@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The tray face reads on the tray it sits in, whatever the desktop's scheme (none is set here):
-# on a black and on a white trayer (XEmbed), then in xfce4-panel (StatusNotifierItem), a good
-# share of the pixels in the face's box stand clearly apart from the tray's own colour.
+# on a black and on a white trayer (XEmbed), then in a light and a dark xfce4-panel
+# (StatusNotifierItem), a good share of the pixels in the face's box stand clearly apart from
+# the tray's own colour.
 E2E_TRAY=later
 source "$(dirname "$0")/lib.sh"
 e2e_setup
@@ -72,3 +73,11 @@ e2e_expect_while_running 10 "the face in the panel" panel_icon
 sleep 0.5 # the host draws it once more at its final size
 panel_icon || e2e_fail "the face left the panel"
 expect_face_reads tray-face-xfce "$PANEL_ICON" "$GROUND"
+
+e2e_step "the same panel turned dark: the face still reads on it"
+xfconf-query -c xfce4-panel -p /panels/panel-1/background-rgba -n -t double -t double -t double -t double \
+  -s 0.12 -s 0.12 -s 0.13 -s 1
+xfconf-query -c xfce4-panel -p /panels/panel-1/background-style -n -t uint -s 1
+panel_dark() { panel_icon && [[ $GROUND == '#1'* ]]; }
+e2e_expect_while_running 10 "the dark panel with the face on it" panel_dark
+expect_face_reads tray-face-xfce-dark "$PANEL_ICON" "$GROUND"

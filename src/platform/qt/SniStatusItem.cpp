@@ -291,7 +291,7 @@ const SniIconPixmaps& SniStatusItem::pixmaps() const {
     if (!pixmaps_.isEmpty() || !painter_) return pixmaps_;
     const QColor ink = templateTint(), contrast = templateTintOn(ink);
     for (int size : {16, 22, 24, 32, 44, 48, 64}) {
-        const QImage image = withContrastRim(renderTemplate(painter_, {size, size}, 1, ink), ink, contrast, size / 16.0)
+        const QImage image = withContrastRim(renderTemplate(painter_, {size, size}, 1, ink), ink, contrast, size / 14.0)
                                  .convertToFormat(QImage::Format_ARGB32);
         QByteArray bytes(size * size * 4, Qt::Uninitialized);
         auto* out = reinterpret_cast<quint32*>(bytes.data());
