@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QScreen>
+#include <QTimer>
 #include <cstdio>
 #include <vector>
 
@@ -48,6 +49,7 @@ void X11TrayInk::painted(QWidget* icon) {
         icon_ = icon;
         icon->installEventFilter(this);
         due_ = true;
+        checked_ = false;
     }
     if (!due_ || lookPosted_) return;
     lookPosted_ = true;
@@ -58,7 +60,7 @@ void X11TrayInk::painted(QWidget* icon) {
 bool X11TrayInk::eventFilter(QObject* watched, QEvent* event) {
     if (watched == icon_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
                              event->type() == QEvent::Show))
-        due_ = true;
+        due_ = true, checked_ = false;
     return false;
 }
 
@@ -66,7 +68,20 @@ void X11TrayInk::look() {
     lookPosted_ = false;
     Display* dpy = qtX11Display();
     if (!icon_ || !dpy || !icon_->isVisible()) return;
+    // Until the tray takes the icon in, its window shows no tray: the look waits for a paint
+    // in the tray.
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(dpy, Window(icon_->winId()), &root, &parent, &children, &count)) return;
+    if (children) XFree(children);
+    if (parent == root) return;
     due_ = false;
+    if (!checked_) {
+        // A tray may draw its ground only after the icon's first paint there: a second look,
+        // once, when the docking has settled.
+        checked_ = true;
+        QTimer::singleShot(1000, this, [this] { look(); });
+    }
     std::optional<QColor> ink = announcedForeground(dpy);
     if (!ink) {
         QScreen* screen = icon_->screen();

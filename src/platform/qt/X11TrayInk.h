@@ -12,8 +12,9 @@ namespace platform::qt {
 
 // The colour a tray icon's template takes in the XEmbed tray holding it: the tray's own
 // foreground where its manager announces one (_NET_SYSTEM_TRAY_COLORS), else a colour apart
-// from the tray's background as it shows around the picture. Looked at once each time the icon
-// window is placed anew (docked, moved, resized), after it was painted there; never otherwise.
+// from the tray's background as it shows around the picture. Looked at each time the icon
+// window is placed anew (docked, moved, resized), after it was painted there, and once more a
+// second later; never otherwise.
 class X11TrayInk final : public QObject {
 public:
     // `drawnAlone` paints the picture alone into a transparent image of the given device pixels
@@ -36,6 +37,7 @@ private:
     QPointer<QWidget> icon_;
     bool due_ = true;
     bool lookPosted_ = false;
+    bool checked_ = false;  // the second look of this placing is planned
     std::optional<QColor> ink_;
 };
 
