@@ -12,15 +12,25 @@ QImage argb(const QImage& image) {
     return image.format() == QImage::Format_ARGB32 ? image : image.convertToFormat(QImage::Format_ARGB32);
 }
 
-// The transparent pixels that no path of transparent pixels joins to the border.
-std::vector<bool> enclosedHoles(const QImage& picture) {
-    const int w = picture.width(), h = picture.height();
-    std::vector<bool> outside(size_t(w) * h, false);
+// Each pixel's alpha, row by row.
+std::vector<int> alphas(const QImage& image) {
+    std::vector<int> out(size_t(image.width()) * image.height());
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) out[size_t(y) * image.width() + x] = qAlpha(row[x]);
+    }
+    return out;
+}
+
+// The alphas with every transparent pixel that no path of transparent pixels joins to the
+// border (a hole) made opaque.
+std::vector<int> holesFilled(std::vector<int> alpha, int w, int h) {
+    std::vector<bool> outside(alpha.size(), false);
     std::vector<QPoint> todo;
     const auto open = [&](int x, int y) {
         if (x < 0 || y < 0 || x >= w || y >= h) return;
         const size_t i = size_t(y) * w + x;
-        if (outside[i] || qAlpha(picture.pixel(x, y)) >= 128) return;
+        if (outside[i] || alpha[i] >= 128) return;
         outside[i] = true;
         todo.push_back({x, y});
     };
@@ -31,11 +41,9 @@ std::vector<bool> enclosedHoles(const QImage& picture) {
         todo.pop_back();
         open(p.x() + 1, p.y()), open(p.x() - 1, p.y()), open(p.x(), p.y() + 1), open(p.x(), p.y() - 1);
     }
-    std::vector<bool> holes(outside.size());
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            holes[size_t(y) * w + x] = !outside[size_t(y) * w + x] && qAlpha(picture.pixel(x, y)) < 128;
-    return holes;
+    for (size_t i = 0; i < alpha.size(); ++i)
+        if (!outside[i] && alpha[i] < 128) alpha[i] = 255;
+    return alpha;
 }
 
 }  // namespace
@@ -82,24 +90,18 @@ QColor templateTintOn(const QColor& background) {
 QImage withContrastRim(const QImage& picture, const QColor& ink, const QColor& contrast, double rimPixels) {
     const QImage src = argb(picture);
     const int w = src.width(), h = src.height();
-    const std::vector<bool> holes = enclosedHoles(src);
+    const std::vector<int> filled = holesFilled(alphas(src), w, h);
     // The picture with its holes filled, grown by the rim: where the contrast colour shows.
     const int r = std::max(0, int(std::lround(rimPixels)));
     QImage under(src.size(), QImage::Format_ARGB32);
-    under.fill(Qt::transparent);
     for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(under.scanLine(y));
         for (int x = 0; x < w; ++x) {
             int alpha = 0;
-            for (int dy = -r; dy <= r && alpha < 255; ++dy) {
-                for (int dx = -r; dx <= r; ++dx) {
-                    const int sx = x + dx, sy = y + dy;
-                    if (sx < 0 || sy < 0 || sx >= w || sy >= h || dx * dx + dy * dy > r * r) continue;
-                    alpha = std::max(alpha, holes[size_t(sy) * w + sx] ? 255 : qAlpha(src.pixel(sx, sy)));
-                }
-            }
-            QColor c = contrast;
-            c.setAlpha(alpha);
-            under.setPixelColor(x, y, c);
+            for (int dy = std::max(-r, -y); dy <= std::min(r, h - 1 - y) && alpha < 255; ++dy)
+                for (int dx = std::max(-r, -x); dx <= std::min(r, w - 1 - x); ++dx)
+                    if (dx * dx + dy * dy <= r * r) alpha = std::max(alpha, filled[size_t(y + dy) * w + x + dx]);
+            row[x] = qRgba(contrast.red(), contrast.green(), contrast.blue(), alpha);
         }
     }
     QImage inked = src;
