@@ -55,7 +55,8 @@ expect_no_boxes() {
 
 e2e_step "start the program: two pets, no box or shadow around either"
 e2e_start_app "$1"
-e2e_expect_while_running 10 "two pets" eval '[[ $(e2e_pet_window_ids | wc -l) == 2 ]]'
+two_pets() { [[ $(e2e_pet_window_ids | wc -l) == 2 ]]; }
+e2e_expect_while_running 10 "two pets" two_pets
 sleep 1.5
 e2e_screenshot pets-compositor-start.png
 expect_no_boxes "$E2E_ARTIFACTS/pets-compositor-start.png"

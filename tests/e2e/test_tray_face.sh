@@ -7,7 +7,9 @@ E2E_TRAY=later
 source "$(dirname "$0")/lib.sh"
 e2e_setup
 e2e_defaults_set onboardingCompleted true
-command -v convert >/dev/null 2>&1 || e2e_fail "missing tool: convert (run scripts/install-deps)"
+for tool in convert xdotool xfconf-query; do
+  command -v $tool >/dev/null 2>&1 || e2e_fail "missing tool: $tool (run scripts/install-deps)"
+done
 
 TRAYER_PID=""
 start_trayer() {
