@@ -27,8 +27,9 @@ void GlassMenuBackdrop::paint(QPainter& p, const QRectF& rect, bool dark, bool o
         p.setBrush(dark ? QColor(50, 50, 52) : QColor(236, 236, 236));
         p.drawPath(shape);
     } else {
-        // No blur behind windows on X11: the tint carries the glass alone, so it stays dense.
-        p.setBrush(dark ? rgb(0.16, 0.17, 0.19, 0.9) : rgb(0.95, 0.95, 0.96, 0.9));
+        // No blur behind windows on X11: any see-through tint lets the text of the window behind
+        // read through it, so the tint is solid and the gradient alone carries the glass.
+        p.setBrush(dark ? rgb(0.16, 0.17, 0.19, 1) : rgb(0.95, 0.95, 0.96, 1));
         p.drawPath(shape);
         QLinearGradient gradient(rect.topLeft(), rect.bottomRight());
         gradient.setColorAt(0, dark ? rgb(0.22, 0.31, 0.45, 0.18) : rgb(1, 1, 1, 0.27));

@@ -6,8 +6,8 @@
 
 namespace menubar::qt {
 
-// The panel's backdrop: a tinted, nearly opaque fill under a faint diagonal gradient, or the
-// plain window colour when `opaque`; clipped to a rounded rectangle with a thin light rim.
+// The panel's backdrop: a solid tint under a faint diagonal gradient, or the plain window
+// colour when `opaque`; clipped to a rounded rectangle with a thin light rim.
 class GlassMenuBackdrop {
 public:
     static constexpr double cornerRadius = 18;

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -116,6 +117,20 @@ double frameInterval(const QWidget& w) {
     return 1.0 / rate;
 }
 
+// Qt raises a tool window just before it maps it. The program's first window has the
+// client-leader window, which Qt creates along with it, lying over it, so that raise restacks it
+// before its first map. A compositor that draws shadows (xcompmgr -c) then keeps a shadow for the
+// window that it paints but never repairs: a dark box around the pet that leaves a trail at every
+// move. A window made and dropped first has Qt create its leader before any panel, and each
+// panel's window is the topmost one when it is raised.
+void makeClientLeaderFirst() {
+    static bool made = false;
+    if (made || !qtX11Display()) return;
+    made = true;
+    QWindow scratch;
+    scratch.create();
+}
+
 }  // namespace
 
 PetPanelWindow::PetPanelWindow(const Rect& frame)
@@ -126,6 +141,7 @@ PetPanelWindow::PetPanelWindow(const Rect& frame)
               .nextChange = [this](std::optional<double> next) { shape_.waitForFrame(next); }}),
       shape_([this] { updateShape(true); }, QPointF(drawingMargin, drawingMargin)),
       upload_(*this) {
+    makeClientLeaderFirst();
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool | Qt::WindowDoesNotAcceptFocus |
                    Qt::X11BypassWindowManagerHint | Qt::NoDropShadowWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);

@@ -18,6 +18,8 @@
 #include "platform/qt/QtColorScheme.h"
 #include "platform/qt/QtScreens.h"
 #include "platform/qt/SniStatusItem.h"
+#include "platform/qt/TrayTint.h"
+#include "platform/qt/X11TrayInk.h"
 
 namespace platform::qt {
 namespace {
@@ -32,31 +34,39 @@ QRect primaryGeometry() {
     return primary ? primary->geometry() : QRect();
 }
 
-// Paints the current template at the size and pixel ratio of each request.
+// Paints the current template at the size and pixel ratio of each request, in `tint`; tells
+// `painted` which icon window it painted.
 class TemplateIconEngine final : public QIconEngine {
 public:
-    explicit TemplateIconEngine(QtStatusItem::TemplatePainter painter) : painter_(std::move(painter)) {}
+    TemplateIconEngine(QtStatusItem::TemplatePainter painter, QColor tint, std::function<void(QWidget*)> painted)
+        : painter_(std::move(painter)), tint_(tint), painted_(std::move(painted)) {}
     void paint(QPainter* p, const QRect& rect, QIcon::Mode, QIcon::State) override {
         const qreal dpr = p->device() ? p->device()->devicePixelRatioF() : 1.0;
-        p->drawImage(rect, renderTemplate(painter_, rect.size() * dpr, dpr, templateTint()));
+        p->drawImage(rect, renderTemplate(painter_, rect.size() * dpr, dpr, tint_));
+        if (painted_) painted_(dynamic_cast<QWidget*>(p->device()));
     }
     QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
-        return QPixmap::fromImage(renderTemplate(painter_, size, 1, templateTint()));
+        return QPixmap::fromImage(renderTemplate(painter_, size, 1, tint_));
     }
     QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
         return {{16, 16}, {22, 22}, {24, 24}, {32, 32}, {44, 44}, {48, 48}, {64, 64}};
     }
-    QIconEngine* clone() const override { return new TemplateIconEngine(painter_); }
+    QIconEngine* clone() const override { return new TemplateIconEngine(painter_, tint_, painted_); }
 
 private:
     QtStatusItem::TemplatePainter painter_;
+    QColor tint_;
+    std::function<void(QWidget*)> painted_;
 };
 
 // The entry on an XEmbed tray. Qt reports its place there, and docks it by itself when a
-// tray appears later.
+// tray appears later. Its template takes the tray's colours, not the desktop's scheme: a dark
+// tray under a light scheme is common.
 class XEmbedStatusItem final : public QtStatusItem {
 public:
-    XEmbedStatusItem() {
+    XEmbedStatusItem()
+        : ink_([this](QSize pixels, qreal dpr) { return renderTemplate(painter_, pixels, dpr, Qt::black); },
+               [this] { refreshIcon(); }) {
         QObject::connect(&tray_, &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason reason) {
             StatusItemClick click;
             if (reason == QSystemTrayIcon::Trigger)
@@ -94,12 +104,14 @@ public:
 private:
     void refreshIcon() {
         if (!painter_) return;
-        tray_.setIcon(QIcon(new TemplateIconEngine(painter_)));
+        tray_.setIcon(QIcon(new TemplateIconEngine(painter_, ink_.ink().value_or(templateTint()),
+                                                   [this](QWidget* icon) { ink_.painted(icon); })));
         tray_.show();  // only with a picture: an icon without one would dock empty
     }
 
     QSystemTrayIcon tray_;
     TemplatePainter painter_;
+    X11TrayInk ink_;
     std::function<void(const StatusItemClick&)> onClick_;
 };
 
@@ -256,7 +268,7 @@ bool clickDismissedPopup() {
 }
 
 QColor templateTint() {
-    return QtColorScheme::shared().isDark() ? QColor(242, 242, 242) : QColor(28, 28, 30);
+    return templateTintOn(QtColorScheme::shared().isDark() ? Qt::black : Qt::white);
 }
 
 QImage renderTemplate(const QtStatusItem::TemplatePainter& painter, QSize pixels, qreal dpr, const QColor& tint) {

@@ -11,7 +11,7 @@
 namespace platform::qt {
 
 // A tray entry of the Qt backend. Its picture is a template painted by code above this layer
-// in black with alpha; the entry colours it for the desktop's light or dark scheme and draws
+// in black with alpha; the entry colours it so that it reads on the tray it sits in and draws
 // it at whatever pixel size the tray asks for.
 class QtStatusItem : public StatusItem {
 public:
@@ -22,7 +22,7 @@ public:
 // A tray click that arrives just after a popup of ours closed for a click outside it is that
 // same click, reaching the tray after the popup let the pointer go: it must not open it again.
 bool clickDismissedPopup();
-// The colour a template takes in the tray of the current scheme.
+// The colour a template takes in a tray of the current scheme, where the tray's own is unknown.
 QColor templateTint();
 // A template painted into an image of `pixels` and coloured with `tint`.
 QImage renderTemplate(const QtStatusItem::TemplatePainter& painter, QSize pixels, qreal devicePixelRatio,

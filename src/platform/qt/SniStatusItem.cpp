@@ -10,6 +10,7 @@
 #include <QtEndian>
 
 #include "platform/qt/QtColorScheme.h"
+#include "platform/qt/TrayTint.h"
 
 namespace platform::qt {
 
@@ -285,11 +286,15 @@ void SniStatusItem::setSecondaryActionTitle(const std::string& title) {
     menu_->titleChanged();
 }
 
-// Each size drawn for itself, so the host's pick is sharp at its own icon size.
+// Each size drawn for itself, so the host's pick is sharp at its own icon size. The host says
+// nothing of its colours: the face takes a rim and eyes of the opposite colour, which read on a
+// dark and on a light panel whatever the desktop's scheme.
 const SniIconPixmaps& SniStatusItem::pixmaps() const {
     if (!pixmaps_.isEmpty() || !painter_) return pixmaps_;
+    const QColor ink = templateTint(), contrast = templateTintOn(ink);
     for (int size : {16, 22, 24, 32, 44, 48, 64}) {
-        QImage image = renderTemplate(painter_, {size, size}, 1, templateTint()).convertToFormat(QImage::Format_ARGB32);
+        const QImage image = withContrastRim(renderTemplate(painter_, {size, size}, 1, ink), ink, contrast, size / 14.0)
+                                 .convertToFormat(QImage::Format_ARGB32);
         QByteArray bytes(size * size * 4, Qt::Uninitialized);
         auto* out = reinterpret_cast<quint32*>(bytes.data());
         for (int y = 0; y < size; ++y) {
