@@ -174,8 +174,10 @@ TEST_F(CoordinatorMilestoneGesturesTest, typingAtHome_thePetGlidesOutAndBackAlon
         restart();
         const PetHome home = access().homes()[size_t(pet)];
         const double hop = apart(home.origin, home.peekOrigin);
+        const Point from = origin(pet);
         type(pet);
-        const auto seen = path(pet, 0.8);
+        auto seen = path(pet, 0.8);
+        seen.insert(seen.begin(), from);
         // Every frame lies on the way from the home to the peek point and back.
         int between = 0;
         for (Point p : seen) {
@@ -212,29 +214,37 @@ TEST_F(CoordinatorMilestoneGesturesTest, steppingOutToShowACount_thePetTakesItsL
         {"milestone at home", [](T&) {}, milestone, true},
         {"milestone on an edge perch", onLeftEdge, milestone, true},
     };
-    for (const auto& c : cases) {
-        restart();
-        model->keyCountingEnabled = true;
-        c.arrange(*this);
-        ASSERT_TRUE(view(0).isGrippingHome()) << c.what;
-        const auto& L = view(0).layers();
-        c.show(*this);
-        // Walking out on its own paws, none left on the edge.
-        sim.loop.advance(0.15);
-        EXPECT_FALSE(view(0).isHomeAttached()) << c.what;
-        EXPECT_EQ(L.gripLayer->opacity(), 0) << c.what << ": no paws on the edge";
-        EXPECT_EQ(view(0).isTravelling(), c.walksOut) << c.what;
-        EXPECT_EQ(L.leftPaw->opacity(), c.walksOut ? 1 : 0) << c.what << ": its own paws walk";
-        EXPECT_EQ(L.rightPaw->opacity(), c.walksOut ? 1 : 0) << c.what;
-        // Holding the sign up in the open.
-        sim.loop.advance(0.85);
-        ASSERT_EQ(view(0).activity(), PetActivity::showingCount) << c.what;
-        const double t = mediaNow();
-        EXPECT_FALSE(view(0).isHomeAttached()) << c.what;
-        EXPECT_GT(L.shadowLayer->presentation(t).opacity, 0.9) << c.what << ": casts its shadow";
-        EXPECT_EQ(L.gripLayer->presentation(t).opacity, 0) << c.what << ": no paws on the edge";
-        EXPECT_EQ(panel(0).clipRect(), std::nullopt) << c.what << ": seen whole";
-    }
+    for (bool still : {false, true})
+        for (const auto& c : cases) {
+            restart();
+            sim.accessibility.setReduceMotion(still);
+            const std::string what = std::string(c.what) + (still ? ", reduced motion" : "");
+            model->keyCountingEnabled = true;
+            c.arrange(*this);
+            ASSERT_TRUE(view(0).isGrippingHome()) << what;
+            const auto& L = view(0).layers();
+            const Point from = origin(0);
+            c.show(*this);
+            // Walking out on its own paws, none left on the edge.
+            auto way = path(0, 0.15);
+            way.insert(way.begin(), from);
+            const bool walking = c.walksOut && !still;
+            EXPECT_FALSE(view(0).isHomeAttached()) << what;
+            EXPECT_EQ(L.gripLayer->opacity(), 0) << what << ": no paws on the edge";
+            EXPECT_EQ(view(0).isTravelling(), walking) << what;
+            EXPECT_EQ(L.leftPaw->opacity(), walking ? 1 : 0) << what << ": its own paws walk";
+            EXPECT_EQ(L.rightPaw->opacity(), walking ? 1 : 0) << what;
+            // Holding the sign up in the open.
+            const auto rest = path(0, 0.85);
+            way.insert(way.end(), rest.begin(), rest.end());
+            ASSERT_EQ(view(0).activity(), PetActivity::showingCount) << what;
+            EXPECT_TRUE(still || longestStep(way) < apart(from, origin(0)) / 2) << what << ": steps, does not jump";
+            const double t = mediaNow();
+            EXPECT_FALSE(view(0).isHomeAttached()) << what;
+            EXPECT_GT(L.shadowLayer->presentation(t).opacity, 0.9) << what << ": casts its shadow";
+            EXPECT_EQ(L.gripLayer->presentation(t).opacity, 0) << what << ": no paws on the edge";
+            EXPECT_EQ(panel(0).clipRect(), std::nullopt) << what << ": seen whole";
+        }
 }
 
 }  // namespace
