@@ -61,9 +61,8 @@ struct CoordinatorDropsTest : CoordinatorPlayTest {
         const Point o = origin(0);
         Point at{o.x + kSide / 2, o.y + kSide / 2};
         pointer(Type::down, at, t);
-        while (std::hypot(c.x - at.x, c.y - at.y) > 0.5) {
-            const double step = std::min(20.0, std::hypot(c.x - at.x, c.y - at.y));
-            const double d = std::hypot(c.x - at.x, c.y - at.y);
+        for (double d; (d = std::hypot(c.x - at.x, c.y - at.y)) > 0.5;) {
+            const double step = std::min(20.0, d);
             at = {at.x + (c.x - at.x) * step / d, at.y + (c.y - at.y) * step / d};
             pointer(Type::dragged, at, t += 0.1);
         }
