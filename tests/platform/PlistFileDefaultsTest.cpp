@@ -196,6 +196,44 @@ TEST_F(PlistFileDefaultsTest, handWrittenFile_isReadWithoutBeingMistakenForACorr
     EXPECT_EQ(store.data("blob"), (Data{0, 1, 2, 0xff}));
 }
 
+// Base64 text of every digit, letter and sign, in each of the three places a byte can start.
+TEST_F(PlistFileDefaultsTest, dataOfEveryBase64Digit_isReadBackWhole) {
+    const struct {
+        const char* name;
+        std::string text;
+        Data bytes;
+    } written[] = {
+        {"digits", "0123456789+/", {0xd3, 0x5d, 0xb7, 0xe3, 0x9e, 0xbb, 0xf3, 0xdf, 0xbf}},
+        {"zeroInside", "AB0CD9ef", {0x00, 0x1d, 0x02, 0x0f, 0xd7, 0x9f}},
+        {"zeroFirst", "0A==", {0xd0}},
+    };
+    std::string file = R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><dict>)";
+    for (const auto& w : written) file += "<key>" + std::string(w.name) + "</key><data>" + w.text + "</data>";
+    writeFile(file_, file + "</dict></plist>");
+    {
+        PlistFileDefaults store(file_, loop_);
+        EXPECT_FALSE(store.movedAsidePath());
+        for (const auto& w : written) EXPECT_EQ(store.data(w.name), w.bytes) << w.name;
+    }
+
+    // A record as the program stores it (JSON, full of digits), and every byte value at each offset.
+    const std::string record = R"({"firstLaunch":"2026-01-01T00:00:00Z","days":[0,10,20,30],"keys":1000000})";
+    std::vector<std::pair<std::string, Data>> values{{"record", Data(record.begin(), record.end())}};
+    for (int offset : {0, 1, 2}) {
+        Data all(size_t(256 + offset), 0);
+        for (size_t i = 0; i < 256; ++i) all[i + size_t(offset)] = uint8_t(i);
+        values.emplace_back("all" + std::to_string(offset), all);
+    }
+    {
+        PlistFileDefaults store(file_, loop_);
+        for (const auto& [key, bytes] : values) store.set(key, bytes);
+        ASSERT_TRUE(store.flush());
+    }
+    PlistFileDefaults reread(file_, loop_);
+    EXPECT_FALSE(reread.movedAsidePath());
+    for (const auto& [key, bytes] : values) EXPECT_EQ(reread.data(key), bytes) << key;
+}
+
 TEST_F(PlistFileDefaultsTest, writerKilledBeforeItsRename_leavesThePreviousFileIntact) {
     {
         PlistFileDefaults store(file_, loop_);

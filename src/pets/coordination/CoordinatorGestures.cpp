@@ -92,6 +92,8 @@ void PetWindowCoordinator::beginDrag(int petID) {
     }
     if (!isPetID(petID)) return;
     const auto i = size_t(petID);
+    // A sign held up in front of the home is cut short like a scene: the pet goes back after a tap.
+    const bool signUp = countSignVisibleUntil[i] > now();
     if (activeMilestonePetID == petID) {
         activeMilestonePetID.reset();
         releaseClip(PetClipKind::milestoneSign, petID);
@@ -102,7 +104,7 @@ void PetWindowCoordinator::beginDrag(int petID) {
     if (i < panels.size()) stopFrameAnimation(*panels[i]);
     explicitHomeHoldUntil.reset();
     relationshipGeneration = newToken();
-    pressCutScene[i] = sceneBusyUntil[i] > now();
+    pressCutScene[i] = signUp || sceneBusyUntil[i] > now();
     pressFoundAttached[i] = i < petViews.size() && petViews[i]->isHomeAttached();
     sceneGenerations[i] = newToken();
     sceneBusyUntil[i] = distantPast;

@@ -5,6 +5,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QTest>
+#include <set>
 
 #include "menubar/MenuBarEntryController.h"
 #include "menubar/qt/MenuBarContentView.h"
@@ -187,6 +188,112 @@ TEST(MenuPanelView, thePanelShrinksAsSoonAsTheFeedbackLineHasFaded) {
     EXPECT_EQ(p.view.height(), resting);
     QCoreApplication::processEvents();
     EXPECT_EQ(popupHeight, resting) << "the popup is told on the next turn";
+}
+
+// The segment a click chooses is the one shown chosen, also when the level changes elsewhere.
+TEST(MenuPanelView, rhythmAndCountRowsShowTheChosenValue) {
+    Panel p;
+    const auto chosenSegments = [](qt::MenuSegmentedControl* control) {
+        std::vector<size_t> chosen;
+        for (auto* segment : control->segments())
+            if (segment->isSelected()) chosen.push_back(segment->index());
+        return chosen;
+    };
+    auto* level = p.view.activityControl();
+    ASSERT_EQ(level->segments().size(), model::allCases<model::PetActivityLevel>.size());
+    std::vector<model::PetActivityLevel> written;
+    for (size_t i = 0; i < level->segments().size(); ++i) {
+        QTest::mouseClick(level, Qt::LeftButton, {}, level->segmentRect(i).center().toPoint());
+        p.settle();
+        written.push_back(p.model.activityLevel.get());
+        EXPECT_EQ(chosenSegments(level), std::vector<size_t>{i}) << "clicked " << i;
+    }
+    for (size_t i = 0; i < written.size(); ++i) {
+        // As the settings window would change it.
+        p.model.activityLevel = written[(i + 1) % written.size()];
+        p.settle();
+        p.model.activityLevel = written[i];
+        p.settle();
+        EXPECT_EQ(chosenSegments(level), std::vector<size_t>{i}) << "set to the level of segment " << i;
+        QAccessibleInterface* segment = QAccessible::queryAccessibleInterface(level)->child(int(i));
+        EXPECT_TRUE(segment->state().selected) << i;
+    }
+    EXPECT_EQ(std::set(written.begin(), written.end()).size(), written.size()) << "each segment its own level";
+
+    auto* count = p.view.petCountControl();
+    for (int pets : {1, 2, 1}) {
+        p.model.petCount = pets;
+        p.settle();
+        const auto chosen = chosenSegments(count);
+        ASSERT_EQ(chosen.size(), 1u);
+        QTest::mouseClick(count, Qt::LeftButton, {}, count->segmentRect(chosen[0]).center().toPoint());
+        EXPECT_EQ(p.model.petCount.get(), pets) << "the chosen segment is the count shown";
+    }
+}
+
+// The send-home button is a quiet one with a house on it, whatever else happens in the panel;
+// the key card carries its title; every switch has a name a screen reader can say.
+TEST(MenuPanelView, cardsAndButtonsKeepTheirLookAndNames) {
+    for (bool dark : {false, true}) {
+        qt::setMenuSchemeOverride(dark);
+        Panel p;
+        p.model.keyCountingEnabled = true;
+        const auto fillOf = [](QWidget* button) {
+            const QImage image = button->grab().toImage();
+            return image.pixelColor(8, image.height() / 2);
+        };
+        const auto isAccent = [dark](QColor c) {
+            const QColor blue = qt::MenuPalette::blue(dark);
+            return std::abs(c.red() - blue.red()) + std::abs(c.green() - blue.green()) +
+                       std::abs(c.blue() - blue.blue()) <
+                   40;
+        };
+        p.view.resize(p.view.sizeHint());
+        p.view.grab();
+        ASSERT_TRUE(isAccent(fillOf(p.view.focusButton()))) << "the start of a session stands out";
+        const std::function<void()> steps[] = {
+            [] {},
+            [&] { QTest::mouseClick(p.view.homeButton(), Qt::LeftButton); },
+            [&] { p.model.startFocus(25); },
+            [&] { p.model.petsVisible = false; },
+            [&] { p.model.stopFocus(); },
+        };
+        for (size_t i = 0; i < std::size(steps); ++i) {
+            steps[i]();
+            p.settle();
+            auto* home = p.view.homeButton();
+            EXPECT_FALSE(isAccent(fillOf(home))) << "step " << i << (dark ? " dark" : " light");
+            EXPECT_FALSE(home->content().primary) << i;
+            EXPECT_EQ(home->content().title, p.content.homeButton().title) << i;
+            // Drawn with its symbol: the same button without one looks different.
+            qt::MenuActionButton bare;
+            bare.setContent({home->content().title, "", false});
+            bare.resize(home->size());
+            EXPECT_NE(bare.grab().toImage(), home->grab().toImage()) << "a symbol shows, step " << i;
+        }
+        // The house of the button is the house of the line that answers it.
+        MenuPanelActions actions;
+        actions.sendPetsHome = [] { return model::PetHomeCommandResult::moved; };
+        MenuBarContent answering(p.model, true, nullptr, actions);
+        answering.sendHome();
+        ASSERT_TRUE(answering.feedback());
+        EXPECT_EQ(p.view.homeButton()->content().symbol, answering.feedback()->symbol);
+
+        std::vector<std::string> shown;
+        for (auto* text : p.view.texts()) shown.push_back(text->text().toStdString());
+        EXPECT_NE(std::find(shown.begin(), shown.end(), p.content.keyboardTitle()), shown.end()) << "key card title";
+
+        for (QWidget* toggle : std::initializer_list<QWidget*>{p.view.visibilitySwitch(), p.view.windowWalkSwitch(),
+                                                                p.view.keyCountingSwitch()}) {
+            QAccessibleInterface* element = QAccessible::queryAccessibleInterface(toggle);
+            ASSERT_TRUE(element);
+            EXPECT_FALSE(element->text(QAccessible::Name).isEmpty());
+        }
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(p.view.visibilitySwitch())->text(QAccessible::Name).toStdString(),
+                  p.content.visibilityLabel());
+        EXPECT_FALSE(p.content.visibilityLabel().empty());
+        qt::setMenuSchemeOverride(std::nullopt);
+    }
 }
 
 }  // namespace

@@ -164,3 +164,32 @@ TEST_F(PetViewTest, pausingTwiceChangesNothingAndResumingPeeksAgain) {
     EXPECT_NE(view->microMotionTimer(), nullptr);
     EXPECT_NE(L().actionLayer->animation("homePeek"), nullptr) << "a peeking pet peeks again";
 }
+
+TEST_F(PetViewTest, perchedPeekStartsAsDeepAsThePerchHidesAndComesOutALittlePastRest) {
+    // Each edge with the direction that leads away from it, onto the screen.
+    const std::pair<HomeEdge, anim::Point> edges[] = {
+        {HomeEdge::left, {1, 0}}, {HomeEdge::right, {-1, 0}}, {HomeEdge::bottom, {0, 1}}, {HomeEdge::top, {0, -1}}};
+    std::optional<double> share;
+    for (const auto& [edge, in] : edges)
+        for (double depth : {10.0, 27.0, 60.0}) {
+            PetView pet(energeticPet());
+            pet.setManualEdgePerch(edge, 24, depth);
+            const auto& action = *pet.layers().actionLayer;
+            double pastRest = 0;
+            for (double t = now(); t < now() + 1; t += 0.004) {
+                const Transform shown = action.presentation(t).transform;
+                const double along = shown.tx * in.x + shown.ty * in.y;
+                if (t == now()) {
+                    EXPECT_NEAR(along, -depth, 1e-9) << model::rawValue(edge) << " " << depth;
+                }
+                EXPECT_NEAR(shown.tx * in.y - shown.ty * in.x, 0, 1e-9) << "straight out of the edge";
+                pastRest = std::max(pastRest, along);
+            }
+            EXPECT_GT(pastRest, 0) << model::rawValue(edge) << " " << depth;
+            EXPECT_LT(pastRest, depth / 2) << model::rawValue(edge) << " " << depth;
+            // Deeper perches peek out farther, in the same measure.
+            if (!share) share = pastRest / depth;
+            EXPECT_NEAR(pastRest / depth, *share, 0.01) << model::rawValue(edge) << " " << depth;
+            EXPECT_TRUE(action.presentation(now() + 1).transform.isIdentity()) << "at rest";
+        }
+}
