@@ -101,7 +101,7 @@ void AppModel::wireObservation() {
 }
 
 void AppModel::persistCompanionRecord() {
-    writeJson(keys::companionRecord, companionRecord->toJson());
+    writeJson(keys::companionRecord, storedCompanionRecord().toJson());
     // Older companion time in the journal would be replayed over the record just stored.
     if (journal_ && journalHasRecords_) {
         companionPending_ = true;
@@ -111,10 +111,10 @@ void AppModel::persistCompanionRecord() {
 
 void AppModel::persistLedger() {
     ledgerWritePending_ = false;
-    writeJson(keys::keystrokeLedger, ledger->toJson());
+    writeJson(keys::keystrokeLedger, (unreadJournal_ ? unreadJournal_->ledger : ledger.get()).toJson());
     if (!journal_) return;
     // The journal holds companion time too: the fold stores both.
-    writeJson(keys::companionRecord, companionRecord->toJson());
+    writeJson(keys::companionRecord, storedCompanionRecord().toJson());
     foldJournal();
 }
 

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "model/L10n.h"
 #include "platform/AppendJournal.h"
 #include "model/PetModels.h"
+#include "model/UnjournaledCounts.h"
 #include "model/WellbeingModels.h"
 #include "platform/Date.h"
 #include "platform/Defaults.h"
@@ -62,6 +64,8 @@ inline constexpr const char* lastLookFarActionAt = "lastLookFarActionAt";
 inline constexpr const char* lastGentleReminderAt = "lastGentleReminderAt";
 // No setting: which records of the key-count journal the settings file already holds.
 inline constexpr const char* journalGeneration = "journalGeneration";
+// No setting: what was counted while the journal could not be read (UnjournaledCounts).
+inline constexpr const char* unjournaledCounts = "unjournaledCounts";
 }  // namespace keys
 
 // The one application model: every setting, the live state the interface shows, and the
@@ -203,6 +207,9 @@ private:
     void scheduleOnce(bool& scheduled, double delay, void (AppModel::*step)());
     // True when the journal holds every count and all companion time.
     bool countsKeptInJournal() const;
+    // The companion record as stored: while the journal cannot be read, with the time and
+    // sessions its records build on.
+    CompanionRecord storedCompanionRecord() const;
 
     platform::Defaults& defaults_;
     platform::MainLoop& loop_;
@@ -218,6 +225,14 @@ private:
     bool journalSyncScheduled_ = false;
     bool foldScheduled_ = false;
     int64_t journalGeneration_ = 0;
+    // Set for a run that could not read the journal: the stored counts its records build on,
+    // kept as they are until the records can be read, and the days cleared since.
+    struct UnreadJournal {
+        KeystrokeLedger ledger;
+        CompanionRecord companion;
+        std::set<std::string> clearedDays;
+    };
+    std::optional<UnreadJournal> unreadJournal_;
     // A scheduled write cannot be cancelled: it holds this weakly and does nothing once the
     // model is gone.
     std::shared_ptr<char> alive_ = std::make_shared<char>();

@@ -6,8 +6,12 @@
 #include <string_view>
 #include <type_traits>
 
+#include <nlohmann/json.hpp>
+
 #include "model/KeyboardReactions.h"
+#include "model/StoredSettings.h"
 #include "model/TypingRhythm.h"
+#include "model/UnsavedChanges.h"
 #include "platform/Services.h"
 
 namespace model {
@@ -32,6 +36,9 @@ constexpr double kFoldBytesPerSecond = 256.0;  // of stored records, rewritten p
 constexpr double kStoredBytesPerDay = 32.0;
 // Names no day: a record that only sets the total.
 constexpr const char* kNoDay = "0000-00-00";
+// Far beyond any number of folds: a generation above it was not written by one, and counting
+// on from it could overflow.
+constexpr int64_t kMaxGeneration = int64_t{1} << 53;
 
 // Every record ends with the generation of the settings file it adds to: a fold advances the
 // generation in the settings file, so records an older file needed are skipped once a newer
@@ -88,35 +95,81 @@ bool isDayKey(std::string_view day) {
     return true;
 }
 
-// Applies a record of generation `oldest` or later; false for one skipped or unreadable.
-bool applyJournalRecord(KeystrokeLedger& l, CompanionRecord& c, const std::string& record, int64_t oldest) {
+// The generation a record ends with, when it orders the record: records written before
+// generations were kept have none, and one no fold writes (beyond kMaxGeneration, or below 0
+// as an overflow left it) orders nothing.
+std::optional<int64_t> recordGeneration(int64_t value) {
+    return value >= 0 && value <= kMaxGeneration ? std::optional(value) : std::nullopt;
+}
+
+std::optional<int64_t> integer(std::string_view word) {
+    int64_t value = 0;
+    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+    return error == std::errc() && end == word.data() + word.size() ? std::optional(value) : std::nullopt;
+}
+
+// One readable record: a day's key count and the total, or companion time.
+struct JournalRecord {
+    bool companion = false;
+    std::string day;
+    int64_t count = 0, total = 0, sessions = 0;
+    double daySeconds = 0, totalSeconds = 0;
+    std::optional<int64_t> generation;
+};
+
+std::optional<JournalRecord> parseJournalRecord(const std::string& record) {
     const auto w = words(record);
     if (w.size() == 6 && w[0] == kCompanionTag) {
         const auto daySeconds = parseNumber<double>(w[2]);
         const auto total = parseNumber<double>(w[3]);
         const auto sessions = parseNumber<int64_t>(w[4]);
-        const auto generation = parseNumber<int64_t>(w[5]);
-        if (!isDayKey(w[1]) || !daySeconds || !total || !sessions || !generation || *generation < oldest) return false;
-        if (*daySeconds > 0)
-            c.dailyCompanionSeconds[std::string(w[1])] = *daySeconds;
-        else
-            c.dailyCompanionSeconds.erase(std::string(w[1]));
-        c.totalCompanionSeconds = *total;
-        c.completedFocusSessions = *sessions;
-        return true;
+        const auto generation = integer(w[5]);
+        if (!isDayKey(w[1]) || !daySeconds || !total || !sessions || !generation) return std::nullopt;
+        return JournalRecord{true,      std::string(w[1]), 0,      0,
+                             *sessions, *daySeconds,       *total, recordGeneration(*generation)};
     }
-    // Records written before generations were kept have none: they add to generation 0.
-    if (w.size() != 3 && w.size() != 4) return false;
+    if (w.size() != 3 && w.size() != 4) return std::nullopt;
     const auto count = parseNumber<int64_t>(w[1]);
     const auto total = parseNumber<int64_t>(w[2]);
-    const auto generation = w.size() == 4 ? parseNumber<int64_t>(w[3]) : std::optional<int64_t>(0);
-    if (!isDayKey(w[0]) || !count || !total || !generation || *generation < oldest) return false;
-    if (*count == 0)
-        l.dailyCounts.erase(std::string(w[0]));
-    else
-        l.dailyCounts[std::string(w[0])] = *count;
-    l.allTimeCount = *total;
-    return true;
+    const auto generation = w.size() == 4 ? integer(w[3]) : std::optional<int64_t>(-1);
+    if (!isDayKey(w[0]) || !count || !total || !generation) return std::nullopt;
+    return JournalRecord{false, std::string(w[0]), *count, *total, 0, 0, 0, recordGeneration(*generation)};
+}
+
+// How a record is replayed: `whole` sets what it holds; `upward` only raises counts and
+// times, for a record that cannot be placed before or after the settings file.
+enum class Replay { skip, whole, upward };
+
+struct JournalOrder {
+    int64_t stored = 0;   // the settings file's generation; 0 when it has none
+    bool ordered = true;  // false when it holds one no fold writes
+    Replay of(std::optional<int64_t> generation) const {
+        if (generation && ordered) return *generation >= stored ? Replay::whole : Replay::skip;
+        // Either could be the newer: neither may turn counts back.
+        return stored == 0 ? Replay::upward : Replay::skip;
+    }
+};
+
+template <typename T>
+void replayValue(T& value, T recorded, Replay how) {
+    if (how == Replay::whole || recorded > value) value = recorded;
+}
+
+void applyJournalRecord(KeystrokeLedger& l, CompanionRecord& c, const JournalRecord& r, Replay how) {
+    if (r.companion) {
+        if (r.daySeconds > 0)
+            replayValue(c.dailyCompanionSeconds[r.day], r.daySeconds, how);
+        else if (how == Replay::whole)
+            c.dailyCompanionSeconds.erase(r.day);
+        replayValue(c.totalCompanionSeconds, r.totalSeconds, how);
+        replayValue(c.completedFocusSessions, r.sessions, how);
+        return;
+    }
+    if (r.count > 0)
+        replayValue(l.dailyCounts[r.day], r.count, how);
+    else if (how == Replay::whole)
+        l.dailyCounts.erase(r.day);
+    replayValue(l.allTimeCount, r.total, how);
 }
 
 // Each fold rewrites the whole settings file: the longer the history, the rarer the folds, so
@@ -204,6 +257,7 @@ void AppModel::resetToday() {
 }
 
 void AppModel::resetDay(const std::string& dayKey) {
+    if (unreadJournal_) unreadJournal_->clearedDays.insert(dayKey);
     ledger.modifyInPlace([&dayKey](KeystrokeLedger& l) { l.removeDay(dayKey); });
     persistLedger();
 }
@@ -266,19 +320,62 @@ void AppModel::foldIfJournaled() {
 
 void AppModel::replayJournal() {
     if (!journal_) return;
-    journalGeneration_ = std::max<int64_t>(defaults_.integer(keys::journalGeneration).value_or(0), 0);
+    JournalOrder order;
+    if (const auto stored = defaults_.integer(keys::journalGeneration)) {
+        order.ordered = *stored >= 0 && *stored <= kMaxGeneration;
+        order.stored = order.ordered ? *stored : 0;
+    }
+    journalGeneration_ = order.stored;
+    std::optional<UnjournaledCounts> unjournaled;
+    if (const auto data = defaults_.data(keys::unjournaledCounts)) {
+        const auto json = coding::decode(*data);
+        unjournaled = json ? UnjournaledCounts::fromJson(*json) : std::nullopt;
+        if (!unjournaled) keepUnreadable(defaults_, keys::unjournaledCounts);
+    }
     KeystrokeLedger replayedLedger = ledger.get();
     CompanionRecord replayedRecord = companionRecord.get();
+    // What runs that could not read the journal counted adds to the stored generation: after
+    // its records, before those of a fold whose save failed since.
+    const auto addUnjournaled = [&] {
+        if (unjournaled) unjournaled->addTo(replayedLedger, replayedRecord);
+        unjournaled.reset();
+    };
     const std::vector<std::string> records = journal_->records();
-    for (const auto& record : records) applyJournalRecord(replayedLedger, replayedRecord, record, journalGeneration_);
+    if (!journal_->recordsReadable()) {
+        unreadJournal_ = UnreadJournal{ledger.get(), companionRecord.get(),
+                                       unjournaled ? unjournaled->clearedDays : std::set<std::string>{}};
+    } else {
+        const bool hadUnjournaled = unjournaled.has_value();
+        for (const auto& text : records) {
+            const auto record = parseJournalRecord(text);
+            const Replay how = record ? order.of(record->generation) : Replay::skip;
+            if (how == Replay::skip) continue;
+            if (how == Replay::whole && *record->generation > order.stored) addUnjournaled();
+            applyJournalRecord(replayedLedger, replayedRecord, *record, how);
+            // The next fold moves past every record there is.
+            journalGeneration_ = std::max(journalGeneration_, record->generation.value_or(0));
+        }
+        journalHasRecords_ = !records.empty() || hadUnjournaled;
+    }
+    addUnjournaled();
     ledger.setSilently(replayedLedger);
     companionRecord.setSilently(std::move(replayedRecord));
     journaled_ = std::move(replayedLedger);
-    journalHasRecords_ = !records.empty();
     if (journalHasRecords_) persistLedger();
 }
 
 void AppModel::foldJournal() {
+    if (unreadJournal_) {
+        // The journal's records build on the stored counts: they stay, with the generation,
+        // and what this run counted goes beside them.
+        const auto& base = *unreadJournal_;
+        writeJson(keys::unjournaledCounts, UnjournaledCounts::between(base.ledger, base.companion, ledger.get(),
+                                                                      companionRecord.get(), base.clearedDays)
+                                               .toJson());
+        if (defaults_.flush()) companionPending_ = false;
+        return;
+    }
+    if (defaults_.object(keys::unjournaledCounts)) defaults_.remove(keys::unjournaledCounts);
     defaults_.set(keys::journalGeneration, ++journalGeneration_);
     const bool saved = defaults_.flush();
     if (saved) {
@@ -309,7 +406,9 @@ bool AppModel::appendPendingRecords() {
     return true;
 }
 
-void AppModel::scheduleJournalSync() { scheduleOnce(journalSyncScheduled_, kJournalSyncDelay, &AppModel::syncJournal); }
+void AppModel::scheduleJournalSync() {
+    scheduleOnce(journalSyncScheduled_, kJournalSyncDelay, &AppModel::syncJournal);
+}
 
 void AppModel::syncJournal() {
     // The records may not be on disk: the settings file takes everything instead.
@@ -317,19 +416,21 @@ void AppModel::syncJournal() {
 }
 
 bool AppModel::countsKeptInJournal() const {
-    return journal_ && journaled_ == ledger.get() && !companionPending_ && !ledgerWritePending_;
+    return journal_ && !unreadJournal_ && journaled_ == ledger.get() && !companionPending_ && !ledgerWritePending_;
+}
+
+CompanionRecord AppModel::storedCompanionRecord() const {
+    CompanionRecord stored = companionRecord.get();
+    if (unreadJournal_) {
+        stored.totalCompanionSeconds = unreadJournal_->companion.totalCompanionSeconds;
+        stored.dailyCompanionSeconds = unreadJournal_->companion.dailyCompanionSeconds;
+        stored.completedFocusSessions = unreadJournal_->companion.completedFocusSessions;
+    }
+    return stored;
 }
 
 std::string AppModel::failedSaveNote(const std::vector<std::string>& unsavedKeys) const {
-    const bool kept = countsKeptInJournal();
-    std::string lost;
-    for (const auto& key : unsavedKeys) {
-        if (key == keys::journalGeneration || (kept && (key == keys::keystrokeLedger || key == keys::companionRecord)))
-            continue;
-        lost += (lost.empty() ? "" : ", ") + key;
-    }
-    std::string note = kept ? "the key counts and companion time are kept in the key-count journal for the next start; " : "";
-    return note + (lost.empty() ? "no other change is lost" : "the changes to " + lost + " are lost");
+    return unsavedChangesNote(unsavedKeys, countsKeptInJournal());
 }
 
 }  // namespace model

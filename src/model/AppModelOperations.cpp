@@ -120,6 +120,8 @@ void AppModel::resetAllLocalData() {
     setStamp(lastGentleReminderAt, keys::lastGentleReminderAt, now);
 
     keyboardReactions = keyboardReactionDefaults();
+    // Nothing an unread journal holds outlives this: the next fold moves past its records.
+    unreadJournal_.reset();
     ledger = KeystrokeLedger{};
     companionRecord = CompanionRecord::startingAt(now);
     persistCompanionRecord();

@@ -175,14 +175,14 @@ bool FileJournal::clear() {
 
 bool MemoryJournal::append(const std::vector<std::string>& records) {
     ++appends;
-    if (failing) return false;
+    if (failing || unreadable) return false;
     records_.insert(records_.end(), records.begin(), records.end());
     return true;
 }
 
 bool MemoryJournal::clear() {
     ++clears;
-    if (failing) return false;
+    if (failing || unreadable) return false;
     records_.clear();
     return true;
 }

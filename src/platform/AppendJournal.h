@@ -14,6 +14,8 @@ public:
     virtual ~AppendJournal() = default;
     // The intact records, oldest first.
     virtual std::vector<std::string> records() const = 0;
+    // False once records() could not read the store: it answered none, though some may be there.
+    virtual bool recordsReadable() const = 0;
     // Adds the records (no line breaks inside). Once it returns they outlive the program, and
     // after sync() a crash of the whole system too.
     virtual bool append(const std::vector<std::string>& records) = 0;
@@ -37,6 +39,7 @@ public:
     FileJournal& operator=(const FileJournal&) = delete;
 
     std::vector<std::string> records() const override;
+    bool recordsReadable() const override { return usable_; }
     bool append(const std::vector<std::string>& records) override;
     bool sync() override;
     bool clear() override;
@@ -64,15 +67,18 @@ private:
 
 class MemoryJournal final : public AppendJournal {
 public:
-    std::vector<std::string> records() const override { return records_; }
+    std::vector<std::string> records() const override { return unreadable ? std::vector<std::string>{} : records_; }
+    bool recordsReadable() const override { return !unreadable; }
     bool append(const std::vector<std::string>& records) override;
-    bool sync() override { return !failing; }
+    bool sync() override { return !failing && !unreadable; }
     bool clear() override;
 
     int appends = 0;
     int clears = 0;
     // A full disk: appends and clears fail and change nothing.
     bool failing = false;
+    // A read error, as a file journal meets it: no records, and every write refused.
+    bool unreadable = false;
 
 private:
     std::vector<std::string> records_;

@@ -41,17 +41,20 @@ std::unique_ptr<InstanceLock> InstanceLock::acquire(const std::filesystem::path&
     // program we start must not keep holding the lock after we end.
     int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     int error = fd >= 0 ? lockExclusively(fd) : errno;
-    if (fd >= 0 && error != 0 && error != EWOULDBLOCK) {
-        // Network file systems may lock only files open for writing: a file of ours beside it.
-        ::close(fd);
-        fd = ::open((folder / kLockFileName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    std::string problem = "cannot lock " + folder.string() + " (" + std::strerror(error) + ")";
+    if (error != 0 && error != EWOULDBLOCK) {
+        // A folder we may write in but not read (mode 0300), or a network file system that
+        // locks only files open for writing: a file of ours in it.
+        if (fd >= 0) ::close(fd);
+        const auto lockFile = folder / kLockFileName;
+        fd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
         error = fd >= 0 ? lockExclusively(fd) : errno;
+        problem += " nor " + lockFile.string() + " (" + std::strerror(error) + ")";
     }
     if (error == 0) return std::unique_ptr<InstanceLock>(new InstanceLock(fd, {}));
     if (fd >= 0) ::close(fd);
     if (error == EWOULDBLOCK) return nullptr;
-    return std::unique_ptr<InstanceLock>(
-        new InstanceLock(-1, "cannot lock " + folder.string() + " (" + std::strerror(error) + ")"));
+    return std::unique_ptr<InstanceLock>(new InstanceLock(-1, std::move(problem)));
 }
 
 }  // namespace platform

@@ -7,8 +7,9 @@
 namespace platform {
 
 // One running instance per settings file: an exclusive flock() on the folder the settings file
-// is written in (after its links), held until the lock is destroyed or the process ends (the
-// kernel drops it then, also after a kill). Whatever the environment of a start, two starts
+// is written in (after its links), or on a file in it where the folder cannot be opened or
+// locked, held until the lock is destroyed or the process ends (the kernel drops it then, also
+// after a kill). Whatever the environment of a start, two starts
 // that would write the same file lock the same folder.
 class InstanceLock final {
 public:

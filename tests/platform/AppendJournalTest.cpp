@@ -104,6 +104,7 @@ TEST(FileJournal, whateverLiesAtItsPathTheJournalAnswersAtOnceAndLeavesWhatIsNoF
         ::testing::internal::CaptureStderr();
         FileJournal journal(path);
         EXPECT_EQ(journal.records(), records);
+        EXPECT_EQ(journal.recordsReadable(), usable) << "no records is not the same as none read";
         EXPECT_EQ(journal.append({"2026-01-03 1 10"}), usable);
         EXPECT_EQ(journal.clear(), usable);
         journal.records();

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 
 #include "TestFiles.h"
@@ -52,6 +57,39 @@ TEST(InstanceLock, whenNoLockCanBeTakenItSaysWhyAndHoldsNothing) {
     ASSERT_NE(lock, nullptr);
     EXPECT_FALSE(lock->held());
     EXPECT_NE(lock->problem().find((folder / "config").string()), std::string::npos) << lock->problem();
+}
+
+// A folder the program may write in but not open (mode 0300) is locked through a file in it;
+// one it may not write in either says which of the two failed. Root opens any folder: the
+// check then runs in a child that is root no more.
+TEST(InstanceLockDeathTest, aFolderThatCannotBeOpenedIsLockedThroughAFileInIt) {
+    constexpr uid_t kNobody = 65534;
+    const std::vector<std::tuple<std::string, mode_t, int, std::string>> cases = {
+        {"written, not read", 0300, 0, ""},
+        {"neither", 0100, 1, "lock .*/tuftle \\(.+\\) nor .*/tuftle/\\.tuftle\\.lock \\(.+\\)"},
+    };
+    const bool root = ::geteuid() == 0;
+    for (const auto& [what, mode, status, problem] : cases) {
+        SCOPED_TRACE(what);
+        testfiles::TemporaryFolder folder;
+        const fs::path config = folder / "tuftle";
+        fs::create_directories(config);
+        ::chmod(folder.path().c_str(), 0711);
+        if (root) {
+            ASSERT_EQ(::chown(config.c_str(), kNobody, kNobody), 0);
+        }
+        ::chmod(config.c_str(), mode);
+        EXPECT_EXIT(
+            {
+                if (root && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) std::_Exit(2);
+                const auto first = InstanceLock::acquire(config / "defaults.plist");
+                if (!first) std::_Exit(3);
+                std::fprintf(stderr, "%s\n", first->problem().c_str());
+                std::_Exit(!first->held() ? 1 : InstanceLock::acquire(config / "defaults.plist") ? 4 : 0);
+            },
+            ::testing::ExitedWithCode(status), problem);
+        ::chmod(config.c_str(), 0700);
+    }
 }
 
 }  // namespace

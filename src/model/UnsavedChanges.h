@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace model {
+
+// For the line that reports a save that failed at quit: `unsavedKeys` (the keys the settings
+// file misses) in the words the user knows from the settings, each named once, and whether
+// the key counts and companion time are kept for the next start (`countsKept`: then their
+// keys are not named). Keys that only keep the program's own bookkeeping are not named.
+std::string unsavedChangesNote(const std::vector<std::string>& unsavedKeys, bool countsKept);
+
+}  // namespace model
