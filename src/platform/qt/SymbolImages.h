@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QIcon>
 #include <QPixmap>
+#include <string>
 #include <string_view>
 
 namespace platform::qt {
@@ -15,5 +16,9 @@ QIcon symbolImage(std::string_view symbolName);
 // The symbol as a square pixmap of `side` points, its shape filled with `tint`, as symbolic
 // icons are meant to be drawn.
 QPixmap symbolPixmap(std::string_view symbolName, int side, const QColor& tint, qreal devicePixelRatio = 1.0);
+
+// The same symbol as an icon drawn afresh at whatever size and pixel ratio it is shown at, for
+// buttons; null for an unknown name.
+QIcon symbolIcon(std::string_view symbolName, const QColor& tint);
 
 }  // namespace platform::qt
