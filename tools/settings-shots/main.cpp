@@ -4,7 +4,9 @@
 // picture is drawn too small for its box or off its centre, or when a pet is missing from the
 // actions page's stage; run it at every screen scale worth checking (QT_SCALE_FACTOR).
 // Usage: settings_shots <folder>
+#include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QPushButton>
 #include <QScrollArea>
@@ -16,6 +18,7 @@
 #include "model/AppModel.h"
 #include "platform/PlistFileDefaults.h"
 #include "platform/sim/SimPlatform.h"
+#include "windows/ActionsScenes.h"
 #include "windows/qt/AchievementGalleryView.h"
 #include "windows/qt/OnboardingView.h"
 #include "windows/qt/SettingsWindow.h"
@@ -112,6 +115,15 @@ int main(int argc, char** argv) {
             // The actions page scrolls only its galleries.
             if (auto* inner = page->findChild<QScrollArea*>("actionsScroll"))
                 ok = shoot(inner->widget(), name + "-galleries") && ok;
+            // The stage once more with the pets whole: a pose beside the Dock along the bottom.
+            if (auto* environment = page->findChild<QComboBox*>("environment")) {
+                const int dock = static_cast<int>(windows::PreviewHomeEnvironment::dockBottom);
+                environment->setCurrentIndex(dock);
+                Q_EMIT environment->activated(dock);
+                if (auto* pose = page->findChild<QAbstractButton*>("roaming")) pose->click();
+                settle();
+                ok = shoot(window.widget(), name + "-stage") && ok;
+            }
             // Every achievement's detail.
             if (page->objectName() == "achievementWall") {
                 auto* wall = static_cast<windows::qt::AchievementGalleryView*>(page);

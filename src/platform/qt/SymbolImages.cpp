@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <array>
+#include <string>
 #include <utility>
 
 #include "platform/ResourceBundle.h"
@@ -184,10 +185,12 @@ QPixmap symbolPixmap(std::string_view symbolName, int side, const QColor& tint, 
     QPixmap tinted(pixels, pixels);
     tinted.setDevicePixelRatio(devicePixelRatio);
     tinted.fill(Qt::transparent);
-    const QSizeF drawn = shape.deviceIndependentSize();
+    // An icon larger than asked is fitted into the box, a smaller one centred rather than left
+    // in a corner.
+    QSizeF drawn = shape.deviceIndependentSize();
+    if (drawn.width() > side || drawn.height() > side) drawn.scale(side, side, Qt::KeepAspectRatio);
     QPainter p(&tinted);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    // A theme without the size asked for gives a smaller icon: centred rather than in a corner.
     p.drawPixmap(QRectF(QPointF((side - drawn.width()) / 2, (side - drawn.height()) / 2), drawn), shape,
                  QRectF(shape.rect()));
     p.setCompositionMode(QPainter::CompositionMode_SourceIn);

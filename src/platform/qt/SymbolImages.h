@@ -3,7 +3,6 @@
 #include <QColor>
 #include <QIcon>
 #include <QPixmap>
-#include <string>
 #include <string_view>
 
 namespace platform::qt {
