@@ -41,18 +41,19 @@ platform::Point petPosition(int index, platform::Size size, PreviewHomeEnvironme
     const double w = size.width, h = size.height;
     switch (environment) {
         case PreviewHomeEnvironment::notch: {
-            double y = 66;
+            // Hanging from the screen's top edge, which is the stage's: resting pets are partly above it.
+            double y = 34;
             switch (activity) {
                 case PetActivity::home:
                 case PetActivity::drowsy:
                 case PetActivity::sleeping:
                 case PetActivity::dreaming:
                 case PetActivity::focusing:
-                    y = 48;
+                    y = 16;
                     break;
                 case PetActivity::peeking:
                 case PetActivity::typing:
-                    y = 54;
+                    y = 22;
                     break;
                 default:
                     break;

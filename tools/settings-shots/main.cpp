@@ -1,8 +1,12 @@
 // Draws every page of the settings window, the welcome window and the achievement details in
 // both interface languages, offscreen, one PNG per page and language, for people to look at.
-// Fails when a text on any of them is cut where it must be read whole.
+// Fails when a text on any of them is cut where it must be read whole, when a symbol or other
+// picture is drawn too small for its box or off its centre, or when a pet is missing from the
+// actions page's stage; run it at every screen scale worth checking (QT_SCALE_FACTOR).
 // Usage: settings_shots <folder>
+#include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QPushButton>
 #include <QScrollArea>
@@ -10,9 +14,11 @@
 #include <cstdlib>
 
 #include "CutTexts.h"
+#include "DrawnPictures.h"
 #include "model/AppModel.h"
 #include "platform/PlistFileDefaults.h"
 #include "platform/sim/SimPlatform.h"
+#include "windows/ActionsScenes.h"
 #include "windows/qt/AchievementGalleryView.h"
 #include "windows/qt/OnboardingView.h"
 #include "windows/qt/SettingsWindow.h"
@@ -58,13 +64,20 @@ void settle() {
     for (int pass = 0; pass < 4; ++pass) QApplication::processEvents();
 }
 
-// Saves the picture and reports every cut text on it; false when either went wrong.
+// Saves the picture and reports every cut text, misdrawn picture and missing pet on it; false
+// when anything went wrong.
 bool shoot(QWidget* widget, const QString& name) {
     bool ok = widget->grab().save(name + ".png");
-    for (const QString& cut : settingsshots::cutTexts(widget)) {
-        std::fprintf(stderr, "%s: cut text: %s\n", qPrintable(QDir(name).dirName()), qPrintable(cut));
-        ok = false;
-    }
+    const std::pair<const char*, QStringList> findings[] = {
+        {"cut text", settingsshots::cutTexts(widget)},
+        {"misdrawn", settingsshots::misplacedPictures(widget)},
+        {"empty stage", settingsshots::emptyStages(widget)},
+    };
+    for (const auto& [kind, found] : findings)
+        for (const QString& finding : found) {
+            std::fprintf(stderr, "%s: %s: %s\n", qPrintable(QDir(name).dirName()), kind, qPrintable(finding));
+            ok = false;
+        }
     return ok;
 }
 
@@ -102,6 +115,15 @@ int main(int argc, char** argv) {
             // The actions page scrolls only its galleries.
             if (auto* inner = page->findChild<QScrollArea*>("actionsScroll"))
                 ok = shoot(inner->widget(), name + "-galleries") && ok;
+            // The stage once more with the pets whole: a pose beside the Dock along the bottom.
+            if (auto* environment = page->findChild<QComboBox*>("environment")) {
+                const int dock = static_cast<int>(windows::PreviewHomeEnvironment::dockBottom);
+                environment->setCurrentIndex(dock);
+                Q_EMIT environment->activated(dock);
+                if (auto* pose = page->findChild<QAbstractButton*>("roaming")) pose->click();
+                settle();
+                ok = shoot(window.widget(), name + "-stage") && ok;
+            }
             // Every achievement's detail.
             if (page->objectName() == "achievementWall") {
                 auto* wall = static_cast<windows::qt::AchievementGalleryView*>(page);

@@ -172,14 +172,15 @@ std::pair<int, int> deviceRows(QPainter& p, QRectF deviceArea) {
 template <class Draw>
 void drawBands(QPainter& p, const std::vector<int>& starts, int bottom, Draw&& draw) {
     if (starts.size() < 2 || !p.device()) return draw();
-    const double k = p.device()->devicePixelRatioF();
     const QTransform world = p.worldTransform();
     for (size_t i = 0; i < starts.size(); ++i) {
         const int end = i + 1 < starts.size() ? starts[i + 1] : bottom;
         p.save();
-        p.resetTransform();  // the clip in device rows
-        // Whole rows: wider than any device (whose width is in pixels for an image, in points for a widget).
-        p.setClipRect(QRectF(-1, starts[i] / k, 1 << 16, (end - starts[i]) / k), Qt::IntersectClip);
+        // The clip in device rows, taken back through what lies between the painter and the
+        // device: the pixel ratio, and for a widget its place in the window it is painted into.
+        p.resetTransform();
+        const QRectF rows(-(1 << 20), starts[i], 1 << 21, end - starts[i]);  // wider than any device
+        p.setClipRect(p.deviceTransform().inverted().mapRect(rows), Qt::IntersectClip);
         p.setWorldTransform(world);
         draw();
         p.restore();

@@ -1,7 +1,10 @@
 #include "platform/qt/SymbolImages.h"
 
+#include <QIconEngine>
 #include <QPainter>
+#include <algorithm>
 #include <array>
+#include <string>
 #include <utility>
 
 #include "platform/ResourceBundle.h"
@@ -117,6 +120,41 @@ const char* iconName(std::string_view symbolName) {
     return nullptr;
 }
 
+// Draws the tinted symbol afresh for every size and ratio it is asked for, so a button's icon is
+// as sharp and as large in points on a scaled screen as on a plain one.
+class SymbolIconEngine final : public QIconEngine {
+public:
+    SymbolIconEngine(std::string symbolName, QColor tint) : name_(std::move(symbolName)), tint_(tint) {}
+    QIconEngine* clone() const override { return new SymbolIconEngine(name_, tint_); }
+    QString key() const override { return QStringLiteral("tuftle-symbol"); }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+        const int side = std::min(size.width(), size.height());
+        return {side, side};
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return scaledPixmap(size, mode, state, 1.0);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State, qreal scale) override {
+        // Asked in device pixels; the pixmap keeps its ratio so it is drawn at size / scale points.
+        const int side = qRound(std::min(size.width(), size.height()) / scale);
+        QColor tint = tint_;
+        if (mode == QIcon::Disabled) tint.setAlphaF(tint.alphaF() * 0.4f);
+        return symbolPixmap(name_, side, tint, scale);
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        const int side = std::min(rect.width(), rect.height());
+        const QPixmap drawn = scaledPixmap(QSize(side, side) * ratio, mode, state, ratio);
+        const QPointF centre = QRectF(rect).center();
+        painter->drawPixmap(QRectF(centre.x() - side / 2.0, centre.y() - side / 2.0, side, side), drawn,
+                            QRectF(drawn.rect()));
+    }
+
+private:
+    std::string name_;
+    QColor tint_;
+};
+
 }  // namespace
 
 QIcon symbolImage(std::string_view symbolName) {
@@ -140,17 +178,30 @@ QPixmap symbolPixmap(std::string_view symbolName, int side, const QColor& tint, 
     const QIcon icon = symbolImage(symbolName);
     if (icon.isNull()) return {};
     const int pixels = qRound(side * devicePixelRatio);
-    QPixmap shape = icon.pixmap(QSize(pixels, pixels));
+    // Asked without a ratio, the icon answers at the application's ratio, which is not always
+    // the one the pixmap is meant for; its own ratio says how large it is in points.
+    const QPixmap shape = icon.pixmap(QSize(side, side), devicePixelRatio);
     if (shape.isNull()) return {};
-    QPixmap tinted(shape.size());
-    tinted.fill(Qt::transparent);
-    QPainter p(&tinted);
-    p.drawPixmap(0, 0, shape);
-    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    p.fillRect(tinted.rect(), tint);
-    p.end();
+    QPixmap tinted(pixels, pixels);
     tinted.setDevicePixelRatio(devicePixelRatio);
+    tinted.fill(Qt::transparent);
+    // An icon larger than asked is fitted into the box, a smaller one centred rather than left
+    // in a corner.
+    QSizeF drawn = shape.deviceIndependentSize();
+    if (drawn.width() > side || drawn.height() > side) drawn.scale(side, side, Qt::KeepAspectRatio);
+    QPainter p(&tinted);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawPixmap(QRectF(QPointF((side - drawn.width()) / 2, (side - drawn.height()) / 2), drawn), shape,
+                 QRectF(shape.rect()));
+    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    p.fillRect(QRectF(0, 0, side, side), tint);
+    p.end();
     return tinted;
+}
+
+QIcon symbolIcon(std::string_view symbolName, const QColor& tint) {
+    if (symbolImage(symbolName).isNull()) return {};
+    return QIcon(new SymbolIconEngine(std::string(symbolName), tint));
 }
 
 }  // namespace platform::qt

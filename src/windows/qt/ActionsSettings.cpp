@@ -48,7 +48,8 @@ public:
         onDesktop->setObjectName("sceneOnDesktop");
         onDesktop->setAutoRaise(true);
         onDesktop->setFixedSize(34, 36);
-        onDesktop->setIcon(QIcon(platform::qt::symbolPixmap("macwindow", 16, QApplication::palette().color(QPalette::WindowText), 2)));
+        onDesktop->setIcon(platform::qt::symbolIcon("macwindow", QApplication::palette().color(QPalette::WindowText)));
+        onDesktop->setIconSize(QSize(16, 16));
         onDesktop->setToolTip(QString::fromStdString(L10n::t("在真实桌面演出")));
         QObject::connect(onDesktop, &QToolButton::clicked, this, std::move(desktop));
         row->addWidget(name, 1);
@@ -219,7 +220,7 @@ private:
         });
         auto* stop = pushButton(L10n::t("停止"));
         stop->setObjectName("stop");
-        stop->setIcon(QIcon(platform::qt::symbolPixmap("stop.fill", 12, QApplication::palette().color(QPalette::ButtonText), 2)));
+        stop->setIcon(platform::qt::symbolIcon("stop.fill", QApplication::palette().color(QPalette::ButtonText)));
         QObject::connect(stop, &QPushButton::clicked, this, [this] {
             isPlaying_ = false;
             ++generation_;
@@ -403,8 +404,8 @@ private:
         shown_->text()->setFont(fontFor(TextStyle::headline));
         environmentLine_->setText(QString::fromStdString(L10n::format(L10n::t("在%@环境预览"), {title(environment_)})));
         play_->setText(QString::fromStdString(isPlaying_ ? L10n::t("重播") : L10n::t("播放")));
-        play_->setIcon(QIcon(platform::qt::symbolPixmap(isPlaying_ ? "arrow.clockwise" : "play.fill", 12,
-                                                        QApplication::palette().color(QPalette::ButtonText), 2)));
+        play_->setIcon(platform::qt::symbolIcon(isPlaying_ ? "arrow.clockwise" : "play.fill",
+                                                QApplication::palette().color(QPalette::ButtonText)));
         poseOnDesktop_->setEnabled(activity_ != PetActivity::dragged);
         for (auto [scene, tile] : sceneTiles_) tile->setChosen(selectedScene_ == scene);
         for (auto [pose, tile] : poseTiles_) tile->setChosen(pose == activity_);

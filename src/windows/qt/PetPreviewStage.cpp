@@ -37,14 +37,10 @@ protected:
         const QColor line(255, 255, 255, 46);
         constexpr double bar = 42;
         switch (stage_->state().environment) {
-            case PreviewHomeEnvironment::notch: {
-                const double w = std::min(0.42 * r.width(), 184.0);
-                const QRectF notch((r.width() - w) / 2, -14, w, 40 + 14);
-                QPainterPath path;
-                path.addRoundedRect(notch, 14, 14);
-                p.fillPath(path, Qt::black);
+            case PreviewHomeEnvironment::notch:
+                // A plain screen edge: the pets hang from the stage's top, which hides what lies above it.
+                p.fillRect(QRectF(0, 0, r.width(), 1), line);
                 break;
-            }
             case PreviewHomeEnvironment::dockBottom:
                 p.fillRect(QRectF(0, r.height() - bar, r.width(), bar), material);
                 p.fillRect(QRectF(0, r.height() - bar, r.width(), 1), line);

@@ -39,8 +39,8 @@ private:
     std::optional<int> lastReplayToken_;
 };
 
-// A small dark stage with a mock home (the notch, or a Dock along one edge) and one or two
-// live pets on it; the home is drawn in front of them, so it hides what lies behind it.
+// A small dark stage with a mock home (the screen's top edge, or a Dock along one edge) and one
+// or two live pets on it; the home is drawn in front of them, so it hides what lies behind it.
 class PetPreviewStage final : public QWidget {
 public:
     struct State {
