@@ -25,7 +25,9 @@ constexpr unsigned char kNativeOrder = __BYTE_ORDER == __LITTLE_ENDIAN ? ELFDATA
 // Notes hold a few ids; more than this is no note segment the linker wrote.
 constexpr uint64_t kMaxNotesSize = 1 << 16;
 
-bool within(uint64_t offset, uint64_t length, uint64_t size) { return offset <= size && length <= size - offset; }
+bool within(uint64_t offset, uint64_t length, uint64_t size) {
+    return offset <= size && length <= size - offset;
+}
 
 // Reads `length` bytes at `offset` into `into` (null: reads and drops them); 0 or the errno, EIO
 // for a file that ends early.
@@ -77,7 +79,9 @@ std::string buildIdIn(const std::vector<unsigned char>& notes, uint64_t alignmen
     return {};
 }
 
-std::string unreadable(int error) { return std::string("cannot be read (") + std::strerror(error) + ")"; }
+std::string unreadable(int error) {
+    return std::string("cannot be read (") + std::strerror(error) + ")";
+}
 
 std::string incomplete(uint64_t size) {
     return "is cut short or damaged (" + std::to_string(size) + " bytes)";
@@ -138,8 +142,7 @@ std::string moduleFileProblem(int fd, std::string_view buildId) {
     if (!within(header.e_shoff, sectionCount * sizeof(Section), size)) return incomplete(size);
     if (const int error = readTable(fd, sections, sectionCount, header.e_shoff)) return unreadable(error);
     for (const auto& section : sections)
-        if (section.sh_type != SHT_NOBITS && !within(section.sh_offset, section.sh_size, size))
-            return incomplete(size);
+        if (section.sh_type != SHT_NOBITS && !within(section.sh_offset, section.sh_size, size)) return incomplete(size);
 
     // Every page dlopen maps must read: a bad block would fault the first time it runs.
     for (const auto& segment : layout.segments)

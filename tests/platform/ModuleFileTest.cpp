@@ -119,7 +119,8 @@ TEST(ModuleFile, aLoadedModuleIsNoLongerCalledOnceItsFileIsWrittenOverInPlace) {
                 if (answer && !writtenOver) std::_Exit(answer() == TUFTLE_TEST_ANSWER ? 0 : 4);
                 std::_Exit(!answer && writtenOver ? 1 : 3);
             },
-            testing::ExitedWithCode(callable ? 0 : 1), callable ? "^$" : "^" + path.string() + " was written over while loaded$")
+            testing::ExitedWithCode(callable ? 0 : 1),
+            callable ? "^$" : "^" + path.string() + " was written over while loaded$")
             << what;
     }
 }

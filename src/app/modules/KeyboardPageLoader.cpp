@@ -9,8 +9,7 @@
 namespace windows::qt {
 
 QWidget* makeKeyboardSettings(model::AppModel& model, const SettingsActions& actions) {
-    static auto& module =
-        app::modules::loadModule(TUFTLE_KEYBOARD_PAGE_MODULE, platform::ModuleFile::Symbols::local);
+    static auto& module = app::modules::loadModule(TUFTLE_KEYBOARD_PAGE_MODULE, platform::ModuleFile::Symbols::local);
     if (auto* entry = module.symbol("tuftleMakeKeyboardPage"))
         return reinterpret_cast<decltype(&tuftleMakeKeyboardPage)>(entry)(model, actions);
     std::fprintf(stderr, "tuftle: the keyboard page could not be loaded: %s\n", module.error().c_str());

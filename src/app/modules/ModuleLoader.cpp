@@ -30,7 +30,8 @@ bool loadedModuleWrittenOver() {
 
 std::string notLoadedText(const std::string& part, const std::string& error) {
     // A module missing, cut short or of another build is what an update under a running program leaves.
-    return "The " + part + " could not be loaded: " + error + ". If Tuftle was just updated, restart it to finish the update.";
+    return "The " + part + " could not be loaded: " + error +
+           ". If Tuftle was just updated, restart it to finish the update.";
 }
 
 }  // namespace app::modules
