@@ -629,6 +629,15 @@ e2e_open_settings() {
   e2e_expect_while_running 5 "one settings window" e2e_settings_open
 }
 
+# Closes the settings window by its window manager, as its title bar's button does.
+e2e_close_settings() {
+  local id
+  for id in $(xdotool search --onlyvisible --pid "$E2E_APP_PID" --classname tuftle 2>/dev/null); do
+    xwininfo -id "$id" | grep -q 'Width: 920' && wmctrl -ic "$(printf '0x%x' "$id")"
+  done
+  e2e_expect_while_running 5 "the settings window to close" eval '! e2e_settings_open'
+}
+
 # e2e_show_settings_page ROW: clicks the ROWth entry (from 0) of the settings window's page
 # list, whose rows are 36 high, 6 apart, the first centred 90 below the top.
 e2e_show_settings_page() {

@@ -16,14 +16,19 @@ for line in open(listing):
             names.add(line.strip()[len(prefix):])
             break
 
-sizes = {}
+sizes, found = {}, set()
 nm = subprocess.run(["nm", "-S", "--defined-only", program], capture_output=True, text=True, check=True)
 for line in nm.stdout.splitlines():
     fields = line.split()
-    if len(fields) == 4 and fields[2] in "tTwW" and fields[3] in names:
-        sizes[int(fields[0], 16)] = int(fields[1], 16)
-if len(sizes) < len(names) // 2:
-    sys.exit(f"only {len(sizes)} of the {len(names)} listed functions are in the program: "
+    if len(fields) >= 3 and fields[-2] in "tTwW" and fields[-1] in names:
+        found.add(fields[-1])
+        if len(fields) == 4:
+            sizes[int(fields[0], 16)] = int(fields[1], 16)
+# A function renamed, changed in its parameters or gone leaves its successor out of place.
+missing = sorted(names - found)
+if missing:
+    sys.exit(f"{len(missing)} of the {len(names)} listed functions are not in the program, "
+             f"{', '.join(missing[:5])}{' and more' if len(missing) > 5 else ''}: "
              "run bench/hot-functions to list them afresh")
 
 windows = {w for address, size in sizes.items() for w in range(address // WINDOW, (address + size - 1) // WINDOW + 1)}

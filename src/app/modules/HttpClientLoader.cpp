@@ -28,11 +28,14 @@ private:
 
 std::unique_ptr<platform::HttpTransfer> OnDemandHttpClient::get(const platform::HttpRequest& request,
                                                                 platform::HttpHandlers handlers) {
-    static const auto loaded = loadEntry(TUFTLE_HTTP_MODULE, "tuftleMakeHttpClient");
-    if (!client_ && loaded.entry) client_.reset(reinterpret_cast<decltype(&tuftleMakeHttpClient)>(loaded.entry)());
-    if (client_) return client_->get(request, std::move(handlers));
-    std::fprintf(stderr, "tuftle: downloads are not available: %s\n", loaded.error.c_str());
-    return std::make_unique<FailedTransfer>(std::move(handlers), "downloads are not available: " + loaded.error);
+    static auto& module = loadModule(TUFTLE_HTTP_MODULE, platform::ModuleFile::Symbols::local);
+    // Asked every time: the client's code is the module's, which may since have been written over.
+    if (auto* entry = module.symbol("tuftleMakeHttpClient")) {
+        if (!client_) client_.reset(reinterpret_cast<decltype(&tuftleMakeHttpClient)>(entry)());
+        return client_->get(request, std::move(handlers));
+    }
+    std::fprintf(stderr, "tuftle: downloads are not available: %s\n", module.error().c_str());
+    return std::make_unique<FailedTransfer>(std::move(handlers), "downloads are not available: " + module.error());
 }
 
 }  // namespace app::modules

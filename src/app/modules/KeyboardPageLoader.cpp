@@ -9,10 +9,11 @@
 namespace windows::qt {
 
 QWidget* makeKeyboardSettings(model::AppModel& model, const SettingsActions& actions) {
-    static const auto loaded = app::modules::loadEntry(TUFTLE_KEYBOARD_PAGE_MODULE, "tuftleMakeKeyboardPage");
-    if (loaded.entry) return reinterpret_cast<decltype(&tuftleMakeKeyboardPage)>(loaded.entry)(model, actions);
-    std::fprintf(stderr, "tuftle: the keyboard page could not be loaded: %s\n", loaded.error.c_str());
-    auto* page = new QLabel(QString::fromStdString("The keyboard page could not be loaded: " + loaded.error));
+    static auto& module = app::modules::loadModule(TUFTLE_KEYBOARD_PAGE_MODULE, platform::ModuleFile::Symbols::local);
+    if (auto* entry = module.symbol("tuftleMakeKeyboardPage"))
+        return reinterpret_cast<decltype(&tuftleMakeKeyboardPage)>(entry)(model, actions);
+    std::fprintf(stderr, "tuftle: the keyboard page could not be loaded: %s\n", module.error().c_str());
+    auto* page = new QLabel(QString::fromStdString(app::modules::notLoadedText("keyboard page", module.error())));
     page->setWordWrap(true);
     page->setAlignment(Qt::AlignCenter);
     return page;

@@ -1,21 +1,37 @@
 #include "ModuleLoader.h"
 
-#include <dlfcn.h>
-
 #include <filesystem>
+#include <vector>
 
 namespace app::modules {
 
-LoadedEntry loadEntry(const char* file, const char* entry, Sharing sharing) {
+namespace {
+
+std::vector<std::unique_ptr<platform::ModuleFile>>& loadedModules() {
+    static std::vector<std::unique_ptr<platform::ModuleFile>> modules;
+    return modules;
+}
+
+}  // namespace
+
+platform::ModuleFile& loadModule(const char* file, platform::ModuleFile::Symbols symbols) {
     std::error_code ec;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     const auto path = (ec ? std::filesystem::path() : exe.parent_path()) / file;
-    // Bound at once, so a module that does not fit this program fails here and not midway.
-    void* handle = ::dlopen(path.c_str(), RTLD_NOW | (sharing == Sharing::none ? RTLD_LOCAL : RTLD_GLOBAL));
-    if (!handle) return {nullptr, ::dlerror()};
-    void* symbol = ::dlsym(handle, entry);
-    if (!symbol) return {nullptr, ::dlerror()};
-    return {symbol, {}};  // never unloaded: objects made by it live on
+    return *loadedModules().emplace_back(
+        std::make_unique<platform::ModuleFile>(path.string(), std::string(builtModuleIdentity(file)), symbols));
+}
+
+bool loadedModuleWrittenOver() {
+    for (const auto& module : loadedModules())
+        if (module->writtenOver()) return true;
+    return false;
+}
+
+std::string notLoadedText(const std::string& part, const std::string& error) {
+    // A module missing, cut short or of another build is what an update under a running program leaves.
+    return "The " + part + " could not be loaded: " + error +
+           ". If Tuftle was just updated, restart it to finish the update.";
 }
 
 }  // namespace app::modules

@@ -4,20 +4,28 @@
 // start. Each module has one extern "C" entry; the program's side of it is in <Part>Loader.cpp,
 // the module's in <Part>Entry.cpp. Other programs (tests, tools) link the parts in directly.
 
+#include <memory>
 #include <string>
+#include <string_view>
+
+#include "platform/ModuleFile.h"
 
 namespace app::modules {
 
-struct LoadedEntry {
-    void* entry = nullptr;  // null when the module could not be loaded; `error` says why
-    std::string error;
-};
+// Loads `file` from the executable's folder, once and for good, when it is the module this
+// program was linked with. `Symbols::sharedWithLaterModules` lets modules loaded later bind to
+// what it defines, as the keyboard page's module binds to the windows' building blocks.
+platform::ModuleFile& loadModule(const char* file, platform::ModuleFile::Symbols symbols);
 
-// Whether modules loaded later may bind to what the module defines, as the keyboard page's
-// module binds to the windows' building blocks.
-enum class Sharing { none, withLaterModules };
+// Whether a loaded module's file was written over in place: the program must
+// then end without running the exit-time code of what is mapped in its place.
+bool loadedModuleWrittenOver();
 
-// Loads `file` from the executable's folder, once and for good, and looks up `entry` in it.
-LoadedEntry loadEntry(const char* file, const char* entry, Sharing sharing = Sharing::none);
+// The GNU build id of the module `file` the program was linked with, in hex (written at build
+// time, beside the program).
+std::string_view builtModuleIdentity(std::string_view file);
+
+// What the user reads in place of a part that could not be loaded, `error` saying why.
+std::string notLoadedText(const std::string& part, const std::string& error);
 
 }  // namespace app::modules

@@ -9,27 +9,23 @@
 namespace app::modules {
 namespace {
 
-struct LoadedMakers {
-    const WindowMakers* makers = nullptr;
-    std::string error;
-};
+// The keyboard page's module builds on the windows' code.
+platform::ModuleFile& windowsModule() {
+    static auto& module = loadModule(TUFTLE_WINDOWS_MODULE, platform::ModuleFile::Symbols::sharedWithLaterModules);
+    return module;
+}
 
-const LoadedMakers& loaded() {
-    // The keyboard page's module builds on the windows' code.
-    static const LoadedMakers result = [] {
-        const auto entry = loadEntry(TUFTLE_WINDOWS_MODULE, "tuftleWindowMakers", Sharing::withLaterModules);
-        if (!entry.entry) return LoadedMakers{nullptr, entry.error};
-        return LoadedMakers{reinterpret_cast<decltype(&tuftleWindowMakers)>(entry.entry)(), {}};
-    }();
-    return result;
+const WindowMakers* makers() {
+    auto* entry = windowsModule().symbol("tuftleWindowMakers");
+    return entry ? reinterpret_cast<decltype(&tuftleWindowMakers)>(entry)() : nullptr;
 }
 
 std::unique_ptr<platform::Window> unavailableWindow(const std::string& title, const char* what) {
-    const auto& error = loaded().error;
+    const auto& error = windowsModule().error();
     std::fprintf(stderr, "tuftle: the %s could not be loaded: %s\n", what, error.c_str());
     auto window = std::make_unique<platform::qt::QtWindow>(title, platform::Size{480, 160});
     auto* layout = new QVBoxLayout(window->contentWidget());
-    auto* message = new QLabel(QString::fromStdString("The " + std::string(what) + " could not be loaded: " + error));
+    auto* message = new QLabel(QString::fromStdString(notLoadedText(what, error)));
     message->setWordWrap(true);
     message->setAlignment(Qt::AlignCenter);
     layout->addWidget(message);
@@ -39,13 +35,13 @@ std::unique_ptr<platform::Window> unavailableWindow(const std::string& title, co
 }  // namespace
 
 std::unique_ptr<platform::Window> makeSettingsWindow(model::AppModel& model, windows::SettingsActions actions) {
-    if (const auto* makers = loaded().makers) return makers->settings(model, std::move(actions));
+    if (const auto* found = makers()) return found->settings(model, std::move(actions));
     return unavailableWindow("tuftle", "settings window");
 }
 
 std::unique_ptr<platform::Window> makeOnboardingWindow(model::AppModel& model, const std::string& title,
                                                        std::function<void()> onComplete) {
-    if (const auto* makers = loaded().makers) return makers->onboarding(model, title, std::move(onComplete));
+    if (const auto* found = makers()) return found->onboarding(model, title, std::move(onComplete));
     return unavailableWindow(title, "welcome window");
 }
 

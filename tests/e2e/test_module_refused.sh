@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# A module that is not the one the program was built with is refused before any of it runs: cut
+# short (a copy in progress), or written over in place by another build once loaded (cp does
+# that). The settings window's place is taken by a small window that says why, and the program
+# runs on and ends cleanly.
+# Usage: test_module_refused.sh <path-to-tuftle>
+# shellcheck source-path=SCRIPTDIR
+source "$(dirname "$0")/lib.sh"
+program=$(e2e_program_argument "$@")
+
+message_open() { [[ -n $(e2e_window_origin 480x160) ]]; }
+
+# copy_program <folder>: the program and its modules in a folder of their own, to be spoiled.
+copy_program() {
+  mkdir "$1"
+  cp "$program" "$(dirname "$program")"/tuftle-*.so "$1"/
+}
+
+start() {
+  e2e_start_app "$1"
+  e2e_expect_while_running 10 "the tray icon" e2e_tray_icon_present
+}
+
+# The panel's settings button, whatever window it brings.
+click_settings_button() {
+  local px py
+  e2e_open_panel
+  read -r px py < <(e2e_window_origin 382x426 | head -n 1)
+  xdotool mousemove $((px + 40)) $((py + 426 - 17)) click 1
+}
+
+expect_refused() {
+  e2e_expect_while_running 5 "a window saying the settings could not be loaded" message_open
+  e2e_screenshot "module-refused-$E2E_APP_RUNS.png"
+  grep -qF "tuftle: the settings window could not be loaded: $1" "$E2E_APP_STDERR" ||
+    e2e_fail "no line says that $1"
+}
+
+# The program goes on (its panel opens again) and ends as it should, its clean-exit mark set.
+expect_runs_on_and_ends_cleanly() {
+  e2e_open_panel
+  e2e_kill_app TERM 5 || e2e_fail "still running 5 s after SIGTERM"
+  [[ $E2E_APP_STATUS == 0 ]] || e2e_fail "ended with status $E2E_APP_STATUS"
+  e2e_defaults_is runtime.cleanExit true || e2e_fail "no clean-exit mark after SIGTERM"
+}
+
+e2e_setup
+e2e_defaults_set onboardingCompleted true
+e2e_defaults_set automaticUpdateChecks false
+
+e2e_step "a windows' module cut short"
+copy_program "$E2E_WORK/cut"
+truncate -s 200000 "$E2E_WORK/cut/tuftle-windows.so"
+start "$E2E_WORK/cut/tuftle"
+click_settings_button
+expect_refused "$E2E_WORK/cut/tuftle-windows.so is cut short or damaged (200000 bytes)"
+expect_runs_on_and_ends_cleanly
+
+e2e_step "the windows' module written over in place by another build after it was loaded"
+copy_program "$E2E_WORK/over"
+start "$E2E_WORK/over/tuftle"
+e2e_open_settings
+e2e_close_settings
+cp "$E2E_WORK/over/tuftle-http.so" "$E2E_WORK/over/tuftle-windows.so"
+click_settings_button
+expect_refused "$E2E_WORK/over/tuftle-windows.so was written over while loaded"
+expect_runs_on_and_ends_cleanly
