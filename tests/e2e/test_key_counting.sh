@@ -127,3 +127,23 @@ quit_in_order
 e2e_step "expect the journal folded into the settings file: all-time count $((before + 150 - lost))"
 [[ ! -s $HOME/.config/tuftle/keystrokes.journal ]] || e2e_fail "the journal is not empty after an orderly quit"
 (($(all_time_count) == before + 150 - lost)) || e2e_fail "all-time count $(all_time_count) after the restart"
+
+# Typed right before an orderly quit: every press is stored, those the program had not read yet
+# when the signal came too. A command typed at a human pace, then a burst.
+readonly quit_rows=(
+  "60 pkill tuftle"
+  "1 $(printf 'qwertyuiop%.0s' {1..21})"
+)
+for row in "${quit_rows[@]}"; do
+  read -r delay text <<<"$row"
+  start_and_wait_until_ready
+  wait_until_counting "$(all_time_count)"
+  before=$(all_time_count)
+  e2e_step "type ${#text} characters and Return at $delay ms a key, then SIGTERM at once"
+  xdotool type --delay "$delay" "$text"
+  xdotool key Return
+  quit_in_order
+  stored=$(all_time_count)
+  ((stored == before + ${#text} + 1)) ||
+    e2e_fail "$((before + ${#text} + 1 - stored)) of $((${#text} + 1)) presses typed before SIGTERM not stored"
+done

@@ -106,6 +106,40 @@ TEST_F(KeyboardCounterTest, switchedOff_removesTheTapAndDropsAPressQueuedJustBef
     EXPECT_EQ(counted(), 0);
 }
 
+// At the end of the program the main loop takes no more turns: presses still in the tap and
+// presses read but not yet handed over are counted at once, and once only.
+TEST_F(KeyboardCounterTest, countingPendingPresses_takesInTheTapAndTheQueueAtOnce) {
+    struct Case {
+        std::string what;
+        int held;         // still in the tap
+        int queued;       // read, waiting for a turn of the main loop
+        bool switchedOff;  // key counting off just before
+        int64_t counted;
+    };
+    const std::vector<Case> cases = {
+        {"nothing pending", 0, 0, false, 0},
+        {"presses still in the tap", 4, 0, false, 4},
+        {"presses read, not handed over", 0, 3, false, 3},
+        {"both", 2, 5, false, 7},
+        {"key counting switched off meanwhile", 2, 3, true, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        model->ledger = KeystrokeLedger{};
+        startListening();
+        for (int i = 0; i < c.queued; ++i) taps.pressKey();
+        taps.holdPresses = true;
+        for (int i = 0; i < c.held; ++i) taps.pressKey();
+        taps.pressKey(true);  // a repeat, held like the others
+        if (c.switchedOff) model->keyCountingEnabled = false;
+        counter->countPendingPresses();
+        EXPECT_EQ(counted(), c.counted);
+        taps.holdPresses = false;
+        sim.loop.runPending();
+        EXPECT_EQ(counted(), c.counted) << "the queued turn comes later and counts nothing twice";
+    }
+}
+
 TEST_F(KeyboardCounterTest, withoutAccess_pollsEveryTwoSecondsUntilGranted) {
     model->keyCountingEnabled = true;
     counter->refresh();

@@ -155,6 +155,17 @@ public:
         connection_.reset();
         enabled_ = false;
     }
+    void readPending() override {
+        if (!connection_) return;
+        const auto alive = alive_;
+        // What came already, before anything is sent: a send to a server that has gone breaks
+        // the connection, and the events read before are then never handed out.
+        readEvents(false);
+        if (!*alive || !connection_) return;
+        // The server answers a round trip after every event it sent us before it.
+        XSync(connection_->display(), False);
+        readEvents(false);
+    }
 
 private:
     // While keys come, they are read when the program wakes anyway (a pet moving, a frame)
