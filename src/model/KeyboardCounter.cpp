@@ -44,17 +44,24 @@ void KeyboardCounter::keyboardEventTapCallback(uint64_t generation, const platfo
     platform::mainLoop().post([self = shared_from_this()] { self->recordQueuedPresses(); });
 }
 
-void KeyboardCounter::recordQueuedPresses() {
+void KeyboardCounter::recordQueuedPresses(bool quietly) {
     recordQueued_ = false;
     const auto presses = std::exchange(queuedPresses_, {});
     // The setting is read now: presses queued just before key counting was switched off are dropped.
-    if (!model_ || !model_->keyCountingEnabled.get()) return;
-    for (const platform::Date& at : presses) model_->recordKeystroke(at);
+    if (!model_ || !model_->keyCountingEnabled.get() || presses.empty()) return;
+    if (!quietly) {
+        for (const platform::Date& at : presses) model_->recordKeystroke(at);
+        return;
+    }
+    KeystrokeLedger ledger = model_->ledger.get();
+    for (const platform::Date& at : presses) ledger.recordDay(platform::calendar::dayKey(at));
+    model_->ledger.setSilently(std::move(ledger));
+    model_->persistLedger();
 }
 
-void KeyboardCounter::countPendingPresses() {
+void KeyboardCounter::countPendingPresses(bool quietly) {
     if (eventTap_) eventTap_->readPending();
-    recordQueuedPresses();
+    recordQueuedPresses(quietly);
 }
 
 void KeyboardCounter::refresh() {

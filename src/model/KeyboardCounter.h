@@ -36,8 +36,9 @@ public:
     // Re-enables a tap the system disabled.
     void reenableEventTap();
     // Reads the tap out and counts every press it held or queued, before returning: at the end
-    // of the program, ahead of the last save.
-    void countPendingPresses();
+    // of the program, ahead of the last save. `quietly`: only the counts change and are saved,
+    // nothing reacts, for a process whose windows are being torn down.
+    void countPendingPresses(bool quietly = false);
 
 private:
     explicit KeyboardCounter(AppModel* model);
@@ -48,7 +49,7 @@ private:
     void beginPermissionPolling();
     void stopPermissionPolling();
     void setState(KeyboardMonitorState state);
-    void recordQueuedPresses();
+    void recordQueuedPresses(bool quietly = false);
 
     AppModel* model_;
     std::unique_ptr<platform::KeyEventTap> eventTap_;

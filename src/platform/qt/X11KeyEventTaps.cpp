@@ -24,10 +24,11 @@ namespace {
 
 class Connection;
 
-// Our own connections by display, for the process-wide Xlib handlers.
+// Our own connections by display, for the process-wide Xlib handlers. Never destroyed: a tap
+// is still read out while the process exits, after the static destructors.
 std::unordered_map<Display*, Connection*>& ownConnections() {
-    static std::unordered_map<Display*, Connection*> connections;
-    return connections;
+    static auto* connections = new std::unordered_map<Display*, Connection*>;
+    return *connections;
 }
 
 XIOErrorHandler previousIOErrorHandler = nullptr;
