@@ -247,7 +247,8 @@ void AppModel::scheduleOnce(bool& scheduled, double delay, void (AppModel::*step
 }
 
 void AppModel::scheduleJournalWrite() {
-    scheduleOnce(ledgerWriteScheduled_, journal_ ? kJournalAppendDelay : kLedgerWriteDelay, &AppModel::writePendingLedger);
+    const double delay = journal_ ? kJournalAppendDelay : kLedgerWriteDelay;
+    scheduleOnce(ledgerWriteScheduled_, delay, &AppModel::writePendingLedger);
 }
 
 void AppModel::writePendingLedger() {
