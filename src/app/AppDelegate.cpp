@@ -45,8 +45,9 @@ void TuftleAppDelegate::applicationWillTerminate() {
     auto& controller = this->controller();
     controller.updateDownloader().cancel();
     menubar::stash::MenuBarMealController::shared().engine().stop();
-    // Key presses of the last second wait for a coalesced write: it must land before the
-    // store is flushed, and before the run counts as ended cleanly.
+    // Key presses still in the tap, and those of the last moment waiting for a coalesced
+    // write, must land before the store is flushed and before the run counts as ended cleanly.
+    controller.keyboardCounter().countPendingPresses();
     controller.model().flushPendingWrites();
     controller.runtimeHealth().markCleanExit();
     menubar::MenuBarEntryController::shared().stop();

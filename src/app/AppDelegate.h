@@ -16,8 +16,8 @@ public:
     void applicationDidFinishLaunching();
     // Closing the settings or onboarding window never quits.
     bool applicationShouldTerminateAfterLastWindowClosed() const { return false; }
-    // Cancels a download, gives stashed icons back, writes what the model still holds back,
-    // records the clean exit, removes the tray entry.
+    // Cancels a download, gives stashed icons back, counts the presses the tap still holds,
+    // writes what the model still holds back, records the clean exit, removes the tray entry.
     void applicationWillTerminate();
 
 private:

@@ -53,6 +53,9 @@ platform::Defaults* runningDefaults = nullptr;
 // still to come would tear down widgets whose window system is gone.
 void recordExitWithoutTerminate() {
     if (!runningApplication || runningApplication->hasTerminated()) return;
+    // The tap's own connection is gone too: what it read before still counts, and the pets,
+    // whose windows are going, do not answer it.
+    app::AppController::shared().keyboardCounter().countPendingPresses(true);
     app::AppController::shared().model().flushPendingWrites();
     app::AppController::shared().runtimeHealth().markCleanExit();
     if (runningDefaults) runningDefaults->flush();

@@ -74,7 +74,7 @@ inline constexpr const char* unjournaledCounts = "unjournaledCounts";
 // the store is written). Main thread only.
 class AppModel {
 public:
-    // With a journal, key counts and companion time reach it each second and the settings file
+    // With a journal, key counts and companion time reach it within a moment and the settings file
     // every few minutes (less often the longer the history) and on persistLedger(); what it
     // holds beyond the settings file is replayed here.
     AppModel(platform::Defaults& defaults, platform::MainLoop& loop, platform::AppendJournal* journal = nullptr);

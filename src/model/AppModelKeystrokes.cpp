@@ -21,9 +21,12 @@ constexpr double kReactionInterval = 0.085;  // s
 // A stored date near today resolves about 0.1 µs, so "0.085 s later" may come out a hair
 // short; a press that late still reacts.
 constexpr double kReactionIntervalSlack = 1e-6;
-// Long enough to write once for a burst of typing; with the store written through right
-// after it, a press is on disk within a second, so a kill loses at most the last second.
+// Without a journal each write rewrites the settings file: long enough to write once for a
+// burst of typing, and a kill loses at most the last second.
 constexpr double kLedgerWriteDelay = 0.9;  // s
+// An append costs a few dozen bytes, and the kernel keeps it through a kill: soon, so a kill
+// loses only the last moment of typing, even on a busy machine where every step comes late.
+constexpr double kJournalAppendDelay = 0.2;  // s
 // What reached the journal outlives a kill at once; a crash of the whole system loses at most
 // this much more. Each sync writes a whole page, so the appends of a burst share one.
 constexpr double kJournalSyncDelay = 2.0;  // s
@@ -297,7 +300,10 @@ void AppModel::scheduleOnce(bool& scheduled, double delay, void (AppModel::*step
     });
 }
 
-void AppModel::scheduleJournalWrite() { scheduleOnce(ledgerWriteScheduled_, kLedgerWriteDelay, &AppModel::writePendingLedger); }
+void AppModel::scheduleJournalWrite() {
+    const double delay = journal_ ? kJournalAppendDelay : kLedgerWriteDelay;
+    scheduleOnce(ledgerWriteScheduled_, delay, &AppModel::writePendingLedger);
+}
 
 void AppModel::writePendingLedger() {
     if (!journal_) {

@@ -1,5 +1,7 @@
 #include "model/KeyboardCounter.h"
 
+#include <utility>
+
 #include "model/AppModel.h"
 #include "platform/Services.h"
 
@@ -36,14 +38,30 @@ void KeyboardCounter::keyboardEventTapCallback(uint64_t generation, const platfo
             break;
     }
     if (event.isAutoRepeat) return;
-    // The setting is read when the block runs: a press queued just before key counting was
-    // switched off is dropped.
     // Stamped when pressed: the rhythm of the presses sets how lively the pets answer.
-    const platform::Date pressedAt = platform::mainLoop().now().addingTimeInterval(-event.waited);
-    platform::mainLoop().post([self = shared_from_this(), pressedAt] {
-        AppModel* model = self->model_;
-        if (model && model->keyCountingEnabled.get()) model->recordKeystroke(pressedAt);
-    });
+    queuedPresses_.push_back(platform::mainLoop().now().addingTimeInterval(-event.waited));
+    if (std::exchange(recordQueued_, true)) return;
+    platform::mainLoop().post([self = shared_from_this()] { self->recordQueuedPresses(); });
+}
+
+void KeyboardCounter::recordQueuedPresses(bool quietly) {
+    recordQueued_ = false;
+    const auto presses = std::exchange(queuedPresses_, {});
+    // The setting is read now: presses queued just before key counting was switched off are dropped.
+    if (!model_ || !model_->keyCountingEnabled.get() || presses.empty()) return;
+    if (!quietly) {
+        for (const platform::Date& at : presses) model_->recordKeystroke(at);
+        return;
+    }
+    KeystrokeLedger ledger = model_->ledger.get();
+    for (const platform::Date& at : presses) ledger.recordDay(platform::calendar::dayKey(at));
+    model_->ledger.setSilently(std::move(ledger));
+    model_->persistLedger();
+}
+
+void KeyboardCounter::countPendingPresses(bool quietly) {
+    if (eventTap_) eventTap_->readPending();
+    recordQueuedPresses(quietly);
 }
 
 void KeyboardCounter::refresh() {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "model/PetEnums.h"
 #include "platform/KeyEventTap.h"
@@ -34,6 +35,10 @@ public:
     void start();
     // Re-enables a tap the system disabled.
     void reenableEventTap();
+    // Reads the tap out and counts every press it held or queued, before returning: at the end
+    // of the program, ahead of the last save. `quietly`: only the counts change and are saved,
+    // nothing reacts, for a process whose windows are being torn down.
+    void countPendingPresses(bool quietly = false);
 
 private:
     explicit KeyboardCounter(AppModel* model);
@@ -44,12 +49,16 @@ private:
     void beginPermissionPolling();
     void stopPermissionPolling();
     void setState(KeyboardMonitorState state);
+    void recordQueuedPresses(bool quietly = false);
 
     AppModel* model_;
     std::unique_ptr<platform::KeyEventTap> eventTap_;
     std::unique_ptr<platform::Timer> permissionTimer_;
     // Counts the taps made, so a queued re-enable knows whether its tap is still the one here.
     uint64_t tapGeneration_ = 0;
+    // Presses taken from the tap, when they went down, for one turn of the main loop.
+    std::vector<platform::Date> queuedPresses_;
+    bool recordQueued_ = false;  // a turn is queued to record them
 };
 
 }  // namespace model

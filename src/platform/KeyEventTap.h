@@ -34,6 +34,10 @@ public:
     virtual bool isEnabled() const = 0;
     // Detaches the tap for good; no callback runs afterwards.
     virtual void invalidate() = 0;
+    // Reports every key-down the system already holds for the tap, before returning: for the
+    // end of the program, when presses waiting to be read would otherwise be lost. A tap whose
+    // source is gone reports what it had already taken in.
+    virtual void readPending() = 0;
 };
 
 // The system side: the listen-event access ("Input Monitoring") and the making of taps.

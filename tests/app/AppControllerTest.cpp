@@ -317,6 +317,20 @@ TEST_F(AppControllerTest, terminate_writesPendingKeyPressesBeforeTheCleanExit) {
 }
 
 
+TEST_F(AppControllerTest, terminate_storesPressesTheTapHadNotHandedOverYet) {
+    store(keys::keyCountingEnabled, true);
+    taps.accessGranted = true;
+    startApp();
+    ASSERT_EQ(state(), KeyboardMonitorState::listening);
+    taps.pressKey();  // read, its turn of the main loop never comes
+    taps.holdPresses = true;
+    for (int i = 0; i < 5; ++i) taps.pressKey();
+    app::TuftleAppDelegate(*controller).applicationWillTerminate();
+    const auto stored = storedJson(keys::keystrokeLedger);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->at("allTimeCount"), 6);
+}
+
 // What a long-running program holds for its pets: their layers, the animations on them and the
 // main loop's timers, over the live panels.
 struct PetHoldings {

@@ -57,10 +57,12 @@ count_reached() {
   ((n >= $1))
 }
 
+# quit_in_order [signal]: SIGTERM unless told.
 quit_in_order() {
-  e2e_step "send SIGTERM to run $E2E_APP_RUNS and expect exit status 0 within 5 s"
-  e2e_kill_app TERM 5 || e2e_fail "still running 5 s after SIGTERM"
-  [[ $E2E_APP_STATUS == 0 ]] || e2e_fail "exit status $E2E_APP_STATUS after SIGTERM, expected 0"
+  local signal=${1:-TERM}
+  e2e_step "send SIG$signal to run $E2E_APP_RUNS and expect exit status 0 within 5 s"
+  e2e_kill_app "$signal" 5 || e2e_fail "still running 5 s after SIG$signal"
+  [[ $E2E_APP_STATUS == 0 ]] || e2e_fail "exit status $E2E_APP_STATUS after SIG$signal, expected 0"
 }
 
 e2e_setup
@@ -127,3 +129,25 @@ quit_in_order
 e2e_step "expect the journal folded into the settings file: all-time count $((before + 150 - lost))"
 [[ ! -s $HOME/.config/tuftle/keystrokes.journal ]] || e2e_fail "the journal is not empty after an orderly quit"
 (($(all_time_count) == before + 150 - lost)) || e2e_fail "all-time count $(all_time_count) after the restart"
+
+# Typed right before an orderly quit: every press is stored, those the program had not read yet
+# when the signal came too. A command typed at a human pace, then bursts, by each signal.
+readonly quit_rows=(
+  "TERM 60 pkill tuftle"
+  "TERM 1 $(printf 'qwertyuiop%.0s' {1..21})"
+  "INT 1 $(printf 'asdfghjkl%.0s' {1..6})"
+  "HUP 1 $(printf 'zxcvbnm%.0s' {1..6})"
+)
+for row in "${quit_rows[@]}"; do
+  read -r signal delay text <<<"$row"
+  start_and_wait_until_ready
+  wait_until_counting "$(all_time_count)"
+  before=$(all_time_count)
+  e2e_step "type ${#text} characters and Return at $delay ms a key, then SIG$signal at once"
+  xdotool type --delay "$delay" "$text"
+  xdotool key Return
+  quit_in_order "$signal"
+  stored=$(all_time_count)
+  ((stored == before + ${#text} + 1)) ||
+    e2e_fail "$((before + ${#text} + 1 - stored)) of $((${#text} + 1)) presses typed before SIG$signal not stored"
+done

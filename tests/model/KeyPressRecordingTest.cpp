@@ -180,3 +180,22 @@ TEST_F(KeyPressRecording, withAJournalASecondOfTypingLeavesTheSettingsAloneAndTh
     model = std::make_unique<AppModel>(sim.defaults, sim.loop, &journal);
     EXPECT_EQ(model->ledger.get(), (KeystrokeLedger{{{"2020-01-01", 7}}, 7}));
 }
+
+// Typing at ten keys a second, killed at different moments of the write cycle: what the journal
+// holds misses only the last moment of typing, never most of a second.
+TEST_F(KeyPressRecording, withAJournalAKillAnywhereInTheWriteCycleLosesLessThanHalfASecond) {
+    for (int typedBeforeKill : {1, 3, 5, 8, 12, 19}) {
+        SCOPED_TRACE(typedBeforeKill);
+        platform::MemoryJournal journal;
+        model = std::make_unique<AppModel>(sim.defaults, sim.loop, &journal);
+        model->ledger = KeystrokeLedger{};
+        model->persistLedger();
+        for (int i = 0; i < typedBeforeKill; ++i) {
+            model->recordKeystroke(now());
+            sim.loop.advance(0.1);
+        }
+        model.reset();  // killed: nothing more is written
+        model = std::make_unique<AppModel>(sim.defaults, sim.loop, &journal);
+        EXPECT_GT(model->ledger->allTimeCount, typedBeforeKill - 5);
+    }
+}

@@ -106,6 +106,51 @@ TEST_F(KeyboardCounterTest, switchedOff_removesTheTapAndDropsAPressQueuedJustBef
     EXPECT_EQ(counted(), 0);
 }
 
+// At the end of the program the main loop takes no more turns: presses still in the tap and
+// presses read but not yet handed over are counted at once, and once only. Counted quietly, they
+// are stored and nothing answers them.
+TEST_F(KeyboardCounterTest, countingPendingPresses_takesInTheTapAndTheQueueAtOnce) {
+    struct Case {
+        std::string what;
+        int held;          // still in the tap
+        int queued;        // read, waiting for a turn of the main loop
+        bool switchedOff;  // key counting off just before
+        bool quietly;
+        int64_t counted;
+    };
+    const std::vector<Case> cases = {
+        {"nothing pending", 0, 0, false, false, 0},
+        {"presses still in the tap", 4, 0, false, false, 4},
+        {"presses read, not handed over", 0, 3, false, false, 3},
+        {"both", 2, 5, false, false, 7},
+        {"key counting switched off meanwhile", 2, 3, true, false, 0},
+        {"both, quietly", 2, 5, false, true, 7},
+        {"key counting switched off meanwhile, quietly", 2, 3, true, true, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        sim.loop.advance(1.0);  // past the last reaction
+        model->ledger = KeystrokeLedger{};
+        model->persistLedger();
+        startListening();
+        for (int i = 0; i < c.queued; ++i) taps.pressKey();
+        taps.holdPresses = true;
+        for (int i = 0; i < c.held; ++i) taps.pressKey();
+        taps.pressKey(true);  // a repeat, held like the others
+        if (c.switchedOff) model->keyCountingEnabled = false;
+        const auto reaction = model->keyboardReaction.get();
+        counter->countPendingPresses(c.quietly);
+        EXPECT_EQ(counted(), c.counted);
+        EXPECT_EQ(model->keyboardReaction.get() != reaction, c.counted > 0 && !c.quietly);
+        if (c.quietly) {
+            EXPECT_EQ(storedJson(keys::keystrokeLedger)->at("allTimeCount"), c.counted);
+        }
+        taps.holdPresses = false;
+        sim.loop.runPending();
+        EXPECT_EQ(counted(), c.counted) << "the queued turn comes later and counts nothing twice";
+    }
+}
+
 TEST_F(KeyboardCounterTest, withoutAccess_pollsEveryTwoSecondsUntilGranted) {
     model->keyCountingEnabled = true;
     counter->refresh();

@@ -24,10 +24,11 @@ namespace {
 
 class Connection;
 
-// Our own connections by display, for the process-wide Xlib handlers.
+// Our own connections by display, for the process-wide Xlib handlers. Never destroyed: a tap
+// is still read out while the process exits, after the static destructors.
 std::unordered_map<Display*, Connection*>& ownConnections() {
-    static std::unordered_map<Display*, Connection*> connections;
-    return connections;
+    static auto* connections = new std::unordered_map<Display*, Connection*>;
+    return *connections;
 }
 
 XIOErrorHandler previousIOErrorHandler = nullptr;
@@ -154,6 +155,17 @@ public:
         disposeNotifier(notifier_);
         connection_.reset();
         enabled_ = false;
+    }
+    void readPending() override {
+        if (!connection_) return;
+        const auto alive = alive_;
+        // What came already, before anything is sent: a send to a server that has gone breaks
+        // the connection, and the events read before are then never handed out.
+        readEvents(false);
+        if (!*alive || !connection_) return;
+        // The server answers a round trip after every event it sent us before it.
+        XSync(connection_->display(), False);
+        readEvents(false);
     }
 
 private:

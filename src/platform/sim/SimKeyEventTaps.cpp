@@ -44,8 +44,14 @@ std::unique_ptr<KeyEventTap> SimKeyEventTapSystem::createKeyDownTap(std::functio
 void SimKeyEventTapSystem::pressKey(bool autoRepeat, double waited) {
     // A callback may destroy taps; deliver only to those still alive.
     const auto taps = registry_->taps;
-    for (auto* tap : taps)
-        if (registry_->contains(tap) && tap->isEnabled()) tap->deliver({KeyTapEventType::keyDown, autoRepeat, waited});
+    for (auto* tap : taps) {
+        if (!registry_->contains(tap) || !tap->isEnabled()) continue;
+        const KeyTapEvent event{KeyTapEventType::keyDown, autoRepeat, waited};
+        if (holdPresses)
+            tap->held_.push_back(event);
+        else
+            tap->deliver(event);
+    }
 }
 
 void SimKeyEventTapSystem::disableBySystem(KeyTapEventType reason, bool portLost) {
@@ -82,9 +88,20 @@ void SimKeyEventTap::setEnabled(bool enabled) {
 }
 
 void SimKeyEventTap::invalidate() {
+    held_.clear();
     portValid_ = false;
     enabled_ = false;
     registry_->remove(this);
+}
+
+void SimKeyEventTap::readPending() {
+    // Delivered one at a time: a callback may invalidate or destroy the tap.
+    const auto registry = registry_;
+    while (registry->contains(this) && !held_.empty()) {
+        const KeyTapEvent event = held_.front();
+        held_.erase(held_.begin());
+        deliver(event);
+    }
 }
 
 void SimKeyEventTap::deliver(const KeyTapEvent& event) {

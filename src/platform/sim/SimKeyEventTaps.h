@@ -39,6 +39,9 @@ public:
     bool failCreation = false;
     // setEnabled(true) has no effect, as with a tap the system keeps disabled.
     bool enablingFails = false;
+    // Presses wait in the taps until they are read (readPending()), as with a system that
+    // hands them over late.
+    bool holdPresses = false;
 
     int preflightCount = 0;
     int requestCount = 0;
@@ -57,6 +60,7 @@ public:
     void setEnabled(bool enabled) override;
     bool isEnabled() const override { return portValid_ && enabled_; }
     void invalidate() override;
+    void readPending() override;
 
     int setEnabledCount = 0;
 
@@ -70,6 +74,7 @@ private:
     std::function<void(const KeyTapEvent&)> callback_;
     bool portValid_ = true;
     bool enabled_ = false;
+    std::vector<KeyTapEvent> held_;
 };
 
 }  // namespace platform::sim
