@@ -13,6 +13,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/HexString.h"
+
 namespace platform {
 namespace {
 
@@ -53,16 +55,6 @@ int readTable(int fd, std::vector<T>& table, uint64_t count, uint64_t offset) {
     return readAt(fd, table.data(), count * sizeof(T), offset);
 }
 
-std::string hex(const unsigned char* bytes, size_t length) {
-    static constexpr char digits[] = "0123456789abcdef";
-    std::string text;
-    for (size_t i = 0; i < length; ++i) {
-        text += digits[bytes[i] >> 4];
-        text += digits[bytes[i] & 0xf];
-    }
-    return text;
-}
-
 // The GNU build id among the notes of one note segment, or empty.
 std::string buildIdIn(const std::vector<unsigned char>& notes, uint64_t alignment) {
     const auto align = [alignment](uint64_t n) { return (n + alignment - 1) / alignment * alignment; };
@@ -73,7 +65,7 @@ std::string buildIdIn(const std::vector<unsigned char>& notes, uint64_t alignmen
         const uint64_t desc = name + align(note.n_namesz);
         if (!within(desc, note.n_descsz, notes.size())) return {};
         if (note.n_type == NT_GNU_BUILD_ID && note.n_namesz == 4 && std::memcmp(notes.data() + name, "GNU", 4) == 0)
-            return hex(notes.data() + desc, note.n_descsz);
+            return hexString(notes.data() + desc, note.n_descsz);
         at = desc + align(note.n_descsz);
     }
     return {};

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/HexString.h"
 #include "platform/Http.h"
 #include "model/UpdateTypes.h"
 
@@ -83,7 +84,6 @@ std::string title(const UpdateCheckResult& result);
 // the smaller ("14.5" < "14.5.0"). Negative, zero or positive.
 int compareNumerically(std::string_view a, std::string_view b);
 
-// The lower-case hexadecimal form of bytes.
-std::string hexString(const unsigned char* bytes, size_t count);
+using platform::hexString;
 
 }  // namespace updates

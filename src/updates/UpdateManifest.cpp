@@ -249,16 +249,6 @@ int compareNumerically(std::string_view a, std::string_view b) {
     return i < a.size() ? 1 : j < b.size() ? -1 : 0;
 }
 
-std::string hexString(const unsigned char* bytes, size_t count) {
-    static constexpr char digits[] = "0123456789abcdef";
-    std::string hex;
-    for (size_t i = 0; i < count; ++i) {
-        hex += digits[bytes[i] >> 4];
-        hex += digits[bytes[i] & 0xf];
-    }
-    return hex;
-}
-
 UpdateManifest UpdateChecker::verifiedManifest(std::string_view data, const std::vector<unsigned char>& publicKey,
                                                const UpdateRules& rules) {
     if (data.size() > maximumFeedBytes) fail(UpdateFailure::invalid);
