@@ -177,6 +177,7 @@ void PetPanelWindow::setFrame(const Rect& frame) {
         // our direct moves: it is told first.
         PanelMoves::shared().qtListens(*this);
         const QPoint at = windowOrigin(size);
+        movePending_ = false;
         move(at);
         setFixedSize(size);
         placedAt_ = at;
@@ -203,7 +204,7 @@ QPoint PetPanelWindow::windowOrigin(QSize size) const {
 void PetPanelWindow::placeWindow() {
     const QPoint at = windowOrigin(size());
     pacer_.setFrameInterval(frameInterval(*this));
-    if (isVisible() && placedAt_ && !frameImage_.isNull()) {
+    if (isVisible() && placedAt_ && !movePending_ && !frameImage_.isNull()) {
         const QPoint shift = at - *placedAt_;
         const QPoint offset(shift.x(), -shift.y());
         if (offset == offset_) return;
@@ -261,17 +262,34 @@ void PetPanelWindow::moveWindow(QPoint at) {
     // Qt's move rewrites the window's size hints and reads its frame back from the server, a
     // round trip for every step of a walking pet, and Qt's idea of the position is stale after
     // our own moves: a created window is moved directly, unheard by Qt while it is shown.
-    if (Display* dpy = qtX11Display(); dpy && testAttribute(Qt::WA_WState_Created)) {
-        if (isVisible())
-            PanelMoves::shared().qtDeaf(*this);
-        else
-            PanelMoves::shared().qtListens(*this);
-        const QPoint onServer = serverPosition(at);
-        XMoveWindow(dpy, static_cast<unsigned long>(winId()), onServer.x(), onServer.y());
-        flushBeforeSleep(dpy);
+    if (qtX11Display() && testAttribute(Qt::WA_WState_Created)) {
+        if (!isVisible()) {
+            movePending_ = true;
+            return sendPendingMove();
+        }
+        // What the window shows was drawn for where it stands. A clip or a shift that changes
+        // with the move is painted at the end of this turn, and the loop flushes before that:
+        // moved at once, the window would show the old drawing at the new place for a moment (a
+        // pet reaching into the taskbar). So the move waits for the turn's paint, or for the
+        // turn's end when nothing is painted, and reaches X in the same flush as the frame.
+        movePending_ = true;
+        postTurnEnd();
         return;
     }
     move(at);
+}
+
+void PetPanelWindow::sendPendingMove() {
+    if (!std::exchange(movePending_, false) || !placedAt_) return;
+    Display* dpy = qtX11Display();
+    if (!dpy || !testAttribute(Qt::WA_WState_Created)) return;
+    if (isVisible())
+        PanelMoves::shared().qtDeaf(*this);
+    else
+        PanelMoves::shared().qtListens(*this);
+    const QPoint onServer = serverPosition(*placedAt_);
+    XMoveWindow(dpy, static_cast<unsigned long>(winId()), onServer.x(), onServer.y());
+    flushBeforeSleep(dpy);
 }
 
 bool PetPanelWindow::drawingFits(QPoint offset) const {
@@ -292,6 +310,7 @@ void PetPanelWindow::orderFront() {
 }
 
 void PetPanelWindow::orderOut() {
+    sendPendingMove();
     PanelMoves::shared().qtListens(*this);
     hide();
     pacer_.cancel();
@@ -372,17 +391,23 @@ void PetPanelWindow::treeChanged() {
 }
 
 void PetPanelWindow::refreshSoon() {
-    if (refreshPosted_) return;
-    refreshPosted_ = true;
+    lookWanted_ = true;
     // After the other work of this turn, so that a frame and a gaze look that wake together
     // are looked at (and painted) once.
+    postTurnEnd();
+}
+
+void PetPanelWindow::postTurnEnd() {
+    if (refreshPosted_) return;
+    refreshPosted_ = true;
     QCoreApplication::postEvent(this, new QEvent(refreshEvent), Qt::LowEventPriority);
 }
 
 bool PetPanelWindow::event(QEvent* event) {
     if (event->type() != refreshEvent) return QWidget::event(event);
     refreshPosted_ = false;
-    refresh();
+    if (std::exchange(lookWanted_, false)) refresh();
+    sendPendingMove();
     return true;
 }
 
@@ -407,6 +432,7 @@ void PetPanelWindow::repaintNow(double t) {
     updateShape(false);
     // Both frames are transparent outside what either drew on.
     const QRect drawn = renderer_.paintedArea(frameImage_) | renderer_.paintedArea(previousImage_);
+    sendPendingMove();
     if (!upload_.put(frameImage_, previousImage_, drawn)) {
         upload_.forgetWindowContents();
         update();

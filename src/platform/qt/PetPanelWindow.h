@@ -77,6 +77,9 @@ private:
     void updateShape(bool force);
     void placeWindow();
     void moveWindow(QPoint at);
+    void sendPendingMove();
+    // Has the work of this turn end in one call of event().
+    void postTurnEnd();
     // Puts the drawing back around the window's own frame.
     void unshift();
     void planSettle(double delay);
@@ -93,7 +96,8 @@ private:
     void deliver(PanelMouseEvent::Type type, QMouseEvent* e);
 
     Rect frame_;
-    // Where the window was last sent, in Qt's global coordinates (y down).
+    // Where the window is placed, in Qt's global coordinates (y down); a shown window gets there
+    // with the next frame, at the latest when the turn of the loop ends.
     std::optional<QPoint> placedAt_;
     // How far the frame lies from where the window puts it, in points, y up. A shown panel's small
     // moves (a hop out of its home and back) shift the drawing inside the window instead of moving
@@ -121,6 +125,9 @@ private:
     // The frame before, its buffer reused for the next one.
     QImage previousImage_;
     bool refreshPosted_ = false;
+    bool lookWanted_ = false;
+    // The window is placed at placedAt_ but not yet moved there on the server.
+    bool movePending_ = false;
     int paintCount_ = 0;
     uint64_t frameWake_ = 0;  // the TimerHub wake-up of the next frame
 

@@ -2,6 +2,7 @@
 //   panel_probe <case>...   runs the cases named (all of them without one), prints a line for
 //                           each and ends with 1 when one failed.
 // "no-window-manager" (the last) waits for the test to end the window manager.
+#include <QAbstractEventDispatcher>
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QEventLoop>
@@ -19,6 +20,7 @@
 #include "platform/Services.h"
 #include "platform/qt/PetPanelWindow.h"
 #include "platform/qt/QtMainLoop.h"
+#include "platform/qt/X11Display.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -201,6 +203,75 @@ std::string hopsShiftTheDrawingInsideTheWindow() {
     return {};
 }
 
+// A pet at a taskbar's edge leaves out what lies below it. At every flush the event loop makes,
+// with the window's move and the frame drawn for it sent or not yet, nothing of the drawing may
+// show below the edge: not after a walk into the clip, nor when a hop's shift settles.
+std::string nothingShowsBeyondTheClipAtAnyFlush() {
+    constexpr double edge = 300;  // global y, up
+    auto root = anim::Layer::make();
+    anim::Transaction::withoutActions([&] {
+        root->setFrame({0, 0, 52, 52});
+        auto body = anim::ShapeLayer::make();
+        body->setPath(anim::Path::rect({4, 0, 44, 48}));
+        body->setFillColor(anim::Color::rgb(1, 0, 0));
+        root->addSublayer(body);
+    });
+    PetPanelWindow panel({200, edge + 30, 52, 52});
+    panel.setRootLayer(root);
+    if (!shown(panel)) return "the panel never showed";
+    if (!waitFor([&] { return redOnScreen(panel).has_value(); })) return "the body was never drawn";
+    const Place start = onServer(panel);
+    const int k = int(panel.devicePixelRatioF());
+    const int edgeRow = start.y + start.height + (30 - int(PetPanelWindow::drawingMargin)) * k;
+    // How far below the edge the lowest red row on the screen lies (0: on or above it).
+    auto redBelowEdge = [&] {
+        const int top = edgeRow - 4 * k, rows = 24 * k;
+        XImage* image = XGetImage(x, DefaultRootWindow(x), start.x, top, unsigned(start.width), unsigned(rows),
+                                  AllPlanes, ZPixmap);
+        if (!image) return -1;
+        int lowest = -1;
+        for (int py = 0; py < rows; ++py)
+            for (int px = 0; px < start.width; ++px) {
+                const unsigned long pixel = XGetPixel(image, px, py);
+                if (((pixel >> 16) & 0xff) >= 200 && ((pixel >> 8) & 0xff) <= 60) lowest = top + py;
+            }
+        XDestroyImage(image);
+        return lowest < 0 ? -1 : lowest - edgeRow + 1;
+    };
+    int worst = 0, looks = 0;
+    const auto watch = QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                                        [&] {
+                                            XSync(platform::qt::qtX11Display(), False);
+                                            worst = std::max(worst, redBelowEdge());
+                                            ++looks;
+                                        });
+    const struct {
+        const char* what;
+        double y;
+    } steps[] = {
+        {"a walk down into its home", edge - 10},
+        {"a hop up, left to settle", edge - 2},
+        {"back down, left to settle", edge - 10},
+    };
+    std::string fault;
+    for (const auto& step : steps) {
+        panel.setFrameOrigin({200, step.y});
+        const double cut = edge - step.y;
+        panel.setClipRect(platform::Rect{-24, cut, 100, 100 - cut});
+        // Settled: the window around the frame and the body drawn down to the edge.
+        const Place want{start.x, start.y + int(edge + 30 - step.y) * k, start.width, start.height};
+        if (!waitFor([&] { return onServer(panel) == want && redBelowEdge() == 0; }))
+            fault = std::string(step.what) + ": the window is at " + text(onServer(panel)) + ", not " + text(want) +
+                    ", the body's lowest row " + std::to_string(redBelowEdge()) + " below the edge";
+        else if (worst > 0)
+            fault = std::string(step.what) + ": " + std::to_string(worst) + " rows of the body showed below the edge";
+        if (!fault.empty()) break;
+    }
+    QObject::disconnect(watch);
+    if (fault.empty() && looks < 3) fault = "the loop never went to sleep";
+    return fault;
+}
+
 // Whether the panel lies above the root's child that holds the other window.
 bool above(const QWidget& panel, const QWidget& other) {
     Window root = 0, parent = 0, *children = nullptr;
@@ -278,6 +349,7 @@ int main(int argc, char** argv) {
         {"put-away", putAwayAndBackWherePlaced},
         {"resize", resizedAfterMovesWhereAFreshPanelIs},
         {"hops", hopsShiftTheDrawingInsideTheWindow},
+        {"edge", nothingShowsBeyondTheClipAtAnyFlush},
         {"stacking", raisedOverANewWindow},
         {"no-window-manager", raisedWithoutAWindowManager},
     };
