@@ -161,17 +161,22 @@ std::optional<QPoint> redOnScreen(const QWidget& w) {
     return QPoint(place.x + (left + right) / 2, place.y + (top + bottom) / 2);
 }
 
-std::string hopsShiftTheDrawingInsideTheWindow() {
+// A panel's tree: one red shape in a 52-point square.
+std::shared_ptr<anim::Layer> redShape(anim::Path path) {
     auto root = anim::Layer::make();
     anim::Transaction::withoutActions([&] {
         root->setFrame({0, 0, 52, 52});
-        auto dot = anim::ShapeLayer::make();
-        dot->setPath(anim::Path::ellipse({16, 16, 20, 20}));
-        dot->setFillColor(anim::Color::rgb(1, 0, 0));
-        root->addSublayer(dot);
+        auto shape = anim::ShapeLayer::make();
+        shape->setPath(std::move(path));
+        shape->setFillColor(anim::Color::rgb(1, 0, 0));
+        root->addSublayer(shape);
     });
+    return root;
+}
+
+std::string hopsShiftTheDrawingInsideTheWindow() {
     PetPanelWindow panel({500, 300, 52, 52});
-    panel.setRootLayer(root);
+    panel.setRootLayer(redShape(anim::Path::ellipse({16, 16, 20, 20})));
     if (!shown(panel)) return "the panel never showed";
     std::optional<QPoint> home;
     if (!waitFor([&] { return (home = redOnScreen(panel)).has_value(); })) return "the dot was never drawn";
@@ -208,16 +213,8 @@ std::string hopsShiftTheDrawingInsideTheWindow() {
 // show below the edge: not after a walk into the clip, nor when a hop's shift settles.
 std::string nothingShowsBeyondTheClipAtAnyFlush() {
     constexpr double edge = 300;  // global y, up
-    auto root = anim::Layer::make();
-    anim::Transaction::withoutActions([&] {
-        root->setFrame({0, 0, 52, 52});
-        auto body = anim::ShapeLayer::make();
-        body->setPath(anim::Path::rect({4, 0, 44, 48}));
-        body->setFillColor(anim::Color::rgb(1, 0, 0));
-        root->addSublayer(body);
-    });
     PetPanelWindow panel({200, edge + 30, 52, 52});
-    panel.setRootLayer(root);
+    panel.setRootLayer(redShape(anim::Path::rect({4, 0, 44, 48})));
     if (!shown(panel)) return "the panel never showed";
     if (!waitFor([&] { return redOnScreen(panel).has_value(); })) return "the body was never drawn";
     const Place start = onServer(panel);
