@@ -9,7 +9,6 @@
 #include "app/AppController.h"
 #include "app/AppDelegate.h"
 #include "modules/HttpClient.h"
-#include "modules/ModuleLoader.h"
 #include "modules/Windows.h"
 #include "menubar/MenuBarEntryController.h"
 #include "menubar/qt/MenuBarContentView.h"
@@ -210,11 +209,6 @@ int main(int argc, char** argv) {
                      std::strerror(defaults.lastWriteError()),
                      controller.model().failedSaveNote(defaults.unsavedKeys()).c_str());
         status = 1;
-    }
-    // What is mapped of a module written over in place is not its code as loaded: leave without it.
-    if (app::modules::loadedModuleWrittenOver()) {
-        std::fflush(nullptr);
-        std::_Exit(status);
     }
     runningApplication = nullptr;
     runningDefaults = nullptr;

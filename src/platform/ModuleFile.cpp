@@ -4,6 +4,7 @@
 #include <elf.h>
 #include <fcntl.h>
 #include <link.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +12,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <utility>
 #include <vector>
 
 #include "platform/HexString.h"
@@ -26,6 +29,11 @@ constexpr unsigned char kNativeClass = sizeof(void*) == 8 ? ELFCLASS64 : ELFCLAS
 constexpr unsigned char kNativeOrder = __BYTE_ORDER == __LITTLE_ENDIAN ? ELFDATA2LSB : ELFDATA2MSB;
 // Notes hold a few ids; more than this is no note segment the linker wrote.
 constexpr uint64_t kMaxNotesSize = 1 << 16;
+// What a copy reads and writes at a time; the first holds a module's headers.
+constexpr uint64_t kCopyChunk = 1 << 16;
+constexpr const char* kNotRegular = "is not a regular file";
+// Linux 6.3 and later: a memory file that can never be made executable (those before refuse the flag).
+constexpr unsigned kNoExecSeal = 0x0008U;
 
 bool within(uint64_t offset, uint64_t length, uint64_t size) {
     return offset <= size && length <= size - offset;
@@ -89,7 +97,7 @@ struct Layout {
 std::string readLayout(int fd, Layout& layout) {
     struct stat st {};
     if (::fstat(fd, &st) != 0) return unreadable(errno);
-    if (!S_ISREG(st.st_mode)) return "is not a regular file";
+    if (!S_ISREG(st.st_mode)) return kNotRegular;
     const auto size = layout.size = static_cast<uint64_t>(st.st_size);
     auto& header = layout.header;
     if (size < sizeof header) return incomplete(size);
@@ -115,6 +123,95 @@ std::string buildIdOf(int fd, const Layout& layout) {
         if (auto id = buildIdIn(notes, segment.p_align == 8 ? 8 : 4); !id.empty()) return id;
     }
     return {};
+}
+
+std::string notCopied(int error) {
+    return std::string("cannot be copied into memory (") + std::strerror(error) + ")";
+}
+
+// Copies bytes `at` to `end` of `in` to the same place in `out`, or up to where `in` ends: `at`
+// says how far. Empty, or the problem.
+std::string copyRange(int in, int out, uint64_t& at, uint64_t end) {
+    std::vector<char> buffer(std::min<uint64_t>(end - at, kCopyChunk));
+    while (at < end) {
+        const ssize_t n =
+            ::pread(in, buffer.data(), std::min<uint64_t>(end - at, buffer.size()), static_cast<off_t>(at));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return unreadable(errno);
+        if (n == 0) return {};
+        for (ssize_t written = 0; written < n;) {
+            const ssize_t w = ::pwrite(out, buffer.data() + written, static_cast<size_t>(n - written),
+                                       static_cast<off_t>(at) + written);
+            if (w < 0 && errno == EINTR) continue;
+            if (w <= 0) return notCopied(w < 0 ? errno : EIO);
+            written += w;
+        }
+        at += static_cast<uint64_t>(n);
+    }
+    return {};
+}
+
+// What of a module's file of `size` bytes neither dlopen nor the check reads, by the headers in
+// the first `copied` bytes of its copy `copy`: what lies between the end of its segments and its
+// section table (the symbols and debug information of a build not stripped). From `size` to
+// `size` where the headers lie further; all after the headers when they fail the check already.
+std::pair<uint64_t, uint64_t> unreadPart(int copy, uint64_t copied, uint64_t size) {
+    Layout layout;
+    if (!readLayout(copy, layout).empty()) return {copied, size};
+    if (layout.header.e_phoff + layout.segments.size() * sizeof(Segment) > copied) return {size, size};
+    uint64_t from = copied;
+    for (const auto& segment : layout.segments)
+        if (segment.p_type == PT_LOAD || segment.p_type == PT_NOTE)
+            from = std::max(from, segment.p_offset + segment.p_filesz);
+    return {from, std::clamp<uint64_t>(layout.header.e_shoff, from, size)};
+}
+
+// Copies what dlopen and the check read of the open file `in` into `out`, the rest reading as
+// zeros; a file that ends early as it is read gives a copy as short. Empty, or the problem.
+std::string copyModule(int in, int out, uint64_t size) {
+    if (::ftruncate(out, static_cast<off_t>(size)) != 0) return notCopied(errno);
+    // The headers first, which tell what of the rest is read.
+    const uint64_t head = std::min(size, kCopyChunk);
+    uint64_t at = 0;
+    auto problem = copyRange(in, out, at, head);
+    if (problem.empty() && at == head) {
+        const auto [unreadFrom, unreadTo] = unreadPart(out, head, size);
+        problem = copyRange(in, out, at, unreadFrom);
+        if (problem.empty() && at == unreadFrom) {
+            at = unreadTo;
+            problem = copyRange(in, out, at, size);
+        }
+    }
+    if (problem.empty() && at < size && ::ftruncate(out, static_cast<off_t>(at)) != 0) problem = notCopied(errno);
+    return problem;
+}
+
+// The open file `fd` copied into sealed memory of this process, named `name` there, so that what
+// is checked is what loads and no later write reaches it; -1 with `problem` set when it cannot
+// be made.
+int privateCopy(int fd, const char* name, std::string& problem) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        problem = unreadable(errno);
+        return -1;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        problem = kNotRegular;
+        return -1;
+    }
+    // Loading maps the copy; nothing runs it as a program.
+    int copy = ::memfd_create(name, MFD_CLOEXEC | MFD_ALLOW_SEALING | kNoExecSeal);
+    if (copy < 0 && errno == EINVAL) copy = ::memfd_create(name, MFD_CLOEXEC | MFD_ALLOW_SEALING);
+    if (copy < 0) {
+        problem = notCopied(errno);
+        return -1;
+    }
+    problem = copyModule(fd, copy, static_cast<uint64_t>(st.st_size));
+    if (problem.empty() && ::fcntl(copy, F_ADD_SEALS, F_SEAL_SEAL | F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE) != 0)
+        problem = notCopied(errno);
+    if (problem.empty()) return copy;
+    ::close(copy);
+    return -1;
 }
 
 }  // namespace
@@ -145,52 +242,46 @@ std::string moduleFileProblem(int fd, std::string_view buildId) {
 }
 
 ModuleFile::ModuleFile(std::string path, std::string buildId, Symbols symbols)
-    : path_(std::move(path)), buildId_(std::move(buildId)) {
-    fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) {
-        error_ = path_ + ": " + std::strerror(errno);
-        return;
-    }
-    if (auto problem = moduleFileProblem(fd_, buildId_); !problem.empty()) {
-        error_ = path_ + " " + problem;
-        return;
-    }
-    struct stat checked {};
-    ::fstat(fd_, &checked);
-    stamp_ = {checked.st_size, checked.st_mtim};
-    // Bound at once, so a module that does not fit this program fails here and not midway.
-    void* handle = ::dlopen(path_.c_str(), RTLD_NOW | (symbols == Symbols::local ? RTLD_LOCAL : RTLD_GLOBAL));
-    if (!handle) {
-        error_ = ::dlerror();
-        return;
-    }
-    struct stat loaded {};
-    if (::stat(path_.c_str(), &loaded) != 0 || loaded.st_dev != checked.st_dev || loaded.st_ino != checked.st_ino) {
-        error_ = path_ + " was replaced while it loaded";
-        return;
-    }
-    handle_ = handle;
-}
+    : path_(std::move(path)), buildId_(std::move(buildId)), symbols_(symbols) {}
 
-bool ModuleFile::stillAsLoaded() {
-    // Written over in place (cp empties the file, then writes it), the module's mapped pages,
-    // those its relocation made its own included, are read again from what the file holds now:
-    // even the same build then runs unrelocated. The time a write leaves moves in clock ticks,
-    // so a copy of another build made within the tick of the load shows by its build id.
-    struct stat now {};
-    Layout layout;
-    return ::fstat(fd_, &now) == 0 && now.st_size == stamp_.size && now.st_mtim.tv_sec == stamp_.modified.tv_sec &&
-           now.st_mtim.tv_nsec == stamp_.modified.tv_nsec && readLayout(fd_, layout).empty() &&
-           buildIdOf(fd_, layout) == buildId_;
+bool ModuleFile::load(int fd) {
+    std::string problem;
+    const int copy = privateCopy(fd, std::filesystem::path(path_).filename().c_str(), problem);
+    if (copy >= 0) problem = moduleFileProblem(copy, buildId_);
+    if (!problem.empty()) {
+        error_ = path_ + " " + problem;
+        if (copy >= 0) ::close(copy);
+        return false;
+    }
+    // Bound at once, so a module that does not fit this program fails here and not midway.
+    const auto name = "/proc/self/fd/" + std::to_string(copy);
+    handle_ = ::dlopen(name.c_str(), RTLD_NOW | (symbols_ == Symbols::local ? RTLD_LOCAL : RTLD_GLOBAL));
+    if (!handle_) {
+        error_ = ::dlerror();
+        if (error_.starts_with(name)) error_.replace(0, name.size(), path_);
+        ::close(copy);
+        return false;
+    }
+    copy_ = copy;
+    return true;
 }
 
 void* ModuleFile::symbol(const char* name) {
-    if (!handle_) return nullptr;
-    if (!stillAsLoaded()) {
-        error_ = path_ + " was written over while loaded";
+    error_.clear();
+    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error_ = path_ + ": " + std::strerror(errno);
         return nullptr;
     }
-    error_.clear();
+    bool usable = handle_ != nullptr;
+    if (!usable) {
+        usable = load(fd);
+    } else if (auto problem = moduleFileProblem(fd, buildId_); !problem.empty()) {
+        error_ = path_ + " " + problem;
+        usable = false;
+    }
+    ::close(fd);
+    if (!usable) return nullptr;
     void* found = ::dlsym(handle_, name);
     if (!found) error_ = ::dlerror();
     return found;

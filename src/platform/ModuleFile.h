@@ -1,13 +1,12 @@
 #pragma once
 // A shared object the program loads while it runs (see app/modules/ModuleLoader.h). dlopen maps
 // the file and runs its code at once: a file cut short by a copy in progress faults inside dlopen,
-// and a module built from other sources than the program faults at its first call. So before
-// any of it runs, the file is read and must be whole and carry the build identity the program
-// was linked with; a file written over in place while loaded is noticed before the next call.
+// a module built from other sources than the program faults at its first call, and a file
+// written over in place once loaded (cp does that) changes the very pages that run. So what
+// dlopen reads of the file is copied into sealed memory of the program's own (the symbols and
+// debug information of a build not stripped stay on disk), and that copy, checked to be whole
+// and of the build identity the program was linked with, is what loads.
 
-#include <sys/types.h>
-
-#include <ctime>
 #include <string>
 #include <string_view>
 
@@ -22,32 +21,26 @@ class ModuleFile {
 public:
     enum class Symbols { local, sharedWithLaterModules };
 
-    // Opens and checks `path`, then loads it; on failure error() says why. Never unloaded:
+    // The module at `path`, loaded at the first call of symbol() its file passes. Never unloaded:
     // objects made by its code live on.
     ModuleFile(std::string path, std::string buildId, Symbols symbols);
     ModuleFile(const ModuleFile&) = delete;
     ModuleFile& operator=(const ModuleFile&) = delete;
 
-    // `name` in the module, or null with error() set when the module did not load, lacks it, or
-    // may no longer be called: its file was written over in place (a rename leaves the loaded
-    // file as it was).
+    // `name` in the module, or null with error() set when the module lacks it or its file does
+    // not pass the check now. Each call checks the file as it is, as the first did: what runs is
+    // the copy loaded once, which nothing written to the file since reaches.
     void* symbol(const char* name);
     const std::string& error() const { return error_; }
-    // Whether the module was loaded and its file since written over in place: what is mapped
-    // of it is no longer its code as loaded, its own exit-time code included.
-    bool writtenOver() { return handle_ && !stillAsLoaded(); }
 
 private:
-    struct Stamp {
-        off_t size = 0;
-        timespec modified{};
-    };
-    bool stillAsLoaded();
+    bool load(int fd);
 
     std::string path_;
     std::string buildId_;
-    int fd_ = -1;  // kept open: the loaded file, even once another is renamed over its name
-    Stamp stamp_;
+    Symbols symbols_;
+    // Kept open while the copy is loaded: dlopen knows the copy by its number.
+    int copy_ = -1;
     void* handle_ = nullptr;
     std::string error_;
 };

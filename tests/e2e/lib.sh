@@ -629,12 +629,19 @@ e2e_open_settings() {
   e2e_expect_while_running 5 "one settings window" e2e_settings_open
 }
 
-# Closes the settings window by its window manager, as its title bar's button does.
-e2e_close_settings() {
+# e2e_close_windows WIDTH: closes the program's viewable windows WIDTH wide by the window
+# manager, as their title bar's button does.
+e2e_close_windows() {
   local id
   for id in $(xdotool search --onlyvisible --pid "$E2E_APP_PID" --classname tuftle 2>/dev/null); do
-    xwininfo -id "$id" | grep -q 'Width: 920' && wmctrl -ic "$(printf '0x%x' "$id")"
+    xwininfo -id "$id" | grep -q "Width: $1\$" && wmctrl -ic "$(printf '0x%x' "$id")"
   done
+  return 0
+}
+
+# Closes the settings window by its window manager.
+e2e_close_settings() {
+  e2e_close_windows 920
   e2e_expect_while_running 5 "the settings window to close" eval '! e2e_settings_open'
 }
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # A module that is not the one the program was built with is refused before any of it runs: cut
-# short (a copy in progress), or written over in place by another build once loaded (cp does
-# that). The settings window's place is taken by a small window that says why, and the program
-# runs on and ends cleanly.
+# short (a copy in progress), or of another build. The settings window's place is taken by a
+# small window that says why, and the program runs on and ends cleanly. A module's file written
+# over in place (cp does that) while the settings window is open changes nothing that runs: the
+# window goes on working, and the next open says what the file is now.
 # Usage: test_module_refused.sh <path-to-tuftle>
 # shellcheck source-path=SCRIPTDIR
 source "$(dirname "$0")/lib.sh"
@@ -36,6 +37,31 @@ expect_refused() {
     e2e_fail "no line says that $1"
 }
 
+close_message() {
+  e2e_close_windows 480
+  e2e_expect_while_running 5 "the window saying why to close" eval '! message_open'
+}
+
+# page_shot FILE: the settings window's page column, right of the sidebar.
+page_shot() {
+  local wx wy
+  read -r wx wy < <(e2e_window_origin 920x640)
+  import -window root -crop "680x600+$((wx + 224))+$((wy + 20))" +repage "$E2E_WORK/$1"
+}
+
+# Shows the behaviour page, then the home page; fails unless the window drew each.
+show_pages_in_turn() {
+  local changed
+  e2e_show_settings_page 1
+  sleep 0.5
+  page_shot behavior.png
+  e2e_show_settings_page 0
+  sleep 0.5
+  page_shot home.png
+  changed=$(compare -metric AE "$E2E_WORK/behavior.png" "$E2E_WORK/home.png" null: 2>&1 || true)
+  ((${changed%% *} > 2000)) || e2e_fail "the settings window drew no other page ($changed pixels changed)"
+}
+
 # The program goes on (its panel opens again) and ends as it should, its clean-exit mark set.
 expect_runs_on_and_ends_cleanly() {
   e2e_open_panel
@@ -56,12 +82,24 @@ click_settings_button
 expect_refused "$E2E_WORK/cut/tuftle-windows.so is cut short or damaged (200000 bytes)"
 expect_runs_on_and_ends_cleanly
 
-e2e_step "the windows' module written over in place by another build after it was loaded"
+e2e_step "the windows' module written over in place while the settings window is open"
 copy_program "$E2E_WORK/over"
+module=$E2E_WORK/over/tuftle-windows.so
+cp "$module" "$E2E_WORK/this-build.so"
+head -c $(($(stat -c %s "$module") / 2)) "$module" >"$E2E_WORK/half.so"
 start "$E2E_WORK/over/tuftle"
 e2e_open_settings
+for file in this-build.so over/tuftle-http.so half.so; do
+  cp "$E2E_WORK/$file" "$module"
+  # The window's own code runs at once (its event filter), and again as it changes page.
+  show_pages_in_turn
+  e2e_settings_open || e2e_fail "the settings window closed after $file was written over its module"
+done
 e2e_close_settings
-cp "$E2E_WORK/over/tuftle-http.so" "$E2E_WORK/over/tuftle-windows.so"
 click_settings_button
-expect_refused "$E2E_WORK/over/tuftle-windows.so was written over while loaded"
+expect_refused "$module is cut short or damaged ($(stat -c %s "$module") bytes)"
+close_message
+cp "$E2E_WORK/this-build.so" "$module"
+e2e_open_settings
+e2e_close_settings
 expect_runs_on_and_ends_cleanly

@@ -8,7 +8,9 @@
 source "$(dirname "$0")/lib.sh"
 program=$(e2e_program_argument "$@")
 
-mapped() { grep -q -- "$1" "/proc/$E2E_APP_PID/maps"; }
+# mapped NAME: a library mapped from a file of that name, or a module from its copy in memory
+# ("/memfd:NAME").
+mapped() { grep -q -- "[/:]$1" "/proc/$E2E_APP_PID/maps"; }
 
 e2e_setup
 e2e_defaults_set onboardingCompleted true
@@ -18,15 +20,15 @@ e2e_start_app "$program"
 e2e_expect_while_running 10 "the tray icon" e2e_tray_icon_present
 for library in libQt6Charts libQt6OpenGL libQt6Network tuftle-windows tuftle-keyboard-page tuftle-http; do
   e2e_step "expect $library not mapped with no window open"
-  ! mapped "/$library" || e2e_fail "$library is mapped with no window open"
+  ! mapped "$library" || e2e_fail "$library is mapped with no window open"
 done
 
 e2e_step "open the settings window and its keyboard page"
 e2e_open_settings
-mapped /tuftle-windows.so || e2e_fail "the settings window is open without its module"
+mapped tuftle-windows.so || e2e_fail "the settings window is open without its module"
 e2e_show_settings_page 3
 e2e_expect_while_running 5 "the keyboard page's module and Qt Charts mapped" \
-  eval 'mapped /tuftle-keyboard-page.so && mapped /libQt6Charts'
+  eval 'mapped tuftle-keyboard-page.so && mapped libQt6Charts'
 e2e_screenshot settings-window-keyboard.png
 ! grep -F "could not be loaded" "$E2E_APP_STDERR" || e2e_fail "the keyboard page's module did not load"
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# `cmake --install` over an installed copy leaves the files a running program has mapped as they
-# were: each new file is renamed over the old one, never written into it. With and without DESTDIR.
+# `cmake --install` over an installed copy leaves the files a running program holds as they were
+# (its executable is mapped): each new file is renamed over the old one, never written into it.
+# With and without DESTDIR.
 # Usage: install_by_rename.sh <build folder>
 set -euo pipefail
 build=$1

@@ -29,7 +29,7 @@ private:
 std::unique_ptr<platform::HttpTransfer> OnDemandHttpClient::get(const platform::HttpRequest& request,
                                                                 platform::HttpHandlers handlers) {
     static auto& module = loadModule(TUFTLE_HTTP_MODULE, platform::ModuleFile::Symbols::local);
-    // Asked every time: the client's code is the module's, which may since have been written over.
+    // Asked every time: each download says what the module's file is now, as the first did.
     if (auto* entry = module.symbol("tuftleMakeHttpClient")) {
         if (!client_) client_.reset(reinterpret_cast<decltype(&tuftleMakeHttpClient)>(entry)());
         return client_->get(request, std::move(handlers));

@@ -22,12 +22,6 @@ platform::ModuleFile& loadModule(const char* file, platform::ModuleFile::Symbols
         std::make_unique<platform::ModuleFile>(path.string(), std::string(builtModuleIdentity(file)), symbols));
 }
 
-bool loadedModuleWrittenOver() {
-    for (const auto& module : loadedModules())
-        if (module->writtenOver()) return true;
-    return false;
-}
-
 std::string notLoadedText(const std::string& part, const std::string& error) {
     // A module missing, cut short or of another build is what an update under a running program leaves.
     return "The " + part + " could not be loaded: " + error +

@@ -12,14 +12,11 @@
 
 namespace app::modules {
 
-// Loads `file` from the executable's folder, once and for good, when it is the module this
-// program was linked with. `Symbols::sharedWithLaterModules` lets modules loaded later bind to
-// what it defines, as the keyboard page's module binds to the windows' building blocks.
+// The module `file` in the executable's folder, loaded once and for good when it is the module
+// this program was linked with (see platform/ModuleFile.h). `Symbols::sharedWithLaterModules`
+// lets modules loaded later bind to what it defines, as the keyboard page's module binds to the
+// windows' building blocks.
 platform::ModuleFile& loadModule(const char* file, platform::ModuleFile::Symbols symbols);
-
-// Whether a loaded module's file was written over in place: the program must
-// then end without running the exit-time code of what is mapped in its place.
-bool loadedModuleWrittenOver();
 
 // The GNU build id of the module `file` the program was linked with, in hex (written at build
 // time, beside the program).
