@@ -207,6 +207,11 @@ int privateCopy(int fd, const char* name, std::string& problem) {
         return -1;
     }
     problem = copyModule(fd, copy, static_cast<uint64_t>(st.st_size));
+    // Written meanwhile, the copy may hold parts of two files.
+    struct stat after {};
+    if (problem.empty() && (::fstat(fd, &after) != 0 || after.st_size != st.st_size ||
+                            after.st_mtim.tv_sec != st.st_mtim.tv_sec || after.st_mtim.tv_nsec != st.st_mtim.tv_nsec))
+        problem = incomplete(static_cast<uint64_t>(after.st_size));
     if (problem.empty() && ::fcntl(copy, F_ADD_SEALS, F_SEAL_SEAL | F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE) != 0)
         problem = notCopied(errno);
     if (problem.empty()) return copy;
