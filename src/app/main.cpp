@@ -176,10 +176,10 @@ int main(int argc, char** argv) {
         actions.setLaunchAtLogin = [&controller](bool on) { controller.setLaunchAtLogin(on); };
         actions.refreshLaunchAtLogin = [&controller] { controller.refreshLaunchAtLogin(); };
         actions.sendPetsHome = [&controller] { return controller.petCoordinator().sendPetsHome(true, true); };
-        actions.hasNotchedBuiltInScreen = [] {
-            for (const auto& display : pets::ScreenHomeResolver::geometries(platform::screenList().screens()))
-                if (display.isBuiltIn && display.hasNotch) return true;
-            return false;
+        actions.topHomeHasRoom = [] {
+            constexpr double side = pets::PetWindowCoordinator::kPetSide;
+            return pets::ScreenHomeResolver::topHasRoom(
+                pets::ScreenHomeResolver::geometries(platform::screenList().screens()), {side, side});
         };
         actions.infoString = [](const std::string& key) { return platform::ResourceBundle::module().infoString(key); };
         actions.demonstrateScene = [&controller](auto scene, auto target) {

@@ -20,8 +20,8 @@ struct SettingsActions {
     std::function<void()> refreshLaunchAtLogin;
     // Sends the pets home animated and holds them there for a while.
     std::function<model::PetHomeCommandResult()> sendPetsHome;
-    // Whether some screen is built in and has a notch, for the notch notice.
-    std::function<bool()> hasNotchedBuiltInScreen;
+    // Whether a pet that asks for the top edge gets a home there, for the home page's notice.
+    std::function<bool()> topHomeHasRoom;
     // A string value of the program's information property list.
     std::function<std::optional<std::string>(const std::string&)> infoString;
 

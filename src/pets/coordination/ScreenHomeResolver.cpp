@@ -32,6 +32,18 @@ DockInsets dockInsets(const DisplayGeometry& d) {
             d.frame.maxX() - d.visibleFrame.maxX()};
 }
 
+// The top of a work area holds a home when the pets, hanging from it side by side, could come
+// out whole below it: it is no lower than a pet's height above the work area's bottom, and the
+// work area spans both pets around the screen's centre.
+bool roomAtTop(const DisplayGeometry& d, Size petSize) {
+    const double top = std::min(d.visibleFrame.maxY(), d.frame.maxY());
+    const double bottom = std::max(d.visibleFrame.minY(), d.frame.minY());
+    const double halfRow = petSize.width / 2 + kNotchPairOffset;
+    return top - bottom >= petSize.height &&
+           d.frame.midX() - halfRow >= std::max(d.visibleFrame.minX(), d.frame.minX()) &&
+           d.frame.midX() + halfRow <= std::min(d.visibleFrame.maxX(), d.frame.maxX());
+}
+
 double dockScore(const DisplayGeometry& d) {
     const DockInsets insets = dockInsets(d);
     const double side = std::max(insets.left, insets.right);
@@ -141,6 +153,19 @@ PetHome ScreenHomeResolver::notchHome(const DisplayGeometry& d, Size petSize, do
     return home;
 }
 
+// A notched built-in display keeps the pets at its notch; without one (always so on Linux) the
+// primary screen, listed first, lends the top of its work area, below any top panel.
+const DisplayGeometry* ScreenHomeResolver::topDisplay(const std::vector<DisplayGeometry>& displays, Size petSize) {
+    const auto builtIn = std::find_if(displays.begin(), displays.end(), [](const auto& d) { return d.isBuiltIn; });
+    if (builtIn != displays.end() && builtIn->hasNotch) return &*builtIn;
+    if (!displays.empty() && roomAtTop(displays.front(), petSize)) return &displays.front();
+    return nullptr;
+}
+
+bool ScreenHomeResolver::topHasRoom(const std::vector<DisplayGeometry>& displays, Size petSize) {
+    return topDisplay(displays, petSize) != nullptr;
+}
+
 std::vector<PetHome> ScreenHomeResolver::homes(int petCount, const std::vector<DisplayGeometry>& displays, Size petSize,
                                                const std::vector<PetHomePreference>& preferences) {
     std::vector<PetHome> out;
@@ -159,6 +184,7 @@ std::vector<PetHome> ScreenHomeResolver::homes(int petCount, const std::vector<D
         }
     }
     const bool notched = builtIn && builtIn->hasNotch;
+    const DisplayGeometry* top = topDisplay(displays, petSize);
     const bool single = petCount == 1;
 
     out.reserve(static_cast<size_t>(petCount));
@@ -171,8 +197,8 @@ std::vector<PetHome> ScreenHomeResolver::homes(int petCount, const std::vector<D
         const double paritySide = i % 2 == 0 ? -1 : 1;
         switch (p) {
             case PetHomePreference::notch:
-                if (notched) {
-                    out.push_back(notchHome(*builtIn, petSize, single ? 0 : explicitSide * kNotchPairOffset));
+                if (top) {
+                    out.push_back(notchHome(*top, petSize, single ? 0 : explicitSide * kNotchPairOffset));
                     break;
                 }
                 [[fallthrough]];

@@ -10,9 +10,10 @@
 
 namespace pets {
 
-// Computes the pets' homes from the connected screens: hanging out of the notch of a
-// built-in display, or half hidden behind the edge of the Dock (on Linux: the panel or
-// taskbar that takes the most room at the bottom or a side).
+// Computes the pets' homes from the connected screens: hanging from the top (out of the notch of
+// a built-in display, else from the top of the primary screen's work area), or half hidden
+// behind the edge of the Dock (on Linux: the panel or taskbar that takes the most room at the
+// bottom or a side).
 class ScreenHomeResolver final {
 public:
     ScreenHomeResolver() = delete;
@@ -26,7 +27,11 @@ public:
     static std::vector<PetHome> homes(int petCount, const std::vector<DisplayGeometry>& displays,
                                       platform::Size petSize, const std::vector<model::PetHomePreference>& preferences);
 
+    // Whether a pet that asks for the top gets it; otherwise it stays by the taskbar.
+    static bool topHasRoom(const std::vector<DisplayGeometry>& displays, platform::Size petSize);
+
 private:
+    static const DisplayGeometry* topDisplay(const std::vector<DisplayGeometry>& displays, platform::Size petSize);
     static std::optional<platform::Rect> notchFrame(const platform::Screen& screen);
     static PetHome dockHome(const DisplayGeometry& display, platform::Size petSize, double horizontalOffset);
     static PetHome notchHome(const DisplayGeometry& display, platform::Size petSize, double horizontalOffset);

@@ -308,11 +308,11 @@ private:
     }
 
     void refreshNotchNotice() {
-        bool wantsNotch = false;
+        bool wantsTop = false;
         for (int i = 0; i < model_.petCount.get(); ++i)
-            wantsNotch = wantsNotch || model_.homePreference(i) == PetHomePreference::notch;
-        // The screens are looked at only when a notch home is asked for.
-        const bool show = wantsNotch && !(actions_.hasNotchedBuiltInScreen && actions_.hasNotchedBuiltInScreen());
+            wantsTop = wantsTop || model_.homePreference(i) == PetHomePreference::notch;
+        // The screens are looked at only when a shown pet asks for the top.
+        const bool show = wantsTop && !(actions_.topHomeHasRoom && actions_.topHomeHasRoom());
         notchNotice_->parentWidget()->setVisible(show);
     }
 

@@ -187,17 +187,91 @@ TEST(ScreenHomeResolver, preferencesShorterThanThePets_theRestAreAutomatic) {
     EXPECT_EQ(homesOn({notchedLaptop()}, 2, {}), homesOn({notchedLaptop()}, 2));
 }
 
-TEST(ScreenHomeResolver, explicitNotchWithoutANotchedBuiltInDisplay_actsAsDock) {
-    const Screen plainLaptop = SimScreens::display(1, {0, 0, 1440, 900}, {.top = 25, .bottom = 70}, true);
-    Screen notchedExternal = SimScreens::withNotch(externalMonitor());
-    for (const auto& screens : {std::vector{plainLaptop}, {plainLaptop, externalMonitor()}, {notchedExternal}}) {
-        EXPECT_EQ(homesOn(screens, 2, {notch, notch}), homesOn(screens, 2, {dock, dock}));
+TEST(ScreenHomeResolver, explicitNotch_takesABuiltInNotchElseThePrimaryScreensTop) {
+    // With a notch, explicit choices put pet 0 left and pet 1 right of it, on whichever screen.
+    const auto homes = homesOn({externalMonitor(), notchedLaptop()}, 2, {notch, notch});
+    EXPECT_EQ(homes[0].origin, (Point{756 - 26 - 32, 950 - 34}));
+    EXPECT_EQ(homes[1].origin, (Point{756 - 26 + 32, 950 - 34}));
+    // A primary screen that is not built in but reports a cut-out: the pet hangs below the cut-out.
+    EXPECT_EQ(homesOn({SimScreens::withNotch(externalMonitor())}, 1, {notch})[0].origin,
+              (Point{1512 + 960 - 26, 1080 - 32 - 34}));
+}
+
+// Each layout: where the pets that ask for the top live. They hang 34 of their 52 points below
+// the top of the primary screen's work area (below a top panel), centred on the screen; two are
+// 32 points either side of the centre.
+TEST(ScreenHomeResolver, explicitTop_onThePrimaryScreenBelowAnyTopPanel) {
+    struct Case {
+        const char* layout;
+        std::vector<Screen> screens;
+        std::vector<PetHomePreference> preferences;
+        std::vector<std::pair<uint32_t, Point>> homes;  // display and origin of each pet
+    };
+    const Screen panels = SimScreens::display(1, {0, 0, 1280, 800}, {.top = 30, .bottom = 40});
+    const Screen taskbarOnly = SimScreens::display(1, {0, 0, 1280, 800}, {.bottom = 40});
+    const Screen rightOfIt = SimScreens::display(2, {1280, 0, 1280, 800}, {.top = 24, .bottom = 40});
+    const std::vector<Case> cases{
+        {"a top panel, two pets", {panels}, {notch, notch}, {{1, {582, 736}}, {1, {646, 736}}}},
+        {"a top panel, one pet", {panels}, {notch}, {{1, {614, 736}}}},
+        {"no top panel: from the screen's top", {taskbarOnly}, {notch, notch}, {{1, {582, 766}}, {1, {646, 766}}}},
+        {"two monitors: the primary one's, whatever the other has",
+         {panels, rightOfIt}, {notch, notch}, {{1, {582, 736}}, {1, {646, 736}}}},
+        {"two monitors, the primary on the right", {rightOfIt, panels}, {notch, notch},
+         {{2, {1280 + 640 - 58, 776 - 34}}, {2, {1280 + 640 + 6, 776 - 34}}}},
+        {"a built-in display without a notch beside the primary",
+         {taskbarOnly, SimScreens::display(5, {-1440, 0, 1440, 900}, {.top = 25}, true)}, {notch},
+         {{1, {614, 766}}}},
+        {"only the first pet asks: the second stays by the taskbar", {panels, rightOfIt}, {notch, automatic},
+         {{1, {582, 736}}, {1, {640 - 26 + 34, 40 - 22}}}},
+        {"only the second pet asks", {panels}, {automatic, notch}, {{1, {640 - 26 - 30, 40 - 22}}, {1, {646, 736}}}},
+    };
+    for (const Case& c : cases) {
+        const auto homes = homesOn(c.screens, int(c.preferences.size()), c.preferences);
+        ASSERT_EQ(homes.size(), c.homes.size()) << c.layout;
+        for (size_t i = 0; i < homes.size(); ++i) {
+            const bool top = c.preferences[i] == notch;
+            EXPECT_EQ(homes[i].kind, top ? PetHomeKind::notch : PetHomeKind::dock) << c.layout << ", pet " << i;
+            EXPECT_EQ(homes[i].edge, top ? HomeEdge::top : HomeEdge::bottom) << c.layout << ", pet " << i;
+            EXPECT_EQ(homes[i].displayID, c.homes[i].first) << c.layout << ", pet " << i;
+            EXPECT_EQ(homes[i].origin, c.homes[i].second) << c.layout << ", pet " << i;
+        }
     }
-    // With a notch, explicit choices put pet 0 left and pet 1 right of it.
-    const auto homes = homesOn({notchedLaptop(), externalMonitor()}, 2, {notch, notch});
-    EXPECT_EQ(homes[0].origin.x, 756 - 26 - 32);
-    EXPECT_EQ(homes[1].origin.x, 756 - 26 + 32);
-    EXPECT_EQ(homes[1].kind, PetHomeKind::notch);
+}
+
+// The top has room while the pets could come out whole below it: a work area at least one pet
+// high that spans both pets around the screen's centre. Otherwise the pets stay by the taskbar.
+TEST(ScreenHomeResolver, explicitTopWithoutRoom_staysByTheTaskbar) {
+    const auto screen = [](EdgeInsets panels) { return SimScreens::display(1, {0, 0, 1280, 800}, panels); };
+    Screen beyondTheScreen = screen({.bottom = 40});
+    beyondTheScreen.visibleFrame = {0, 900, 1280, 300};
+    const struct {
+        const char* layout;
+        std::vector<Screen> screens;
+        bool room;
+    } cases[] = {
+        {"a work area one pet high", {screen({.top = 708, .bottom = 40})}, true},
+        {"a little less", {screen({.top = 708.5, .bottom = 40})}, false},
+        {"a left panel up to the first pet", {screen({.left = 582, .bottom = 40})}, true},
+        {"a left panel reaching under it", {screen({.left = 582.5, .bottom = 40})}, false},
+        {"a right panel reaching under the second", {screen({.bottom = 40, .right = 582.5})}, false},
+        {"a work area above the screen", {beyondTheScreen}, false},
+        {"a cramped primary beside a roomy monitor",
+         {screen({.top = 760, .bottom = 40}), SimScreens::display(2, {1280, 0, 1280, 800})}, false},
+        {"a notch on a display that is not built in", {SimScreens::withNotch(screen({.top = 760, .bottom = 40}))},
+         false},
+        {"a notched built-in display keeps its notch however full",
+         {SimScreens::withNotch(SimScreens::display(1, {0, 0, 1280, 800}, {.top = 760, .bottom = 40}, true))}, true},
+    };
+    for (const auto& c : cases) {
+        const auto displays = ScreenHomeResolver::geometries(c.screens);
+        EXPECT_EQ(ScreenHomeResolver::topHasRoom(displays, kPet), c.room) << c.layout;
+        const auto homes = homesOn(c.screens, 2, {notch, notch});
+        if (c.room)
+            EXPECT_EQ(homes[0].kind, PetHomeKind::notch) << c.layout;
+        else
+            EXPECT_EQ(homes, homesOn(c.screens, 2, {dock, dock})) << c.layout;
+    }
+    EXPECT_FALSE(ScreenHomeResolver::topHasRoom({}, kPet));
 }
 
 TEST(ScreenHomeResolver, noNotch_automaticPetsPreferTheExternalDisplay) {
