@@ -92,6 +92,10 @@ void AppController::requestListenEventAccessIfNeeded() {
         model_.keyboardPermissionGranted = taps.requestListenEventAccess();
 }
 
+void AppController::openInputMonitoringSettings() {
+    keyboardCounter().refresh();
+}
+
 void AppController::keyCountingChanged(bool enabled) {
     if (lastKeyCountingEnabled_ == enabled) return;
     lastKeyCountingEnabled_ = enabled;

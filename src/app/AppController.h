@@ -108,8 +108,10 @@ public:
     // refuses, which leaves a running demonstration and the behaviour as they were.
     bool demonstrateOnDesktop(model::PetLifeScene scene, model::DesktopDemoTarget target);
     bool demonstrateOnDesktop(model::PetActivity pose, model::DesktopDemoTarget target);
-    // This desktop has no Input Monitoring pane to open: key access needs no permission.
-    void openInputMonitoringSettings() {}
+    // This desktop has no Input Monitoring pane to open: key presses come from the X server
+    // when it offers them. The button looks for them again at once, without waiting for the
+    // next poll.
+    void openInputMonitoringSettings();
 
 private:
     void requestListenEventAccessIfNeeded();

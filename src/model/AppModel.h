@@ -251,6 +251,11 @@ public:
     // Shows `action` for 4 s; a newer action, or a newer trigger of the same one, is never
     // cleared by an older timer.
     void triggerWellbeing(WellbeingAction action);
+    // Shows `action` as triggerWellbeing does, marked as a preview the user asked for: the
+    // pets show its sign even during a focus session, where a due reminder waits.
+    void previewWellbeing(WellbeingAction action);
+    // Whether the action last published in wellbeingAction came from previewWellbeing.
+    bool isWellbeingPreview() const { return wellbeingIsPreview_; }
     // Raises at most one due reminder, in the order rest, water, stretch, look far, and none
     // within 900 s of the last. Quiet while the pets are hidden or a session runs.
     void evaluateGentleReminders(platform::Date now);
@@ -285,11 +290,13 @@ private:
     // A stamp of a past event that lies ahead of `now` (the clock was set back) becomes `now`.
     void settleStamp(platform::Date& stamp, const char* key, platform::Date now);
     void setStamp(platform::Date& stamp, const char* key, platform::Date value);
+    void publishWellbeing(WellbeingAction action, bool preview);
 
     // The running session's end on the monotonic clock; focusEndsAt is its stored Date.
     std::optional<double> focusEndsAtMediaTime_;
     // Counts triggers of wellbeing actions: a clearing timer acts only for the latest.
     uint64_t wellbeingGeneration_ = 0;
+    bool wellbeingIsPreview_ = false;
 };
 
 }  // namespace model

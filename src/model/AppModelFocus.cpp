@@ -71,7 +71,17 @@ std::string AppModel::focusRemainingText() const {
 }
 
 void AppModel::triggerWellbeing(WellbeingAction action) {
+    publishWellbeing(action, false);
+}
+
+void AppModel::previewWellbeing(WellbeingAction action) {
+    publishWellbeing(action, true);
+}
+
+void AppModel::publishWellbeing(WellbeingAction action, bool preview) {
     const uint64_t generation = ++wellbeingGeneration_;
+    // Set first: subscribers read it while they are told of the action.
+    wellbeingIsPreview_ = preview;
     wellbeingAction = action;
     loop_.after(kWellbeingShowDuration, [this, action, generation, alive = std::weak_ptr<char>(alive_)] {
         if (alive.expired() || generation != wellbeingGeneration_) return;

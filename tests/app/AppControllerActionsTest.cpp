@@ -197,3 +197,20 @@ TEST_F(AppControllerActionsTest, refusedDemonstration_cancelsAndPausesNothing) {
 }
 
 }  // namespace
+
+// No settings pane to open here: the button looks for the X server's key events again at once.
+TEST_F(AppControllerActionsTest, permissionButton_looksForKeyEventsAgainAtOnce) {
+    const struct {
+        bool offered;
+        model::KeyboardMonitorState state;
+    } rows[] = {{false, model::KeyboardMonitorState::permissionRequired}, {true, model::KeyboardMonitorState::listening}};
+    sim.keyTaps.accessGranted = false;
+    model->keyCountingEnabled = true;
+    controller->start();
+    for (const auto& row : rows) {
+        sim.keyTaps.accessGranted = row.offered;
+        controller->openInputMonitoringSettings();
+        EXPECT_EQ(model->keyboardPermissionGranted.get(), row.offered);
+        EXPECT_EQ(model->keyboardMonitorState.get(), row.state);
+    }
+}

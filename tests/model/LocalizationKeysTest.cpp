@@ -100,7 +100,8 @@ TEST(LocalizationTables, everyTableIsAnObjectOfTexts) {
 }
 
 // Every text a user can be shown, in both languages, is written for this desktop: none names
-// the other platform's machines, system, dock, notch, modifier key or privacy permission.
+// the other platform's machines, system, settings app, dock, notch, modifier keys, menu bar
+// or privacy permissions, nor promises a gesture or menu this desktop's tray does not have.
 TEST(LocalizationTables, noShownTextNamesAnotherPlatform) {
     const auto english = table("en");
     const auto chinese = table("zh-Hans");
@@ -113,8 +114,9 @@ TEST(LocalizationTables, noShownTextNamesAnotherPlatform) {
         if (entry.is_regular_file() && (ext == ".cpp" || ext == ".h"))
             for (const auto& key : literalKeys(readFile(entry.path()))) keys.insert(key);
     }
-    const std::regex foreign(R"((^|[^A-Za-z])(mac|macbook|macos|dock|notch(ed)?|command|finder|input monitoring)([^A-Za-z]|$)|刘海|程序坞|访达|输入监控|⌘)",
-                             std::regex::icase);
+    const std::regex foreign(
+        R"((^|[^A-Za-z])(mac|macbook|macos|dock|notch(ed)?|command|option key|finder|input monitoring|accessibility access|system settings|menu bar|top bar|tray menu|modifier key)([^A-Za-z]|$)|right-click: |刘海|程序坞|访达|输入监控|辅助功能|系统设置|菜单栏|顶栏|托盘菜单|修饰键|“应用程序”|^右键(喂入|吐出)$|⌘|⌥)",
+        std::regex::icase);
     for (const auto& key : keys) {
         const auto zh = chinese.find(key);
         const std::string shownZh = zh != chinese.end() ? zh->get<std::string>() : key;

@@ -42,9 +42,10 @@ PetActivity gesture(WellbeingAction action, bool gesturesEnabled) {
 
 }  // namespace
 
-bool PetWindowCoordinator::canShowReminder() const {
+bool PetWindowCoordinator::canShowReminder(bool preview) const {
     const int petCount = model_.petCount.get();
-    if (!model_.petsVisible.get() || model_.isHiddenForFullScreen.get() || model_.isFocusActive.get()) return false;
+    if (!model_.petsVisible.get() || model_.isHiddenForFullScreen.get() || (model_.isFocusActive.get() && !preview))
+        return false;
     // A milestone sign keeps its pet; the reminder waits for it to end.
     if (now() < desktopDemoUntil || reminderPetID || activeMilestonePetID || int(homes.size()) != petCount) return false;
     for (int i = 0; i < std::min(petCount, int(petViews.size())); ++i)
@@ -54,10 +55,11 @@ bool PetWindowCoordinator::canShowReminder() const {
 
 void PetWindowCoordinator::reactToWellbeing(WellbeingAction action) {
     if (isReminder(action)) {
+        const bool preview = model_.isWellbeingPreview();
         pendingReminder = action;
-        if (canShowReminder()) {
+        if (canShowReminder(preview)) {
             pendingReminder.reset();
-            presentReminder(action);
+            presentReminder(action, preview);
         }
         return;
     }
@@ -91,7 +93,7 @@ void PetWindowCoordinator::reactToWellbeing(WellbeingAction action) {
                }));
 }
 
-void PetWindowCoordinator::presentReminder(WellbeingAction action) {
+void PetWindowCoordinator::presentReminder(WellbeingAction action, bool preview) {
     const int petCount = model_.petCount.get();
     const int pet =
         (action == WellbeingAction::drink || action == WellbeingAction::lookFar) && petCount == 2 ? 1 : 0;
@@ -121,9 +123,9 @@ void PetWindowCoordinator::presentReminder(WellbeingAction action) {
     move(panels[size_t(pet)], plan.petOrigin, true, kWalkOut, true, std::nullopt);
 
     auto& loop = platform::mainLoop();
-    loop.after(kSignDelay, weakly([this, token, pet, action, plan] {
+    loop.after(kSignDelay, weakly([this, token, pet, action, plan, preview] {
                    if (wellbeingGeneration != token || !model_.petsVisible.get() ||
-                       model_.isHiddenForFullScreen.get() || model_.isFocusActive.get() ||
+                       model_.isHiddenForFullScreen.get() || (model_.isFocusActive.get() && !preview) ||
                        pet >= model_.petCount.get() || size_t(pet) >= petViews.size())
                        return;
                    PetView& presenter = *petViews[size_t(pet)];

@@ -196,8 +196,9 @@ private:
     void highFivePets();
 
     // ---- reminders and focus (CoordinatorReminders.cpp)
-    bool canShowReminder() const;
-    void presentReminder(model::WellbeingAction action);
+    // A preview the user asked for is not held back by a focus session.
+    bool canShowReminder(bool preview = false) const;
+    void presentReminder(model::WellbeingAction action, bool preview = false);
     void showReminderSign(model::WellbeingAction action, platform::Point origin);
     // Stops a running two-pet relationship, its end included; the pets but `presenter` go home.
     void endRelationship(int presenter);

@@ -156,7 +156,7 @@ private:
         preview->setFont(fontFor(TextStyle::caption));
         preview->setAutoDefault(false);
         preview->setFixedWidth(std::max(52, preview->fontMetrics().horizontalAdvance(preview->text()) + 16));
-        QObject::connect(preview, &QPushButton::clicked, this, [this, action] { model_.triggerWellbeing(action); });
+        QObject::connect(preview, &QPushButton::clicked, this, [this, action] { model_.previewWellbeing(action); });
         auto* toggle = new Switch(title);
         toggle->setObjectName(name + "Enabled");
         QObject::connect(toggle, &QAbstractButton::clicked, this, [&enabled](bool on) { enabled = on; });

@@ -371,14 +371,17 @@ QWidget* makeMenuBarMealSettings(menubar::stash::MenuBarMealController& controll
     const bool reasonAtSwitch = !controller.isAvailable() && !visualPreview;
     if (reasonAtSwitch) cardLayout->addWidget(message);
     cardLayout->addWidget(softDivider());
-    auto* hint = new QHBoxLayout;
+    auto* hintRow = new QWidget;
+    hintRow->setObjectName("dragHint");
+    auto* hint = new QHBoxLayout(hintRow);
+    hint->setContentsMargins(0, 0, 0, 0);
     hint->setSpacing(12);
     const QColor secondary = secondaryColor();
     QColor tertiary = secondary;
     tertiary.setAlphaF(0.35f);
     auto* dragLabel = new QHBoxLayout;
     dragLabel->setSpacing(5);
-    dragLabel->addWidget(symbolIcon("command", 14, secondary));
+    dragLabel->addWidget(symbolIcon("hand.draw.fill", 14, secondary));
     auto hintText = [](const std::string& text) {
         auto* label = makeLabel(text, TextStyle::subheadline, true);
         label->setFont(fontFor(TextStyle::subheadline, QFont::Medium));
@@ -389,7 +392,9 @@ QWidget* makeMenuBarMealSettings(menubar::stash::MenuBarMealController& controll
     hint->addWidget(symbolIcon("arrow.right", 14, tertiary));
     hint->addWidget(hintText(L10n::t("放到三颗豆子左侧")));
     hint->addStretch(1);
-    cardLayout->addLayout(hint);
+    // How to use a stash that can never run here would only mislead: the reason stands alone.
+    hintRow->setVisible(!reasonAtSwitch);
+    cardLayout->addWidget(hintRow);
     cardLayout->addWidget(paragraph(L10n::t("栗丸不会读取图标内容，也不会点击其他应用。图标仍由 macOS 持有；关闭此功能或退出栗丸时会全部恢复。"), TextStyle::caption));
     QPushButton* retry = nullptr;
     if (controller.usesNativeVisibility() && !visualPreview) {
@@ -411,8 +416,9 @@ QWidget* makeMenuBarMealSettings(menubar::stash::MenuBarMealController& controll
     });
     layout->addWidget(stash);
 
-    auto* howTo = new QVBoxLayout;
-    howTo->setSpacing(8);
+    auto* howToBlock = new QWidget;
+    howToBlock->setObjectName("howTo");
+    auto* howTo = vstack(howToBlock, 8);
     auto* howToTitle = makeLabel(L10n::t("怎么使用"), TextStyle::subheadline);
     howToTitle->setFont(fontFor(TextStyle::subheadline, QFont::DemiBold));
     howTo->addWidget(howToTitle);
@@ -421,7 +427,8 @@ QWidget* makeMenuBarMealSettings(menubar::stash::MenuBarMealController& controll
                              "③ 再点一次“吐出图标”即可展开；关闭上方开关时，图标也会全部恢复。"})
         howTo->addWidget(paragraph(L10n::t(line), TextStyle::callout));
     if (!reasonAtSwitch) howTo->addWidget(message);
-    layout->addLayout(howTo);
+    howToBlock->setVisible(!reasonAtSwitch);
+    layout->addWidget(howToBlock);
 
     // Everything shown is read from the engine again after each of its changes.
     auto refresh = [&engine, visualPreview, visualPreviewCollapsed, page, stage, toggle, stash, retry, message,

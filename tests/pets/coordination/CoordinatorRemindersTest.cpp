@@ -65,6 +65,35 @@ TEST_F(CoordinatorRemindersTest, faults_milestoneKeptAndFocusEndTakesTheSign) {
     EXPECT_EQ(access().reminderPetID(), 1);
 }
 
+TEST_F(CoordinatorRemindersTest, duringFocus_aPreviewShowsTheSignWhileADueReminderWaits) {
+    const struct {
+        const char* name;
+        void (model::AppModel::*raise)(WellbeingAction);
+        bool shown;
+    } cases[] = {
+        {"preview", &model::AppModel::previewWellbeing, true},
+        {"due reminder", &model::AppModel::triggerWellbeing, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        model->startFocus(25);
+        sim.loop.advance(3), access().tick();
+        ASSERT_EQ(view(1).activity(), PetActivity::drowsy);
+        ((*model).*c.raise)(WellbeingAction::drink);
+        sim.loop.advance(1);
+        EXPECT_EQ(access().reminderPanel() != nullptr, c.shown);
+        EXPECT_EQ(access().pendingReminder().has_value(), !c.shown);
+        EXPECT_EQ(view(1).activity() == PetActivity::drinking, c.shown);
+        // Back home when the sign goes, the pet keeps the session company again.
+        sim.loop.advance(7), access().tick();
+        EXPECT_FALSE(access().reminderPanel());
+        expectNear(origin(1), kHome1);
+        EXPECT_EQ(view(1).activity(), PetActivity::drowsy);
+        model->stopFocus();
+        access().pendingReminder().reset();
+    }
+}
+
 TEST_F(CoordinatorRemindersTest, reminderDuringARelationship_endsItAndIsShownInFull) {
     ASSERT_TRUE(access().performRelationship(model::PetRelationshipEvent::chase));
     access().relationshipBusyUntil() = mediaNow() + 6;

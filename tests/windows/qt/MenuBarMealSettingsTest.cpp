@@ -45,3 +45,21 @@ TEST_F(MenuBarMealSettingsTest, onALinuxTraySwitchingOffClearsAStoredWish) {
         EXPECT_EQ(sim.defaults.object(stash::kMenuBarMealEnabledKey), after);
     }
 }
+
+// The drag hint and the how-to describe using the stash: shown only where it can run.
+TEST_F(MenuBarMealSettingsTest, howToUseTheStashShowsOnlyWhereItCanRun) {
+    platform::qt::QtStatusBar tray;
+    const struct {
+        const char* name;
+        const platform::StatusBar& bar;
+        bool instructions;
+    } rows[] = {{"linux tray", tray, false}, {"bar that lays items out", sim.statusBar, true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        menubar::stash::MenuBarMealController controller(sim.defaults, row.bar, false);
+        std::unique_ptr<QWidget> card(windows::qt::makeMenuBarMealSettings(controller));
+        card->show();
+        EXPECT_EQ(card->findChild<QWidget*>("dragHint")->isVisible(), row.instructions);
+        EXPECT_EQ(card->findChild<QWidget*>("howTo")->isVisible(), row.instructions);
+    }
+}

@@ -175,6 +175,7 @@ TEST_F(SettingsPagesTest, companionControlsWriteTheirModelValues) {
         const bool gestures = model->reminderGesturesEnabled;
         control<QAbstractButton>((name + "Preview").c_str())->click();
         EXPECT_EQ(model->wellbeingAction.get(), row.preview);
+        EXPECT_TRUE(model->isWellbeingPreview()) << "asked for as a preview, so a focus session does not hold it";
         EXPECT_EQ(row.enabled.get(), before) << "a preview leaves the switch alone";
         control<QAbstractButton>((name + "Enabled").c_str())->click();
         EXPECT_EQ(row.enabled.get(), !before);
