@@ -27,6 +27,13 @@ struct PetHome {
     // Where the edge lies inside the panel, from the panel's origin across the edge.
     double boundaryOffset = 0;
 
+    // `from` moved `by` points along the edge: rightward on a top or bottom edge, upward at a
+    // side. Pets that shift or gather at a home this way stay as far out of it as they were.
+    platform::Point alongEdge(platform::Point from, double by) const {
+        if (edge == model::HomeEdge::top || edge == model::HomeEdge::bottom) return {from.x + by, from.y};
+        return {from.x, from.y + by};
+    }
+
     friend bool operator==(const PetHome&, const PetHome&) = default;
 };
 

@@ -231,9 +231,7 @@ void PetWindowCoordinator::playHomeScoot(int petID) {
     }
     // Along the edge: the first pet to the left or down, the second to the right or up.
     const double shift = petID == 0 ? -kScootShift : kScootShift;
-    const bool horizontal = home.edge == model::HomeEdge::top || home.edge == model::HomeEdge::bottom;
-    const Point target =
-        horizontal ? Point{home.origin.x + shift, home.origin.y} : Point{home.origin.x, home.origin.y + shift};
+    const Point target = home.alongEdge(home.origin, shift);
     view.setHomeAttached(true, true);
     setGrip(petID, true, true);
     move(panels[i], target, true, kScootOut, false, std::nullopt);

@@ -183,7 +183,7 @@ void PetWindowCoordinator::cuddlePets() {
     petViews[0]->setActivity(PetActivity::cuddling);
     petViews[1]->setActivity(PetActivity::cuddling);
     move(panels[0], meeting, true, 0.8, false, std::nullopt);
-    move(panels[1], {meeting.x + 36, meeting.y}, true, 0.8, false, std::nullopt);
+    move(panels[1], homes[0].alongEdge(meeting, 36), true, 0.8, false, std::nullopt);
     scheduleRelationshipEnd(3.0, std::nullopt);
 }
 
@@ -238,7 +238,7 @@ void PetWindowCoordinator::searchForFriend() {
     petViews[0]->setActivity(PetActivity::searching);
     petViews[1]->setActivity(PetActivity::peeking);
     petViews[0]->leaveHome();
-    move(panels[0], {homes[1].origin.x - 34, homes[1].origin.y}, true, 1.35, true, std::nullopt);
+    move(panels[0], homes[1].alongEdge(homes[1].origin, -34), true, 1.35, true, std::nullopt);
     afterRelationship(1.45, token, false, [this] {
         petViews[0]->setActivity(PetActivity::cuddling);
         petViews[1]->setActivity(PetActivity::cuddling);
@@ -253,7 +253,7 @@ void PetWindowCoordinator::wakeSleepyFriend() {
     petViews[0]->setActivity(PetActivity::waking);
     petViews[1]->setActivity(PetActivity::sleeping);
     petViews[0]->leaveHome();
-    move(panels[0], {homes[1].origin.x - 38, homes[1].origin.y}, true, 0.9, true, std::nullopt);
+    move(panels[0], homes[1].alongEdge(homes[1].origin, -38), true, 0.9, true, std::nullopt);
     afterRelationship(1.2, token, false, [this] {
         petViews[1]->setActivity(PetActivity::waking);
         petViews[1]->celebrate();
@@ -272,8 +272,8 @@ void PetWindowCoordinator::greetPets() {
     petViews[size_t(other)]->setActivity(PetActivity::searching);
     petViews[0]->leaveHome();
     petViews[1]->leaveHome();
-    move(panels[0], {mid.x - 25, mid.y}, true, 0.85, false, std::nullopt);
-    move(panels[1], {mid.x + 25, mid.y}, true, 1.0, false, std::nullopt);
+    move(panels[0], homes[0].alongEdge(mid, -25), true, 0.85, false, std::nullopt);
+    move(panels[1], homes[0].alongEdge(mid, 25), true, 1.0, false, std::nullopt);
     afterRelationship(0.42, token, false,
                       [this, other] { petViews[size_t(other)]->setActivity(PetActivity::greeting); });
     afterRelationship(1.0, token, false, [this, token] {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "model/AppModel.h"
 #include "model/AppModelTestSupport.h"
@@ -48,6 +51,9 @@ struct CoordinatorTestAccess {
     double& nextRelationshipAt() { return c.nextRelationshipAt; }
     void playLifeScene(model::PetLifeScene scene, int pet) { c.playLifeScene(scene, pet); }
     void roam(int pet) { c.roam(pet, c.sceneGenerations[size_t(pet)] = c.newToken()); }
+    void playHomePeek(int pet) { c.playHomePeek(pet); }
+    void playHomeScoot(int pet) { c.playHomeScoot(pet); }
+    int& behaviorTurn() { return c.behaviorTurn; }
     void ambientPose(int pet) { c.applyAmbientPose(pet, c.idleSeconds(), c.now()); }
     bool startWindowWalk(int pet) { return c.startWindowWalk(pet); }
     bool performRelationship(model::PetRelationshipEvent event) { return c.performRelationship(event); }
@@ -55,6 +61,80 @@ struct CoordinatorTestAccess {
 };
 
 namespace testing {
+
+// Where a panel held still for a while: the place, when it got there and when it left (the
+// end of the film when it never did).
+struct Stop {
+    platform::Point at;
+    double from, until;
+};
+
+// The pets' panel origins, one frame per `step` seconds of the virtual clock.
+struct Film {
+    std::vector<double> times;
+    std::vector<std::vector<platform::Point>> frames;
+
+    // Each place a pet stayed at for `hold` seconds or more, in order.
+    std::vector<Stop> stops(size_t pet, double hold = 0.04) const {
+        std::vector<Stop> out;
+        for (size_t i = 0, j = 0; i < frames.size(); i = j) {
+            while (j < frames.size() && frames[j][pet] == frames[i][pet]) ++j;
+            const double until = j < frames.size() ? times[j] : times.back();
+            if (until - times[i] >= hold) out.push_back({frames[i][pet], times[i], until});
+        }
+        return out;
+    }
+    // When the pet first stood elsewhere than in the first frame.
+    std::optional<double> departure(size_t pet) const {
+        for (size_t i = 0; i < frames.size(); ++i)
+            if (frames[i][pet] != frames[0][pet]) return times[i];
+        return std::nullopt;
+    }
+};
+
+// A screen whose pets live behind one of its edges.
+struct HomeSide {
+    const char* name;
+    model::HomeEdge edge;
+    platform::Screen screen;
+
+    // Where the screen's usable area ends on that side: the pet shows only in front of it.
+    double line() const {
+        switch (edge) {
+            case model::HomeEdge::bottom:
+                return screen.visibleFrame.minY();
+            case model::HomeEdge::top:
+                return screen.frame.maxY() - screen.safeAreaInsets.top;
+            case model::HomeEdge::left:
+                return screen.visibleFrame.minX();
+            case model::HomeEdge::right:
+                return screen.visibleFrame.maxX();
+        }
+        return 0;
+    }
+    bool horizontal() const { return edge == model::HomeEdge::bottom || edge == model::HomeEdge::top; }
+    double along(platform::Point p) const { return horizontal() ? p.x : p.y; }
+    double across(platform::Point p) const { return horizontal() ? p.y : p.x; }
+    // How far a panel of `side` points at `p` reaches out in front of the edge, none to all of it.
+    double shown(platform::Point p, double side) const {
+        const bool outwardIsUp = edge == model::HomeEdge::bottom || edge == model::HomeEdge::left;
+        return std::clamp(outwardIsUp ? across(p) + side - line() : line() - across(p), 0.0, side);
+    }
+};
+
+// Screens with their pets' homes at the bottom, at either side and at the top.
+inline const std::vector<HomeSide>& homeSides() {
+    using platform::sim::SimScreens;
+    static const std::vector<HomeSide> sides{
+        {"bottom", model::HomeEdge::bottom, SimScreens::display(1, {0, 0, 1440, 900}, {.top = 32, .bottom = 48}, true)},
+        {"left", model::HomeEdge::left, SimScreens::display(1, {0, 0, 1440, 900}, {.top = 32, .left = 70}, true)},
+        {"right", model::HomeEdge::right, SimScreens::display(1, {0, 0, 1440, 900}, {.top = 32, .right = 70}, true)},
+        // A camera housing at the top of a built-in screen: its lower edge is the home.
+        {"top", model::HomeEdge::top,
+         SimScreens::withNotch(SimScreens::display(1, {0, 0, 1440, 900}, {.top = 32, .bottom = 48}, true))},
+    };
+    return sides;
+}
 
 // The default sim display: 1440 × 900, a 48-point taskbar at the bottom and a 32-point top bar.
 // The pets' bottom home: 30 points either side of the centre, 30 points above the screen's
@@ -117,6 +197,25 @@ struct CoordinatorPlayTest : CoordinatorTest {
         return origin(pet);
     }
     void tap(int pet) { grab(pet, 0); }
+    // Both pets started afresh at home on a screen of that shape.
+    void startOn(const HomeSide& side) {
+        coordinator.reset();
+        sim.screens.setScreens({side.screen});
+        sim.loop.runPending();
+        restart();
+    }
+    // Both pets' panels while the loop runs `seconds` on, times counted from now.
+    Film film(double seconds, double step = 0.01) {
+        Film f;
+        const double t0 = mediaNow();
+        for (int k = 0;; ++k) {
+            f.times.push_back(mediaNow() - t0);
+            f.frames.push_back({origin(0), origin(1)});
+            if (k * step >= seconds) break;
+            sim.loop.advance(t0 + (k + 1) * step - mediaNow());
+        }
+        return f;
+    }
     void drop(int pet, platform::Point at, platform::Vector velocity = {}) {
         access().beginDrag(pet);
         access().finishDrag({at, velocity}, pet);
