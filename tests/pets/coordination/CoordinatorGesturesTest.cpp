@@ -77,6 +77,8 @@ TEST_F(CoordinatorGesturesTest, petsAwayFromHome_countsThePetsCarriedDroppedOrOu
     auto a = access();
     for (int i : {0, 1}) a.nextSceneAt(i) = a.nextAmbientPoseAt(i) = 1e12;
     a.nextRelationshipAt() = 1e12;
+    const Point open{600, 400}, edge{18, 400};
+    const model::PetDragRelease letGo{open, {}};
     const struct {
         const char* step;
         std::function<void()> act;
@@ -85,15 +87,13 @@ TEST_F(CoordinatorGesturesTest, petsAwayFromHome_countsThePetsCarriedDroppedOrOu
     } steps[] = {
         {"resting at home", [] {}, 0, 0},
         {"pet 0 picked up", [&] { access().beginDrag(0); }, 0, 1},
-        {"dropped in the open", [&] { access().finishDrag({{600, 400}, {}}, 0); }, 1, 1},
-        {"dropped again, clinging to a screen edge", [&] { drop({18, 400}); }, 1, 1},
+        {"dropped in the open", [&] { access().finishDrag(letGo, 0); }, 1, 1},
+        {"dropped again, clinging to a screen edge", [&] { drop(edge); }, 1, 1},
         {"pet 1 out for a walk as well", [&] { access().roam(1); }, 0.5, 2},
         {"both sent home", [&] { coordinator->sendPetsHome(false, false); }, 0, 0},
-        {"dropped, then its stay is over", [&] { drop({600, 400}); }, 15 + 8, 0},
-        {"dropped, then the pets are hidden", [&] {
-             drop({600, 400});
-             model->petsVisible = false;
-         }, 0, 0},
+        {"dropped, then its stay is over", [&] { drop(open); }, 15 + 8, 0},
+        {"dropped once more", [&] { drop(open); }, 1, 1},
+        {"the pets hidden", [&] { model->petsVisible = false; }, 0, 0},
         {"shown again", [&] { model->petsVisible = true; }, 1, 0},
     };
     for (const auto& s : steps) {
