@@ -1,5 +1,5 @@
-// Draws every page of the settings window, the welcome window and the achievement details in
-// both interface languages, offscreen, one PNG per page and language, for people to look at.
+// Draws every page of the settings window, the confirmations before erasing data, the welcome
+// window and the achievement details in both interface languages, offscreen, one PNG per page and language, for people to look at.
 // Fails when a text on any of them is cut where it must be read whole, when a symbol or other
 // picture is drawn too small for its box or off its centre, or when a pet is missing from the
 // actions page's stage; run it at every screen scale worth checking (QT_SCALE_FACTOR).
