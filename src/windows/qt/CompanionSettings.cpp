@@ -1,4 +1,3 @@
-#include <QApplication>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QPushButton>
