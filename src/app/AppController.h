@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -102,8 +103,9 @@ public:
     // The settings window while it is open; closing it releases it.
     platform::Window* settingsWindow() const { return settingsWindow_.get(); }
     // Asks where to save, then writes the export there in one piece; a failure shows the
-    // "导出失败" alert and leaves no file behind. Cancelling is silent.
-    void exportLocalData();
+    // "导出失败" alert and leaves no file behind. Cancelling is silent. The file written, or
+    // nothing when cancelled or failed.
+    std::optional<std::filesystem::path> exportLocalData();
     // Plays a life scene (8 s) or a pose (4 s) on the desktop; false when the coordinator
     // refuses, which leaves a running demonstration and the behaviour as they were.
     bool demonstrateOnDesktop(model::PetLifeScene scene, model::DesktopDemoTarget target);

@@ -59,13 +59,13 @@ void AppController::putSettingsWindowAway() {
     if (settingsWindow_) settingsWindow_->orderOut();
 }
 
-void AppController::exportLocalData() {
+std::optional<std::filesystem::path> AppController::exportLocalData() {
     platform::SavePanelRequest request;
     request.title = model::L10n::t("导出栗丸本机数据");
     request.proposedFileName = model::proposedExportFileName(platform::mainLoop().now());
     request.allowedExtensions = {"json"};
     const auto destination = platform::savePanels().runModal(request);
-    if (!destination || destination->empty()) return;
+    if (!destination || destination->empty()) return std::nullopt;
 
     std::string failure;
     try {
@@ -75,8 +75,9 @@ void AppController::exportLocalData() {
     } catch (const model::DataExportError&) {
         failure = model::L10n::t("数据中有无法写成 JSON 的值。");
     }
-    if (failure.empty()) return;
+    if (failure.empty()) return destination;
     platform::alerts().runModal({model::L10n::t("导出失败"), failure});
+    return std::nullopt;
 }
 
 bool AppController::demonstrateOnDesktop(model::PetLifeScene scene, model::DesktopDemoTarget target) {

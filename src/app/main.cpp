@@ -190,7 +190,7 @@ int main(int argc, char** argv) {
         };
         actions.demonstrateAll = [&controller](auto target) { return controller.petCoordinator().demonstrateAll(target); };
         actions.hideSettingsWindow = [&controller] { controller.putSettingsWindowAway(); };
-        actions.exportLocalData = [&controller] { controller.exportLocalData(); };
+        actions.exportLocalData = [&controller] { return controller.exportLocalData(); };
         actions.switchStashOff = [] { menubar::stash::MenuBarMealController::shared().engine().setEnabled(false); };
         actions.refreshKeyboardCounter = [&controller] { controller.keyboardCounter().refresh(); };
         actions.openInputMonitoringSettings = [&controller] { controller.openInputMonitoringSettings(); };

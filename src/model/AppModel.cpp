@@ -98,6 +98,7 @@ void AppModel::wireObservation() {
     observe(keyboardReaction);
     observe(keyboardMilestone);
     observe(isHiddenForFullScreen);
+    observe(petsAwayFromHome);
 }
 
 void AppModel::persistCompanionRecord() {

@@ -138,6 +138,10 @@ public:
     platform::Published<std::optional<KeyboardReactionEvent>> keyboardReaction;
     platform::Published<std::optional<int64_t>> keyboardMilestone;
     platform::Published<bool> isHiddenForFullScreen{false};
+    // How many of the pets asked for are away from their homes now: carried, left where they
+    // were dropped, or out on a walk or a scene. Written by the pet coordinator; hidden pets
+    // rest at home.
+    platform::Published<int> petsAwayFromHome{0};
 
     // Plain state. The focus end and the reminder stamps are stored under their own names
     // by the operations that change them.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -31,8 +32,9 @@ struct SettingsActions {
     // The whole tour; the caller puts the settings window away when it starts.
     std::function<bool(model::DesktopDemoTarget)> demonstrateAll;
     std::function<void()> hideSettingsWindow;
-    // Asks where, then writes the export of all local data.
-    std::function<void()> exportLocalData;
+    // Asks where, then writes the export of all local data: the file written, or nothing when
+    // the user cancelled or writing failed (which the export says itself).
+    std::function<std::optional<std::filesystem::path>()> exportLocalData;
     // Switches the icon stash off, giving every stashed icon back.
     std::function<void()> switchStashOff;
     std::function<void()> refreshKeyboardCounter;

@@ -3,7 +3,7 @@
 # again (never a second copy) by a second press; the sidebar walks through the pages, and each
 # page is kept as a screenshot in both interface languages. Turning the mouse wheel over the
 # behaviour page's pickers and sliders, and over the home page's texts, scrolls the page and
-# stores nothing.
+# stores nothing. The window tells the window manager that it cannot be resized or maximized.
 # Usage: test_settings_window.sh <path-to-tuftle>
 source "$(dirname "$0")/lib.sh"
 program=$1
@@ -31,6 +31,22 @@ turn_wheel() {
   ((${changed%% *} > 2000)) || e2e_fail "the wheel at $1,$2 moved the page by $changed pixels"
 }
 
+# settings_window_hints: fails unless the window's size hints fix it at 920 x 640 and the window
+# manager offers neither resizing nor maximizing.
+settings_window_hints() {
+  local id hints actions
+  for id in $(xdotool search --onlyvisible --pid "$E2E_APP_PID" --classname tuftle 2>/dev/null); do
+    xwininfo -id "$id" | grep -q 'Width: 920' || continue
+    hints=$(xprop -id "$id" WM_NORMAL_HINTS)
+    actions=$(xprop -id "$id" _NET_WM_ALLOWED_ACTIONS)
+    grep -q 'minimum size: 920 by 640' <<<"$hints" && grep -q 'maximum size: 920 by 640' <<<"$hints" ||
+      e2e_fail "the settings window's size hints are not fixed: $hints"
+    ! grep -Eq 'MAXIMIZE|RESIZE' <<<"$actions" || e2e_fail "the window manager offers to resize it: $actions"
+    return 0
+  done
+  e2e_fail "no settings window to look at"
+}
+
 for language in simplifiedChinese english; do
   e2e_defaults_set onboardingCompleted true
   e2e_defaults_set appLanguageChoice "$language"
@@ -40,6 +56,10 @@ for language in simplifiedChinese english; do
   e2e_open_settings
   e2e_open_settings
   e2e_settings_open || e2e_fail "a second press made a second settings window"
+  if [[ $language == english ]]; then
+    e2e_step "the settings window has one size, which the window manager knows"
+    settings_window_hints
+  fi
   for page in home:0 behavior:1 actions:2 menuBar:6 about:8; do
     e2e_show_settings_page "${page#*:}"
     sleep 0.4

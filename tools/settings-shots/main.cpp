@@ -1,5 +1,5 @@
-// Draws every page of the settings window, the welcome window and the achievement details in
-// both interface languages, offscreen, one PNG per page and language, for people to look at.
+// Draws every page of the settings window, the confirmations before erasing data, the welcome
+// window and the achievement details in both interface languages, offscreen, one PNG per page and language, for people to look at.
 // Fails when a text on any of them is cut where it must be read whole, when a symbol or other
 // picture is drawn too small for its box or off its centre, or when a pet is missing from the
 // actions page's stage; run it at every screen scale worth checking (QT_SCALE_FACTOR).
@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollArea>
 #include <cstdio>
@@ -16,6 +17,7 @@
 #include "CutTexts.h"
 #include "DrawnPictures.h"
 #include "model/AppModel.h"
+#include "model/DataExport.h"
 #include "platform/PlistFileDefaults.h"
 #include "platform/sim/SimPlatform.h"
 #include "windows/ActionsScenes.h"
@@ -97,6 +99,11 @@ int main(int argc, char** argv) {
         return key == "CFBundleVersion" ? "1" : "0.1.0";
     };
     actions.defaultsFile = platform::PlistFileDefaults::standardPath().string();
+    // An export that went where the save panel proposes, for the line that says so.
+    actions.exportLocalData = [&sim] {
+        return std::optional(std::filesystem::path(QDir::homePath().toStdString()) / "Documents" /
+                             model::proposedExportFileName(sim.loop.now()));
+    };
     int failures = 0;
     for (auto [language, tag] : {std::pair{model::AppLanguageChoice::simplifiedChinese, "zh"},
                                  std::pair{model::AppLanguageChoice::english, "en"}}) {
@@ -106,6 +113,8 @@ int main(int argc, char** argv) {
         window.makeKeyAndOrderFront();
         for (auto section : model::allCases<windows::SettingsSection>) {
             window.view()->select(section);
+            if (auto* exportButton = window.view()->page()->findChild<QAbstractButton*>("exportData"))
+                exportButton->click();
             settle();
             const QString name = QString("%1/settings-%2-%3").arg(folder, QString::fromUtf8(model::rawValue(section).data()), tag);
             bool ok = shoot(window.widget(), name);
@@ -132,6 +141,22 @@ int main(int argc, char** argv) {
                     settle();
                     ok = shoot(wall->detail(), QString("%1/achievement-%2-%3").arg(folder, QString::fromUtf8(model::rawValue(badge).data()), tag)) && ok;
                     wall->detail()->close();
+                }
+            }
+            // The confirmations before erasing data, each step.
+            for (const char* opener : {"resetData", "clearToday"}) {
+                auto* button = page->findChild<QAbstractButton*>(opener);
+                if (!button) continue;
+                button->click();
+                for (;;) {
+                    settle();
+                    QMessageBox* box = nullptr;
+                    for (auto* shown : page->findChildren<QMessageBox*>())
+                        if (shown->isVisible()) box = shown;
+                    if (!box) break;
+                    ok = shoot(box, QString("%1/dialog-%2-%3").arg(folder, box->objectName(), tag)) && ok;
+                    auto* onward = box->findChild<QAbstractButton*>("continue");
+                    (onward ? onward : box->findChild<QAbstractButton*>("cancel"))->click();
                 }
             }
             if (!ok) ++failures;

@@ -144,6 +144,7 @@ void PetWindowCoordinator::finishDrag(const model::PetDragRelease& release, int 
 
     view.setActivity(PetActivity::perched);
     manuallyPlacedPetIDs.insert(petID);
+    publishPetsAwayFromHome();
     view.playDragRelease(release.velocity);
     scheduleReturnHome(petID);
 
@@ -248,6 +249,7 @@ void PetWindowCoordinator::celebrate(int petID) {
 
 void PetWindowCoordinator::endManualPlacement(int petID) {
     const bool placed = manuallyPlacedPetIDs.erase(petID) > 0;
+    if (placed) publishPetsAwayFromHome();
     if (manualEdgePerches.erase(petID) == 0 && !placed) return;
     // A pet that clung to a screen edge takes its home's look again.
     if (isPetID(petID) && size_t(petID) < homes.size() && size_t(petID) < petViews.size())

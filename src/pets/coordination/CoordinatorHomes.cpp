@@ -34,6 +34,18 @@ void PetWindowCoordinator::rebuildHomes(bool animated) {
     homes = resolveHomes(model_.petCount.get(), model_.homePreferences.get());
     for (size_t i = 0; i < homes.size() && i < petViews.size(); ++i) petViews[i]->configureHome(homes[i]);
     sendPetsHome(animated, false);
+    publishPetsAwayFromHome();
+}
+
+// A pet is at home while it clings to a home of its own: one carried, one left clinging to a
+// screen edge where it was dropped, or one out on a walk or a scene is away.
+void PetWindowCoordinator::publishPetsAwayFromHome() {
+    const int shown = std::min(model_.petCount.get(), int(petViews.size()));
+    int away = 0;
+    for (int i = 0; i < shown; ++i)
+        if (size_t(i) >= homes.size() || !petViews[size_t(i)]->isHomeAttached() || manuallyPlacedPetIDs.contains(i))
+            ++away;
+    if (away != model_.petsAwayFromHome.get()) model_.petsAwayFromHome = away;
 }
 
 void PetWindowCoordinator::placePanel(PetPanel& panel, Point origin) {

@@ -162,6 +162,7 @@ void PetWindowCoordinator::applyPetCountTransition(int from, int to) {
     if (model_.petsVisible.get() && !model_.isHiddenForFullScreen.get())
         for (int id : plan.added)
             if (size_t(id) < panels.size()) petViews[size_t(id)]->revealAtHome();
+    publishPetsAwayFromHome();
 }
 
 void PetWindowCoordinator::applyHomePreferences(const std::vector<model::PetHomePreference>& preferences) {
@@ -184,6 +185,7 @@ void PetWindowCoordinator::applyHomePreferences(const std::vector<model::PetHome
     if (holder && size_t(*holder) < fresh.size() && size_t(*holder) < old.size() &&
         old[size_t(*holder)] == fresh[size_t(*holder)])
         movePetHome(*holder, true);
+    publishPetsAwayFromHome();
 }
 
 }  // namespace pets

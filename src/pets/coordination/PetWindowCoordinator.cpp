@@ -112,6 +112,9 @@ void PetWindowCoordinator::createPets() {
         view->onDragFinished = [this, alive, petID](const model::PetDragRelease& release) {
             if (alive.lock()) finishDrag(release, petID);
         };
+        view->onHomeAttachmentChanged = [this, alive] {
+            if (alive.lock()) publishPetsAwayFromHome();
+        };
 
         panel->setRootLayer(view->layer());
         view->setWindow(panel);

@@ -109,6 +109,8 @@ private:
     void updateHomeEdgeClip(int petID);
     void applyHomeEdgeClip(int petID, platform::Point origin);
     std::optional<platform::Rect> homeEdgeClip(int petID, platform::Point origin) const;
+    // Tells the model how many pets are away from home, when that changed.
+    void publishPetsAwayFromHome();
     static std::optional<platform::Rect> edgeClip(model::HomeEdge edge, platform::Point restOrigin,
                                                   double boundaryOffset, platform::Point origin);
 

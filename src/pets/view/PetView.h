@@ -108,6 +108,8 @@ public:
     // Proposed window origin in, the origin to use out.
     std::function<platform::Point(platform::Point)> onDragMoved;
     std::function<void(const model::PetDragRelease&)> onDragFinished;
+    // After the pet clung to its home or let go of it.
+    std::function<void()> onHomeAttachmentChanged;
 
     // ---- home
 

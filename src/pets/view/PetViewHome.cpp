@@ -101,6 +101,7 @@ void PetView::setHomeAttached(bool attached, bool animated) {
     updateAttachedFaceLayout(animated);
     updateGripPaws();
     updateFreePaws();
+    if (onHomeAttachmentChanged) onHomeAttachmentChanged();
 }
 
 void PetView::applyHomePose(bool animated) {

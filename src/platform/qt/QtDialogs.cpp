@@ -1,12 +1,58 @@
 #include "platform/qt/QtDialogs.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QGuiApplication>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpacerItem>
 #include <QStandardPaths>
 #include <QStringList>
+#include <algorithm>
 
 namespace platform::qt {
+namespace {
+
+// Left to itself a message box is as narrow as its longest word: the window manager then cuts
+// its title and the message wraps into short lines. The title bar also holds the window
+// manager's icon and buttons, and its font may be larger than ours.
+constexpr int kMinimumWidth = 440;
+constexpr int kTitleBarRoom = 150;
+constexpr double kTitleFontAllowance = 1.2;
+
+void widenForTitle(QMessageBox& box) {
+    QFont font = QApplication::font();
+    font.setBold(true);
+    const int title = static_cast<int>(QFontMetrics(font).horizontalAdvance(box.windowTitle()) * kTitleFontAllowance);
+    int width = std::max(kMinimumWidth, title + kTitleBarRoom);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        width = std::min(width, screen->availableGeometry().width() * 9 / 10);
+    // The box sizes itself from its layout's minimum width.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+}
+
+}  // namespace
+
+DestructiveConfirmation makeDestructiveConfirmation(QWidget* parent, const QString& title, const QString& message,
+                                                    const QString& destructiveTitle, const QString& cancelTitle) {
+    auto* box = new QMessageBox(QMessageBox::Warning, title, title, QMessageBox::NoButton, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setInformativeText(message);
+    auto* destructive = box->addButton(destructiveTitle, QMessageBox::DestructiveRole);
+    // Focused after a Tab it would otherwise become the default for as long as it has focus.
+    destructive->setAutoDefault(false);
+    auto* cancel = box->addButton(cancelTitle, QMessageBox::RejectRole);
+    cancel->setObjectName("cancel");
+    box->setDefaultButton(cancel);
+    box->setEscapeButton(cancel);
+    widenForTitle(*box);
+    return {box, destructive};
+}
 
 std::optional<std::filesystem::path> QtSavePanelRunner::runModal(const SavePanelRequest& request) {
     QFileDialog dialog(nullptr, QString::fromStdString(request.title));
@@ -36,6 +82,7 @@ void QtAlertRunner::runModal(const Alert& alert) {
     QMessageBox box(QMessageBox::Warning, QString::fromStdString(alert.messageText),
                     QString::fromStdString(alert.messageText), QMessageBox::Ok);
     box.setInformativeText(QString::fromStdString(alert.informativeText));
+    widenForTitle(box);
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
     box.exec();
 }

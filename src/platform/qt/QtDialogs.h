@@ -1,9 +1,27 @@
 #pragma once
 
+#include <QString>
+
 #include "platform/Alert.h"
 #include "platform/SavePanel.h"
 
+class QMessageBox;
+class QPushButton;
+class QWidget;
+
 namespace platform::qt {
+
+// A question asked before something that erases data, opened by the caller. Cancel (named
+// "cancel") is the default and the Escape button, and the destructive button never takes
+// Enter, so only a click, or Space once tabbed to, erases. It is wide enough for the window
+// manager to show the title whole and for the message to read in long lines. It deletes itself
+// once closed.
+struct DestructiveConfirmation {
+    QMessageBox* box;
+    QPushButton* destructive;
+};
+DestructiveConfirmation makeDestructiveConfirmation(QWidget* parent, const QString& title, const QString& message,
+                                                    const QString& destructiveTitle, const QString& cancelTitle);
 
 // QFileDialog, with Qt's own dialog so it looks the same on every desktop.
 class QtSavePanelRunner final : public SavePanelRunner {

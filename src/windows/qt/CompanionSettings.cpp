@@ -1,8 +1,8 @@
-#include <QApplication>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStackedWidget>
 #include <cstdio>
 
 #include "model/AppModel.h"
@@ -75,8 +75,15 @@ private:
         texts->setSpacing(4);
         auto* headline = makeLabel({}, TextStyle::headline);
         headline->setObjectName("focusHeadline");
-        auto* second = makeLabel({}, TextStyle::callout, true, true);
-        second->setObjectName("focusDetail");
+        // The idle line and the countdown share one place as tall as the taller of them, so the
+        // card keeps its height when a session starts or ends and no row below moves.
+        auto* second = new QStackedWidget;
+        auto* idleLine = makeLabel(L10n::t("开始后，栗丸会回家陪你 25 分钟。"), TextStyle::callout, true, true);
+        auto* countdown = makeLabel({}, TextStyle::title2);
+        countdown->setFont(fontFor(TextStyle::title2, QFont::Bold));
+        countdown->setObjectName("focusDetail");
+        second->addWidget(idleLine);
+        second->addWidget(countdown);
         texts->addWidget(headline);
         texts->addWidget(second);
         row->addLayout(texts, 1);
@@ -95,14 +102,8 @@ private:
             symbol->setPixmap(platform::qt::symbolPixmap(active ? "timer.circle.fill" : "moon.stars.fill", 34,
                                                          accentColor(), devicePixelRatioF()));
             headline->setText(QString::fromStdString(active ? L10n::t("正在一起专注") : L10n::t("准备好安静坐一会儿")));
-            QFont font = active ? fontFor(TextStyle::title2, QFont::Bold) : fontFor(TextStyle::callout);
-            second->setFont(font);
-            QPalette palette = second->palette();
-            palette.setColor(QPalette::WindowText, active ? QApplication::palette().color(QPalette::WindowText)
-                                                          : secondaryColor());
-            second->setPalette(palette);
-            second->setText(QString::fromStdString(active ? model_.focusRemainingText()
-                                                          : L10n::t("开始后，栗丸会回家陪你 25 分钟。")));
+            countdown->setText(QString::fromStdString(model_.focusRemainingText()));
+            second->setCurrentWidget(active ? countdown : idleLine);
             start->setVisible(!active);
             stop->setVisible(active);
         };

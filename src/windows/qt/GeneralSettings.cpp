@@ -122,6 +122,7 @@ public:
         page->addWidget(accessoryCard());
         page->addStretch(1);
         bindings_.follow(model_.petCount, [this](int) { showPetCount(); });
+        bindings_.follow(model_.petsAwayFromHome, [this](int) { showHeroTitle(); });
         bindings_.follow(model_.petNames, [this](const auto&) { renameRows(); });
     }
 
@@ -150,6 +151,17 @@ private:
         row->addLayout(texts, 1);
         card->content()->addLayout(row);
         return card;
+    }
+
+    // One pet is simply on duty; of two, the headline says which are at home this moment. The
+    // texts keep the default names.
+    void showHeroTitle() {
+        const int away = model_.petsAwayFromHome.get();
+        const std::string title = model_.petCount.get() == 1 ? L10n::t("今天由栗栗值班")
+                                  : away == 0                ? L10n::t("栗栗和丸丸都在家")
+                                  : away == 1                ? L10n::t("一只在家，一只出门了")
+                                                             : L10n::t("栗栗和丸丸都出门了");
+        heroTitle_->setText(QString::fromStdString(title));
     }
 
     Switch* boundSwitch(platform::Published<bool>& property, const char* name, const std::string& title) {
@@ -289,7 +301,7 @@ private:
     void showPetCount() {
         const bool two = model_.petCount.get() == 2;
         heroMarks_->setCount(model_.petCount.get());
-        heroTitle_->setText(QString::fromStdString(two ? L10n::t("栗栗和丸丸都在家") : L10n::t("今天由栗栗值班")));
+        showHeroTitle();
         for (QWidget* w : {homeDivider_, homeRows_[1], nameDivider_, nameRows_[1], accessoryDivider_, accessoryRows_[1]})
             w->setVisible(two);
         refreshNotchNotice();

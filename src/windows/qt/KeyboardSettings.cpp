@@ -16,6 +16,7 @@
 #include <cmath>
 
 #include "model/AppModel.h"
+#include "platform/qt/QtDialogs.h"
 #include "platform/qt/SymbolImages.h"
 #include "windows/KeyChartCurve.h"
 #include "windows/qt/ChangeFollower.h"
@@ -229,28 +230,24 @@ private:
     // clear the new day.
     void askFirst() {
         clearDay_ = platform::calendar::dayKey(model_.mainLoop().now());
-        auto* first = new QMessageBox(QMessageBox::Warning, QString::fromStdString(L10n::t("清除今天的按键次数？")),
-                                      QString::fromStdString(L10n::t("清除今天的按键次数？")), QMessageBox::NoButton, this);
+        const auto [first, proceed] = platform::qt::makeDestructiveConfirmation(
+            this, QString::fromStdString(L10n::t("清除今天的按键次数？")),
+            QString::fromStdString(L10n::format(L10n::t("将删除今天的 %d 次记录；本周与累计数字也会减少。"),
+                                                {model_.ledger->countDay(clearDay_)})),
+            QString::fromStdString(L10n::t("继续确认")), QString::fromStdString(L10n::t("取消")));
         first->setObjectName("clearTodayFirst");
-        first->setAttribute(Qt::WA_DeleteOnClose);
-        first->setInformativeText(QString::fromStdString(L10n::format(
-            L10n::t("将删除今天的 %d 次记录；本周与累计数字也会减少。"), {model_.ledger->countDay(clearDay_)})));
-        auto* proceed = first->addButton(QString::fromStdString(L10n::t("继续确认")), QMessageBox::DestructiveRole);
         proceed->setObjectName("continue");
-        first->addButton(QString::fromStdString(L10n::t("取消")), QMessageBox::RejectRole)->setObjectName("cancel");
         QObject::connect(proceed, &QAbstractButton::clicked, this, [this] { askFinal(); });
         first->open();
     }
 
     void askFinal() {
-        auto* final = new QMessageBox(QMessageBox::Warning, QString::fromStdString(L10n::t("最后确认")),
-                                      QString::fromStdString(L10n::t("最后确认")), QMessageBox::NoButton, this);
+        const auto [final, clear] = platform::qt::makeDestructiveConfirmation(
+            this, QString::fromStdString(L10n::t("最后确认")),
+            QString::fromStdString(L10n::t("此操作无法撤销。只删除今天，不影响其他日期。")),
+            QString::fromStdString(L10n::t("永久清除今天")), QString::fromStdString(L10n::t("取消")));
         final->setObjectName("clearTodayFinal");
-        final->setAttribute(Qt::WA_DeleteOnClose);
-        final->setInformativeText(QString::fromStdString(L10n::t("此操作无法撤销。只删除今天，不影响其他日期。")));
-        auto* clear = final->addButton(QString::fromStdString(L10n::t("永久清除今天")), QMessageBox::DestructiveRole);
         clear->setObjectName("clearForever");
-        final->addButton(QString::fromStdString(L10n::t("取消")), QMessageBox::RejectRole)->setObjectName("cancel");
         const std::string day = clearDay_;
         QObject::connect(clear, &QAbstractButton::clicked, this, [this, day] { model_.resetDay(day); });
         final->open();

@@ -3,6 +3,7 @@
 #include <QVBoxLayout>
 
 #include "model/AppModel.h"
+#include "platform/qt/QtDialogs.h"
 #include "windows/qt/PageTiles.h"
 #include "windows/qt/SettingsBlocks.h"
 #include "windows/qt/SettingsPages.h"
@@ -60,30 +61,45 @@ private:
         auto* card = new SettingsCard(L10n::t("本机数据"));
         auto* exportButton = pushButton(L10n::t("导出…"));
         exportButton->setObjectName("exportData");
-        QObject::connect(exportButton, &QPushButton::clicked, this, [this] {
-            if (actions_.exportLocalData) actions_.exportLocalData();
-        });
         card->add(settingRow(L10n::t("导出数据副本"), L10n::t("生成一份可阅读的 JSON 文件。"), exportButton));
+        // Where the last export went; a cancelled or failed one (which says so itself) clears it.
+        auto* exported = makeLabel({}, TextStyle::caption, false, true);
+        exported->setObjectName("exportResult");
+        QPalette palette = exported->palette();
+        palette.setColor(QPalette::WindowText, accentColor());
+        exported->setPalette(palette);
+        exported->hide();
+        card->add(exported);
+        QObject::connect(exportButton, &QPushButton::clicked, this, [this, exported] {
+            const auto file = actions_.exportLocalData ? actions_.exportLocalData() : std::nullopt;
+            if (!file) {
+                exported->hide();
+                return;
+            }
+            // A long path may break after any of its slashes.
+            QString shown = QString::fromStdString(file->string());
+            shown.replace(QLatin1Char('/'), QStringLiteral("/\u200B"));
+            exported->setText(QString::fromStdString(L10n::format(L10n::t("已导出到 %@"), {shown.toStdString()})));
+            exported->show();
+        });
         card->add(softDivider());
         auto* reset = pushButton(L10n::t("重置…"));
         reset->setObjectName("resetData");
-        QPalette palette = reset->palette();
-        palette.setColor(QPalette::ButtonText, QColor(200, 40, 40));
-        reset->setPalette(palette);
+        QPalette resetPalette = reset->palette();
+        resetPalette.setColor(QPalette::ButtonText, QColor(200, 40, 40));
+        reset->setPalette(resetPalette);
         QObject::connect(reset, &QPushButton::clicked, this, [this] { confirmReset(); });
         card->add(settingRow(L10n::t("重新开始"), L10n::t("清除统计、陪伴记录、名字和偏好。"), reset));
         return card;
     }
 
     void confirmReset() {
-        auto* dialog = new QMessageBox(QMessageBox::Warning, QString::fromStdString(L10n::t("确定重置所有栗丸数据？")),
-                                       QString::fromStdString(L10n::t("确定重置所有栗丸数据？")), QMessageBox::NoButton, this);
+        const auto [dialog, reset] = platform::qt::makeDestructiveConfirmation(
+            this, QString::fromStdString(L10n::t("确定重置所有栗丸数据？")),
+            QString::fromStdString(L10n::t("将清除按键次数、陪伴记录、命名和偏好。可以先导出副本。")),
+            QString::fromStdString(L10n::t("重置数据")), QString::fromStdString(L10n::t("取消")));
         dialog->setObjectName("resetConfirmation");
-        dialog->setAttribute(Qt::WA_DeleteOnClose);
-        dialog->setInformativeText(QString::fromStdString(L10n::t("将清除按键次数、陪伴记录、命名和偏好。可以先导出副本。")));
-        auto* reset = dialog->addButton(QString::fromStdString(L10n::t("重置数据")), QMessageBox::DestructiveRole);
         reset->setObjectName("reset");
-        dialog->addButton(QString::fromStdString(L10n::t("取消")), QMessageBox::RejectRole)->setObjectName("cancel");
         QObject::connect(reset, &QAbstractButton::clicked, this, [this] {
             // The stash first: it gives every hidden icon back and stores itself as off.
             if (actions_.switchStashOff) actions_.switchStashOff();

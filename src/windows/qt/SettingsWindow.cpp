@@ -8,6 +8,7 @@
 #include <QPainterPath>
 #include <QScrollArea>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "menubar/stash/MenuBarMealController.h"
 #include "model/AppModel.h"
@@ -175,10 +176,17 @@ QWidget* SettingsView::sidebar() {
     footer->addWidget(atHome);
     footer->addStretch(1);
     column->addLayout(footer);
-    contentSubscriptions_.push_back(model_.petCount.subscribe([marks, atHome](int count) {
+    // The pets the user keeps, and how many of them are at home this moment.
+    auto showAtHome = [this, marks, atHome] {
+        const int count = model_.petCount.get();
+        const int home = std::clamp(count - model_.petsAwayFromHome.get(), 0, count);
         marks->setCount(count);
-        atHome->setText(QString::fromStdString(count == 1 ? L10n::t("1 只在家") : L10n::t("2 只在家")));
-    }));
+        atHome->setText(QString::fromStdString(home == 2   ? L10n::t("2 只在家")
+                                               : home == 1 ? L10n::t("1 只在家")
+                                                           : L10n::t("0 只在家")));
+    };
+    contentSubscriptions_.push_back(model_.petCount.subscribe([showAtHome](int) { showAtHome(); }));
+    contentSubscriptions_.push_back(model_.petsAwayFromHome.subscribe([showAtHome](int) { showAtHome(); }, false));
     return bar;
 }
 

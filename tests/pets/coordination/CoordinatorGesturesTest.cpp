@@ -1,3 +1,5 @@
+#include <functional>
+
 #include "model/AppModel.h"
 #include "pets/coordination/CoordinatorTestSupport.h"
 #include "platform/Services.h"
@@ -66,6 +68,39 @@ TEST_F(CoordinatorGesturesTest, droppedPet_waitsTheChosenStayThenGoesHomeWithIts
     model->dragStayDuration = short_;
     sim.loop.advance(15.1);
     EXPECT_NE(origin(0), (Point{-22, 400}));
+}
+
+TEST_F(CoordinatorGesturesTest, petsAwayFromHome_countsThePetsCarriedDroppedOrOutAndNoneResting) {
+    model->dragStayDuration = model::DragStayDuration::short_;
+    sim.loop.advance(4);
+    // No behaviour of their own: the pets go out only when the steps send them.
+    auto a = access();
+    for (int i : {0, 1}) a.nextSceneAt(i) = a.nextAmbientPoseAt(i) = 1e12;
+    a.nextRelationshipAt() = 1e12;
+    const Point open{600, 400}, edge{18, 400};
+    const model::PetDragRelease letGo{open, {}};
+    const struct {
+        const char* step;
+        std::function<void()> act;
+        double wait;
+        int away;
+    } steps[] = {
+        {"resting at home", [] {}, 0, 0},
+        {"pet 0 picked up", [&] { access().beginDrag(0); }, 0, 1},
+        {"dropped in the open", [&] { access().finishDrag(letGo, 0); }, 1, 1},
+        {"dropped again, clinging to a screen edge", [&] { drop(edge); }, 1, 1},
+        {"pet 1 out for a walk as well", [&] { access().roam(1); }, 0.5, 2},
+        {"both sent home", [&] { coordinator->sendPetsHome(false, false); }, 0, 0},
+        {"dropped, then its stay is over", [&] { drop(open); }, 15 + 8, 0},
+        {"dropped once more", [&] { drop(open); }, 1, 1},
+        {"the pets hidden", [&] { model->petsVisible = false; }, 0, 0},
+        {"shown again", [&] { model->petsVisible = true; }, 1, 0},
+    };
+    for (const auto& s : steps) {
+        s.act();
+        sim.loop.advance(s.wait);
+        EXPECT_EQ(model->petsAwayFromHome.get(), s.away) << s.step;
+    }
 }
 
 TEST_F(CoordinatorGesturesTest, tapThenGrabWithinTheCelebration_leavesTheHeldPetAlone) {

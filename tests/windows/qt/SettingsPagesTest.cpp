@@ -4,6 +4,7 @@
 #include <QCategoryAxis>
 #include <QComboBox>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpontaneKeyEvent>
@@ -152,6 +153,63 @@ TEST_F(SettingsPagesTest, clearingTodayTakesTwoStepsAndClearsTheDayTheFirstStepW
     EXPECT_FALSE(control<QAbstractButton>("clearToday")->isEnabled()) << "nothing to clear today";
 }
 
+TEST_F(SettingsPagesTest, enterOrEscapeInAConfirmationThatErasesKeepsEveryCount) {
+    enum class Key { enter, escape, enterOnTheTabbedToDestructiveButton, spaceOnTheTabbedToDestructiveButton };
+    struct Dialog {
+        const char* name;
+        SettingsSection page;
+        const char* opener;
+        const char* before;  // the step answered first, if any
+        const char* destructive;
+        const char* next;  // the step the destructive button leads to, if any
+    };
+    const Dialog dialogs[] = {
+        {"resetConfirmation", SettingsSection::privacy, "resetData", nullptr, "reset", nullptr},
+        {"clearTodayFirst", SettingsSection::keyboard, "clearToday", nullptr, "continue", "clearTodayFinal"},
+        {"clearTodayFinal", SettingsSection::keyboard, "clearToday", "clearTodayFirst", "clearForever", nullptr},
+    };
+    const std::pair<Key, const char*> keys[] = {
+        {Key::enter, "enter"},
+        {Key::escape, "escape"},
+        {Key::enterOnTheTabbedToDestructiveButton, "enter on the destructive button"},
+        {Key::spaceOnTheTabbedToDestructiveButton, "space on the destructive button"},
+    };
+    for (const auto& d : dialogs) {
+        for (const auto& [key, keyName] : keys) {
+            SCOPED_TRACE(std::string(d.name) + ", " + keyName);
+            model->ledger = model::KeystrokeLedger{{{dayKey(0), 30}, {dayKey(-1), 100}}, 130};
+            auto record = model::CompanionRecord::startingAt(model->companionRecord->firstMetAt);
+            record.addCompanion(540, record.firstMetAt);
+            model->companionRecord = record;
+            open(d.page);
+            control<QAbstractButton>(d.opener)->click();
+            if (d.before) answer(d.before, "continue");
+            auto* box = control<QMessageBox>(d.name);
+            ASSERT_TRUE(box && box->isVisible());
+            auto* destructive = box->findChild<QPushButton*>(d.destructive);
+            QWidget* target = box->focusWidget() ? box->focusWidget() : box;
+            if (key == Key::enterOnTheTabbedToDestructiveButton || key == Key::spaceOnTheTabbedToDestructiveButton) {
+                destructive->setFocus(Qt::TabFocusReason);
+                target = destructive;
+            }
+            const bool space = key == Key::spaceOnTheTabbedToDestructiveButton;
+            QTest::keyClick(target, space ? Qt::Key_Space : key == Key::escape ? Qt::Key_Escape : Qt::Key_Return);
+            QApplication::processEvents();
+            QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+            // Space erases what that dialog erases: everything, or only today.
+            const bool erased = space && !d.next, all = erased && !d.before;
+            EXPECT_EQ(model->ledger->countDay(dayKey(0)), erased ? 0 : 30);
+            EXPECT_EQ(model->ledger->allTimeCount, all ? 0 : erased ? 100 : 130);
+            EXPECT_EQ(model->companionRecord->totalCompanionSeconds, all ? 0 : 540);
+            if (d.next) {
+                auto* next = window->view()->page()->findChild<QMessageBox*>(d.next);
+                EXPECT_EQ(next && next->isVisible(), space) << "only Space goes on to the last step";
+            }
+        }
+    }
+}
+
 TEST_F(SettingsPagesTest, companionControlsWriteTheirModelValues) {
     using model::ReminderInterval;
     using model::WellbeingAction;
@@ -195,18 +253,62 @@ TEST_F(SettingsPagesTest, companionControlsWriteTheirModelValues) {
     EXPECT_FALSE(model->isFocusActive.get());
 }
 
+TEST_F(SettingsPagesTest, startingOrEndingFocusMovesNoRowBelowTheFocusCard) {
+    for (auto language : {model::AppLanguageChoice::simplifiedChinese, model::AppLanguageChoice::english}) {
+        model->setAppLanguage(language);
+        open(SettingsSection::companion);
+        auto* below = control("restEnabled");
+        auto rowAt = [&] {
+            QApplication::processEvents();
+            return below->mapTo(window->view()->page(), QPoint(0, 0));
+        };
+        const QPoint idle = rowAt();
+        control<QAbstractButton>("startFocus")->click();
+        EXPECT_EQ(rowAt(), idle) << "started";
+        control<QAbstractButton>("stopFocus")->click();
+        EXPECT_EQ(rowAt(), idle) << "ended";
+    }
+}
+
 TEST_F(SettingsPagesTest, exportWritesAJsonDocumentAParserReads) {
     testfiles::TemporaryFolder folder{"tuftle-privacy"};
     app::AppController controller(*model);
     sim.savePanels.answer = folder.path() / "copy.json";
     windows::SettingsActions actions;
-    actions.exportLocalData = [&controller] { controller.exportLocalData(); };
+    actions.exportLocalData = [&controller] { return controller.exportLocalData(); };
     model->ledger = model::KeystrokeLedger{{{dayKey(0), 12}}, 12};
     open(SettingsSection::privacy, std::move(actions));
     control<QAbstractButton>("exportData")->click();
     const auto parsed = nlohmann::json::parse(testfiles::readFile(folder.path() / "copy.json"), nullptr, false);
     ASSERT_FALSE(parsed.is_discarded());
     EXPECT_NE(parsed.dump().find("12"), std::string::npos);
+
+    // The page says where the file went; a cancelled or failed export takes that back.
+    std::ofstream(folder.path() / "notAFolder") << "x";
+    const struct {
+        const char* what;
+        std::optional<std::filesystem::path> answer;
+        bool told;
+        size_t alerts;
+    } exports[] = {
+        {"written", folder.path() / "copy.json", true, 0},
+        {"cancelled", std::nullopt, false, 0},
+        {"written again", folder.path() / "copy.json", true, 0},
+        {"failed", folder.path() / "notAFolder" / "copy.json", false, 1},
+    };
+    auto* result = control<QLabel>("exportResult");
+    for (const auto& e : exports) {
+        SCOPED_TRACE(e.what);
+        sim.alerts.shown.clear();
+        sim.savePanels.answer = e.answer;
+        control<QAbstractButton>("exportData")->click();
+        EXPECT_EQ(result->isVisibleTo(window->view()->page()), e.told);
+        EXPECT_EQ(sim.alerts.shown.size(), e.alerts);
+        if (e.told) {
+            EXPECT_EQ(result->text().remove(QChar(0x200B)).toStdString(),
+                      "Exported to " + (folder.path() / "copy.json").string());
+        }
+    }
 }
 
 TEST_F(SettingsPagesTest, resetSwitchesTheStashOffFirstThenEmptiesTheModelAndTheDefaultsFile) {

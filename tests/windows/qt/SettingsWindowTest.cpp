@@ -95,6 +95,32 @@ TEST_F(SettingsWindowTest, sidebarFollowsVisibilityAndPetCount) {
     EXPECT_EQ(atHome->text(), "2 at home");
 }
 
+TEST_F(SettingsWindowTest, sidebarAndHomeHeadlineSayHowManyPetsAreAtHomeThisMoment) {
+    const struct {
+        int petCount, away;
+        const char *atHome, *headline, *atHomeZh, *headlineZh;
+    } cases[] = {
+        {2, 0, "2 at home", "Chestnut and Dumpling are both home", "2 只在家", "栗栗和丸丸都在家"},
+        {2, 1, "1 at home", "One is home, one is out", "1 只在家", "一只在家，一只出门了"},
+        {2, 2, "0 at home", "Chestnut and Dumpling are both out", "0 只在家", "栗栗和丸丸都出门了"},
+        {1, 0, "1 at home", "Chestnut is on duty today", "1 只在家", "今天由栗栗值班"},
+        {1, 1, "0 at home", "Chestnut is on duty today", "0 只在家", "今天由栗栗值班"},
+    };
+    for (auto language : {AppLanguageChoice::english, AppLanguageChoice::simplifiedChinese}) {
+        model->setAppLanguage(language);
+        open(SettingsSection::home);
+        const bool english = language == AppLanguageChoice::english;
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::to_string(c.petCount) + " pets, " + std::to_string(c.away) + " away");
+            model->petCount = c.petCount;
+            model->petsAwayFromHome = c.away;
+            EXPECT_EQ(window.view()->findChild<QLabel*>("petsAtHome")->text(), english ? c.atHome : c.atHomeZh);
+            EXPECT_EQ(text("heroTitle"), english ? c.headline : c.headlineZh);
+        }
+        model->petsAwayFromHome = 0;
+    }
+}
+
 TEST_F(SettingsWindowTest, openingTwiceRaisesTheOneWindow_closingReleasesIt) {
     app::AppController controller(*model);
     int made = 0;
