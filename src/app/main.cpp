@@ -44,22 +44,39 @@
 
 namespace {
 
+// An X server that leaves a request unanswered this long at quit is taken as stopped or hung.
+constexpr double kStalledDisplayLimit = 0.5;  // s
+
 platform::qt::QtApplication* runningApplication = nullptr;
-platform::Defaults* runningDefaults = nullptr;
+platform::PlistFileDefaults* runningDefaults = nullptr;
+
+// The last write of the settings; when it fails, says what is lost. Whether it succeeded.
+bool saveAtQuit(platform::PlistFileDefaults& defaults) {
+    if (defaults.flush()) return true;
+    std::fprintf(stderr, "tuftle: could not save the settings to %s (%s); %s\n", defaults.path().c_str(),
+                 std::strerror(defaults.lastWriteError()),
+                 app::AppController::shared().model().failedSaveNote(defaults.unsavedKeys()).c_str());
+    return false;
+}
+
+// Records an orderly end and leaves at once, without tearing down the windows: their window
+// system is gone, or answers nothing and would hold every window call for ever.
+[[noreturn]] void leaveWithoutWindows(int status) {
+    // What the tap read still counts, and the pets, whose windows are going, do not answer it.
+    app::AppController::shared().keyboardCounter().countPendingPresses(true);
+    app::AppController::shared().model().flushPendingWrites();
+    app::AppController::shared().runtimeHealth().markCleanExit();
+    if (runningDefaults && !saveAtQuit(*runningDefaults)) status = EXIT_FAILURE;
+    std::fflush(nullptr);
+    std::_Exit(status);
+}
 
 // Qt leaves through exit() when the X connection breaks, as it does when the desktop
 // session ends: record that as an orderly end too, then leave at once. The static destructors
 // still to come would tear down widgets whose window system is gone.
 void recordExitWithoutTerminate() {
     if (!runningApplication || runningApplication->hasTerminated()) return;
-    // The tap's own connection is gone too: what it read before still counts, and the pets,
-    // whose windows are going, do not answer it.
-    app::AppController::shared().keyboardCounter().countPendingPresses(true);
-    app::AppController::shared().model().flushPendingWrites();
-    app::AppController::shared().runtimeHealth().markCleanExit();
-    if (runningDefaults) runningDefaults->flush();
-    std::fflush(nullptr);
-    std::_Exit(EXIT_FAILURE);
+    leaveWithoutWindows(EXIT_FAILURE);
 }
 
 }  // namespace
@@ -99,6 +116,11 @@ int main(int argc, char** argv) {
     // Routed before anything is loaded: a SIGTERM during a long load still ends in order.
     platform::PlistFileDefaults* loadedDefaults = nullptr;
     platform::qt::QtApplication app([&] {
+        // A quit at the end of a session whose X server stopped must not wait for it.
+        if (runningDefaults && platform::qt::x11DisplayStalls(kStalledDisplayLimit)) {
+            std::fprintf(stderr, "tuftle: the X server does not answer; leaving without closing the windows\n");
+            leaveWithoutWindows(EXIT_SUCCESS);
+        }
         delegate.applicationWillTerminate();
         if (loadedDefaults) loadedDefaults->flush();
     });
@@ -204,12 +226,7 @@ int main(int argc, char** argv) {
 
     loop.post([&] { delegate.applicationDidFinishLaunching(); });
     int status = QApplication::exec();
-    if (!defaults.flush()) {
-        std::fprintf(stderr, "tuftle: could not save the settings to %s (%s); %s\n", defaults.path().c_str(),
-                     std::strerror(defaults.lastWriteError()),
-                     controller.model().failedSaveNote(defaults.unsavedKeys()).c_str());
-        status = 1;
-    }
+    if (!saveAtQuit(defaults)) status = 1;
     runningApplication = nullptr;
     runningDefaults = nullptr;
     loadedDefaults = nullptr;

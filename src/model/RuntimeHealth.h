@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/Defaults.h"
 
@@ -10,6 +11,8 @@ namespace model {
 // termination, so the next start can tell whether the previous run ended unexpectedly.
 class RuntimeHealth final {
 public:
+    static constexpr std::string_view defaultCleanExitKey = "runtime.cleanExit";
+
     explicit RuntimeHealth(platform::Defaults& defaults) : defaults_(defaults) {}
 
     // Reads the previous run's record, then marks this run as not yet ended cleanly, on disk
@@ -23,7 +26,7 @@ public:
 
 private:
     platform::Defaults& defaults_;
-    std::string cleanExitKey_ = "runtime.cleanExit";
+    std::string cleanExitKey_{defaultCleanExitKey};
     bool recoveredFromUnexpectedExit_ = false;
 };
 

@@ -5,6 +5,7 @@
 
 #include "model/AppModel.h"
 #include "model/L10n.h"
+#include "model/RuntimeHealth.h"
 
 namespace model {
 namespace {
@@ -59,7 +60,7 @@ constexpr Words kWords[] = {
     {keys::lastStretchActionAt, {}},
     {keys::lastLookFarActionAt, {}},
     {keys::lastGentleReminderAt, {}},
-    {"runtime.cleanExit", {}},
+    {RuntimeHealth::defaultCleanExitKey, {}},
     {"lastAutomaticUpdateCheck", {}},
 };
 
@@ -83,8 +84,12 @@ std::string unsavedChangesNote(const std::vector<std::string>& unsavedKeys, bool
     std::string list;
     for (const std::string_view words : named) list += (list.empty() ? "" : L10n::t("、")) + L10n::t(words);
     const std::string note = countsKept ? L10n::t("按键次数和陪伴时间已留到下次启动；") : "";
+    // Without the mark of this orderly quit on disk, the next start reports an unexpected one.
+    const bool markLost =
+        std::find(unsavedKeys.begin(), unsavedKeys.end(), RuntimeHealth::defaultCleanExitKey) != unsavedKeys.end();
     return note +
-           (named.empty() ? L10n::t("其他改动都没有丢失") : L10n::format(L10n::t("这些改动没有保存：%@"), {list}));
+           (named.empty() ? L10n::t("其他改动都没有丢失") : L10n::format(L10n::t("这些改动没有保存：%@"), {list})) +
+           (markLost ? L10n::t("；下次启动会把这次退出报告为意外退出") : "");
 }
 
 }  // namespace model

@@ -36,7 +36,8 @@ public:
     virtual void invalidate() = 0;
     // Reports every key-down the system already holds for the tap, before returning: for the
     // end of the program, when presses waiting to be read would otherwise be lost. A tap whose
-    // source is gone reports what it had already taken in.
+    // source is gone reports what it had already taken in; one whose source does not answer
+    // within about a second reports what came until then.
     virtual void readPending() = 0;
 };
 

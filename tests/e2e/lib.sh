@@ -132,6 +132,7 @@ e2e__stop_all() {
   for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do # newest first: the program before its X server
     pid=${E2E_PIDS[$i]}
     if e2e__is_our_child "$pid"; then
+      kill -CONT "$pid" 2>/dev/null || true # a test may have stopped it
       kill -TERM "$pid" 2>/dev/null || true
       alive+=("$pid")
     fi

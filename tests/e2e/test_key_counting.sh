@@ -151,3 +151,22 @@ for row in "${quit_rows[@]}"; do
   ((stored == before + ${#text} + 1)) ||
     e2e_fail "$((before + ${#text} + 1 - stored)) of $((${#text} + 1)) presses typed before SIG$signal not stored"
 done
+
+# A quit while the X server is stopped, as at a logout that meets a hung server: the program
+# gives up waiting for it, stores the presses that reached it before, and ends in order.
+start_and_wait_until_ready
+wait_until_counting "$(all_time_count)"
+before=$(all_time_count)
+readonly typed_before_stop="stoppedserver"
+e2e_step "type ${#typed_before_stop} characters, stop the X server, then SIGTERM"
+xdotool type --delay 25 "$typed_before_stop"
+xprop -root _NET_SUPPORTING_WM_CHECK >/dev/null # a round trip: the server has sent the presses on
+kill -STOP "$E2E_XVFB_PID"
+stopped_quit=0
+e2e_kill_app TERM 5 || stopped_quit=$?
+kill -CONT "$E2E_XVFB_PID"
+((stopped_quit == 0)) || e2e_fail "still running 5 s after SIGTERM with the X server stopped"
+[[ $E2E_APP_STATUS == 0 ]] || e2e_fail "exit status $E2E_APP_STATUS after SIGTERM with the X server stopped, expected 0"
+e2e_defaults_is runtime.cleanExit true || e2e_fail "the quit with the X server stopped is not marked as orderly"
+(($(all_time_count) == before + ${#typed_before_stop})) ||
+  e2e_fail "all-time count $(all_time_count) after the quit with the X server stopped, expected $((before + ${#typed_before_stop}))"

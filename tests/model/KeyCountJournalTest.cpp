@@ -7,6 +7,7 @@
 
 #include "model/AppModelTestSupport.h"
 #include "model/CompanionTracker.h"
+#include "model/RuntimeHealth.h"
 #include "model/TimeZoneTestSupport.h"
 
 using namespace model;
@@ -267,6 +268,25 @@ TEST_F(KeyCountJournal, aQuitOnAFullDiskSaysWhatTheJournalKeptAndWhatIsLost) {
         EXPECT_EQ(total(), c.totalAfterRestart);
         EXPECT_TRUE(model->petsVisible.get()) << "lost, as said";
         EXPECT_EQ(note, c.note);
+    }
+}
+
+// The line of a failed last save and the next start agree on whether this quit was orderly.
+TEST_F(KeyCountJournal, aQuitOnAFullDiskSaysWhetherTheNextStartReportsItAsUnexpected) {
+    const std::string reported = "; the next start will report this quit as unexpected";
+    for (const bool full : {false, true}) {
+        SCOPED_TRACE(full ? "full disk" : "room on the disk");
+        start({});
+        RuntimeHealth(*settings).evaluateAtLaunch();
+        settings->full = full;
+        RuntimeHealth(*settings).markCleanExit();
+        quit();
+        const std::string note = model->failedSaveNote(settings->unsavedKeys());
+        killAndRestart();
+        RuntimeHealth next(*settings);
+        next.evaluateAtLaunch();
+        EXPECT_EQ(next.recoveredFromUnexpectedExit(), full);
+        EXPECT_EQ(note.ends_with(reported), next.recoveredFromUnexpectedExit()) << note;
     }
 }
 

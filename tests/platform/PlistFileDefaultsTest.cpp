@@ -147,6 +147,7 @@ TEST_F(PlistFileDefaultsTest, unreadableFile_isKeptAsideAndTheStoreStartsEmpty) 
         head + "<dict><key>a</key><date>yesterday</date></dict></plist>",
         head + "<dict><key>a</key><data>!!not base64!!</data></dict></plist>",
         head + "<dict><key>a</key><true/><key>b</key></dict></plist>",
+        head + "<dict><key>a</key><string>AT&T</string></dict></plist>",
     };
     std::vector<std::pair<fs::path, std::string>> asides;
     for (const auto& bytes : unreadable) {

@@ -73,10 +73,15 @@ TEST_F(UpdatesTest, checkOutcomes) {
         EXPECT_EQ(sim.http.last().request.headers, (decltype(platform::HttpRequest::headers){{"Accept", "application/json"}}));
         EXPECT_EQ(result, expected) << sim.http.exchanges.size();
     }
+    // The first release checking a feed that still offers only itself.
+    environment.currentBuild = 1;
+    check();
+    body(feed([](json& m) { m["build"] = 1; }))(sim.http.last());
+    EXPECT_EQ(result, current);
     environment.currentBuild.reset();  // an unreadable running build is no build 0
     check();
     EXPECT_EQ(result, UpdateCheckResult::notConfigured());
-    EXPECT_EQ(sim.http.exchanges.size(), std::size(cases));
+    EXPECT_EQ(sim.http.exchanges.size(), std::size(cases) + 1);
 }
 
 TEST_F(UpdatesTest, downloadFailuresAndCancelLeaveNothing) {

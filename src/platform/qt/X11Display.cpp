@@ -1,8 +1,14 @@
 #include "platform/qt/X11Display.h"
 
 #include <QAbstractEventDispatcher>
+#include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QThread>
+#include <cstdlib>
 #include <utility>
+
+#include <xcb/xcb.h>
+#include <xcb/xcbext.h>
 
 // Xlib last: its macros (None, Bool, Status...) would clash with Qt's headers.
 #include <X11/Xlib.h>
@@ -14,6 +20,32 @@ bool x11DisplayReachable() {
     if (!display) return false;
     XCloseDisplay(display);
     return true;
+}
+
+bool x11DisplayStalls(double seconds) {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection || xcb_connection_has_error(connection)) return false;
+    // Qt's event thread reads the socket; the answer is looked for now and then rather than
+    // waited for, which could not be given up.
+    const xcb_get_input_focus_cookie_t cookie = xcb_get_input_focus(connection);
+    xcb_flush(connection);
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        void* reply = nullptr;
+        xcb_generic_error_t* error = nullptr;
+        if (xcb_poll_for_reply(connection, cookie.sequence, &reply, &error) || xcb_connection_has_error(connection)) {
+            std::free(reply);
+            std::free(error);
+            return false;
+        }
+        if (waited.elapsed() >= seconds * 1000) {
+            xcb_discard_reply(connection, cookie.sequence);
+            return true;
+        }
+        QThread::msleep(5);
+    }
 }
 
 Display* qtX11Display() {

@@ -8,6 +8,11 @@ namespace platform::qt {
 // when it cannot reach the display, so main asks first.
 bool x11DisplayReachable();
 
+// Whether Qt's X server leaves a request unanswered for `seconds`: it is stopped or hung, and
+// every window call that waits for an answer would wait for ever. False off X11 and on a
+// broken connection, where calls fail at once.
+bool x11DisplayStalls(double seconds);
+
 // Qt's own connection to the X server; null off X11.
 _XDisplay* qtX11Display();
 

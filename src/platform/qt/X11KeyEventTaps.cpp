@@ -135,9 +135,12 @@ void disposeNotifier(std::unique_ptr<QSocketNotifier>& notifier) {
 
 class X11KeyEventTap final : public KeyEventTap {
 public:
-    X11KeyEventTap(std::unique_ptr<Connection> connection, int xiOpcode,
+    X11KeyEventTap(std::unique_ptr<Connection> connection, int xiOpcode, Window markWindow,
                    std::function<void(const KeyTapEvent&)> callback)
-        : connection_(std::move(connection)), xiOpcode_(xiOpcode), callback_(std::move(callback)) {
+        : connection_(std::move(connection)),
+          xiOpcode_(xiOpcode),
+          markWindow_(markWindow),
+          callback_(std::move(callback)) {
         notifier_ = std::make_unique<QSocketNotifier>(ConnectionNumber(connection_->display()), QSocketNotifier::Read);
         QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { drain(true); });
         clock_.start();
@@ -163,9 +166,35 @@ public:
         // the connection, and the events read before are then never handed out.
         readEvents(false);
         if (!*alive || !connection_) return;
-        // The server answers a round trip after every event it sent us before it.
-        XSync(connection_->display(), False);
-        readEvents(false);
+        // The server handles requests in order: an event we send ourselves comes after every
+        // event it sent us before. Unlike a reply it can be waited for with a limit, so a
+        // stopped or hung server holds the quit up for a moment only.
+        const long mark = ++lastMark_;
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = markWindow_;
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = mark;
+        XSendEvent(connection_->display(), markWindow_, False, NoEventMask, &event);
+        XFlush(connection_->display());
+        QElapsedTimer waiting;
+        waiting.start();
+        while (connection_ && !connection_->isLost() && seenMark_ != mark) {
+            const qint64 left = kServerAnswerLimitMs - waiting.elapsed();
+            if (left <= 0) {
+                std::fprintf(stderr,
+                             "tuftle: key tap: the X server did not answer within %lld ms; "
+                             "presses it still holds are not counted\n",
+                             static_cast<long long>(kServerAnswerLimitMs));
+                return;
+            }
+            pollfd socket{ConnectionNumber(connection_->display()), POLLIN, 0};
+            if (XEventsQueued(connection_->display(), QueuedAlready) == 0 &&
+                ::poll(&socket, 1, static_cast<int>(left)) <= 0)
+                continue;
+            readEvents(false);
+            if (!*alive) return;
+        }
     }
 
 private:
@@ -174,6 +203,7 @@ private:
     // once more. The first key after a pause (nothing for kTypingPause) wakes it at once.
     static constexpr double kReadWithin = 0.1;
     static constexpr qint64 kTypingPauseMs = 300;
+    static constexpr qint64 kServerAnswerLimitMs = 1000;
 
     // `atOnce` when woken by the keys themselves.
     void drain(bool atOnce) {
@@ -211,6 +241,10 @@ private:
             read = true;
             XEvent event;
             XNextEvent(display, &event);
+            if (event.type == ClientMessage && event.xclient.window == markWindow_) {
+                seenMark_ = event.xclient.data.l[0];
+                continue;
+            }
             XGenericEventCookie* cookie = &event.xcookie;
             if (cookie->type != GenericEvent || cookie->extension != xiOpcode_) continue;
             if (!XGetEventData(display, cookie)) continue;
@@ -272,6 +306,10 @@ private:
 
     std::unique_ptr<Connection> connection_;
     int xiOpcode_;
+    // An unmapped window of the tap's connection, which the events marking a read-out go to.
+    Window markWindow_;
+    long lastMark_ = 0;
+    long seenMark_ = 0;
     std::function<void(const KeyTapEvent&)> callback_;
     std::unique_ptr<QSocketNotifier> notifier_;
     uint64_t readAtNextWake_ = 0;  // the hub's id while keys wait for the next wake-up
@@ -329,9 +367,11 @@ std::unique_ptr<KeyEventTap> X11KeyEventTapSystem::createKeyDownTap(std::functio
     mask.mask_len = sizeof bits;
     mask.mask = bits;
     XISelectEvents(display, DefaultRootWindow(display), &mask, 1);
+    const Window markWindow = XCreateWindow(display, DefaultRootWindow(display), -1, -1, 1, 1, 0, CopyFromParent,
+                                            InputOnly, CopyFromParent, 0, nullptr);
     XSync(display, False);
     if (connection->isLost() || connection->takeProtocolError()) return nullptr;
-    return std::make_unique<X11KeyEventTap>(std::move(connection), *opcode, std::move(callback));
+    return std::make_unique<X11KeyEventTap>(std::move(connection), *opcode, markWindow, std::move(callback));
 }
 
 }  // namespace platform::qt

@@ -5,6 +5,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QTest>
+#include <algorithm>
 #include <set>
 
 #include "menubar/MenuBarEntryController.h"
@@ -47,6 +48,25 @@ TEST(MenuPanelView, controlsWriteTheModelAndFollowIt) {
     EXPECT_TRUE(p.view.visibilitySwitch()->isChecked());
     EXPECT_TRUE(p.view.windowWalkSwitch()->isChecked());
     EXPECT_TRUE(count->isSelected(0) && !count->isSelected(1));
+}
+
+// The header's title names the pets in the panel's language, above every other line.
+TEST(MenuPanelView, theHeaderIsTitledWithThePetsName) {
+    const std::pair<model::AppLanguageChoice, std::string> cases[] = {
+        {model::AppLanguageChoice::english, "Tuftle"}, {model::AppLanguageChoice::simplifiedChinese, "栗丸"}};
+    for (const auto& [language, name] : cases) {
+        Panel p;
+        p.model.setAppLanguage(language);
+        p.settle();
+        p.view.grab();  // lays the sections out
+        const auto texts = p.view.texts();
+        ASSERT_FALSE(texts.empty());
+        const auto top = [&p](qt::MenuText* t) { return t->mapTo(&p.view, QPoint()).y(); };
+        qt::MenuText* title =
+            *std::min_element(texts.begin(), texts.end(), [&](auto* a, auto* b) { return top(a) < top(b); });
+        EXPECT_EQ(title->text().toStdString(), name);
+        EXPECT_TRUE(title->fits());
+    }
 }
 
 TEST(MenuPanelView, textsFitInBothLanguagesAndTheHeightFollowsTheSections) {
