@@ -108,6 +108,9 @@ public:
     // refuses, which leaves a running demonstration and the behaviour as they were.
     bool demonstrateOnDesktop(model::PetLifeScene scene, model::DesktopDemoTarget target);
     bool demonstrateOnDesktop(model::PetActivity pose, model::DesktopDemoTarget target);
+    // Says in a window, once a run, that this run's changes are not saved and `why` (the
+    // settings file and what stops it).
+    void reportSettingsNotSaved(const std::string& why);
     // This desktop has no Input Monitoring pane to open: key access needs no permission.
     void openInputMonitoringSettings() {}
 
@@ -140,6 +143,7 @@ private:
 
     // Application actions (AppControllerActions.cpp).
     bool startDesktopDemo(double duration, const std::function<bool()>& perform);
+    bool settingsNotSavedReported_ = false;
     std::shared_ptr<platform::Window> settingsWindow_;
     std::function<std::unique_ptr<platform::Window>()> settingsWindowFactory_;
 };

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QStringList>
+#include <memory>
 
 namespace platform::qt {
 
@@ -32,12 +33,26 @@ std::optional<std::filesystem::path> QtSavePanelRunner::runModal(const SavePanel
     return std::filesystem::path(chosen.front().toStdString());
 }
 
+namespace {
+QMessageBox* alertBox(const Alert& alert) {
+    auto* box = new QMessageBox(QMessageBox::Warning, QString::fromStdString(alert.messageText),
+                                QString::fromStdString(alert.messageText), QMessageBox::Ok);
+    box->setInformativeText(QString::fromStdString(alert.informativeText));
+    box->setWindowFlag(Qt::WindowStaysOnTopHint);
+    return box;
+}
+}  // namespace
+
 void QtAlertRunner::runModal(const Alert& alert) {
-    QMessageBox box(QMessageBox::Warning, QString::fromStdString(alert.messageText),
-                    QString::fromStdString(alert.messageText), QMessageBox::Ok);
-    box.setInformativeText(QString::fromStdString(alert.informativeText));
-    box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    box.exec();
+    std::unique_ptr<QMessageBox> box(alertBox(alert));
+    box->exec();
+}
+
+void QtAlertRunner::show(const Alert& alert) {
+    auto* box = alertBox(alert);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
 }
 
 }  // namespace platform::qt
