@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Start, a second start that opens the panel, orderly quit, crash recovery, a failed last save and a missing
-# display, with the real program under Xvfb.
+# Start, a second start that opens the panel, orderly quit, crash recovery, a failed last save, a
+# missing display and a settings file that cannot be written, with the real program under Xvfb.
 # Usage: test_lifecycle.sh <path-to-tuftle>
 # shellcheck source-path=SCRIPTDIR
 source "$(dirname "$0")/lib.sh"
@@ -113,3 +113,14 @@ grep -qF "cannot open display" "$E2E_APP_STDERR" ||
 if grep -qiE "aborted|core dumped" "$E2E_APP_STDERR"; then
   e2e_fail "stderr mentions an abort or core dump"
 fi
+
+# A settings file that cannot be written (a folder in its place): the run says so in a window.
+e2e_step "start with a folder where the settings file belongs: a window says nothing is saved"
+mv "$defaults_file" "$defaults_file.kept"
+mkdir "$defaults_file"
+e2e_start_app "$program"
+e2e_expect_while_running 10 "the window that says the settings are not saved" \
+  xdotool search --onlyvisible --name '^Tuftle cannot save its settings$'
+e2e_kill_app TERM 5 || e2e_fail "still running 5 s after SIGTERM"
+rmdir "$defaults_file"
+mv "$defaults_file.kept" "$defaults_file"
