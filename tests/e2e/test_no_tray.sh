@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A desktop with no tray at all: after a few seconds the program says so in a window, and
 # starting it again opens its panel in the corner where a tray would be, beside that window;
-# Quit there ends the first program in order, with every key press it counted saved.
+# Settings there opens the settings window, and Quit ends the first program in order, with every
+# key press it counted saved.
 E2E_TRAY=none
 source "$(dirname "$0")/lib.sh"
 program=$(e2e_program_argument "$@")
@@ -25,17 +26,26 @@ e2e_expect_while_running 3 "the notice marked as shown" e2e_defaults_is noTrayNo
 e2e_step "type 12 keys while it runs"
 xdotool type --delay 30 "abcdefghijkl"
 
-e2e_step "start it again: that start ends at once with status 0 and says nothing"
-status=0
-timeout 10 "$program" >"$E2E_WORK/second.out" 2>&1 || status=$?
-[[ $status == 0 && ! -s $E2E_WORK/second.out ]] ||
-  e2e_fail "the second start ended with status $status and said: $(<"$E2E_WORK/second.out")"
-e2e_step "the first program opens its panel in the top right corner of the screen"
-e2e_expect_while_running 5 "the panel" e2e_popup_origin
-read -r px py < <(e2e_popup_origin)
-((px == 1280 - 382 && py <= 1)) || e2e_fail "the panel opened at $px,$py, not in the top right corner"
+# Starts the program again, which ends at once with status 0 and says nothing, and expects the
+# first program's panel in the top right corner of the screen.
+start_again_opens_the_panel() {
+  local status=0
+  e2e_step "start it again: the start ends at once, the first program opens its panel in the corner"
+  timeout 10 "$program" >"$E2E_WORK/again.out" 2>&1 || status=$?
+  [[ $status == 0 && ! -s $E2E_WORK/again.out ]] ||
+    e2e_fail "the start ended with status $status and said: $(<"$E2E_WORK/again.out")"
+  e2e_expect_while_running 5 "the panel" e2e_popup_origin
+  read -r px py < <(e2e_popup_origin)
+  ((px == 1280 - 382 && py <= 1)) || e2e_fail "the panel opened at $px,$py, not in the top right corner"
+}
+
+start_again_opens_the_panel
 sleep 0.3 # the first paint
 e2e_screenshot no-tray-panel.png
+e2e_step "Settings in the panel opens the settings window"
+xdotool mousemove $((px + 40)) $((py + 426 - 17)) click 1
+e2e_expect_while_running 5 "one settings window" e2e_settings_open
+start_again_opens_the_panel
 
 e2e_step "Quit in the panel ends the first program in order"
 xdotool mousemove $((px + 348)) $((py + 426 - 17)) click 1
