@@ -44,6 +44,7 @@ fs::path settingsFolder(const fs::path& settingsFile, bool make) {
 
 InstanceLock::~InstanceLock() {
     if (fd_ >= 0) ::close(fd_);
+    if (folderFd_ >= 0) ::close(folderFd_);
 }
 
 std::unique_ptr<InstanceLock> InstanceLock::acquire(const fs::path& settingsFile) {
@@ -60,10 +61,24 @@ std::unique_ptr<InstanceLock> InstanceLock::acquire(const fs::path& settingsFile
         error = fd >= 0 ? lockExclusively(fd) : errno;
         problem += " nor " + lockFile.string() + " (" + std::strerror(error) + ")";
     }
-    if (error == 0) return std::unique_ptr<InstanceLock>(new InstanceLock(fd, {}));
+    if (error == 0) {
+        // Earlier builds locked the settings folder itself: one of them still running (an update
+        // started beside it) is found there, and finds this one there.
+        int inner = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int innerError = inner >= 0 ? lockExclusively(inner) : errno;
+        if (innerError != 0 && inner >= 0) {
+            ::close(inner);
+            inner = -1;
+        }
+        if (innerError == EWOULDBLOCK) {
+            ::close(fd);
+            return nullptr;
+        }
+        return std::unique_ptr<InstanceLock>(new InstanceLock(fd, inner, {}));
+    }
     if (fd >= 0) ::close(fd);
     if (error == EWOULDBLOCK) return nullptr;
-    return std::unique_ptr<InstanceLock>(new InstanceLock(-1, std::move(problem)));
+    return std::unique_ptr<InstanceLock>(new InstanceLock(-1, -1, std::move(problem)));
 }
 
 std::optional<std::string> InstanceLock::folderIdentity(const fs::path& settingsFile) {

@@ -14,7 +14,8 @@ namespace platform {
 // until the lock is destroyed or the process ends (the kernel drops it then, also after a kill).
 // Whatever the environment of a start, two starts that would write the same file take the same
 // lock. The cost: two settings folders side by side in one folder, reached only through links,
-// cannot run at once.
+// cannot run at once. Where the settings folder can be read, it is locked too, as earlier builds
+// of the program did.
 class InstanceLock final {
 public:
     ~InstanceLock();
@@ -35,8 +36,10 @@ public:
     static std::optional<std::string> folderIdentity(const std::filesystem::path& settingsFile);
 
 private:
-    InstanceLock(int fd, std::string problem) : fd_(fd), problem_(std::move(problem)) {}
+    InstanceLock(int fd, int folderFd, std::string problem)
+        : fd_(fd), folderFd_(folderFd), problem_(std::move(problem)) {}
     int fd_;
+    int folderFd_;  // the settings folder's own lock, where it can be opened
     std::string problem_;
 };
 

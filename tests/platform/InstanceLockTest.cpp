@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,6 +42,27 @@ TEST(InstanceLock, twoStartsOfOneSettingsFileNeverBothHoldTheLock) {
         EXPECT_EQ(InstanceLock::acquire(path), nullptr) << what;
     }
     EXPECT_NE(InstanceLock::acquire(folder / "other" / "defaults.plist"), nullptr) << "another settings file";
+}
+
+// Earlier builds locked the settings folder itself: one still running keeps this build from
+// starting beside it, and one started later finds this build running.
+TEST(InstanceLock, anEarlierBuildOfTheProgramIsFoundAndFindsThisOne) {
+    testfiles::TemporaryFolder folder;
+    const fs::path config = folder / "tuftle";
+    fs::create_directories(config);
+    const auto earlierBuildLocks = [&] {
+        const int fd = ::open(config.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return fd;
+        ::close(fd);
+        return -1;
+    };
+    const int earlier = earlierBuildLocks();
+    ASSERT_GE(earlier, 0);
+    EXPECT_EQ(InstanceLock::acquire(config / "defaults.plist"), nullptr);
+    ::close(earlier);
+    const auto lock = InstanceLock::acquire(config / "defaults.plist");
+    ASSERT_TRUE(lock && lock->held());
+    EXPECT_EQ(earlierBuildLocks(), -1);
 }
 
 TEST(InstanceLock, isFreeAgainOnceReleased) {
