@@ -112,8 +112,8 @@ TEST(LaunchAtLoginDesktopEntry, execQuotesAndEscapesThePath) {
 
 // The autostart entry is the installed launcher's program: same name, words and icon.
 TEST(LaunchAtLoginDesktopEntry, namesTheProgramAsTheLauncherDoes) {
-    const fs::path launcher = testfiles::sourceFile(__FILE__).parent_path().parent_path().parent_path() /
-                              "resources" / "launcher" / "tuftle.desktop.in";
+    const fs::path launcher = testfiles::sourceFile(__FILE__).parent_path().parent_path().parent_path() / "resources" /
+                              "launcher" / "tuftle.desktop.in";
     std::istringstream template_(readFile(launcher));
     const std::string entry = LaunchAtLoginManager::desktopEntry("/usr/bin/tuftle");
     int shared = 0;

@@ -149,8 +149,8 @@ TEST(MenuBarEntry, aStartWhileRunningOpensThePanelByTheIconElseWhereATrayWouldBe
     };
     for (const auto& c : cases) {
         Entry e;
-        e.sim.screens.setScreens({SimScreens::display(1, screen, c.panels),
-                                  SimScreens::display(2, {1280, 0, 1280, 800}, {0, 0, 40, 0})});
+        e.sim.screens.setScreens(
+            {SimScreens::display(1, screen, c.panels), SimScreens::display(2, {1280, 0, 1280, 800}, {0, 0, 40, 0})});
         e.item().docked = c.docked;
         e.controller.openPanel();
         e.controller.openPanel();
