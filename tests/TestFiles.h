@@ -15,6 +15,13 @@ inline std::string readFile(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// A source file's own path, from __FILE__: ccache may hand the compiler a path relative to the
+// build folder, where the test binary lives.
+inline std::filesystem::path sourceFile(const char* file) {
+    const std::filesystem::path path(file);
+    return path.is_absolute() ? path : std::filesystem::read_symlink("/proc/self/exe").parent_path() / path;
+}
+
 inline void writeFile(const std::filesystem::path& path, const std::string& bytes) {
     std::filesystem::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;

@@ -110,6 +110,9 @@ public:
     // refuses, which leaves a running demonstration and the behaviour as they were.
     bool demonstrateOnDesktop(model::PetLifeScene scene, model::DesktopDemoTarget target);
     bool demonstrateOnDesktop(model::PetActivity pose, model::DesktopDemoTarget target);
+    // Says in a window, once a run, that this run's changes are not saved and `why` (the
+    // settings file and what stops it).
+    void reportSettingsNotSaved(const std::string& why);
     // This desktop has no Input Monitoring pane to open: key presses come from the X server
     // when it offers them. The button looks for them again at once, without waiting for the
     // next poll.
@@ -144,6 +147,7 @@ private:
 
     // Application actions (AppControllerActions.cpp).
     bool startDesktopDemo(double duration, const std::function<bool()>& perform);
+    bool settingsNotSavedReported_ = false;
     std::shared_ptr<platform::Window> settingsWindow_;
     std::function<std::unique_ptr<platform::Window>()> settingsWindowFactory_;
 };

@@ -41,6 +41,10 @@ void TuftleAppDelegate::applicationDidFinishLaunching() {
     controller().start();
 }
 
+void TuftleAppDelegate::applicationShouldHandleReopen() {
+    menubar::MenuBarEntryController::shared().openPanel();
+}
+
 void TuftleAppDelegate::applicationWillTerminate() {
     auto& controller = this->controller();
     controller.updateDownloader().cancel();

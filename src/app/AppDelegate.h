@@ -14,6 +14,9 @@ public:
 
     // The tray entry first, then the controller's start-up sequence.
     void applicationDidFinishLaunching();
+    // The program was started again while it runs: its panel opens, also on a desktop with no
+    // tray to click.
+    void applicationShouldHandleReopen();
     // Closing the settings or onboarding window never quits.
     bool applicationShouldTerminateAfterLastWindowClosed() const { return false; }
     // Cancels a download, gives stashed icons back, counts the presses the tap still holds,

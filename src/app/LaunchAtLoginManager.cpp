@@ -146,6 +146,7 @@ std::string LaunchAtLoginManager::desktopEntry(const fs::path& executable) {
         << "Name[zh_CN]=栗丸\n"
         << "Comment=Two small pets that keep you company on the desktop\n"
         << "Exec=" << execArgument(executable.string()) << "\n"
+        << "Icon=tuftle\n"
         << "Terminal=false\n"
         << "X-GNOME-Autostart-enabled=true\n";
     return out.str();

@@ -1,6 +1,7 @@
 // Entry point: checks the display and the resource bundle, brings up the Qt backend, and
 // hands over to the application delegate.
 #include <QApplication>
+#include <QSocketNotifier>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +20,7 @@
 #include "model/AppModel.h"
 #include "pets/coordination/PetWindowCoordinator.h"
 #include "pets/coordination/ScreenHomeResolver.h"
+#include "platform/InstanceHandover.h"
 #include "platform/InstanceLock.h"
 #include "platform/AppendJournal.h"
 #include "platform/PlistFileDefaults.h"
@@ -46,6 +48,8 @@ namespace {
 
 // An X server that leaves a request unanswered this long at quit is taken as stopped or hung.
 constexpr double kStalledDisplayLimit = 0.5;  // s
+// How long a second start waits for the running instance to take its call.
+constexpr double kHandoverWait = 5;
 
 platform::qt::QtApplication* runningApplication = nullptr;
 platform::PlistFileDefaults* runningDefaults = nullptr;
@@ -82,16 +86,28 @@ void recordExitWithoutTerminate() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Two instances would show two sets of pets and overwrite each other's settings file.
+    // Two instances would show two sets of pets and overwrite each other's settings file: a
+    // second start asks the running one to open its panel instead, the way into the program on
+    // a desktop without a tray, and never opens the settings.
     const auto defaultsPath = platform::PlistFileDefaults::standardPath();
     const auto instanceLock = platform::InstanceLock::acquire(defaultsPath);
+    const auto doorPath = platform::handoverSocketPath(defaultsPath);
     if (!instanceLock) {
-        std::fprintf(stderr, "tuftle: already running\n");
-        return 0;
+        const std::string failure = doorPath ? platform::askRunningInstance(*doorPath, kHandoverWait)
+                                             : "no XDG_RUNTIME_DIR to reach it through";
+        if (failure.empty()) return 0;
+        std::fprintf(stderr, "tuftle: already running, but its panel could not be opened: %s\n", failure.c_str());
+        return 1;
     }
-    if (!instanceLock->held())
+    std::unique_ptr<platform::HandoverListener> door;
+    if (!instanceLock->held()) {
         std::fprintf(stderr, "tuftle: %s to keep to one running instance; this run saves no settings\n",
                      instanceLock->problem().c_str());
+    } else {
+        std::string problem = "no XDG_RUNTIME_DIR to listen in";
+        if (doorPath) door = platform::HandoverListener::listen(*doorPath, problem);
+        if (!door) std::fprintf(stderr, "tuftle: %s; starting it again cannot open its panel\n", problem.c_str());
+    }
 
     // Global key presses and window positions need X11, also inside a Wayland session.
     const char* qpa = std::getenv("QT_QPA_PLATFORM");
@@ -224,11 +240,26 @@ int main(int argc, char** argv) {
     });
     std::atexit(recordExitWithoutTerminate);
 
-    loop.post([&] { delegate.applicationDidFinishLaunching(); });
+    const auto reportNotSaved = [&] {
+        const std::string why = instanceLock->held() ? defaults.problem() : instanceLock->problem();
+        if (!why.empty()) controller.reportSettingsNotSaved(why);
+    };
+    defaults.onProblem = [&] { loop.post(reportNotSaved); };
+    std::unique_ptr<QSocketNotifier> doorbell;
+    loop.post([&] {
+        delegate.applicationDidFinishLaunching();
+        reportNotSaved();
+        if (!door) return;
+        doorbell = std::make_unique<QSocketNotifier>(door->fd(), QSocketNotifier::Read);
+        QObject::connect(doorbell.get(), &QSocketNotifier::activated, [&] {
+            if (door->answer()) delegate.applicationShouldHandleReopen();
+        });
+    });
     int status = QApplication::exec();
     if (!saveAtQuit(defaults)) status = 1;
     runningApplication = nullptr;
     runningDefaults = nullptr;
     loadedDefaults = nullptr;
+    defaults.onProblem = nullptr;
     return status;
 }

@@ -37,6 +37,15 @@ platform::Rect popoverFrame(platform::Size content, const platform::Rect& anchor
     return {x, y, content.width, content.height};
 }
 
+std::optional<platform::Rect> trayCorner(const std::vector<platform::Screen>& screens) {
+    if (screens.empty()) return std::nullopt;
+    const platform::Screen& primary = screens.front();
+    const platform::Rect& area = primary.visibleFrame;
+    const double top = primary.frame.maxY() - area.maxY(), bottom = area.minY() - primary.frame.minY();
+    // A point just inside the corner, so that it counts as on that screen.
+    return platform::Rect{area.maxX() - 1, bottom > top ? area.minY() : area.maxY() - 1, 1, 1};
+}
+
 MenuBarEntryController& MenuBarEntryController::shared() {
     // Never destroyed: a static destructor would delete the popover's widget after the window
     // system is gone.
@@ -94,6 +103,26 @@ void MenuBarEntryController::start() {
         return c->faceView_->recoveryFaceScreenFrame();
     };
     createItem();
+    // No repeating check: a tray that comes later proves itself by a click.
+    platform::mainLoop().after(trayGrace, [self] {
+        if (auto* c = self()) c->checkDocked();
+    });
+}
+
+void MenuBarEntryController::checkDocked() {
+    if (!item_) return;
+    auto& defaults = platform::defaults();
+    if (item_->isDocked()) return trayHeldItem();
+    if (defaults.boolValue(noTrayNoticeShownKey).value_or(false)) return;
+    defaults.set(noTrayNoticeShownKey, true);
+    platform::alerts().show({L10n::t("栗丸没有找到系统托盘"),
+                             L10n::t("这个桌面没有可以放栗丸图标的托盘。要打开栗丸的面板（设置和退出都在里面），"
+                                     "请从应用启动器或终端再次启动栗丸。")});
+}
+
+void MenuBarEntryController::trayHeldItem() {
+    auto& defaults = platform::defaults();
+    if (defaults.hasObject(noTrayNoticeShownKey)) defaults.remove(noTrayNoticeShownKey);
 }
 
 void MenuBarEntryController::stop() {
@@ -122,6 +151,7 @@ void MenuBarEntryController::createItem() {
     };
     item->setOnClick([self](const platform::StatusItemClick& click) {
         if (auto* c = self()) {
+            c->trayHeldItem();
             c->clickLocation_ = click.location;
             c->actions_.performClick(click);
         }
@@ -153,11 +183,24 @@ void MenuBarEntryController::togglePanel() {
         popover_->close();
         return;
     }
-    platform::Rect anchor;
     if (auto icon = item_->geometry(); icon && !icon->isEmpty())
-        anchor = *icon;
+        showPanel(*icon);
     else
-        anchor = {clickLocation_.value_or(platform::pointer().location()), {0, 0}};
+        showPanel({clickLocation_.value_or(platform::pointer().location()), {0, 0}});
+}
+
+void MenuBarEntryController::openPanel() {
+    if (!popover_) return;
+    const auto screens = platform::screenList().screens();
+    if (item_ && item_->isDocked()) {
+        if (auto icon = item_->geometry(); icon && !icon->isEmpty()) return showPanel(*icon);
+        if (clickLocation_) return showPanel({*clickLocation_, {0, 0}});
+    }
+    if (auto corner = trayCorner(screens)) return showPanel(*corner);
+    showPanel({platform::pointer().location(), {0, 0}});
+}
+
+void MenuBarEntryController::showPanel(const platform::Rect& anchor) {
     anchor_ = anchor;
     popover_->show(popoverFrame(popover_->contentSize(), anchor, platform::screenList().screens()));
     if (content_) content_->appeared();

@@ -18,6 +18,10 @@ namespace menubar {
 // lower half of its screen, and kept inside that screen's visible frame.
 platform::Rect popoverFrame(platform::Size content, const platform::Rect& anchor,
                             const std::vector<platform::Screen>& screens);
+// Where a tray would be without one: the top right corner of the first (primary) screen's
+// visible frame, or its bottom right corner when a taskbar takes more room at the bottom than
+// at the top. Nothing without a screen.
+std::optional<platform::Rect> trayCorner(const std::vector<platform::Screen>& screens);
 
 // The pet's tray entry: its face, its clicks, its tooltip, and the panel it opens.
 class MenuBarEntryController final {
@@ -26,6 +30,11 @@ public:
     static constexpr const char* autosaveName = "TuftleMealControl";
     static inline const std::string positionKey = platform::statusItemPositionKey(autosaveName);
     static constexpr platform::Size popoverContentSize{382, 426};
+    // No setting: set once the desktop was told that no tray shows the entry, removed once a
+    // tray held it again.
+    static constexpr const char* noTrayNoticeShownKey = "noTrayNoticeShown";
+    // How long after start a tray may take to show the entry before the desktop is told.
+    static constexpr double trayGrace = 8;
 
     static MenuBarEntryController& shared();
     // Works beside `engine`; shared() uses the stash controller's.
@@ -38,6 +47,9 @@ public:
     void stop();
     // Sets the tooltip and the accessibility label again in the current language.
     void refreshLocalizedTooltip();
+    // Opens the panel, or leaves it open, beside the tray icon; with no icon on screen, where a
+    // tray would be (trayCorner). For a start of the program while it runs.
+    void openPanel();
 
     // Makes the panel's content on start, given the closure that closes the panel.
     using ContentFactory = std::function<std::unique_ptr<MenuBarContent>(std::function<void()> closePanel)>;
@@ -59,6 +71,10 @@ private:
     void removeItemPreservingPosition();
     void togglePanel();
     void secondaryAction();
+    void showPanel(const platform::Rect& anchor);
+    // After the grace: tells the desktop, once, when no tray shows the entry.
+    void checkDocked();
+    void trayHeldItem();
 
     std::unique_ptr<platform::StatusItem> item_;
     std::unique_ptr<TuftleStatusView> faceView_;

@@ -17,6 +17,8 @@ public:
     virtual ~AlertRunner() = default;
     // Shows the alert and returns once the user dismissed it.
     virtual void runModal(const Alert& alert) = 0;
+    // Shows the alert and returns at once; the program goes on in every other window meanwhile.
+    virtual void show(const Alert& alert) = 0;
 };
 
 }  // namespace platform

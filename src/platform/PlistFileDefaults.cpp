@@ -117,6 +117,7 @@ void PlistFileDefaults::leaveAlone(const std::string& why) {
     // Writing would replace what the user may still want, or fail the same way each second.
     writable_ = false;
     if (readOnly_) return;  // the reason nothing is written was given already
+    problem_ = file_.string() + " " + why;
     std::fprintf(stderr,
                  "tuftle: defaults file %s %s; it is left as it is and this run starts from defaults without saving\n",
                  file_.c_str(), why.c_str());
@@ -189,9 +190,12 @@ void PlistFileDefaults::scheduleWrite() {
         pendingWrite_.reset();
         if (write()) return;
         // Said once while it keeps failing; a full disk or a read-only folder may come back.
-        if (!failureReported_)
+        if (!failureReported_) {
             std::fprintf(stderr, "tuftle: could not save defaults to %s: %s; trying again\n", file_.c_str(),
                          std::strerror(lastWriteError_));
+            problem_ = file_.string() + ": " + std::strerror(lastWriteError_);
+            if (onProblem) onProblem();
+        }
         failureReported_ = true;
         scheduleWrite();
     });
@@ -228,6 +232,7 @@ bool PlistFileDefaults::write() {
     dirty_ = false;
     unsaved_.clear();
     failureReported_ = false;
+    problem_.clear();
     lastWriteError_ = 0;
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -43,6 +44,11 @@ public:
     std::optional<std::filesystem::path> movedAsidePath() const { return movedAside_; }
     // False when the file found at load is left alone for this run.
     bool savesChanges() const { return writable_; }
+    // Why changes do not reach the file: the file is left alone, or a write failed (until one
+    // succeeds); empty otherwise, and in read-only access, whose reason is the caller's.
+    const std::string& problem() const { return problem_; }
+    // Called when a write fails after writes succeeded or were not tried yet.
+    std::function<void()> onProblem;
     // Why the last write failed (an errno value), 0 after a success.
     int lastWriteError() const { return lastWriteError_; }
     // The keys changed since the file was last written, sorted.
@@ -71,6 +77,7 @@ private:
     std::set<std::string> unsaved_;
     bool dirty_ = false;
     bool failureReported_ = false;
+    std::string problem_;
     int lastWriteError_ = 0;
     // Set while a delayed write is due; that write does nothing once flush() or the destructor drops it.
     std::shared_ptr<char> pendingWrite_;

@@ -45,6 +45,8 @@ public:
     // The entry's rectangle on screen (global, y up), when the tray reports one.
     virtual std::optional<Rect> geometry() const = 0;
     virtual bool isVisible() const = 0;
+    // A tray on the desktop holds the entry now; false when none would show it.
+    virtual bool isDocked() const { return isVisible(); }
 
     // Length, autosave name and window exist only where the status bar supports item
     // layout; elsewhere the tray sizes and places every item itself and these do nothing.

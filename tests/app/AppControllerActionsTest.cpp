@@ -214,3 +214,16 @@ TEST_F(AppControllerActionsTest, permissionButton_looksForKeyEventsAgainAtOnce) 
         EXPECT_EQ(model->keyboardMonitorState.get(), row.state);
     }
 }
+
+// --- a run whose settings are not saved
+
+TEST_F(AppControllerActionsTest, settingsNotSaved_isToldInAWindowOnceARun) {
+    model::L10n::setAppLanguageChoice(model::AppLanguageChoice::english);
+    controller->reportSettingsNotSaved("/home/a/.config/tuftle/defaults.plist: Permission denied");
+    controller->reportSettingsNotSaved("/home/a/.config/tuftle/defaults.plist: No space left on device");
+    model::L10n::setAppLanguageChoice(std::nullopt);
+    ASSERT_EQ(sim.alerts.shown.size(), 1u);
+    EXPECT_EQ(sim.alerts.shown[0], (platform::Alert{"Tuftle cannot save its settings",
+                                                    "/home/a/.config/tuftle/defaults.plist: Permission denied. Until "
+                                                    "this is solved, changes are not saved."}));
+}

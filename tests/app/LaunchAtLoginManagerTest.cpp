@@ -110,4 +110,21 @@ TEST(LaunchAtLoginDesktopEntry, execQuotesAndEscapesThePath) {
     EXPECT_NE(text.find("\nExec=\"/opt/my apps/50%%/tu\\\\\"f\\\\$tle\\\\\\\\x\"\n"), std::string::npos) << text;
 }
 
+// The autostart entry is the installed launcher's program: same name, words and icon.
+TEST(LaunchAtLoginDesktopEntry, namesTheProgramAsTheLauncherDoes) {
+    const fs::path launcher = testfiles::sourceFile(__FILE__).parent_path().parent_path().parent_path() / "resources" /
+                              "launcher" / "tuftle.desktop.in";
+    std::istringstream template_(readFile(launcher));
+    const std::string entry = LaunchAtLoginManager::desktopEntry("/usr/bin/tuftle");
+    int shared = 0;
+    for (std::string line; std::getline(template_, line);) {
+        if (!line.starts_with("Name") && !line.starts_with("Comment") && !line.starts_with("Icon=") &&
+            !line.starts_with("Type="))
+            continue;
+        ++shared;
+        EXPECT_NE(entry.find("\n" + line + "\n"), std::string::npos) << line << " is not in:\n" << entry;
+    }
+    EXPECT_EQ(shared, 5) << launcher;
+}
+
 }  // namespace

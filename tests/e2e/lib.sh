@@ -28,7 +28,8 @@ E2E_APP_STDERR=""
 E2E_TRAY_CLASS='("panel" "trayer")'
 E2E_XVFB_PID=""
 E2E_TRAY=${E2E_TRAY:-trayer}  # or xfce4-panel: a StatusNotifierItem host on a private bus;
-                              # or later: only the bus, the test calls e2e_start_sni_host
+                              # or later: only the bus, the test calls e2e_start_sni_host;
+                              # or none: a desktop with no tray at all
 E2E_PANEL_GROUP=""          # the process group of xfce4-panel and its plugin process
 E2E_FAILURE_SCREENSHOT=""
 
@@ -240,7 +241,8 @@ e2e_expect_while_running() {
 
 e2e__require_tools() {
   local tool missing=() tray_tools=(trayer)
-  [[ $E2E_TRAY == trayer ]] || tray_tools=(xfce4-panel dbus-daemon dbus-send)
+  [[ $E2E_TRAY != none ]] || tray_tools=()
+  [[ $E2E_TRAY == trayer || $E2E_TRAY == none ]] || tray_tools=(xfce4-panel dbus-daemon dbus-send)
   for tool in Xvfb xauth xdpyinfo openbox xsetroot xprop xwininfo import python3 od "${tray_tools[@]}"; do
     command -v "$tool" >/dev/null 2>&1 || missing+=("$tool")
   done
@@ -368,6 +370,7 @@ e2e_setup() {
     trayer) e2e__start_tray ;;
     xfce4-panel) e2e_start_sni_host ;;
     later) e2e_start_session_bus ;; # the test starts its tray host itself
+    none) ;;
   esac
 }
 

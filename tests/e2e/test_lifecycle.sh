@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Start, a refused second start, orderly quit, crash recovery, a failed last save and a missing
-# display, with the real program under Xvfb.
+# Start, a second start that opens the panel, orderly quit, crash recovery, a failed last save, a
+# missing display and a settings file that cannot be written, with the real program under Xvfb.
 # Usage: test_lifecycle.sh <path-to-tuftle>
 # shellcheck source-path=SCRIPTDIR
 source "$(dirname "$0")/lib.sh"
@@ -43,14 +43,26 @@ quit_with_sigterm() {
 
 file_state() { { sha256sum "$defaults_file" && stat -c %y "$defaults_file"; } 2>/dev/null; }
 
-# A second start while one runs: one line, exit 0, the settings file untouched.
-second_start_is_refused() {
+# A second start while one runs: it says nothing and ends with status 0, the running program
+# opens its panel by the tray icon, and the settings file is untouched.
+second_start_opens_the_panel() {
   e2e_step "wait until the settings file stays put for 1.2 s, then start a second instance"
-  local before="" status=0
+  local before="" status=0 px py x y w h
   until [[ $before == "$(file_state)" ]]; do before=$(file_state) && sleep 1.2; done
   timeout 5 "$program" >"$E2E_WORK/second.out" 2>&1 || status=$?
-  [[ $status == 0 && $(<"$E2E_WORK/second.out") == "tuftle: already running" ]] ||
-    e2e_fail "the second start ended with status $status, expected 0 and one line \"tuftle: already running\""
+  [[ $status == 0 && ! -s $E2E_WORK/second.out ]] ||
+    e2e_fail "the second start ended with status $status and said: $(<"$E2E_WORK/second.out")"
+  e2e_step "the running program opens its panel below its tray icon"
+  e2e_expect_while_running 5 "the panel" e2e_popup_origin
+  read -r px py < <(e2e_popup_origin)
+  read -r x y w h < <(xwininfo -id "$E2E_TRAY_ICON_WINDOW" |
+    awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+         /Width/ { w = $NF } /Height/ { h = $NF } END { print x, y, w, h }')
+  ((px <= x + w / 2 && x + w / 2 <= px + 382 && py >= y + h && py <= y + h + 4)) ||
+    e2e_fail "the panel at $px,$py is not below the icon at $x,$y (${w}x$h)"
+  e2e_screenshot lifecycle-second-start.png
+  xdotool mousemove 200 300 click 1
+  e2e_expect_while_running 5 "the panel to close" eval '! e2e_popup_origin'
   [[ $(file_state) == "$before" ]] || e2e_fail "the second start touched the settings file"
 }
 
@@ -62,7 +74,7 @@ start_and_wait_until_ready
 e2e_step "keep a screenshot of the running program"
 e2e_screenshot lifecycle-tray.png
 expect_no_recovery_message
-second_start_is_refused
+second_start_opens_the_panel
 quit_with_sigterm
 expect_no_recovery_message
 
@@ -101,3 +113,14 @@ grep -qF "cannot open display" "$E2E_APP_STDERR" ||
 if grep -qiE "aborted|core dumped" "$E2E_APP_STDERR"; then
   e2e_fail "stderr mentions an abort or core dump"
 fi
+
+# A settings file that cannot be written (a folder in its place): the run says so in a window.
+e2e_step "start with a folder where the settings file belongs: a window says nothing is saved"
+mv "$defaults_file" "$defaults_file.kept"
+mkdir "$defaults_file"
+e2e_start_app "$program"
+e2e_expect_while_running 10 "the window that says the settings are not saved" \
+  xdotool search --onlyvisible --name '^Tuftle cannot save its settings$'
+e2e_kill_app TERM 5 || e2e_fail "still running 5 s after SIGTERM"
+rmdir "$defaults_file"
+mv "$defaults_file.kept" "$defaults_file"

@@ -129,3 +129,69 @@ TEST(MenuBarEntry, aRebuildAndAStopKeepTheStoredPositionAndTheFace) {
     EXPECT_EQ(e.sim.defaults.integer(MenuBarEntryController::positionKey), 321);
     EXPECT_FALSE(e.engine.onFaceChange);
 }
+
+// A start of the program while it runs opens the panel: by the icon where a tray shows it, else
+// in the corner of the primary screen where a tray would be, above a taskbar that is only at
+// the bottom. A second start leaves an open panel open.
+TEST(MenuBarEntry, aStartWhileRunningOpensThePanelByTheIconElseWhereATrayWouldBe) {
+    using platform::sim::SimScreens;
+    const Rect screen{0, 0, 1280, 800};
+    struct Case {
+        const char* what;
+        bool docked;
+        platform::EdgeInsets panels;
+        Rect frame;
+    } cases[] = {
+        {"docked: below the icon", true, {24, 0, 0, 0}, {898, 350, 382, 426}},
+        {"no tray, a top bar", false, {24, 0, 0, 0}, {898, 349, 382, 426}},
+        {"no tray, no bar at all", false, {}, {898, 373, 382, 426}},
+        {"no tray, a taskbar at the bottom", false, {0, 0, 40, 0}, {898, 41, 382, 426}},
+    };
+    for (const auto& c : cases) {
+        Entry e;
+        e.sim.screens.setScreens(
+            {SimScreens::display(1, screen, c.panels), SimScreens::display(2, {1280, 0, 1280, 800}, {0, 0, 40, 0})});
+        e.item().docked = c.docked;
+        e.controller.openPanel();
+        e.controller.openPanel();
+        EXPECT_TRUE(e.panelShown()) << c.what;
+        EXPECT_EQ(e.sim.statusBar.lastPopover->shownFrame, c.frame) << c.what;
+    }
+}
+
+// Told once when no tray holds the entry after the grace; not again at the next start, until a
+// tray held the entry (docked at a later start, or clicked in a tray that came later).
+TEST(MenuBarEntry, theDesktopIsToldOnceThatNoTrayShowsTheEntry) {
+    platform::sim::SimPlatform sim;
+    FakeEngine engine;
+    const auto start = [&](bool docked, bool clicked = false) {
+        MenuBarEntryController controller{engine};
+        controller.start();
+        sim.statusBar.lastItem->docked = docked;
+        const size_t before = sim.alerts.shown.size();
+        sim.loop.advance(MenuBarEntryController::trayGrace - 0.5);
+        EXPECT_EQ(sim.alerts.shown.size(), before) << "not before the grace";
+        sim.loop.advance(1);
+        if (clicked) sim.statusBar.lastItem->click(Button::middle);
+        controller.stop();
+        return sim.alerts.shown.size() - before;
+    };
+    struct Case {
+        const char* what;
+        bool docked, clicked;
+        size_t told;
+    } cases[] = {
+        {"no tray", false, false, 1},
+        {"no tray again", false, false, 0},
+        {"a tray came", true, false, 0},
+        {"no tray once more", false, false, 1},
+        {"no tray, then a tray clicked", false, true, 0},
+        {"and no tray again", false, false, 1},
+    };
+    for (const auto& c : cases) EXPECT_EQ(start(c.docked, c.clicked), c.told) << c.what;
+    model::L10n::setAppLanguageChoice(model::AppLanguageChoice::english);
+    start(false, true);
+    EXPECT_EQ(start(false), 1u);
+    model::L10n::setAppLanguageChoice(std::nullopt);
+    EXPECT_EQ(sim.alerts.shown.back().messageText, "Tuftle found no tray on this desktop");
+}

@@ -17,9 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// ccache may hand the compiler a path relative to the build folder, where the binary lives.
-const fs::path sourceFile =
-    fs::path(__FILE__).is_absolute() ? fs::path(__FILE__) : fs::read_symlink("/proc/self/exe").parent_path() / __FILE__;
+const fs::path sourceFile = testfiles::sourceFile(__FILE__);
 const fs::path repositoryRoot = sourceFile.parent_path().parent_path().parent_path();
 
 using testfiles::readFile;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,9 +44,30 @@ TEST(InstanceLock, twoStartsOfOneSettingsFileNeverBothHoldTheLock) {
     EXPECT_NE(InstanceLock::acquire(folder / "other" / "defaults.plist"), nullptr) << "another settings file";
 }
 
+// Earlier builds locked the settings folder itself: one still running keeps this build from
+// starting beside it, and one started later finds this build running.
+TEST(InstanceLock, anEarlierBuildOfTheProgramIsFoundAndFindsThisOne) {
+    testfiles::TemporaryFolder folder;
+    const fs::path config = folder / "tuftle";
+    fs::create_directories(config);
+    const auto earlierBuildLocks = [&] {
+        const int fd = ::open(config.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return fd;
+        ::close(fd);
+        return -1;
+    };
+    const int earlier = earlierBuildLocks();
+    ASSERT_GE(earlier, 0);
+    EXPECT_EQ(InstanceLock::acquire(config / "defaults.plist"), nullptr);
+    ::close(earlier);
+    const auto lock = InstanceLock::acquire(config / "defaults.plist");
+    ASSERT_TRUE(lock && lock->held());
+    EXPECT_EQ(earlierBuildLocks(), -1);
+}
+
 TEST(InstanceLock, isFreeAgainOnceReleased) {
     testfiles::TemporaryFolder folder;
-    const fs::path settings = folder / "defaults.plist";
+    const fs::path settings = folder / "tuftle" / "defaults.plist";
     InstanceLock::acquire(settings).reset();
     const auto again = InstanceLock::acquire(settings);
     EXPECT_TRUE(again && again->held());
@@ -53,32 +76,38 @@ TEST(InstanceLock, isFreeAgainOnceReleased) {
 TEST(InstanceLock, whenNoLockCanBeTakenItSaysWhyAndHoldsNothing) {
     testfiles::TemporaryFolder folder;
     testfiles::writeFile(folder / "config", "a file where the folder belongs");
-    const auto lock = InstanceLock::acquire(folder / "config" / "defaults.plist");
+    const auto lock = InstanceLock::acquire(folder / "config" / "tuftle" / "defaults.plist");
     ASSERT_NE(lock, nullptr);
     EXPECT_FALSE(lock->held());
     EXPECT_NE(lock->problem().find((folder / "config").string()), std::string::npos) << lock->problem();
 }
 
-// A folder the program may write in but not open (mode 0300) is locked through a file in it;
-// one it may not write in either says which of the two failed. Root opens any folder: the
-// check then runs in a child that is root no more.
-TEST(InstanceLockDeathTest, aFolderThatCannotBeOpenedIsLockedThroughAFileInIt) {
+// Whatever the settings folder's mode, a second start finds the first holding the lock; only a
+// folder around it that can be neither read nor written in leaves no lock to take, and says
+// which two it tried. Root opens any folder: the check then runs in a child that is root no more.
+TEST(InstanceLockDeathTest, theSettingsFoldersModeNeverLetsTwoStartsRun) {
     constexpr uid_t kNobody = 65534;
-    const std::vector<std::tuple<std::string, mode_t, int, std::string>> cases = {
-        {"written, not read", 0300, 0, ""},
-        {"neither", 0100, 1, "lock .*/tuftle \\(.+\\) nor .*/tuftle/\\.tuftle\\.lock \\(.+\\)"},
+    const std::vector<std::tuple<std::string, mode_t, mode_t, int, std::string>> cases = {
+        {"settings folder written, not read", 0700, 0300, 0, ""},
+        {"settings folder only passed through", 0700, 0100, 0, ""},
+        {"settings folder closed", 0700, 0000, 0, ""},
+        {"the folder around it only passed through", 0100, 0700, 1,
+         "lock .*/home \\(.+\\) nor .*/home/\\.tuftle\\.lock \\(.+\\)"},
     };
     const bool root = ::geteuid() == 0;
-    for (const auto& [what, mode, status, problem] : cases) {
+    for (const auto& [what, outerMode, mode, status, problem] : cases) {
         SCOPED_TRACE(what);
         testfiles::TemporaryFolder folder;
-        const fs::path config = folder / "tuftle";
+        const fs::path outer = folder / "home";
+        const fs::path config = outer / "tuftle";
         fs::create_directories(config);
         ::chmod(folder.path().c_str(), 0711);
         if (root) {
+            ASSERT_EQ(::chown(outer.c_str(), kNobody, kNobody), 0);
             ASSERT_EQ(::chown(config.c_str(), kNobody, kNobody), 0);
         }
         ::chmod(config.c_str(), mode);
+        ::chmod(outer.c_str(), outerMode);
         EXPECT_EXIT(
             {
                 if (root && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) std::_Exit(2);
@@ -88,6 +117,7 @@ TEST(InstanceLockDeathTest, aFolderThatCannotBeOpenedIsLockedThroughAFileInIt) {
                 std::_Exit(!first->held() ? 1 : InstanceLock::acquire(config / "defaults.plist") ? 4 : 0);
             },
             ::testing::ExitedWithCode(status), problem);
+        ::chmod(outer.c_str(), 0700);
         ::chmod(config.c_str(), 0700);
     }
 }

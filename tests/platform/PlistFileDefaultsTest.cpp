@@ -279,6 +279,8 @@ TEST_F(PlistFileDefaultsTest, flushIntoUnwritableFolder_failsKeepsTheOldFileAndR
     } else {
         fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
     }
+    int problems = 0;
+    store.onProblem = [&] { ++problems; };
     store.set("a", 2);
     store.set("b", 3);
     ::testing::internal::CaptureStderr();
@@ -288,6 +290,8 @@ TEST_F(PlistFileDefaultsTest, flushIntoUnwritableFolder_failsKeepsTheOldFileAndR
     const std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(said.find("could not save defaults"), std::string::npos);
     EXPECT_EQ(said.find("could not save defaults"), said.rfind("could not save defaults")) << "said once: " << said;
+    EXPECT_EQ(problems, 1) << "told once while it keeps failing";
+    EXPECT_TRUE(store.problem().starts_with(file_.string() + ": ")) << store.problem();
     if (root) {
         fs::remove(folder);
         fs::rename(moved, folder);
@@ -300,6 +304,7 @@ TEST_F(PlistFileDefaultsTest, flushIntoUnwritableFolder_failsKeepsTheOldFileAndR
     loop_.advance(1.0);
     EXPECT_EQ(storedValue("a"), PlistValue(2)) << "tried again on the next tick, without a new change";
     EXPECT_TRUE(store.unsavedKeys().empty());
+    EXPECT_EQ(store.problem(), "");
 }
 
 TEST_F(PlistFileDefaultsTest, failedRename_removesItsTempFile) {
@@ -348,6 +353,7 @@ TEST_F(PlistFileDefaultsTest, hostileFile_neverStopsTheStartAndIsKeptAsideOrLeft
         if (!keptAside) {
             EXPECT_TRUE(flushed && said.find("left as it is") != std::string::npos) << said;
             EXPECT_EQ(fs::symlink_status(file_).type(), before);
+            EXPECT_TRUE(store.problem().starts_with(store.path().string() + " ")) << store.problem();
         }
         fs::remove_all(file_.parent_path());
     }

@@ -13,9 +13,7 @@ Only the standard library is used.
 import math
 import os
 import random
-import struct
 import sys
-import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import generate_fur as fur  # noqa: E402
@@ -64,9 +62,7 @@ def render(scale, gaze, outline):
                     total += alpha_at(x, y, outline, gaze)
             row += bytes((0, 0, 0, int(round(total / (n * n) * 255))))
         rows.append(bytes(row))
-    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + fur.chunk(b"IHDR", header) +
-            fur.chunk(b"IDAT", zlib.compress(b"".join(rows), 9)) + fur.chunk(b"IEND", b""))
+    return fur.png(size, b"".join(rows))
 
 
 def main():

@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 #include <QStringList>
 #include <algorithm>
+#include <memory>
 
 namespace platform::qt {
 namespace {
@@ -78,13 +79,27 @@ std::optional<std::filesystem::path> QtSavePanelRunner::runModal(const SavePanel
     return std::filesystem::path(chosen.front().toStdString());
 }
 
+namespace {
+QMessageBox* alertBox(const Alert& alert) {
+    auto* box = new QMessageBox(QMessageBox::Warning, QString::fromStdString(alert.messageText),
+                                QString::fromStdString(alert.messageText), QMessageBox::Ok);
+    box->setInformativeText(QString::fromStdString(alert.informativeText));
+    widenForTitle(*box);
+    box->setWindowFlag(Qt::WindowStaysOnTopHint);
+    return box;
+}
+}  // namespace
+
 void QtAlertRunner::runModal(const Alert& alert) {
-    QMessageBox box(QMessageBox::Warning, QString::fromStdString(alert.messageText),
-                    QString::fromStdString(alert.messageText), QMessageBox::Ok);
-    box.setInformativeText(QString::fromStdString(alert.informativeText));
-    widenForTitle(box);
-    box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    box.exec();
+    std::unique_ptr<QMessageBox> box(alertBox(alert));
+    box->exec();
+}
+
+void QtAlertRunner::show(const Alert& alert) {
+    auto* box = alertBox(alert);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
 }
 
 }  // namespace platform::qt

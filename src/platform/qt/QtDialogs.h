@@ -33,6 +33,7 @@ public:
 class QtAlertRunner final : public AlertRunner {
 public:
     void runModal(const Alert& alert) override;
+    void show(const Alert& alert) override;
 };
 
 }  // namespace platform::qt

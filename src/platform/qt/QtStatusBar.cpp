@@ -100,6 +100,10 @@ public:
         return fromQtGeometry(g, primaryGeometry());
     }
     bool isVisible() const override { return tray_.isVisible(); }
+    // Without a tray Qt keeps the icon shown, nowhere.
+    bool isDocked() const override {
+        return tray_.isVisible() && QSystemTrayIcon::isSystemTrayAvailable() && !tray_.geometry().isEmpty();
+    }
 
 private:
     void refreshIcon() {
@@ -225,6 +229,7 @@ public:
     void setOnClick(std::function<void(const StatusItemClick&)> handler) override { onClick_ = std::move(handler); }
     std::optional<Rect> geometry() const override { return current_->geometry(); }
     bool isVisible() const override { return current_->isVisible(); }
+    bool isDocked() const override { return current_->isDocked(); }
 
 private:
     // Long enough for a panel that restarts to own the watcher's name again.

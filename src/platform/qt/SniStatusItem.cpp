@@ -5,6 +5,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusMetaType>
+#include <QDBusPendingCallWatcher>
 #include <QGuiApplication>
 #include <QTimer>
 #include <QtEndian>
@@ -260,7 +261,12 @@ void SniStatusItem::registerWithWatcher() {
     QDBusMessage message =
         QDBusMessage::createMethodCall(kWatcher, "/StatusNotifierWatcher", kWatcher, "RegisterStatusNotifierItem");
     message << service_;
-    registered_ = QDBusConnection::sessionBus().send(message);
+    registered_ = false;
+    auto* call = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(message), &host_);
+    QObject::connect(call, &QDBusPendingCallWatcher::finished, &host_, [this](QDBusPendingCallWatcher* answered) {
+        registered_ = !answered->isError();
+        answered->deleteLater();
+    });
 }
 
 void SniStatusItem::setTemplatePainter(TemplatePainter painter) {

@@ -26,6 +26,7 @@ public:
 class SimAlertRunner final : public AlertRunner {
 public:
     void runModal(const Alert& alert) override { shown.push_back(alert); }
+    void show(const Alert& alert) override { shown.push_back(alert); }
 
     std::vector<Alert> shown;
 };

@@ -29,6 +29,7 @@ public:
     void setSecondaryActionTitle(const std::string& title) override { secondaryActionTitle = title; }
     std::optional<Rect> geometry() const override { return window_ ? std::optional(window_->frame) : std::nullopt; }
     bool isVisible() const override { return visible_; }
+    bool isDocked() const override { return docked; }
     double length() const override { return length_; }
     void setLength(double points) override;
     std::string autosaveName() const override { return name_; }
@@ -41,6 +42,8 @@ public:
 
     std::string accessibilityLabel;
     std::string secondaryActionTitle;
+    // False stands for a desktop without a tray.
+    bool docked = true;
 
 private:
     friend struct SimMenuBarLayout;

@@ -1,0 +1,7 @@
+# The desktop's way to the program: a launcher in share/applications and the program's icon in
+# the hicolor theme, which the autostart entry names too. Starting the program while it runs
+# opens its panel, so the launcher is also the way in on a desktop without a tray.
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/resources/icons/ DESTINATION share/icons)
+install(CODE "set(tuftle_launcher_template \"${CMAKE_SOURCE_DIR}/resources/launcher/tuftle.desktop.in\")
+  set(tuftle_launcher_staging \"${CMAKE_BINARY_DIR}/launcher\")")
+install(SCRIPT ${CMAKE_SOURCE_DIR}/cmake/InstallLauncher.cmake)
