@@ -112,4 +112,17 @@ QStringList cutTexts(QWidget* root) {
     return cut;
 }
 
+QStringList looseTexts(QWidget* root) {
+    QStringList loose;
+    QList<QLabel*> labels = root->findChildren<QLabel*>();
+    if (auto* label = qobject_cast<QLabel*>(root)) labels.prepend(label);
+    for (QLabel* label : labels) {
+        if (!label->isVisible() || !label->wordWrap() || label->text().isEmpty()) continue;
+        const QSize needed = neededBy(label);
+        if (label->height() - needed.height() >= label->fontMetrics().lineSpacing())
+            loose << describe(label, label->text(), needed);
+    }
+    return loose;
+}
+
 }  // namespace settingsshots

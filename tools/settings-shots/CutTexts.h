@@ -13,4 +13,8 @@ namespace settingsshots {
 // elide are passed over.
 QStringList cutTexts(QWidget* root);
 
+// The wrapped texts under `root` that are shown a whole line or more taller than their lines
+// at their width, so a blank line opens below or around them.
+QStringList looseTexts(QWidget* root);
+
 }  // namespace settingsshots

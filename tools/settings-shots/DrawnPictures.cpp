@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "platform/qt/LayerHostWidget.h"
 #include "windows/qt/PetPreviewStage.h"
@@ -21,6 +22,8 @@ constexpr double kSmallest = 0.42;
 constexpr double kFarthest = 0.18;
 // At least this share of a pet's box must change when the pet is drawn: its eyes alone do not.
 constexpr double kLeastPet = 0.12;
+// The contrast a pet's outline needs against the stage around it to be seen as a shape.
+constexpr double kLeastOutlineContrast = 1.4;
 
 QString nameOf(const QWidget* widget) {
     return widget->objectName().isEmpty() ? QString::fromLatin1(widget->metaObject()->className())
@@ -89,6 +92,96 @@ QList<QWidget*> shownUnder(QWidget* root) {
     return widgets;
 }
 
+// Each shown preview stage under `root` with the window drawn without its pets and with them,
+// and each pet's box in window points.
+struct StageShots {
+    QString stage;
+    QImage bare, shown;
+    std::vector<QRect> pets;
+};
+
+std::vector<StageShots> stageShots(QWidget* root) {
+    std::vector<StageShots> shots;
+    QWidget* window = root->window();
+    for (QWidget* widget : shownUnder(root)) {
+        // The stage declares no meta-object of its own, so Qt's casts cannot tell it.
+        auto* stage = dynamic_cast<windows::qt::PetPreviewStage*>(widget);
+        if (!stage) continue;
+        std::vector<QWidget*> pets;
+        for (int i = 0; i < 2; ++i)
+            if (auto* renderer = stage->renderer(i)) pets.push_back(renderer->widget());
+        StageShots shot{nameOf(stage), {}, {}, {}};
+        for (QWidget* pet : pets) pet->hide();
+        shot.bare = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        for (QWidget* pet : pets) pet->show();
+        shot.shown = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        for (QWidget* pet : pets) shot.pets.emplace_back(pet->mapTo(window, QPoint()), pet->size());
+        shots.push_back(std::move(shot));
+    }
+    return shots;
+}
+
+// Relative luminance of an sRGB colour, as contrast ratios are worked out from it.
+double luminance(QRgb c) {
+    auto linear = [](int v) {
+        const double s = v / 255.0;
+        return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(qRed(c)) + 0.7152 * linear(qGreen(c)) + 0.0722 * linear(qBlue(c));
+}
+
+double median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+    return values[values.size() / 2];
+}
+
+// The contrast between a pet's fur and the stage right around it: along the edge of what the
+// pet darkens (its fur, and a smaller faint shadow; not its bright eyes), each pixel of stage
+// against the darkest fur near it, the median of all. Measured locally, so a home drawn in front
+// of part of the pet counts on both sides of the edge alike.
+double outlineContrast(const QImage& bare, const QImage& shown, const QRect& area, double ratio) {
+    const int band = std::max(2, qRound(3 * ratio));
+    const QRect box = QRect(QPoint(qRound(area.left() * ratio), qRound(area.top() * ratio)),
+                            QSize(qRound(area.width() * ratio), qRound(area.height() * ratio)))
+                          .adjusted(-band, -band, band, band)
+                          .intersected(shown.rect());
+    auto isFur = [&](int x, int y) {
+        if (!box.contains(x, y)) return false;
+        const QRgb a = bare.pixel(x, y), b = shown.pixel(x, y);
+        return std::max({qRed(a) - qRed(b), qGreen(a) - qGreen(b), qBlue(a) - qBlue(b)}) > 4;
+    };
+    std::vector<double> contrasts;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x) {
+            if (isFur(x, y)) continue;
+            bool nearFur = false;
+            for (int dy = -band; dy <= band && !nearFur; ++dy)
+                for (int dx = -band; dx <= band && !nearFur; ++dx) nearFur = isFur(x + dx, y + dy);
+            if (!nearFur) continue;
+            // The fur's own colour lies a little inside its soft tips.
+            double darkest = 1;
+            for (int dy = -2 * band; dy <= 2 * band; ++dy)
+                for (int dx = -2 * band; dx <= 2 * band; ++dx)
+                    if (isFur(x + dx, y + dy)) darkest = std::min(darkest, luminance(shown.pixel(x + dx, y + dy)));
+            contrasts.push_back((luminance(shown.pixel(x, y)) + 0.05) / (darkest + 0.05));
+        }
+    return median(contrasts);
+}
+
+// Each pet on the stages under `root` whose measure comes out below `least`, with what it means.
+QStringList petsBelow(QWidget* root, double least,
+                      const std::function<double(const StageShots&, const QRect&)>& measure,
+                      const std::function<QString(double)>& meaning) {
+    QStringList found;
+    for (const StageShots& shot : stageShots(root))
+        for (size_t i = 0; i < shot.pets.size(); ++i) {
+            const double value = measure(shot, shot.pets[i]);
+            if (value < least) found << QString("%1: pet %2 %3").arg(shot.stage).arg(i + 1).arg(meaning(value));
+        }
+    return found;
+}
+
 }  // namespace
 
 QStringList misplacedPictures(QWidget* root) {
@@ -109,30 +202,23 @@ QStringList misplacedPictures(QWidget* root) {
 }
 
 QStringList emptyStages(QWidget* root) {
-    QStringList empty;
-    QWidget* window = root->window();
-    for (QWidget* widget : shownUnder(root)) {
-        // The stage declares no meta-object of its own, so Qt's casts cannot tell it.
-        auto* stage = dynamic_cast<windows::qt::PetPreviewStage*>(widget);
-        if (!stage) continue;
-        std::vector<QWidget*> pets;
-        for (int i = 0; i < 2; ++i)
-            if (auto* renderer = stage->renderer(i)) pets.push_back(renderer->widget());
-        for (QWidget* pet : pets) pet->hide();
-        const QImage bare = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        for (QWidget* pet : pets) pet->show();
-        const QImage shown = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        for (size_t i = 0; i < pets.size(); ++i) {
-            const QRect area(pets[i]->mapTo(window, QPoint()), pets[i]->size());
-            const double share = changedShare(bare, shown, area, shown.devicePixelRatio());
-            if (share < kLeastPet)
-                empty << QString("%1: pet %2 missing: %3% of its box drawn")
-                             .arg(nameOf(stage))
-                             .arg(i + 1)
-                             .arg(qRound(100 * share));
-        }
-    }
-    return empty;
+    return petsBelow(
+        root, kLeastPet,
+        [](const StageShots& shot, const QRect& pet) {
+            return changedShare(shot.bare, shot.shown, pet, shot.shown.devicePixelRatio());
+        },
+        [](double share) { return QString("missing: %1% of its box drawn").arg(qRound(100 * share)); });
+}
+
+QStringList faintPets(QWidget* root) {
+    return petsBelow(
+        root, kLeastOutlineContrast,
+        [](const StageShots& shot, const QRect& pet) {
+            return outlineContrast(shot.bare, shot.shown, pet, shot.shown.devicePixelRatio());
+        },
+        [](double contrast) {
+            return QString("melts into the stage: contrast %1 along its outline").arg(contrast, 0, 'f', 2);
+        });
 }
 
 }  // namespace settingsshots

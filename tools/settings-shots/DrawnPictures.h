@@ -16,4 +16,8 @@ QStringList misplacedPictures(QWidget* root);
 // pet is painted at its place in the window as it is on the screen.
 QStringList emptyStages(QWidget* root);
 
+// The pets on the preview stages under `root` whose dark fur melts into the dark stage: too
+// little contrast between the fur and the stage along its outline, so only the eyes show.
+QStringList faintPets(QWidget* root);
+
 }  // namespace settingsshots

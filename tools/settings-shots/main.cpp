@@ -74,6 +74,7 @@ bool shoot(QWidget* widget, const QString& name) {
         {"cut text", settingsshots::cutTexts(widget)},
         {"misdrawn", settingsshots::misplacedPictures(widget)},
         {"empty stage", settingsshots::emptyStages(widget)},
+        {"faint pet", settingsshots::faintPets(widget)},
     };
     for (const auto& [kind, found] : findings)
         for (const QString& finding : found) {

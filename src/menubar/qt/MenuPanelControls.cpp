@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "menubar/qt/MenuSymbols.h"
+#include "model/L10n.h"
 #include "platform/qt/QtColorScheme.h"
 
 namespace menubar::qt {
@@ -215,7 +216,8 @@ void MenuActionButton::paintEvent(QPaintEvent*) {
 
 namespace {
 
-// A segment is a radio button named "label：title", checked and selected while it is chosen.
+// A segment is a radio button named by the label and its title ("Companions: Two"), checked
+// and selected while it is chosen.
 class SegmentAccessible final : public QAccessibleWidget {
 public:
     explicit SegmentAccessible(MenuSegment* segment) : QAccessibleWidget(segment, QAccessible::RadioButton) {}
@@ -291,7 +293,8 @@ void MenuSegmentedControl::syncSegments() {
         if (selected(i)) stop = i;
     for (size_t i = 0; i < segments_.size(); ++i) {
         MenuSegment* segment = segments_[i];
-        segment->setAccessibleName(label_ + QString::fromUtf8("：") + titles_[i]);
+        segment->setAccessibleName(QString::fromStdString(
+            model::L10n::format(model::L10n::t("%@：%@"), {label_.toStdString(), titles_[i].toStdString()})));
         segment->setGeometry(segmentRect(i).toAlignedRect());
         segment->setFocusPolicy(i == stop || (stop == segments_.size() && i == 0) ? Qt::TabFocus : Qt::NoFocus);
         segment->update();

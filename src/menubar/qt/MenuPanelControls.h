@@ -81,7 +81,7 @@ class MenuSegment;
 
 // A row of segments, one of which may be chosen. Works on indices; segmentedControl() binds
 // it to any value that can be compared. Each segment is a button of its own for the keyboard
-// and for assistive technology ("label：title", selected or not); the row is one Tab stop, the
+// and for assistive technology (the label and the title, selected or not); the row is one Tab stop, the
 // arrow keys move between its segments.
 class MenuSegmentedControl final : public QWidget {
     Q_OBJECT

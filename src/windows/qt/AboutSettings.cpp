@@ -100,10 +100,13 @@ private:
         row->addWidget(makeMark(44), 0, Qt::AlignVCenter);
         auto* texts = new QVBoxLayout;
         texts->setSpacing(3);
+        // Centred beside the mark, which is taller than the two lines.
+        texts->addStretch(1);
         auto* name = makeLabel(L10n::format(L10n::t("栗丸 %@"), {appVersion(actions_.infoString)}), TextStyle::headline);
         name->setObjectName("versionLine");
         texts->addWidget(name);
         texts->addWidget(makeLabel(L10n::t("原生 macOS 应用 · 数据默认只保存在这台 Mac"), TextStyle::caption, true, true));
+        texts->addStretch(1);
         row->addLayout(texts, 1);
         card->content()->addLayout(row);
         return card;

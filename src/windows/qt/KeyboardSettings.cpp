@@ -278,6 +278,9 @@ private:
         // The area does not own its edge.
         upper_ = new QLineSeries(area_);
         area_->setUpperSeries(upper_);
+        // Filled down to zero, not to the room left under it.
+        lower_ = new QLineSeries(area_);
+        area_->setLowerSeries(lower_);
         area_->setObjectName("area");
         QColor fill = accent;
         fill.setAlphaF(0.14f);
@@ -295,6 +298,7 @@ private:
         chart_->addSeries(points_);
         xAxis_ = new QCategoryAxis;
         xAxis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+        xAxis_->setGridLineVisible(false);
         yAxis_ = new QValueAxis;
         for (QAbstractAxis* axis : {static_cast<QAbstractAxis*>(xAxis_), static_cast<QAbstractAxis*>(yAxis_)}) {
             axis->setLabelsFont(fontFor(TextStyle::caption2, QFont::Normal));
@@ -303,6 +307,8 @@ private:
             grid.setAlphaF(0.18f);
             axis->setGridLineColor(grid);
             axis->setLinePenColor(grid);
+            // The plot's edges lie just outside the days and zero, whose grid lines draw the frame.
+            axis->setLineVisible(false);
         }
         xAxis_->setTitleText(QString::fromStdString(L10n::t("日期")));
         yAxis_->setTitleText(QString::fromStdString(L10n::t("次数")));
@@ -318,6 +324,7 @@ private:
             series->attachAxis(xAxis_);
             series->attachAxis(yAxis_);
         }
+        QObject::connect(chart_, &QChart::plotAreaChanged, this, [this] { fitRanges(); });
         auto* view = chartView_ = new QChartView(chart_);
         view->setObjectName("keyChart");
         view->setRenderHint(QPainter::Antialiasing);
@@ -347,17 +354,36 @@ private:
         // Counts are never negative: the curve rests on the axis where it would swing below.
         for (const auto& c : smoothCurve(knots)) curve << QPointF(c.x, std::max(0.0, c.y));
         upper_->replace(curve);
+        lower_->replace(curve.isEmpty() ? QList<QPointF>()
+                                        : QList<QPointF>{{curve.front().x(), 0}, {curve.back().x(), 0}});
         line_->replace(curve);
         points_->replace(marks);
         points_->setMarkerSize(chartDays_ == 7 ? 7.0 : 4.0);
         labelDays(days);
         const double top = static_cast<double>(std::max<int64_t>(1, highest));
-        yAxis_->setRange(0, top);
+        curveTop_ = top;
+        for (const auto& c : curve) curveTop_ = std::max(curveTop_, c.y());
+        // The step first: a wide range with the last, finer step would lay out a label per tick.
         yAxis_->setTickInterval(niceStep(top / 4));
+        fitRanges();
         chartView_->setAccessibleName(
             QString::fromStdString(L10n::format(L10n::t("近 %d 天每日按键次数曲线"), {static_cast<int64_t>(chartDays_)})));
         summary_->setText(QString::fromStdString(
             L10n::format(L10n::t("最高日 %@ 次 · 合计 %@ 次"), {L10n::number(highest), L10n::number(sum)})));
+    }
+
+    // The plot cuts off whatever reaches past it: both scales leave room for a whole mark
+    // around the points, the highest, the days without a key press, the first and today.
+    void fitRanges() {
+        const double reach = points_->markerSize() / 2 + points_->pen().widthF() / 2 + 1;
+        const QRectF plot = chart_->plotArea();
+        auto room = [reach](double span, double pixels) {
+            return pixels > 4 * reach ? span * reach / (pixels - 2 * reach) : 0;
+        };
+        const double high = room(curveTop_, plot.height());
+        yAxis_->setRange(-high, curveTop_ + high);
+        const double wide = room(lastDay_ - firstDay_, plot.width());
+        if (lastDay_ > firstDay_) xAxis_->setRange(firstDay_ - wide, lastDay_ + wide);
     }
 
     // One label on each day (every sixth day of a month, counted back from today) at the day's
@@ -378,7 +404,7 @@ private:
             label = locale.toString(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(at)).date(), format);
             xAxis_->append(label, at);
         }
-        xAxis_->setRange(first, last);
+        firstDay_ = first, lastDay_ = last;
         // Today's label is centred on the right edge: room for its second half.
         const int half = QFontMetrics(xAxis_->labelsFont()).horizontalAdvance(label) / 2 + 2;
         chart_->setMargins(QMargins(0, 4, std::max(4, half), 0));
@@ -390,7 +416,9 @@ private:
     std::string clearDay_;
     QChart* chart_ = nullptr;
     QChartView* chartView_ = nullptr;
+    double curveTop_ = 1, firstDay_ = 0, lastDay_ = 0;
     QLineSeries* upper_ = nullptr;
+    QLineSeries* lower_ = nullptr;
     QAreaSeries* area_ = nullptr;
     QLineSeries* line_ = nullptr;
     QScatterSeries* points_ = nullptr;

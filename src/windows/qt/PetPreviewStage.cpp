@@ -3,6 +3,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRadialGradient>
 
 #include "model/L10n.h"
 #include "pets/view/PetView.h"
@@ -13,6 +14,10 @@ namespace {
 
 constexpr int kPetSide = 52;
 constexpr double kRadius = 13;
+// The light behind each pet: reaching a little past its fur, one grey wherever the stage's
+// gradient puts the pet, and dark enough to stay a dark stage.
+constexpr double kGlowRadius = 30;
+const QColor kGlow(72, 72, 74);
 
 QPainterPath stageShape(const QRectF& rect) {
     QPainterPath path;
@@ -134,6 +139,7 @@ void PetPreviewStage::place() {
     }
     overlay_->setGeometry(rect());
     overlay_->raise();
+    update();  // the light behind the pets follows them
 }
 
 void PetPreviewStage::resizeEvent(QResizeEvent* event) {
@@ -154,6 +160,20 @@ void PetPreviewStage::paintEvent(QPaintEvent*) {
     sheen.setColorAt(0, QColor(255, 255, 255, 9));
     sheen.setColorAt(1, QColor(255, 255, 255, 0));
     p.fillPath(shape, sheen);
+    // The pets' black fur would melt into the dark stage, leaving only their eyes: a soft light
+    // behind each lifts the stage around its outline.
+    p.setClipPath(shape);
+    for (int i = 0; i < state_.petCount; ++i) {
+        const QRectF pet = renderers_[static_cast<size_t>(i)]->widget()->geometry();
+        QRadialGradient glow(pet.center(), kGlowRadius);
+        QColor edge = kGlow;
+        edge.setAlpha(0);
+        glow.setColorAt(0, kGlow);
+        glow.setColorAt(0.6, kGlow);
+        glow.setColorAt(1, edge);
+        p.fillRect(QRectF(pet.center() - QPointF(kGlowRadius, kGlowRadius), QSizeF(2 * kGlowRadius, 2 * kGlowRadius)),
+                   glow);
+    }
 }
 
 }  // namespace windows::qt

@@ -82,10 +82,9 @@ QLabel* makeLabel(const std::string& text, TextStyle style, bool secondary, bool
         palette.setColor(QPalette::WindowText, secondaryColor());
         label->setPalette(palette);
     }
-    if (wrap) {
-        label->setWordWrap(true);
-        label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
-    }
+    // Wrapping makes the label's height follow its width; a size policy set afterwards would
+    // drop that and size it for a guessed width instead, leaving blank lines below short texts.
+    label->setWordWrap(wrap);
     return label;
 }
 

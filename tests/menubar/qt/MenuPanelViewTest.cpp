@@ -93,7 +93,7 @@ TEST(MenuPanelView, textsFitInBothLanguagesAndTheHeightFollowsTheSections) {
 
 // What a keyboard and a screen reader meet: Tab walks the controls top to bottom, a segmented
 // row is one stop whose segments the arrows walk, Space and Return press, and every segment
-// is an element of its own named "label：title" with its selected state.
+// is an element of its own named by the row and its title, with its selected state.
 TEST(MenuPanelView, keyboardAndScreenReaderReachEveryControl) {
     Panel p;
     p.model.keyCountingEnabled = true;
@@ -133,7 +133,8 @@ TEST(MenuPanelView, keyboardAndScreenReaderReachEveryControl) {
         for (size_t i = 0; i < choices.size(); ++i) {
             QAccessibleInterface* segment = row->child(int(i));
             EXPECT_EQ(segment->role(), QAccessible::RadioButton);
-            EXPECT_EQ(segment->text(QAccessible::Name).toStdString(), label + "：" + choices[i].second);
+            const std::string name = segment->text(QAccessible::Name).toStdString();
+            EXPECT_TRUE(name.starts_with(label) && name.ends_with(choices[i].second)) << name;
             EXPECT_EQ(segment->state().selected, choices[i].first == value) << i;
             EXPECT_EQ(segment->state().checked, choices[i].first == value) << i;
             EXPECT_TRUE(segment->state().focusable || !segment->state().selected) << "the row's Tab stop";
@@ -313,6 +314,36 @@ TEST(MenuPanelView, cardsAndButtonsKeepTheirLookAndNames) {
                   p.content.visibilityLabel());
         EXPECT_FALSE(p.content.visibilityLabel().empty());
         qt::setMenuSchemeOverride(std::nullopt);
+    }
+}
+
+// What a screen reader says is punctuated in the panel's language: the segments join the row's
+// name and their title with that language's colon, and no English name carries Chinese
+// punctuation.
+TEST(MenuPanelView, accessibleNamesArePunctuatedInThePanelsLanguage) {
+    const std::pair<model::AppLanguageChoice, QStringList> cases[] = {
+        {model::AppLanguageChoice::english, {"Companions: One", "Companions: Two"}},
+        {model::AppLanguageChoice::simplifiedChinese, {"陪伴数量：一只", "陪伴数量：两只"}},
+    };
+    for (const auto& [language, petCountNames] : cases) {
+        Panel p;
+        p.model.setAppLanguage(language);
+        p.model.keyCountingEnabled = true;
+        p.settle();
+        QStringList names;
+        for (auto* segment : p.view.petCountControl()->segments())
+            names << QAccessible::queryAccessibleInterface(segment)->text(QAccessible::Name);
+        EXPECT_EQ(names, petCountNames);
+        if (language != model::AppLanguageChoice::english) continue;
+        std::vector<QAccessibleInterface*> open{QAccessible::queryAccessibleInterface(&p.view)};
+        while (!open.empty()) {
+            QAccessibleInterface* element = open.back();
+            open.pop_back();
+            for (QChar c : element->text(QAccessible::Name))
+                EXPECT_FALSE((c.unicode() >= 0x3000 && c.unicode() <= 0x303f) || c.unicode() >= 0xff00)
+                    << element->text(QAccessible::Name).toStdString();
+            for (int i = 0; i < element->childCount(); ++i) open.push_back(element->child(i));
+        }
     }
 }
 

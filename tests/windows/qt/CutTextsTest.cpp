@@ -78,3 +78,22 @@ TEST(CutTexts, findsEveryWayATextIsCut) {
         EXPECT_EQ(!settingsshots::cutTexts(&root).isEmpty(), c.cut) << c.what;
     }
 }
+
+// A wrapped text with a whole blank line in its label, and the slack that is no blank line.
+TEST(LooseTexts, findsAWrappedTextALineTallerThanItsLines) {
+    struct Row {
+        int extraPixels;
+        bool extraLine;
+        bool loose;
+    };
+    for (const Row& row : {Row{0, false, false}, Row{3, false, false}, Row{0, true, true}}) {
+        QWidget root;
+        root.resize(400, 300);
+        auto* label = new QLabel(kLong, &root);
+        label->setWordWrap(true);
+        const int extra = row.extraPixels + (row.extraLine ? label->fontMetrics().lineSpacing() : 0);
+        label->resize(120, label->heightForWidth(120) + extra);
+        root.show();
+        EXPECT_EQ(!settingsshots::looseTexts(&root).isEmpty(), row.loose) << extra;
+    }
+}

@@ -100,3 +100,27 @@ TEST(DrawnPictures, findsEachPetMissingFromThePreviewStage) {
             EXPECT_TRUE(found.join(' ').contains(QString("pet %1").arg(pet + 1))) << found.join("; ").toStdString();
     }
 }
+
+// The black pets on the dark stage show as shapes, not as eyes alone, in every mock home and
+// pose worth a look: the check finds none melting into the stage.
+TEST(DrawnPictures, thePetsOutlinesReadOnTheDarkStage) {
+    platform::sim::SimPlatform sim;
+    for (auto environment : model::allCases<windows::PreviewHomeEnvironment>)
+        for (auto pose : {model::PetActivity::home, model::PetActivity::idle, model::PetActivity::sleeping}) {
+            QWidget window;
+            auto* layout = new QVBoxLayout(&window);
+            layout->setContentsMargins(20, 20, 20, 20);
+            auto* stage = new windows::qt::PetPreviewStage;
+            windows::qt::PetPreviewStage::State state;
+            state.activity = pose;
+            state.environment = environment;
+            stage->setState(state);
+            layout->addWidget(stage);
+            window.resize(420, 200);
+            window.show();
+            QApplication::processEvents();
+            const QStringList found = settingsshots::faintPets(&window);
+            EXPECT_TRUE(found.isEmpty()) << model::rawValue(environment) << " " << static_cast<int>(pose) << ": "
+                                         << found.join("; ").toStdString();
+        }
+}

@@ -13,6 +13,7 @@
 #include <QScatterSeries>
 #include <QValueAxis>
 #include <QChartView>
+#include <QXYSeries>
 #include <fstream>
 #include <nlohmann/json.hpp>
 
@@ -103,9 +104,12 @@ TEST_F(SettingsPagesTest, keyChartPlotsEveryDayOfTheRangeWithZerosForDaysWithout
             const auto day = cal::startOfDayAdding(now(), static_cast<int>(i - shown.size() + 1));
             EXPECT_EQ(shown[i].x(), day.unixSeconds() * 1000) << i;
         }
+        // The scale spans zero to the best day, with no more room around them than a mark needs.
         auto* y = qobject_cast<QValueAxis*>(points->attachedAxes().at(1));
-        EXPECT_EQ(y->min(), 0);
-        EXPECT_EQ(y->max(), c.top);
+        EXPECT_LE(y->min(), 0);
+        EXPECT_GT(y->min(), -0.1 * c.top);
+        EXPECT_GE(y->max(), c.top);
+        EXPECT_LT(y->max(), 1.2 * c.top);
         EXPECT_EQ(control<QLabel>("chartSummary")->text(), c.summary);
     }
     const qreal weekMarks = points->markerSize();
@@ -113,7 +117,49 @@ TEST_F(SettingsPagesTest, keyChartPlotsEveryDayOfTheRangeWithZerosForDaysWithout
     EXPECT_GT(weekMarks, 1.4 * points->markerSize()) << "30 days use smaller marks";
 
     model->ledger = model::KeystrokeLedger{};
-    EXPECT_EQ(qobject_cast<QValueAxis*>(points->attachedAxes().at(1))->max(), 1) << "a month of zeros still spans 0...1";
+    const auto* y = qobject_cast<QValueAxis*>(points->attachedAxes().at(1));
+    EXPECT_TRUE(y->max() >= 1 && y->max() < 1.2) << "a month of zeros still spans 0...1";
+}
+
+// Every day's mark and the curve through them are drawn whole: the plot cuts off what reaches
+// past its edges, the best day at the top, the first and last days at the sides, zeros below.
+TEST_F(SettingsPagesTest, keyChartDrawsEveryMarkWholeInsideThePlot) {
+    struct Case {
+        const char* what;
+        std::vector<int64_t> week;  // oldest first
+        int pickerIndex;
+    };
+    const Case cases[] = {
+        {"the best day in the middle, rising after it", {1840, 3205, 960, 4410, 2730, 0, 1275}, 0},
+        {"the best days at both ends", {5000, 10, 0, 20, 0, 10, 5000}, 0},
+        {"a single day of typing", {0, 0, 0, 0, 0, 0, 1}, 0},
+        {"a month with one busy day", {0, 0, 0, 9000, 0, 0, 0}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        model::KeystrokeLedger ledger;
+        for (size_t i = 0; i < c.week.size(); ++i) ledger.dailyCounts[dayKey(static_cast<int>(i) - 6)] = c.week[i];
+        model->ledger = ledger;
+        open(SettingsSection::keyboard);
+        control<windows::qt::SegmentedPicker>("chartDays")->segment(c.pickerIndex)->click();
+        QApplication::processEvents();
+        QChart* chart = control<QChartView>("keyChart")->chart();
+        const QRectF plot = chart->plotArea();
+        ASSERT_GT(plot.height(), 50);
+        for (auto* series : chart->series()) {
+            auto* xy = qobject_cast<QXYSeries*>(series);
+            if (!xy) continue;
+            auto* scatter = qobject_cast<QScatterSeries*>(series);
+            const qreal reach =
+                scatter ? scatter->markerSize() / 2 + scatter->pen().widthF() / 2 : xy->pen().widthF() / 2;
+            for (const QPointF& p : xy->points()) {
+                const QPointF at = chart->mapToPosition(p, series);
+                const QRectF drawn(at.x() - reach, at.y() - reach, 2 * reach, 2 * reach);
+                EXPECT_TRUE(plot.contains(drawn))
+                    << series->objectName().toStdString() << " at " << p.x() << ", " << p.y();
+            }
+        }
+    }
 }
 
 TEST_F(SettingsPagesTest, clearingTodayTakesTwoStepsAndClearsTheDayTheFirstStepWasAskedOn) {

@@ -10,6 +10,7 @@
 #include <QSlider>
 #include <QTest>
 
+#include "CutTexts.h"
 #include "app/AppController.h"
 #include "model/AppModelTestSupport.h"
 #include "platform/qt/SymbolImages.h"
@@ -328,6 +329,58 @@ TEST(SymbolImages, everySymbolTheSettingsDrawComesFromTheTheme) {
     for (auto section : model::allCases<SettingsSection>) names.emplace_back(windows::symbol(section));
     for (const auto& name : names)
         EXPECT_FALSE(platform::qt::symbolPixmap(name, 16, Qt::black).isNull()) << name;
+}
+
+}  // namespace
+
+namespace {
+
+// Where every widget of the open page sits, in the page's own coordinates.
+std::string pageLayout(const SettingsWindow& window) {
+    QStringList placed;
+    QWidget* page = window.view()->page();
+    for (auto* w : page->findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(page)) continue;
+        const QRect r(w->mapTo(page, QPoint(0, 0)), w->size());
+        placed << QString("%1 %2,%3 %4x%5")
+                      .arg(w->metaObject()->className())
+                      .arg(r.x())
+                      .arg(r.y())
+                      .arg(r.width())
+                      .arg(r.height());
+    }
+    return placed.join('\n').toStdString();
+}
+
+// Switched with the page's own picker, the about page wraps its texts to their lines, as a
+// window opened in that language does; every optional block is shown.
+TEST_F(SettingsWindowTest, aboutPageAfterALiveLanguageSwitchHasNoBlankLinesAndMatchesAFreshOne) {
+    model->recoveredFromUnexpectedExit = true;
+    updates::UpdateManifest manifest;
+    manifest.version = "1.4.0";
+    manifest.notesZH = "· 新的睡觉动作";
+    manifest.notesEN = "· A new sleeping pose";
+    model->updateCheckResult = updates::UpdateCheckResult::available(manifest);
+    model->updateDownloadState = updates::UpdateDownloadState::downloading(0.42);
+    const std::pair<AppLanguageChoice, AppLanguageChoice> switches[] = {
+        {AppLanguageChoice::english, AppLanguageChoice::simplifiedChinese},
+        {AppLanguageChoice::simplifiedChinese, AppLanguageChoice::english},
+    };
+    for (auto [from, to] : switches) {
+        model->setAppLanguage(from);
+        model->launchAtLoginMessage = model::L10n::format(model::L10n::t("设置失败：%@"), {"Permission denied"});
+        open(SettingsSection::about);
+        Q_EMIT control<QComboBox>("appLanguage")->activated(static_cast<int>(to));
+        settle();
+        SettingsWindow fresh{*model, {}};
+        fresh.makeKeyAndOrderFront();
+        fresh.view()->select(SettingsSection::about);
+        // Nested layouts settle one level per pass.
+        for (int pass = 0; pass < 4; ++pass) settle();
+        const auto language = model::rawValue(to);
+        EXPECT_EQ(settingsshots::looseTexts(window.view()->page()).join('\n').toStdString(), "") << language;
+        EXPECT_EQ(pageLayout(window), pageLayout(fresh)) << language;
+    }
 }
 
 }  // namespace
