@@ -79,7 +79,8 @@ private:
         // card keeps its height when a session starts or ends and no row below moves.
         auto* second = new QStackedWidget;
         auto* idleLine = makeLabel(L10n::t("开始后，栗丸会回家陪你 25 分钟。"), TextStyle::callout, true, true);
-        auto* countdown = makeLabel({}, TextStyle::title2);
+        // Wrapped only so that it, too, tells the stack its height for a width.
+        auto* countdown = makeLabel({}, TextStyle::title2, false, true);
         countdown->setFont(fontFor(TextStyle::title2, QFont::Bold));
         countdown->setObjectName("focusDetail");
         second->addWidget(idleLine);
