@@ -46,17 +46,36 @@ expect_hanging() {
   done
 }
 
+# picker_rows X: the middle (window y) of each home picker row whose segment at window x X is the
+# selected one, found by the selected segment's tint down that column of the window.
+picker_rows() {
+  local shot=$E2E_WORK/pickers.png
+  import -window root "$shot"
+  convert "$shot" -crop "1x640+$((wx + $1))+$wy" +repage -depth 8 txt:- | awk '
+    BEGIN { start = -1 }
+    NR > 1 && $3 == "#BFD3DF" {
+      split($1, p, /[,:]/)
+      # a label crossing the column leaves short gaps inside one segment
+      if (start >= 0 && p[2] > last + 12) { print int((start + last) / 2); start = -1 }
+      if (start < 0) start = p[2]
+      last = p[2]
+    }
+    END { if (start >= 0) print int((start + last) / 2) }'
+}
+
 # choose <Auto|Top edge>: that segment of both pets' home pickers, with the page scrolled to them.
 choose() {
-  local wx wy column
+  local wx wy column selected rows y
   read -r wx wy < <(e2e_window_origin 920x640)
   column=$([[ $1 == Auto ]] && echo 670 || echo 744)
+  selected=$([[ $1 == Auto ]] && echo 744 || echo 670)
   xdotool mousemove $((wx + 500)) $((wy + 400))
   for _ in $(seq 30); do xdotool click 5; done # to the page's end,
   xdotool click 4 click 4                       # then back up to the home card
   sleep 0.3
-  xdotool mousemove $((wx + column)) $((wy + 114)) click 1 sleep 0.2
-  xdotool mousemove $((wx + column)) $((wy + 165)) click 1
+  rows=$(picker_rows "$selected")
+  [[ $(wc -w <<<"$rows") == 2 ]] || e2e_fail "found no two home pickers with the other choice selected (rows: ${rows//$'\n'/ })"
+  for y in $rows; do xdotool mousemove $((wx + column)) $((wy + y)) click 1 sleep 0.2; done
 }
 
 e2e_setup
