@@ -84,9 +84,9 @@ std::optional<std::filesystem::path> AppController::exportLocalData() {
 void AppController::reportSettingsNotSaved(const std::string& why) {
     if (settingsNotSavedReported_) return;
     settingsNotSavedReported_ = true;
-    platform::alerts().show(model::localizedAlert(
-        model::L10n::t("栗丸无法保存设置"),
-        model::L10n::format(model::L10n::t("%@。在此问题解决之前，改动不会被保存。"), {why})));
+    platform::alerts().show(
+        model::localizedAlert(model::L10n::t("栗丸无法保存设置"),
+                              model::L10n::format(model::L10n::t("%@。在此问题解决之前，改动不会被保存。"), {why})));
 }
 
 bool AppController::demonstrateOnDesktop(model::PetLifeScene scene, model::DesktopDemoTarget target) {
