@@ -1,4 +1,4 @@
-# The resource bundle: localisation tables, images and the information property list,
+# The resource bundle: localisation tables, images, the program's icon and the information property list,
 # assembled beside the programs in the build tree.
 set(TUFTLE_BUNDLE_NAME Tuftle_Tuftle.bundle)
 set(TUFTLE_BUNDLE_DIR ${CMAKE_BINARY_DIR}/${TUFTLE_BUNDLE_NAME})
@@ -13,7 +13,8 @@ configure_file(${CMAKE_SOURCE_DIR}/resources/Info.plist.in ${CMAKE_BINARY_DIR}/I
 
 file(GLOB_RECURSE TUFTLE_RESOURCE_FILES CONFIGURE_DEPENDS
      ${CMAKE_SOURCE_DIR}/resources/*.lproj/*
-     ${CMAKE_SOURCE_DIR}/resources/Assets/*)
+     ${CMAKE_SOURCE_DIR}/resources/Assets/*
+     ${CMAKE_SOURCE_DIR}/resources/icons/*)
 
 set(TUFTLE_BUNDLE_STAMP ${CMAKE_BINARY_DIR}/bundle.stamp)
 add_custom_command(
@@ -23,6 +24,7 @@ add_custom_command(
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/resources/zh-Hans.lproj ${TUFTLE_BUNDLE_DIR}/zh-Hans.lproj
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/resources/en.lproj ${TUFTLE_BUNDLE_DIR}/en.lproj
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/resources/Assets ${TUFTLE_BUNDLE_DIR}/Assets
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/resources/icons ${TUFTLE_BUNDLE_DIR}/icons
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/Info.plist ${TUFTLE_BUNDLE_DIR}/Info.plist
   COMMAND ${CMAKE_COMMAND} -E touch ${TUFTLE_BUNDLE_STAMP}
   DEPENDS ${TUFTLE_RESOURCE_FILES} ${CMAKE_BINARY_DIR}/Info.plist

@@ -75,6 +75,9 @@ void AppController::start() {
 
     observeSystem();
 
+    // The no-tray notice comes after the welcome window, not over it.
+    menubar::MenuBarEntryController::shared().holdNoTrayNotice(
+        [this, alive = std::weak_ptr<char>(alive_)] { return !alive.expired() && onboardingWindow_; });
     if (!model_.onboardingCompleted.get()) {
         platform::mainLoop().after(kOnboardingDelay, [this, alive = std::weak_ptr<char>(alive_)] {
             if (!alive.expired()) showOnboarding();
@@ -173,7 +176,7 @@ void AppController::showOnboarding() {
     onboardingCompletion_ = [this, alive = std::weak_ptr<char>(alive_), windowBox] {
         if (!alive.expired()) model_.onboardingCompleted = true;
         if (auto window = windowBox->lock()) window->close();
-        if (!alive.expired()) onboardingWindow_.reset();
+        if (!alive.expired()) releaseOnboardingWindow();
     };
 
     std::shared_ptr<platform::Window> window =
@@ -183,12 +186,17 @@ void AppController::showOnboarding() {
     // Released once closed: showing it again builds it afresh.
     window->setOnClosed([this] {
         defer([this] {
-            if (onboardingWindow_ && !onboardingWindow_->isVisible()) onboardingWindow_.reset();
+            if (onboardingWindow_ && !onboardingWindow_->isVisible()) releaseOnboardingWindow();
         });
     });
     window->center();
     window->makeKeyAndOrderFront();
     onboardingWindow_ = std::move(window);
+}
+
+void AppController::releaseOnboardingWindow() {
+    onboardingWindow_.reset();
+    menubar::MenuBarEntryController::shared().noTrayNoticeMayShow();
 }
 
 }  // namespace app

@@ -127,6 +127,8 @@ private:
     void offerVerifiedImage();
     // Runs `work` on the next turn of the main loop if the controller still exists.
     void defer(std::function<void()> work);
+    // Lets the no-tray notice show, once no welcome window is there for it to cover.
+    void releaseOnboardingWindow();
 
     model::AppModel& model_;
     bool started_ = false;

@@ -4,6 +4,7 @@
 #include "model/AppModel.h"
 #include "model/DataExport.h"
 #include "model/L10n.h"
+#include "model/LocalizedAlert.h"
 #include "pets/coordination/PetWindowCoordinator.h"
 #include "platform/AtomicFile.h"
 #include "platform/Services.h"
@@ -76,15 +77,16 @@ std::optional<std::filesystem::path> AppController::exportLocalData() {
         failure = model::L10n::t("数据中有无法写成 JSON 的值。");
     }
     if (failure.empty()) return destination;
-    platform::alerts().runModal({model::L10n::t("导出失败"), failure});
+    platform::alerts().runModal(model::localizedAlert(model::L10n::t("导出失败"), failure));
     return std::nullopt;
 }
 
 void AppController::reportSettingsNotSaved(const std::string& why) {
     if (settingsNotSavedReported_) return;
     settingsNotSavedReported_ = true;
-    platform::alerts().show({model::L10n::t("栗丸无法保存设置"),
-                             model::L10n::format(model::L10n::t("%@。在此问题解决之前，改动不会被保存。"), {why})});
+    platform::alerts().show(
+        model::localizedAlert(model::L10n::t("栗丸无法保存设置"),
+                              model::L10n::format(model::L10n::t("%@。在此问题解决之前，改动不会被保存。"), {why})));
 }
 
 bool AppController::demonstrateOnDesktop(model::PetLifeScene scene, model::DesktopDemoTarget target) {

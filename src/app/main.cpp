@@ -25,6 +25,7 @@
 #include "platform/AppendJournal.h"
 #include "platform/PlistFileDefaults.h"
 #include "platform/Services.h"
+#include "platform/qt/ApplicationIcon.h"
 #include "platform/qt/PetPanelFactory.h"
 #include "platform/qt/QtAccessibility.h"
 #include "platform/qt/QtApplication.h"
@@ -124,6 +125,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("tuftle");
     QApplication::setDesktopFileName("tuftle");
+    QApplication::setWindowIcon(platform::qt::applicationIcon(platform::ResourceBundle::module()));
 
     app::TuftleAppDelegate delegate;
     QApplication::setQuitOnLastWindowClosed(delegate.applicationShouldTerminateAfterLastWindowClosed());

@@ -4,6 +4,7 @@
 
 #include "menubar/stash/MenuBarMealController.h"
 #include "model/L10n.h"
+#include "model/LocalizedAlert.h"
 #include "platform/Services.h"
 
 namespace menubar {
@@ -114,10 +115,18 @@ void MenuBarEntryController::checkDocked() {
     auto& defaults = platform::defaults();
     if (item_->isDocked()) return trayHeldItem();
     if (defaults.boolValue(noTrayNoticeShownKey).value_or(false)) return;
+    noticeWaiting_ = noticeHold_ && noticeHold_();
+    if (noticeWaiting_) return;
     defaults.set(noTrayNoticeShownKey, true);
-    platform::alerts().show({L10n::t("栗丸没有找到系统托盘"),
-                             L10n::t("这个桌面没有可以放栗丸图标的托盘。要打开栗丸的面板（设置和退出都在里面），"
-                                     "请从应用启动器或终端再次启动栗丸。")});
+    platform::alerts().show(model::localizedAlert(
+        L10n::t("栗丸没有找到系统托盘"), L10n::t("这个桌面没有可以放栗丸图标的托盘。要打开栗丸的面板（设置和退出都在里面），"
+                                                 "请从应用启动器或终端再次启动栗丸。")));
+}
+
+void MenuBarEntryController::noTrayNoticeMayShow() {
+    if (!noticeWaiting_) return;
+    noticeWaiting_ = false;
+    checkDocked();
 }
 
 void MenuBarEntryController::trayHeldItem() {

@@ -51,6 +51,11 @@ public:
     // tray would be (trayCorner). For a start of the program while it runs.
     void openPanel();
 
+    // While `holding` answers true (a window the notice must not cover is open) the no-tray
+    // notice waits; noTrayNoticeMayShow() then shows it if it was due.
+    void holdNoTrayNotice(std::function<bool()> holding) { noticeHold_ = std::move(holding); }
+    void noTrayNoticeMayShow();
+
     // Makes the panel's content on start, given the closure that closes the panel.
     using ContentFactory = std::function<std::unique_ptr<MenuBarContent>(std::function<void()> closePanel)>;
     void setContentFactory(ContentFactory factory) { contentFactory_ = std::move(factory); }
@@ -77,6 +82,8 @@ private:
     void trayHeldItem();
 
     std::unique_ptr<platform::StatusItem> item_;
+    std::function<bool()> noticeHold_;
+    bool noticeWaiting_ = false;
     std::unique_ptr<TuftleStatusView> faceView_;
     MenuBarStatusActionRouter actions_;
     std::unique_ptr<platform::Popover> popover_;

@@ -8,6 +8,8 @@ namespace platform {
 struct Alert {
     std::string messageText;
     std::string informativeText;
+    // The button's title; the toolkit's own "OK" when empty.
+    std::string buttonTitle;
 
     friend bool operator==(const Alert&, const Alert&) = default;
 };

@@ -10,6 +10,7 @@
 #include "anim/Layer.h"
 #include "app/AppDelegate.h"
 #include "app/LaunchAtLoginManager.h"
+#include "menubar/MenuBarEntryController.h"
 #include "model/AppModelTestSupport.h"
 #include "model/CompanionTracker.h"
 #include "pets/coordination/PetWindowCoordinator.h"
@@ -222,6 +223,34 @@ TEST_F(AppControllerTest, finishingOnboarding_recordsItAndClosesTheWindow) {
     EXPECT_EQ(sim.defaults.boolValue(keys::onboardingCompleted), true);
     EXPECT_EQ(controller->onboardingWindow(), nullptr);
     EXPECT_EQ(sim.windows.window(0), nullptr) << "the window is gone";
+}
+
+// On a first start without a tray the notice waits for the welcome window, however it closes.
+TEST_F(AppControllerTest, noTrayNotice_waitsUntilTheWelcomeWindowHasClosed) {
+    struct Case {
+        const char* what;
+        bool finished;
+    } cases[] = {{"finished", true}, {"closed with its button", false}};
+    for (const auto& c : cases) {
+        sim.defaults.remove(menubar::MenuBarEntryController::noTrayNoticeShownKey);
+        store(keys::onboardingCompleted, false);
+        auto& entry = menubar::MenuBarEntryController::shared();
+        entry.start();
+        sim.statusBar.lastItem->docked = false;
+        startApp();
+        sim.loop.advance(menubar::MenuBarEntryController::trayGrace + 1);
+        ASSERT_NE(onboarding(), nullptr) << c.what;
+        EXPECT_TRUE(sim.alerts.shown.empty()) << c.what << ": not over the welcome window";
+        if (c.finished)
+            controller->onboardingCompletion()();
+        else
+            onboarding()->clickCloseButton();
+        sim.loop.advance(0);
+        EXPECT_EQ(sim.alerts.shown.size(), 1u) << c.what;
+        sim.alerts.shown.clear();
+        controller.reset();
+        entry.stop();
+    }
 }
 
 TEST_F(AppControllerTest, closingOnboardingWithItsButton_keepsItUnfinishedAndReleasesTheWindow) {

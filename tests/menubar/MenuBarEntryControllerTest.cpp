@@ -194,4 +194,5 @@ TEST(MenuBarEntry, theDesktopIsToldOnceThatNoTrayShowsTheEntry) {
     EXPECT_EQ(start(false), 1u);
     model::L10n::setAppLanguageChoice(std::nullopt);
     EXPECT_EQ(sim.alerts.shown.back().messageText, "Tuftle found no tray on this desktop");
+    EXPECT_EQ(sim.alerts.shown.back().buttonTitle, "OK");
 }

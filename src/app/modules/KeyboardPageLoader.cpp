@@ -4,6 +4,7 @@
 
 #include "KeyboardPage.h"
 #include "ModuleLoader.h"
+#include "model/L10n.h"
 #include "windows/qt/SettingsPages.h"
 
 namespace windows::qt {
@@ -13,7 +14,7 @@ QWidget* makeKeyboardSettings(model::AppModel& model, const SettingsActions& act
     if (auto* entry = module.symbol("tuftleMakeKeyboardPage"))
         return reinterpret_cast<decltype(&tuftleMakeKeyboardPage)>(entry)(model, actions);
     std::fprintf(stderr, "tuftle: the keyboard page could not be loaded: %s\n", module.error().c_str());
-    auto* page = new QLabel(QString::fromStdString(app::modules::notLoadedText("keyboard page", module.error())));
+    auto* page = new QLabel(QString::fromStdString(app::modules::notLoadedText(model::L10n::t("键盘页面"), module.error())));
     page->setWordWrap(true);
     page->setAlignment(Qt::AlignCenter);
     return page;

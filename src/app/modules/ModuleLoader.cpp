@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "model/L10n.h"
+
 namespace app::modules {
 
 namespace {
@@ -22,10 +24,10 @@ platform::ModuleFile& loadModule(const char* file, platform::ModuleFile::Symbols
         std::make_unique<platform::ModuleFile>(path.string(), std::string(builtModuleIdentity(file)), symbols));
 }
 
-std::string notLoadedText(const std::string& part, const std::string& error) {
+std::string notLoadedText(const std::string& shownPart, const std::string& error) {
     // A module missing, cut short or of another build is what an update under a running program leaves.
-    return "The " + part + " could not be loaded: " + error +
-           ". If Tuftle was just updated, restart it to finish the update.";
+    return model::L10n::format(model::L10n::t("%@无法载入：%@。如果栗丸刚刚更新过，请重新启动它以完成更新。"),
+                               {shownPart, error});
 }
 
 }  // namespace app::modules

@@ -4,6 +4,7 @@
 
 #include "ModuleLoader.h"
 #include "Windows.h"
+#include "model/L10n.h"
 #include "platform/qt/QtWindow.h"
 
 namespace app::modules {
@@ -20,12 +21,14 @@ const WindowMakers* makers() {
     return entry ? reinterpret_cast<decltype(&tuftleWindowMakers)>(entry)() : nullptr;
 }
 
-std::unique_ptr<platform::Window> unavailableWindow(const std::string& title, const char* what) {
+// `what` names the part in the log, `shown` in the window.
+std::unique_ptr<platform::Window> unavailableWindow(const std::string& title, const char* what,
+                                                    const std::string& shown) {
     const auto& error = windowsModule().error();
     std::fprintf(stderr, "tuftle: the %s could not be loaded: %s\n", what, error.c_str());
     auto window = std::make_unique<platform::qt::QtWindow>(title, platform::Size{480, 160});
     auto* layout = new QVBoxLayout(window->contentWidget());
-    auto* message = new QLabel(QString::fromStdString(notLoadedText(what, error)));
+    auto* message = new QLabel(QString::fromStdString(notLoadedText(shown, error)));
     message->setWordWrap(true);
     message->setAlignment(Qt::AlignCenter);
     layout->addWidget(message);
@@ -36,13 +39,13 @@ std::unique_ptr<platform::Window> unavailableWindow(const std::string& title, co
 
 std::unique_ptr<platform::Window> makeSettingsWindow(model::AppModel& model, windows::SettingsActions actions) {
     if (const auto* found = makers()) return found->settings(model, std::move(actions));
-    return unavailableWindow("tuftle", "settings window");
+    return unavailableWindow("tuftle", "settings window", model::L10n::t("设置窗口"));
 }
 
 std::unique_ptr<platform::Window> makeOnboardingWindow(model::AppModel& model, const std::string& title,
                                                        std::function<void()> onComplete) {
     if (const auto* found = makers()) return found->onboarding(model, title, std::move(onComplete));
-    return unavailableWindow(title, "welcome window");
+    return unavailableWindow(title, "welcome window", model::L10n::t("欢迎窗口"));
 }
 
 }  // namespace app::modules

@@ -84,6 +84,7 @@ QMessageBox* alertBox(const Alert& alert) {
     auto* box = new QMessageBox(QMessageBox::Warning, QString::fromStdString(alert.messageText),
                                 QString::fromStdString(alert.messageText), QMessageBox::Ok);
     box->setInformativeText(QString::fromStdString(alert.informativeText));
+    if (!alert.buttonTitle.empty()) box->button(QMessageBox::Ok)->setText(QString::fromStdString(alert.buttonTitle));
     widenForTitle(*box);
     box->setWindowFlag(Qt::WindowStaysOnTopHint);
     return box;

@@ -103,6 +103,7 @@ const QDBusArgument& operator>>(const QDBusArgument& arg, DBusMenuEvent& e) {
 namespace {
 
 constexpr const char* kWatcher = "org.kde.StatusNotifierWatcher";
+constexpr const char* kWatcherPath = "/StatusNotifierWatcher";
 constexpr const char* kPath = "/StatusNotifierItem";
 constexpr const char* kMenuPath = "/MenuBar";
 // The one entry under the menu's root (id 0).
@@ -220,6 +221,26 @@ QList<int> SniMenuAdaptor::AboutToShowGroup(const QList<int>& ids, QList<int>& i
     return {};
 }
 
+SniHostPresence::SniHostPresence() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    bus.connect(kWatcher, kWatcherPath, kWatcher, "StatusNotifierHostRegistered", this, SLOT(hostRegistered()));
+    // Only some watchers say when a host leaves.
+    bus.connect(kWatcher, kWatcherPath, kWatcher, "StatusNotifierHostUnregistered", this, SLOT(hostUnregistered()));
+}
+
+void SniHostPresence::ask() {
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(kWatcher, kWatcherPath, "org.freedesktop.DBus.Properties", "Get");
+    message << QString(kWatcher) << QString("IsStatusNotifierHostRegistered");
+    auto* call = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(message), this);
+    QObject::connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* answered) {
+        const QDBusMessage reply = answered->reply();
+        const QVariant value = reply.arguments().value(0).value<QDBusVariant>().variant();
+        present_ = answered->isError() || value.typeId() != QMetaType::Bool || value.toBool();
+        answered->deleteLater();
+    });
+}
+
 SniStatusItem::SniStatusItem()
     : adaptor_(new SniAdaptor(&host_, *this)),
       menu_(new SniMenuAdaptor(&menuHost_, *this)),
@@ -259,9 +280,10 @@ SniStatusItem::~SniStatusItem() {
 
 void SniStatusItem::registerWithWatcher() {
     QDBusMessage message =
-        QDBusMessage::createMethodCall(kWatcher, "/StatusNotifierWatcher", kWatcher, "RegisterStatusNotifierItem");
+        QDBusMessage::createMethodCall(kWatcher, kWatcherPath, kWatcher, "RegisterStatusNotifierItem");
     message << service_;
     registered_ = false;
+    hostPresence_.ask();
     auto* call = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(message), &host_);
     QObject::connect(call, &QDBusPendingCallWatcher::finished, &host_, [this](QDBusPendingCallWatcher* answered) {
         registered_ = !answered->isError();

@@ -156,6 +156,25 @@ private:
     uint revision_ = 1;
 };
 
+// Whether the watcher has a host that shows its items: a watcher runs without one where a
+// panel's tray is gone but a daemon keeps the name. Read from the watcher's property and kept
+// by its signals, so nothing asks again while idle.
+class SniHostPresence final : public QObject {
+    Q_OBJECT
+public:
+    SniHostPresence();
+    bool present() const { return present_; }
+    // Reads the watcher's property again. A watcher that does not answer it counts as hosted.
+    void ask();
+
+private Q_SLOTS:
+    void hostRegistered() { present_ = true; }
+    void hostUnregistered() { ask(); }
+
+private:
+    bool present_ = false;
+};
+
 class SniStatusItem final : public QtStatusItem {
 public:
     SniStatusItem();
@@ -170,6 +189,7 @@ public:
     // Hosts do not say where the icon is.
     std::optional<Rect> geometry() const override { return std::nullopt; }
     bool isVisible() const override { return registered_; }
+    bool isDocked() const override { return registered_ && hostPresence_.present(); }
     // The item and its menu as hosts reach them on the bus.
     SniAdaptor& adaptor() { return *adaptor_; }
     SniMenuAdaptor& menu() { return *menu_; }
@@ -190,6 +210,7 @@ private:
     SniAdaptor* adaptor_;
     SniMenuAdaptor* menu_;
     QDBusServiceWatcher watcher_;
+    SniHostPresence hostPresence_;
     QString service_;
     QString toolTip_;
     QString title_;

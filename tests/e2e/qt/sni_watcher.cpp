@@ -1,0 +1,50 @@
+// A StatusNotifierWatcher that no host shows, for the end-to-end tests: owns
+// org.kde.StatusNotifierWatcher on the session bus, takes items' registrations, says that no
+// host is registered, and prints "ready".
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusError>
+#include <QDBusMessage>
+#include <QStringList>
+#include <cstdio>
+
+namespace {
+
+class Watcher final : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ items)
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
+    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
+
+public:
+    QStringList items() const { return items_; }
+    bool hostRegistered() const { return false; }
+    int protocolVersion() const { return 0; }
+
+public Q_SLOTS:
+    void RegisterStatusNotifierItem(const QString& service) { items_.append(service); }
+    void RegisterStatusNotifierHost(const QString&) {}
+
+private:
+    QStringList items_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    Watcher watcher;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.registerObject("/StatusNotifierWatcher", &watcher,
+                            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties) ||
+        !bus.registerService("org.kde.StatusNotifierWatcher")) {
+        std::fprintf(stderr, "sni_watcher: %s\n", qPrintable(bus.lastError().message()));
+        return 1;
+    }
+    std::printf("ready\n");
+    std::fflush(stdout);
+    return QCoreApplication::exec();
+}
+
+#include "sni_watcher.moc"

@@ -1,0 +1,41 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <filesystem>
+
+#include "platform/qt/ApplicationIcon.h"
+
+namespace fs = std::filesystem;
+using platform::ResourceBundle;
+using platform::qt::applicationIcon;
+
+// The bundle found at run time carries the icon at every size the desktop asks windows for.
+TEST(ApplicationIcon, theFoundBundleHoldsEverySizeAWindowManagerAsksFor) {
+    const QIcon icon = applicationIcon(ResourceBundle::module());
+    ASSERT_FALSE(icon.isNull()) << "no icons/hicolor in " << ResourceBundle::module().root();
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        EXPECT_TRUE(icon.availableSizes().contains(QSize(size, size))) << size;
+}
+
+TEST(ApplicationIcon, takesOnlyTheProgramsPictureFromEachSizeFolder) {
+    const fs::path root = fs::temp_directory_path() / "application-icon-test";
+    fs::remove_all(root);
+    struct Case {
+        const char* file;
+        int size;
+    } cases[] = {
+        {"icons/hicolor/20x20/apps/tuftle.png", 20},
+        {"icons/hicolor/40x40/apps/other.png", 40},
+        {"icons/hicolor/60x60/tuftle.png", 60},
+    };
+    ResourceBundle bundle(root);
+    EXPECT_TRUE(applicationIcon(bundle).isNull()) << "a bundle without icons";
+    for (const auto& c : cases) {
+        fs::create_directories((root / c.file).parent_path());
+        QImage image(c.size, c.size, QImage::Format_ARGB32);
+        image.fill(Qt::black);
+        ASSERT_TRUE(image.save(QString::fromStdString((root / c.file).string())));
+    }
+    EXPECT_EQ(applicationIcon(bundle).availableSizes(), QList<QSize>{QSize(20, 20)});
+    fs::remove_all(root);
+}
