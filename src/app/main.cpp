@@ -16,6 +16,7 @@
 #include "menubar/qt/QtStatusPicture.h"
 #include "menubar/stash/MenuBarMealController.h"
 #include "model/KeyboardCounter.h"
+#include "model/L10n.h"
 #include "platform/ResourceBundle.h"
 #include "model/AppModel.h"
 #include "pets/coordination/PetWindowCoordinator.h"
@@ -37,6 +38,7 @@
 #include "platform/qt/QtScreens.h"
 #include "platform/qt/QtStatusBar.h"
 #include "platform/qt/QtSystemEvents.h"
+#include "platform/qt/QtToolkitTranslation.h"
 #include "platform/qt/QtWindow.h"
 #include "platform/qt/QtWorkspace.h"
 #include "platform/qt/X11DesktopSwitchWatcher.h"
@@ -195,6 +197,9 @@ int main(int argc, char** argv) {
     services.http = &http;
     services.background = &background;
     platform::installServices(services);
+    // Reads the stored language choice, so it comes after the settings.
+    platform::qt::QtToolkitTranslation toolkitTranslation(notifications, model::L10n::tuftleLanguageDidChange,
+                                                          [] { return model::L10n::language() == "zh-Hans"; });
     menubar::qt::installStatusPictureRenderer();
     menubar::qt::installMenuPanel();
     // Wake and activation reach the controller as notifications.
