@@ -45,6 +45,7 @@
 #include "platform/qt/X11IdleTime.h"
 #include "platform/qt/X11Display.h"
 #include "platform/qt/X11KeyEventTaps.h"
+#include "platform/qt/X11QuitWatchdog.h"
 #include "platform/qt/X11WindowList.h"
 
 namespace {
@@ -80,10 +81,11 @@ bool saveAtQuit(platform::PlistFileDefaults& defaults) {
 
 // Qt leaves through exit() when the X connection breaks, as it does when the desktop
 // session ends: record that as an orderly end too, then leave at once. The static destructors
-// still to come would tear down widgets whose window system is gone.
+// still to come would tear down widgets whose window system is gone. A connection cut for a
+// quit that was asked for ends as that quit.
 void recordExitWithoutTerminate() {
     if (!runningApplication || runningApplication->hasTerminated()) return;
-    leaveWithoutWindows(EXIT_FAILURE);
+    leaveWithoutWindows(platform::qt::x11QuitWatchdog::cutForQuit() ? EXIT_SUCCESS : EXIT_FAILURE);
 }
 
 }  // namespace
@@ -125,6 +127,7 @@ int main(int argc, char** argv) {
     platform::ResourceBundle::module();  // ends the program with a clear line when missing
 
     QApplication application(argc, argv);
+    const platform::qt::x11QuitWatchdog::CuttableConnection qtConnection(platform::qt::qtX11Socket());
     QApplication::setApplicationName("tuftle");
     QApplication::setDesktopFileName("tuftle");
     QApplication::setWindowIcon(platform::qt::applicationIcon(platform::ResourceBundle::module()));
@@ -137,7 +140,8 @@ int main(int argc, char** argv) {
     platform::PlistFileDefaults* loadedDefaults = nullptr;
     platform::qt::QtApplication app([&] {
         // A quit at the end of a session whose X server stopped must not wait for it.
-        if (runningDefaults && platform::qt::x11DisplayStalls(kStalledDisplayLimit)) {
+        if (runningDefaults &&
+            (!platform::qt::x11QuitWatchdog::takeQuitOver() || platform::qt::x11DisplayStalls(kStalledDisplayLimit))) {
             std::fprintf(stderr, "tuftle: the X server does not answer; leaving without closing the windows\n");
             leaveWithoutWindows(EXIT_SUCCESS);
         }
@@ -208,6 +212,8 @@ int main(int argc, char** argv) {
 
     runningApplication = &app;
     runningDefaults = &defaults;
+    // Armed from here on: a signal during the load is served once the load is done.
+    platform::qt::x11QuitWatchdog::start();
     // The controllers must exist before the handler is registered: statics made later are
     // destroyed before it runs.
     auto& controller = app::AppController::shared();

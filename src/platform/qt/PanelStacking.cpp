@@ -5,7 +5,11 @@
 #include <QWidget>
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <vector>
+
+#include "platform/qt/X11Display.h"
+#include "platform/qt/X11QuitWatchdog.h"
 
 // Xlib last: its macros (None, Bool, Status...) would clash with Qt's headers.
 #include <X11/Xatom.h>
@@ -44,8 +48,9 @@ private:
     void watchRoot() {
         if (tried_) return;
         tried_ = true;
-        dpy_ = XOpenDisplay(nullptr);
+        dpy_ = openOwnX11Display();
         if (!dpy_) return;
+        cuttable_.emplace(ConnectionNumber(dpy_));
         root_ = DefaultRootWindow(dpy_);
         supportedAtom_ = XInternAtom(dpy_, "_NET_SUPPORTED", False);
         stackingAtom_ = XInternAtom(dpy_, "_NET_CLIENT_LIST_STACKING", False);
@@ -135,6 +140,7 @@ private:
     QTimer raiseTimer_;
     bool tried_ = false;
     Display* dpy_ = nullptr;
+    std::optional<x11QuitWatchdog::CuttableConnection> cuttable_;
     Window root_ = 0;
     Atom supportedAtom_ = 0;
     Atom stackingAtom_ = 0;

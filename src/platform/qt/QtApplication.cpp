@@ -3,10 +3,13 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QSocketNotifier>
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include "platform/qt/X11QuitWatchdog.h"
 
 namespace platform::qt {
 namespace {
@@ -14,9 +17,13 @@ namespace {
 int signalPipe[2] = {-1, -1};
 
 void onSignal(int) {
+    const int savedErrno = errno;
     const char byte = 1;
     // Only async-signal-safe work here: the main loop reads the byte and terminates.
     [[maybe_unused]] auto n = ::write(signalPipe[0], &byte, 1);
+    // The main loop may be held inside a request to an X server that stopped.
+    x11QuitWatchdog::arm();
+    errno = savedErrno;
 }
 
 }  // namespace

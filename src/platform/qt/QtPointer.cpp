@@ -5,6 +5,8 @@
 #include <QScreen>
 #include <cmath>
 
+#include "platform/qt/X11Display.h"
+
 // Xlib last: its macros (None, Bool, Status...) would clash with Qt's headers.
 #include <X11/Xlib.h>
 
@@ -26,18 +28,18 @@ QPoint logicalPointerPosition(QPoint native, const std::vector<std::pair<QRect, 
     return g.topLeft() + QPoint(int(std::floor((native.x() - g.x()) / ratio)), int(std::floor((native.y() - g.y()) / ratio)));
 }
 
-QtPointer::QtPointer() = default;
+// Opened at the start, while the server answers: an open waits for the server without a limit.
+QtPointer::QtPointer() {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (x11) display_ = openOwnX11Display();
+    if (display_) cuttable_ = std::make_unique<x11QuitWatchdog::CuttableConnection>(ConnectionNumber(display_));
+}
 
 QtPointer::~QtPointer() {
     if (display_) XCloseDisplay(display_);
 }
 
 QPoint QtPointer::ask() const {
-    if (!opened_) {
-        opened_ = true;
-        auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-        if (x11) display_ = XOpenDisplay(nullptr);
-    }
     if (!display_) return QCursor::pos();
     Window root = 0, child = 0;
     int rootX = 0, rootY = 0, x = 0, y = 0;

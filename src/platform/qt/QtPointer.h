@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/Pointer.h"
+#include "platform/qt/X11QuitWatchdog.h"
 
 class QRect;
 struct _XDisplay;  // Xlib's Display, kept out of Qt's headers
@@ -37,8 +38,8 @@ private:
 
     mutable Point last_;
     mutable std::chrono::steady_clock::time_point asked_{};
-    mutable _XDisplay* display_ = nullptr;
-    mutable bool opened_ = false;
+    _XDisplay* display_ = nullptr;
+    std::unique_ptr<x11QuitWatchdog::CuttableConnection> cuttable_;
 };
 
 }  // namespace platform::qt

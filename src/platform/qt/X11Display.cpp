@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include "platform/qt/X11QuitWatchdog.h"
+
 #include <xcb/xcb.h>
 #include <xcb/xcbext.h>
 
@@ -46,6 +48,17 @@ bool x11DisplayStalls(double seconds) {
         }
         QThread::msleep(5);
     }
+}
+
+Display* openOwnX11Display() {
+    if (x11QuitWatchdog::cutForQuit()) return nullptr;
+    return XOpenDisplay(nullptr);
+}
+
+int qtX11Socket() {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    return connection ? xcb_get_file_descriptor(connection) : -1;
 }
 
 Display* qtX11Display() {

@@ -13,6 +13,13 @@ bool x11DisplayReachable();
 // broken connection, where calls fail at once.
 bool x11DisplayStalls(double seconds);
 
+// A connection of the caller's own to the display named by $DISPLAY, or null. Also null once
+// the connections were cut for a quit: the server may not answer, and an open waits for ever.
+_XDisplay* openOwnX11Display();
+
+// The socket of Qt's connection to the X server; -1 off X11.
+int qtX11Socket();
+
 // Qt's own connection to the X server; null off X11.
 _XDisplay* qtX11Display();
 

@@ -14,6 +14,8 @@
 #include <poll.h>
 
 #include "platform/qt/TimerHub.h"
+#include "platform/qt/X11Display.h"
+#include "platform/qt/X11QuitWatchdog.h"
 
 // Xlib's macros (None, Bool, KeyPress, ...) break Qt headers: X11 comes last and stays here.
 #include <X11/Xlib.h>
@@ -40,7 +42,7 @@ XErrorHandler previousErrorHandler = nullptr;
 class Connection {
 public:
     static std::unique_ptr<Connection> open() {
-        Display* display = XOpenDisplay(nullptr);
+        Display* display = openOwnX11Display();
         if (!display) return nullptr;
         return std::unique_ptr<Connection>(new Connection(display));
     }
@@ -83,7 +85,7 @@ public:
     }
 
 private:
-    explicit Connection(Display* display) : display_(display) {
+    explicit Connection(Display* display) : display_(display), cuttable_(ConnectionNumber(display)) {
         installHandlers();
         ownConnections()[display_] = this;
         XSetIOErrorExitHandler(display_, &Connection::onIOErrorExit, this);
@@ -119,6 +121,7 @@ private:
     }
 
     Display* display_;
+    x11QuitWatchdog::CuttableConnection cuttable_;
     bool lost_ = false;
     bool protocolError_ = false;
 };

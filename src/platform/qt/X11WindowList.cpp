@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "platform/qt/EwmhWindowRules.h"
+#include "platform/qt/X11Display.h"
+#include "platform/qt/X11QuitWatchdog.h"
 
 // Xlib's macros (None, Bool, Status, ...) break Qt headers: X11 comes last and stays here.
 #include <X11/Xatom.h>
@@ -119,7 +121,7 @@ PointSpace pointSpace() {
 class X11WindowList::Connection {
 public:
     static std::unique_ptr<Connection> open() {
-        Display* display = XOpenDisplay(nullptr);
+        Display* display = openOwnX11Display();
         if (!display) return nullptr;
         auto connection = std::unique_ptr<Connection>(new Connection(display));
         char* names[kAtomCount];
@@ -316,7 +318,7 @@ public:
     }
 
 private:
-    explicit Connection(Display* display) : display_(display) {
+    explicit Connection(Display* display) : display_(display), cuttable_(ConnectionNumber(display)) {
         installHandlers();
         windowListConnections()[display_] = &health_;
         XSetIOErrorExitHandler(display_, &onIOErrorExit, &health_);
@@ -362,6 +364,7 @@ private:
     }
 
     Display* display_;
+    x11QuitWatchdog::CuttableConnection cuttable_;
     ConnectionHealth health_;
     Atom atoms_[kAtomCount] = {};
     std::unique_ptr<QSocketNotifier> notifier_;

@@ -1,0 +1,53 @@
+#include "platform/qt/X11QuitWatchdog.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace platform::qt;
+
+// Whether `socket` reads as ended, waiting for it to become readable at most `ms`.
+bool ended(int socket, int ms) {
+    pollfd ready{socket, POLLIN, 0};
+    char byte = 0;
+    return ::poll(&ready, 1, ms) == 1 && ::recv(socket, &byte, 1, MSG_DONTWAIT) == 0;
+}
+
+// One signalled quit in a process of its own (the watchdog is one per process). Exits 0 when
+// the connection was cut exactly when the main thread did not take the quit up.
+[[noreturn]] void signalledQuit(bool takenUp) {
+    int server[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, server) != 0) std::_Exit(2);
+    x11QuitWatchdog::CuttableConnection connection(server[0]);
+    x11QuitWatchdog::start();
+    x11QuitWatchdog::arm();
+    if (takenUp) {
+        if (!x11QuitWatchdog::takeQuitOver()) std::_Exit(3);
+        // The server's answer still arrives.
+        if (::write(server[1], "a", 1) != 1 || ended(server[0], 10'000)) std::_Exit(4);
+        std::_Exit(x11QuitWatchdog::cutForQuit() ? 5 : 0);
+    }
+    if (!ended(server[0], 10'000)) std::_Exit(6);
+    if (!x11QuitWatchdog::cutForQuit() || x11QuitWatchdog::takeQuitOver()) std::_Exit(7);
+    // A connection made after the cut is cut at once.
+    int later[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, later) != 0) std::_Exit(2);
+    x11QuitWatchdog::CuttableConnection laterConnection(later[0]);
+    std::_Exit(ended(later[0], 0) ? 0 : 8);
+}
+
+TEST(X11QuitWatchdog, cutsTheConnectionsOnlyWhenTheSignalledQuitIsNotTakenUp) {
+    for (const bool takenUp : {true, false}) {
+        SCOPED_TRACE(takenUp ? "taken up" : "not taken up");
+        EXPECT_EXIT(signalledQuit(takenUp), ::testing::ExitedWithCode(0), "");
+    }
+}
+
+}  // namespace
