@@ -9,12 +9,15 @@ namespace fs = std::filesystem;
 using platform::ResourceBundle;
 using platform::qt::applicationIcon;
 
-// The bundle found at run time carries the icon at every size the desktop asks windows for.
-TEST(ApplicationIcon, theFoundBundleHoldsEverySizeAWindowManagerAsksFor) {
+// The bundle found at run time carries the icon at every size a window manager draws, and no
+// larger one that every window would hand to the X server.
+TEST(ApplicationIcon, theFoundBundleHoldsEverySizeAWindowManagerDraws) {
     const QIcon icon = applicationIcon(ResourceBundle::module());
     ASSERT_FALSE(icon.isNull()) << "no icons/hicolor in " << ResourceBundle::module().root();
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+    for (int size : {16, 22, 24, 32, 48, 64})
         EXPECT_TRUE(icon.availableSizes().contains(QSize(size, size))) << size;
+    for (const QSize& size : icon.availableSizes()) EXPECT_LE(size.width(), 64) << size.width();
+    EXPECT_FALSE(icon.pixmap(48).isNull()) << "a size is read when asked for";
 }
 
 TEST(ApplicationIcon, takesOnlyTheProgramsPictureFromEachSizeFolder) {
@@ -27,6 +30,8 @@ TEST(ApplicationIcon, takesOnlyTheProgramsPictureFromEachSizeFolder) {
         {"icons/hicolor/20x20/apps/tuftle.png", 20},
         {"icons/hicolor/40x40/apps/other.png", 40},
         {"icons/hicolor/60x60/tuftle.png", 60},
+        {"icons/hicolor/scalable/apps/tuftle.png", 30},
+        {"icons/hicolor/128x128/apps/tuftle.png", 128},
     };
     ResourceBundle bundle(root);
     EXPECT_TRUE(applicationIcon(bundle).isNull()) << "a bundle without icons";
