@@ -16,6 +16,18 @@
 #include <X11/Xlib.h>
 
 namespace platform::qt {
+namespace {
+
+QNativeInterface::QX11Application* qtX11() {
+    return qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+}
+
+xcb_connection_t* qtXcbConnection() {
+    auto* x11 = qtX11();
+    return x11 ? x11->connection() : nullptr;
+}
+
+}  // namespace
 
 bool x11DisplayReachable() {
     Display* display = XOpenDisplay(nullptr);
@@ -25,8 +37,7 @@ bool x11DisplayReachable() {
 }
 
 bool x11DisplayStalls(double seconds) {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    xcb_connection_t* connection = qtXcbConnection();
     if (!connection || xcb_connection_has_error(connection)) return false;
     // Qt's event thread reads the socket; the answer is looked for now and then rather than
     // waited for, which could not be given up.
@@ -56,13 +67,12 @@ Display* openOwnX11Display() {
 }
 
 int qtX11Socket() {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    xcb_connection_t* connection = qtXcbConnection();
     return connection ? xcb_get_file_descriptor(connection) : -1;
 }
 
 Display* qtX11Display() {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    auto* x11 = qtX11();
     return x11 ? x11->display() : nullptr;
 }
 
