@@ -37,6 +37,16 @@ void widenForTitle(QMessageBox& box) {
                       grid->columnCount());
 }
 
+QMessageBox* alertBox(const Alert& alert) {
+    auto* box = new QMessageBox(QMessageBox::Warning, QString::fromStdString(alert.messageText),
+                                QString::fromStdString(alert.messageText), QMessageBox::Ok);
+    box->setInformativeText(QString::fromStdString(alert.informativeText));
+    if (!alert.buttonTitle.empty()) box->button(QMessageBox::Ok)->setText(QString::fromStdString(alert.buttonTitle));
+    widenForTitle(*box);
+    box->setWindowFlag(Qt::WindowStaysOnTopHint);
+    return box;
+}
+
 }  // namespace
 
 DestructiveConfirmation makeDestructiveConfirmation(QWidget* parent, const QString& title, const QString& message,
@@ -78,18 +88,6 @@ std::optional<std::filesystem::path> QtSavePanelRunner::runModal(const SavePanel
     if (chosen.isEmpty() || chosen.front().isEmpty()) return std::nullopt;
     return std::filesystem::path(chosen.front().toStdString());
 }
-
-namespace {
-QMessageBox* alertBox(const Alert& alert) {
-    auto* box = new QMessageBox(QMessageBox::Warning, QString::fromStdString(alert.messageText),
-                                QString::fromStdString(alert.messageText), QMessageBox::Ok);
-    box->setInformativeText(QString::fromStdString(alert.informativeText));
-    if (!alert.buttonTitle.empty()) box->button(QMessageBox::Ok)->setText(QString::fromStdString(alert.buttonTitle));
-    widenForTitle(*box);
-    box->setWindowFlag(Qt::WindowStaysOnTopHint);
-    return box;
-}
-}  // namespace
 
 void QtAlertRunner::runModal(const Alert& alert) {
     std::unique_ptr<QMessageBox> box(alertBox(alert));
