@@ -141,7 +141,7 @@ std::string LaunchAtLoginManager::desktopEntry(const fs::path& executable) {
     std::ostringstream out;
     out << "[Desktop Entry]\n"
         << "Type=Application\n"
-        << "Version=1.5\n"
+        << "Version=1.4\n"
         << "Name=Tuftle\n"
         << "Name[zh_CN]=栗丸\n"
         << "Comment=Two small pets that keep you company on the desktop\n"

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # `cmake --install` gives the desktop a launcher that desktop-file-validate accepts and that runs
 # the installed program, also from a prefix that needs quoting, and the icon it names in the
-# hicolor theme at every usual size.
-# Usage: install_launcher.sh <build folder>
+# hicolor theme at every usual size. The autostart entry the program writes for itself there
+# passes the same check.
+# Usage: install_launcher.sh <build folder> <autostart_entry program>
 set -euo pipefail
-build=$1
+build=$1 autostart_entry=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() {
@@ -28,3 +29,7 @@ for size in 16 22 24 32 48 64 128 256; do
 done
 grep -qx "$prefix/share/applications/tuftle.desktop" "$build/install_manifest.txt" ||
   fail "install_manifest.txt does not name the launcher"
+# Named as the launcher is, so that the validator reads it as the desktop would.
+mkdir "$work/autostart"
+"$autostart_entry" "$prefix/bin/tuftle" >"$work/autostart/tuftle.desktop"
+desktop-file-validate "$work/autostart/tuftle.desktop" || fail "desktop-file-validate refuses the autostart entry"
