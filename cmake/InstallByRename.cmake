@@ -2,7 +2,11 @@
 # ${tuftle_install_staging}; each is renamed over the file of its name beside, in the order of
 # ${tuftle_installed_files}. A running program keeps the files it mapped, whole, where copying
 # over them in place would change its code under it.
-set(staging "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${tuftle_install_staging}")
+if(IS_ABSOLUTE "${tuftle_install_staging}")
+  set(staging "$ENV{DESTDIR}${tuftle_install_staging}")
+else()
+  set(staging "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${tuftle_install_staging}")
+endif()
 get_filename_component(destination "${staging}" DIRECTORY)
 get_filename_component(staging_name "${staging}" NAME)
 foreach(name IN LISTS tuftle_installed_files)

@@ -1,6 +1,13 @@
 # Part of `cmake --install`: the launcher from ${tuftle_launcher_template}, its Exec the program
 # where this install puts it, quoted and escaped as desktop entries want.
-set(program "${CMAKE_INSTALL_PREFIX}/bin/tuftle")
+foreach(dir bindir datadir)
+  if(IS_ABSOLUTE "${tuftle_${dir}}")
+    set(${dir} "${tuftle_${dir}}")
+  else()
+    set(${dir} "${CMAKE_INSTALL_PREFIX}/${tuftle_${dir}}")
+  endif()
+endforeach()
+set(program "${bindir}/tuftle")
 if(program MATCHES "[] \t\n\"'\\\\><~|&;$*?#()`[]")
   string(REGEX REPLACE "([\"`$\\\\])" "\\\\\\1" program "${program}")
   set(program "\"${program}\"")
@@ -8,6 +15,8 @@ endif()
 # The file's own escapes: a backslash doubled, a percent sign written twice so it is no field code.
 string(REPLACE "\\" "\\\\" program "${program}")
 string(REPLACE "%" "%%" TUFTLE_EXEC "${program}")
-configure_file("${tuftle_launcher_template}" "${tuftle_launcher_staging}/tuftle.desktop" @ONLY)
-file(INSTALL DESTINATION "${CMAKE_INSTALL_PREFIX}/share/applications" TYPE FILE
-  FILES "${tuftle_launcher_staging}/tuftle.desktop")
+# Written straight into the destination: the build tree may be another user's.
+set(launcher "${datadir}/applications/tuftle.desktop")
+message(STATUS "Installing: $ENV{DESTDIR}${launcher}")
+configure_file("${tuftle_launcher_template}" "$ENV{DESTDIR}${launcher}" @ONLY)
+list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${launcher}")

@@ -15,10 +15,12 @@ namespace fs = std::filesystem;
 std::vector<fs::path> ResourceBundle::candidateDirectories() {
     std::vector<fs::path> dirs;
     std::error_code ec;
-    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec) dirs.push_back(exe.parent_path());
-    dirs.emplace_back(TUFTLE_INSTALL_SHARE_DIR);
-    dirs.emplace_back(fs::path(TUFTLE_BUILD_BUNDLE_DIR).parent_path());
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) return dirs;
+    // Beside the program in the build tree; in the share folder of an installed tree, wherever
+    // the tree was installed or moved to.
+    dirs.push_back(exe.parent_path());
+    dirs.push_back((exe.parent_path() / TUFTLE_BUNDLE_FROM_BINDIR).lexically_normal());
     return dirs;
 }
 

@@ -15,7 +15,7 @@ public:
     explicit ResourceBundle(std::filesystem::path root) : root_(std::move(root)) {}
 
     // The process's bundle, looked up once on first use: beside the executable, then in the
-    // install prefix's share folder, then in the build tree. Ends the program with
+    // share folder of the tree the executable is installed in. Ends the program with
     // "unable to find bundle named Tuftle_Tuftle" when none exists.
     static const ResourceBundle& module();
     // The lookup without the fatal end: the bundle, or nullopt and the folders searched.

@@ -15,6 +15,7 @@ message_open() { [[ -n $(e2e_window_origin 480x160) ]]; }
 copy_program() {
   mkdir "$1"
   cp "$program" "$(dirname "$program")"/tuftle-*.so "$1"/
+  ln -s "$(dirname "$program")"/Tuftle_Tuftle.bundle "$1"/
 }
 
 start() {

@@ -37,6 +37,7 @@ e2e_kill_app TERM 5 || e2e_fail "still running 5 s after SIGTERM"
 copy=$E2E_WORK/without-windows
 mkdir "$copy"
 cp "$program" "$(dirname "$program")"/tuftle-keyboard-page.so "$(dirname "$program")"/tuftle-http.so "$copy"/
+ln -s "$(dirname "$program")"/Tuftle_Tuftle.bundle "$copy"/
 e2e_start_app "$copy/tuftle"
 e2e_expect_while_running 10 "the tray icon" e2e_tray_icon_present
 e2e_open_panel
