@@ -89,20 +89,4 @@ TEST(QtFileReaders, takeOnlyARegularFileOfASaneSizeAndAnswerAsForAnUnreadableOne
     }
 }
 
-// The window icon holds its pictures' bytes, not their files: a picture's file replaced once the
-// icon is made changes nothing a window is given.
-TEST(QtFileReaders, anIconDrawsWhatItsFilesHeldWhenItWasMade) {
-    testfiles::TemporaryFolder folder;
-    const fs::path file = folder / "icons" / "hicolor" / "48x48" / "apps" / "tuftle.png";
-    writePng(file, 48);
-    const QIcon icon = platform::qt::applicationIcon(platform::ResourceBundle(folder.path()));
-    fs::remove(file);
-    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
-    const auto drawn = testfiles::readWithoutWaiting(file, [&] {
-        const QImage image = icon.pixmap(48).toImage();
-        return std::to_string(image.width()) + " " + QColor(image.pixel(24, 24)).name().toStdString();
-    });
-    EXPECT_EQ(drawn, "48 #000000");
-}
-
 }  // namespace
