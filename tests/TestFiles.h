@@ -1,11 +1,16 @@
 // Files for tests: reading and writing whole files, and a temporary folder of the test's own.
 #pragma once
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <future>
 #include <iterator>
+#include <optional>
 #include <string>
 
 namespace testfiles {
@@ -25,6 +30,18 @@ inline std::filesystem::path sourceFile(const char* file) {
 inline void writeFile(const std::filesystem::path& path, const std::string& bytes) {
     std::filesystem::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// What `read` answers of `file`, or nothing when it waits on a FIFO there (it is then let go
+// with an empty file).
+inline std::optional<std::string> readWithoutWaiting(const std::filesystem::path& file,
+                                                     const std::function<std::string()>& read) {
+    auto answer = std::async(std::launch::async, read);
+    if (answer.wait_for(std::chrono::seconds(30)) == std::future_status::ready) return answer.get();
+    // The waiting open returns once a writer comes; closing at once ends the file there.
+    if (const int fd = ::open(file.c_str(), O_WRONLY | O_NONBLOCK); fd >= 0) ::close(fd);
+    answer.get();
+    return std::nullopt;
 }
 
 // A new empty folder under the system's temporary folder, removed with everything in it.

@@ -1,11 +1,17 @@
 #include "anim/Image.h"
 
+#include <unistd.h>
+
 #include <array>
 #include <cmath>
-#include <fstream>
+
+#include "platform/RegularFile.h"
 
 namespace anim {
 namespace {
+
+// A 16384-pixel square (the largest taken) compresses to a few tens of megabytes at most.
+constexpr uint64_t kMaxPngSize = 64 << 20;
 
 uint32_t bigEndian32(const unsigned char* p) {
     return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
@@ -14,9 +20,10 @@ uint32_t bigEndian32(const unsigned char* p) {
 }  // namespace
 
 std::shared_ptr<const Image> Image::fromPNGFile(const std::string& path, double scale) {
-    std::ifstream in(path, std::ios::binary);
+    const platform::OpenedFile file(path, kMaxPngSize);
     std::array<unsigned char, 24> head{};
-    if (!in.read(reinterpret_cast<char*>(head.data()), head.size())) return nullptr;
+    if (!file.ok() || ::pread(file.fd(), head.data(), head.size(), 0) != static_cast<ssize_t>(head.size()))
+        return nullptr;
     static constexpr unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
     for (int i = 0; i < 8; ++i)
         if (head[i] != signature[i]) return nullptr;

@@ -4,16 +4,19 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <system_error>
 
 #include "platform/AtomicFile.h"
+#include "platform/RegularFile.h"
 
 namespace app {
 namespace fs = std::filesystem;
 namespace {
+
+// Our entry is ten lines; one edited by hand is still a few hundred bytes.
+constexpr uint64_t kMaxEntrySize = 1 << 20;
 
 std::optional<fs::path>& directoryOverride() {
     static std::optional<fs::path> directory;
@@ -153,11 +156,10 @@ std::string LaunchAtLoginManager::desktopEntry(const fs::path& executable) {
 }
 
 LoginItemStatus LaunchAtLoginManager::status() {
-    const fs::path file = autostartFilePath();
-    std::error_code error;
-    if (!fs::is_regular_file(file, error)) return LoginItemStatus::notRegistered;
-    std::ifstream in(file);
-    if (!in.is_open()) return LoginItemStatus::notRegistered;
+    // What is no readable entry starts nothing at login.
+    const auto found = platform::readRegularFile(autostartFilePath(), kMaxEntrySize, platform::OversizedFile::refuse);
+    if (!found.ok()) return LoginItemStatus::notRegistered;
+    std::istringstream in(found.bytes);
     return isSkipped(in) ? LoginItemStatus::notRegistered : LoginItemStatus::enabled;
 }
 

@@ -9,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/RegularFile.h"
 #include "platform/ResourceBundle.h"
 #include "platform/Services.h"
 
@@ -16,6 +17,9 @@ namespace model {
 namespace fs = std::filesystem;
 
 namespace {
+
+// A language's table is some ten kilobytes.
+constexpr uint64_t kMaxTableSize = 16 << 20;
 
 struct State {
     std::mutex mutex;
@@ -69,9 +73,9 @@ std::shared_ptr<const nlohmann::json> loadTable(const fs::path& file) {
         return it->second.strings;
 
     std::shared_ptr<const nlohmann::json> strings;
-    if (std::FILE* f = std::fopen(file.c_str(), "rb")) {
-        auto parsed = nlohmann::json::parse(f, nullptr, /*allow_exceptions=*/false);
-        std::fclose(f);
+    if (const auto found = platform::readRegularFile(file, kMaxTableSize, platform::OversizedFile::refuse);
+        found.ok()) {
+        auto parsed = nlohmann::json::parse(found.bytes, nullptr, /*allow_exceptions=*/false);
         if (parsed.is_object()) strings = std::make_shared<const nlohmann::json>(std::move(parsed));
     }
     state().tables[file] = {modified, size, strings};

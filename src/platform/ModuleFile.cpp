@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/HexString.h"
+#include "platform/RegularFile.h"
 
 namespace platform {
 namespace {
@@ -32,11 +33,20 @@ constexpr uint64_t kMaxNotesSize = 1 << 16;
 // What a copy reads and writes at a time; the first holds a module's headers.
 constexpr uint64_t kCopyChunk = 1 << 16;
 constexpr const char* kNotRegular = "is not a regular file";
+// Our modules are a few megabytes, tens unstripped; a larger file is no module of ours, and its
+// copy would take as much memory.
+constexpr uint64_t kMaxModuleSize = uint64_t{1} << 30;
 // Linux 6.3 and later: a memory file that can never be made executable (those before refuse the flag).
 constexpr unsigned kNoExecSeal = 0x0008U;
 
 bool within(uint64_t offset, uint64_t length, uint64_t size) {
     return offset <= size && length <= size - offset;
+}
+
+// Whether a table of `count` entries of `entrySize` bytes at `offset` lies within `size`; a count
+// read from the file may be anything, so the table's length is never multiplied out first.
+bool tableWithin(uint64_t offset, uint64_t count, uint64_t entrySize, uint64_t size) {
+    return offset <= size && count <= (size - offset) / entrySize;
 }
 
 // Reads `length` bytes at `offset` into `into` (null: reads and drops them); 0 or the errno, EIO
@@ -106,7 +116,7 @@ std::string readLayout(int fd, Layout& layout) {
         header.e_ident[EI_DATA] != kNativeOrder || header.e_type != ET_DYN)
         return "is not a shared library for this system";
     if (header.e_phentsize != sizeof(Segment) || header.e_phnum == 0 ||
-        !within(header.e_phoff, uint64_t{header.e_phnum} * sizeof(Segment), size))
+        !tableWithin(header.e_phoff, header.e_phnum, sizeof(Segment), size))
         return incomplete(size);
     if (const int error = readTable(fd, layout.segments, header.e_phnum, header.e_phoff)) return unreadable(error);
     for (const auto& segment : layout.segments)
@@ -199,6 +209,10 @@ int privateCopy(int fd, const char* name, std::string& problem) {
         problem = kNotRegular;
         return -1;
     }
+    if (static_cast<uint64_t>(st.st_size) > kMaxModuleSize) {
+        problem = FileRead::whyNotRead(FileRead::Outcome::tooLarge, 0);
+        return -1;
+    }
     // Loading maps the copy; nothing runs it as a program.
     int copy = ::memfd_create(name, MFD_CLOEXEC | MFD_ALLOW_SEALING | kNoExecSeal);
     if (copy < 0 && errno == EINVAL) copy = ::memfd_create(name, MFD_CLOEXEC | MFD_ALLOW_SEALING);
@@ -232,8 +246,9 @@ std::string moduleFileProblem(int fd, std::string_view buildId) {
     std::vector<Section> sections;
     if (!within(header.e_shoff, sizeof(Section), size)) return incomplete(size);
     if (const int error = readTable(fd, sections, 1, header.e_shoff)) return unreadable(error);
+    // Too many sections for the header's field: the count is kept in the first section instead.
     const uint64_t sectionCount = header.e_shnum != 0 ? header.e_shnum : sections[0].sh_size;
-    if (!within(header.e_shoff, sectionCount * sizeof(Section), size)) return incomplete(size);
+    if (sectionCount == 0 || !tableWithin(header.e_shoff, sectionCount, sizeof(Section), size)) return incomplete(size);
     if (const int error = readTable(fd, sections, sectionCount, header.e_shoff)) return unreadable(error);
     for (const auto& section : sections)
         if (section.sh_type != SHT_NOBITS && !within(section.sh_offset, section.sh_size, size)) return incomplete(size);
@@ -273,19 +288,20 @@ bool ModuleFile::load(int fd) {
 
 void* ModuleFile::symbol(const char* name) {
     error_.clear();
-    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error_ = path_ + ": " + std::strerror(errno);
+    // A FIFO put in the module's place must not hang the window that asked for it.
+    const OpenedFile file(path_, kMaxModuleSize);
+    if (!file.ok()) {
+        error_ = file.outcome() == FileRead::Outcome::missing ? path_ + ": " + std::strerror(ENOENT)
+                                                              : path_ + " " + file.why();
         return nullptr;
     }
     bool usable = handle_ != nullptr;
     if (!usable) {
-        usable = load(fd);
-    } else if (auto problem = moduleFileProblem(fd, buildId_); !problem.empty()) {
+        usable = load(file.fd());
+    } else if (auto problem = moduleFileProblem(file.fd(), buildId_); !problem.empty()) {
         error_ = path_ + " " + problem;
         usable = false;
     }
-    ::close(fd);
     if (!usable) return nullptr;
     void* found = ::dlsym(handle_, name);
     if (!found) error_ = ::dlerror();

@@ -14,23 +14,54 @@ namespace fs = std::filesystem;
 
 constexpr int kMaxLinkHops = 40;
 
-FileRead outcomeOf(const struct stat& st) {
-    FileRead r;
-    if (S_ISDIR(st.st_mode))
-        r.outcome = FileRead::Outcome::folder;
-    else if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
-        r.outcome = FileRead::Outcome::device;
-    else if (!S_ISREG(st.st_mode))
+FileRead::Outcome outcomeOf(const struct stat& st) {
+    if (S_ISDIR(st.st_mode)) return FileRead::Outcome::folder;
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) return FileRead::Outcome::device;
+    if (!S_ISREG(st.st_mode)) return FileRead::Outcome::notRegular;
+    return FileRead::Outcome::read;
+}
+
+struct Opened {
+    FileRead::Outcome outcome = FileRead::Outcome::read;
+    int error = 0;
+    int fd = -1;
+    uint64_t size = 0;
+};
+
+Opened failure(int error) {
+    Opened r;
+    // A refused link ends the open with ELOOP: it is there, just not a file we read.
+    if (error == ENOENT)
+        r.outcome = FileRead::Outcome::missing;
+    else if (error == ELOOP)
         r.outcome = FileRead::Outcome::notRegular;
     else
-        r.outcome = FileRead::Outcome::read;
+        r.outcome = FileRead::Outcome::failed;
+    r.error = error;
     return r;
 }
 
-FileRead failure(int error) {
-    FileRead r;
-    r.outcome = error == ENOENT ? FileRead::Outcome::missing : FileRead::Outcome::failed;
-    r.error = error;
+// `file` opened when it is a regular file, whatever its size.
+Opened openRegular(const fs::path& file, Links links) {
+    struct stat st {};
+    const bool follow = links == Links::follow;
+    if ((follow ? ::stat(file.c_str(), &st) : ::lstat(file.c_str(), &st)) != 0) return failure(errno);
+    // Opening a device can have effects of its own: only a regular file is opened.
+    if (const auto found = outcomeOf(st); found != FileRead::Outcome::read) return {found};
+    // Without blocking: a FIFO swapped in after the look above must not hang the program.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (follow ? 0 : O_NOFOLLOW));
+    if (fd < 0) return failure(errno);
+    Opened r;
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0)
+        r = failure(errno);
+    else if (r.outcome = outcomeOf(opened); r.outcome == FileRead::Outcome::read)
+        r.size = static_cast<uint64_t>(opened.st_size);
+    if (r.outcome != FileRead::Outcome::read) {
+        ::close(fd);
+        return r;
+    }
+    r.fd = fd;
     return r;
 }
 
@@ -70,7 +101,7 @@ std::optional<fs::path> resolveLinks(fs::path file) {
     return std::nullopt;
 }
 
-std::string FileRead::why() const {
+std::string FileRead::whyNotRead(Outcome outcome, int error) {
     switch (outcome) {
         case Outcome::read:
         case Outcome::missing: return {};
@@ -83,35 +114,50 @@ std::string FileRead::why() const {
     return {};
 }
 
-FileRead readRegularFile(const fs::path& file, uint64_t limit, OversizedFile oversized) {
-    struct stat st {};
-    if (::stat(file.c_str(), &st) != 0) return failure(errno);
-    // Opening a device can have effects of its own: only a regular file is opened.
-    if (FileRead found = outcomeOf(st); !found.ok()) return found;
-    if (oversized == OversizedFile::refuse && static_cast<uint64_t>(st.st_size) > limit) {
-        FileRead r;
-        r.outcome = FileRead::Outcome::tooLarge;
-        return r;
-    }
-    // Without blocking: something swapped in after the look above must not hang the start.
-    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return failure(errno);
-    struct stat opened {};
-    FileRead r = ::fstat(fd, &opened) == 0 ? outcomeOf(opened) : failure(errno);
-    if (r.ok() && static_cast<uint64_t>(opened.st_size) > limit) {
+FileRead readRegularFile(const fs::path& file, uint64_t limit, OversizedFile oversized, Links links) {
+    const Opened opened = openRegular(file, links);
+    FileRead r;
+    r.outcome = opened.outcome;
+    r.error = opened.error;
+    if (opened.fd < 0) return r;
+    if (opened.size > limit) {
         if (oversized == OversizedFile::refuse) {
             r.outcome = FileRead::Outcome::tooLarge;
         } else {
-            r.offset = static_cast<uint64_t>(opened.st_size) - limit;
-            if (::lseek(fd, static_cast<off_t>(r.offset), SEEK_SET) < 0) r = failure(errno);
+            r.offset = opened.size - limit;
+            if (::lseek(opened.fd, static_cast<off_t>(r.offset), SEEK_SET) < 0) {
+                r.outcome = FileRead::Outcome::failed;
+                r.error = errno;
+            }
         }
     }
     if (r.ok()) {
-        if (const int error = readToEnd(fd, limit, oversized, r)) r = failure(error);
+        if (const int error = readToEnd(opened.fd, limit, oversized, r)) {
+            r.outcome = FileRead::Outcome::failed;
+            r.error = error;
+        }
     }
     if (!r.ok()) r.bytes.clear();
-    ::close(fd);
+    ::close(opened.fd);
     return r;
+}
+
+OpenedFile::OpenedFile(const fs::path& file, uint64_t limit, Links links) {
+    const Opened opened = openRegular(file, links);
+    outcome_ = opened.outcome;
+    error_ = opened.error;
+    if (opened.fd < 0) return;
+    if (opened.size > limit) {
+        outcome_ = FileRead::Outcome::tooLarge;
+        ::close(opened.fd);
+        return;
+    }
+    fd_ = opened.fd;
+    size_ = opened.size;
+}
+
+OpenedFile::~OpenedFile() {
+    if (fd_ >= 0) ::close(fd_);
 }
 
 }  // namespace platform

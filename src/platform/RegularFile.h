@@ -21,13 +21,40 @@ struct FileRead {
 
     bool ok() const { return outcome == Outcome::read; }
     // Why the file is not read, to follow its name in a sentence: "is a folder, not a file".
-    std::string why() const;
+    std::string why() const { return whyNotRead(outcome, error); }
+    static std::string whyNotRead(Outcome outcome, int error);
 };
 
 enum class OversizedFile { refuse, readTail };
+// A link where only the program's own files belong is refused like any other file that is not
+// a regular one; elsewhere links are followed, as users keep dotfiles in a folder of their own.
+enum class Links { follow, refuse };
 
-// Reads `file` (links followed) when it is a regular file of at most `limit` bytes; a larger
-// one is refused, or only its last `limit` bytes are read.
-FileRead readRegularFile(const std::filesystem::path& file, uint64_t limit, OversizedFile oversized);
+// Reads `file` when it is a regular file of at most `limit` bytes; a larger one is refused, or
+// only its last `limit` bytes are read.
+FileRead readRegularFile(const std::filesystem::path& file, uint64_t limit, OversizedFile oversized,
+                         Links links = Links::follow);
+
+// A regular file of at most `limit` bytes opened for reading (without blocking, closed on exec),
+// for readers that take it in parts. Closed with this object.
+class OpenedFile {
+public:
+    OpenedFile(const std::filesystem::path& file, uint64_t limit, Links links = Links::follow);
+    OpenedFile(const OpenedFile&) = delete;
+    OpenedFile& operator=(const OpenedFile&) = delete;
+    ~OpenedFile();
+
+    bool ok() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+    uint64_t size() const { return size_; }  // when opened
+    FileRead::Outcome outcome() const { return outcome_; }
+    std::string why() const { return FileRead::whyNotRead(outcome_, error_); }
+
+private:
+    int fd_ = -1;
+    uint64_t size_ = 0;
+    FileRead::Outcome outcome_ = FileRead::Outcome::missing;
+    int error_ = 0;
+};
 
 }  // namespace platform

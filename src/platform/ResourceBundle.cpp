@@ -6,11 +6,18 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+
+#include "platform/RegularFile.h"
 
 namespace platform {
 namespace fs = std::filesystem;
+
+namespace {
+
+// A bundle's Info.plist names a few strings.
+constexpr uint64_t kMaxInfoSize = 1 << 20;
+
+}  // namespace
 
 std::vector<fs::path> ResourceBundle::candidateDirectories() {
     std::vector<fs::path> dirs;
@@ -71,12 +78,9 @@ std::vector<std::string> ResourceBundle::localizations() const {
 }
 
 std::optional<std::string> ResourceBundle::infoString(const std::string& key) const {
-    auto file = path("Info.plist");
-    if (!file) return std::nullopt;
-    std::ifstream in(*file, std::ios::binary);
-    std::stringstream buf;
-    buf << in.rdbuf();
-    const std::string xml = buf.str();
+    const auto found = readRegularFile(root_ / "Info.plist", kMaxInfoSize, OversizedFile::refuse);
+    if (!found.ok()) return std::nullopt;
+    const std::string& xml = found.bytes;
     plist_t root = nullptr;
     plist_from_xml(xml.data(), static_cast<uint32_t>(xml.size()), &root);
     if (!root) return std::nullopt;

@@ -69,8 +69,8 @@ struct UpdateChecker {
     // What a check finding this verified manifest tells this computer: available, current
     // (also without a known running build), or failed for the hardware or the system.
     static UpdateCheckResult offer(const UpdateManifest& manifest, const UpdateEnvironment& environment);
-    // Throws UpdateFailure::download unless the file has the manifest's exact size and
-    // SHA-256; a file that cannot be read throws std::filesystem::filesystem_error.
+    // Throws UpdateFailure::download unless the file is a regular file (no link to one) of the
+    // manifest's exact size and SHA-256.
     static void verifyDownload(const std::filesystem::path& file, const UpdateManifest& manifest);
     // Lower-case hexadecimal SHA-256 of the file's bytes.
     static std::string fileDigest(const std::filesystem::path& file);

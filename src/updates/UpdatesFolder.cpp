@@ -10,6 +10,8 @@
 #include <map>
 #include <vector>
 
+#include "platform/RegularFile.h"
+
 namespace updates {
 namespace {
 
@@ -55,28 +57,10 @@ bool isRunning(const fs::path& file, const fs::path& running) {
 
 // A manifest file of at most a feed's size, read without following a link or blocking.
 std::optional<UpdateManifest> readImageManifest(const fs::path& file) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return std::nullopt;
-    std::string bytes;
-    struct stat st {};
-    bool complete = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && size_t(st.st_size) <= UpdateChecker::maximumFeedBytes;
-    if (complete) {
-        bytes.resize(size_t(st.st_size) + 1);
-        size_t length = 0;
-        while (length < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + length, bytes.size() - length);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) {
-                complete = n == 0;
-                break;
-            }
-            length += size_t(n);
-        }
-        complete = complete && length == size_t(st.st_size);
-        bytes.resize(length);
-    }
-    ::close(fd);
-    if (!complete) return std::nullopt;
+    const auto found = platform::readRegularFile(file, UpdateChecker::maximumFeedBytes, platform::OversizedFile::refuse,
+                                                 platform::Links::refuse);
+    if (!found.ok()) return std::nullopt;
+    const std::string& bytes = found.bytes;
     try {
         return UpdateManifest::fromJSON(bytes);
     } catch (...) {

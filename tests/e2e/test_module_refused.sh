@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # A module that is not the one the program was built with is refused before any of it runs: cut
-# short (a copy in progress), or of another build. The settings window's place is taken by a
+# short (a copy in progress), of another build, or no file at all (a FIFO). The settings window's place is taken by a
 # small window that says why, and the program runs on and ends cleanly. A module's file written
 # over in place (cp does that) while the settings window is open changes nothing that runs: the
 # window goes on working, and the next open says what the file is now.
@@ -81,6 +81,16 @@ truncate -s 200000 "$E2E_WORK/cut/tuftle-windows.so"
 start "$E2E_WORK/cut/tuftle"
 click_settings_button
 expect_refused "$E2E_WORK/cut/tuftle-windows.so is cut short or damaged (200000 bytes)"
+expect_runs_on_and_ends_cleanly
+
+e2e_step "the windows' module replaced by a FIFO"
+copy_program "$E2E_WORK/fifo"
+rm "$E2E_WORK/fifo/tuftle-windows.so"
+mkfifo "$E2E_WORK/fifo/tuftle-windows.so"
+start "$E2E_WORK/fifo/tuftle"
+click_settings_button
+expect_refused "$E2E_WORK/fifo/tuftle-windows.so is not a regular file"
+close_message
 expect_runs_on_and_ends_cleanly
 
 e2e_step "the windows' module written over in place while the settings window is open"

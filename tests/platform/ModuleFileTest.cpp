@@ -1,14 +1,18 @@
 #include "platform/ModuleFile.h"
 
 #include <dlfcn.h>
+#include <elf.h>
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <link.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 
@@ -75,6 +79,48 @@ TEST(ModuleFile, onlyAWholeFileOfThisBuildPassesItsCheck) {
         EXPECT_EQ(problem.empty(), expected.empty()) << what << ": " << problem;
     }
     EXPECT_EQ(problemOf(folder.path()), "is not a regular file");
+}
+
+// A file with more sections than the header's field holds keeps their count in the first
+// section's size; a count read there may be anything.
+TEST(ModuleFile, aSectionCountKeptInTheFirstSectionIsCheckedAgainstTheFile) {
+    testfiles::TemporaryFolder folder;
+    const auto whole = testfiles::readFile(kThisBuild);
+    ElfW(Ehdr) header;
+    std::memcpy(&header, whole.data(), sizeof header);
+    const uint64_t realCount = header.e_shnum;
+    const uint64_t fitting = (whole.size() - header.e_shoff) / sizeof(ElfW(Shdr));
+    const auto countInFirstSection = [&](uint64_t count) {
+        std::string bytes = whole;
+        ElfW(Ehdr) changed = header;
+        changed.e_shnum = 0;
+        std::memcpy(bytes.data(), &changed, sizeof changed);
+        ElfW(Shdr) first;
+        std::memcpy(&first, bytes.data() + header.e_shoff, sizeof first);
+        first.sh_size = count;
+        std::memcpy(bytes.data() + header.e_shoff, &first, sizeof first);
+        return bytes;
+    };
+    const std::vector<std::tuple<std::string, uint64_t, std::string>> counts = {
+        // what, the count in the first section, what the check says
+        {"the real count", realCount, ""},
+        {"none", 0, "is cut short or damaged"},
+        {"one more than the file holds", fitting + 1, "is cut short or damaged"},
+        {"a count whose table size wraps to nothing", uint64_t{1} << 58, "is cut short or damaged"},
+        {"a count whose table size wraps to a little", (uint64_t{1} << 58) + 1, "is cut short or damaged"},
+        {"the largest count", UINT64_MAX, "is cut short or damaged"},
+    };
+    for (const auto& [what, count, expected] : counts) {
+        SCOPED_TRACE(what);
+        const auto path = folder / "module.so";
+        fs::remove(path);
+        testfiles::writeFile(path, countInFirstSection(count));
+        const auto problem = problemOf(path);
+        EXPECT_EQ(problem.substr(0, expected.size()), expected) << problem;
+        EXPECT_EQ(problem.empty(), expected.empty()) << problem;
+        ModuleFile module(path.string(), kThisBuildId, ModuleFile::Symbols::local);
+        EXPECT_EQ(module.symbol("tuftleTestAnswer") != nullptr, expected.empty()) << module.error();
+    }
 }
 
 TEST(ModuleFile, aRefusedFileIsNeverLoadedUntilItPasses) {

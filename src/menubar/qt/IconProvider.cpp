@@ -1,13 +1,16 @@
 #include "menubar/qt/IconProvider.h"
 
-#include <QFile>
 #include <QPainterPath>
 #include <algorithm>
 
 #include "platform/ResourceBundle.h"
+#include "platform/qt/FileImages.h"
 
 namespace menubar::qt {
 namespace {
+
+// Our pictures are a few kilobytes; this is room for any a designer might ship.
+constexpr uint64_t kMaxPictureSize = 16 << 20;
 
 std::shared_ptr<const MenuBarImage> centerImage() {
     static const auto image = IconProvider::loadMenuBarImage("MenuBarTemplate", IconProvider::assetsDirectory());
@@ -112,7 +115,7 @@ const std::optional<QImage>& IconProvider::furBodyImage() {
     static const std::optional<QImage> image = []() -> std::optional<QImage> {
         auto assets = assetsDirectory();
         if (!assets) return std::nullopt;
-        QImage fur(QString::fromStdString((*assets / "FurBallBody-v1.png").string()));
+        QImage fur = platform::qt::imageFromFile(*assets / "FurBallBody-v1.png", kMaxPictureSize);
         if (fur.isNull()) return std::nullopt;
         return fur;
     }();
@@ -131,10 +134,8 @@ std::shared_ptr<const MenuBarImage> IconProvider::loadMenuBarImage(const std::st
     for (int scale : {1, 2}) {
         if (!assets) break;
         const auto file = *assets / (name + (scale == 2 ? "@2x" : "") + ".png");
-        QFile f(QString::fromStdString(file.string()));
-        if (!f.open(QIODevice::ReadOnly)) continue;
-        QImage rep;
-        if (!rep.loadFromData(f.readAll(), "PNG") || rep.width() != 22 * scale) continue;
+        QImage rep = platform::qt::imageFromFile(file, kMaxPictureSize);
+        if (rep.isNull() || rep.width() != 22 * scale) continue;
         rep.setDevicePixelRatio(scale);
         image->representations.push_back(rep.convertToFormat(QImage::Format_ARGB32_Premultiplied));
     }

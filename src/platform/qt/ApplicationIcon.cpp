@@ -1,10 +1,11 @@
 #include "platform/qt/ApplicationIcon.h"
 
-#include <QSize>
-#include <QString>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <system_error>
+
+#include "platform/qt/FileImages.h"
 
 namespace platform::qt {
 namespace {
@@ -13,12 +14,14 @@ namespace {
 // keeps each decoded: window managers draw these icons at 64 px at the most, and take larger
 // ones for menus and switchers from the installed theme.
 constexpr int kLargestWindowIcon = 64;  // px
+// A 64-pixel PNG is a few kilobytes.
+constexpr uint64_t kMaxPictureSize = 1 << 20;
 
 }  // namespace
 
 QIcon applicationIcon(const ResourceBundle& bundle) {
     namespace fs = std::filesystem;
-    QIcon icon;
+    std::map<int, fs::path> bySize;
     std::error_code ec;
     const fs::path theme = bundle.root() / "icons" / "hicolor";
     for (fs::directory_iterator it(theme, ec), end; !ec && it != end; it.increment(ec)) {
@@ -28,11 +31,9 @@ QIcon applicationIcon(const ResourceBundle& bundle) {
         if (std::sscanf(folder.c_str(), "%dx%d%c", &width, &height, &rest) != 2 || width != height || width <= 0 ||
             width > kLargestWindowIcon)
             continue;
-        const fs::path png = it->path() / "apps" / "tuftle.png";
-        // With its size given, Qt reads the picture only when a window asks for that size.
-        if (fs::is_regular_file(png, ec)) icon.addFile(QString::fromStdString(png.string()), QSize(width, width));
+        bySize.emplace(width, it->path() / "apps" / "tuftle.png");
     }
-    return icon;
+    return iconFromFiles(bySize, kMaxPictureSize);
 }
 
 }  // namespace platform::qt

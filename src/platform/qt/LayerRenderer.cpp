@@ -13,10 +13,14 @@
 #include "anim/EmitterLayer.h"
 #include "anim/ShapeLayer.h"
 #include "anim/TextLayer.h"
+#include "platform/qt/FileImages.h"
 #include "platform/qt/SymbolImages.h"
 
 namespace platform::qt {
 namespace {
+
+// As large as the picture files an image takes (a 16384-pixel square) compress to.
+constexpr uint64_t kMaxPngFileSize = 64 << 20;
 
 using anim::Color;
 using anim::LayerKind;
@@ -89,7 +93,7 @@ Decoded& decoded(const anim::Image& image) {
     switch (image.source()) {
         case anim::Image::Source::pngFile:
             d->full =
-                QImage(QString::fromStdString(image.filePath())).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+                imageFromFile(image.filePath(), kMaxPngFileSize).convertToFormat(QImage::Format_ARGB32_Premultiplied);
             break;
         case anim::Image::Source::pixels:
             d->full = QImage(reinterpret_cast<const uchar*>(image.pixels().data()), image.pixelWidth(),

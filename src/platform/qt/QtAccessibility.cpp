@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QStandardPaths>
 
+#include "platform/RegularFile.h"
 #include "platform/qt/PortalSettings.h"
 
 namespace platform::qt {
@@ -19,6 +20,9 @@ namespace {
 using portal::path;
 using portal::service;
 using portal::settingsInterface;
+
+// A desktop's kdeglobals holds a few hundred lines.
+constexpr uint64_t kMaxKdeGlobalsSize = 4 << 20;
 
 // Portal values arrive wrapped in one or two D-Bus variants.
 QVariant unwrap(QVariant v) {
@@ -113,6 +117,13 @@ std::optional<bool> QtAccessibility::answerFromKdeGlobals(const QString& text) {
     return std::nullopt;
 }
 
+std::optional<bool> QtAccessibility::answerFromKdeGlobalsFile(const QString& file) {
+    // Anything but a plain file of a sane size is no setting: a FIFO there must not hang the start.
+    const auto found =
+        readRegularFile(QFile::encodeName(file).toStdString(), kMaxKdeGlobalsSize, OversizedFile::refuse);
+    return found.ok() ? answerFromKdeGlobals(QString::fromStdString(found.bytes)) : std::nullopt;
+}
+
 QString QtAccessibility::kdeGlobalsPath() {
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (config.isEmpty() || !QDir::isAbsolutePath(config)) config = QDir::homePath() + "/.config";
@@ -179,10 +190,9 @@ void QtAccessibility::noteChange() {
 // Read when the file changes, never at a query: the answer is asked for at every frame.
 void QtAccessibility::readKdeGlobals() {
     const QString file = kdeGlobalsPath();
-    QFile in(file);
-    kdeGlobals_ = in.open(QIODevice::ReadOnly) ? answerFromKdeGlobals(QString::fromUtf8(in.readAll())) : std::nullopt;
+    kdeGlobals_ = answerFromKdeGlobalsFile(file);
     // An editor that replaces the file drops the watch; take the new file up again.
-    if (in.exists() && !watcher_.files().contains(file)) watcher_.addPath(file);
+    if (QFileInfo::exists(file) && !watcher_.files().contains(file)) watcher_.addPath(file);
 }
 
 }  // namespace platform::qt

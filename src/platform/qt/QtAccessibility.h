@@ -41,6 +41,8 @@ public:
                                                         const QVariant& value);
     // The answer of a kdeglobals text: its [KDE] AnimationDurationFactor, 0 meaning no animation.
     static std::optional<bool> answerFromKdeGlobals(const QString& text);
+    // The answer of the kdeglobals file `file`; nothing when it is no regular file of a sane size.
+    static std::optional<bool> answerFromKdeGlobalsFile(const QString& file);
     // $XDG_CONFIG_HOME/kdeglobals, else ~/.config/kdeglobals.
     static QString kdeGlobalsPath();
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QTranslator>
 #include <functional>
 #include <string>
@@ -28,6 +29,7 @@ private:
     void apply();
 
     std::function<bool()> chinese_;
+    QByteArray catalog_;  // what the translator reads from; outlives it
     QTranslator translator_;
     bool triedLoad_ = false;
     bool loaded_ = false;

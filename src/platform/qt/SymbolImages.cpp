@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/ResourceBundle.h"
+#include "platform/qt/FileImages.h"
 
 namespace platform::qt {
 namespace {
@@ -110,8 +111,10 @@ constexpr std::pair<std::string_view, const char*> kSymbols[]{
 QIcon bundledSymbol(std::string_view symbolName) {
     const auto bundle = ResourceBundle::find();
     if (!bundle) return {};
-    const auto file = bundle->path("Assets/Symbols/" + std::string(symbolName) + ".svg");
-    return file ? QIcon(QString::fromStdString(file->string())) : QIcon();
+    // A symbol's drawing is a kilobyte or two.
+    constexpr uint64_t kMaxSymbolSize = 1 << 20;
+    return iconFromFiles({{0, bundle->root() / "Assets" / "Symbols" / (std::string(symbolName) + ".svg")}},
+                         kMaxSymbolSize);
 }
 
 const char* iconName(std::string_view symbolName) {
