@@ -119,8 +119,11 @@ void MenuBarEntryController::checkDocked() {
     if (noticeWaiting_) return;
     defaults.set(noTrayNoticeShownKey, true);
     platform::alerts().show(model::localizedAlert(
-        L10n::t("栗丸没有找到系统托盘"), L10n::t("这个桌面没有可以放栗丸图标的托盘。要打开栗丸的面板（设置和退出都在里面），"
-                                                 "请从应用启动器或终端再次启动栗丸。")));
+        L10n::t("栗丸没有找到系统托盘"),
+        secondStartOpensPanel_
+            ? L10n::t("这个桌面没有可以放栗丸图标的托盘。要打开栗丸的面板（设置和退出都在里面），"
+                      "请从应用启动器或终端再次启动栗丸。")
+            : L10n::t("这个桌面没有可以放栗丸图标的托盘，这次运行中也无法打开栗丸的面板（设置和退出都在里面）。")));
 }
 
 void MenuBarEntryController::noTrayNoticeMayShow() {
@@ -235,7 +238,8 @@ void MenuBarEntryController::refreshLocalizedTooltip() {
     // A tray that places every icon itself can never run the stash: no right-click promise.
     const bool stash = engine_.canSwitchOn();
     const std::string hint = engine_.isCollapsed().get() ? L10n::t("右键吐出图标") : L10n::t("右键喂入左侧图标");
-    item_->setToolTip(stash ? L10n::format(L10n::t("栗丸 · 左键打开面板 · %@"), {hint}) : L10n::t("栗丸 · 左键打开面板"));
+    item_->setToolTip(stash ? L10n::format(L10n::t("栗丸 · 左键打开面板 · %@"), {hint})
+                            : L10n::t("栗丸 · 左键打开面板"));
     const std::string readBack = item_->toolTip();
     item_->setAccessibilityLabel(readBack.empty() ? L10n::t("栗丸") : readBack);
     item_->setSecondaryActionTitle(engine_.isEnabled().get() ? hint : L10n::t("打开栗丸面板"));

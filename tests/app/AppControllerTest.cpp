@@ -189,6 +189,24 @@ TEST_F(AppControllerTest, automaticUpdateCheck_runsOncePerDayAndStampsIt) {
     }
 }
 
+// A first start that cannot save says so above the welcome window, not under it; a later
+// start says so at once.
+TEST_F(AppControllerTest, settingsNotSaved_isToldAfterTheWelcomeWindowOpens) {
+    for (const bool firstStart : {true, false}) {
+        SCOPED_TRACE(firstStart ? "first start" : "later start");
+        sim.alerts.shown.clear();
+        if (!firstStart) sim.defaults.set("onboardingCompleted", true);
+        startApp();
+        controller->reportSettingsNotSaved("cannot make the folder /home/a/.config: Permission denied");
+        EXPECT_EQ(sim.alerts.shown.size(), firstStart ? 0u : 1u) << "before the welcome window";
+        sim.loop.advance(1);
+        ASSERT_EQ(sim.alerts.shown.size(), 1u);
+        EXPECT_EQ(onboarding() != nullptr, firstStart);
+        controller.reset();
+        model.reset();
+    }
+}
+
 TEST_F(AppControllerTest, onboardingNotCompleted_showsOneWindowAfterAShortDelay) {
     startApp();
     sim.loop.advance(0.44);
@@ -344,7 +362,6 @@ TEST_F(AppControllerTest, terminate_writesPendingKeyPressesBeforeTheCleanExit) {
     EXPECT_LT(ledger, cleanExit);
     EXPECT_EQ(model->updateDownloadState.get(), updates::UpdateDownloadState::idle());
 }
-
 
 TEST_F(AppControllerTest, terminate_storesPressesTheTapHadNotHandedOverYet) {
     store(keys::keyCountingEnabled, true);
