@@ -165,7 +165,7 @@ TEST(InstanceHandover, aProgramShortOfDescriptorsTurnsACallAwayAndIsNotWokenAgai
         EXPECT_EQ(answered, row.answered);
         EXPECT_EQ(stillWaiting, 0) << "the call is left waiting";
         char answer = 0;
-        EXPECT_EQ(::recv(caller, &answer, 1, 0), 1) << "the caller gets no answer";
+        EXPECT_EQ(::recv(caller, &answer, 1, MSG_DONTWAIT), 1) << "the caller gets no answer";
         ::close(caller);
     }
     EXPECT_NE(askRunningInstance(socket, 0.2), "") << "a listener that does not answer";
