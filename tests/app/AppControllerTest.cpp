@@ -271,6 +271,33 @@ TEST_F(AppControllerTest, noTrayNotice_waitsUntilTheWelcomeWindowHasClosed) {
     }
 }
 
+// The notice promises that starting the program again opens its panel only where it does.
+TEST_F(AppControllerTest, noTrayNotice_promisesASecondStartOnlyWhereOneReachesThePanel) {
+    const struct {
+        bool reachable;
+        bool promises;
+    } rows[] = {{true, true}, {false, false}};
+    model::L10n::setAppLanguageChoice(model::AppLanguageChoice::english);
+    for (const auto& row : rows) {
+        sim.defaults.remove(menubar::MenuBarEntryController::noTrayNoticeShownKey);
+        store(keys::onboardingCompleted, true);
+        auto& entry = menubar::MenuBarEntryController::shared();
+        entry.setSecondStartOpensPanel(row.reachable);
+        entry.start();
+        sim.statusBar.lastItem->docked = false;
+        startApp();
+        sim.loop.advance(menubar::MenuBarEntryController::trayGrace + 1);
+        ASSERT_EQ(sim.alerts.shown.size(), 1u);
+        EXPECT_EQ(sim.alerts.shown[0].informativeText.find("start Tuftle again") != std::string::npos, row.promises)
+            << sim.alerts.shown[0].informativeText;
+        sim.alerts.shown.clear();
+        controller.reset();
+        entry.stop();
+    }
+    menubar::MenuBarEntryController::shared().setSecondStartOpensPanel(true);
+    model::L10n::setAppLanguageChoice(std::nullopt);
+}
+
 TEST_F(AppControllerTest, closingOnboardingWithItsButton_keepsItUnfinishedAndReleasesTheWindow) {
     startApp();
     sim.loop.advance(0.45);
