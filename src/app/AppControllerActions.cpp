@@ -31,9 +31,8 @@ std::string writeFailureDescription(const std::filesystem::path& file, const std
 
 void AppController::activateSettingsWindow() {
     if (!settingsWindow_) {
-        settingsWindow_ = settingsWindowFactory_
-                              ? settingsWindowFactory_()
-                              : platform::windowFactory().createWindow(settingsTitle(), kSettingsWindowSize);
+        settingsWindow_ = settingsWindowFactory_ ? settingsWindowFactory_()
+                                                 : platform::windowFactory().createWindow(settingsTitle(), kSettingsWindowSize);
         settingsWindow_->center();
         // Released once closed: an idle program keeps no window it does not show.
         settingsWindow_->setOnClosed([this] {

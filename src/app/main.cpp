@@ -11,29 +11,29 @@
 #include "app/AppController.h"
 #include "app/AppDelegate.h"
 #include "app/CommandLine.h"
+#include "modules/HttpClient.h"
+#include "modules/Windows.h"
 #include "menubar/MenuBarEntryController.h"
 #include "menubar/qt/MenuBarContentView.h"
 #include "menubar/qt/QtStatusPicture.h"
 #include "menubar/stash/MenuBarMealController.h"
-#include "model/AppModel.h"
 #include "model/KeyboardCounter.h"
 #include "model/L10n.h"
 #include "model/LocalizedAlert.h"
-#include "modules/HttpClient.h"
-#include "modules/Windows.h"
+#include "platform/ResourceBundle.h"
+#include "model/AppModel.h"
 #include "pets/coordination/PetWindowCoordinator.h"
 #include "pets/coordination/ScreenHomeResolver.h"
+#include "platform/SingleInstance.h"
 #include "platform/AppendJournal.h"
 #include "platform/PlistFileDefaults.h"
-#include "platform/ResourceBundle.h"
 #include "platform/Services.h"
-#include "platform/SingleInstance.h"
 #include "platform/qt/ApplicationIcon.h"
 #include "platform/qt/PetPanelFactory.h"
 #include "platform/qt/QtAccessibility.h"
 #include "platform/qt/QtApplication.h"
-#include "platform/qt/QtBackgroundQueue.h"
 #include "platform/qt/QtDialogs.h"
+#include "platform/qt/QtBackgroundQueue.h"
 #include "platform/qt/QtMainLoop.h"
 #include "platform/qt/QtMenuBarApplications.h"
 #include "platform/qt/QtPointer.h"
@@ -44,8 +44,8 @@
 #include "platform/qt/QtWindow.h"
 #include "platform/qt/QtWorkspace.h"
 #include "platform/qt/X11DesktopSwitchWatcher.h"
-#include "platform/qt/X11Display.h"
 #include "platform/qt/X11IdleTime.h"
+#include "platform/qt/X11Display.h"
 #include "platform/qt/X11KeyEventTaps.h"
 #include "platform/qt/X11QuitWatchdog.h"
 #include "platform/qt/X11WindowList.h"
@@ -255,9 +255,7 @@ int main(int argc, char** argv) {
         actions.demonstratePose = [&controller](auto pose, auto target) {
             return controller.demonstrateOnDesktop(pose, target);
         };
-        actions.demonstrateAll = [&controller](auto target) {
-            return controller.petCoordinator().demonstrateAll(target);
-        };
+        actions.demonstrateAll = [&controller](auto target) { return controller.petCoordinator().demonstrateAll(target); };
         actions.hideSettingsWindow = [&controller] { controller.putSettingsWindowAway(); };
         actions.exportLocalData = [&controller] { return controller.exportLocalData(); };
         actions.switchStashOff = [] { menubar::stash::MenuBarMealController::shared().engine().setEnabled(false); };

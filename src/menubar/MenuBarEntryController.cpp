@@ -238,8 +238,7 @@ void MenuBarEntryController::refreshLocalizedTooltip() {
     // A tray that places every icon itself can never run the stash: no right-click promise.
     const bool stash = engine_.canSwitchOn();
     const std::string hint = engine_.isCollapsed().get() ? L10n::t("右键吐出图标") : L10n::t("右键喂入左侧图标");
-    item_->setToolTip(stash ? L10n::format(L10n::t("栗丸 · 左键打开面板 · %@"), {hint})
-                            : L10n::t("栗丸 · 左键打开面板"));
+    item_->setToolTip(stash ? L10n::format(L10n::t("栗丸 · 左键打开面板 · %@"), {hint}) : L10n::t("栗丸 · 左键打开面板"));
     const std::string readBack = item_->toolTip();
     item_->setAccessibilityLabel(readBack.empty() ? L10n::t("栗丸") : readBack);
     item_->setSecondaryActionTitle(engine_.isEnabled().get() ? hint : L10n::t("打开栗丸面板"));

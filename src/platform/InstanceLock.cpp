@@ -71,8 +71,8 @@ int lockFile(const fs::path& path, int& error) {
             return -1;
         }
         error = lockExclusively(fd);
-        struct stat held {
-        }, named{};
+        struct stat held {};
+        struct stat named {};
         if (error == 0 && (::fstat(fd, &held) != 0 || ::stat(path.c_str(), &named) != 0 ||
                            held.st_ino != named.st_ino || held.st_dev != named.st_dev)) {
             ::close(fd);

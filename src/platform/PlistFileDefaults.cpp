@@ -73,10 +73,7 @@ fs::path homeFolder() {
 }  // namespace
 
 PlistFileDefaults::PlistFileDefaults(std::filesystem::path file, MainLoop& loop, Access access)
-    : file_(std::move(file)),
-      loop_(loop),
-      writable_(access == Access::readWrite),
-      readOnly_(access == Access::readOnly) {
+    : file_(std::move(file)), loop_(loop), writable_(access == Access::readWrite), readOnly_(access == Access::readOnly) {
     load();
 }
 
@@ -103,8 +100,7 @@ void PlistFileDefaults::load() {
 
     const FileRead found = readRegularFile(file_, kMaxFileSize, OversizedFile::refuse);
     switch (found.outcome) {
-        case FileRead::Outcome::missing:
-            return;  // nothing saved yet
+        case FileRead::Outcome::missing: return;  // nothing saved yet
         case FileRead::Outcome::read:
             if (auto values = plistxml::parse(found.bytes)) {
                 values_ = std::move(*values);
@@ -112,14 +108,11 @@ void PlistFileDefaults::load() {
             }
             break;
         case FileRead::Outcome::notRegular:
-        case FileRead::Outcome::tooLarge:
-            break;
+        case FileRead::Outcome::tooLarge: break;
         // What may still read fine another time, or is no file at all, stays where it is.
         case FileRead::Outcome::folder:
         case FileRead::Outcome::device:
-        case FileRead::Outcome::failed:
-            leaveAlone(found.why());
-            return;
+        case FileRead::Outcome::failed: leaveAlone(found.why()); return;
     }
     keepAside();
 }

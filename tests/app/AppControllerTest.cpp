@@ -390,6 +390,7 @@ TEST_F(AppControllerTest, terminate_writesPendingKeyPressesBeforeTheCleanExit) {
     EXPECT_EQ(model->updateDownloadState.get(), updates::UpdateDownloadState::idle());
 }
 
+
 TEST_F(AppControllerTest, terminate_storesPressesTheTapHadNotHandedOverYet) {
     store(keys::keyCountingEnabled, true);
     taps.accessGranted = true;
