@@ -7,6 +7,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -115,8 +116,9 @@ bool HandoverListener::answer() {
             crowded = true;
         }
         if (call < 0) {
+            const int error = errno;
             if (crowded) spare_ = openSpare();
-            if (errno == EINTR || errno == ECONNABORTED) continue;
+            if (error == EINTR || error == ECONNABORTED) continue;
             return ours;
         }
         ucred peer{};
@@ -145,7 +147,9 @@ std::string askRunningInstance(const fs::path& socket, double timeout) {
         const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (fd < 0) return failed("cannot make a socket", errno);
         // A connect to a listener whose queue is full blocks until there is room, or this long.
-        const auto left = std::chrono::duration_cast<std::chrono::microseconds>(remaining()).count();
+        // At least a moment: a zero timeout would wait for ever.
+        const auto left =
+            std::max<long long>(1000, std::chrono::duration_cast<std::chrono::microseconds>(remaining()).count());
         const timeval wait{static_cast<time_t>(left / 1000000), static_cast<suseconds_t>(left % 1000000)};
         ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
         if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
