@@ -1,6 +1,7 @@
 #include "app/AppController.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "app/LaunchAtLoginManager.h"
 #include "menubar/MenuBarEntryController.h"
@@ -51,7 +52,6 @@ model::CompanionTracker& AppController::companionTracker() {
     return *companionTracker_;
 }
 
-
 void AppController::start() {
     if (started_) return;
     started_ = true;
@@ -79,6 +79,7 @@ void AppController::start() {
     menubar::MenuBarEntryController::shared().holdNoTrayNotice(
         [this, alive = std::weak_ptr<char>(alive_)] { return !alive.expired() && onboardingWindow_; });
     if (!model_.onboardingCompleted.get()) {
+        welcomeDue_ = true;
         platform::mainLoop().after(kOnboardingDelay, [this, alive = std::weak_ptr<char>(alive_)] {
             if (!alive.expired()) showOnboarding();
         });
@@ -192,6 +193,8 @@ void AppController::showOnboarding() {
     window->center();
     window->makeKeyAndOrderFront();
     onboardingWindow_ = std::move(window);
+    welcomeDue_ = false;
+    if (reportAfterWelcome_) platform::alerts().show(*std::exchange(reportAfterWelcome_, std::nullopt));
 }
 
 void AppController::releaseOnboardingWindow() {

@@ -8,6 +8,7 @@
 
 #include "model/PetEnums.h"
 #include "model/RuntimeHealth.h"
+#include "platform/Alert.h"
 #include "platform/Subscription.h"
 #include "platform/Window.h"
 #include "updates/UpdateChecker.h"
@@ -150,6 +151,9 @@ private:
     // Application actions (AppControllerActions.cpp).
     bool startDesktopDemo(double duration, const std::function<bool()>& perform);
     bool settingsNotSavedReported_ = false;
+    // While the welcome window is still to come, a report waits for it, so it is not covered.
+    bool welcomeDue_ = false;
+    std::optional<platform::Alert> reportAfterWelcome_;
     std::shared_ptr<platform::Window> settingsWindow_;
     std::function<std::unique_ptr<platform::Window>()> settingsWindowFactory_;
 };

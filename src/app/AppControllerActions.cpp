@@ -84,9 +84,13 @@ std::optional<std::filesystem::path> AppController::exportLocalData() {
 void AppController::reportSettingsNotSaved(const std::string& why) {
     if (settingsNotSavedReported_) return;
     settingsNotSavedReported_ = true;
-    platform::alerts().show(
+    auto alert =
         model::localizedAlert(model::L10n::t("栗丸无法保存设置"),
-                              model::L10n::format(model::L10n::t("%@。在此问题解决之前，改动不会被保存。"), {why})));
+                              model::L10n::format(model::L10n::t("%@。在此问题解决之前，改动不会被保存。"), {why}));
+    if (welcomeDue_)
+        reportAfterWelcome_ = std::move(alert);
+    else
+        platform::alerts().show(alert);
 }
 
 bool AppController::demonstrateOnDesktop(model::PetLifeScene scene, model::DesktopDemoTarget target) {

@@ -6,9 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "app/AppController.h"
 #include "app/AppDelegate.h"
+#include "app/CommandLine.h"
 #include "modules/HttpClient.h"
 #include "modules/Windows.h"
 #include "menubar/MenuBarEntryController.h"
@@ -17,12 +19,12 @@
 #include "menubar/stash/MenuBarMealController.h"
 #include "model/KeyboardCounter.h"
 #include "model/L10n.h"
+#include "model/LocalizedAlert.h"
 #include "platform/ResourceBundle.h"
 #include "model/AppModel.h"
 #include "pets/coordination/PetWindowCoordinator.h"
 #include "pets/coordination/ScreenHomeResolver.h"
-#include "platform/InstanceHandover.h"
-#include "platform/InstanceLock.h"
+#include "platform/SingleInstance.h"
 #include "platform/AppendJournal.h"
 #include "platform/PlistFileDefaults.h"
 #include "platform/Services.h"
@@ -58,6 +60,18 @@ constexpr double kHandoverWait = 5;
 platform::qt::QtApplication* runningApplication = nullptr;
 platform::PlistFileDefaults* runningDefaults = nullptr;
 
+// A start that cannot go on says why on its standard error and, where there is a display, in
+// a window: one started from a menu has no terminal.
+void showStartFailure(int argc, char** argv, const std::string& why) {
+    std::fprintf(stderr, "tuftle: %s\n", why.c_str());
+    const char* qpa = std::getenv("QT_QPA_PLATFORM");
+    if (qpa && *qpa && std::string_view(qpa).rfind("xcb", 0) != 0) return;
+    if (!platform::qt::x11DisplayReachable()) return;
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    QApplication application(argc, argv);
+    platform::qt::QtAlertRunner().runModal(model::localizedAlert(model::L10n::t("栗丸无法启动"), why));
+}
+
 // The last write of the settings; when it fails, says what is lost. Whether it succeeded.
 bool saveAtQuit(platform::PlistFileDefaults& defaults) {
     if (defaults.flush()) return true;
@@ -91,27 +105,29 @@ void recordExitWithoutTerminate() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const auto command = app::readCommandLine(argc, argv, [] {
+        return platform::ResourceBundle::module().infoString("CFBundleShortVersionString").value_or("");
+    });
+    if (!command.startsProgram) {
+        std::fputs(command.standardOutput.c_str(), stdout);
+        std::fputs(command.standardError.c_str(), stderr);
+        return command.exitStatus;
+    }
     // Two instances would show two sets of pets and overwrite each other's settings file: a
     // second start asks the running one to open its panel instead, the way into the program on
     // a desktop without a tray, and never opens the settings.
     const auto defaultsPath = platform::PlistFileDefaults::standardPath();
-    const auto instanceLock = platform::InstanceLock::acquire(defaultsPath);
-    const auto doorPath = platform::handoverSocketPath(defaultsPath);
-    if (!instanceLock) {
-        const std::string failure = doorPath ? platform::askRunningInstance(*doorPath, kHandoverWait)
-                                             : "no XDG_RUNTIME_DIR to reach it through";
-        if (failure.empty()) return 0;
-        std::fprintf(stderr, "tuftle: already running, but its panel could not be opened: %s\n", failure.c_str());
-        return 1;
+    auto begun = platform::SingleInstance::begin(defaultsPath, kHandoverWait);
+    if (!begun.instance) {
+        if (!begun.failure.empty()) showStartFailure(argc, argv, begun.failure);
+        return begun.exitStatus;
     }
-    std::unique_ptr<platform::HandoverListener> door;
-    if (!instanceLock->held()) {
+    auto& instance = *begun.instance;
+    if (!instance.savesSettings()) {
         std::fprintf(stderr, "tuftle: %s to keep to one running instance; this run saves no settings\n",
-                     instanceLock->problem().c_str());
-    } else {
-        std::string problem = "no XDG_RUNTIME_DIR to listen in";
-        if (doorPath) door = platform::HandoverListener::listen(*doorPath, problem);
-        if (!door) std::fprintf(stderr, "tuftle: %s; starting it again cannot open its panel\n", problem.c_str());
+                     instance.lockProblem().c_str());
+    } else if (!instance.reachable()) {
+        std::fprintf(stderr, "tuftle: %s; starting it again cannot open its panel\n", instance.listenProblem().c_str());
     }
 
     // Global key presses and window positions need X11, also inside a Wayland session.
@@ -151,8 +167,8 @@ int main(int argc, char** argv) {
     app.routeTerminationSignals();
 
     platform::PlistFileDefaults defaults(defaultsPath, loop,
-                                         instanceLock->held() ? platform::PlistFileDefaults::Access::readWrite
-                                                              : platform::PlistFileDefaults::Access::readOnly);
+                                         instance.savesSettings() ? platform::PlistFileDefaults::Access::readWrite
+                                                                  : platform::PlistFileDefaults::Access::readOnly);
     loadedDefaults = &defaults;
     platform::FileJournal keyCountJournal(defaults.path().parent_path() / "keystrokes.journal");
     platform::NotificationCenter notifications;
@@ -254,18 +270,19 @@ int main(int argc, char** argv) {
     std::atexit(recordExitWithoutTerminate);
 
     const auto reportNotSaved = [&] {
-        const std::string why = instanceLock->held() ? defaults.problem() : instanceLock->problem();
+        const std::string why = instance.savesSettings() ? defaults.problem() : instance.lockProblem();
         if (!why.empty()) controller.reportSettingsNotSaved(why);
     };
     defaults.onProblem = [&] { loop.post(reportNotSaved); };
+    menubar::MenuBarEntryController::shared().setSecondStartOpensPanel(instance.reachable());
     std::unique_ptr<QSocketNotifier> doorbell;
     loop.post([&] {
         delegate.applicationDidFinishLaunching();
         reportNotSaved();
-        if (!door) return;
-        doorbell = std::make_unique<QSocketNotifier>(door->fd(), QSocketNotifier::Read);
+        if (!instance.reachable()) return;
+        doorbell = std::make_unique<QSocketNotifier>(instance.callDescriptor(), QSocketNotifier::Read);
         QObject::connect(doorbell.get(), &QSocketNotifier::activated, [&] {
-            if (door->answer()) delegate.applicationShouldHandleReopen();
+            if (instance.answerCalls()) delegate.applicationShouldHandleReopen();
         });
     });
     int status = QApplication::exec();

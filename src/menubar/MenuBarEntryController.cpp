@@ -119,8 +119,11 @@ void MenuBarEntryController::checkDocked() {
     if (noticeWaiting_) return;
     defaults.set(noTrayNoticeShownKey, true);
     platform::alerts().show(model::localizedAlert(
-        L10n::t("栗丸没有找到系统托盘"), L10n::t("这个桌面没有可以放栗丸图标的托盘。要打开栗丸的面板（设置和退出都在里面），"
-                                                 "请从应用启动器或终端再次启动栗丸。")));
+        L10n::t("栗丸没有找到系统托盘"),
+        secondStartOpensPanel_
+            ? L10n::t("这个桌面没有可以放栗丸图标的托盘。要打开栗丸的面板（设置和退出都在里面），"
+                      "请从应用启动器或终端再次启动栗丸。")
+            : L10n::t("这个桌面没有可以放栗丸图标的托盘，这次运行中也无法打开栗丸的面板（设置和退出都在里面）。")));
 }
 
 void MenuBarEntryController::noTrayNoticeMayShow() {

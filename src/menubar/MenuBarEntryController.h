@@ -55,6 +55,8 @@ public:
     // notice waits; noTrayNoticeMayShow() then shows it if it was due.
     void holdNoTrayNotice(std::function<bool()> holding) { noticeHold_ = std::move(holding); }
     void noTrayNoticeMayShow();
+    // Whether starting the program again opens this panel; the no-tray notice promises it only then.
+    void setSecondStartOpensPanel(bool opens) { secondStartOpensPanel_ = opens; }
 
     // Makes the panel's content on start, given the closure that closes the panel.
     using ContentFactory = std::function<std::unique_ptr<MenuBarContent>(std::function<void()> closePanel)>;
@@ -84,6 +86,7 @@ private:
     std::unique_ptr<platform::StatusItem> item_;
     std::function<bool()> noticeHold_;
     bool noticeWaiting_ = false;
+    bool secondStartOpensPanel_ = true;
     std::unique_ptr<TuftleStatusView> faceView_;
     MenuBarStatusActionRouter actions_;
     std::unique_ptr<platform::Popover> popover_;

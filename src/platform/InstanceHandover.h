@@ -7,13 +7,13 @@
 
 namespace platform {
 
-// How a second start of the same settings reaches the running instance: a Unix socket in
-// $XDG_RUNTIME_DIR named after the settings folder (InstanceLock::folderIdentity), which the
+// How a second start of the same settings reaches the running instance: a Unix socket in the
+// private runtime folder named after the settings folder (InstanceLock::runtimeName), which the
 // lock's holder listens at. A call is the whole request ("open your panel"); one byte answers it.
 
-// Nothing without an absolute XDG_RUNTIME_DIR, when the settings folder cannot be found, or
-// when the name would not fit a socket address.
-std::optional<std::filesystem::path> handoverSocketPath(const std::filesystem::path& settingsFile);
+// Nothing, and `problem` says why, when there is no private runtime folder.
+std::optional<std::filesystem::path> handoverSocketPath(const std::filesystem::path& settingsFile,
+                                                        std::string& problem);
 
 class HandoverListener final {
 public:
@@ -26,17 +26,22 @@ public:
 
     // Readable when a call waits.
     int fd() const { return fd_; }
-    // Answers every waiting call; true when one came from this user. Never blocks.
+    // Answers every waiting call; true when one came from this user and the program has the
+    // descriptors to open its panel. Never blocks; a call it cannot take is turned away, so
+    // the descriptor is not left readable.
     bool answer();
 
 private:
     HandoverListener(int fd, std::filesystem::path socket) : fd_(fd), socket_(std::move(socket)) {}
     int fd_;
     std::filesystem::path socket_;
+    // Kept free to take and turn away a call when every other descriptor is in use.
+    int spare_ = -1;
 };
 
-// Calls the instance listening at `socket` and waits at most `timeout` seconds for its answer:
-// empty once it answered, else why not.
+// Calls the instance listening at `socket`, trying again while it is not listening yet or
+// busy, and waits at most `timeout` seconds in all for its answer: empty once it answered,
+// else why not.
 std::string askRunningInstance(const std::filesystem::path& socket, double timeout);
 
 }  // namespace platform

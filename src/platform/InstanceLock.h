@@ -7,38 +7,46 @@
 
 namespace platform {
 
-// One running instance per settings folder: an exclusive flock() on the folder that holds the
-// settings folder (after links), or on a file in it named after the settings folder where that
-// folder cannot be locked as it is (a network file system that locks only files open for
-// writing). Nothing in the settings folder itself is needed, so its mode does not matter. Held
-// until the lock is destroyed or the process ends (the kernel drops it then, also after a kill).
-// Whatever the environment of a start, two starts that would write the same file take the same
-// lock. The cost: two settings folders side by side in one folder, reached only through links,
-// cannot run at once. Where the settings folder can be read, it is locked too, as earlier builds
-// of the program did.
+// The folder for this user's sockets and lock files: $XDG_RUNTIME_DIR where it is an absolute
+// folder of this user's that no one else may enter and short enough for a socket's name in it;
+// else tuftle-<uid> in $TMPDIR or /tmp, made private (0700) when missing and checked to be this
+// user's, as the toolkit's own fallback is. Nothing, and `problem` says why, when neither serves.
+std::optional<std::filesystem::path> privateRuntimeFolder(std::string& problem);
+
+// One running instance per settings folder: an exclusive flock() on a lock file in the private
+// runtime folder named after the settings folder's path (after links), and on the settings
+// folder itself where it can be opened. No other program locks either, and neither depends on
+// the modes of the folders on the settings folder's path. Held until the lock is destroyed or
+// the process ends (the kernel drops it then, also after a kill). Starts in different
+// environments that would write the same file meet at the settings folder; where that folder
+// cannot be opened, at the lock file of a runtime folder they share.
 class InstanceLock final {
 public:
     ~InstanceLock();
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    // The lock, or null when another process holds it. When no lock can be taken at all the
-    // answer holds nothing: see held() and problem().
-    static std::unique_ptr<InstanceLock> acquire(const std::filesystem::path& settingsFile);
+    // The lock, or null when another process holds a part of it: then `heldElsewhere`, when
+    // given, says so where that process is not a running instance of this program (it holds
+    // the settings folder, not the lock file). When no lock can be taken at all the answer
+    // holds nothing: see held() and problem().
+    static std::unique_ptr<InstanceLock> acquire(const std::filesystem::path& settingsFile,
+                                                 std::string* heldElsewhere = nullptr);
 
     // False when no lock could be taken: then another instance may be writing the settings.
-    bool held() const { return fd_ >= 0; }
+    bool held() const { return fd_ >= 0 || folderFd_ >= 0; }
     // Why no lock could be taken, as a sentence without its end.
     const std::string& problem() const { return problem_; }
 
-    // The settings folder a start of `settingsFile` locks for, as a name for this boot (its
-    // device and inode, which its mode does not hide); nothing when it cannot be found.
-    static std::optional<std::string> folderIdentity(const std::filesystem::path& settingsFile);
+    // The name, without a suffix, that the runtime files of a start of `settingsFile` carry:
+    // the same for every start that would write the same file, whatever its environment.
+    static std::string runtimeName(const std::filesystem::path& settingsFile);
 
 private:
-    InstanceLock(int fd, int folderFd, std::string problem)
-        : fd_(fd), folderFd_(folderFd), problem_(std::move(problem)) {}
-    int fd_;
+    InstanceLock(int fd, std::filesystem::path file, int folderFd, std::string problem)
+        : fd_(fd), file_(std::move(file)), folderFd_(folderFd), problem_(std::move(problem)) {}
+    int fd_;  // the lock file's
+    std::filesystem::path file_;
     int folderFd_;  // the settings folder's own lock, where it can be opened
     std::string problem_;
 };

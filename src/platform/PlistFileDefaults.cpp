@@ -28,12 +28,16 @@ fs::path folderOf(const fs::path& file) {
     return file.has_parent_path() ? file.parent_path() : fs::path(".");
 }
 
-// Missing folders are made private (0700), as XDG asks of configuration folders.
-void makeFolders(const fs::path& dir) {
+// Missing folders are made private (0700), as XDG asks of configuration folders. Answers the
+// errno of the first folder that could not be made, and that folder in `failed`; 0 otherwise.
+int makeFolders(const fs::path& dir, fs::path& failed) {
     std::error_code ec;
-    if (fs::is_directory(dir, ec)) return;
-    if (dir.has_parent_path() && dir.parent_path() != dir) makeFolders(dir.parent_path());
-    ::mkdir(dir.c_str(), 0700);  // a failure shows when the temp file cannot be created
+    if (fs::is_directory(dir, ec)) return 0;
+    if (dir.has_parent_path() && dir.parent_path() != dir)
+        if (const int error = makeFolders(dir.parent_path(), failed)) return error;
+    if (::mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST) return 0;
+    failed = dir;
+    return errno;
 }
 
 // Writes and syncs `bytes` into a new file at `path`; answers 0 or the errno of the failure.
@@ -192,8 +196,8 @@ void PlistFileDefaults::scheduleWrite() {
         // Said once while it keeps failing; a full disk or a read-only folder may come back.
         if (!failureReported_) {
             std::fprintf(stderr, "tuftle: could not save defaults to %s: %s; trying again\n", file_.c_str(),
-                         std::strerror(lastWriteError_));
-            problem_ = file_.string() + ": " + std::strerror(lastWriteError_);
+                         writeFailure_.c_str());
+            problem_ = writeFailure_;
             if (onProblem) onProblem();
         }
         failureReported_ = true;
@@ -210,11 +214,18 @@ bool PlistFileDefaults::flush() {
 }
 
 std::optional<fs::path> PlistFileDefaults::writeTempFile() {
-    makeFolders(folderOf(file_));
+    // The cause is the folder's, not the file's it would hold.
+    fs::path unmade;
+    if (const int error = makeFolders(folderOf(file_), unmade)) {
+        lastWriteError_ = error;
+        writeFailure_ = "cannot make the folder " + unmade.string() + ": " + std::strerror(error);
+        return std::nullopt;
+    }
     fs::path temp = file_.string() + kTempInfix + std::to_string(::getpid());
     if (const int error = writeSynced(temp, plistxml::serialize(values_))) {
         ::unlink(temp.c_str());
         lastWriteError_ = error;
+        writeFailure_ = file_.string() + ": " + std::strerror(error);
         return std::nullopt;
     }
     return temp;
@@ -225,6 +236,7 @@ bool PlistFileDefaults::write() {
     if (!temp) return false;
     if (::rename(temp->c_str(), file_.c_str()) != 0) {
         lastWriteError_ = errno;
+        writeFailure_ = file_.string() + ": " + std::strerror(lastWriteError_);
         ::unlink(temp->c_str());
         return false;
     }

@@ -79,6 +79,8 @@ private:
     bool failureReported_ = false;
     std::string problem_;
     int lastWriteError_ = 0;
+    // The last failed write's cause, with the path it concerns.
+    std::string writeFailure_;
     // Set while a delayed write is due; that write does nothing once flush() or the destructor drops it.
     std::shared_ptr<char> pendingWrite_;
 };

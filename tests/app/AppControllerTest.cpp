@@ -189,6 +189,24 @@ TEST_F(AppControllerTest, automaticUpdateCheck_runsOncePerDayAndStampsIt) {
     }
 }
 
+// A first start that cannot save says so above the welcome window, not under it; a later
+// start says so at once.
+TEST_F(AppControllerTest, settingsNotSaved_isToldAfterTheWelcomeWindowOpens) {
+    for (const bool firstStart : {true, false}) {
+        SCOPED_TRACE(firstStart ? "first start" : "later start");
+        sim.alerts.shown.clear();
+        if (!firstStart) sim.defaults.set("onboardingCompleted", true);
+        startApp();
+        controller->reportSettingsNotSaved("cannot make the folder /home/a/.config: Permission denied");
+        EXPECT_EQ(sim.alerts.shown.size(), firstStart ? 0u : 1u) << "before the welcome window";
+        sim.loop.advance(1);
+        ASSERT_EQ(sim.alerts.shown.size(), 1u);
+        EXPECT_EQ(onboarding() != nullptr, firstStart);
+        controller.reset();
+        model.reset();
+    }
+}
+
 TEST_F(AppControllerTest, onboardingNotCompleted_showsOneWindowAfterAShortDelay) {
     startApp();
     sim.loop.advance(0.44);
@@ -251,6 +269,33 @@ TEST_F(AppControllerTest, noTrayNotice_waitsUntilTheWelcomeWindowHasClosed) {
         controller.reset();
         entry.stop();
     }
+}
+
+// The notice promises that starting the program again opens its panel only where it does.
+TEST_F(AppControllerTest, noTrayNotice_promisesASecondStartOnlyWhereOneReachesThePanel) {
+    const struct {
+        bool reachable;
+        bool promises;
+    } rows[] = {{true, true}, {false, false}};
+    model::L10n::setAppLanguageChoice(model::AppLanguageChoice::english);
+    for (const auto& row : rows) {
+        sim.defaults.remove(menubar::MenuBarEntryController::noTrayNoticeShownKey);
+        store(keys::onboardingCompleted, true);
+        auto& entry = menubar::MenuBarEntryController::shared();
+        entry.setSecondStartOpensPanel(row.reachable);
+        entry.start();
+        sim.statusBar.lastItem->docked = false;
+        startApp();
+        sim.loop.advance(menubar::MenuBarEntryController::trayGrace + 1);
+        ASSERT_EQ(sim.alerts.shown.size(), 1u);
+        EXPECT_EQ(sim.alerts.shown[0].informativeText.find("start Tuftle again") != std::string::npos, row.promises)
+            << sim.alerts.shown[0].informativeText;
+        sim.alerts.shown.clear();
+        controller.reset();
+        entry.stop();
+    }
+    menubar::MenuBarEntryController::shared().setSecondStartOpensPanel(true);
+    model::L10n::setAppLanguageChoice(std::nullopt);
 }
 
 TEST_F(AppControllerTest, closingOnboardingWithItsButton_keepsItUnfinishedAndReleasesTheWindow) {

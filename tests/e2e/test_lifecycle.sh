@@ -75,6 +75,23 @@ e2e_step "keep a screenshot of the running program"
 e2e_screenshot lifecycle-tray.png
 expect_no_recovery_message
 second_start_opens_the_panel
+
+# Questions on the command line are answered without starting anything or touching the
+# running program; anything else is refused.
+e2e_step "--help, -h and --version answer and end with 0; an unknown argument ends with 2"
+bundle_version=$(python3 "$E2E_LIB_DIR/plist_get.py" "$(dirname "$program")/Tuftle_Tuftle.bundle/Info.plist" \
+  CFBundleShortVersionString) || e2e_fail "no version in the bundle's Info.plist"
+for question in --help -h --version --bogus; do
+  status=0
+  timeout 5 "$program" "$question" >"$E2E_WORK/answer.out" 2>"$E2E_WORK/answer.err" || status=$?
+  case $question in
+  --version) [[ $status == 0 && $(<"$E2E_WORK/answer.out") == "tuftle $bundle_version" ]] ;;
+  --bogus) [[ $status == 2 && ! -s $E2E_WORK/answer.out && $(grep -c '' "$E2E_WORK/answer.err") == 1 ]] ;;
+  *) [[ $status == 0 ]] && grep -q '^Usage: tuftle' "$E2E_WORK/answer.out" ;;
+  esac || e2e_fail "$question ended with $status and said: $(cat "$E2E_WORK/answer.out" "$E2E_WORK/answer.err")"
+done
+! e2e_popup_origin >/dev/null || e2e_fail "a question on the command line opened the running program's panel"
+
 quit_with_sigterm
 expect_no_recovery_message
 

@@ -2,7 +2,8 @@
 # A desktop with no tray at all: after a few seconds the program says so in a window, and
 # starting it again opens its panel in the corner where a tray would be, beside that window;
 # Settings there opens the settings window, and Quit ends the first program in order, with every
-# key press it counted saved.
+# key press it counted saved. All of it again without XDG_RUNTIME_DIR, as under startx on a
+# system without logind.
 E2E_TRAY=none
 source "$(dirname "$0")/lib.sh"
 program=$(e2e_program_argument "$@")
@@ -54,3 +55,16 @@ e2e_wait_app_exit 5 || e2e_fail "still running 5 s after Quit"
 e2e_defaults_is runtime.cleanExit true || e2e_fail "runtime.cleanExit is not true after Quit"
 count=$(all_time_count)
 ((count == 12)) || e2e_fail "$count key presses stored, 12 typed"
+
+e2e_step "again without XDG_RUNTIME_DIR: the notice, a second start that opens the panel, Quit"
+unset XDG_RUNTIME_DIR
+export TMPDIR=$E2E_WORK/tmp
+mkdir -m 0700 "$TMPDIR"
+e2e_defaults_set noTrayNoticeShown false
+e2e_start_app "$program"
+e2e_expect_while_running 10 "the pets" e2e_pet_window_ids
+e2e_expect_while_running 15 "the window that says there is no tray" notice_shown
+start_again_opens_the_panel
+xdotool mousemove $((px + 348)) $((py + 426 - 17)) click 1
+e2e_wait_app_exit 5 || e2e_fail "still running 5 s after Quit"
+[[ $E2E_APP_STATUS == 0 ]] || e2e_fail "exit status $E2E_APP_STATUS after Quit, expected 0"

@@ -442,3 +442,36 @@ TEST(PlistFileDefaults, standardPath_withoutHomeFollowsThePasswdEntryNotTheWorki
 
 }  // namespace
 }  // namespace platform
+
+namespace platform {
+namespace {
+
+// A settings folder that cannot be made is named with its own cause, not the file's. Root makes
+// any folder: the check then runs in a child that is root no more.
+TEST(PlistFileDefaultsDeathTest, aSettingsFolderThatCannotBeMadeIsNamedWithItsCause) {
+    constexpr uid_t kNobody = 65534;
+    testfiles::TemporaryFolder folder;
+    const std::filesystem::path home = folder / "home";
+    std::filesystem::create_directories(home);
+    ::chmod(folder.path().c_str(), 0711);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(home.c_str(), kNobody, kNobody), 0);
+    }
+    ::chmod(home.c_str(), 0500);
+    EXPECT_EXIT(
+        {
+            if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) std::_Exit(2);
+            sim::SimMainLoop loop;
+            PlistFileDefaults store(home / ".config" / "tuftle" / "defaults.plist", loop);
+            store.set("a", 1);
+            store.flush();
+            loop.advance(2);
+            std::fprintf(stderr, "[%s]\n", store.problem().c_str());
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(0), "\\[cannot make the folder .*/home/\\.config: Permission denied\\]");
+    ::chmod(home.c_str(), 0700);
+}
+
+}  // namespace
+}  // namespace platform

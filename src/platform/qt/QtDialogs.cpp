@@ -99,6 +99,9 @@ void QtAlertRunner::show(const Alert& alert) {
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
     box->show();
+    // Above a window opened just before it, such as the welcome window of a first start.
+    box->raise();
+    box->activateWindow();
 }
 
 }  // namespace platform::qt
