@@ -97,8 +97,8 @@ TEST_F(CoordinatorScenesShownTest, lifeScene_showsItsLooksInTurnInFrontOfTheHome
                 if (c.atHome) {
                     EXPECT_EQ(at, rest) << what << ", " << rawValue(played[i].activity);
                 } else {
-                    EXPECT_EQ(side.shown(at, w), w) << what << ", " << rawValue(played[i].activity) << " at " << at.x
-                                                    << "," << at.y;
+                    EXPECT_EQ(side.shown(at, w), w)
+                        << what << ", " << rawValue(played[i].activity) << " at " << at.x << "," << at.y;
                 }
             }
         }
@@ -139,7 +139,8 @@ TEST_F(CoordinatorScenesShownTest, relationshipInPlace_eachPetWearsItsPartsLooks
         // The lookout is kept from the pets' homes (on this screen, along the bottom edge): the
         // pet that was out dozes in its home, no farther out than at rest.
         if (c.event == Event::lookout) {
-            const auto out = std::find_if(looks[1].begin(), looks[1].end(), [](auto& l) { return l.activity == drowsy; });
+            const auto out =
+                std::find_if(looks[1].begin(), looks[1].end(), [](auto& l) { return l.activity == drowsy; });
             ASSERT_NE(out, looks[1].end());
             const Point rest = access().homes()[1].origin;
             EXPECT_TRUE(out->lastAt.x == rest.x && out->lastAt.y <= rest.y)

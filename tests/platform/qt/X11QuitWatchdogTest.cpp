@@ -46,8 +46,8 @@ bool threadsBackTo(size_t count) {
     x11QuitWatchdog::arm();
     if (takenUp) {
         if (!x11QuitWatchdog::takeQuitOver()) std::_Exit(3);
-        // Once the watchdog's thread has ended nothing can cut any more: until then, and after,
-        // the server's answer still arrives.
+        // The server's answer still arrives once the watchdog's thread has ended, when nothing
+        // is left that could cut.
         if (!threadsBackTo(before)) std::_Exit(9);
         if (::write(server[1], "a", 1) != 1 || ended(server[0], 10'000)) std::_Exit(4);
         std::_Exit(x11QuitWatchdog::cutForQuit() ? 5 : 0);
