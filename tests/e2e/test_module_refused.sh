@@ -50,17 +50,35 @@ page_shot() {
   import -window root -crop "680x600+$((wx + 224))+$((wy + 20))" +repage "$E2E_WORK/$1"
 }
 
+# pixels_apart A B: how many pixels of the shots A and B differ; all of them when either is
+# missing or unreadable.
+pixels_apart() {
+  local changed
+  changed=$(compare -metric AE "$E2E_WORK/$1" "$E2E_WORK/$2" null: 2>&1 | tail -n 1) || true
+  changed=${changed%% *}
+  [[ $changed =~ ^[0-9]+$ ]] || changed=$((680 * 600))
+  echo "$changed"
+}
+
+# page_drawn SHOT [UNLIKE]: true once two shots of the page column in a row are the same (the
+# window has finished drawing) and, when given, more than 2000 pixels unlike the shot UNLIKE.
+# The last shot is kept as SHOT.
+page_drawn() {
+  local same=$((680 * 600))
+  page_shot "next-$1" && [[ -s $E2E_WORK/next-$1 ]] || return 1
+  [[ -f $E2E_WORK/$1 ]] && same=$(pixels_apart "$1" "next-$1")
+  mv "$E2E_WORK/next-$1" "$E2E_WORK/$1"
+  ((same < 100)) && { [[ -z ${2:-} ]] || (($(pixels_apart "$2" "$1") > 2000)); }
+}
+
 # Shows the behaviour page, then the home page; fails unless the window drew each.
 show_pages_in_turn() {
-  local changed
+  rm -f "$E2E_WORK/home.png" "$E2E_WORK/behavior.png"
+  e2e_expect_while_running 5 "the home page drawn" page_drawn home.png
   e2e_show_settings_page 1
-  sleep 0.5
-  page_shot behavior.png
+  e2e_expect_while_running 5 "the behaviour page drawn over the home page" page_drawn behavior.png home.png
   e2e_show_settings_page 0
-  sleep 0.5
-  page_shot home.png
-  changed=$(compare -metric AE "$E2E_WORK/behavior.png" "$E2E_WORK/home.png" null: 2>&1 || true)
-  ((${changed%% *} > 2000)) || e2e_fail "the settings window drew no other page ($changed pixels changed)"
+  e2e_expect_while_running 5 "the home page drawn over the behaviour page" page_drawn home.png behavior.png
 }
 
 # The program goes on (its panel opens again) and ends as it should, its clean-exit mark set.

@@ -21,6 +21,7 @@ struct MenuBarContentTest : model::testing::AppModelTest {
         menubar::MenuPanelActions a;
         a.sendPetsHome = [this] { return calls.push_back("home"), homeResult; };
         a.refreshKeyboardCounter = [this] { calls.push_back("refresh"); };
+        a.openInputMonitoringSettings = [this] { calls.push_back("look again"); };
         a.openSettings = [this] { calls.push_back("open"); };
         a.activateSettingsWindow = [this] { calls.push_back("activate"); };
         return std::make_unique<MenuBarContent>(
@@ -140,6 +141,11 @@ TEST_F(MenuBarContentTest, keyboardCardFollowsCountingPermissionAndState) {
         EXPECT_EQ(panel->keyboardStatusColor(), c.dot) << c.summary;
         EXPECT_EQ(panel->showsPermissionButton(), c.button) << c.summary;
         EXPECT_EQ(panel->todayCountText().has_value(), c.count) << c.summary;
+        if (c.button) {
+            calls.clear();
+            panel->grantPermission();
+            EXPECT_EQ(calls, std::vector<std::string>{"look again"}) << "the button looks for key events again";
+        }
     }
 }
 

@@ -27,6 +27,7 @@ TEST(PlistXml, referencesAreDecodedAndABareAmpersandIsDamage) {
         {"a&#x26;b", "a&b"},
         {"&#60;tag&#62; &#9;", "<tag> \t"},
         {"&#x4E2D;&#25991;&#x1F600;", "中文😀"},
+        {"caf&#233; &#xA9;&#x7FF;&#x800;", "café ©\u07FF\u0800"},
         {"&amp;&lt;&gt;&quot;&apos;", "&<>\"'"},
         {"a & b", std::nullopt},
         {"AT&T", std::nullopt},

@@ -61,6 +61,7 @@ TEST_F(UpdatesTest, checkOutcomes) {
          failed(UpdateFailure::network)},
         {[&](Exchange& e) { e.respond(200), e.send("{"), e.finish("connection reset"); }, failed(UpdateFailure::network)},
         {body(std::string(65537, ' ')), failed(UpdateFailure::invalid)},
+        {body(feed([](json& m) { m["build"] = "5"; })), failed(UpdateFailure::invalid)},  // signed, malformed
         {body(feed().replace(20, 4, "AAAA")), failed(UpdateFailure::untrusted)},
         // A byte every 10 s keeps any idle timer quiet, but not the deadline.
         {[&](Exchange& e) { e.respond(200), sim.loop.advance(15), e.send(" "), sim.loop.advance(15); },

@@ -103,6 +103,12 @@ TEST_F(PetRelationshipMovesTest, movingRelationship_eachPetGoesWhereItMeetsTheOt
                 const double apart = at[1].x - at[0].x;
                 EXPECT_TRUE(apart >= w / 2 && apart <= w) << what << ": side by side, " << apart << " apart";
             }
+            if (c.stand != Stand::chasing) {
+                // Where they meet is right by their homes, whichever edge those are on.
+                const double off = std::hypot((at[0].x + at[1].x - homes[0].x - homes[1].x) / 2,
+                                              (at[0].y + at[1].y - homes[0].y - homes[1].y) / 2);
+                EXPECT_LE(off, 2 * w) << what << ": they meet " << off << " from their homes";
+            }
             if (c.stand == Stand::chasing) {
                 const int leader = c.turn & 1, follower = 1 - leader;
                 const double ran = at[size_t(leader)].x - homes[size_t(leader)].x;

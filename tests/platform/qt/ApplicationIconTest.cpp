@@ -3,6 +3,7 @@
 #include <QImage>
 #include <filesystem>
 
+#include "TestFiles.h"
 #include "platform/qt/ApplicationIcon.h"
 
 namespace fs = std::filesystem;
@@ -21,8 +22,8 @@ TEST(ApplicationIcon, theFoundBundleHoldsEverySizeAWindowManagerDraws) {
 }
 
 TEST(ApplicationIcon, takesOnlyTheProgramsPictureFromEachSizeFolder) {
-    const fs::path root = fs::temp_directory_path() / "application-icon-test";
-    fs::remove_all(root);
+    const testfiles::TemporaryFolder folder("application-icon-test");
+    const fs::path& root = folder.path();
     struct Case {
         const char* file;
         int size;
@@ -42,5 +43,4 @@ TEST(ApplicationIcon, takesOnlyTheProgramsPictureFromEachSizeFolder) {
         ASSERT_TRUE(image.save(QString::fromStdString((root / c.file).string())));
     }
     EXPECT_EQ(applicationIcon(bundle).availableSizes(), QList<QSize>{QSize(20, 20)});
-    fs::remove_all(root);
 }

@@ -199,6 +199,41 @@ TEST_F(SettingsPagesTest, clearingTodayTakesTwoStepsAndClearsTheDayTheFirstStepW
     EXPECT_FALSE(control<QAbstractButton>("clearToday")->isEnabled()) << "nothing to clear today";
 }
 
+// While counting waits for the X server's key events, the page's button looks for them again:
+// what it finds shows at once, and the button stays only while there is still nothing.
+TEST_F(SettingsPagesTest, keyboardPage_checkAgainLooksForKeyEventsAndShowsWhatItFound) {
+    const struct {
+        bool found;
+        const char* status;
+    } rows[] = {
+        {false, "Waiting for the X server’s key events"},
+        {true, "Key counting on: counts only, from the X server’s key events"},
+    };
+    model->setAppLanguage(model::AppLanguageChoice::english);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.status);
+        model->keyCountingEnabled = true;
+        model->keyboardPermissionGranted = false;
+        int looked = 0;
+        windows::SettingsActions actions;
+        actions.openInputMonitoringSettings = [&, found = row.found] {
+            ++looked;
+            model->keyboardPermissionGranted = found;
+        };
+        open(SettingsSection::keyboard, std::move(actions));
+        auto* button = control<QPushButton>("openInputMonitoring");
+        ASSERT_TRUE(button->isVisible());
+        EXPECT_EQ(button->text(), "Check Again");
+        button->click();
+        QApplication::processEvents();
+        EXPECT_EQ(looked, 1);
+        QStringList shown;
+        for (auto* label : control("permissionStatus")->findChildren<QLabel*>()) shown << label->text();
+        EXPECT_TRUE(shown.contains(row.status)) << shown.join(" | ").toStdString();
+        EXPECT_EQ(button->isVisible(), !row.found);
+    }
+}
+
 TEST_F(SettingsPagesTest, enterOrEscapeInAConfirmationThatErasesKeepsEveryCount) {
     enum class Key { enter, escape, enterOnTheTabbedToDestructiveButton, spaceOnTheTabbedToDestructiveButton };
     struct Dialog {

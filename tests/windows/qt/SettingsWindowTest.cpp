@@ -255,6 +255,7 @@ TEST_F(SettingsWindowTest, nameFieldKeepsTypedTextUntilTheEditIsCommitted) {
 TEST_F(SettingsWindowTest, updateControlsFollowEachCheckAndDownloadState) {
     using updates::UpdateCheckResult;
     using updates::UpdateDownloadState;
+    using updates::UpdateFailure;
     model->setAppLanguage(AppLanguageChoice::english);
     updates::UpdateManifest manifest;
     manifest.version = "2.0.0";
@@ -273,6 +274,16 @@ TEST_F(SettingsWindowTest, updateControlsFollowEachCheckAndDownloadState) {
         {UpdateCheckResult::current(), UpdateDownloadState::idle(), "You're up to date", true, nullptr},
         {UpdateCheckResult::notConfigured(), UpdateDownloadState::idle(), "No public update feed is configured", true,
          nullptr},
+        {UpdateCheckResult::failed(UpdateFailure::network), UpdateDownloadState::idle(),
+         "Check failed. Please try again later", true, nullptr},
+        {UpdateCheckResult::failed(UpdateFailure::untrusted), UpdateDownloadState::idle(),
+         "The update could not be verified. Please try again later.", true, nullptr},
+        {UpdateCheckResult::failed(UpdateFailure::invalid), UpdateDownloadState::idle(),
+         "Update information is unavailable right now. Please try again later.", true, nullptr},
+        {UpdateCheckResult::failed(UpdateFailure::incompatible), UpdateDownloadState::idle(),
+         "This update requires a newer version of the system.", true, nullptr},
+        {UpdateCheckResult::failed(UpdateFailure::hardware), UpdateDownloadState::idle(),
+         "This package does not support this computer's processor.", true, nullptr},
         {UpdateCheckResult::available(manifest), UpdateDownloadState::idle(), "New version 2.0.0 available", true,
          "downloadUpdate"},
         {UpdateCheckResult::available(manifest), UpdateDownloadState::downloading(0.999), "New version 2.0.0 available",
