@@ -99,6 +99,17 @@ void QtAlertRunner::show(const Alert& alert) {
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
     box->show();
+    std::erase_if(shown_, [](const auto& entry) { return entry.second.isNull(); });
+    shown_.emplace_back(alert, box);
+}
+
+bool QtAlertRunner::isShown(const Alert& alert) const {
+    return std::ranges::any_of(shown_, [&](const auto& entry) { return entry.first == alert && entry.second; });
+}
+
+void QtAlertRunner::close(const Alert& alert) {
+    for (auto& [shown, box] : shown_)
+        if (shown == alert && box) box->close();
 }
 
 }  // namespace platform::qt

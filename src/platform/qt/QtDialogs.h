@@ -3,7 +3,12 @@
 #include <QString>
 
 #include "platform/Alert.h"
+#include "platform/ClosableAlerts.h"
 #include "platform/SavePanel.h"
+
+#include <QPointer>
+#include <utility>
+#include <vector>
 
 class QMessageBox;
 class QPushButton;
@@ -30,10 +35,16 @@ public:
 };
 
 // A QMessageBox warning with an OK button.
-class QtAlertRunner final : public AlertRunner {
+class QtAlertRunner final : public AlertRunner, public ClosableAlerts {
 public:
     void runModal(const Alert& alert) override;
     void show(const Alert& alert) override;
+    bool isShown(const Alert& alert) const override;
+    void close(const Alert& alert) override;
+
+private:
+    // Each box deletes itself once dismissed, which clears its pointer.
+    std::vector<std::pair<Alert, QPointer<QMessageBox>>> shown_;
 };
 
 }  // namespace platform::qt
