@@ -178,7 +178,10 @@ int main(int argc, char** argv) {
                 settle();
                 const QString name = QString("%1/settings-%2-%3-%4")
                                          .arg(folder, QString::fromUtf8(model::rawValue(section).data()), flavour, tag);
-                if (!shoot(window.widget(), name)) ++failures;
+                bool ok = shoot(window.widget(), name);
+                QWidget* page = window.view()->page();
+                if (page->height() > window.widget()->height() - 56) ok = shoot(page, name + "-full") && ok;
+                if (!ok) ++failures;
             }
         }
         windows::qt::OnboardingWindow welcome(model, "welcome", [] {});
