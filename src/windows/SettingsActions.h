@@ -46,11 +46,11 @@ struct SettingsActions {
     std::string defaultsFile;
 };
 
-// "v<version> (Build <build>)" from the information property list, with "0.0.0-dev" and "0"
-// for values that are missing or not strings.
 // Whether a tray shows the entry, as the actions say.
 bool trayShowsEntry(const SettingsActions& actions);
 
+// "v<version> (Build <build>)" from the information property list, with "0.0.0-dev" and "0"
+// for values that are missing or not strings.
 std::string appVersion(const std::function<std::optional<std::string>(const std::string&)>& infoString);
 
 }  // namespace windows

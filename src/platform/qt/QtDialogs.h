@@ -1,14 +1,13 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
+#include <utility>
+#include <vector>
 
 #include "platform/Alert.h"
 #include "platform/ClosableAlerts.h"
 #include "platform/SavePanel.h"
-
-#include <QPointer>
-#include <utility>
-#include <vector>
 
 class QMessageBox;
 class QPushButton;
