@@ -49,12 +49,14 @@ e2e_start_app "$program"
 e2e_expect_while_running 10 "the tray icon" e2e_tray_icon_present
 e2e_open_settings
 id=$(settings_window_id)
+sleep 0.5 # past the program's own second tries at bringing the window forward
 
 e2e_step "minimize it, then Settings in the tray panel brings it back"
 minimize "$id"
 e2e_open_panel
 settings_in_the_panel
 e2e_expect_while_running 5 "the same settings window restored and focused" restored "$id"
+sleep 0.5 # past the program's own second tries at bringing the window forward
 
 e2e_step "on the achievement wall: minimize it, then Settings in the panel of a second start"
 e2e_show_settings_page 5
