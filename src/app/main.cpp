@@ -248,6 +248,7 @@ int main(int argc, char** argv) {
             return pets::ScreenHomeResolver::topHasRoom(
                 pets::ScreenHomeResolver::geometries(platform::screenList().screens()), {side, side});
         };
+        actions.trayShowsEntry = [] { return menubar::MenuBarEntryController::shared().trayShowsEntry(); };
         actions.infoString = [](const std::string& key) { return platform::ResourceBundle::module().infoString(key); };
         actions.demonstrateScene = [&controller](auto scene, auto target) {
             return controller.demonstrateOnDesktop(scene, target);

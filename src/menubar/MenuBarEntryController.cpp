@@ -5,6 +5,7 @@
 #include "menubar/stash/MenuBarMealController.h"
 #include "model/L10n.h"
 #include "model/LocalizedAlert.h"
+#include "platform/ClosableAlerts.h"
 #include "platform/Services.h"
 
 namespace menubar {
@@ -104,7 +105,8 @@ void MenuBarEntryController::start() {
         return c->faceView_->recoveryFaceScreenFrame();
     };
     createItem();
-    // No repeating check: a tray that comes later proves itself by a click.
+    // Checked once: a tray that comes later proves itself by a click, or, while the no-tray
+    // notice is open, by holding the entry.
     platform::mainLoop().after(trayGrace, [self] {
         if (auto* c = self()) c->checkDocked();
     });
@@ -118,12 +120,33 @@ void MenuBarEntryController::checkDocked() {
     noticeWaiting_ = noticeHold_ && noticeHold_();
     if (noticeWaiting_) return;
     defaults.set(noTrayNoticeShownKey, true);
-    platform::alerts().show(model::localizedAlert(
+    notice_ = model::localizedAlert(
         L10n::t("栗丸没有找到系统托盘"),
         secondStartOpensPanel_
             ? L10n::t("这个桌面没有可以放栗丸图标的托盘。要打开栗丸的面板（设置和退出都在里面），"
                       "请从应用启动器或终端再次启动栗丸。")
-            : L10n::t("这个桌面没有可以放栗丸图标的托盘，这次运行中也无法打开栗丸的面板（设置和退出都在里面）。")));
+            : L10n::t("这个桌面没有可以放栗丸图标的托盘，这次运行中也无法打开栗丸的面板（设置和退出都在里面）。"));
+    platform::alerts().show(*notice_);
+    watchForTray();
+}
+
+void MenuBarEntryController::watchForTray() {
+    std::weak_ptr<MenuBarEntryController*> weak = alive_;
+    platform::mainLoop().after(trayWatchInterval, [weak] {
+        auto alive = weak.lock();
+        auto* c = alive ? *alive : nullptr;
+        auto* alerts = dynamic_cast<platform::ClosableAlerts*>(&platform::alerts());
+        if (!c || !c->notice_ || !c->item_ || !alerts) return;
+        if (!alerts->isShown(*c->notice_)) {
+            c->notice_.reset();
+        } else if (c->item_->isDocked()) {
+            alerts->close(*c->notice_);
+            c->notice_.reset();
+            c->trayHeldItem();
+        } else {
+            c->watchForTray();
+        }
+    });
 }
 
 void MenuBarEntryController::noTrayNoticeMayShow() {
@@ -139,6 +162,7 @@ void MenuBarEntryController::trayHeldItem() {
 
 void MenuBarEntryController::stop() {
     if (popover_) popover_->close();
+    notice_.reset();
     auto& engine = engine_;
     engine.onFaceChange = nullptr;
     engine.onRecoveryPositionRepair = nullptr;

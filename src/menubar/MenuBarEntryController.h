@@ -9,6 +9,7 @@
 #include "menubar/MenuBarStatusActionRouter.h"
 #include "menubar/TuftleStatusView.h"
 #include "menubar/stash/MenuBarMealEngine.h"
+#include "platform/Alert.h"
 #include "platform/Screen.h"
 #include "platform/StatusItem.h"
 
@@ -35,6 +36,9 @@ public:
     static constexpr const char* noTrayNoticeShownKey = "noTrayNoticeShown";
     // How long after start a tray may take to show the entry before the desktop is told.
     static constexpr double trayGrace = 8;
+    // How often, while the no-tray notice is open, the entry is asked whether a tray that
+    // started later holds it now.
+    static constexpr double trayWatchInterval = 1;
 
     static MenuBarEntryController& shared();
     // Works beside `engine`; shared() uses the stash controller's.
@@ -57,6 +61,8 @@ public:
     void noTrayNoticeMayShow();
     // Whether starting the program again opens this panel; the no-tray notice promises it only then.
     void setSecondStartOpensPanel(bool opens) { secondStartOpensPanel_ = opens; }
+    // A tray on the desktop shows the entry now.
+    bool trayShowsEntry() const { return item_ && item_->isDocked(); }
 
     // Makes the panel's content on start, given the closure that closes the panel.
     using ContentFactory = std::function<std::unique_ptr<MenuBarContent>(std::function<void()> closePanel)>;
@@ -82,11 +88,14 @@ private:
     // After the grace: tells the desktop, once, when no tray shows the entry.
     void checkDocked();
     void trayHeldItem();
+    // While the notice is open: closes it once a tray holds the entry after all.
+    void watchForTray();
 
     std::unique_ptr<platform::StatusItem> item_;
     std::function<bool()> noticeHold_;
     bool noticeWaiting_ = false;
     bool secondStartOpensPanel_ = true;
+    std::optional<platform::Alert> notice_;
     std::unique_ptr<TuftleStatusView> faceView_;
     MenuBarStatusActionRouter actions_;
     std::unique_ptr<platform::Popover> popover_;

@@ -23,6 +23,9 @@ struct SettingsActions {
     std::function<model::PetHomeCommandResult()> sendPetsHome;
     // Whether a pet that asks for the top edge gets a home there, for the home page's notice.
     std::function<bool()> topHomeHasRoom;
+    // Whether a tray on the desktop shows the program's entry now; texts that point at the tray
+    // say something else where none does. Left empty, a tray is taken to be there.
+    std::function<bool()> trayShowsEntry;
     // A string value of the program's information property list.
     std::function<std::optional<std::string>(const std::string&)> infoString;
 
@@ -42,6 +45,9 @@ struct SettingsActions {
     // Where the settings and records are kept on this computer.
     std::string defaultsFile;
 };
+
+// Whether a tray shows the entry, as the actions say.
+bool trayShowsEntry(const SettingsActions& actions);
 
 // "v<version> (Build <build>)" from the information property list, with "0.0.0-dev" and "0"
 // for values that are missing or not strings.

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "menubar/MenuBarEntryController.h"
 #include "model/L10n.h"
+#include "platform/ClosableAlerts.h"
 #include "platform/sim/SimPlatform.h"
 
 using menubar::MenuBarEntryController;
@@ -30,6 +34,18 @@ struct Entry {
     Entry() { controller.start(); }
     platform::sim::SimStatusItem& item() { return *sim.statusBar.lastItem; }
     bool panelShown() { return controller.popover()->isShown(); }
+};
+
+// Alerts shown without waiting stay open until the program closes them or the test clears `open`.
+struct WindowedAlerts final : platform::AlertRunner, platform::ClosableAlerts {
+    void runModal(const platform::Alert& alert) override { shown.push_back(alert); }
+    void show(const platform::Alert& alert) override {
+        shown.push_back(alert);
+        open.push_back(alert);
+    }
+    bool isShown(const platform::Alert& alert) const override { return std::ranges::count(open, alert) > 0; }
+    void close(const platform::Alert& alert) override { std::erase(open, alert); }
+    std::vector<platform::Alert> shown, open;
 };
 
 }  // namespace
@@ -160,39 +176,52 @@ TEST(MenuBarEntry, aStartWhileRunningOpensThePanelByTheIconElseWhereATrayWouldBe
 }
 
 // Told once when no tray holds the entry after the grace; not again at the next start, until a
-// tray held the entry (docked at a later start, or clicked in a tray that came later).
+// tray held the entry (docked at a later start, clicked in a tray that came later, or taken by a
+// tray that came while the notice was open, which closes the notice).
 TEST(MenuBarEntry, theDesktopIsToldOnceThatNoTrayShowsTheEntry) {
+    WindowedAlerts alerts;
     platform::sim::SimPlatform sim;
+    platform::services().alerts = &alerts;
     FakeEngine engine;
-    const auto start = [&](bool docked, bool clicked = false) {
-        MenuBarEntryController controller{engine};
-        controller.start();
-        sim.statusBar.lastItem->docked = docked;
-        const size_t before = sim.alerts.shown.size();
-        sim.loop.advance(MenuBarEntryController::trayGrace - 0.5);
-        EXPECT_EQ(sim.alerts.shown.size(), before) << "not before the grace";
-        sim.loop.advance(1);
-        if (clicked) sim.statusBar.lastItem->click(Button::middle);
-        controller.stop();
-        return sim.alerts.shown.size() - before;
-    };
     struct Case {
         const char* what;
-        bool docked, clicked;
+        bool docked, clicked, trayAfterNotice;
         size_t told;
-    } cases[] = {
-        {"no tray", false, false, 1},
-        {"no tray again", false, false, 0},
-        {"a tray came", true, false, 0},
-        {"no tray once more", false, false, 1},
-        {"no tray, then a tray clicked", false, true, 0},
-        {"and no tray again", false, false, 1},
+        bool noticeStaysOpen;
     };
-    for (const auto& c : cases) EXPECT_EQ(start(c.docked, c.clicked), c.told) << c.what;
+    const auto start = [&](const Case& c) {
+        MenuBarEntryController controller{engine};
+        controller.start();
+        sim.statusBar.lastItem->docked = c.docked;
+        const size_t before = alerts.shown.size();
+        alerts.open.clear();
+        sim.loop.advance(MenuBarEntryController::trayGrace - 0.5);
+        EXPECT_EQ(alerts.shown.size(), before) << "not before the grace";
+        sim.loop.advance(1);
+        if (c.clicked) sim.statusBar.lastItem->click(Button::middle);
+        if (c.trayAfterNotice) {
+            sim.loop.advance(20);
+            sim.statusBar.lastItem->docked = true;
+        }
+        sim.loop.advance(10);
+        EXPECT_EQ(alerts.open.size(), c.noticeStaysOpen ? 1u : 0u) << c.what;
+        controller.stop();
+        return alerts.shown.size() - before;
+    };
+    const Case cases[] = {
+        {"no tray", false, false, false, 1, true},
+        {"no tray again", false, false, false, 0, false},
+        {"a tray came", true, false, false, 0, false},
+        {"no tray once more", false, false, false, 1, true},
+        {"no tray, then a tray clicked", false, true, false, 0, false},
+        {"no tray, then a tray came while the notice was open", false, false, true, 1, false},
+        {"and no tray again", false, false, false, 1, true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(start(c), c.told) << c.what;
     model::L10n::setAppLanguageChoice(model::AppLanguageChoice::english);
-    start(false, true);
-    EXPECT_EQ(start(false), 1u);
+    start({"a tray clicked", false, true, false, 0, false});
+    EXPECT_EQ(start({"no tray in English", false, false, false, 1, true}), 1u);
     model::L10n::setAppLanguageChoice(std::nullopt);
-    EXPECT_EQ(sim.alerts.shown.back().messageText, "Tuftle found no tray on this desktop");
-    EXPECT_EQ(sim.alerts.shown.back().buttonTitle, "OK");
+    EXPECT_EQ(alerts.shown.back().messageText, "Tuftle found no tray on this desktop");
+    EXPECT_EQ(alerts.shown.back().buttonTitle, "OK");
 }

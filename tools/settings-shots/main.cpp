@@ -162,6 +162,28 @@ int main(int argc, char** argv) {
             }
             if (!ok) ++failures;
         }
+        // With a tray and without one: the actions page after a tour, and the pages whose texts
+        // point at the tray.
+        for (bool tray : {true, false}) {
+            windows::SettingsActions trayActions = actions;
+            trayActions.trayShowsEntry = [tray] { return tray; };
+            trayActions.demonstrateAll = [](model::DesktopDemoTarget) { return true; };
+            const QString flavour = tray ? "tray" : "notray";
+            for (auto section : {windows::SettingsSection::actions, windows::SettingsSection::home,
+                                 windows::SettingsSection::menuBar}) {
+                windows::qt::SettingsWindow window(model, trayActions, section);
+                window.makeKeyAndOrderFront();
+                settle();
+                if (auto* tour = window.view()->page()->findChild<QAbstractButton*>("tour")) tour->click();
+                settle();
+                const QString name = QString("%1/settings-%2-%3-%4")
+                                         .arg(folder, QString::fromUtf8(model::rawValue(section).data()), flavour, tag);
+                bool ok = shoot(window.widget(), name);
+                QWidget* page = window.view()->page();
+                if (page->height() > window.widget()->height() - 56) ok = shoot(page, name + "-full") && ok;
+                if (!ok) ++failures;
+            }
+        }
         windows::qt::OnboardingWindow welcome(model, "welcome", [] {});
         welcome.makeKeyAndOrderFront();
         for (int page = 0;; ++page) {

@@ -102,6 +102,17 @@ void QtAlertRunner::show(const Alert& alert) {
     // Above a window opened just before it, such as the welcome window of a first start.
     box->raise();
     box->activateWindow();
+    std::erase_if(shown_, [](const auto& entry) { return entry.second.isNull(); });
+    shown_.emplace_back(alert, box);
+}
+
+bool QtAlertRunner::isShown(const Alert& alert) const {
+    return std::ranges::any_of(shown_, [&](const auto& entry) { return entry.first == alert && entry.second; });
+}
+
+void QtAlertRunner::close(const Alert& alert) {
+    for (auto& [shown, box] : shown_)
+        if (shown == alert && box) box->close();
 }
 
 }  // namespace platform::qt

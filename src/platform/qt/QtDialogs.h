@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
+#include <utility>
+#include <vector>
 
 #include "platform/Alert.h"
+#include "platform/ClosableAlerts.h"
 #include "platform/SavePanel.h"
 
 class QMessageBox;
@@ -30,10 +34,16 @@ public:
 };
 
 // A QMessageBox warning with an OK button.
-class QtAlertRunner final : public AlertRunner {
+class QtAlertRunner final : public AlertRunner, public ClosableAlerts {
 public:
     void runModal(const Alert& alert) override;
     void show(const Alert& alert) override;
+    bool isShown(const Alert& alert) const override;
+    void close(const Alert& alert) override;
+
+private:
+    // Each box deletes itself once dismissed, which clears its pointer.
+    std::vector<std::pair<Alert, QPointer<QMessageBox>>> shown_;
 };
 
 }  // namespace platform::qt

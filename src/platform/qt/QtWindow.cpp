@@ -74,6 +74,10 @@ void QtWindow::center() {
 
 void QtWindow::makeKeyAndOrderFront() {
     if (!widget_) return;
+    // Raising and activating leave a minimized window minimized on some window managers, and
+    // a desktop without a task list would then offer no way back to it.
+    if (widget_->windowState() & Qt::WindowMinimized)
+        widget_->setWindowState(widget_->windowState() & ~Qt::WindowMinimized);
     widget_->show();
     widget_->raise();
     widget_->activateWindow();

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSignalBlocker>
+#include <QTextLayout>
 #include <QTimer>
 #include <QToolButton>
 #include <QVariantAnimation>
@@ -73,6 +74,65 @@ protected:
 
 private:
     bool chosen_ = false;
+};
+
+// The outcome line beside the stage's controls: at most two lines at its width, each whole; a
+// longer text ends the second line in an ellipsis and shows whole in the tooltip. Its room is
+// kept while it is empty, so the controls never move when a message comes or goes.
+class OutcomeLine final : public QLabel {
+public:
+    OutcomeLine() {
+        setTextFormat(Qt::PlainText);
+        setFont(fontFor(TextStyle::caption2, QFont::Normal));
+        QPalette palette = this->palette();
+        palette.setColor(QPalette::WindowText, secondaryColor());
+        setPalette(palette);
+        QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        policy.setRetainSizeWhenHidden(true);
+        setSizePolicy(policy);
+        fitHeight();
+    }
+    void say(const QString& text) {
+        full_ = text;
+        setToolTip(text);
+        fit();
+        setVisible(!text.isEmpty());
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QLabel::resizeEvent(event);
+        fit();
+    }
+    void changeEvent(QEvent* event) override {
+        QLabel::changeEvent(event);
+        if (event->type() == QEvent::FontChange) {
+            fitHeight();
+            fit();
+        }
+    }
+
+private:
+    void fitHeight() { setFixedHeight(fontMetrics().lineSpacing() * 2 + 2); }
+    // The lines are broken here, not by the label, so that no third line can ever open: the
+    // first as the text wraps, then the rest.
+    void fit() {
+        const int width = contentsRect().width();
+        if (width <= 0 || fontMetrics().horizontalAdvance(full_) <= width) {
+            setText(full_);
+            return;
+        }
+        QTextLayout layout(full_, font());
+        layout.beginLayout();
+        QTextLine first = layout.createLine();
+        first.setLineWidth(width);
+        layout.endLayout();
+        const int split = first.textStart() + first.textLength();
+        setText(full_.left(split).trimmed() + '\n' +
+                fontMetrics().elidedText(full_.mid(split).trimmed(), Qt::ElideRight, width));
+    }
+
+    QString full_;
 };
 
 class ActionsSettings final : public QWidget {
@@ -147,7 +207,11 @@ private:
         QObject::connect(tour, &QPushButton::clicked, this, [this] {
             const bool started = actions_.demonstrateAll && actions_.demonstrateAll(demoTarget_);
             if (started && actions_.hideSettingsWindow) actions_.hideSettingsWindow();
-            say(started ? L10n::t("已开始实景巡演；点击菜单栏“回家”可停止。") : L10n::t("请先显示栗丸并退出全屏。"));
+            // Without a tray the panel that sends the pets home opens only by starting again.
+            const std::string howToStop = trayShowsEntry(actions_)
+                                              ? L10n::t("已开始实景巡演；点击菜单栏“回家”可停止。")
+                                              : L10n::t("已开始实景巡演；再次启动栗丸，在打开的面板中点击“让栗丸回家”可停止。");
+            say(started ? howToStop : L10n::t("请先显示栗丸并退出全屏。"));
         });
         row->addWidget(target_, 0, Qt::AlignVCenter);
         row->addWidget(soloLine_, 0, Qt::AlignVCenter);
@@ -235,17 +299,14 @@ private:
         loop->setFont(fontFor(TextStyle::callout));
         loop->setChecked(true);
         QObject::connect(loop, &QCheckBox::toggled, this, [this](bool on) { loops_ = on; });
-        message_ = makeLabel({}, TextStyle::caption2, true, true);
-        message_->setFont(fontFor(TextStyle::caption2, QFont::Normal));
+        message_ = new OutcomeLine;
         message_->setObjectName("desktopMessage");
-        message_->setMaximumHeight(message_->fontMetrics().lineSpacing() * 2 + 2);
         message_->hide();
-        controls->addStretch(1);
         controls->addWidget(play_);
         controls->addWidget(stop);
         controls->addWidget(loop);
-        controls->addWidget(message_, 0);
-        controls->addStretch(1);
+        controls->addSpacing(4);
+        controls->addWidget(message_, 1);
         card->content()->addLayout(controls);
         return card;
     }
@@ -380,8 +441,7 @@ private:
     }
 
     void say(const std::string& text) {
-        message_->setText(QString::fromStdString(text));
-        message_->setVisible(!text.empty());
+        message_->say(QString::fromStdString(text));
     }
 
     // Everything the page shows follows its state from here.
@@ -436,7 +496,7 @@ private:
     QLabel* soloLine_ = nullptr;
     QPushButton* play_ = nullptr;
     QPushButton* poseOnDesktop_ = nullptr;
-    QLabel* message_ = nullptr;
+    OutcomeLine* message_ = nullptr;
     std::vector<std::pair<PetLifeScene, SceneTile*>> sceneTiles_;
     std::vector<std::pair<PetActivity, Tile*>> poseTiles_;
     Bindings bindings_;

@@ -174,7 +174,9 @@ private:
 
     QWidget* screenCard() {
         auto* card = new SettingsCard(L10n::t("在屏幕上"));
-        card->add(settingRow(L10n::t("显示栗丸"), L10n::t("关闭后只保留菜单栏入口。"),
+        const std::string whenOff = trayShowsEntry(actions_) ? L10n::t("关闭后只保留菜单栏入口。")
+                                                              : L10n::t("关闭后屏幕上什么都不留；再次启动栗丸可打开面板。");
+        card->add(settingRow(L10n::t("显示栗丸"), whenOff,
                              boundSwitch(model_.petsVisible, "petsVisible", L10n::t("显示栗丸"))));
         card->add(softDivider());
         auto* count = new SegmentedPicker({L10n::t("一只"), L10n::t("两只")}, 180,

@@ -301,8 +301,8 @@ void MenuBarMealStageView::paintEvent(QPaintEvent*) {
                                                        : L10n::t("展开示意：图标在三颗豆子左侧")));
 }
 
-QWidget* makeMenuBarMealSettings(menubar::stash::MenuBarMealController& controller, bool visualPreview,
-                                 bool visualPreviewCollapsed) {
+QWidget* makeMenuBarMealSettings(menubar::stash::MenuBarMealController& controller, const SettingsActions& actions,
+                                 bool visualPreview, bool visualPreviewCollapsed) {
     auto& engine = controller.engine();
     auto* page = new FittedPage;
     page->setObjectName("menuBarMealSettings");
@@ -369,6 +369,8 @@ QWidget* makeMenuBarMealSettings(menubar::stash::MenuBarMealController& controll
     message->text()->setWordWrap(true);
     // A switch that can never be used says why beside itself, not below the fold.
     const bool reasonAtSwitch = !controller.isAvailable() && !visualPreview;
+    // With no tray at all there is no tray that fails to hide icons: there are none to hide.
+    const bool noTray = reasonAtSwitch && !trayShowsEntry(actions);
     if (reasonAtSwitch) cardLayout->addWidget(message);
     cardLayout->addWidget(softDivider());
     auto* hintRow = new QWidget;
@@ -432,14 +434,14 @@ QWidget* makeMenuBarMealSettings(menubar::stash::MenuBarMealController& controll
 
     // Everything shown is read from the engine again after each of its changes.
     auto refresh = [&engine, visualPreview, visualPreviewCollapsed, page, stage, toggle, stash, retry, message,
-                    shownCollapsed] {
+                    shownCollapsed, noTray] {
         stage->stage().setCollapsed(shownCollapsed());
         const bool enabled = engine.isEnabled().get();
         if (toggle) toggle->setChecked(enabled);
         stash->set(visualPreview ? visualPreviewCollapsed : engine.requestedCollapsed().get());
         stash->setEnabled(visualPreview || enabled);
         if (retry) retry->setEnabled(enabled);
-        const std::string& text = engine.message().get();
+        const std::string text = noTray ? L10n::t("此桌面没有托盘，也就没有可收纳的图标。") : engine.message().get();
         message->setVisible(!visualPreview && !text.empty());
         message->set(text, "info.circle", page->palette().color(QPalette::WindowText));
     };

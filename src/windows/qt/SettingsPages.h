@@ -27,8 +27,8 @@ QWidget* makeCompanionSettings(model::AppModel& model);
 QWidget* makePrivacySettings(model::AppModel& model, const SettingsActions& actions);
 QWidget* makeAchievementGallery(model::AppModel& model);
 // The stash card; a visual preview shows a fixed state and its controls do nothing.
-QWidget* makeMenuBarMealSettings(menubar::stash::MenuBarMealController& controller, bool visualPreview = false,
-                                 bool visualPreviewCollapsed = true);
+QWidget* makeMenuBarMealSettings(menubar::stash::MenuBarMealController& controller, const SettingsActions& actions = {},
+                                 bool visualPreview = false, bool visualPreviewCollapsed = true);
 // The update controls of the about page.
 QWidget* makeUpdateSettingsContent(model::AppModel& model, const SettingsActions& actions);
 

@@ -255,7 +255,7 @@ QWidget* makePage(SettingsSection section, model::AppModel& model, const Setting
         case SettingsSection::achievements:
             return makeAchievementGallery(model);
         case SettingsSection::menuBar:
-            return makeMenuBarMealSettings(menubar::stash::MenuBarMealController::shared());
+            return makeMenuBarMealSettings(menubar::stash::MenuBarMealController::shared(), actions);
         default:
             break;
     }

@@ -33,6 +33,24 @@ TEST(QtWindow, showsTitledFixedSizeWindowAndReportsClosing) {
     EXPECT_EQ(window.contentSize(), (platform::Size{540, 420})) << "not resizable";
 }
 
+// Shown again while minimized, however the window came to be minimized, it comes back in the
+// state it had before.
+TEST(QtWindow, showingAMinimizedWindowRestoresIt) {
+    const Qt::WindowStates before[] = {Qt::WindowNoState, Qt::WindowMaximized};
+    for (const auto state : before) {
+        platform::qt::QtWindow window("x", {200, 100});
+        window.makeKeyAndOrderFront();
+        QWidget* widget = window.contentWidget();
+        widget->setWindowState(state | Qt::WindowMinimized);
+        QApplication::processEvents();
+        window.makeKeyAndOrderFront();
+        QApplication::processEvents();
+        EXPECT_FALSE(widget->windowState() & Qt::WindowMinimized) << state;
+        EXPECT_EQ(widget->windowState() & ~Qt::WindowActive, state) << state;
+        EXPECT_TRUE(window.isVisible()) << state;
+    }
+}
+
 TEST(QtWindow, releasedFromItsOwnCloseHandler_isDeletedSafely) {
     auto window = std::make_unique<platform::qt::QtWindow>("x", platform::Size{200, 100});
     window->makeKeyAndOrderFront();

@@ -2,6 +2,7 @@
 
 #include "menubar/stash/MenuBarMealController.h"
 #include "model/AppModelTestSupport.h"
+#include "model/L10n.h"
 #include "platform/qt/QtStatusBar.h"
 #include "windows/qt/SettingsBlocks.h"
 #include "windows/qt/SettingsPages.h"
@@ -29,6 +30,24 @@ TEST_F(MenuBarMealSettingsTest, onALinuxTrayTheSwitchIsOffLimitsAndTheReasonShow
     EXPECT_LT(top(message), top(card->findChild<QAbstractButton*>("stashButton")));
     EXPECT_EQ(message->text()->text().toStdString(), controller.engine().message().get());
     EXPECT_FALSE(controller.engine().message().get().empty());
+}
+
+// With no tray at all the card does not speak of a tray that cannot hide icons.
+TEST_F(MenuBarMealSettingsTest, withoutATrayTheReasonSaysThereIsNone) {
+    platform::qt::QtStatusBar tray;
+    menubar::stash::MenuBarMealController controller(sim.defaults, tray);
+    const std::string trayCannot = controller.engine().message().get();
+    const std::string noTray = model::L10n::t("此桌面没有托盘，也就没有可收纳的图标。");
+    for (const auto& [present, reason] : {std::pair{true, trayCannot}, std::pair{false, noTray}}) {
+        windows::SettingsActions actions;
+        actions.trayShowsEntry = [present] { return present; };
+        std::unique_ptr<QWidget> card(windows::qt::makeMenuBarMealSettings(controller, actions));
+        card->show();
+        auto* message = card->findChild<windows::qt::SymbolLabel*>("mealMessage");
+        EXPECT_TRUE(message->isVisible()) << present;
+        EXPECT_EQ(message->text()->text().toStdString(), reason) << present;
+    }
+    EXPECT_NE(trayCannot, noTray);
 }
 
 TEST_F(MenuBarMealSettingsTest, onALinuxTraySwitchingOffClearsAStoredWish) {

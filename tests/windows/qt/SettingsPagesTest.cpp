@@ -15,8 +15,10 @@
 #include <QChartView>
 #include <QXYSeries>
 #include <fstream>
+#include <set>
 #include <nlohmann/json.hpp>
 
+#include "CutTexts.h"
 #include "TestFiles.h"
 #include "app/AppController.h"
 #include "model/AppModelTestSupport.h"
@@ -661,7 +663,77 @@ TEST_F(SettingsPagesTest, aTourPutsTheWindowAwayAndItComesBackOnTheSamePageWithT
     EXPECT_EQ(window->view()->page(), page);
     auto* message = control<QLabel>("desktopMessage");
     EXPECT_TRUE(message->isVisible());
-    EXPECT_EQ(message->text().toStdString(), model::L10n::t("已开始实景巡演；点击菜单栏“回家”可停止。"));
+    EXPECT_EQ(message->toolTip().toStdString(), model::L10n::t("已开始实景巡演；点击菜单栏“回家”可停止。"));
+}
+
+// After a tour the page says how to stop it, in at most two whole lines beside the stage's
+// controls, which stay where they were; where no tray shows the entry it says how to reach the
+// panel without one.
+TEST_F(SettingsPagesTest, theTourMessageIsReadWholeAndMovesNoControl) {
+    struct Case {
+        model::AppLanguageChoice language;
+        bool tray;
+        const char* howToStop;
+    } cases[] = {
+        {model::AppLanguageChoice::english, true, "已开始实景巡演；点击菜单栏“回家”可停止。"},
+        {model::AppLanguageChoice::english, false, "已开始实景巡演；再次启动栗丸，在打开的面板中点击“让栗丸回家”可停止。"},
+        {model::AppLanguageChoice::simplifiedChinese, true, "已开始实景巡演；点击菜单栏“回家”可停止。"},
+        {model::AppLanguageChoice::simplifiedChinese, false, "已开始实景巡演；再次启动栗丸，在打开的面板中点击“让栗丸回家”可停止。"},
+    };
+    for (const auto& c : cases) {
+        model->setAppLanguage(c.language);
+        windows::SettingsActions actions;
+        actions.demonstrateAll = [](model::DesktopDemoTarget) { return true; };
+        actions.hideSettingsWindow = [this] { window->orderOut(); };
+        actions.trayShowsEntry = [&c] { return c.tray; };
+        open(SettingsSection::actions, std::move(actions));
+        const std::string what = std::string(c.howToStop) + (c.tray ? " with a tray" : " without a tray");
+        std::vector<QPoint> places;
+        for (const char* name : {"play", "stop", "loops"})
+            places.push_back(control(name)->mapTo(window->widget(), QPoint()));
+        control<QAbstractButton>("tour")->click();
+        window->makeKeyAndOrderFront();
+        QApplication::processEvents();
+        auto* message = control<QLabel>("desktopMessage");
+        ASSERT_TRUE(message->isVisible()) << what;
+        EXPECT_EQ(message->toolTip().toStdString(), model::L10n::t(c.howToStop)) << what;
+        QString lines = message->text();
+        EXPECT_LE(lines.count('\n'), 1) << what;
+        const QString whole = QString::fromStdString(model::L10n::t(c.howToStop));
+        EXPECT_EQ(lines.remove('\n').remove(' '), QString(whole).remove(' ')) << what << ": shortened";
+        EXPECT_EQ(settingsshots::cutTexts(message), QStringList()) << what;
+        EXPECT_LT(message->height(), 3 * message->fontMetrics().lineSpacing()) << what;
+        std::vector<QPoint> after;
+        for (const char* name : {"play", "stop", "loops"})
+            after.push_back(control(name)->mapTo(window->widget(), QPoint()));
+        EXPECT_EQ(after, places) << what << ": the controls moved";
+    }
+}
+
+// The home page's word on hiding the pets tells the truth on a desktop where no tray shows the
+// entry.
+TEST_F(SettingsPagesTest, theHomePageSaysWhatStaysWhereNoTrayShowsTheEntry) {
+    struct Case {
+        bool tray;
+        const char* shown;
+        const char* notShown;
+    } cases[] = {
+        {true, "关闭后只保留菜单栏入口。", "关闭后屏幕上什么都不留；再次启动栗丸可打开面板。"},
+        {false, "关闭后屏幕上什么都不留；再次启动栗丸可打开面板。", "关闭后只保留菜单栏入口。"},
+    };
+    model->setAppLanguage(model::AppLanguageChoice::english);
+    for (const auto& c : cases) {
+        windows::SettingsActions actions;
+        actions.trayShowsEntry = [&c] { return c.tray; };
+        open(SettingsSection::home, std::move(actions));
+        QApplication::processEvents();
+        std::set<std::string> shown;
+        for (auto* label : window->view()->page()->findChildren<QLabel*>())
+            if (label->isVisible()) shown.insert(label->text().toStdString());
+        const char* what = c.tray ? "with a tray" : "without a tray";
+        EXPECT_TRUE(shown.contains(model::L10n::t(c.shown))) << what;
+        EXPECT_FALSE(shown.contains(model::L10n::t(c.notShown))) << what;
+    }
 }
 
 TEST_F(SettingsPagesTest, aLanguageChangeKeepsTheDownloadControls) {
