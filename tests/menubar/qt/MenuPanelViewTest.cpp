@@ -188,6 +188,43 @@ TEST(MenuPanelView, keyboardAndScreenReaderReachEveryControl) {
     EXPECT_TRUE(p.model.isFocusActive.get());
 }
 
+// The footer's right end is one row for quitting: a click above, below or beside the word quits,
+// one on the version text or the rest of the footer does not.
+TEST(MenuPanelView, aClickAnywhereOnTheQuitRowQuits) {
+    struct Case {
+        const char* where;
+        QPoint (*at)(const QRect& word, const QRect& version, const QSize& panel);
+        bool quits;
+    };
+    const Case cases[] = {
+        {"on the word", [](const QRect& w, const QRect&, const QSize&) { return w.center(); }, true},
+        {"just above the word", [](const QRect& w, const QRect&, const QSize&) { return QPoint(w.center().x(), w.top() - 4); }, true},
+        {"below the word, at the panel's edge", [](const QRect& w, const QRect&, const QSize& s) { return QPoint(w.center().x(), s.height() - 2); }, true},
+        {"right of the word", [](const QRect& w, const QRect&, const QSize& s) { return QPoint(s.width() - 3, w.center().y()); }, true},
+        {"between the version and the word", [](const QRect& w, const QRect& v, const QSize&) { return QPoint((v.right() + w.left()) / 2, w.center().y()); }, true},
+        {"on the version", [](const QRect& w, const QRect& v, const QSize&) { return QPoint(v.center().x(), w.center().y()); }, false},
+        {"left of the version", [](const QRect& w, const QRect& v, const QSize&) { return QPoint(v.left() - 20, w.center().y()); }, false},
+        {"well above the footer", [](const QRect& w, const QRect&, const QSize&) { return QPoint(w.center().x(), w.top() - 30); }, false},
+    };
+    Panel p;
+    p.view.show();
+    p.settle();
+    qt::MenuText* version = nullptr;
+    for (qt::MenuText* text : p.view.texts())
+        if (text->text().startsWith('v')) version = text;
+    ASSERT_TRUE(version);
+    const QRect word(p.view.quitButton()->mapTo(&p.view, QPoint(0, 0)), p.view.quitButton()->size());
+    const QRect versionRect(version->mapTo(&p.view, QPoint(0, 0)), version->size());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.where);
+        const int before = p.sim.application.terminateCount;
+        const QPoint at = c.at(word, versionRect, p.view.size());
+        QWidget* target = p.view.childAt(at) ? p.view.childAt(at) : &p.view;
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&p.view, at));
+        EXPECT_EQ(p.sim.application.terminateCount - before, c.quits ? 1 : 0);
+    }
+}
+
 // A focus session redraws the panel every second; the strip the faded line leaves must not wait
 // for that redraw. The virtual clock stands still, so only the fade's own end can shrink it.
 TEST(MenuPanelView, thePanelShrinksAsSoonAsTheFeedbackLineHasFaded) {
