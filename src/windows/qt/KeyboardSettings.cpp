@@ -374,7 +374,9 @@ private:
             series->attachAxis(xAxis_);
             series->attachAxis(yAxis_);
         }
-        QObject::connect(chart_, &QChart::plotAreaChanged, this, [this] { fitRanges(); });
+        // After the chart's layout, not inside it: a range changed while the chart lays itself out
+        // on screen is taken by the axes but not by the marks already placed.
+        QObject::connect(chart_, &QChart::plotAreaChanged, this, [this] { fitRanges(); }, Qt::QueuedConnection);
         auto* view = chartView_ = new QChartView(chart_);
         view->setObjectName("keyChart");
         view->setRenderHint(QPainter::Antialiasing);
