@@ -1,8 +1,8 @@
 #include <QAreaSeries>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QDateTime>
-#include <QCategoryAxis>
 #include <QFontMetrics>
 #include <QGraphicsLayout>
 #include <QGridLayout>
@@ -98,8 +98,8 @@ ClearDayWords clearDayWords(const std::string& day, int64_t count, platform::Dat
         name = dayLabel(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(msecs(start))).date()).toStdString();
     }
     const bool thisWeek = model::KeystrokeLedger{{{day, 1}}, 1}.weekCount(now) > 0;
-    const std::string message =
-        thisWeek ? L10n::t("将删除%@的 %d 次记录；本周与累计数字也会减少。") : L10n::t("将删除%@的 %d 次记录；累计数字也会减少。");
+    const std::string message = thisWeek ? L10n::t("将删除%@的 %d 次记录；本周与累计数字也会减少。")
+                                         : L10n::t("将删除%@的 %d 次记录；累计数字也会减少。");
     return {q(L10n::format(L10n::t("清除%@的按键次数？"), {name})), q(L10n::format(message, {name, count})),
             q(L10n::format(L10n::t("此操作无法撤销。只删除%@，不影响其他日期。"), {name})), q(L10n::t("永久清除"))};
 }
@@ -376,7 +376,8 @@ private:
         }
         // After the chart's layout, not inside it: a range changed while the chart lays itself out
         // on screen is taken by the axes but not by the marks already placed.
-        QObject::connect(chart_, &QChart::plotAreaChanged, this, [this] { fitRanges(); }, Qt::QueuedConnection);
+        QObject::connect(
+            chart_, &QChart::plotAreaChanged, this, [this] { fitRanges(); }, Qt::QueuedConnection);
         auto* view = chartView_ = new QChartView(chart_);
         view->setObjectName("keyChart");
         view->setRenderHint(QPainter::Antialiasing);

@@ -140,7 +140,8 @@ protected:
 }  // namespace
 
 QPushButton* pushButton(const std::string& title, bool prominent) {
-    auto* button = prominent ? new ProminentButton(QString::fromStdString(title)) : new QPushButton(QString::fromStdString(title));
+    auto* button =
+        prominent ? new ProminentButton(QString::fromStdString(title)) : new QPushButton(QString::fromStdString(title));
     button->setFont(fontFor(TextStyle::callout, prominent ? QFont::DemiBold : QFont::Normal));
     // Filled with the accent like a desktop's suggested action. Not a default button: the style
     // frames that dark whether it has the focus or not.

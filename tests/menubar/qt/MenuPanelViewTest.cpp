@@ -198,13 +198,23 @@ TEST(MenuPanelView, aClickAnywhereOnTheQuitRowQuits) {
     };
     const Case cases[] = {
         {"on the word", [](const QRect& w, const QRect&, const QSize&) { return w.center(); }, true},
-        {"just above the word", [](const QRect& w, const QRect&, const QSize&) { return QPoint(w.center().x(), w.top() - 4); }, true},
-        {"below the word, at the panel's edge", [](const QRect& w, const QRect&, const QSize& s) { return QPoint(w.center().x(), s.height() - 2); }, true},
-        {"right of the word", [](const QRect& w, const QRect&, const QSize& s) { return QPoint(s.width() - 3, w.center().y()); }, true},
-        {"between the version and the word", [](const QRect& w, const QRect& v, const QSize&) { return QPoint((v.right() + w.left()) / 2, w.center().y()); }, true},
-        {"on the version", [](const QRect& w, const QRect& v, const QSize&) { return QPoint(v.center().x(), w.center().y()); }, false},
-        {"left of the version", [](const QRect& w, const QRect& v, const QSize&) { return QPoint(v.left() - 20, w.center().y()); }, false},
-        {"well above the footer", [](const QRect& w, const QRect&, const QSize&) { return QPoint(w.center().x(), w.top() - 30); }, false},
+        {"just above the word",
+         [](const QRect& w, const QRect&, const QSize&) { return QPoint(w.center().x(), w.top() - 4); }, true},
+        {"below the word, at the panel's edge",
+         [](const QRect& w, const QRect&, const QSize& s) { return QPoint(w.center().x(), s.height() - 2); }, true},
+        {"right of the word",
+         [](const QRect& w, const QRect&, const QSize& s) { return QPoint(s.width() - 3, w.center().y()); }, true},
+        {"between the version and the word",
+         [](const QRect& w, const QRect& v, const QSize&) {
+             return QPoint((v.right() + w.left()) / 2, w.center().y());
+         },
+         true},
+        {"on the version",
+         [](const QRect& w, const QRect& v, const QSize&) { return QPoint(v.center().x(), w.center().y()); }, false},
+        {"left of the version",
+         [](const QRect& w, const QRect& v, const QSize&) { return QPoint(v.left() - 20, w.center().y()); }, false},
+        {"well above the footer",
+         [](const QRect& w, const QRect&, const QSize&) { return QPoint(w.center().x(), w.top() - 30); }, false},
     };
     Panel p;
     p.view.show();

@@ -103,7 +103,8 @@ TEST_F(CoordinatorTopHomeTest, aPetTappedAtItsHome_holdsOnAgainWithoutAShadow) {
         ASSERT_TRUE(view(0).isHomeAttached());
         tap(0);
         ASSERT_EQ(view(0).activity(), model::PetActivity::celebrating);
-        for (int step = 0; step < 100 && view(0).activity() == model::PetActivity::celebrating; ++step) sim.loop.advance(0.1);
+        for (int step = 0; step < 100 && view(0).activity() == model::PetActivity::celebrating; ++step)
+            sim.loop.advance(0.1);
         sim.loop.advance(1);
         expectNear(origin(0), home);
         EXPECT_TRUE(view(0).isHomeAttached());
