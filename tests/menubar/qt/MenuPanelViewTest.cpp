@@ -189,48 +189,35 @@ TEST(MenuPanelView, keyboardAndScreenReaderReachEveryControl) {
 }
 
 // The footer's right end is one row for quitting: a click above, below or beside the word quits,
-// one on the version text or the rest of the footer does not.
+// one on the version text or above the footer does not.
 TEST(MenuPanelView, aClickAnywhereOnTheQuitRowQuits) {
-    struct Case {
-        const char* where;
-        QPoint (*at)(const QRect& word, const QRect& version, const QSize& panel);
-        bool quits;
-    };
-    const Case cases[] = {
-        {"on the word", [](const QRect& w, const QRect&, const QSize&) { return w.center(); }, true},
-        {"just above the word",
-         [](const QRect& w, const QRect&, const QSize&) { return QPoint(w.center().x(), w.top() - 4); }, true},
-        {"below the word, at the panel's edge",
-         [](const QRect& w, const QRect&, const QSize& s) { return QPoint(w.center().x(), s.height() - 2); }, true},
-        {"right of the word",
-         [](const QRect& w, const QRect&, const QSize& s) { return QPoint(s.width() - 3, w.center().y()); }, true},
-        {"between the version and the word",
-         [](const QRect& w, const QRect& v, const QSize&) {
-             return QPoint((v.right() + w.left()) / 2, w.center().y());
-         },
-         true},
-        {"on the version",
-         [](const QRect& w, const QRect& v, const QSize&) { return QPoint(v.center().x(), w.center().y()); }, false},
-        {"left of the version",
-         [](const QRect& w, const QRect& v, const QSize&) { return QPoint(v.left() - 20, w.center().y()); }, false},
-        {"well above the footer",
-         [](const QRect& w, const QRect&, const QSize&) { return QPoint(w.center().x(), w.top() - 30); }, false},
-    };
     Panel p;
     p.view.show();
     p.settle();
-    qt::MenuText* version = nullptr;
+    const auto rectOf = [&](QWidget* w) { return QRect(w->mapTo(&p.view, QPoint(0, 0)), w->size()); };
+    const QRect word = rectOf(p.view.quitButton());
+    QRect version;
     for (qt::MenuText* text : p.view.texts())
-        if (text->text().startsWith('v')) version = text;
-    ASSERT_TRUE(version);
-    const QRect word(p.view.quitButton()->mapTo(&p.view, QPoint(0, 0)), p.view.quitButton()->size());
-    const QRect versionRect(version->mapTo(&p.view, QPoint(0, 0)), version->size());
+        if (text->text().startsWith('v')) version = rectOf(text);
+    ASSERT_FALSE(version.isEmpty());
+    const int y = word.center().y();
+    const struct {
+        const char* where;
+        QPoint at;
+        bool quits;
+    } cases[] = {
+        {"on the word", word.center(), true},
+        {"just above the word", {word.center().x(), word.top() - 4}, true},
+        {"in the panel's corner", {p.view.width() - 2, p.view.height() - 2}, true},
+        {"between the version and the word", {(version.right() + word.left()) / 2, y}, true},
+        {"on the version", {version.center().x(), y}, false},
+        {"well above the footer", {word.center().x(), word.top() - 30}, false},
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.where);
         const int before = p.sim.application.terminateCount;
-        const QPoint at = c.at(word, versionRect, p.view.size());
-        QWidget* target = p.view.childAt(at) ? p.view.childAt(at) : &p.view;
-        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&p.view, at));
+        QWidget* target = p.view.childAt(c.at) ? p.view.childAt(c.at) : &p.view;
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&p.view, c.at));
         EXPECT_EQ(p.sim.application.terminateCount - before, c.quits ? 1 : 0);
     }
 }
