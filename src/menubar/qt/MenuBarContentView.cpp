@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QPropertyAnimation>
@@ -219,7 +220,7 @@ void MenuBarContentView::build() {
 
     stack->addWidget(new Hairline);
 
-    auto* footer = fixedHeight(new QWidget, footerHeight);
+    auto* footer = footer_ = fixedHeight(new QWidget, footerHeight);
     auto* footerRow = row(footer, 14, {2, 1, 2, 0});
     settings_ = new MenuTextButton("slider.horizontal.3", footnote, false);
     connect(settings_, &QAbstractButton::clicked, this, [this] { content_.openSettings(); });
@@ -231,6 +232,30 @@ void MenuBarContentView::build() {
     footerRow->addWidget(version_);
     footerRow->addWidget(quit_);
     stack->addWidget(footer);
+}
+
+QRect MenuBarContentView::quitRow() const {
+    const int left = version_->mapTo(this, QPoint(version_->width(), 0)).x();
+    const int top = footer_->mapTo(this, QPoint(0, 0)).y() - layout()->spacing() / 2;
+    return QRect(QPoint(left, top), QPoint(width() - 1, height() - 1));
+}
+
+// The controls take their own clicks; what reaches the panel fell between them.
+void MenuBarContentView::mousePressEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton && quitRow().contains(e->position().toPoint())) {
+        quit_->setDown(true);
+        return;
+    }
+    QWidget::mousePressEvent(e);
+}
+
+void MenuBarContentView::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton && quit_->isDown()) {
+        quit_->setDown(false);
+        if (quitRow().contains(e->position().toPoint())) quit_->click();
+        return;
+    }
+    QWidget::mouseReleaseEvent(e);
 }
 
 std::vector<MenuText*> MenuBarContentView::texts() const {

@@ -58,8 +58,13 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override;
     void showEvent(QShowEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
 
 private:
+    // The footer's right end, from halfway up to the hairline down to the panel's edges: a click
+    // anywhere on it quits, as on a menu's row, not only one on the word.
+    QRect quitRow() const;
     void build();
     void refreshSoon();
     void updateFeedback();
@@ -101,6 +106,7 @@ private:
     MenuTextButton* settings_ = nullptr;
     MenuText* version_ = nullptr;
     MenuTextButton* quit_ = nullptr;
+    QWidget* footer_ = nullptr;
 };
 
 // Lets the tray entry of the Qt backend show this panel in its popup.

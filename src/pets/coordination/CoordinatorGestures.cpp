@@ -224,7 +224,7 @@ void PetWindowCoordinator::celebrate(int petID) {
     }
 
     platform::mainLoop().after(
-        kCelebration, weakly([this, petID, partner, token, wasBusy, partnerToken, partnerWasBusy] {
+        kCelebration, weakly([this, petID, partner, token, wasBusy, pressedAtHome, partnerToken, partnerWasBusy] {
             const auto i = size_t(petID);
             if (sceneGenerations[i] == token && petViews[i]->activity() != PetActivity::dragged) {
                 const bool placed = manuallyPlacedPetIDs.contains(petID);
@@ -233,6 +233,11 @@ void PetWindowCoordinator::celebrate(int petID) {
                     scheduleReturnHome(petID);
                 } else if (wasBusy) {
                     movePetHome(petID, true);
+                } else if (pressedAtHome) {
+                    // Tapped where it clung, it takes hold of its home again: at the top edge a pet
+                    // left loose would hang there over its own floor shadow.
+                    petViews[i]->setHomeAttached(true, true);
+                    petViews[i]->settleAtHome();
                 }
             }
             const auto p = size_t(partner);

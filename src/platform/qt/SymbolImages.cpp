@@ -86,7 +86,6 @@ constexpr std::pair<std::string_view, const char*> kSymbols[]{
     {"circle.fill", "media-record-symbolic"},
     {"keyboard.fill", "input-keyboard-symbolic"},
     {"gearshape", "emblem-system-symbolic"},
-    {"figure.stand", "preferences-desktop-accessibility-symbolic"},
     {"sparkle", "star-new-symbolic"},
     {"hourglass", "preferences-system-time-symbolic"},
     {"hands.sparkles.fill", "face-smile-symbolic"},
@@ -106,8 +105,8 @@ constexpr std::pair<std::string_view, const char*> kSymbols[]{
     {"circle.grid.2x2.fill", "view-app-grid-symbolic"},
 };
 
-// Symbols no theme icon fits (a water drop: the themes only have rain) are SVG files of our
-// own in the resource bundle.
+// Symbols no theme icon fits (a water drop: the themes only have rain; a standing figure: theirs
+// is the accessibility badge, a person in a circle) are SVG files of our own in the bundle.
 QIcon bundledSymbol(std::string_view symbolName) {
     const auto bundle = ResourceBundle::find();
     if (!bundle) return {};

@@ -1,8 +1,8 @@
 #include <QAreaSeries>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QDateTime>
-#include <QCategoryAxis>
 #include <QFontMetrics>
 #include <QGraphicsLayout>
 #include <QGridLayout>
@@ -10,6 +10,7 @@
 #include <QLineSeries>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScatterSeries>
 #include <QValueAxis>
@@ -70,6 +71,37 @@ QString grouped(int64_t value) {
 
 qreal msecs(platform::Date date) {
     return date.unixSeconds() * 1000.0;
+}
+
+// "Dec 6" or "12月6日", as the chart labels its days.
+QString dayLabel(QDate date) {
+    const bool chinese = L10n::language() == "zh-Hans";
+    return QLocale(chinese ? QLocale::Chinese : QLocale::English).toString(date, chinese ? "M月d日" : "MMM d");
+}
+
+struct ClearDayWords {
+    QString title, message, finalMessage, finalButton;
+};
+
+// The confirmations name the day they clear. It is the day the first step was asked on, which
+// stops being today when the answer comes after midnight.
+ClearDayWords clearDayWords(const std::string& day, int64_t count, platform::Date now) {
+    auto q = [](const std::string& s) { return QString::fromStdString(s); };
+    namespace cal = platform::calendar;
+    if (day == cal::dayKey(now))
+        return {q(L10n::t("清除今天的按键次数？")),
+                q(L10n::format(L10n::t("将删除今天的 %d 次记录；本周与累计数字也会减少。"), {count})),
+                q(L10n::t("此操作无法撤销。只删除今天，不影响其他日期。")), q(L10n::t("永久清除今天"))};
+    std::string name = L10n::t("昨天");
+    if (day != cal::dayKey(cal::startOfDayAdding(now, -1))) {
+        const auto start = cal::parseDayKey(day).value_or(now);
+        name = dayLabel(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(msecs(start))).date()).toStdString();
+    }
+    const bool thisWeek = model::KeystrokeLedger{{{day, 1}}, 1}.weekCount(now) > 0;
+    const std::string message = thisWeek ? L10n::t("将删除%@的 %d 次记录；本周与累计数字也会减少。")
+                                         : L10n::t("将删除%@的 %d 次记录；累计数字也会减少。");
+    return {q(L10n::format(L10n::t("清除%@的按键次数？"), {name})), q(L10n::format(message, {name, count})),
+            q(L10n::format(L10n::t("此操作无法撤销。只删除%@，不影响其他日期。"), {name})), q(L10n::t("永久清除"))};
 }
 
 class KeyboardSettings final : public QWidget {
@@ -224,32 +256,50 @@ private:
         total_->setValue(grouped(model_.ledger->allTimeCount));
         clear_->setEnabled(todayCount > 0);
         refreshChart();
+        refreshConfirmations();
+    }
+
+    // An open step follows the clock and the count: past midnight it names the day it clears.
+    void refreshConfirmations() {
+        if (!firstBox_ && !finalBox_) return;
+        const auto words = clearDayWords(clearDay_, model_.ledger->countDay(clearDay_), model_.mainLoop().now());
+        if (firstBox_) {
+            firstBox_->setWindowTitle(words.title);
+            firstBox_->setText(words.title);
+            firstBox_->setInformativeText(words.message);
+        }
+        if (finalBox_) {
+            finalBox_->setInformativeText(words.finalMessage);
+            if (finalButton_) finalButton_->setText(words.finalButton);
+        }
     }
 
     // Both steps name the day the first one was opened on: confirming after midnight must not
     // clear the new day.
     void askFirst() {
         clearDay_ = platform::calendar::dayKey(model_.mainLoop().now());
+        const auto words = clearDayWords(clearDay_, model_.ledger->countDay(clearDay_), model_.mainLoop().now());
         const auto [first, proceed] = platform::qt::makeDestructiveConfirmation(
-            this, QString::fromStdString(L10n::t("清除今天的按键次数？")),
-            QString::fromStdString(L10n::format(L10n::t("将删除今天的 %d 次记录；本周与累计数字也会减少。"),
-                                                {model_.ledger->countDay(clearDay_)})),
-            QString::fromStdString(L10n::t("继续确认")), QString::fromStdString(L10n::t("取消")));
+            this, words.title, words.message, QString::fromStdString(L10n::t("继续确认")),
+            QString::fromStdString(L10n::t("取消")));
         first->setObjectName("clearTodayFirst");
         proceed->setObjectName("continue");
         QObject::connect(proceed, &QAbstractButton::clicked, this, [this] { askFinal(); });
+        firstBox_ = first;
         first->open();
     }
 
     void askFinal() {
+        const auto words = clearDayWords(clearDay_, model_.ledger->countDay(clearDay_), model_.mainLoop().now());
         const auto [final, clear] = platform::qt::makeDestructiveConfirmation(
-            this, QString::fromStdString(L10n::t("最后确认")),
-            QString::fromStdString(L10n::t("此操作无法撤销。只删除今天，不影响其他日期。")),
-            QString::fromStdString(L10n::t("永久清除今天")), QString::fromStdString(L10n::t("取消")));
+            this, QString::fromStdString(L10n::t("最后确认")), words.finalMessage, words.finalButton,
+            QString::fromStdString(L10n::t("取消")));
         final->setObjectName("clearTodayFinal");
         clear->setObjectName("clearForever");
         const std::string day = clearDay_;
         QObject::connect(clear, &QAbstractButton::clicked, this, [this, day] { model_.resetDay(day); });
+        finalBox_ = final;
+        finalButton_ = clear;
         final->open();
     }
 
@@ -324,7 +374,10 @@ private:
             series->attachAxis(xAxis_);
             series->attachAxis(yAxis_);
         }
-        QObject::connect(chart_, &QChart::plotAreaChanged, this, [this] { fitRanges(); });
+        // After the chart's layout, not inside it: a range changed while the chart lays itself out
+        // on screen is taken by the axes but not by the marks already placed.
+        QObject::connect(
+            chart_, &QChart::plotAreaChanged, this, [this] { fitRanges(); }, Qt::QueuedConnection);
         auto* view = chartView_ = new QChartView(chart_);
         view->setObjectName("keyChart");
         view->setRenderHint(QPainter::Antialiasing);
@@ -393,15 +446,13 @@ private:
         for (const QString& label : xAxis_->categoriesLabels()) xAxis_->remove(label);
         if (days.empty()) return;
         const int every = chartDays_ == 7 ? 1 : 6;
-        const QLocale locale(L10n::language() == "zh-Hans" ? QLocale::Chinese : QLocale::English);
-        const QString format = L10n::language() == "zh-Hans" ? "M月d日" : "MMM d";
         const qreal first = msecs(days.front().date), last = msecs(days.back().date);
         xAxis_->setStartValue(first - 1);
         QString label;
         for (size_t i = 0; i < days.size(); ++i) {
             if ((days.size() - 1 - i) % every != 0) continue;
             const qreal at = msecs(days[i].date);
-            label = locale.toString(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(at)).date(), format);
+            label = dayLabel(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(at)).date());
             xAxis_->append(label, at);
         }
         firstDay_ = first, lastDay_ = last;
@@ -414,6 +465,8 @@ private:
     const SettingsActions actions_;
     int chartDays_ = 7;
     std::string clearDay_;
+    QPointer<QMessageBox> firstBox_, finalBox_;
+    QPointer<QAbstractButton> finalButton_;
     QChart* chart_ = nullptr;
     QChartView* chartView_ = nullptr;
     double curveTop_ = 1, firstDay_ = 0, lastDay_ = 0;

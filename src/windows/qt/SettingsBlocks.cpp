@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QFocusEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
@@ -115,11 +117,41 @@ QWidget* pageHeader(const std::string& eyebrow, const std::string& title, const 
     return header;
 }
 
+namespace {
+
+// The style marks a focused button with an outline in the accent, which an accent-filled button
+// swallows: this one rings its label in the label's colour instead.
+class ProminentButton final : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPushButton::paintEvent(event);
+        if (!hasFocus() || !window()->testAttribute(Qt::WA_KeyboardFocusChange)) return;
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(palette().color(QPalette::ButtonText), 1.5));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(QRectF(rect()).adjusted(3, 3, -3, -3), 2, 2);
+    }
+};
+
+}  // namespace
+
 QPushButton* pushButton(const std::string& title, bool prominent) {
-    auto* button = new QPushButton(QString::fromStdString(title));
+    auto* button =
+        prominent ? new ProminentButton(QString::fromStdString(title)) : new QPushButton(QString::fromStdString(title));
     button->setFont(fontFor(TextStyle::callout, prominent ? QFont::DemiBold : QFont::Normal));
-    button->setDefault(prominent);
+    // Filled with the accent like a desktop's suggested action. Not a default button: the style
+    // frames that dark whether it has the focus or not.
     button->setAutoDefault(false);
+    if (prominent) {
+        QPalette palette = button->palette();
+        palette.setColor(QPalette::Button, accentColor());
+        palette.setColor(QPalette::ButtonText, palette.color(QPalette::HighlightedText));
+        button->setPalette(palette);
+    }
     const QSize hint = button->sizeHint();
     button->setMinimumSize(hint.width() + 16, std::max(hint.height(), 28));
     return button;
@@ -281,14 +313,29 @@ Switch::Switch(const std::string& accessibleName) {
     setFixedSize(sizeHint());
 }
 
+// Room around the track for the focus ring.
+constexpr int kSwitchRing = 4;
+
 QSize Switch::sizeHint() const {
-    return {38, 22};
+    return QSize(36, 20) + 2 * QSize(kSwitchRing, kSwitchRing);
+}
+
+void Switch::focusInEvent(QFocusEvent* event) {
+    const auto reason = event->reason();
+    focusShown_ = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+    QAbstractButton::focusInEvent(event);
+}
+
+void Switch::keyPressEvent(QKeyEvent* event) {
+    focusShown_ = true;
+    update();
+    QAbstractButton::keyPressEvent(event);
 }
 
 void Switch::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const QRectF track = QRectF(rect()).adjusted(1, 1, -1, -1);
+    const QRectF track = QRectF(rect()).adjusted(kSwitchRing, kSwitchRing, -kSwitchRing, -kSwitchRing);
     const QColor on = accentColor();
     QColor off = palette().color(QPalette::WindowText);
     off.setAlphaF(0.18f);
@@ -300,10 +347,14 @@ void Switch::paintEvent(QPaintEvent*) {
     const double x = isChecked() ? track.right() - 2 - d : track.left() + 2;
     p.setBrush(Qt::white);
     p.drawEllipse(QRectF(x, track.top() + 2, d, d));
-    if (hasFocus()) {
+    if (hasFocus() && focusShown_) {
+        // Outside the track with a gap, so it shows on an accent track as on a grey one, on a
+        // dark window as on a light one.
+        p.setOpacity(1);
         p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(withAlpha(on, 0.5), 1.5));
-        p.drawRoundedRect(track, track.height() / 2, track.height() / 2);
+        p.setPen(QPen(on, 2));
+        const QRectF ring = track.adjusted(-2.5, -2.5, 2.5, 2.5);
+        p.drawRoundedRect(ring, ring.height() / 2, ring.height() / 2);
     }
 }
 

@@ -89,7 +89,7 @@ private:
     std::function<void(int)> chosen_;
 };
 
-// A two-state switch drawn as a pill with a knob.
+// A two-state switch drawn as a pill with a knob. Keyboard focus rings it, a click does not.
 class Switch final : public QAbstractButton {
 public:
     explicit Switch(const std::string& accessibleName = {});
@@ -97,6 +97,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    bool focusShown_ = false;
 };
 
 // The brand mark in a square of `side` points. The widget is larger by markOverhang(side) on

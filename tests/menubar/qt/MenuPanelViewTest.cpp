@@ -188,6 +188,40 @@ TEST(MenuPanelView, keyboardAndScreenReaderReachEveryControl) {
     EXPECT_TRUE(p.model.isFocusActive.get());
 }
 
+// The footer's right end is one row for quitting: a click above, below or beside the word quits,
+// one on the version text or above the footer does not.
+TEST(MenuPanelView, aClickAnywhereOnTheQuitRowQuits) {
+    Panel p;
+    p.view.show();
+    p.settle();
+    const auto rectOf = [&](QWidget* w) { return QRect(w->mapTo(&p.view, QPoint(0, 0)), w->size()); };
+    const QRect word = rectOf(p.view.quitButton());
+    QRect version;
+    for (qt::MenuText* text : p.view.texts())
+        if (text->text().startsWith('v')) version = rectOf(text);
+    ASSERT_FALSE(version.isEmpty());
+    const int y = word.center().y();
+    const struct {
+        const char* where;
+        QPoint at;
+        bool quits;
+    } cases[] = {
+        {"on the word", word.center(), true},
+        {"just above the word", {word.center().x(), word.top() - 4}, true},
+        {"in the panel's corner", {p.view.width() - 2, p.view.height() - 2}, true},
+        {"between the version and the word", {(version.right() + word.left()) / 2, y}, true},
+        {"on the version", {version.center().x(), y}, false},
+        {"well above the footer", {word.center().x(), word.top() - 30}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.where);
+        const int before = p.sim.application.terminateCount;
+        QWidget* target = p.view.childAt(c.at) ? p.view.childAt(c.at) : &p.view;
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&p.view, c.at));
+        EXPECT_EQ(p.sim.application.terminateCount - before, c.quits ? 1 : 0);
+    }
+}
+
 // A focus session redraws the panel every second; the strip the faded line leaves must not wait
 // for that redraw. The virtual clock stands still, so only the fade's own end can shrink it.
 TEST(MenuPanelView, thePanelShrinksAsSoonAsTheFeedbackLineHasFaded) {

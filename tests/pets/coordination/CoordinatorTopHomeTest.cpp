@@ -87,5 +87,30 @@ TEST_F(CoordinatorTopHomeTest, atTheTop_oneDucksBehindTheEdgeAndTheOtherScootsAl
     expectNear(origin(1), kTop1);
 }
 
+// A pet tapped where it hangs celebrates, then takes hold of its home again: clinging, it casts no
+// floor shadow, which below a pet on the top edge would hang in the air.
+TEST_F(CoordinatorTopHomeTest, aPetTappedAtItsHome_holdsOnAgainWithoutAShadow) {
+    const struct {
+        const char* home;
+        PetHomePreference preference;
+    } cases[] = {{"top edge", PetHomePreference::notch}, {"taskbar", PetHomePreference::automatic}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.home);
+        choose(c.preference);
+        coordinator->sendPetsHome(false, false);
+        sim.loop.advance(1);
+        const Point home = origin(0);
+        ASSERT_TRUE(view(0).isHomeAttached());
+        tap(0);
+        ASSERT_EQ(view(0).activity(), model::PetActivity::celebrating);
+        for (int step = 0; step < 100 && view(0).activity() == model::PetActivity::celebrating; ++step)
+            sim.loop.advance(0.1);
+        sim.loop.advance(1);
+        expectNear(origin(0), home);
+        EXPECT_TRUE(view(0).isHomeAttached());
+        EXPECT_EQ(view(0).layers().shadowLayer->presentation(mediaNow()).opacity, 0);
+    }
+}
+
 }  // namespace
 }  // namespace pets::testing

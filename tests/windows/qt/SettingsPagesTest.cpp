@@ -236,6 +236,72 @@ TEST_F(SettingsPagesTest, keyboardPage_checkAgainLooksForKeyEventsAndShowsWhatIt
     }
 }
 
+// Both steps say which day they clear and how many presses it holds, as they are when the answer
+// comes: after midnight that day is no longer today.
+TEST_F(SettingsPagesTest, clearTodayConfirmationsNameTheDayAndCountTheyClear) {
+    using model::AppLanguageChoice;
+    struct Case {
+        const char* name;
+        AppLanguageChoice language;
+        int daysLeftInWeek;                       // after the day the first step is asked on
+        double firstStepOpenFor, finalStepAfter;  // seconds, with a key press at the end of each
+        const char* first;                        // %1: the asked day of the month
+        const char* final;
+        const char* clearButton;
+        int64_t totalLeft;
+    };
+    const Case cases[] = {
+        {"answered the same evening", AppLanguageChoice::english, 3, 10, 10,
+         "This deletes today's 31 key presses; this week's and all-time totals drop too.",
+         "This cannot be undone. Only today is deleted; other days stay.", "Clear Today for Good", 100},
+        {"midnight while the first step is open", AppLanguageChoice::english, 3, 300, 0,
+         "This deletes yesterday's 30 key presses; this week's and all-time totals drop too.",
+         "This cannot be undone. Only yesterday is deleted; other days stay.", "Clear for Good", 102},
+        {"midnight between the steps", AppLanguageChoice::english, 3, 10, 300,
+         "This deletes today's 31 key presses; this week's and all-time totals drop too.",
+         "This cannot be undone. Only yesterday is deleted; other days stay.", "Clear for Good", 101},
+        {"midnight starts a new week", AppLanguageChoice::english, 0, 300, 0,
+         "This deletes yesterday's 30 key presses; the all-time total drops too.",
+         "This cannot be undone. Only yesterday is deleted; other days stay.", "Clear for Good", 102},
+        {"left open for two days", AppLanguageChoice::english, 3, 2 * 86400, 0,
+         "This deletes Mar %1's 30 key presses; this week's and all-time totals drop too.",
+         "This cannot be undone. Only Mar %1 is deleted; other days stay.", "Clear for Good", 102},
+        {"midnight, in Chinese", AppLanguageChoice::simplifiedChinese, 3, 300, 0,
+         "将删除昨天的 30 次记录；本周与累计数字也会减少。", "此操作无法撤销。只删除昨天，不影响其他日期。", "永久清除",
+         102},
+        {"two days, in Chinese", AppLanguageChoice::simplifiedChinese, 3, 2 * 86400, 0,
+         "将删除3月%1日的 30 次记录；本周与累计数字也会减少。", "此操作无法撤销。只删除3月%1日，不影响其他日期。",
+         "永久清除", 102},
+    };
+    const int lastOfWeek = (model::localeFirstWeekday() + 5) % 7 + 1;
+    int weekEnd = 1;
+    while (cal::localComponents(cal::dateFromLocal(2026, 3, weekEnd)).weekday != lastOfWeek) ++weekEnd;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        model->setAppLanguage(c.language);
+        // Two minutes before midnight, early in March.
+        const int day = weekEnd - c.daysLeftInWeek + (weekEnd - c.daysLeftInWeek < 1 ? 7 : 0);
+        sim.loop.shiftWallClock(cal::dateFromLocal(2026, 3, day, 23, 58).timeIntervalSince(now()));
+        model->ledger = model::KeystrokeLedger{{{dayKey(0), 30}, {dayKey(-1), 100}}, 130};
+        open(SettingsSection::keyboard);
+        control<QAbstractButton>("clearToday")->click();
+        sim.loop.advance(c.firstStepOpenFor);
+        model->recordKeystroke(now());
+        auto* first = control<QMessageBox>("clearTodayFirst");
+        ASSERT_TRUE(first);
+        EXPECT_EQ(first->informativeText(), QString::fromUtf8(c.first).arg(day));
+        answer("clearTodayFirst", "continue");
+        sim.loop.advance(c.finalStepAfter);
+        model->recordKeystroke(now());
+        auto* final = control<QMessageBox>("clearTodayFinal");
+        ASSERT_TRUE(final);
+        EXPECT_EQ(final->informativeText(), QString::fromUtf8(c.final).arg(day));
+        EXPECT_EQ(final->findChild<QAbstractButton*>("clearForever")->text(), QString::fromUtf8(c.clearButton));
+        answer("clearTodayFinal", "clearForever");
+        EXPECT_EQ(model->ledger->allTimeCount, c.totalLeft);
+    }
+}
+
 TEST_F(SettingsPagesTest, enterOrEscapeInAConfirmationThatErasesKeepsEveryCount) {
     enum class Key { enter, escape, enterOnTheTabbedToDestructiveButton, spaceOnTheTabbedToDestructiveButton };
     struct Dialog {
