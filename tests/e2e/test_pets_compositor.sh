@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The pets under a compositing manager that draws shadows (xcompmgr -c) with xfce4-panel as the
 # tray, where a pet panel is the program's first window: no panel casts a shadow or shows a box
-# around its pet, and dragging a pet leaves no trail. Every region looked at is compared with the
-# same region before the program started.
+# around its pet, dragging a pet leaves no trail, and no shadow darkens the desktop along the top
+# of the host's panel, behind the pets or where the tray's panel was. Every region looked at is
+# compared with the same region before the program started.
 E2E_TRAY=xfce4-panel
 source "$(dirname "$0")/lib.sh"
 e2e_setup
@@ -30,7 +31,7 @@ percent_changed() {
   for m in "$@"; do draw+=(-draw "rectangle $m"); done
   convert "$before" -fill black "${draw[@]}" -crop "${w}x${h}+$x+$y" +repage "$E2E_WORK/was.png"
   convert "$shot" -fill black "${draw[@]}" -crop "${w}x${h}+$x+$y" +repage "$E2E_WORK/is.png"
-  changed=$(compare -metric AE -fuzz 12% "$E2E_WORK/was.png" "$E2E_WORK/is.png" null: 2>&1 >/dev/null || true)
+  changed=$(compare -metric AE -fuzz "${FUZZ:-12}%" "$E2E_WORK/was.png" "$E2E_WORK/is.png" null: 2>&1 >/dev/null || true)
   echo $((${changed%.*} * 100 / area))
 }
 
@@ -61,6 +62,20 @@ sleep 1.5
 e2e_screenshot pets-compositor-start.png
 expect_no_boxes "$E2E_ARTIFACTS/pets-compositor-start.png"
 
+# The strip along the top of the host's panel (y 768), the pets' windows included but not the
+# pets, is the desktop as it was to within a shadow's faintest shade.
+expect_no_band() {
+  local shot=$1 x y strip=$((reach + 2)) in=$((E2E_PET_MARGIN - 10))
+  local -a masks=()
+  while read -r x y; do masks+=("$((x + in)),$((y + in)) $((x + pet_side - in - 1)),$((y + pet_side - in - 1))"); done < <(window_origins)
+  # As a count of pixels (an area of 100 makes the percentage one): a shadow's band behind the
+  # pets' windows is hundreds of them.
+  changed=$(FUZZ=1 percent_changed "$shot" 0 $((768 - strip)) 1280 $strip 100 "${masks[@]}")
+  ((changed <= 40)) || e2e_fail "$changed pixels of the strip above the host's panel changed ($shot)"
+}
+e2e_step "no band along the host's panel"
+expect_no_band "$E2E_ARTIFACTS/pets-compositor-start.png"
+
 e2e_step "drag the left pet 300 pixels up: no trail behind it"
 read -r hx hy < <(window_origins | sort -n | head -n 1)
 xdotool mousemove $((hx + pet_side / 2)) $((hy + pet_side / 2)) mousedown 1
@@ -80,3 +95,16 @@ changed=$(percent_changed "$shot" $((hx - reach)) $((hy - 300)) $((pet_side + 2 
   $(((pet_side + 2 * reach) * path_h)) "${masks[@]}")
 ((changed <= 3)) || e2e_fail "$changed % of the desktop along the drag changed"
 expect_no_boxes "$shot"
+
+e2e_step "the tray's panel opens over the host's panel and closes again: no band where it was"
+box=$(import -window root -crop 1280x32+0+768 +repage png:- | convert png:- -trim -format '%w %h %X %Y' info:)
+read -r w h x y <<<"${box//+/}"
+xdotool mousemove $((x + w / 2)) $((768 + y + h / 2)) click 1
+e2e_expect_while_running 5 "the panel" e2e_panel_open
+sleep 1
+xdotool key Escape
+e2e_expect_while_running 5 "the panel to close" eval '! e2e_panel_open'
+xdotool mousemove 200 300
+sleep 2 # what the compositor leaves behind builds up within this
+e2e_screenshot pets-compositor-panel-closed.png
+expect_no_band "$E2E_ARTIFACTS/pets-compositor-panel-closed.png"

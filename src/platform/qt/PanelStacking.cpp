@@ -1,5 +1,6 @@
 #include "platform/qt/PanelStacking.h"
 
+#include <QApplication>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
@@ -17,6 +18,112 @@
 
 namespace platform::qt {
 namespace {
+
+int ignoreError(Display*, XErrorEvent*) {
+    return 0;
+}
+
+// Windows of other programs may go away while they are looked at.
+class QuietErrors {
+public:
+    explicit QuietErrors(Display* dpy) : dpy_(dpy) {
+        XSync(dpy_, False);
+        previous_ = XSetErrorHandler(ignoreError);
+    }
+    ~QuietErrors() {
+        XSync(dpy_, False);
+        XSetErrorHandler(previous_);
+    }
+
+private:
+    Display* dpy_;
+    int (*previous_)(Display*, XErrorEvent*);
+};
+
+// What must stay over the pets while it is open: a menu, tooltip or notification of any
+// program, our own popups, and our own dialog while it is the one in front. Found in the X
+// server's stacking order (root children, bottom to top) at each raise, so nothing is kept.
+class Ceilings {
+public:
+    explicit Ceilings(Display* dpy) : dpy_(dpy), root_(DefaultRootWindow(dpy)) {}
+
+    // The lowest of them on the root, or 0 when none is open.
+    Window lowest(const std::vector<Window>& pets) {
+        Window parent = 0, rootReturn = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(dpy_, root_, &rootReturn, &parent, &children, &count)) return 0;
+        std::vector<Window> stack(children, children + count);
+        if (children) XFree(children);
+        const auto at = [&stack](Window w) { return size_t(std::find(stack.begin(), stack.end(), w) - stack.begin()); };
+        Window found = 0;
+        // Menus of other programs come up over every managed window: looked for from the top
+        // down to the first managed window.
+        for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
+            if (std::find(pets.begin(), pets.end(), *it) != pets.end()) continue;
+            XWindowAttributes a;
+            if (!XGetWindowAttributes(dpy_, *it, &a) || a.map_state != IsViewable) continue;
+            if (!a.override_redirect) break;
+            if (isMenuLike(*it)) found = *it;
+        }
+        // Ours count wherever they are: our dialog in front may sit under a dock.
+        for (Window w : ownCeilings())
+            if (at(w) < stack.size() && (!found || at(w) < at(found))) found = w;
+        return found;
+    }
+
+private:
+    // The root children that hold our popups and our dialog in front.
+    std::vector<Window> ownCeilings() {
+        std::vector<Window> out;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (!w->isVisible() || !w->testAttribute(Qt::WA_WState_Created)) continue;
+            const Qt::WindowType type = w->windowType();
+            const bool popup = type == Qt::Popup || type == Qt::ToolTip;
+            if (!popup && !(type == Qt::Dialog && w->isActiveWindow())) continue;
+            if (Window top = topLevelOf(Window(w->winId()))) out.push_back(top);
+        }
+        return out;
+    }
+
+    // The root child holding `window`: itself, or the window manager's frame around it.
+    Window topLevelOf(Window window) {
+        for (int depth = 0; depth < 8; ++depth) {
+            Window rootReturn = 0, parent = 0;
+            Window* children = nullptr;
+            unsigned count = 0;
+            if (!XQueryTree(dpy_, window, &rootReturn, &parent, &children, &count)) return 0;
+            if (children) XFree(children);
+            if (parent == root_ || parent == 0) return window;
+            window = parent;
+        }
+        return 0;
+    }
+
+    bool isMenuLike(Window window) {
+        static const char* const kinds[] = {"_NET_WM_WINDOW_TYPE_POPUP_MENU", "_NET_WM_WINDOW_TYPE_DROPDOWN_MENU",
+                                            "_NET_WM_WINDOW_TYPE_MENU",       "_NET_WM_WINDOW_TYPE_COMBO",
+                                            "_NET_WM_WINDOW_TYPE_TOOLTIP",    "_NET_WM_WINDOW_TYPE_NOTIFICATION"};
+        Atom type = 0;
+        int format = 0;
+        unsigned long n = 0, after = 0;
+        unsigned char* data = nullptr;
+        bool menu = false;
+        if (XGetWindowProperty(dpy_, window, XInternAtom(dpy_, "_NET_WM_WINDOW_TYPE", False), 0, 16, False, XA_ATOM,
+                               &type, &format, &n, &after, &data) == Success &&
+            data && type == XA_ATOM && format == 32) {
+            const auto* atoms = reinterpret_cast<const Atom*>(data);
+            for (unsigned long i = 0; i < n && !menu; ++i)
+                for (const char* kind : kinds)
+                    if (atoms[i] == XInternAtom(dpy_, kind, False)) menu = true;
+        }
+        if (data) XFree(data);
+        return menu;
+    }
+
+    Display* dpy_;
+    Window root_;
+};
 
 // The watch of the root runs on a connection of its own. On Qt's connection every window move
 // anywhere would wake Qt's event reader and make Qt read every screen's geometry again. Where the
@@ -36,12 +143,39 @@ public:
     }
     void remove(QWidget* panel) { std::erase(panels_, panel); }
 
+    // To the front, but below what must stay over the pets (see Ceilings).
+    void raise(const std::vector<QWidget*>& shown) {
+        if (shown.empty()) return;
+        Display* dpy = qtX11Display();
+        if (!dpy) {
+            for (QWidget* p : shown) p->raise();
+            return;
+        }
+        std::vector<Window> pets;
+        for (QWidget* p : shown)
+            if (p->testAttribute(Qt::WA_WState_Created)) pets.push_back(Window(p->winId()));
+        QuietErrors quiet(dpy);
+        const Window ceiling = Ceilings(dpy).lowest(pets);
+        for (Window pet : pets) {
+            if (!ceiling) {
+                XRaiseWindow(dpy, pet);
+                continue;
+            }
+            XWindowChanges below{};
+            below.sibling = ceiling;
+            below.stack_mode = Below;
+            XConfigureWindow(dpy, pet, CWSibling | CWStackMode, &below);
+        }
+    }
+
 private:
     StackingWatcher() {
         raiseTimer_.setSingleShot(true);
         QObject::connect(&raiseTimer_, &QTimer::timeout, [this] {
+            std::vector<QWidget*> shown;
             for (QWidget* p : panels_)
-                if (p->isVisible()) p->raise();
+                if (p->isVisible()) shown.push_back(p);
+            raise(shown);
         });
     }
 
@@ -158,6 +292,10 @@ void keepPanelRaised(QWidget* panel) {
 
 void stopRaisingPanel(QWidget* panel) {
     StackingWatcher::shared().remove(panel);
+}
+
+void raisePanel(QWidget* panel) {
+    StackingWatcher::shared().raise({panel});
 }
 
 }  // namespace platform::qt

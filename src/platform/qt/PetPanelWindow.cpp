@@ -306,7 +306,7 @@ bool PetPanelWindow::drawingFits(QPoint offset) const {
 
 void PetPanelWindow::orderFront() {
     if (!isVisible()) show();
-    if (qtX11Display()) raise();
+    if (qtX11Display()) raisePanel(this);
 }
 
 void PetPanelWindow::orderOut() {

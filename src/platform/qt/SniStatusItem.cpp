@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QtEndian>
 
+#include "platform/TrayHostPoint.h"
 #include "platform/qt/QtColorScheme.h"
 #include "platform/qt/TrayTint.h"
 
@@ -337,7 +338,12 @@ const SniIconPixmaps& SniStatusItem::pixmaps() const {
 void SniStatusItem::click(StatusItemClick::Button button, int x, int y) {
     // Hosts that do not know where the click was send 0, 0: the pointer is on the icon then.
     std::optional<Point> location;
-    if (x != 0 || y != 0) iconPoint_ = location = fromQtPoint(QPointF(x, y) / qGuiApp->devicePixelRatio());
+    if (x != 0 || y != 0) {
+        const qreal ratio = qGuiApp->devicePixelRatio();
+        const QPointF pointer = QPointF(QCursor::pos()) * ratio;
+        const Point pixels = trayHostPointInPixels({double(x), double(y)}, Point{pointer.x(), pointer.y()});
+        iconPoint_ = location = fromQtPoint(QPointF(pixels.x, pixels.y) / ratio);
+    }
     send(button, location);
 }
 
