@@ -4,26 +4,23 @@
 #include <QSocketNotifier>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <string_view>
 
 #include "app/AppController.h"
 #include "app/AppDelegate.h"
 #include "app/CommandLine.h"
+#include "app/ProgramExit.h"
+#include "app/SettingsWindowActions.h"
 #include "modules/HttpClient.h"
 #include "modules/Windows.h"
 #include "menubar/MenuBarEntryController.h"
 #include "menubar/qt/MenuBarContentView.h"
 #include "menubar/qt/QtStatusPicture.h"
-#include "menubar/stash/MenuBarMealController.h"
-#include "model/KeyboardCounter.h"
 #include "model/L10n.h"
 #include "model/LocalizedAlert.h"
 #include "platform/ResourceBundle.h"
 #include "model/AppModel.h"
-#include "pets/coordination/PetWindowCoordinator.h"
-#include "pets/coordination/ScreenHomeResolver.h"
 #include "platform/SingleInstance.h"
 #include "platform/AppendJournal.h"
 #include "platform/PlistFileDefaults.h"
@@ -52,13 +49,8 @@
 
 namespace {
 
-// An X server that leaves a request unanswered this long at quit is taken as stopped or hung.
-constexpr double kStalledDisplayLimit = 0.5;  // s
 // How long a second start waits for the running instance to take its call.
 constexpr double kHandoverWait = 5;
-
-platform::qt::QtApplication* runningApplication = nullptr;
-platform::PlistFileDefaults* runningDefaults = nullptr;
 
 // A start that cannot go on says why on its standard error and, where there is a display, in
 // a window: one started from a menu has no terminal.
@@ -70,36 +62,6 @@ void showStartFailure(int argc, char** argv, const std::string& why) {
     setenv("QT_QPA_PLATFORM", "xcb", 1);
     QApplication application(argc, argv);
     platform::qt::QtAlertRunner().runModal(model::localizedAlert(model::L10n::t("栗丸无法启动"), why));
-}
-
-// The last write of the settings; when it fails, says what is lost. Whether it succeeded.
-bool saveAtQuit(platform::PlistFileDefaults& defaults) {
-    if (defaults.flush()) return true;
-    std::fprintf(stderr, "tuftle: could not save the settings to %s (%s); %s\n", defaults.path().c_str(),
-                 std::strerror(defaults.lastWriteError()),
-                 app::AppController::shared().model().failedSaveNote(defaults.unsavedKeys()).c_str());
-    return false;
-}
-
-// Records an orderly end and leaves at once, without tearing down the windows: their window
-// system is gone, or answers nothing and would hold every window call for ever.
-[[noreturn]] void leaveWithoutWindows(int status) {
-    // What the tap read still counts, and the pets, whose windows are going, do not answer it.
-    app::AppController::shared().keyboardCounter().countPendingPresses(true);
-    app::AppController::shared().model().flushPendingWrites();
-    app::AppController::shared().runtimeHealth().markCleanExit();
-    if (runningDefaults && !saveAtQuit(*runningDefaults)) status = EXIT_FAILURE;
-    std::fflush(nullptr);
-    std::_Exit(status);
-}
-
-// Qt leaves through exit() when the X connection breaks, as it does when the desktop
-// session ends: record that as an orderly end too, then leave at once. The static destructors
-// still to come would tear down widgets whose window system is gone. A connection cut for a
-// quit that was asked for ends as that quit.
-void recordExitWithoutTerminate() {
-    if (!runningApplication || runningApplication->hasTerminated()) return;
-    leaveWithoutWindows(platform::qt::x11QuitWatchdog::cutForQuit() ? EXIT_SUCCESS : EXIT_FAILURE);
 }
 
 }  // namespace
@@ -152,24 +114,17 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(delegate.applicationShouldTerminateAfterLastWindowClosed());
 
     platform::qt::QtMainLoop loop;
+    app::ProgramExit programExit(delegate,
+                                 {platform::qt::x11QuitWatchdog::takeQuitOver, platform::qt::x11DisplayStalls,
+                                  platform::qt::x11QuitWatchdog::cutForQuit},
+                                 [](int status) { std::_Exit(status); });
     // Routed before anything is loaded: a SIGTERM during a long load still ends in order.
-    platform::PlistFileDefaults* loadedDefaults = nullptr;
-    platform::qt::QtApplication app([&] {
-        // A quit at the end of a session whose X server stopped must not wait for it.
-        if (runningDefaults &&
-            (!platform::qt::x11QuitWatchdog::takeQuitOver() || platform::qt::x11DisplayStalls(kStalledDisplayLimit))) {
-            std::fprintf(stderr, "tuftle: the X server does not answer; leaving without closing the windows\n");
-            leaveWithoutWindows(EXIT_SUCCESS);
-        }
-        delegate.applicationWillTerminate();
-        if (loadedDefaults) loadedDefaults->flush();
-    });
+    platform::qt::QtApplication app([&] { programExit.willTerminate(); });
     app.routeTerminationSignals();
 
     platform::PlistFileDefaults defaults(defaultsPath, loop,
                                          instance.savesSettings() ? platform::PlistFileDefaults::Access::readWrite
                                                                   : platform::PlistFileDefaults::Access::readOnly);
-    loadedDefaults = &defaults;
     platform::FileJournal keyCountJournal(defaults.path().parent_path() / "keystrokes.journal");
     platform::NotificationCenter notifications;
     platform::SystemRandom random;
@@ -226,8 +181,6 @@ int main(int argc, char** argv) {
     platform::qt::QtSystemEvents systemEvents(loop, notifications);
     platform::qt::X11DesktopSwitchWatcher desktopSwitches(notifications);
 
-    runningApplication = &app;
-    runningDefaults = &defaults;
     // Armed from here on: a signal during the load is served once the load is done.
     platform::qt::x11QuitWatchdog::start();
     // The controllers must exist before the handler is registered: statics made later are
@@ -235,40 +188,12 @@ int main(int argc, char** argv) {
     auto& controller = app::AppController::shared();
     menubar::MenuBarEntryController::shared();
     controller.setSettingsWindowFactory([&controller, defaultsFile = defaults.path().string()] {
-        windows::SettingsActions actions;
-        actions.checkForUpdates = [&controller] { controller.checkForUpdates(); };
-        actions.downloadAvailableUpdate = [&controller] { controller.downloadAvailableUpdate(); };
-        actions.openDownloadedUpdate = [&controller] { controller.openDownloadedUpdate(); };
-        actions.cancelDownload = [&controller] { controller.updateDownloader().cancel(); };
-        actions.setLaunchAtLogin = [&controller](bool on) { controller.setLaunchAtLogin(on); };
-        actions.refreshLaunchAtLogin = [&controller] { controller.refreshLaunchAtLogin(); };
-        actions.sendPetsHome = [&controller] { return controller.petCoordinator().sendPetsHome(true, true); };
-        actions.topHomeHasRoom = [] {
-            constexpr double side = pets::PetWindowCoordinator::kPetSide;
-            return pets::ScreenHomeResolver::topHasRoom(
-                pets::ScreenHomeResolver::geometries(platform::screenList().screens()), {side, side});
-        };
-        actions.trayShowsEntry = [] { return menubar::MenuBarEntryController::shared().trayShowsEntry(); };
-        actions.infoString = [](const std::string& key) { return platform::ResourceBundle::module().infoString(key); };
-        actions.demonstrateScene = [&controller](auto scene, auto target) {
-            return controller.demonstrateOnDesktop(scene, target);
-        };
-        actions.demonstratePose = [&controller](auto pose, auto target) {
-            return controller.demonstrateOnDesktop(pose, target);
-        };
-        actions.demonstrateAll = [&controller](auto target) { return controller.petCoordinator().demonstrateAll(target); };
-        actions.hideSettingsWindow = [&controller] { controller.putSettingsWindowAway(); };
-        actions.exportLocalData = [&controller] { return controller.exportLocalData(); };
-        actions.switchStashOff = [] { menubar::stash::MenuBarMealController::shared().engine().setEnabled(false); };
-        actions.refreshKeyboardCounter = [&controller] { controller.keyboardCounter().refresh(); };
-        actions.openInputMonitoringSettings = [&controller] { controller.openInputMonitoringSettings(); };
-        actions.defaultsFile = defaultsFile;
-        return app::modules::makeSettingsWindow(controller.model(), std::move(actions));
+        return app::modules::makeSettingsWindow(controller.model(), app::settingsWindowActions(controller, defaultsFile));
     });
     controller.setOnboardingWindowFactory([&controller](const std::string& title, std::function<void()> onComplete) {
         return app::modules::makeOnboardingWindow(controller.model(), title, std::move(onComplete));
     });
-    std::atexit(recordExitWithoutTerminate);
+    programExit.running(controller, defaults, [&app] { return app.hasTerminated(); });
 
     const auto reportNotSaved = [&] {
         const std::string why = instance.savesSettings() ? defaults.problem() : instance.lockProblem();
@@ -286,11 +211,7 @@ int main(int argc, char** argv) {
             if (instance.answerCalls()) delegate.applicationShouldHandleReopen();
         });
     });
-    int status = QApplication::exec();
-    if (!saveAtQuit(defaults)) status = 1;
-    runningApplication = nullptr;
-    runningDefaults = nullptr;
-    loadedDefaults = nullptr;
+    const int status = programExit.finished(QApplication::exec());
     defaults.onProblem = nullptr;
     return status;
 }

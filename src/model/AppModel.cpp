@@ -98,7 +98,8 @@ void AppModel::wireObservation() {
     observe(keyboardReaction);
     observe(keyboardMilestone);
     observe(isHiddenForFullScreen);
-    observe(petsAwayFromHome);
+    // petsAwayFromHome changes with every walk: only its own subscribers hear of it. The views
+    // that redraw on any change of the model show nothing of it.
 }
 
 void AppModel::persistCompanionRecord() {

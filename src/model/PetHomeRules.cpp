@@ -107,6 +107,10 @@ PetPawVisibility PetPawVisibility::resolve(bool attached, bool gripping, bool tr
     return {travelling || contains(freePawActivities, activity), false};
 }
 
+bool PetHomePoses::contains(PetActivity activity) {
+    return model::contains(activities, activity);
+}
+
 bool PetHomeMotionPolicy::scansEdge(bool attached, bool manuallyPerched, PetActivity activity) {
     return manuallyPerched || (attached && contains(edgeScanActivities, activity));
 }

@@ -70,6 +70,17 @@ struct PetPawVisibility {
     friend bool operator==(const PetPawVisibility&, const PetPawVisibility&) = default;
 };
 
+// The poses shown docked in the home when one is played on demand (a desktop demonstration,
+// the settings preview); every other pose is shown away from it. A perched pet leans on its
+// boundary but is shown out.
+struct PetHomePoses {
+    static constexpr std::array activities{PetActivity::home,     PetActivity::peeking,  PetActivity::drowsy,
+                                           PetActivity::sleeping, PetActivity::dreaming, PetActivity::typing,
+                                           PetActivity::focusing};
+
+    static bool contains(PetActivity activity);
+};
+
 // Whether a pet's gaze scans along the edge it clings to.
 struct PetHomeMotionPolicy {
     static constexpr std::array edgeScanActivities{PetActivity::home, PetActivity::peeking, PetActivity::perched};

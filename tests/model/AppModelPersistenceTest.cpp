@@ -86,6 +86,17 @@ TEST_F(AppModelPersistence, willChangeFiresBeforeEveryPublishedChange) {
     EXPECT_EQ(visibleAtWillChange, (std::vector<bool>{true, false, false}));
 }
 
+TEST_F(AppModelPersistence, petsAwayFromHome_reachesItsOwnSubscribersButNotTheViewsOfTheWholeModel) {
+    auto m = launch();
+    int willChange = 0;
+    std::vector<int> away;
+    auto whole = m->objectWillChange.subscribe([&] { ++willChange; });
+    auto own = m->petsAwayFromHome.subscribe([&](int n) { away.push_back(n); }, false);
+    for (int n : {1, 2, 0}) m->petsAwayFromHome = n;
+    EXPECT_EQ(away, (std::vector<int>{1, 2, 0}));
+    EXPECT_EQ(willChange, 0) << "a walk redraws nothing that follows the whole model";
+}
+
 TEST_F(AppModelPersistence, recordThatCannotBeEncodedLeavesThePreviousDataInPlace) {
     auto m = launch();
     const auto before = stored("companionRecord");

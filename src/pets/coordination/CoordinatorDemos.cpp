@@ -4,6 +4,7 @@
 
 #include "anim/Transaction.h"
 #include "model/AppModel.h"
+#include "model/PetHomeRules.h"
 #include "pets/coordination/PetWindowCoordinator.h"
 #include "pets/view/PetView.h"
 #include "platform/Services.h"
@@ -23,19 +24,6 @@ constexpr double kPoseMove = 0.3;
 constexpr double kPoseBusy = 3.1;
 constexpr double kPoseHold = 2.2;
 constexpr double kGripDuration = 0.18;
-
-bool isHomePose(PetActivity pose) {
-    switch (pose) {
-        case PetActivity::home:
-        case PetActivity::peeking:
-        case PetActivity::drowsy:
-        case PetActivity::sleeping:
-        case PetActivity::dreaming:
-        case PetActivity::typing:
-        case PetActivity::focusing: return true;
-        default: return false;
-    }
-}
 
 }  // namespace
 
@@ -115,7 +103,7 @@ void PetWindowCoordinator::performDesktopPose(model::PetActivity pose, int p) {
     const PetHome home = homes[size_t(p)];
     PetView& view = *petViews[size_t(p)];
     const auto& panel = panels[size_t(p)];
-    if (isHomePose(pose)) {
+    if (model::PetHomePoses::contains(pose)) {
         move(panel, home.origin, true, kPoseMove, false, std::nullopt);
         view.setHomeAttached(true, true);
         view.setGrippingHome(view.isHomeAttached());

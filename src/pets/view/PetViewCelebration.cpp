@@ -4,6 +4,7 @@
 
 #include "anim/Path.h"
 #include "anim/Transaction.h"
+#include "model/PetHomeRules.h"
 #include "pets/view/PetView.h"
 
 namespace pets {
@@ -22,22 +23,6 @@ anim::Path highFiveStar() {
         vertices.push_back({8 + radius * std::cos(angle), 8 + radius * std::sin(angle)});
     }
     return anim::Path::polygon(vertices);
-}
-
-// The activities the settings preview shows clinging to a home.
-bool previewAttaches(PetActivity a) {
-    switch (a) {
-        case PetActivity::home:
-        case PetActivity::peeking:
-        case PetActivity::drowsy:
-        case PetActivity::sleeping:
-        case PetActivity::dreaming:
-        case PetActivity::typing:
-        case PetActivity::focusing:
-            return true;
-        default:
-            return false;
-    }
 }
 
 }  // namespace
@@ -92,7 +77,7 @@ void PetView::replayPreview(PetActivity activity, model::KeyboardReactionStyle k
     for (const auto& layer :
          {L.actionLayer, L.ambientLayer, L.secondaryLayer, L.interactionLayer, L.faceLayer, L.pawLayer})
         layer->removeAllAnimations();
-    setHomeAttached(previewAttaches(activity), false);
+    setHomeAttached(model::PetHomePoses::contains(activity), false);
     // Applied exactly once, whether or not the activity changes.
     if (activity == activity_)
         applyActivity();

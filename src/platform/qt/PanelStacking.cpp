@@ -6,11 +6,9 @@
 #include <QWidget>
 #include <algorithm>
 #include <memory>
-#include <optional>
 #include <vector>
 
 #include "platform/qt/X11Display.h"
-#include "platform/qt/X11QuitWatchdog.h"
 
 // Xlib last: its macros (None, Bool, Status...) would clash with Qt's headers.
 #include <X11/Xatom.h>
@@ -182,9 +180,9 @@ private:
     void watchRoot() {
         if (tried_) return;
         tried_ = true;
-        dpy_ = openOwnX11Display();
-        if (!dpy_) return;
-        cuttable_.emplace(ConnectionNumber(dpy_));
+        connection_ = OwnX11Connection::open();
+        if (!connection_) return;
+        dpy_ = connection_->display();
         root_ = DefaultRootWindow(dpy_);
         supportedAtom_ = XInternAtom(dpy_, "_NET_SUPPORTED", False);
         stackingAtom_ = XInternAtom(dpy_, "_NET_CLIENT_LIST_STACKING", False);
@@ -273,8 +271,8 @@ private:
     std::vector<QWidget*> panels_;
     QTimer raiseTimer_;
     bool tried_ = false;
+    std::unique_ptr<OwnX11Connection> connection_;
     Display* dpy_ = nullptr;
-    std::optional<x11QuitWatchdog::CuttableConnection> cuttable_;
     Window root_ = 0;
     Atom supportedAtom_ = 0;
     Atom stackingAtom_ = 0;

@@ -31,20 +31,18 @@ QPoint logicalPointerPosition(QPoint native, const std::vector<std::pair<QRect, 
 // Opened at the start, while the server answers: an open waits for the server without a limit.
 QtPointer::QtPointer() {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (x11) display_ = openOwnX11Display();
-    if (display_) cuttable_ = std::make_unique<x11QuitWatchdog::CuttableConnection>(ConnectionNumber(display_));
+    if (x11) connection_ = OwnX11Connection::open();
 }
 
-QtPointer::~QtPointer() {
-    if (display_) XCloseDisplay(display_);
-}
+QtPointer::~QtPointer() = default;
 
 QPoint QtPointer::ask() const {
-    if (!display_) return QCursor::pos();
+    if (!connection_) return QCursor::pos();
+    Display* display = connection_->display();
     Window root = 0, child = 0;
     int rootX = 0, rootY = 0, x = 0, y = 0;
     unsigned int mask = 0;
-    if (!XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX, &rootY, &x, &y, &mask))
+    if (!XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &x, &y, &mask))
         return QCursor::pos();  // on another X screen
     std::vector<std::pair<QRect, double>> screens;
     for (QScreen* s : QGuiApplication::screens()) screens.emplace_back(s->geometry(), s->devicePixelRatio());

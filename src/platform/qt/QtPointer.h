@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "platform/Pointer.h"
-#include "platform/qt/X11QuitWatchdog.h"
 
 class QRect;
-struct _XDisplay;  // Xlib's Display, kept out of Qt's headers
 
 namespace platform::qt {
+
+class OwnX11Connection;
 
 // Where a pointer at device pixel `native` of the X screen lies in Qt's logical pixels, given
 // each screen's logical geometry and pixel ratio. Qt keeps a screen's top-left corner where it
@@ -38,8 +38,7 @@ private:
 
     mutable Point last_;
     mutable std::chrono::steady_clock::time_point asked_{};
-    _XDisplay* display_ = nullptr;
-    std::unique_ptr<x11QuitWatchdog::CuttableConnection> cuttable_;
+    std::unique_ptr<OwnX11Connection> connection_;
 };
 
 }  // namespace platform::qt

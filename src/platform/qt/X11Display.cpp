@@ -61,9 +61,17 @@ bool x11DisplayStalls(double seconds) {
     }
 }
 
-Display* openOwnX11Display() {
+std::unique_ptr<OwnX11Connection> OwnX11Connection::open() {
     if (x11QuitWatchdog::cutForQuit()) return nullptr;
-    return XOpenDisplay(nullptr);
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return nullptr;
+    return std::unique_ptr<OwnX11Connection>(new OwnX11Connection(display));
+}
+
+OwnX11Connection::OwnX11Connection(Display* display) : display_(display), cuttable_(ConnectionNumber(display)) {}
+
+OwnX11Connection::~OwnX11Connection() {
+    XCloseDisplay(display_);
 }
 
 int qtX11Socket() {

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <memory>
+
+#include "platform/qt/X11QuitWatchdog.h"
+
 struct _XDisplay;  // Xlib's Display, kept out of Qt's headers
 
 namespace platform::qt {
@@ -13,9 +17,25 @@ bool x11DisplayReachable();
 // broken connection, where calls fail at once.
 bool x11DisplayStalls(double seconds);
 
-// A connection of the caller's own to the display named by $DISPLAY, or null. Also null once
-// the connections were cut for a quit: the server may not answer, and an open waits for ever.
-_XDisplay* openOwnX11Display();
+// A connection of the caller's own to the display named by $DISPLAY, which the quit watchdog
+// may cut while it lives; closed when it goes.
+class OwnX11Connection {
+public:
+    // Null when the display cannot be reached, and once the connections were cut for a quit:
+    // the server may not answer, and an open waits for ever.
+    static std::unique_ptr<OwnX11Connection> open();
+    ~OwnX11Connection();
+    OwnX11Connection(const OwnX11Connection&) = delete;
+    OwnX11Connection& operator=(const OwnX11Connection&) = delete;
+
+    _XDisplay* display() const { return display_; }
+
+private:
+    explicit OwnX11Connection(_XDisplay* display);
+
+    _XDisplay* display_;
+    x11QuitWatchdog::CuttableConnection cuttable_;
+};
 
 // The socket of Qt's connection to the X server; -1 off X11.
 int qtX11Socket();

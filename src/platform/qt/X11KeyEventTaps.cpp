@@ -15,7 +15,6 @@
 
 #include "platform/qt/TimerHub.h"
 #include "platform/qt/X11Display.h"
-#include "platform/qt/X11QuitWatchdog.h"
 
 // Xlib's macros (None, Bool, KeyPress, ...) break Qt headers: X11 comes last and stays here.
 #include <X11/Xlib.h>
@@ -42,14 +41,13 @@ XErrorHandler previousErrorHandler = nullptr;
 class Connection {
 public:
     static std::unique_ptr<Connection> open() {
-        Display* display = openOwnX11Display();
-        if (!display) return nullptr;
-        return std::unique_ptr<Connection>(new Connection(display));
+        auto own = OwnX11Connection::open();
+        if (!own) return nullptr;
+        return std::unique_ptr<Connection>(new Connection(std::move(own)));
     }
 
     ~Connection() {
         ownConnections().erase(display_);
-        XCloseDisplay(display_);
     }
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
@@ -85,7 +83,7 @@ public:
     }
 
 private:
-    explicit Connection(Display* display) : display_(display), cuttable_(ConnectionNumber(display)) {
+    explicit Connection(std::unique_ptr<OwnX11Connection> own) : own_(std::move(own)), display_(own_->display()) {
         installHandlers();
         ownConnections()[display_] = this;
         XSetIOErrorExitHandler(display_, &Connection::onIOErrorExit, this);
@@ -120,8 +118,8 @@ private:
         (void)installed;
     }
 
+    std::unique_ptr<OwnX11Connection> own_;
     Display* display_;
-    x11QuitWatchdog::CuttableConnection cuttable_;
     bool lost_ = false;
     bool protocolError_ = false;
 };

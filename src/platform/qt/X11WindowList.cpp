@@ -10,7 +10,6 @@
 
 #include "platform/qt/EwmhWindowRules.h"
 #include "platform/qt/X11Display.h"
-#include "platform/qt/X11QuitWatchdog.h"
 
 // Xlib's macros (None, Bool, Status, ...) break Qt headers: X11 comes last and stays here.
 #include <X11/Xatom.h>
@@ -121,9 +120,10 @@ PointSpace pointSpace() {
 class X11WindowList::Connection {
 public:
     static std::unique_ptr<Connection> open() {
-        Display* display = openOwnX11Display();
-        if (!display) return nullptr;
-        auto connection = std::unique_ptr<Connection>(new Connection(display));
+        auto own = OwnX11Connection::open();
+        if (!own) return nullptr;
+        Display* display = own->display();
+        auto connection = std::unique_ptr<Connection>(new Connection(std::move(own)));
         char* names[kAtomCount];
         for (int i = 0; i < kNamedAtomCount; ++i) names[i] = const_cast<char*>(kNamedAtoms[i]);
         for (size_t i = 0; i < ewmh::windowTypeAtoms.size(); ++i)
@@ -144,7 +144,6 @@ public:
     ~Connection() {
         notifier_.reset();
         windowListConnections().erase(display_);
-        XCloseDisplay(display_);
     }
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
@@ -318,7 +317,7 @@ public:
     }
 
 private:
-    explicit Connection(Display* display) : display_(display), cuttable_(ConnectionNumber(display)) {
+    explicit Connection(std::unique_ptr<OwnX11Connection> own) : own_(std::move(own)), display_(own_->display()) {
         installHandlers();
         windowListConnections()[display_] = &health_;
         XSetIOErrorExitHandler(display_, &onIOErrorExit, &health_);
@@ -363,8 +362,8 @@ private:
         }
     }
 
+    std::unique_ptr<OwnX11Connection> own_;
     Display* display_;
-    x11QuitWatchdog::CuttableConnection cuttable_;
     ConnectionHealth health_;
     Atom atoms_[kAtomCount] = {};
     std::unique_ptr<QSocketNotifier> notifier_;
