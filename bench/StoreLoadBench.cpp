@@ -7,7 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "model/AppModel.h"
-#include "platform/PlistFileDefaults.h"
+#include "platform/storage/PlistFileDefaults.h"
 #include "platform/sim/SimPlatform.h"
 #include "SampleHistory.h"
 

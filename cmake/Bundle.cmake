@@ -31,7 +31,7 @@ add_custom_command(
   COMMENT "Assembling ${TUFTLE_BUNDLE_NAME}")
 add_custom_target(tuftle_bundle ALL DEPENDS ${TUFTLE_BUNDLE_STAMP})
 
-# The program looks for it relative to its own folder (platform/ResourceBundle.cpp), so an
+# The program looks for it relative to its own folder (platform/program/ResourceBundle.cpp), so an
 # installed tree can be moved as a whole.
 set(TUFTLE_BUNDLE_INSTALL_DIR ${CMAKE_INSTALL_DATADIR}/tuftle)
 install(DIRECTORY ${TUFTLE_BUNDLE_DIR} DESTINATION ${TUFTLE_BUNDLE_INSTALL_DIR})

@@ -5,7 +5,7 @@
 #include <array>
 #include <cmath>
 
-#include "platform/RegularFile.h"
+#include "platform/storage/RegularFile.h"
 
 namespace anim {
 namespace {

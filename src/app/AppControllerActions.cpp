@@ -6,7 +6,7 @@
 #include "model/L10n.h"
 #include "model/LocalizedAlert.h"
 #include "pets/coordination/PetWindowCoordinator.h"
-#include "platform/AtomicFile.h"
+#include "platform/storage/AtomicFile.h"
 #include "platform/Services.h"
 
 namespace app {

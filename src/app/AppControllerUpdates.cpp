@@ -1,5 +1,5 @@
 #include "app/AppController.h"
-#include "platform/ResourceBundle.h"
+#include "platform/program/ResourceBundle.h"
 #include "model/AppModel.h"
 #include "platform/Services.h"
 

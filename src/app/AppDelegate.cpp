@@ -6,7 +6,7 @@
 #include "model/AppModel.h"
 #include "model/KeyboardCounter.h"
 #include "pets/coordination/PetWindowCoordinator.h"
-#include "platform/ResourceBundle.h"
+#include "platform/program/ResourceBundle.h"
 
 namespace app {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <system_error>
 
-#include "platform/AtomicFile.h"
-#include "platform/RegularFile.h"
+#include "platform/storage/AtomicFile.h"
+#include "platform/storage/RegularFile.h"
 
 namespace app {
 namespace fs = std::filesystem;

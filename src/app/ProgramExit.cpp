@@ -9,7 +9,7 @@
 #include "model/AppModel.h"
 #include "model/KeyboardCounter.h"
 #include "model/RuntimeHealth.h"
-#include "platform/PlistFileDefaults.h"
+#include "platform/storage/PlistFileDefaults.h"
 
 namespace app {
 namespace {

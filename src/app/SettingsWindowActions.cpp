@@ -6,7 +6,7 @@
 #include "model/KeyboardCounter.h"
 #include "pets/coordination/PetWindowCoordinator.h"
 #include "pets/coordination/ScreenHomeResolver.h"
-#include "platform/ResourceBundle.h"
+#include "platform/program/ResourceBundle.h"
 #include "platform/Services.h"
 
 namespace app {

@@ -12,7 +12,7 @@
 #include "model/KeyboardReactionEvent.h"
 #include "model/KeystrokeLedger.h"
 #include "model/L10n.h"
-#include "platform/AppendJournal.h"
+#include "platform/storage/AppendJournal.h"
 #include "model/PetModels.h"
 #include "model/UnjournaledCounts.h"
 #include "model/WellbeingModels.h"

@@ -5,7 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/ResourceBundle.h"
+#include "platform/program/ResourceBundle.h"
 #include "model/AppModel.h"
 
 namespace model {

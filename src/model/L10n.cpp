@@ -9,8 +9,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/RegularFile.h"
-#include "platform/ResourceBundle.h"
+#include "platform/storage/RegularFile.h"
+#include "platform/program/ResourceBundle.h"
 #include "platform/Services.h"
 
 namespace model {

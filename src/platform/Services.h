@@ -2,7 +2,7 @@
 
 #include "platform/Accessibility.h"
 #include "platform/Alert.h"
-#include "platform/AppendJournal.h"
+#include "platform/storage/AppendJournal.h"
 #include "platform/Application.h"
 #include "platform/Defaults.h"
 #include "platform/Http.h"

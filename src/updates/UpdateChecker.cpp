@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "platform/Services.h"
-#include "platform/UserFolders.h"
+#include "platform/storage/UserFolders.h"
 
 namespace updates {
 namespace {

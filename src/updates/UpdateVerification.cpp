@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/RegularFile.h"
+#include "platform/storage/RegularFile.h"
 #include "updates/UpdateChecker.h"
 
 namespace updates {

@@ -10,7 +10,7 @@
 #include <map>
 #include <vector>
 
-#include "platform/RegularFile.h"
+#include "platform/storage/RegularFile.h"
 
 namespace updates {
 namespace {

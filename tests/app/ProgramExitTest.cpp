@@ -7,7 +7,7 @@
 #include "app/AppController.h"
 #include "app/AppDelegate.h"
 #include "model/AppModelTestSupport.h"
-#include "platform/PlistFileDefaults.h"
+#include "platform/storage/PlistFileDefaults.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include "DrawnPictures.h"
 #include "model/AppModel.h"
 #include "model/DataExport.h"
-#include "platform/PlistFileDefaults.h"
+#include "platform/storage/PlistFileDefaults.h"
 #include "platform/sim/SimPlatform.h"
 #include "windows/ActionsScenes.h"
 #include "windows/qt/AchievementGalleryView.h"

@@ -8,12 +8,12 @@
 #include <string>
 #include <string_view>
 
-#include "platform/ModuleFile.h"
+#include "platform/program/ModuleFile.h"
 
 namespace app::modules {
 
 // The module `file` in the executable's folder, loaded once and for good when it is the module
-// this program was linked with (see platform/ModuleFile.h). `Symbols::sharedWithLaterModules`
+// this program was linked with (see platform/program/ModuleFile.h). `Symbols::sharedWithLaterModules`
 // lets modules loaded later bind to what it defines, as the keyboard page's module binds to the
 // windows' building blocks.
 platform::ModuleFile& loadModule(const char* file, platform::ModuleFile::Symbols symbols);

@@ -3,7 +3,7 @@
 #include <QPainterPath>
 #include <algorithm>
 
-#include "platform/ResourceBundle.h"
+#include "platform/program/ResourceBundle.h"
 #include "platform/qt/FileImages.h"
 
 namespace menubar::qt {

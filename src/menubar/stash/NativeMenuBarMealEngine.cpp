@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "model/L10n.h"
-#include "platform/ResourceBundle.h"
+#include "platform/program/ResourceBundle.h"
 #include "platform/Services.h"
 
 namespace menubar::stash {

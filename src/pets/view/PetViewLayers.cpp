@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "anim/Transaction.h"
-#include "platform/ResourceBundle.h"
+#include "platform/program/ResourceBundle.h"
 #include "model/L10n.h"
 #include "pets/view/PetView.h"
 #include "platform/Services.h"

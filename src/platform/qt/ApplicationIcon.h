@@ -2,7 +2,7 @@
 
 #include <QIcon>
 
-#include "platform/ResourceBundle.h"
+#include "platform/program/ResourceBundle.h"
 
 namespace platform::qt {
 

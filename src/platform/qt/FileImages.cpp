@@ -7,7 +7,7 @@
 #include <QPixmap>
 #include <utility>
 
-#include "platform/RegularFile.h"
+#include "platform/storage/RegularFile.h"
 
 namespace platform::qt {
 namespace {

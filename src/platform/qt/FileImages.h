@@ -1,5 +1,5 @@
 #pragma once
-// Pictures from files, read as the program reads every file of its own (platform/RegularFile.h):
+// Pictures from files, read as the program reads every file of its own (platform/storage/RegularFile.h):
 // Qt would open a path itself, and a FIFO or a device in a picture's place would hang or flood
 // the window that shows it.
 

@@ -4,7 +4,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 
-#include "platform/PanelPress.h"
+#include "platform/desktop/PanelPress.h"
 #include "platform/qt/PetPanelWindow.h"
 
 namespace platform::qt {

@@ -11,7 +11,7 @@
 #include <QPointer>
 #include <QStandardPaths>
 
-#include "platform/RegularFile.h"
+#include "platform/storage/RegularFile.h"
 #include "platform/qt/PortalSettings.h"
 
 namespace platform::qt {

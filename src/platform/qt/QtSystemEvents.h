@@ -5,7 +5,7 @@
 
 #include "platform/MainLoop.h"
 #include "platform/NotificationCenter.h"
-#include "platform/WallClockWakeDetector.h"
+#include "platform/desktop/WallClockWakeDetector.h"
 
 namespace platform::qt {
 

@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QLibraryInfo>
 
-#include "platform/RegularFile.h"
+#include "platform/storage/RegularFile.h"
 
 namespace platform::qt {
 namespace {

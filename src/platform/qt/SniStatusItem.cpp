@@ -10,7 +10,7 @@
 #include <QTimer>
 #include <QtEndian>
 
-#include "platform/TrayHostPoint.h"
+#include "platform/desktop/TrayHostPoint.h"
 #include "platform/qt/QtColorScheme.h"
 #include "platform/qt/TrayTint.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/ResourceBundle.h"
+#include "platform/program/ResourceBundle.h"
 #include "platform/qt/FileImages.h"
 
 namespace platform::qt {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/DockStruts.h"
+#include "platform/desktop/DockStruts.h"
 
 namespace platform::qt {
 

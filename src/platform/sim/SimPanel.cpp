@@ -1,6 +1,6 @@
 #include "platform/sim/SimPanel.h"
 
-#include "platform/PanelPress.h"
+#include "platform/desktop/PanelPress.h"
 
 namespace platform::sim {
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "TestFiles.h"
-#include "platform/ResourceBundle.h"
+#include "platform/program/ResourceBundle.h"
 #include "model/L10n.h"
 #include "pets/view/PetViewTestSupport.h"
 

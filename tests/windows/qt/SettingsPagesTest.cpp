@@ -24,7 +24,7 @@
 #include "model/AppModelTestSupport.h"
 #include "model/TimeZoneTestSupport.h"
 #include "platform/Date.h"
-#include "platform/PlistFileDefaults.h"
+#include "platform/storage/PlistFileDefaults.h"
 #include "windows/qt/AchievementGalleryView.h"
 #include "windows/qt/PageTiles.h"
 #include "windows/qt/PetPreviewStage.h"

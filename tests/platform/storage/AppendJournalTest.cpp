@@ -7,7 +7,7 @@
 #include <tuple>
 
 #include "TestFiles.h"
-#include "platform/AppendJournal.h"
+#include "platform/storage/AppendJournal.h"
 
 using platform::FileJournal;
 namespace fs = std::filesystem;

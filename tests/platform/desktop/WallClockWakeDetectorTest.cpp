@@ -1,4 +1,4 @@
-#include "platform/WallClockWakeDetector.h"
+#include "platform/desktop/WallClockWakeDetector.h"
 
 #include <gtest/gtest.h>
 

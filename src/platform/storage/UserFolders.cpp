@@ -1,4 +1,4 @@
-#include "platform/UserFolders.h"
+#include "platform/storage/UserFolders.h"
 
 #include <pwd.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "platform/InstanceLock.h"
+#include "platform/instance/InstanceLock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/SingleInstance.h"
+#include "platform/instance/SingleInstance.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "platform/ResourceBundle.h"
+#include "platform/program/ResourceBundle.h"
 
 #include <plist/plist.h>
 #include <unistd.h>
@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/RegularFile.h"
+#include "platform/storage/RegularFile.h"
 
 namespace platform {
 namespace fs = std::filesystem;

@@ -1,4 +1,4 @@
-#include "platform/TrayHostPoint.h"
+#include "platform/desktop/TrayHostPoint.h"
 
 #include <cmath>
 

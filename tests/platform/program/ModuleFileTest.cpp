@@ -1,4 +1,4 @@
-#include "platform/ModuleFile.h"
+#include "platform/program/ModuleFile.h"
 
 #include <dlfcn.h>
 #include <elf.h>

@@ -1,4 +1,4 @@
-#include "platform/InstanceLock.h"
+#include "platform/instance/InstanceLock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/RegularFile.h"
+#include "platform/storage/RegularFile.h"
 
 namespace platform {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/InstanceHandover.h"
+#include "platform/instance/InstanceHandover.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/InstanceLock.h"
+#include "platform/instance/InstanceLock.h"
 
 namespace platform {
 namespace {

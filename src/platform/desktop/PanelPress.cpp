@@ -1,4 +1,4 @@
-#include "platform/PanelPress.h"
+#include "platform/desktop/PanelPress.h"
 
 namespace platform {
 

@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/InstanceHandover.h"
-#include "platform/InstanceLock.h"
+#include "platform/instance/InstanceHandover.h"
+#include "platform/instance/InstanceLock.h"
 
 namespace platform {
 

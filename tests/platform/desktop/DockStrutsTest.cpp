@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/DockStruts.h"
+#include "platform/desktop/DockStruts.h"
 
 using platform::DockStrut;
 using platform::Rect;

@@ -1,4 +1,4 @@
-#include "platform/InstanceHandover.h"
+#include "platform/instance/InstanceHandover.h"
 
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -17,7 +17,7 @@
 
 #include "TestFiles.h"
 #include "model/L10nTestSupport.h"
-#include "platform/InstanceLock.h"
+#include "platform/instance/InstanceLock.h"
 
 namespace platform {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/ModuleFile.h"
+#include "platform/program/ModuleFile.h"
 
 #include <dlfcn.h>
 #include <elf.h>
@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "platform/HexString.h"
-#include "platform/RegularFile.h"
+#include "platform/storage/RegularFile.h"
 
 namespace platform {
 namespace {

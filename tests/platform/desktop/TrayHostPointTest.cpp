@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "platform/TrayHostPoint.h"
+#include "platform/desktop/TrayHostPoint.h"
 
 using platform::Point;
 

@@ -1,4 +1,4 @@
-#include "platform/AppendJournal.h"
+#include "platform/storage/AppendJournal.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "platform/RegularFile.h"
+#include "platform/storage/RegularFile.h"
 
 namespace platform {
 namespace {

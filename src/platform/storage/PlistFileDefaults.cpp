@@ -1,4 +1,4 @@
-#include "platform/PlistFileDefaults.h"
+#include "platform/storage/PlistFileDefaults.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/PlistXml.h"
-#include "platform/RegularFile.h"
+#include "platform/storage/PlistXml.h"
+#include "platform/storage/RegularFile.h"
 
 namespace platform {
 namespace {

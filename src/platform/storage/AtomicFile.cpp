@@ -1,4 +1,4 @@
-#include "platform/AtomicFile.h"
+#include "platform/storage/AtomicFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

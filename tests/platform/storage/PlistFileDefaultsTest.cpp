@@ -1,4 +1,4 @@
-#include "platform/PlistFileDefaults.h"
+#include "platform/storage/PlistFileDefaults.h"
 
 #include <gtest/gtest.h>
 #include <pwd.h>

@@ -1,4 +1,4 @@
-#include "platform/PlistXml.h"
+#include "platform/storage/PlistXml.h"
 
 #include <algorithm>
 #include <charconv>

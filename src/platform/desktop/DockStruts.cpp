@@ -1,4 +1,4 @@
-#include "platform/DockStruts.h"
+#include "platform/desktop/DockStruts.h"
 
 namespace platform {
 namespace {
