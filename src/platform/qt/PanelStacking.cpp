@@ -17,27 +17,6 @@
 namespace platform::qt {
 namespace {
 
-int ignoreError(Display*, XErrorEvent*) {
-    return 0;
-}
-
-// Windows of other programs may go away while they are looked at.
-class QuietErrors {
-public:
-    explicit QuietErrors(Display* dpy) : dpy_(dpy) {
-        XSync(dpy_, False);
-        previous_ = XSetErrorHandler(ignoreError);
-    }
-    ~QuietErrors() {
-        XSync(dpy_, False);
-        XSetErrorHandler(previous_);
-    }
-
-private:
-    Display* dpy_;
-    int (*previous_)(Display*, XErrorEvent*);
-};
-
 // What must stay over the pets while it is open: a menu, tooltip or notification of any
 // program, our own popups, and our own dialog while it is the one in front. Found in the X
 // server's stacking order (root children, bottom to top) at each raise, so nothing is kept.
@@ -152,7 +131,7 @@ public:
         std::vector<Window> pets;
         for (QWidget* p : shown)
             if (p->testAttribute(Qt::WA_WState_Created)) pets.push_back(Window(p->winId()));
-        QuietErrors quiet(dpy);
+        QuietX11Errors quiet(dpy);
         const Window ceiling = Ceilings(dpy).lowest(pets);
         for (Window pet : pets) {
             if (!ceiling) {

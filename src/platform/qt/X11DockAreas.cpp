@@ -13,27 +13,6 @@
 namespace platform::qt {
 namespace {
 
-int ignoreError(Display*, XErrorEvent*) {
-    return 0;
-}
-
-// Windows may go away while they are read: their errors are expected, not Qt's business.
-class QuietErrors {
-public:
-    explicit QuietErrors(Display* dpy) : dpy_(dpy) {
-        XSync(dpy_, False);
-        previous_ = XSetErrorHandler(ignoreError);
-    }
-    ~QuietErrors() {
-        XSync(dpy_, False);
-        XSetErrorHandler(previous_);
-    }
-
-private:
-    Display* dpy_;
-    int (*previous_)(Display*, XErrorEvent*);
-};
-
 // The 32-bit items of a CARDINAL or WINDOW property; empty when missing.
 std::vector<long> longs(Display* dpy, Window window, const char* name, Atom type, long maxItems) {
     Atom actualType = 0;
@@ -60,7 +39,7 @@ std::vector<Window> clientWindows(Display* dpy) {
 std::optional<X11DockAreas> readDockAreas() {
     Display* dpy = qtX11Display();
     if (!dpy) return std::nullopt;
-    QuietErrors quiet(dpy);
+    QuietX11Errors quiet(dpy);
     const Window root = DefaultRootWindow(dpy);
     X11DockAreas areas;
     areas.screen = {double(DisplayWidth(dpy, DefaultScreen(dpy))), double(DisplayHeight(dpy, DefaultScreen(dpy)))};
@@ -106,7 +85,7 @@ X11DockWatcher::~X11DockWatcher() {
 void X11DockWatcher::watchClients() {
     Display* dpy = qtX11Display();
     if (!dpy) return;
-    QuietErrors quiet(dpy);
+    QuietX11Errors quiet(dpy);
     std::vector<uint32_t> now;
     for (Window w : clientWindows(dpy)) {
         now.push_back(uint32_t(w));
