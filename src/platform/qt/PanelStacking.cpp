@@ -102,6 +102,14 @@ private:
     Window root_;
 };
 
+struct ServerGrabEnd {
+    Display* dpy;
+    ~ServerGrabEnd() {
+        XUngrabServer(dpy);
+        XFlush(dpy);
+    }
+};
+
 // The watch of the root runs on a connection of its own. On Qt's connection every window move
 // anywhere would wake Qt's event reader and make Qt read every screen's geometry again. Where the
 // window manager keeps the stacking list on the root, a change of that list is what brings a
@@ -131,6 +139,10 @@ public:
         std::vector<Window> pets;
         for (QWidget* p : shown)
             if (p->testAttribute(Qt::WA_WState_Created)) pets.push_back(Window(p->winId()));
+        // Held while the stack is read and the pets are placed: a menu that comes up in between
+        // would otherwise end up under them.
+        XGrabServer(dpy);
+        const ServerGrabEnd ungrab{dpy};
         QuietX11Errors quiet(dpy);
         const Window ceiling = Ceilings(dpy).lowest(pets);
         for (Window pet : pets) {
