@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "FileReaderTable.h"
 #include "TestFiles.h"
 #include "anim/Image.h"
 #include "app/LaunchAtLoginManager.h"
@@ -27,24 +28,6 @@ std::string_view builtModuleIdentity(std::string_view file);
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Reader {
-    std::string name;
-    fs::path file;                                   // where it reads, under the test's folder
-    std::function<void(const fs::path&)> writeGood;  // a file it takes
-    std::function<std::string()> read;               // what it made of the file; "" as of a missing one
-};
-
-struct Found {
-    std::string what;
-    std::function<void(const fs::path&)> make;
-};
-
-// Sparse: far beyond any file of ours, yet no disk space.
-void makeHuge(const fs::path& file) {
-    testfiles::writeFile(file, "");
-    fs::resize_file(file, uint64_t{8} << 30);
-}
 
 std::string pngHeader(uint32_t width, uint32_t height) {
     std::string head = "\x89PNG\r\n\x1a\n";
@@ -68,7 +51,7 @@ TEST(FileReaders, takeOnlyARegularFileOfASaneSizeAndAnswerAsForAnUnreadableOne) 
     model::L10n::setBundleRootForTesting(root / "bundle");
     model::L10n::setAppLanguageChoice(model::AppLanguageChoice::english);
 
-    const std::vector<Reader> readers = {
+    const std::vector<testfiles::FileReader> readers = {
         {"settings", root / "settings" / "defaults.plist",
          [](const fs::path& f) {
              testfiles::writeFile(f, "<plist><dict><key>a</key><string>kept</string></dict></plist>");
@@ -129,27 +112,7 @@ TEST(FileReaders, takeOnlyARegularFileOfASaneSizeAndAnswerAsForAnUnreadableOne) 
              }
          }},
     };
-    const std::vector<Found> found = {
-        {"a FIFO", [](const fs::path& f) { ASSERT_EQ(::mkfifo(f.c_str(), 0600), 0); }},
-        {"a folder", [](const fs::path& f) { fs::create_directory(f); }},
-        {"a link to /dev/zero", [](const fs::path& f) { fs::create_symlink("/dev/zero", f); }},
-        {"a huge file", makeHuge},
-    };
-    for (const auto& reader : readers) {
-        SCOPED_TRACE(reader.name);
-        fs::create_directories(reader.file.parent_path());
-        reader.writeGood(reader.file);
-        EXPECT_NE(reader.read(), "") << "a file as written takes";
-        for (const auto& [what, make] : found) {
-            SCOPED_TRACE(what);
-            fs::remove_all(reader.file);
-            make(reader.file);
-            ::testing::internal::CaptureStderr();
-            EXPECT_EQ(testfiles::readWithoutWaiting(reader.file, reader.read), "") << "nothing if it waited";
-            ::testing::internal::GetCapturedStderr();
-        }
-        fs::remove_all(reader.file);
-    }
+    testfiles::expectOnlyRegularFilesOfASaneSizeRead(readers);
     model::L10n::setAppLanguageChoice(std::nullopt);
     model::L10n::setBundleRootForTesting(std::nullopt);
     app::LaunchAtLoginManager::setAutostartDirectoryForTesting(std::nullopt);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "FileReaderTable.h"
 #include "TestFiles.h"
 #include "menubar/qt/IconProvider.h"
 #include "platform/qt/ApplicationIcon.h"
@@ -18,13 +19,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Reader {
-    std::string name;
-    fs::path file;                                   // where it reads, under the test's folder
-    std::function<void(const fs::path&)> writeGood;  // a file it takes
-    std::function<std::string()> read;               // what it made of the file; "" as of a missing one
-};
 
 void writePng(const fs::path& file, int side) {
     fs::create_directories(file.parent_path());
@@ -36,7 +30,7 @@ void writePng(const fs::path& file, int side) {
 TEST(QtFileReaders, takeOnlyARegularFileOfASaneSizeAndAnswerAsForAnUnreadableOne) {
     testfiles::TemporaryFolder folder;
     const fs::path root = folder.path();
-    const std::vector<Reader> readers = {
+    const std::vector<testfiles::FileReader> readers = {
         {"desktop's kdeglobals", root / "kdeglobals",
          [](const fs::path& f) { testfiles::writeFile(f, "[KDE]\nAnimationDurationFactor=0\n"); },
          [&] {
@@ -63,30 +57,7 @@ TEST(QtFileReaders, takeOnlyARegularFileOfASaneSizeAndAnswerAsForAnUnreadableOne
         {"picture", root / "picture.png", [](const fs::path& f) { writePng(f, 8); },
          [&] { return platform::qt::imageFromFile(root / "picture.png", 1 << 20).isNull() ? "" : "picture"; }},
     };
-    const std::vector<std::pair<std::string, std::function<void(const fs::path&)>>> found = {
-        {"a FIFO", [](const fs::path& f) { ASSERT_EQ(::mkfifo(f.c_str(), 0600), 0); }},
-        {"a folder", [](const fs::path& f) { fs::create_directory(f); }},
-        {"a link to /dev/zero", [](const fs::path& f) { fs::create_symlink("/dev/zero", f); }},
-        // Sparse: far beyond any such file, yet no disk space.
-        {"a huge file",
-         [](const fs::path& f) {
-             testfiles::writeFile(f, "");
-             fs::resize_file(f, uint64_t{8} << 30);
-         }},
-    };
-    for (const auto& reader : readers) {
-        SCOPED_TRACE(reader.name);
-        fs::create_directories(reader.file.parent_path());
-        reader.writeGood(reader.file);
-        EXPECT_NE(reader.read(), "") << "a file as written takes";
-        for (const auto& [what, make] : found) {
-            SCOPED_TRACE(what);
-            fs::remove_all(reader.file);
-            make(reader.file);
-            EXPECT_EQ(testfiles::readWithoutWaiting(reader.file, reader.read), "") << "nothing if it waited";
-        }
-        fs::remove_all(reader.file);
-    }
+    testfiles::expectOnlyRegularFilesOfASaneSizeRead(readers);
 }
 
 }  // namespace
