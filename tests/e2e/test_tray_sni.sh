@@ -87,6 +87,23 @@ read -r px py < <(e2e_popup_origin)
 xdotool key Escape
 e2e_expect_while_running 5 "the panel to close" e2e__popup_closed
 
+e2e_step "a program that answers the host's menu late still opens the panel by the icon"
+# The host shows its menu without waiting for the program; held still, the program reads the
+# pointer only once it is on the menu's entry.
+kill -STOP "$E2E_APP_PID"
+xdotool mousemove $cx $cy click 3
+e2e_expect_while_running 5 "the host's menu while the program is held" host_menu
+read -r mx my < <(host_menu)
+xdotool mousemove "$mx" "$my"
+kill -CONT "$E2E_APP_PID"
+sleep 0.5 # the program takes in the host's call
+xdotool click 1
+e2e_expect_while_running 5 "the panel popup" e2e_popup_origin
+read -r late_px late_py < <(e2e_popup_origin)
+[[ "$late_px $late_py" == "$px $py" ]] || e2e_fail "a late answer put the panel at $late_px,$late_py, a left click at $px,$py"
+xdotool key Escape
+e2e_expect_while_running 5 "the panel to close" e2e__popup_closed
+
 e2e_step "a host that sends ContextMenu opens the panel too, here while its menu holds the pointer"
 xdotool mousemove $cx $cy click 3
 e2e_expect_while_running 5 "the host's menu" host_menu

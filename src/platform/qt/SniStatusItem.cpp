@@ -12,6 +12,7 @@
 
 #include "platform/desktop/TrayHostPoint.h"
 #include "platform/qt/QtColorScheme.h"
+#include "platform/qt/QtScreens.h"
 #include "platform/qt/TrayTint.h"
 
 namespace platform::qt {
@@ -356,8 +357,8 @@ void SniStatusItem::send(StatusItemClick::Button button, std::optional<Point> lo
 }
 
 void SniStatusItem::menuAboutToShow() {
-    // A host asks as its menu opens for a right click: the pointer is still on the icon.
-    iconPoint_ = fromQtPoint(QCursor::pos());
+    // A host asks as its menu opens for a right click, without waiting for the answer.
+    iconPoint_ = trayIconPointFromMenuPointer(fromQtPoint(QCursor::pos()), currentScreens());
 }
 
 void SniStatusItem::menuEntryClicked() {

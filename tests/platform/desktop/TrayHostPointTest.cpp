@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <vector>
 
 #include "platform/desktop/TrayHostPoint.h"
 
@@ -30,5 +31,38 @@ TEST(TrayHostPoint, theHostsScaleIsTheOneThatPutsItsPointAtThePointer) {
     for (size_t i = 0; i < cases.size(); ++i) {
         const Point got = platform::trayHostPointInPixels(cases[i].reported, cases[i].pointer);
         EXPECT_EQ(got, cases[i].expected) << i << ": " << got.x << "," << got.y;
+    }
+}
+
+// A 1280 x 800 screen (y up) with panels along some of its edges; the pointer is read as the
+// host's menu opens, on the icon or, read late, on the menu beside the panel.
+TEST(TrayHostPoint, aPointerReadOnTheHostsMenuIsTakenBackOntoItsPanel) {
+    const platform::Rect whole{0, 0, 1280, 800};
+    const auto screen = [&](platform::Rect visible) { return platform::Screen{whole, visible}; };
+    struct Case {
+        const char* name;
+        std::vector<platform::Screen> screens;
+        Point pointer;
+        Point expected;
+    };
+    const std::vector<Case> cases{
+        {"on the icon in a bottom panel", {screen({0, 32, 1280, 768})}, {1264, 16}, {1264, 16}},
+        {"on the menu above a bottom panel", {screen({0, 32, 1280, 768})}, {1200, 50}, {1200, 31}},
+        {"on the menu below a top panel", {screen({0, 0, 1280, 772})}, {100, 740}, {100, 772}},
+        {"beside a left panel", {screen({48, 0, 1232, 800})}, {120, 400}, {47, 400}},
+        {"beside a right panel", {screen({0, 0, 1232, 800})}, {1100, 400}, {1232, 400}},
+        {"nearer the bottom of two panels", {screen({0, 32, 1280, 740})}, {600, 100}, {600, 31}},
+        {"nearer the top of two panels", {screen({0, 32, 1280, 740})}, {600, 700}, {600, 772}},
+        {"no panel to go to", {screen(whole)}, {600, 100}, {600, 100}},
+        {"off every screen", {screen({0, 32, 1280, 768})}, {1500, 50}, {1500, 50}},
+        {"no screens", {}, {600, 100}, {600, 100}},
+        {"on the second monitor, whose panel it is",
+         {screen(whole), platform::Screen{{1280, 0, 1280, 800}, {1280, 32, 1280, 768}}},
+         {2500, 60},
+         {2500, 31}},
+    };
+    for (const auto& c : cases) {
+        const Point got = platform::trayIconPointFromMenuPointer(c.pointer, c.screens);
+        EXPECT_EQ(got, c.expected) << c.name << ": " << got.x << "," << got.y;
     }
 }
