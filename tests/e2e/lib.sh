@@ -334,6 +334,15 @@ e2e_start_sni_host() {
   e2e_wait_for 20 e2e__bus_has org.kde.StatusNotifierWatcher || e2e_fail "xfce4-panel offers no StatusNotifierWatcher"
 }
 
+# Stops xfce4-panel and its plugin process (the watcher's owner) together; xfconfd stays.
+e2e_stop_sni_host() {
+  kill -TERM -- "-$E2E_PANEL_GROUP"
+  e2e_wait_for 5 eval '! kill -0 -- "-$E2E_PANEL_GROUP"' || e2e_fail "xfce4-panel did not stop"
+  wait "$E2E_PANEL_GROUP" 2>/dev/null || true
+  e2e__untrack "$E2E_PANEL_GROUP"
+  E2E_PANEL_GROUP=""
+}
+
 # Creates the temporary home and the private desktop; installs the EXIT trap.
 e2e_setup() {
   E2E_WORK=$(mktemp -d "${TMPDIR:-/tmp}/tuftle-e2e.XXXXXX")
@@ -550,16 +559,25 @@ e2e_pet_windows_are() {
 # ---------------------------------------------------------------------------------------------
 # The tray entry and its panel
 
-# Prints "X Y" of the program's open panel popup (382 x 426, straight on the root window).
-e2e_popup_origin() {
+# e2e_popup_box [WxH]: prints "X Y W H" of the program's open panel popup, a viewable window of
+# that size straight on the root window (382x426 unless told).
+e2e_popup_box() {
   local id info
-  for id in $(xwininfo -root -children 2>/dev/null | awk '/ 382x426\+/ { print $1 }'); do
+  for id in $(xwininfo -root -children 2>/dev/null | awk -v s=" ${1:-382x426}+" 'index($0, s) { print $1 }'); do
     info=$(xwininfo -id "$id" 2>/dev/null) || continue
     [[ $info == *IsViewable* ]] || continue
-    awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF } END { print x, y }' <<<"$info"
+    awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF } /Width:/ { w = $NF }
+      /Height:/ { h = $NF } END { print x, y, w, h }' <<<"$info"
     return 0
   done
   return 1
+}
+
+# Prints "X Y" of the program's open panel popup.
+e2e_popup_origin() {
+  local box
+  box=$(e2e_popup_box) || return 1
+  echo "${box% * *}"
 }
 
 e2e__popup_closed() { ! e2e_popup_origin; }

@@ -32,14 +32,6 @@ item_registered() {
   done
   return 1
 }
-# Stops xfce4-panel and its plugin process (the watcher's owner) together; xfconfd stays.
-stop_sni_host() {
-  kill -TERM -- "-$E2E_PANEL_GROUP"
-  e2e_wait_for 5 eval '! kill -0 -- "-$E2E_PANEL_GROUP"' || e2e_fail "xfce4-panel did not stop"
-  wait "$E2E_PANEL_GROUP" 2>/dev/null || true
-  e2e__untrack "$E2E_PANEL_GROUP"
-  E2E_PANEL_GROUP=""
-}
 # Prints "X Y" of the centre of a menu the host shows (a viewable window of its plugin process).
 host_menu() {
   xwininfo -root -children | awk '/"Wrapper-2.0"\)/ { split($(NF-1), g, /[x+]/); if (g[1] >= 50) print $1, g[1], g[2] }' |
@@ -121,7 +113,7 @@ sleep 0.5 # a menu the host shows for that click would be up by now
 ! host_menu >/dev/null || e2e_fail "the right click that closed the panel also showed the host's menu"
 
 e2e_step "xfce4-panel quits for good and trayer starts: the entry goes back to XEmbed"
-stop_sni_host
+e2e_stop_sni_host
 e2e__start_tray
 trayer_pid=${E2E_PIDS[-1]}
 e2e_expect_while_running 15 "the tray icon in trayer" e2e_tray_icon_present

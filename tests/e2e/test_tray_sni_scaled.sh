@@ -22,25 +22,6 @@ panel_icon() {
 icon_drawn() {
   ICON=$(panel_icon "$1") && [[ -n $ICON ]]
 }
-# "X Y W H" of the program's viewable window of SIZE (the panel popup).
-popup_box() {
-  local id info
-  for id in $(xwininfo -root -children 2>/dev/null | awk -v s=" $1+" 'index($0, s) { print $1 }'); do
-    info=$(xwininfo -id "$id" 2>/dev/null) || continue
-    [[ $info == *IsViewable* ]] || continue
-    awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF } /Width:/ { w = $NF }
-      /Height:/ { h = $NF } END { print x, y, w, h }' <<<"$info"
-    return 0
-  done
-  return 1
-}
-stop_host() {
-  kill -TERM -- "-$E2E_PANEL_GROUP"
-  e2e_wait_for 5 eval '! kill -0 -- "-$E2E_PANEL_GROUP"' || e2e_fail "xfce4-panel did not stop"
-  wait "$E2E_PANEL_GROUP" 2>/dev/null || true
-  e2e__untrack "$E2E_PANEL_GROUP"
-  E2E_PANEL_GROUP=""
-}
 
 # The scales of the panel and of the program, in turn.
 for scales in "2 2" "2 1" "1 2"; do
@@ -58,16 +39,16 @@ for scales in "2 2" "2 1" "1 2"; do
 
   e2e_step "a left click on the icon at $cx,$cy opens the panel ($size) by it"
   xdotool mousemove $cx $cy click 1
-  e2e_expect_while_running 5 "the panel popup" popup_box "$size"
-  read -r px py pw ph < <(popup_box "$size")
+  e2e_expect_while_running 5 "the panel popup" e2e_popup_box "$size"
+  read -r px py pw ph < <(e2e_popup_box "$size")
   e2e_screenshot "tray-sni-scaled-$host-$app.png"
   ((px >= 0 && px + pw <= screen_w && py >= 0)) || e2e_fail "the panel at $px,$py leaves the screen"
   gap=$((y - py - ph))
   ((cx >= px && cx <= px + pw && gap >= 0 && gap <= 40 * app)) ||
     e2e_fail "the panel at $px,$py ($size) is not by the icon at $cx,$cy"
   xdotool key Escape
-  e2e_expect_while_running 5 "the panel to close" eval '! popup_box "$size"'
+  e2e_expect_while_running 5 "the panel to close" eval '! e2e_popup_box "$size"'
 
   e2e_kill_app TERM 10 || e2e_fail "the program did not end"
-  stop_host
+  e2e_stop_sni_host
 done
