@@ -24,6 +24,7 @@
 #include "platform/instance/SingleInstance.h"
 #include "platform/storage/AppendJournal.h"
 #include "platform/storage/PlistFileDefaults.h"
+#include "platform/storage/UserFolders.h"
 #include "platform/Services.h"
 #include "platform/qt/ApplicationIcon.h"
 #include "platform/qt/PetPanelFactory.h"
@@ -75,10 +76,14 @@ int main(int argc, char** argv) {
         std::fputs(command.standardError.c_str(), stderr);
         return command.exitStatus;
     }
+    platform::ResourceBundle::module();  // ends the program with a clear line when missing
+
     // Two instances would show two sets of pets and overwrite each other's settings file: a
     // second start asks the running one to open its panel instead, the way into the program on
     // a desktop without a tray, and never opens the settings.
     const auto defaultsPath = platform::PlistFileDefaults::standardPath();
+    // The instance lock makes the settings folder.
+    const platform::FolderMadeForStart settingsFolder(defaultsPath.parent_path());
     auto begun = platform::SingleInstance::begin(defaultsPath, kHandoverWait);
     if (!begun.instance) {
         if (!begun.failure.empty()) showStartFailure(argc, argv, begun.failure);
@@ -100,9 +105,10 @@ int main(int argc, char** argv) {
         const char* name = std::getenv("DISPLAY");
         std::fprintf(stderr, "tuftle: cannot open display '%s'; start it inside an X11 desktop session\n",
                      name ? name : "");
+        // Taken away while the lock still holds it: no start can have begun to use it.
+        settingsFolder.takeAway();
         return 2;
     }
-    platform::ResourceBundle::module();  // ends the program with a clear line when missing
 
     QApplication application(argc, argv);
     const platform::qt::x11QuitWatchdog::CuttableConnection qtConnection(platform::qt::qtX11Socket());
