@@ -6,6 +6,7 @@
 
 #include "app/AppController.h"
 #include "app/AppDelegate.h"
+#include "app/FileDescriptors.h"
 #include "model/AppModel.h"
 #include "model/KeyboardCounter.h"
 #include "model/RuntimeHealth.h"
@@ -45,6 +46,7 @@ void ProgramExit::running(AppController& controller, platform::PlistFileDefaults
 }
 
 void ProgramExit::willTerminate() {
+    if (reserve_) reserve_->release();
     // A quit at the end of a session whose X server stopped must not wait for it.
     if (defaults_ && (!windowSystem_.takeQuitOver() || windowSystem_.stalls(kStalledDisplayLimit))) {
         std::fprintf(stderr, "tuftle: the X server does not answer; leaving without closing the windows\n");
@@ -63,6 +65,7 @@ int ProgramExit::finished(int status) {
 
 void ProgramExit::exitingWithoutTerminate() {
     if (!defaults_ || (hasTerminated_ && hasTerminated_())) return;
+    if (reserve_) reserve_->release();
     // A connection cut for a quit that was asked for ends as that quit.
     leaveWithoutWindows(windowSystem_.cutForQuit() ? EXIT_SUCCESS : EXIT_FAILURE);
 }

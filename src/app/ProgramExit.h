@@ -9,6 +9,7 @@ class PlistFileDefaults;
 namespace app {
 
 class AppController;
+class DescriptorReserve;
 class TuftleAppDelegate;
 
 // How a run ends. A quit goes through the delegate's orderly shutdown while the window system
@@ -38,6 +39,8 @@ public:
     // has not passed the terminate path (`hasTerminated`) ends as described above.
     void running(AppController& controller, platform::PlistFileDefaults& defaults,
                  std::function<bool()> hasTerminated);
+    // Given back as a quit begins, whichever way it goes, so the quit can open what it needs.
+    void holdForQuit(DescriptorReserve& reserve) { reserve_ = &reserve; }
     // The terminate path: the delegate's shutdown, or leaving at once.
     void willTerminate();
     // The event loop returned `status`: the last write. The status to exit with.
@@ -55,6 +58,7 @@ private:
     AppController* controller_ = nullptr;
     platform::PlistFileDefaults* defaults_ = nullptr;
     std::function<bool()> hasTerminated_;
+    DescriptorReserve* reserve_ = nullptr;
 };
 
 }  // namespace app

@@ -10,6 +10,7 @@
 #include "app/AppController.h"
 #include "app/AppDelegate.h"
 #include "app/CommandLine.h"
+#include "app/FileDescriptors.h"
 #include "app/ProgramExit.h"
 #include "app/SettingsWindowActions.h"
 #include "modules/HttpClient.h"
@@ -24,6 +25,7 @@
 #include "platform/instance/SingleInstance.h"
 #include "platform/storage/AppendJournal.h"
 #include "platform/storage/PlistFileDefaults.h"
+#include "platform/storage/UserFolders.h"
 #include "platform/Services.h"
 #include "platform/qt/ApplicationIcon.h"
 #include "platform/qt/PetPanelFactory.h"
@@ -52,6 +54,13 @@ namespace {
 // How long a second start waits for the running instance to take its call.
 constexpr double kHandoverWait = 5;
 
+// Descriptors a run opens: some 40 with the settings window on every page (X connections,
+// D-Bus, inotify, GLib and Qt wake-ups, modules, the lock, the socket, the journal), more while
+// an update downloads or a file dialog is open, and those held for the quit; with room to spare.
+constexpr uint64_t kDescriptorsARunNeeds = 96;
+// A quit opens one file at a time to save, and a thread's wake-up may need one more.
+constexpr int kDescriptorsHeldForTheQuit = 8;
+
 // A start that cannot go on says why on its standard error and, where there is a display, in
 // a window: one started from a menu has no terminal.
 void showStartFailure(int argc, char** argv, const std::string& why) {
@@ -75,10 +84,21 @@ int main(int argc, char** argv) {
         std::fputs(command.standardError.c_str(), stderr);
         return command.exitStatus;
     }
+    if (const auto shortage = app::raiseDescriptorLimit(kDescriptorsARunNeeds); !shortage.empty()) {
+        std::fprintf(stderr, "tuftle: %s\n", shortage.c_str());
+        return EXIT_FAILURE;
+    }
+    // Taken before anything else opens, so they hold the lowest numbers: the ones a limit
+    // lowered while the program runs still allows.
+    app::DescriptorReserve quitReserve(kDescriptorsHeldForTheQuit);
+    platform::ResourceBundle::module();  // ends the program with a clear line when missing
+
     // Two instances would show two sets of pets and overwrite each other's settings file: a
     // second start asks the running one to open its panel instead, the way into the program on
     // a desktop without a tray, and never opens the settings.
     const auto defaultsPath = platform::PlistFileDefaults::standardPath();
+    // The instance lock makes the settings folder.
+    const platform::FolderMadeForStart settingsFolder(defaultsPath.parent_path());
     auto begun = platform::SingleInstance::begin(defaultsPath, kHandoverWait);
     if (!begun.instance) {
         if (!begun.failure.empty()) showStartFailure(argc, argv, begun.failure);
@@ -100,9 +120,10 @@ int main(int argc, char** argv) {
         const char* name = std::getenv("DISPLAY");
         std::fprintf(stderr, "tuftle: cannot open display '%s'; start it inside an X11 desktop session\n",
                      name ? name : "");
+        // Taken away while the lock still holds it: no start can have begun to use it.
+        settingsFolder.takeAway();
         return 2;
     }
-    platform::ResourceBundle::module();  // ends the program with a clear line when missing
 
     QApplication application(argc, argv);
     const platform::qt::x11QuitWatchdog::CuttableConnection qtConnection(platform::qt::qtX11Socket());
@@ -194,6 +215,7 @@ int main(int argc, char** argv) {
         return app::modules::makeOnboardingWindow(controller.model(), title, std::move(onComplete));
     });
     programExit.running(controller, defaults, [&app] { return app.hasTerminated(); });
+    programExit.holdForQuit(quitReserve);
 
     const auto reportNotSaved = [&] {
         const std::string why = instance.savesSettings() ? defaults.problem() : instance.lockProblem();

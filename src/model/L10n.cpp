@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 
 #include <nlohmann/json.hpp>
 
@@ -32,6 +34,7 @@ struct State {
         std::shared_ptr<const nlohmann::json> strings;  // null when the file is no JSON object
     };
     std::map<fs::path, Table> tables;
+    std::set<fs::path> unusableTablesSaid;
 };
 
 State& state() {
@@ -57,28 +60,50 @@ std::vector<std::string> bundleLocalizations() {
     return platform::ResourceBundle(*root).localizations();
 }
 
+// Said once per file: the interface then shows the texts as the code has them, in Chinese,
+// which is what the lookup answers for every key without a table.
+void sayTableUnusable(const fs::path& file, const std::string& why) {
+    {
+        std::lock_guard lock(state().mutex);
+        if (!state().unusableTablesSaid.insert(file).second) return;
+    }
+    std::fprintf(stderr, "tuftle: the texts file %s %s; the interface shows its built-in Chinese texts instead\n",
+                 file.c_str(), why.c_str());
+}
+
 // The table is read again only when the file changed; the lookup itself stays uncached,
 // so a changed language or bundle is honoured on the very next call.
 std::shared_ptr<const nlohmann::json> loadTable(const fs::path& file) {
     std::error_code ec;
-    if (!fs::is_regular_file(file, ec)) return nullptr;
-    const auto modified = fs::last_write_time(file, ec);
-    if (ec) return nullptr;
-    const auto size = fs::file_size(file, ec);
-    if (ec) return nullptr;
-
-    std::lock_guard lock(state().mutex);
-    auto it = state().tables.find(file);
-    if (it != state().tables.end() && it->second.modified == modified && it->second.size == size)
-        return it->second.strings;
+    const bool regular = fs::is_regular_file(file, ec);
+    const auto modified = regular ? fs::last_write_time(file, ec) : fs::file_time_type{};
+    const auto size = regular && !ec ? fs::file_size(file, ec) : 0;
+    if (regular && !ec) {
+        std::lock_guard lock(state().mutex);
+        auto it = state().tables.find(file);
+        if (it != state().tables.end() && it->second.modified == modified && it->second.size == size)
+            return it->second.strings;
+    } else {
+        // Looked at once to say why; every text asks again.
+        std::lock_guard lock(state().mutex);
+        if (state().unusableTablesSaid.count(file)) return nullptr;
+    }
 
     std::shared_ptr<const nlohmann::json> strings;
-    if (const auto found = platform::readRegularFile(file, kMaxTableSize, platform::OversizedFile::refuse);
-        found.ok()) {
+    const auto found = platform::readRegularFile(file, kMaxTableSize, platform::OversizedFile::refuse);
+    std::string why = found.outcome == platform::FileRead::Outcome::missing ? "is missing" : found.why();
+    if (found.ok()) {
         auto parsed = nlohmann::json::parse(found.bytes, nullptr, /*allow_exceptions=*/false);
-        if (parsed.is_object()) strings = std::make_shared<const nlohmann::json>(std::move(parsed));
+        if (parsed.is_object())
+            strings = std::make_shared<const nlohmann::json>(std::move(parsed));
+        else
+            why = "holds no JSON object of texts";
     }
-    state().tables[file] = {modified, size, strings};
+    if (regular && !ec) {
+        std::lock_guard lock(state().mutex);
+        state().tables[file] = {modified, size, strings};
+    }
+    if (!strings) sayTableUnusable(file, why);
     return strings;
 }
 

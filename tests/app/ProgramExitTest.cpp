@@ -1,11 +1,17 @@
 #include "app/ProgramExit.h"
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <optional>
+#include <vector>
 
 #include "TestFiles.h"
 #include "app/AppController.h"
 #include "app/AppDelegate.h"
+#include "app/FileDescriptors.h"
 #include "model/AppModelTestSupport.h"
 #include "platform/storage/PlistFileDefaults.h"
 
@@ -13,6 +19,32 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace keys = model::keys;
+
+// Lowers the soft descriptor limit to what is open now and takes every number left below it,
+// as a limit lowered on a running program does; all given back when it goes.
+class DescriptorsUsedUp {
+public:
+    DescriptorsUsedUp() {
+        ::getrlimit(RLIMIT_NOFILE, &before_);
+        int highest = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        ::close(highest);
+        for (int fd = highest; fd < 4096; ++fd)
+            if (::fcntl(fd, F_GETFD) >= 0) highest = fd;
+        const rlimit lowered{static_cast<rlim_t>(highest + 1), before_.rlim_max};
+        ::setrlimit(RLIMIT_NOFILE, &lowered);
+        for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) taken_.push_back(fd);
+    }
+    ~DescriptorsUsedUp() {
+        for (int fd : taken_) ::close(fd);
+        ::setrlimit(RLIMIT_NOFILE, &before_);
+    }
+    DescriptorsUsedUp(const DescriptorsUsedUp&) = delete;
+    DescriptorsUsedUp& operator=(const DescriptorsUsedUp&) = delete;
+
+private:
+    rlimit before_{};
+    std::vector<int> taken_;
+};
 
 // A running program over the sim backend with its settings file in a folder of its own, and a
 // window system that answers as each case says.
@@ -110,6 +142,33 @@ TEST_F(ProgramExitTest, exitWithoutTerminate_endsAsTheQuitAskedForOrAsAFailure) 
         EXPECT_EQ(leftWith, c.leftWith) << c.situation;
         EXPECT_FALSE(delegateRan()) << c.situation;
         if (c.leftWith) expectOrderlyEndRecorded(c.situation);
+        leftWith.reset();
+    }
+}
+
+TEST_F(ProgramExitTest, quitWithNoDescriptorLeft_savesWithThoseHeldBackForIt) {
+    const struct {
+        const char* situation;
+        bool cut;
+        void (app::ProgramExit::*quit)();
+    } cases[] = {
+        {"the orderly quit", false, &app::ProgramExit::willTerminate},
+        {"leaving after the connections were cut", true, &app::ProgramExit::exitingWithoutTerminate},
+    };
+    for (const auto& c : cases) {
+        run();
+        cut = c.cut;
+        app::DescriptorReserve reserve(4);
+        exit->holdForQuit(reserve);
+        ::testing::internal::CaptureStderr();
+        {
+            DescriptorsUsedUp usedUp;
+            EXPECT_LT(::open("/dev/null", O_RDONLY | O_CLOEXEC), 0) << "every descriptor is taken";
+            (*exit.*c.quit)();
+        }
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << c.situation;
+        EXPECT_EQ(leftWith.value_or(EXIT_SUCCESS), EXIT_SUCCESS) << c.situation;
+        expectOrderlyEndRecorded(c.situation);
         leftWith.reset();
     }
 }

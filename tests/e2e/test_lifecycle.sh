@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Start, a second start that opens the panel, orderly quit, crash recovery, a failed last save, a
-# missing display and a settings file that cannot be written, with the real program under Xvfb.
+# missing display (which leaves a fresh home as it was) and a settings file that cannot be
+# written, with the real program under Xvfb.
 # Usage: test_lifecycle.sh <path-to-tuftle>
 # shellcheck source-path=SCRIPTDIR
 source "$(dirname "$0")/lib.sh"
@@ -130,6 +131,20 @@ grep -qF "cannot open display" "$E2E_APP_STDERR" ||
 if grep -qiE "aborted|core dumped" "$E2E_APP_STDERR"; then
   e2e_fail "stderr mentions an abort or core dump"
 fi
+
+# In a home it never ran in, a start that cannot reach a display leaves nothing behind.
+for display in "" :987654; do
+  e2e_step "start with DISPLAY=$display in an empty home: it ends and leaves the home empty"
+  fresh_home=$E2E_WORK/fresh-home
+  mkdir "$fresh_home"
+  runtime_files=$(ls -A "$XDG_RUNTIME_DIR")
+  HOME=$fresh_home DISPLAY=$display e2e_start_app "$program"
+  e2e_wait_app_exit 5 || e2e_fail "still running 5 s after start without a display"
+  ((E2E_APP_STATUS != 0)) || e2e_fail "exit status 0 without a display, expected a failure"
+  [[ -z $(ls -A "$fresh_home") ]] || e2e_fail "the start left $(cd "$fresh_home" && find . -mindepth 1)"
+  [[ $(ls -A "$XDG_RUNTIME_DIR") == "$runtime_files" ]] || e2e_fail "the start left files in $XDG_RUNTIME_DIR"
+  rmdir "$fresh_home"
+done
 
 # A settings file that cannot be written (a folder in its place): the run says so in a window.
 e2e_step "start with a folder where the settings file belongs: a window says nothing is saved"

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
+#include <functional>
 #include <locale>
 
 #include "model/L10n.h"
@@ -36,10 +38,43 @@ TEST_F(L10nTest, lookupTranslatesAKeyTheTableHasAndReturnsTheKeyOtherwise) {
 
 TEST_F(L10nTest, missingOrBrokenTableReturnsTheKey) {
     TemporaryBundle bundle({{"en", "{not json"}, {"zh-Hans", ""}});
+    ::testing::internal::CaptureStderr();
     L10n::setAppLanguageChoice(AppLanguageChoice::english);
     EXPECT_EQ(L10n::t("栗栗"), "栗栗");
     L10n::setAppLanguageChoice(AppLanguageChoice::simplifiedChinese);
     EXPECT_EQ(L10n::t("栗栗"), "栗栗");
+    ::testing::internal::GetCapturedStderr();
+}
+
+TEST_F(L10nTest, anUnusableTableIsNamedOnceWithWhatShowsInstead) {
+    namespace fs = std::filesystem;
+    const struct {
+        const char* situation;
+        std::function<void(const fs::path&)> make;
+        const char* why;
+    } cases[] = {
+        {"missing", [](const fs::path&) {}, "is missing"},
+        {"a folder in its place", [](const fs::path& f) { fs::create_directory(f); }, "is a folder"},
+        {"not JSON", [](const fs::path& f) { std::ofstream(f) << "{not json"; }, "no JSON object"},
+        {"a JSON list", [](const fs::path& f) { std::ofstream(f) << R"(["Chestnut"])"; }, "no JSON object"},
+        {"a table", [](const fs::path& f) { std::ofstream(f) << englishTable; }, nullptr},
+    };
+    for (const auto& c : cases) {
+        TemporaryBundle bundle({{"en", ""}, {"zh-Hans", chineseTable}});
+        const fs::path table = bundle.root() / "en.lproj" / "Localizable.json";
+        c.make(table);
+        L10n::setAppLanguageChoice(AppLanguageChoice::english);
+        ::testing::internal::CaptureStderr();
+        for (int i = 0; i < 3; ++i) L10n::t("栗栗");
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        if (!c.why) {
+            EXPECT_EQ(said, "") << c.situation;
+            continue;
+        }
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << c.situation << ": " << said;
+        for (const std::string& part : {table.string(), std::string(c.why), std::string("built-in Chinese texts instead")})
+            EXPECT_NE(said.find(part), std::string::npos) << c.situation << ": " << part << " in: " << said;
+    }
 }
 
 TEST_F(L10nTest, missingLanguageFolderReturnsTheKey) {
