@@ -32,14 +32,16 @@ fi
 work=$(mktemp -d)
 if [[ ${2:-} == confined ]]; then
   # The caller removes both: mount points cannot be.
-  while IFS= read -r point; do
+  # Each mount keeps its other flags (nosuid, nodev...), which a container may lock.
+  while read -r point options; do
     point=$(printf '%b' "$point")  # mountinfo writes a space as \040
-    mount -o remount,bind,ro "$point" || fail "cannot make $point read-only"
-  done < <(awk '$5 !~ "^/(proc|sys)(/|$)" { print $5 }' /proc/self/mountinfo)
+    mount -o "remount,bind,ro${options#r[ow]}" "$point" || fail "cannot make $point read-only"
+  done < <(awk '$5 !~ "^/(proc|sys)(/|$)" { print $5, $6 }' /proc/self/mountinfo)
   # A bind mount starts as read-only as the mount it comes from.
   for writable in "$work" "$manifest"; do
     mount --bind "$writable" "$writable"
-    mount -o remount,bind,rw "$writable"
+    options=$(findmnt -n -o VFS-OPTIONS --mountpoint "$writable" | tail -n 1)
+    mount -o "remount,bind,rw${options#r[ow]}" "$writable"
   done
 else
   trap 'rm -rf "$work" "$manifest"' EXIT
