@@ -66,6 +66,7 @@ void AppController::start() {
     companionTracker().start();
     requestListenEventAccessIfNeeded();
     keyboardCounter().refresh();
+    followMovedProgramAtLogin();
     refreshLaunchAtLogin();
 
     // Subscribing replays the current value; only later changes count.
@@ -147,6 +148,16 @@ void AppController::defer(std::function<void()> work) {
     platform::mainLoop().post([alive = std::weak_ptr<char>(alive_), work = std::move(work)] {
         if (!alive.expired()) work();
     });
+}
+
+void AppController::followMovedProgramAtLogin() {
+    try {
+        if (const auto before = LaunchAtLoginManager::followMovedProgram())
+            std::fprintf(stderr, "tuftle: the autostart entry started %s, which is gone; it now starts this program\n",
+                         before->c_str());
+    } catch (const LaunchAtLoginError& error) {
+        std::fprintf(stderr, "tuftle: %s\n", error.what());
+    }
 }
 
 void AppController::refreshLaunchAtLogin() {

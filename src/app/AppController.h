@@ -121,6 +121,9 @@ public:
 
 private:
     void requestListenEventAccessIfNeeded();
+    // An autostart entry left naming this program where it was before its tree moved names it
+    // where it is now, so the next login starts it.
+    void followMovedProgramAtLogin();
     void keyCountingChanged(bool enabled);
     void observeSystem();
     void scheduleAutomaticUpdateCheck();

@@ -1,13 +1,16 @@
 #include "app/LaunchAtLoginManager.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <sstream>
 #include <string>
 #include <system_error>
 
+#include "app/AutostartExec.h"
 #include "platform/storage/AtomicFile.h"
 #include "platform/storage/RegularFile.h"
 
@@ -65,41 +68,6 @@ bool isSkipped(std::istream& in) {
     return false;
 }
 
-// One argument of the Exec key: quoted, with the characters that stay special inside quotes
-// escaped, then escaped again as a desktop-entry string (backslashes double, a percent sign
-// is written twice so it is no field code).
-std::string execArgument(const std::string& argument) {
-    std::string quoted = "\"";
-    for (char c : argument) {
-        if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
-        quoted += c;
-    }
-    quoted += '"';
-    std::string out;
-    for (char c : quoted) {
-        switch (c) {
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '%':
-                out += "%%";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 std::string describe(const std::string& what, const fs::path& path, const std::error_code& error) {
     return what + " " + path.string() + ": " + error.message();
 }
@@ -115,6 +83,12 @@ fs::path runningExecutable() {
         throw LaunchAtLoginError("This program's file " + executable.string() +
                                  " no longer exists; start the installed program and try again");
     return executable;
+}
+
+// Whether nothing is at `path` any more; a path that cannot be looked at may still be there.
+bool isGone(const fs::path& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
 }
 
 void registerItem() {
@@ -170,6 +144,27 @@ void LaunchAtLoginManager::setEnabled(bool enabled) {
         registerItem();
     else
         unregisterItem();
+}
+
+std::optional<fs::path> LaunchAtLoginManager::followMovedProgram() {
+    const fs::path file = autostartFilePath();
+    // A link leads to a file kept elsewhere, maybe shared: that one is the user's to change.
+    const auto found =
+        platform::readRegularFile(file, kMaxEntrySize, platform::OversizedFile::refuse, platform::Links::refuse);
+    if (!found.ok()) return std::nullopt;
+    const auto named = execProgram(found.bytes);
+    if (!named) return std::nullopt;
+    const fs::path program = *named;
+    std::error_code error;
+    const fs::path self = fs::read_symlink("/proc/self/exe", error);
+    // Only an entry that started this program by its own name: any other is the user's.
+    if (error || !program.is_absolute() || program.filename() != self.filename() || !isGone(program) || isGone(self))
+        return std::nullopt;
+    struct stat info {};
+    const auto mode = ::stat(file.c_str(), &info) == 0 ? fs::perms(info.st_mode & 07777) : fs::perms(0644);
+    error = platform::writeFileAtomically(file, *withExecProgram(found.bytes, self), mode);
+    if (error) throw LaunchAtLoginError(describe("Could not rewrite the autostart entry", file, error));
+    return program;
 }
 
 void LaunchAtLoginManager::setAutostartDirectoryForTesting(std::optional<fs::path> directory) {

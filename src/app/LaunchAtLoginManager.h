@@ -32,6 +32,13 @@ public:
     // desktop hides); disabling removes the file.
     static void setEnabled(bool enabled);
 
+    // When the entry names, by this program's file name, a program that is no longer there (the
+    // installed tree was moved), rewrites it to start this program, every other byte kept, and
+    // answers the program it named. Leaves alone a missing entry, one it cannot read, one that
+    // is a link, and one that starts anything else. Throws LaunchAtLoginError when the rewrite
+    // fails.
+    static std::optional<std::filesystem::path> followMovedProgram();
+
     // The entry's path, read from the environment at each call.
     static std::filesystem::path autostartFilePath();
     // The text of the entry that starts `executable`.

@@ -344,6 +344,7 @@ public:
     ~TemporaryAutostart() { app::LaunchAtLoginManager::setAutostartDirectoryForTesting(std::nullopt); }
     // Makes the folder impossible to create: a file stands where it would go.
     void blockFolder() const { testfiles::writeFile(root_ / "autostart", "not a folder"); }
+    const std::filesystem::path& folder() const { return root_.path(); }
 
 private:
     testfiles::TemporaryFolder root_{"tuftle-autostart"};
@@ -373,6 +374,22 @@ TEST_F(AppControllerTest, launchAtLogin_showsTheRealStateAndWhyAChangeFailed) {
     EXPECT_EQ(model->launchAtLoginMessage.get(), "");
 }
 
+TEST_F(AppControllerTest, startUp_pointsTheAutostartEntryOfAMovedTreeAtThisProgram) {
+    TemporaryAutostart autostart;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
+    const std::filesystem::path before = autostart.folder() / "old-prefix" / self.filename();
+    testfiles::writeFile(app::LaunchAtLoginManager::autostartFilePath(),
+                         app::LaunchAtLoginManager::desktopEntry(before));
+
+    ::testing::internal::CaptureStderr();
+    startApp();
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(testfiles::readFile(app::LaunchAtLoginManager::autostartFilePath()),
+              app::LaunchAtLoginManager::desktopEntry(self));
+    EXPECT_NE(errors.find(before.string()), std::string::npos) << "says what it changed: " << errors;
+    EXPECT_TRUE(model->launchAtLoginEnabled.get());
+}
+
 TEST_F(AppControllerTest, terminate_writesPendingKeyPressesBeforeTheCleanExit) {
     store(keys::keyCountingEnabled, true);
     startApp();
@@ -389,7 +406,6 @@ TEST_F(AppControllerTest, terminate_writesPendingKeyPressesBeforeTheCleanExit) {
     EXPECT_LT(ledger, cleanExit);
     EXPECT_EQ(model->updateDownloadState.get(), updates::UpdateDownloadState::idle());
 }
-
 
 TEST_F(AppControllerTest, terminate_storesPressesTheTapHadNotHandedOverYet) {
     store(keys::keyCountingEnabled, true);

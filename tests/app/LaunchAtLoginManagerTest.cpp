@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "TestFiles.h"
+#include "app/AutostartExec.h"
 #include "app/LaunchAtLoginManager.h"
 #include "model/L10nTestSupport.h"
 
@@ -101,6 +104,100 @@ TEST_F(LaunchAtLoginManagerTest, failures_throwAReadableReasonAndChangeNothing) 
     fs::remove(config / "autostart");
     fs::create_directories(entry());
     EXPECT_EQ(LaunchAtLoginManager::status(), LoginItemStatus::notRegistered) << "a folder is no entry";
+}
+
+// A start finds the entry naming its program where the installed tree was before it moved.
+TEST_F(LaunchAtLoginManagerTest, followMovedProgram_rewritesOnlyOurEntryNamingAGoneProgram) {
+    const fs::path self = fs::read_symlink("/proc/self/exe");
+    const fs::path gone = root / "old-prefix" / self.filename();
+    const fs::path goneQuoted = root / "old prefix 50%" / self.filename();
+    const std::string execSelf = app::execArgument(self.string());
+    std::string ours = LaunchAtLoginManager::desktopEntry(self);
+    ours.replace(ours.find(execSelf), execSelf.size(), "{exec}");
+    struct Case {
+        const char* name;
+        std::string entry;  // {exec} stands for the program named
+        std::string exec;
+        std::optional<fs::path> follows;  // the program the entry named, when it now names this one
+    };
+    const Case cases[] = {
+        {"ours, program moved away", ours, app::execArgument(gone.string()), gone},
+        {"quoted, spaces and a percent sign", "[Desktop Entry]\nExec={exec}\n", app::execArgument(goneQuoted.string()),
+         goneQuoted},
+        {"unquoted", "[Desktop Entry]\nExec={exec}\n", gone.string(), gone},
+        {"edited: other keys, arguments, comments, CRLF kept",
+         "# mine\r\n[Desktop Entry]\r\nName=My pets\r\nExec = {exec} --later\r\nX-GNOME-Autostart-Delay=30\r\n"
+         "[Desktop Action x]\r\nExec=/elsewhere\r\n",
+         app::execArgument(gone.string()), gone},
+        {"hidden by the desktop", "[Desktop Entry]\nExec={exec}\nHidden=true\n", gone.string(), gone},
+        {"naming this program", "[Desktop Entry]\nExec={exec}\n", execSelf, std::nullopt},
+        {"naming another program that is there", "[Desktop Entry]\nExec={exec}\n", "/bin/true", std::nullopt},
+        {"naming a gone program of another name", "[Desktop Entry]\nExec={exec}\n",
+         (root / "old-prefix" / "other").string(), std::nullopt},
+        {"naming by name only, found on the PATH", "[Desktop Entry]\nExec={exec}\n", self.filename().string(),
+         std::nullopt},
+        {"no Exec", "[Desktop Entry]\nType=Application\n", "", std::nullopt},
+        {"Exec only in another group", "[Desktop Action x]\nExec={exec}\n", gone.string(), std::nullopt},
+        {"two Exec keys", "[Desktop Entry]\nExec={exec}\nExec={exec}\n", gone.string(), std::nullopt},
+        {"quote never closed", "[Desktop Entry]\nExec=\"{exec}\n", gone.string(), std::nullopt},
+        {"a field code in the program", "[Desktop Entry]\nExec={exec}%f\n", gone.string(), std::nullopt},
+        {"not text",
+         std::string("\x7f"
+                     "ELF\0\x01[Desktop Entry]\0Exec=",
+                     20) +
+             "{exec}",
+         gone.string(), std::nullopt},
+    };
+    const auto filled = [](std::string text, const std::string& exec) {
+        for (size_t at; (at = text.find("{exec}")) != std::string::npos;) text.replace(at, 6, exec);
+        return text;
+    };
+    fs::create_directories(entry().parent_path());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testfiles::writeFile(entry(), filled(c.entry, c.exec));
+        fs::permissions(entry(), fs::perms(0640));
+        const auto before = LaunchAtLoginManager::followMovedProgram();
+        EXPECT_EQ(readFile(entry()), filled(c.entry, c.follows ? execSelf : c.exec));
+        EXPECT_EQ(before, c.follows);
+        EXPECT_EQ(fs::status(entry()).permissions(), fs::perms(0640)) << "the file keeps its mode";
+    }
+}
+
+// Only a regular file of our own is rewritten; nothing is made where there was no entry.
+TEST_F(LaunchAtLoginManagerTest, followMovedProgram_leavesWhatIsNoEntryFileAlone) {
+    const fs::path self = fs::read_symlink("/proc/self/exe");
+    const std::string stale = LaunchAtLoginManager::desktopEntry(root / "old-prefix" / self.filename());
+    const fs::path kept = root / "dotfiles" / "tuftle.desktop";
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+    };
+    const Case cases[] = {
+        {"no entry", [] {}},
+        {"a link to an entry kept elsewhere",
+         [&] {
+             testfiles::writeFile(kept, stale);
+             fs::create_symlink(kept, entry());
+         }},
+        {"a folder", [&] { fs::create_directory(entry()); }},
+        {"a FIFO", [&] { ASSERT_EQ(::mkfifo(entry().c_str(), 0600), 0); }},
+        {"larger than any entry", [&] { testfiles::writeFile(entry(), stale + std::string(2 << 20, '#')); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(config);
+        fs::create_directories(entry().parent_path());
+        c.make();
+        const auto type = fs::symlink_status(entry()).type();
+        const auto size = type == fs::file_type::regular ? fs::file_size(entry()) : 0;
+        EXPECT_EQ(LaunchAtLoginManager::followMovedProgram(), std::nullopt);
+        EXPECT_EQ(fs::symlink_status(entry()).type(), type);
+        if (type == fs::file_type::regular) {
+            EXPECT_EQ(fs::file_size(entry()), size);
+        }
+    }
+    EXPECT_EQ(readFile(kept), stale) << "the linked file is the user's";
 }
 
 TEST(LaunchAtLoginDesktopEntry, execQuotesAndEscapesThePath) {

@@ -3,38 +3,49 @@
 # (its executable is mapped): each new file is renamed over the old one, never written into it.
 # With and without DESTDIR, as a user who may write only the prefix: every file goes under the
 # prefix given at install time, and the installed tree, moved elsewhere, still finds its bundle.
-# Run as root, it runs itself as a throwaway user that can read the build but write only its own
-# temporary folder and the build's install_manifest.txt, and checks that user wrote nothing else.
+# Run as root, it runs itself where every mount but its own folder and its install list is
+# read-only, so a write anywhere else fails the install; the build may sit in root's home.
+# The install lists the files it wrote in a list of its own (the component all our files are in),
+# never in the build's install_manifest.txt, which names what the user installed.
 # Usage: install_by_rename.sh <build folder>
 set -euo pipefail
 build=$(cd "$1" && pwd)
+manifest=$build/install_manifest_Unspecified.txt
 fail() {
   echo "install_by_rename: $*" >&2
   exit 1
 }
+install() { DESTDIR=$1 cmake --install "$build" --component Unspecified --prefix "$2" >/dev/null; }
 
-if [[ $(id -u) == 0 ]]; then
-  command -v setpriv >/dev/null || fail "setpriv is not installed"
-  uid=$((200000 + $$ % 100000))
-  while getent passwd "$uid" >/dev/null || getent group "$uid" >/dev/null; do uid=$((uid + 1)); done
-  work=$(mktemp -d)
-  manifest=$build/install_manifest.txt
-  touch "$manifest"
-  owner=$(stat -c %u:%g "$manifest")
-  trap 'chown "$owner" "$manifest"; rm -rf "$work"' EXIT
-  chown "$uid:$uid" "$work" "$manifest"
-  # Reading needs no permission (the build may sit in root's home); writing does.
-  setpriv --reuid="$uid" --regid="$uid" --clear-groups --inh-caps=-all,+dac_read_search \
-    --ambient-caps=+dac_read_search env HOME="$work" TMPDIR="$work" "$0" "$build"
-  # Files of others come and go while it looks: those are no finding.
-  written=$({ find / /tmp /var/tmp /dev/shm /run -xdev \( -path "$work" -o -path /proc \) -prune -o \
-    -user "$uid" ! -path "$manifest" -print 2>/dev/null || true; } | sort -u)
-  [[ -z $written ]] || fail "the unprivileged install wrote outside its prefix: $written"
-  exit 0
+if [[ $(id -u) == 0 && ${2:-} != confined ]]; then
+  if unshare --mount --propagation private true 2>/dev/null; then
+    outer=$(mktemp -d)
+    touch "$manifest"
+    status=0
+    TMPDIR=$outer unshare --mount --propagation private "$0" "$build" confined || status=$?
+    rm -rf "$manifest" "$outer"
+    exit $status
+  fi
+  echo "install_by_rename: no mount namespace here; a write outside the prefix would go unseen" >&2
 fi
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+if [[ ${2:-} == confined ]]; then
+  # The caller removes both: mount points cannot be.
+  # Each mount keeps its other flags (nosuid, nodev...), which a container may lock.
+  while read -r point options; do
+    point=$(printf '%b' "$point")  # mountinfo writes a space as \040
+    mount -o "remount,bind,ro${options#r[ow]}" "$point" || fail "cannot make $point read-only"
+  done < <(awk '$5 !~ "^/(proc|sys)(/|$)" { print $5, $6 }' /proc/self/mountinfo)
+  # A bind mount starts as read-only as the mount it comes from.
+  for writable in "$work" "$manifest"; do
+    mount --bind "$writable" "$writable"
+    options=$(findmnt -n -o VFS-OPTIONS --mountpoint "$writable" | tail -n 1)
+    mount -o "remount,bind,rw${options#r[ow]}" "$writable"
+  done
+else
+  trap 'rm -rf "$work" "$manifest"' EXIT
+fi
 files=(tuftle tuftle-windows.so tuftle-keyboard-page.so tuftle-http.so)
 declare -A held
 
@@ -43,7 +54,7 @@ installs=("|$work/prefix" "$work/staged|/usr")
 for row in "${installs[@]}"; do
   destdir=${row%%|*} prefix=${row#*|}
   bin=$destdir$prefix/bin
-  DESTDIR=$destdir cmake --install "$build" --prefix "$prefix" >/dev/null
+  install "$destdir" "$prefix"
   # What a running program of the installed copy holds: a file unlike the build's, then open.
   for file in "${files[@]}"; do
     [[ -f $bin/$file ]] || fail "$bin/$file is not installed"
@@ -52,7 +63,7 @@ for row in "${installs[@]}"; do
     exec {fd}<"$bin/$file"
     held[$file]=$fd
   done
-  DESTDIR=$destdir cmake --install "$build" --prefix "$prefix" >/dev/null
+  install "$destdir" "$prefix"
   for file in "${files[@]}"; do
     [[ $(tail -c 6 "/proc/$$/fd/${held[$file]}") == older ]] || fail "$file was written over in place"
     cmp -s "$build/$file" "$bin/$file" || fail "$bin/$file is not the build's"
@@ -60,10 +71,9 @@ for row in "${installs[@]}"; do
     exec {fd}<&-
   done
   [[ ! -e $bin/.tuftle-install ]] || fail "$bin/.tuftle-install is left behind"
-  grep -qx "$prefix/bin/tuftle-windows.so" "$build/install_manifest.txt" ||
-    fail "install_manifest.txt does not name $prefix/bin/tuftle-windows.so"
-  ! grep -q tuftle-install "$build/install_manifest.txt" || fail "install_manifest.txt names the staging folder"
-  outside=$(grep -v "^$prefix/" "$build/install_manifest.txt" || true)
+  grep -qx "$prefix/bin/tuftle-windows.so" "$manifest" || fail "the install list does not name $prefix/bin/tuftle-windows.so"
+  ! grep -q tuftle-install "$manifest" || fail "the install list names the staging folder"
+  outside=$(grep -v "^$prefix/" "$manifest" || true)
   [[ -z $outside ]] || fail "installed outside $prefix: $outside"
   [[ -d $destdir$prefix/share/tuftle/Tuftle_Tuftle.bundle ]] || fail "no bundle in $destdir$prefix/share/tuftle"
   if [[ -n $destdir ]]; then

@@ -2,19 +2,21 @@
 # `cmake --install` gives the desktop a launcher that desktop-file-validate accepts and that runs
 # the installed program, also from a prefix that needs quoting, and the icon it names in the
 # hicolor theme at every usual size. The autostart entry the program writes for itself there
-# passes the same check.
+# passes the same check. The install lists its files in a list of its own, never in the build's
+# install_manifest.txt, which names what the user installed.
 # Usage: install_launcher.sh <build folder> <autostart_entry program>
 set -euo pipefail
 build=$1 autostart_entry=$2
+manifest=$build/install_manifest_Unspecified.txt
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'rm -rf "$work" "$manifest"' EXIT
 fail() {
   echo "install_launcher: $*" >&2
   exit 1
 }
 prefix="/opt/tuftle 50%"
 root=$work/staged$prefix
-DESTDIR=$work/staged cmake --install "$build" --prefix "$prefix" >/dev/null
+DESTDIR=$work/staged cmake --install "$build" --component Unspecified --prefix "$prefix" >/dev/null
 launcher=$root/share/applications/tuftle.desktop
 [[ -f $launcher ]] || fail "no launcher at $launcher"
 desktop-file-validate "$launcher" || fail "desktop-file-validate refuses $launcher"
@@ -27,8 +29,7 @@ for size in 16 22 24 32 48 64 128 256; do
   read -r w h < <(od -An -tu1 -j16 -N8 "$png" | awk '{ print $3 * 256 + $4, $7 * 256 + $8 }')
   [[ $w == "$size" && $h == "$size" ]] || fail "$png is ${w}x$h"
 done
-grep -qx "$prefix/share/applications/tuftle.desktop" "$build/install_manifest.txt" ||
-  fail "install_manifest.txt does not name the launcher"
+grep -qx "$prefix/share/applications/tuftle.desktop" "$manifest" || fail "the install list does not name the launcher"
 # Named as the launcher is, so that the validator reads it as the desktop would.
 mkdir "$work/autostart"
 "$autostart_entry" "$prefix/bin/tuftle" >"$work/autostart/tuftle.desktop"
