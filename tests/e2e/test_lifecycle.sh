@@ -45,12 +45,13 @@ quit_with_sigterm() {
 file_state() { { sha256sum "$defaults_file" && stat -c %y "$defaults_file"; } 2>/dev/null; }
 
 # A second start while one runs: it says nothing and ends with status 0, the running program
-# opens its panel by the tray icon, and the settings file is untouched.
+# opens its panel by the tray icon, and the settings file is untouched. Arguments: what the
+# second start's environment changes, as for env(1).
 second_start_opens_the_panel() {
-  e2e_step "wait until the settings file stays put for 1.2 s, then start a second instance"
+  e2e_step "wait until the settings file stays put for 1.2 s, then start a second instance ($*)"
   local before="" status=0 px py x y w h
   until [[ $before == "$(file_state)" ]]; do before=$(file_state) && sleep 1.2; done
-  timeout 5 "$program" >"$E2E_WORK/second.out" 2>&1 || status=$?
+  timeout 5 env "$@" "$program" >"$E2E_WORK/second.out" 2>&1 || status=$?
   [[ $status == 0 && ! -s $E2E_WORK/second.out ]] ||
     e2e_fail "the second start ended with status $status and said: $(<"$E2E_WORK/second.out")"
   e2e_step "the running program opens its panel below its tray icon"
@@ -76,6 +77,9 @@ e2e_step "keep a screenshot of the running program"
 e2e_screenshot lifecycle-tray.png
 expect_no_recovery_message
 second_start_opens_the_panel
+# From a terminal, su or ssh without the desktop's runtime folder.
+mkdir -m 0700 "$E2E_WORK/tmp-second"
+second_start_opens_the_panel -u XDG_RUNTIME_DIR TMPDIR="$E2E_WORK/tmp-second"
 
 # Questions on the command line are answered without starting anything or touching the
 # running program; anything else is refused.
