@@ -105,10 +105,7 @@ int main(int argc, char** argv) {
         return begun.exitStatus;
     }
     auto& instance = *begun.instance;
-    if (!instance.savesSettings()) {
-        std::fprintf(stderr, "tuftle: %s to keep to one running instance; this run saves no settings\n",
-                     instance.lockProblem().c_str());
-    } else if (!instance.reachable()) {
+    if (!instance.reachable()) {
         std::fprintf(stderr, "tuftle: %s; starting it again cannot open its panel\n", instance.listenProblem().c_str());
     }
 
@@ -143,9 +140,7 @@ int main(int argc, char** argv) {
     platform::qt::QtApplication app([&] { programExit.willTerminate(); });
     app.routeTerminationSignals();
 
-    platform::PlistFileDefaults defaults(defaultsPath, loop,
-                                         instance.savesSettings() ? platform::PlistFileDefaults::Access::readWrite
-                                                                  : platform::PlistFileDefaults::Access::readOnly);
+    platform::PlistFileDefaults defaults(defaultsPath, loop, platform::PlistFileDefaults::Access::readWrite);
     platform::FileJournal keyCountJournal(defaults.path().parent_path() / "keystrokes.journal");
     platform::NotificationCenter notifications;
     platform::SystemRandom random;
@@ -218,8 +213,7 @@ int main(int argc, char** argv) {
     programExit.holdForQuit(quitReserve);
 
     const auto reportNotSaved = [&] {
-        const std::string why = instance.savesSettings() ? defaults.problem() : instance.lockProblem();
-        if (!why.empty()) controller.reportSettingsNotSaved(why);
+        if (const std::string why = defaults.problem(); !why.empty()) controller.reportSettingsNotSaved(why);
     };
     defaults.onProblem = [&] { loop.post(reportNotSaved); };
     menubar::MenuBarEntryController::shared().setSecondStartOpensPanel(instance.reachable());

@@ -45,12 +45,13 @@ quit_with_sigterm() {
 file_state() { { sha256sum "$defaults_file" && stat -c %y "$defaults_file"; } 2>/dev/null; }
 
 # A second start while one runs: it says nothing and ends with status 0, the running program
-# opens its panel by the tray icon, and the settings file is untouched.
+# opens its panel by the tray icon, and the settings file is untouched. Arguments: what the
+# second start's environment changes, as for env(1).
 second_start_opens_the_panel() {
-  e2e_step "wait until the settings file stays put for 1.2 s, then start a second instance"
+  e2e_step "wait until the settings file stays put for 1.2 s, then start a second instance ($*)"
   local before="" status=0 px py x y w h
   until [[ $before == "$(file_state)" ]]; do before=$(file_state) && sleep 1.2; done
-  timeout 5 "$program" >"$E2E_WORK/second.out" 2>&1 || status=$?
+  timeout 5 env "$@" "$program" >"$E2E_WORK/second.out" 2>&1 || status=$?
   [[ $status == 0 && ! -s $E2E_WORK/second.out ]] ||
     e2e_fail "the second start ended with status $status and said: $(<"$E2E_WORK/second.out")"
   e2e_step "the running program opens its panel below its tray icon"
@@ -76,6 +77,9 @@ e2e_step "keep a screenshot of the running program"
 e2e_screenshot lifecycle-tray.png
 expect_no_recovery_message
 second_start_opens_the_panel
+# From a terminal, su or ssh without the desktop's runtime folder.
+mkdir -m 0700 "$E2E_WORK/tmp-second"
+second_start_opens_the_panel -u XDG_RUNTIME_DIR TMPDIR="$E2E_WORK/tmp-second"
 
 # Questions on the command line are answered without starting anything or touching the
 # running program; anything else is refused.
@@ -156,3 +160,56 @@ e2e_expect_while_running 10 "the window that says the settings are not saved" \
 e2e_kill_app TERM 5 || e2e_fail "still running 5 s after SIGTERM"
 rmdir "$defaults_file"
 mv "$defaults_file.kept" "$defaults_file"
+
+# Another user's lock file (held) and socket (answering as the program does) planted in the
+# fallback runtime folder while it stood open: the program starts all the same, and a second
+# start reaches it, never the planted socket. Needs root, to be another user.
+if [[ $(id -u) == 0 && -x /usr/bin/python3 ]] && setpriv --reuid=65534 --regid=65534 --clear-groups true 2>/dev/null; then
+  e2e_step "plant another user's lock and socket in an opened \$TMPDIR/tuftle-0, then start without XDG_RUNTIME_DIR"
+  chmod 0711 "$E2E_WORK"
+  planted_tmp=$E2E_WORK/tmp-planted
+  mkdir -m 1777 "$planted_tmp"
+  mkdir -m 0777 "$planted_tmp/tuftle-0"
+  name=$(python3 -c '
+import os, sys
+h = 14695981039346656037
+for c in os.fsencode(os.path.realpath(sys.argv[1])):
+    h = ((h ^ c) * 1099511628211) & 0xFFFFFFFFFFFFFFFF
+print("tuftle-%016x" % h)' "$HOME/.config/tuftle")
+  setpriv --reuid=65534 --regid=65534 --clear-groups /usr/bin/python3 -c '
+import fcntl, os, socket, sys
+base, calls = sys.argv[1], sys.argv[2]
+lock = open(base + ".lock", "w")
+os.chmod(base + ".lock", 0o666)
+fcntl.flock(lock, fcntl.LOCK_EX)
+door = socket.socket(socket.AF_UNIX)
+door.bind(base + ".socket")
+os.chmod(base + ".socket", 0o777)
+door.listen(8)
+open(calls, "w").close()
+while True:
+    call, _ = door.accept()
+    call.send(b"k")
+    call.close()
+    with open(calls, "a") as f:
+        f.write("a call\n")' "$planted_tmp/tuftle-0/$name" "$planted_tmp/calls" &
+  planted_pid=$!
+  e2e_track "$planted_pid"
+  e2e_wait_for 5 test -e "$planted_tmp/calls" || e2e_fail "the planted listener did not come up"
+  saved_runtime=$XDG_RUNTIME_DIR
+  unset XDG_RUNTIME_DIR
+  export TMPDIR=$planted_tmp
+  e2e_defaults_set runtime.cleanExit true # the run before could not save: no recovery row
+  start_and_wait_until_ready
+  second_start_opens_the_panel
+  [[ ! -s $planted_tmp/calls ]] || e2e_fail "a start called the planted socket"
+  [[ $(stat -c %a "$planted_tmp/tuftle-0") == 700 ]] || e2e_fail "the opened fallback folder was not closed"
+  quit_with_sigterm
+  export XDG_RUNTIME_DIR=$saved_runtime
+  unset TMPDIR
+  kill "$planted_pid"
+  wait "$planted_pid" 2>/dev/null || true
+  e2e__untrack "$planted_pid"
+else
+  e2e_step "skipped: another user's planted files need root and setpriv"
+fi

@@ -11,10 +11,13 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <thread>
 #include <vector>
 
 #include "platform/instance/InstanceLock.h"
+#include "platform/instance/RuntimeFolder.h"
 
 namespace platform {
 namespace {
@@ -79,9 +82,9 @@ std::unique_ptr<HandoverListener> HandoverListener::listen(const fs::path& socke
         problem = failed("cannot make a socket", errno);
         return nullptr;
     }
-    // Only the lock's holder gets here: a socket found is a killed instance's.
+    // Only the lock's holder gets here: a socket of this user's found is a killed instance's.
     struct stat st {};
-    if (::lstat(socket.c_str(), &st) == 0 && S_ISSOCK(st.st_mode)) ::unlink(socket.c_str());
+    if (::lstat(socket.c_str(), &st) == 0 && S_ISSOCK(st.st_mode) && st.st_uid == ::geteuid()) ::unlink(socket.c_str());
     const mode_t mask = ::umask(0077);
     const bool bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     const int error = errno;
@@ -144,6 +147,11 @@ std::string askRunningInstance(const fs::path& socket, double timeout) {
     const auto remaining = [&] { return std::max<Clock::duration>(Clock::duration::zero(), deadline - Clock::now()); };
     std::string why;
     while (true) {
+        // Believed only where no other user could have put it.
+        struct stat st {};
+        if (::lstat(socket.c_str(), &st) == 0 || errno != ENOENT) {
+            if (auto problem = ownFileProblem(socket, S_IFSOCK); !problem.empty()) return problem;
+        }
         const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (fd < 0) return failed("cannot make a socket", errno);
         // A connect to a listener whose queue is full blocks until there is room, or this long.
@@ -162,6 +170,12 @@ std::string askRunningInstance(const fs::path& socket, double timeout) {
             if (!worthRetrying || remaining() <= kRetryPause) return why;
             std::this_thread::sleep_for(kRetryPause);
             continue;
+        }
+        ucred peer{};
+        socklen_t length = sizeof peer;
+        if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || peer.uid != ::geteuid()) {
+            ::close(fd);
+            return "the program listening at " + socket.string() + " is not this user's";
         }
         pollfd ring{fd, POLLIN, 0};
         int ready;
@@ -183,6 +197,28 @@ std::string askRunningInstance(const fs::path& socket, double timeout) {
         ::close(fd);
         return why;
     }
+}
+
+std::vector<fs::path> listeningSockets(const std::string& fileName) {
+    // "Num RefCount Protocol Flags Type St Inode Path", one socket a line; a listening one has
+    // the accepting flag (__SO_ACCEPTCON) among its flags.
+    constexpr unsigned long kAccepting = 0x10000;
+    std::vector<fs::path> sockets;
+    std::ifstream table("/proc/net/unix");
+    std::string line;
+    std::getline(table, line);
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string number, references, protocol, type, state, inode;
+        unsigned long flags = 0;
+        fields >> number >> references >> protocol >> std::hex >> flags >> type >> state >> inode;
+        std::string path;
+        std::getline(fields >> std::ws, path);
+        if (!fields.fail() && (flags & kAccepting) != 0 && !path.empty() && path.front() == '/' &&
+            fs::path(path).filename() == fileName && std::find(sockets.begin(), sockets.end(), path) == sockets.end())
+            sockets.emplace_back(path);
+    }
+    return sockets;
 }
 
 }  // namespace platform

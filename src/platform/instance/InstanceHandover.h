@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -41,7 +42,12 @@ private:
 
 // Calls the instance listening at `socket`, trying again while it is not listening yet or
 // busy, and waits at most `timeout` seconds in all for its answer: empty once it answered,
-// else why not.
+// else why not. Only an answer of this user's counts: from a listener of this user's, at a
+// socket of this user's, in a folder of this user's that no one else may write to.
 std::string askRunningInstance(const std::filesystem::path& socket, double timeout);
+
+// Every socket of any user's named `fileName` that a process listens at, wherever its folder:
+// where an instance started with another runtime folder can be called.
+std::vector<std::filesystem::path> listeningSockets(const std::string& fileName);
 
 }  // namespace platform

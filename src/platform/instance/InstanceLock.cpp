@@ -3,15 +3,16 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <optional>
 
+#include "platform/instance/LockHolder.h"
+#include "platform/instance/RuntimeFolder.h"
 #include "platform/storage/RegularFile.h"
 
 namespace platform {
@@ -19,8 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The longest file name put into the runtime folder, a socket's included.
-constexpr size_t kLongestRuntimeFileName = sizeof "tuftle-0123456789abcdef.socket" - 1;
+// In the settings folder, where the folder itself cannot be opened for reading.
+constexpr char kSettingsLockFileName[] = "instance.lock";
 
 std::string failed(const std::string& what, int error) {
     return what + " (" + std::strerror(error) + ")";
@@ -50,76 +51,43 @@ fs::path settingsFolder(const fs::path& settingsFile, bool make) {
     return ec || canonical.empty() ? absolute : canonical;
 }
 
-// Empty when `folder` is a folder of this user's (not a link) that no one else may enter.
-std::string privateFolderProblem(const fs::path& folder) {
-    struct stat st {};
-    if (::lstat(folder.c_str(), &st) != 0) return failed(folder.string(), errno);
-    if (!S_ISDIR(st.st_mode)) return folder.string() + " is not a folder";
-    if (st.st_uid != ::geteuid()) return folder.string() + " belongs to another user";
-    if ((st.st_mode & 077) != 0) return folder.string() + " is open to other users";
-    return {};
-}
+struct Locked {
+    int fd = -1;
+    bool busy = false;  // another process holds it
+    std::string problem;
+};
 
-// Takes the lock file at `path`, made when missing; answers the descriptor, or -1 and the
-// errno in `error`. A file removed by its last holder between our open and our lock is
-// opened again, so two starts never hold two different files of one name.
-int lockFile(const fs::path& path, int& error) {
+// Takes the lock file at `path`, made when missing; never one that is a link or another
+// user's. A file removed by its last holder between our open and our lock is opened again, so
+// two starts never hold two different files of one name.
+Locked lockFile(const fs::path& path) {
     while (true) {
         const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
-        if (fd < 0) {
-            error = errno;
-            return -1;
-        }
-        error = lockExclusively(fd);
+        if (fd < 0) return {-1, false, failed("cannot open " + path.string(), errno)};
         struct stat held {};
-        struct stat named {};
-        if (error == 0 && (::fstat(fd, &held) != 0 || ::stat(path.c_str(), &named) != 0 ||
-                           held.st_ino != named.st_ino || held.st_dev != named.st_dev)) {
+        if (::fstat(fd, &held) != 0 || !S_ISREG(held.st_mode) || held.st_uid != ::geteuid()) {
             ::close(fd);
-            continue;
+            return {-1, false, path.string() + " is not this user's"};
         }
-        if (error == 0) return fd;
+        if (const int error = lockExclusively(fd); error != 0) {
+            ::close(fd);
+            return {-1, error == EWOULDBLOCK, failed("cannot lock " + path.string(), error)};
+        }
+        struct stat named {};
+        if (::stat(path.c_str(), &named) == 0 && held.st_ino == named.st_ino && held.st_dev == named.st_dev)
+            return {fd, false, {}};
         ::close(fd);
-        return -1;
     }
+}
+
+void release(int fd, const fs::path& file) {
+    // Removed while still held: a start that opened it meanwhile sees that and opens it again.
+    if (fd < 0) return;
+    if (!file.empty()) ::unlink(file.c_str());
+    ::close(fd);
 }
 
 }  // namespace
-
-std::optional<fs::path> privateRuntimeFolder(std::string& problem) {
-    // A socket's address holds its path and a terminating zero.
-    constexpr size_t longestFolder = sizeof(sockaddr_un::sun_path) - 2 - kLongestRuntimeFileName;
-    std::string why;
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
-        const fs::path folder(runtime);
-        if (!folder.is_absolute())
-            why = "XDG_RUNTIME_DIR is not absolute";
-        else if (folder.native().size() > longestFolder)
-            why = "XDG_RUNTIME_DIR is too long for a socket's name";
-        else if (why = privateFolderProblem(folder); why.empty())
-            return folder;
-    }
-    const char* tmp = std::getenv("TMPDIR");
-    const fs::path base = tmp && fs::path(tmp).is_absolute() ? fs::path(tmp) : fs::path("/tmp");
-    const fs::path folder = base / ("tuftle-" + std::to_string(::geteuid()));
-    if (folder.native().size() > longestFolder) {
-        problem = (why.empty() ? "" : why + "; ") + folder.string() + " is too long for a socket's name";
-        return std::nullopt;
-    }
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-        problem = (why.empty() ? "" : why + "; ") + failed("cannot make " + folder.string(), errno);
-        return std::nullopt;
-    }
-    // Ours but opened by a umask or a hand: closed again, as the toolkit does with its own.
-    struct stat st {};
-    if (::lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 077) != 0)
-        ::chmod(folder.c_str(), 0700);
-    if (const auto fallbackProblem = privateFolderProblem(folder); !fallbackProblem.empty()) {
-        problem = (why.empty() ? "" : why + "; ") + fallbackProblem;
-        return std::nullopt;
-    }
-    return folder;
-}
 
 std::string InstanceLock::runtimeName(const fs::path& settingsFile) {
     // FNV-1a: a short, stable name for a path of any length.
@@ -135,46 +103,66 @@ std::string InstanceLock::runtimeName(const fs::path& settingsFile) {
 }
 
 InstanceLock::~InstanceLock() {
-    // Removed while still held: a start that opened it meanwhile sees that and opens it again.
-    if (fd_ >= 0) {
-        ::unlink(file_.c_str());
-        ::close(fd_);
-    }
-    if (folderFd_ >= 0) ::close(folderFd_);
+    release(runtimeFd_, runtimeFile_);
+    release(settingsFd_, settingsLockFile_);
 }
 
-std::unique_ptr<InstanceLock> InstanceLock::acquire(const fs::path& settingsFile, std::string* heldElsewhere) {
+InstanceLock::Attempt InstanceLock::acquire(const fs::path& settingsFile) {
+    Attempt attempt;
     const fs::path folder = settingsFolder(settingsFile, true);
-    std::string problem;
-    fs::path file;
-    int fd = -1;
-    if (const auto runtime = privateRuntimeFolder(problem)) {
-        file = *runtime / (runtimeName(settingsFile) + ".lock");
-        int error = 0;
-        fd = lockFile(file, error);
-        if (error == EWOULDBLOCK) return nullptr;
-        if (fd < 0) problem = failed("cannot lock " + file.string(), error);
-    }
-    // Close-on-exec: a program we start must not keep holding the lock after we end.
-    int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const int folderError = folderFd >= 0 ? lockExclusively(folderFd) : errno;
-    if (folderError != 0 && folderFd >= 0) {
-        ::close(folderFd);
-        folderFd = -1;
-    }
-    if (folderError == EWOULDBLOCK) {
-        if (fd >= 0) {
-            ::unlink(file.c_str());
-            ::close(fd);
+    std::string runtimeProblem;
+    fs::path runtimeFile;
+    Locked runtime;
+    if (const auto runtimeFolder = privateRuntimeFolder(runtimeProblem)) {
+        runtimeFile = *runtimeFolder / (runtimeName(settingsFile) + ".lock");
+        runtime = lockFile(runtimeFile);
+        if (runtime.busy) {
+            attempt.holder = Attempt::Holder::instanceHere;
+            return attempt;
         }
-        if (heldElsewhere && !file.empty()) *heldElsewhere = "another program holds a lock on " + folder.string();
-        return nullptr;
+        runtimeProblem = runtime.problem;
     }
-    if (fd < 0 && folderFd < 0)
-        problem += " nor " + failed("lock " + folder.string(), folderError);
-    else
-        problem.clear();
-    return std::unique_ptr<InstanceLock>(new InstanceLock(fd, file, folderFd, std::move(problem)));
+
+    // Close-on-exec: a program we start must not keep holding the lock after we end.
+    Locked settings;
+    fs::path settingsLockFile;
+    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        settings.fd = folderFd;
+        if (const int error = lockExclusively(folderFd); error != 0) {
+            settings = {-1, error == EWOULDBLOCK, failed("the settings folder " + folder.string(), error)};
+            if (settings.busy) {
+                const auto holder = flockHolder(folderFd);
+                if (holder && holder->name == ownCommandName()) {
+                    attempt.holder = Attempt::Holder::instanceElsewhere;
+                } else {
+                    attempt.holder = Attempt::Holder::anotherProgram;
+                    attempt.problem =
+                        "another program" +
+                        (holder ? ", " + holder->name + " (process " + std::to_string(holder->pid) + ")," : "") +
+                        " holds a lock on " + folder.string();
+                }
+            }
+            ::close(folderFd);
+        }
+    } else {
+        const int openError = errno;
+        settingsLockFile = folder / kSettingsLockFileName;
+        settings = lockFile(settingsLockFile);
+        if (settings.busy) attempt.holder = Attempt::Holder::instanceElsewhere;
+        if (settings.fd < 0) settings.problem = failed("the settings folder " + folder.string(), openError);
+    }
+    if (settings.busy) {
+        release(runtime.fd, runtimeFile);
+        return attempt;
+    }
+    if (runtime.fd < 0 && settings.fd < 0) {
+        attempt.problem = "it can lock neither " + settings.problem + " nor a file in a runtime folder of its own (" +
+                          runtimeProblem + "), so it cannot make sure that only one copy runs";
+        return attempt;
+    }
+    attempt.lock.reset(new InstanceLock(runtime.fd, runtimeFile, settings.fd, settingsLockFile));
+    return attempt;
 }
 
 }  // namespace platform

@@ -14,13 +14,11 @@ namespace platform {
 class SingleInstance final {
 public:
     struct Start;
-    // Takes the instance lock for `settingsFile` and listens for second starts; where another
-    // instance holds the lock, asks it to open its panel, waiting at most `wait` seconds.
+    // Takes the instance lock for `settingsFile` and listens for second starts; where an
+    // instance of this user's holds the lock, asks it to open its panel, wherever it listens,
+    // waiting at most `wait` seconds. A start that can take no lock at all does not run.
     static Start begin(const std::filesystem::path& settingsFile, double wait);
 
-    // False when no lock could be taken: this run must not write the settings (see lockProblem()).
-    bool savesSettings() const { return lock_->held(); }
-    const std::string& lockProblem() const { return lock_->problem(); }
     // Whether a second start reaches this instance; else listenProblem() says why not.
     bool reachable() const { return listener_ != nullptr; }
     const std::string& listenProblem() const { return listenProblem_; }
@@ -37,10 +35,12 @@ private:
 };
 
 struct SingleInstance::Start {
-    // This run's instance; null when this start ends here, with `exitStatus`.
+    // This run's instance; null when this start ends here, with `exitStatus`: 0 only once a
+    // running instance of this user's took the call to open its panel.
     std::unique_ptr<SingleInstance> instance;
     int exitStatus = 0;
-    // Why a start that ends here could not reach the running instance; empty when it did.
+    // Why a start that ends here did not run or could not reach the running instance; empty
+    // when it did.
     std::string failure;
 };
 

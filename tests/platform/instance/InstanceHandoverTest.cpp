@@ -30,11 +30,11 @@ namespace fs = std::filesystem;
 TEST(InstanceHandover, startsOfOneSettingsFolderMeetAtOneSocket) {
     testfiles::TemporaryFolder folder;
     const fs::path settings = folder / "config" / "tuftle" / "defaults.plist";
-    const auto lock = InstanceLock::acquire(settings);
-    fs::create_symlink(settings, folder / "settings-link");
     ::chmod(folder.path().c_str(), 0700);
     model::testing::EnvironmentOverride runtime{{"XDG_RUNTIME_DIR", folder.path().c_str()},
                                                 {"TMPDIR", (folder / "tmp").c_str()}};
+    const auto lock = InstanceLock::acquire(settings).lock;
+    fs::create_symlink(settings, folder / "settings-link");
     std::string problem;
     const auto socket = handoverSocketPath(settings, problem);
     ASSERT_TRUE(socket) << problem;

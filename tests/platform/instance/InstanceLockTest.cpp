@@ -4,15 +4,19 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 
 #include "TestFiles.h"
 #include "model/L10nTestSupport.h"
+#include "platform/instance/InstanceTestSupport.h"
 
 namespace platform {
 namespace {
@@ -36,23 +40,21 @@ TEST(InstanceLock, twoStartsOfOneSettingsFileNeverBothHoldTheLock) {
     ::chmod((folder / "runtime").c_str(), 0700);
     model::testing::EnvironmentOverride runtime{{"XDG_RUNTIME_DIR", (folder / "runtime").c_str()},
                                                 {"TMPDIR", folder.path().c_str()}};
-    const auto first = InstanceLock::acquire(settings);
-    ASSERT_TRUE(first && first->held());
+    const auto first = InstanceLock::acquire(settings).lock;
+    ASSERT_TRUE(first);
     EXPECT_TRUE(fs::is_directory(config)) << "the folder is made when missing";
     for (const auto& [what, change, path] : seconds) {
         change();
-        EXPECT_EQ(InstanceLock::acquire(path), nullptr) << what;
+        EXPECT_EQ(InstanceLock::acquire(path).lock, nullptr) << what;
     }
-    EXPECT_NE(InstanceLock::acquire(folder / "other" / "defaults.plist"), nullptr) << "another settings file";
+    EXPECT_NE(InstanceLock::acquire(folder / "other" / "defaults.plist").lock, nullptr) << "another settings file";
 }
 
 // Earlier builds locked the settings folder itself: one still running keeps this build from
 // starting beside it, and one started later finds this build running.
 TEST(InstanceLock, anEarlierBuildOfTheProgramIsFoundAndFindsThisOne) {
-    testfiles::TemporaryFolder folder;
-    const fs::path config = folder / "tuftle";
-    fs::create_directories(config);
-    model::testing::EnvironmentOverride runtime{{"XDG_RUNTIME_DIR", folder.path().c_str()}};
+    const testing::InstanceFolders folders;
+    const fs::path config = folders.settings.parent_path();
     const auto earlierBuildLocks = [&] {
         const int fd = ::open(config.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return fd;
@@ -61,30 +63,29 @@ TEST(InstanceLock, anEarlierBuildOfTheProgramIsFoundAndFindsThisOne) {
     };
     const int earlier = earlierBuildLocks();
     ASSERT_GE(earlier, 0);
-    EXPECT_EQ(InstanceLock::acquire(config / "defaults.plist"), nullptr);
+    EXPECT_EQ(InstanceLock::acquire(config / "defaults.plist").holder,
+              InstanceLock::Attempt::Holder::instanceElsewhere);
     ::close(earlier);
-    const auto lock = InstanceLock::acquire(config / "defaults.plist");
-    ASSERT_TRUE(lock && lock->held());
+    const auto lock = InstanceLock::acquire(config / "defaults.plist").lock;
+    ASSERT_TRUE(lock);
     EXPECT_EQ(earlierBuildLocks(), -1);
 }
 
 TEST(InstanceLock, isFreeAgainOnceReleased) {
-    testfiles::TemporaryFolder folder;
-    model::testing::EnvironmentOverride runtime{{"XDG_RUNTIME_DIR", folder.path().c_str()}};
-    const fs::path settings = folder / "tuftle" / "defaults.plist";
-    InstanceLock::acquire(settings).reset();
-    const auto again = InstanceLock::acquire(settings);
-    EXPECT_TRUE(again && again->held());
+    const testing::InstanceFolders folders;
+    InstanceLock::acquire(folders.settings).lock.reset();
+    EXPECT_TRUE(InstanceLock::acquire(folders.settings).lock);
 }
 
 TEST(InstanceLock, whenNoLockCanBeTakenItSaysWhyAndHoldsNothing) {
-    testfiles::TemporaryFolder folder;
-    testfiles::writeFile(folder / "config", "a file where the folder belongs");
-    model::testing::EnvironmentOverride runtime{{"XDG_RUNTIME_DIR", nullptr}, {"TMPDIR", (folder / "config").c_str()}};
-    const auto lock = InstanceLock::acquire(folder / "config" / "tuftle" / "defaults.plist");
-    ASSERT_NE(lock, nullptr);
-    EXPECT_FALSE(lock->held());
-    EXPECT_NE(lock->problem().find((folder / "config").string()), std::string::npos) << lock->problem();
+    const testing::InstanceFolders folders;
+    testfiles::writeFile(folders.folder / "config", "a file where the folder belongs");
+    model::testing::EnvironmentOverride runtime{{"XDG_RUNTIME_DIR", nullptr},
+                                                {"TMPDIR", (folders.folder / "config").c_str()}};
+    const auto attempt = InstanceLock::acquire(folders.folder / "config" / "tuftle" / "defaults.plist");
+    EXPECT_EQ(attempt.lock, nullptr);
+    EXPECT_EQ(attempt.holder, InstanceLock::Attempt::Holder::none);
+    EXPECT_NE(attempt.problem.find((folders.folder / "config").string()), std::string::npos) << attempt.problem;
 }
 
 // Whatever the modes of the settings folder and of the folder around it, and whatever other
@@ -114,7 +115,8 @@ TEST(InstanceLockDeathTest, theSettingsFoldersModeNeverLetsTwoStartsRun) {
         if (root) {
             for (const auto& owned : {outer, config, runtime}) ASSERT_EQ(::chown(owned.c_str(), kNobody, kNobody), 0);
         }
-        model::testing::EnvironmentOverride environment{{"XDG_RUNTIME_DIR", runtime.c_str()}};
+        model::testing::EnvironmentOverride environment{{"XDG_RUNTIME_DIR", runtime.c_str()},
+                                                        {"TMPDIR", runtime.c_str()}};
         const int foreign = foreignLock ? ::open(outer.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
         if (foreignLock) {
             ASSERT_EQ(::flock(foreign, LOCK_EX | LOCK_NB), 0);
@@ -125,9 +127,8 @@ TEST(InstanceLockDeathTest, theSettingsFoldersModeNeverLetsTwoStartsRun) {
             {
                 if (root && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) std::_Exit(2);
                 const auto first = InstanceLock::acquire(config / "defaults.plist");
-                if (!first) std::_Exit(3);
-                std::fprintf(stderr, "%s\n", first->problem().c_str());
-                std::_Exit(!first->held() ? 1 : InstanceLock::acquire(config / "defaults.plist") ? 4 : 0);
+                if (!first.lock) std::fprintf(stderr, "%s\n", first.problem.c_str());
+                std::_Exit(!first.lock ? 3 : InstanceLock::acquire(config / "defaults.plist").lock ? 4 : 0);
             },
             ::testing::ExitedWithCode(0), "");
         if (foreign >= 0) ::close(foreign);
@@ -139,21 +140,39 @@ TEST(InstanceLockDeathTest, theSettingsFoldersModeNeverLetsTwoStartsRun) {
 // Only this program takes the lock file; the settings folder may be locked by anything. Held
 // there by another program, the lock says so rather than pass it for a running instance.
 TEST(InstanceLock, aSettingsFolderLockedByAnotherProgramIsNotARunningInstance) {
-    testfiles::TemporaryFolder folder;
-    const fs::path config = folder / "tuftle";
-    fs::create_directories(config);
-    model::testing::EnvironmentOverride runtime{{"XDG_RUNTIME_DIR", folder.path().c_str()}};
-    const int foreign = ::open(config.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    ASSERT_EQ(::flock(foreign, LOCK_EX | LOCK_NB), 0);
-    std::string heldElsewhere;
-    EXPECT_EQ(InstanceLock::acquire(config / "defaults.plist", &heldElsewhere), nullptr);
-    EXPECT_NE(heldElsewhere.find(config.string()), std::string::npos) << heldElsewhere;
-    ::close(foreign);
-    const auto first = InstanceLock::acquire(config / "defaults.plist");
-    ASSERT_TRUE(first && first->held());
-    heldElsewhere.clear();
-    EXPECT_EQ(InstanceLock::acquire(config / "defaults.plist", &heldElsewhere), nullptr);
-    EXPECT_EQ(heldElsewhere, "") << "a running instance";
+    using Holder = InstanceLock::Attempt::Holder;
+    const testing::InstanceFolders folders;
+    const fs::path config = folders.settings.parent_path();
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t other = ::fork();
+    if (other == 0) {
+        ::prctl(PR_SET_NAME, "other-program");
+        const int fd = ::open(config.c_str(), O_RDONLY | O_DIRECTORY);
+        if (::flock(fd, LOCK_EX) != 0) std::_Exit(1);
+        [[maybe_unused]] const auto told = ::write(ready[1], "1", 1);
+        ::pause();
+        std::_Exit(0);
+    }
+    ::close(ready[1]);
+    char told = 0;
+    const bool locked = ::read(ready[0], &told, 1) == 1;
+    ::close(ready[0]);
+    const auto attempt = InstanceLock::acquire(folders.settings);
+    ::kill(other, SIGKILL);
+    ::waitpid(other, nullptr, 0);
+    ASSERT_TRUE(locked) << "the other program took no lock";
+    EXPECT_EQ(attempt.lock, nullptr);
+    EXPECT_EQ(attempt.holder, Holder::anotherProgram);
+    EXPECT_EQ(attempt.problem, "another program, other-program (process " + std::to_string(other) +
+                                   "), holds a lock on " + config.string());
+
+    const auto first = InstanceLock::acquire(folders.settings).lock;
+    ASSERT_TRUE(first);
+    EXPECT_EQ(InstanceLock::acquire(folders.settings).holder, Holder::instanceHere) << "a running instance";
+    model::testing::EnvironmentOverride elsewhere{{"XDG_RUNTIME_DIR", nullptr}};
+    EXPECT_EQ(InstanceLock::acquire(folders.settings).holder, Holder::instanceElsewhere)
+        << "a running instance with another runtime folder";
 }
 
 }  // namespace
