@@ -452,6 +452,21 @@ e2e_defaults_is() {
   [[ $value == "$2" ]]
 }
 
+# e2e_steady <command...>: prints what the command printed when it succeeds twice in a row, a
+# poll apart, with the same output: something drawn or laid out in steps has reached its last.
+e2e_steady() {
+  local first
+  first=$("$@") || return 1
+  sleep 0.1
+  [[ $("$@") == "$first" ]] && echo "$first"
+}
+
+# e2e_squarish <width> <height> <least>: a box no smaller than <least> on either side whose
+# sides differ by at most a tenth: an icon drawn whole, not a strip of one.
+e2e_squarish() {
+  (($1 >= $3 && $2 >= $3 && 10 * ($1 - $2) <= $1 && 10 * ($2 - $1) <= $2))
+}
+
 # e2e_screenshot <name.png>: the whole screen, kept in $TUFTLE_E2E_ARTIFACTS for people to see.
 e2e_screenshot() {
   local name=$1
