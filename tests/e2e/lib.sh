@@ -502,6 +502,15 @@ e2e_tray_icon_present() {
   return 1
 }
 
+# e2e_tray_icon_settled: e2e_tray_icon_present, with the icon in the same place in two looks in a
+# row (trayer may move a new icon once after its first layout).
+e2e_tray_icon_settled() {
+  e2e_tray_icon_present && e2e_steady e2e__tray_icon_place >/dev/null
+}
+e2e__tray_icon_place() {
+  xwininfo -id "$E2E_TRAY_ICON_WINDOW" | awk '/Absolute upper-left|Width|Height/ { print $NF }'
+}
+
 # e2e_defaults_set <key> <value>: "true" and "false" are stored as Booleans, digits as an integer,
 # anything else as a string; the rest of the defaults is kept.
 e2e_defaults_set() {

@@ -119,8 +119,7 @@ e2e__start_tray
 trayer_pid=${E2E_PIDS[-1]}
 e2e_expect_while_running 15 "the tray icon in trayer" e2e_tray_icon_present
 e2e_step "a click on it opens the panel"
-sleep 0.5 # trayer's first layout moves the icon once
-e2e_tray_icon_present
+e2e_expect_while_running 5 "the icon where trayer's layout leaves it" e2e_tray_icon_settled
 e2e_open_panel
 e2e_screenshot tray-sni-back-to-xembed.png
 xdotool key Escape
