@@ -53,18 +53,21 @@ e2e_expect_while_running 5 "the panel popup" e2e_popup_origin
 read -r px py < <(e2e_popup_origin)
 # The panel's ground near its bottom left corner, where no control is drawn.
 ground() { import -window root -crop "1x1+$((px + 8))+$((py + 420))" -depth 8 txt:- | awk 'NR == 2 { print $3 }'; }
-sleep 0.3 # drawn once more after it opened
-glass=$(ground)
+# The ground as it holds, in GROUND: the panel is drawn once more after it opened.
+settled_ground() { GROUND=$(e2e_steady ground); }
+e2e_expect_while_running 5 "the panel's ground drawn for good" settled_ground
+glass=$GROUND
 e2e_screenshot accessibility-glass.png
 
 e2e_step "high contrast switched on: the open panel turns opaque"
 portal_set contrast 1
 ground_changed() { [[ $(ground) != "$glass" ]]; }
 e2e_expect_while_running 5 "a panel ground other than $glass" ground_changed
+e2e_expect_while_running 5 "the opaque panel's ground drawn for good" settled_ground
 e2e_screenshot accessibility-contrast.png
 
 e2e_step "the desktop turns dark: so does the open panel"
-opaque=$(ground)
+opaque=$GROUND
 darker() { local now; now=$(ground) && [[ $now != "$opaque" ]] && [[ $(printf '%d' 0x${now:1:2}) -lt 128 ]]; }
 portal_set color-scheme 1
 e2e_expect_while_running 5 "a dark panel ground instead of $opaque" darker

@@ -133,17 +133,26 @@ e2e_start_taskbar "$taskbar" "#$taskbar_colour"
 start_and_wait_until_ready
 e2e_step "expect both pets at their homes: $expected_pets"
 e2e_expect_while_running 10 "two pets at $expected_pets" e2e_pet_windows_are "$expected_pets"
-sleep 1.5 # the emergence from home plays out
-e2e_screenshot pets-desktop.png
-shot=$E2E_ARTIFACTS/pets-desktop.png
 
 e2e_step "expect each pet drawn above the taskbar's edge and nothing of it below"
+shot=$E2E_ARTIFACTS/pets-desktop.png
+# Both pets out of their homes in the screenshot, the emergence that follows their coming up
+# played out (the first pet's top row no longer rising); nothing of either may show below the
+# edge in it.
+pets_emerged() {
+  local first # x and colours stay for the message below
+  e2e_steady first_pet_top >/dev/null || return 1
+  e2e_screenshot pets-desktop.png
+  for x in 584 648; do
+    read -r colours first <<<"$(region_colours "$shot" "52x30+$x+730")"
+    ((colours > 8)) || return 1
+  done
+}
+e2e_wait_for 10 pets_emerged || e2e_fail "no pet drawn above the taskbar at x=$x ($colours colours)"
 for x in 584 648; do
   read -r colours first <<<"$(region_colours "$shot" "52x22+$x+$edge_y")"
   [[ $colours == 1 && ${first:0:6} == "$taskbar_colour" ]] ||
     e2e_fail "the pet at x=$x shows below the taskbar's edge ($colours colours, first $first)"
-  read -r colours first <<<"$(region_colours "$shot" "52x30+$x+730")"
-  ((colours > 8)) || e2e_fail "no pet drawn above the taskbar at x=$x ($colours colours)"
 done
 
 e2e_step "make a window full screen and expect the pets gone within 2 s"
@@ -178,11 +187,14 @@ while (($(first_pet_top) > resting_top - 4)); do
 done
 xdotool type --delay 20 "$(printf 'k%.0s' {1..100})"
 e2e_expect_while_running 3 "the first pet out at $sign_spot" pet_near "$sign_spot" 0
-sleep 1.5 # the sign is raised and settled
-e2e_screenshot pet-count-sign.png
-pixels=$(convert "$E2E_ARTIFACTS/pet-count-sign.png" -crop "52x52+${sign_spot/,/+}" +repage -fuzz 6% \
-  -fill '#FF00FF' -opaque '#FCEDBF' -fill black +opaque '#FF00FF' -format '%[fx:round(w*h*mean.r)]' info:)
-((pixels > 100)) || e2e_fail "no count sign on the first pet ($pixels pixels of its cream card)"
+# The count sign raised on the first pet: its cream card in the screenshot.
+sign_raised() {
+  e2e_screenshot pet-count-sign.png
+  pixels=$(convert "$E2E_ARTIFACTS/pet-count-sign.png" -crop "52x52+${sign_spot/,/+}" +repage -fuzz 6% \
+    -fill '#FF00FF' -opaque '#FCEDBF' -fill black +opaque '#FF00FF' -format '%[fx:round(w*h*mean.r)]' info:)
+  ((pixels > 100))
+}
+e2e_expect_while_running 5 "the count sign on the first pet" sign_raised
 
 e2e_step "expect the dropped pet to stay put for the short stay, then walk home"
 while (($(e2e__now_us) - dropped < 13000000)); do sleep 0.2; done

@@ -16,19 +16,27 @@ page_shot() {
   import -window root -crop "680x600+$((wx + 224))+$((wy + 20))" +repage "$E2E_WORK/$1"
 }
 
-# turn_wheel X Y BUTTON: five notches (button 4 up, 5 down) at X Y in the window; fails unless
-# the page moved under the pointer.
+# The page column's pixels, as a checksum.
+page_pixels() {
+  page_shot now.png && convert "$E2E_WORK/now.png" rgba:- | md5sum
+}
+# True once the page column differs from before.png in more than 2000 pixels; the count in CHANGED.
+page_moved() {
+  page_shot after.png
+  CHANGED=$(compare -metric AE "$E2E_WORK/before.png" "$E2E_WORK/after.png" null: 2>&1 || true)
+  ((${CHANGED%% *} > 2000))
+}
+
+# turn_wheel X Y BUTTON: five notches (button 4 up, 5 down) at X Y in the window, over a page at
+# rest; fails unless the page moved under the pointer.
 turn_wheel() {
-  local wx wy changed
+  local wx wy
   read -r wx wy < <(e2e_window_origin 920x640)
   xdotool mousemove $((wx + $1)) $((wy + $2))
-  sleep 0.3
+  e2e_expect_while_running 5 "the page at rest under the pointer" e2e_steady page_pixels
   page_shot before.png
   for _ in 1 2 3 4 5; do xdotool click "$3"; done
-  sleep 0.3
-  page_shot after.png
-  changed=$(compare -metric AE "$E2E_WORK/before.png" "$E2E_WORK/after.png" null: 2>&1 || true)
-  ((${changed%% *} > 2000)) || e2e_fail "the wheel at $1,$2 moved the page by $changed pixels"
+  e2e_wait_for 5 page_moved || e2e_fail "the wheel at $1,$2 moved the page by $CHANGED pixels"
 }
 
 # settings_window_hints: fails unless the window's size hints fix it at 920 x 640 and the window
@@ -75,6 +83,7 @@ for language in simplifiedChinese english; do
     e2e_show_settings_page 1
     turn_wheel 800 400 5 # over the pickers and segmented rows
     turn_wheel 560 400 4 # over the sliders
+    e2e_expect_while_running 5 "the page at rest after the last notch" e2e_steady page_pixels
   fi
   e2e_kill_app TERM 5 || e2e_fail "the program did not end within 5 s of SIGTERM"
   for key in activityLevel activityTunings dragStayDuration; do

@@ -32,18 +32,30 @@ pets_at() {
   [[ $(printf '%s\n' "${found[@]}" | sort | paste -sd' ') == "$2" ]]
 }
 
-# expect_hanging <shot> <side> <x...>: at each x, the pet's square of that side below the top panel
-# holds a drawing and the panel above it shows nothing but its own colour.
-expect_hanging() {
-  local shot=$1 side=$2 x colours first
+# hanging <name.png> <side> <x...>: a screenshot NAME in which, at each x, the pet's square of
+# that side below the top panel holds a drawing and the panel above it shows nothing but its own
+# colour; what is amiss in NOT_HANGING otherwise.
+hanging() {
+  local shot=$E2E_ARTIFACTS/$1 side=$2 x colours first
   shift 2
+  e2e_screenshot "${shot##*/}"
   for x in "$@"; do
     read -r colours first <<<"$(convert "$shot" -crop "$side""x30+$x+0" +repage -format '%k %[hex:p{0,0}]' info:)"
-    [[ $colours == 1 && ${first:0:6} == "$top_colour" ]] ||
-      e2e_fail "the pet at x=$x shows over the top panel ($colours colours, first $first)"
+    [[ $colours == 1 && ${first:0:6} == "$top_colour" ]] || {
+      NOT_HANGING="the pet at x=$x shows over the top panel ($colours colours, first $first)"
+      return 1
+    }
     colours=$(convert "$shot" -crop "$side""x$side+$x+30" +repage -format '%k' info:)
-    ((colours > 8)) || e2e_fail "no pet drawn below the top panel at x=$x ($colours colours)"
+    ((colours > 8)) || {
+      NOT_HANGING="no pet drawn below the top panel at x=$x ($colours colours)"
+      return 1
+    }
   done
+}
+# expect_hanging <name.png> <side> <x...>: hanging, once the pets have come down out of their
+# homes, which they do after their windows are in place.
+expect_hanging() {
+  e2e_wait_for 10 hanging "$@" || e2e_fail "$NOT_HANGING"
 }
 
 # picker_rows X: the middle (window y) of each home picker row whose segment at window x X is the
@@ -72,9 +84,9 @@ choose() {
   xdotool mousemove $((wx + 500)) $((wy + 400))
   for _ in $(seq 30); do xdotool click 5; done # to the page's end,
   xdotool click 4 click 4                       # then back up to the home card
-  sleep 0.3
-  rows=$(picker_rows "$selected")
-  [[ $(wc -w <<<"$rows") == 2 ]] || e2e_fail "found no two home pickers with the other choice selected (rows: ${rows//$'\n'/ })"
+  two_pickers() { rows=$(e2e_steady picker_rows "$selected") && [[ $(wc -w <<<"$rows") == 2 ]]; }
+  e2e_wait_for 5 two_pickers ||
+    e2e_fail "found no two home pickers with the other choice selected (rows: ${rows//$'\n'/ })"
   for y in $rows; do xdotool mousemove $((wx + column)) $((wy + y)) click 1 sleep 0.2; done
 }
 
@@ -96,9 +108,7 @@ e2e_step "choose \"Top edge\" for both pets: they hang below the top panel"
 e2e_open_settings
 choose "Top edge"
 e2e_expect_while_running 5 "two pets at $top_homes" e2e_pet_windows_are "$top_homes"
-sleep 1.5 # the emergence from home plays out
-e2e_screenshot top-home.png
-expect_hanging "$E2E_ARTIFACTS/top-home.png" 52 582 646
+expect_hanging top-home.png 52 582 646
 
 e2e_step "choose \"Automatic\" for both: back by the taskbar"
 choose Auto
@@ -118,7 +128,5 @@ QT_SCALE_FACTOR=2 e2e_start_app "$program"
 # In points the screen is 640 x 400 and the top panel 15 high: a pet's corner 3 points above the
 # screen's top, 58 points left and 6 right of its centre.
 e2e_expect_while_running 10 "two pets at 524,-6 652,-6" pets_at 2 "524,-6 652,-6"
-sleep 1.5
-e2e_screenshot top-home-scale2.png
-expect_hanging "$E2E_ARTIFACTS/top-home-scale2.png" 104 524 652
+expect_hanging top-home-scale2.png 104 524 652
 e2e_kill_app TERM 5 || e2e_fail "still running 5 s after SIGTERM"

@@ -65,18 +65,21 @@ stop_trayer
 
 e2e_step "xfce4-panel: the item's face reads on its panel"
 e2e_start_sni_host
-# The panel's ground (the bottom 32 pixels, below its top edge's line) in GROUND, and the box of
-# the one thing drawn on it in PANEL_ICON.
-panel_icon() {
-  local w h x y
-  GROUND=$(import -window root -crop 1x1+4+790 +repage -format '#%[hex:p{0,0}]' info:)
+# Prints the panel's ground (the bottom 32 pixels, below its top edge's line) and the box of the
+# one thing drawn on it.
+panel_ground_and_icon() {
+  local ground w h x y
+  ground=$(import -window root -crop 1x1+4+790 +repage -format '#%[hex:p{0,0}]' info:)
   read -r w h x y < <(import -window root -crop 1280x28+0+772 +repage png:- |
-    convert png:- -bordercolor "$GROUND" -border 1 -fuzz 10% -trim -format '%w %h %X %Y' info: | tr -d +)
-  ((w > 4 && w < 60)) && PANEL_ICON="${w}x$h+$((x - 1))+$((y - 1 + 772))"
+    convert png:- -bordercolor "$ground" -border 1 -fuzz 10% -trim -format '%w %h %X %Y' info: | tr -d +)
+  ((w < 60)) && e2e_squarish "$w" "$h" 4 && echo "$ground ${w}x$h+$((x - 1))+$((y - 1 + 772))"
 }
-e2e_expect_while_running 10 "the face in the panel" panel_icon
-sleep 0.5 # the host draws it once more at its final size
-panel_icon || e2e_fail "the face left the panel"
+# The ground in GROUND and the icon's box in PANEL_ICON, once the host has drawn it for the last
+# time at its final size.
+panel_icon() {
+  read -r GROUND PANEL_ICON < <(e2e_steady panel_ground_and_icon)
+}
+e2e_expect_while_running 10 "the face in the panel at its final size" panel_icon
 expect_face_reads tray-face-xfce "$PANEL_ICON" "$GROUND"
 
 e2e_step "the same panel turned dark: the face still reads on it"

@@ -15,10 +15,13 @@ panel_content() {
   read -r w h x y <<<"${box//+/}"
   ((w > 0 && w < 200)) && echo "$w $h $x $((y + 768))"
 }
-# One icon only, its box kept in ICON: the XEmbed icon the program showed before is gone.
+# One icon only, its box kept in ICON: the XEmbed icon the program showed before is gone, and
+# the host has drawn it whole and for the last time (what it draws there first may be a sliver).
 one_icon() {
-  local w h x y
-  read -r w h x y < <(panel_content) && ((w <= 32)) && ICON="$w $h $x $y"
+  local box w h x y
+  box=$(e2e_steady panel_content) || return 1
+  read -r w h x y <<<"$box"
+  ((w <= 32)) && e2e_squarish "$w" "$h" 8 && ICON=$box
 }
 # The watcher lists an item whose connection belongs to the program.
 item_registered() {
@@ -48,9 +51,7 @@ e2e_expect_while_running 10 "the pets" e2e_pet_window_ids
 e2e_step "start xfce4-panel: the program's entry moves to it"
 e2e_start_sni_host
 e2e_expect_while_running 10 "the item registered with the watcher" item_registered
-e2e_expect_while_running 10 "the icon drawn in the panel" one_icon
-sleep 0.5 # the host draws it once more at its final size
-e2e_expect_while_running 5 "the icon drawn in the panel, alone" one_icon
+e2e_expect_while_running 10 "the icon drawn in the panel, alone" one_icon
 read -r w h x y <<<"$ICON"
 cx=$((x + w / 2)) cy=$((y + h / 2))
 
@@ -118,8 +119,7 @@ e2e__start_tray
 trayer_pid=${E2E_PIDS[-1]}
 e2e_expect_while_running 15 "the tray icon in trayer" e2e_tray_icon_present
 e2e_step "a click on it opens the panel"
-sleep 0.5 # trayer's first layout moves the icon once
-e2e_tray_icon_present
+e2e_expect_while_running 5 "the icon where trayer's layout leaves it" e2e_tray_icon_settled
 e2e_open_panel
 e2e_screenshot tray-sni-back-to-xembed.png
 xdotool key Escape
@@ -130,6 +130,4 @@ kill -TERM "$trayer_pid" && wait "$trayer_pid" 2>/dev/null || true
 e2e__untrack "$trayer_pid"
 e2e_start_sni_host
 e2e_expect_while_running 10 "the item registered with the watcher" item_registered
-e2e_expect_while_running 10 "the icon drawn in the panel" one_icon
-sleep 0.5
-e2e_expect_while_running 5 "the icon drawn in the panel, alone" one_icon
+e2e_expect_while_running 10 "the icon drawn in the panel, alone" one_icon

@@ -18,9 +18,12 @@ panel_icon() {
   read -r w h x y <<<"${box//+/}"
   ((w > 0 && w <= strip)) && echo "$w $h $x $((y + screen_h - strip))"
 }
-# The icon drawn alone, its box kept in ICON.
+# The icon drawn alone, whole and for the last time, its box kept in ICON.
 icon_drawn() {
-  ICON=$(panel_icon "$1") && [[ -n $ICON ]]
+  local w h x y
+  ICON=$(e2e_steady panel_icon "$1") || return 1
+  read -r w h x y <<<"$ICON"
+  e2e_squarish "$w" "$h" $(($1 / 4))
 }
 
 # The scales of the panel and of the program, in turn.
@@ -31,9 +34,7 @@ for scales in "2 2" "2 1" "1 2"; do
   xdotool mousemove 100 100 # no tooltip of the last round over the panel
   GDK_SCALE=$host e2e_start_sni_host
   QT_SCALE_FACTOR=$app e2e_start_app "$1"
-  e2e_expect_while_running 15 "the icon drawn in the panel" icon_drawn $((32 * host))
-  sleep 0.5 # the host draws it once more at its final size
-  e2e_expect_while_running 5 "the icon drawn in the panel, alone" icon_drawn $((32 * host))
+  e2e_expect_while_running 15 "the icon drawn in the panel, alone" icon_drawn $((32 * host))
   read -r w h x y <<<"$ICON"
   cx=$((x + w / 2)) cy=$((y + h / 2))
 

@@ -10,6 +10,7 @@
 #include <optional>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include <poll.h>
 
@@ -35,9 +36,19 @@ std::unordered_map<Display*, Connection*>& ownConnections() {
 XIOErrorHandler previousIOErrorHandler = nullptr;
 XErrorHandler previousErrorHandler = nullptr;
 
+// A raw key press or release as the server sent it.
+struct RawKey {
+    bool press;
+    int detail;    // the key code
+    int sourceid;  // the keyboard
+    bool repeatFlag;
+    Time time;
+};
+
 // An X connection of ours. Xlib's default handlers end the process on a broken connection or
-// a protocol error; for our connections both are recorded instead. Once lost, a connection is
-// only closed: any other Xlib call on it may block or crash.
+// a protocol error; for our connections both are recorded instead. Once lost, a connection
+// only hands out the keys Xlib had read and is closed: any other Xlib call on it may block or
+// crash.
 class Connection {
 public:
     static std::unique_ptr<Connection> open() {
@@ -71,8 +82,27 @@ public:
         int major = 2, minor = 2;
         if (XIQueryVersion(display_, &major, &minor) != Success || lost_) return std::nullopt;
         if (major < 2 || (major == 2 && minor < 2)) return std::nullopt;
+        xiOpcode_ = opcode;
         return opcode;
     }
+
+    // The raw key event in `event`, taken from Xlib's queue; nullopt for any other event.
+    std::optional<RawKey> rawKey(XEvent& event) {
+        XGenericEventCookie* cookie = &event.xcookie;
+        if (!xiOpcode_ || cookie->type != GenericEvent || cookie->extension != *xiOpcode_) return std::nullopt;
+        if (!XGetEventData(display_, cookie)) return std::nullopt;
+        std::optional<RawKey> key;
+        if (cookie->evtype == XI_RawKeyPress || cookie->evtype == XI_RawKeyRelease) {
+            const auto& raw = *static_cast<const XIRawEvent*>(cookie->data);
+            key = RawKey{cookie->evtype == XI_RawKeyPress, raw.detail, raw.sourceid, (raw.flags & XIKeyRepeat) != 0,
+                         raw.time};
+        }
+        XFreeEventData(display_, cookie);
+        return key;
+    }
+
+    // The key events Xlib had read when the connection broke, once.
+    std::vector<RawKey> takeKeysReadBeforeLoss() { return std::exchange(keysReadBeforeLoss_, {}); }
 
     // Drops whatever the server sent unasked (MappingNotify reaches every client).
     void discardEvents() {
@@ -89,7 +119,17 @@ private:
         XSetIOErrorExitHandler(display_, &Connection::onIOErrorExit, this);
     }
 
-    static void onIOErrorExit(Display*, void* self) { static_cast<Connection*>(self)->lost_ = true; }
+    // Xlib reads a cut or closed connection to its end before it sees the loss, and empties its
+    // queue once this returns: the keys it read on the way are taken out first.
+    static void onIOErrorExit(Display*, void* self) {
+        auto* connection = static_cast<Connection*>(self);
+        connection->lost_ = true;
+        while (XEventsQueued(connection->display_, QueuedAlready) > 0) {
+            XEvent event;
+            XNextEvent(connection->display_, &event);
+            if (auto key = connection->rawKey(event)) connection->keysReadBeforeLoss_.push_back(*key);
+        }
+    }
 
     static int onIOError(Display* display) {
         // Returning lets Xlib call the connection's exit handler, which records the loss.
@@ -122,6 +162,8 @@ private:
     Display* display_;
     bool lost_ = false;
     bool protocolError_ = false;
+    std::optional<int> xiOpcode_;
+    std::vector<RawKey> keysReadBeforeLoss_;
 };
 
 void disposeNotifier(std::unique_ptr<QSocketNotifier>& notifier) {
@@ -136,12 +178,9 @@ void disposeNotifier(std::unique_ptr<QSocketNotifier>& notifier) {
 
 class X11KeyEventTap final : public KeyEventTap {
 public:
-    X11KeyEventTap(std::unique_ptr<Connection> connection, int xiOpcode, Window markWindow,
+    X11KeyEventTap(std::unique_ptr<Connection> connection, Window markWindow,
                    std::function<void(const KeyTapEvent&)> callback)
-        : connection_(std::move(connection)),
-          xiOpcode_(xiOpcode),
-          markWindow_(markWindow),
-          callback_(std::move(callback)) {
+        : connection_(std::move(connection)), markWindow_(markWindow), callback_(std::move(callback)) {
         notifier_ = std::make_unique<QSocketNotifier>(ConnectionNumber(connection_->display()), QSocketNotifier::Read);
         QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { drain(true); });
         clock_.start();
@@ -196,6 +235,8 @@ public:
             readEvents(false);
             if (!*alive) return;
         }
+        // Broken by the send: what Xlib had read by then is still handed out.
+        if (connection_ && connection_->isLost()) readEvents(false);
     }
 
 private:
@@ -229,11 +270,10 @@ private:
 
     // Whether any event came. Read `atOnce` after they came, they set the server's clock against ours.
     bool readEvents(bool atOnce) {
-        const auto alive = alive_;
         Display* display = connection_->display();
         // Looked at without a key having come: one look at the socket, where Xlib would try
         // to read from it several times.
-        if (!atOnce && XEventsQueued(display, QueuedAlready) == 0) {
+        if (!atOnce && !connection_->isLost() && XEventsQueued(display, QueuedAlready) == 0) {
             pollfd socket{ConnectionNumber(display), POLLIN, 0};
             if (::poll(&socket, 1, 0) == 0) return false;
         }
@@ -246,23 +286,25 @@ private:
                 seenMark_ = event.xclient.data.l[0];
                 continue;
             }
-            XGenericEventCookie* cookie = &event.xcookie;
-            if (cookie->type != GenericEvent || cookie->extension != xiOpcode_) continue;
-            if (!XGetEventData(display, cookie)) continue;
-            std::optional<KeyTapEvent> report;
-            if (cookie->evtype == XI_RawKeyPress || cookie->evtype == XI_RawKeyRelease) {
-                const auto& raw = *static_cast<const XIRawEvent*>(cookie->data);
-                report = track(raw, cookie->evtype == XI_RawKeyPress);
-                if (report) report->waited = waitedSince(raw.time, atOnce);
-            }
-            XFreeEventData(display, cookie);
-            if (report && enabled_) {
-                callback_(*report);
-                if (!*alive) return read;  // the callback invalidated or destroyed the tap
-            }
+            if (const auto key = connection_->rawKey(event); key && !hand(*key, atOnce)) return read;
         }
-        if (connection_->isLost()) loseConnection();
+        if (!connection_->isLost()) return read;
+        for (const RawKey& key : connection_->takeKeysReadBeforeLoss()) {
+            read = true;
+            if (!hand(key, atOnce)) return read;
+        }
+        loseConnection();
         return read;
+    }
+
+    // False when the callback invalidated or destroyed the tap.
+    bool hand(const RawKey& key, bool atOnce) {
+        const auto alive = alive_;
+        auto report = track(key);
+        if (!report) return true;
+        report->waited = waitedSince(key.time, atOnce);
+        if (enabled_) callback_(*report);
+        return *alive;
     }
 
     // The server stamps events in milliseconds of its own clock (wrapping at 2^32): the gap to
@@ -281,15 +323,15 @@ private:
 
     // Raw events carry no repeat flag: a press of a key that is already down is a repeat.
     // Keys are tracked per source device, so two keyboards pressing the same key both count.
-    std::optional<KeyTapEvent> track(const XIRawEvent& raw, bool press) {
-        if (raw.detail < 0 || raw.detail >= kKeyCodes) return std::nullopt;
-        auto& down = keysDown_[raw.sourceid];
-        if (!press) {
-            down.reset(static_cast<size_t>(raw.detail));
+    std::optional<KeyTapEvent> track(const RawKey& key) {
+        if (key.detail < 0 || key.detail >= kKeyCodes) return std::nullopt;
+        auto& down = keysDown_[key.sourceid];
+        if (!key.press) {
+            down.reset(static_cast<size_t>(key.detail));
             return std::nullopt;
         }
-        const bool repeat = down.test(static_cast<size_t>(raw.detail)) || (raw.flags & XIKeyRepeat) != 0;
-        down.set(static_cast<size_t>(raw.detail));
+        const bool repeat = down.test(static_cast<size_t>(key.detail)) || key.repeatFlag;
+        down.set(static_cast<size_t>(key.detail));
         return KeyTapEvent{KeyTapEventType::keyDown, repeat};
     }
 
@@ -306,7 +348,6 @@ private:
     static constexpr int kKeyCodes = 256;
 
     std::unique_ptr<Connection> connection_;
-    int xiOpcode_;
     // An unmapped window of the tap's connection, which the events marking a read-out go to.
     Window markWindow_;
     long lastMark_ = 0;
@@ -372,7 +413,7 @@ std::unique_ptr<KeyEventTap> X11KeyEventTapSystem::createKeyDownTap(std::functio
                                             InputOnly, CopyFromParent, 0, nullptr);
     XSync(display, False);
     if (connection->isLost() || connection->takeProtocolError()) return nullptr;
-    return std::make_unique<X11KeyEventTap>(std::move(connection), *opcode, markWindow, std::move(callback));
+    return std::make_unique<X11KeyEventTap>(std::move(connection), markWindow, std::move(callback));
 }
 
 }  // namespace platform::qt

@@ -31,6 +31,10 @@ struct HomePeekScootTest : CoordinatorPlayTest {
     void beginPeeking(int pet) { view(pet).setActivity(PetActivity::peeking); }
 };
 
+double apart(Point a, Point b) {
+    return std::hypot(a.x - b.x, a.y - b.y);
+}
+
 TEST_F(HomePeekScootTest, peek_ducksIntoTheHomeShowsTheEyesLeansOutAndComesBackToRest) {
     for (const HomeSide& s : homeSides())
         for (int pet : {0, 1}) {
@@ -92,6 +96,46 @@ TEST_F(HomePeekScootTest, scoot_shufflesAlongTheEdgeAwayFromTheOtherPetAndBack) 
             EXPECT_EQ(stages[1].until, film.times.back()) << what;
             EXPECT_TRUE(view(pet).isGrippingHome()) << what;
         }
+}
+
+// Between two places it holds, the pet glides: its way is spread over many frames and never
+// turns back. Eased at both ends, a glide is at its fastest 1.5 times its mean speed; one that
+// lasts a fifth of a second or more, shown at 30 frames a second, thus moves at most a quarter
+// of its way from one frame to the next. A pet that jumps there or back fails this.
+TEST_F(HomePeekScootTest, peekAndScoot_glideFromStopToStopWithoutAJump) {
+    struct Motion {
+        const char* name;
+        void (CoordinatorTestAccess::*play)(int);
+        double lasts;
+    };
+    const Motion motions[] = {{"peek", &CoordinatorTestAccess::playHomePeek, 4},
+                              {"scoot", &CoordinatorTestAccess::playHomeScoot, 3}};
+    for (const Motion& m : motions)
+        for (const HomeSide& s : homeSides())
+            for (int pet : {0, 1}) {
+                const std::string what = std::string(m.name) + ", " + startAt(s, pet);
+                beginPeeking(pet);
+                auto a = access();
+                (a.*m.play)(pet);
+                const Film film = this->film(m.lasts, 1.0 / 60);
+                // Held longer than the glide shows any one frame; the first is where it set off.
+                auto stops = film.stops(size_t(pet), 0.06);
+                if (stops.empty() || stops.front().from > 0)
+                    stops.insert(stops.begin(), {film.frames[0][size_t(pet)], 0, 0});
+                ASSERT_GE(stops.size(), 3u) << what << ": at rest, away and back";
+                for (size_t leg = 0; leg + 1 < stops.size(); ++leg) {
+                    const Point from = stops[leg].at, to = stops[leg + 1].at;
+                    const double way = apart(from, to);
+                    for (size_t i = 1; i < film.frames.size(); ++i) {
+                        if (film.times[i] < stops[leg].until || film.times[i] > stops[leg + 1].from) continue;
+                        const Point before = film.frames[i - 1][size_t(pet)], now = film.frames[i][size_t(pet)];
+                        EXPECT_LE(apart(before, now), way / 4)
+                            << what << ", leg " << leg << " at " << film.times[i] << " s: a jump";
+                        EXPECT_LE(apart(now, to), apart(before, to))
+                            << what << ", leg " << leg << " at " << film.times[i] << " s: turned back";
+                    }
+                }
+            }
 }
 
 }  // namespace
