@@ -15,8 +15,11 @@
 #include <QScatterSeries>
 #include <QValueAxis>
 #include <cmath>
+#include <memory>
 
 #include "model/AppModel.h"
+#include "model/DayTurnTimer.h"
+#include "platform/Services.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/SymbolImages.h"
 #include "windows/KeyChartCurve.h"
@@ -120,8 +123,11 @@ public:
         page->addWidget(privacy);
         page->addStretch(1);
         bindings_.follow(model_.ledger, [this](const auto&) { refreshCounts(); });
-        // The model republishes at least every minute: a page left open past midnight turns
-        // to the new day with it.
+        // A page left open past midnight turns to the new day as it begins.
+        dayTurn_ = std::make_unique<model::DayTurnTimer>(model_.mainLoop(), platform::notificationCenter(),
+                                                         [this] { refreshCounts(); });
+        // The model republishes at least every minute: a clock or time zone changed by hand
+        // shows with it.
         new ChangeFollower(this, model_.objectWillChange, [this] { refreshCounts(); });
     }
 
@@ -483,6 +489,7 @@ private:
     StatTile* total_ = nullptr;
     QPushButton* clear_ = nullptr;
     Bindings bindings_;
+    std::unique_ptr<model::DayTurnTimer> dayTurn_;
 };
 
 }  // namespace
