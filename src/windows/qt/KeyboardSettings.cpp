@@ -266,17 +266,17 @@ private:
     }
 
     // An open step follows the clock and the count: past midnight it names the day it clears.
+    // Only a text that changed is set again, since each one set lays the box out anew.
     void refreshConfirmations() {
         if (!firstBox_ && !finalBox_) return;
         const auto words = clearDayWords(clearDay_, model_.ledger->countDay(clearDay_), model_.mainLoop().now());
         if (firstBox_) {
-            firstBox_->setWindowTitle(words.title);
-            firstBox_->setText(words.title);
-            firstBox_->setInformativeText(words.message);
+            platform::qt::setConfirmationTitle(*firstBox_, words.title);
+            if (firstBox_->informativeText() != words.message) firstBox_->setInformativeText(words.message);
         }
         if (finalBox_) {
-            finalBox_->setInformativeText(words.finalMessage);
-            if (finalButton_) finalButton_->setText(words.finalButton);
+            if (finalBox_->informativeText() != words.finalMessage) finalBox_->setInformativeText(words.finalMessage);
+            if (finalButton_ && finalButton_->text() != words.finalButton) finalButton_->setText(words.finalButton);
         }
     }
 
