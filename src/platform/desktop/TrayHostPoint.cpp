@@ -10,21 +10,33 @@ namespace {
 // Farther than this from the pointer, a reading cannot be the icon the pointer is on: the
 // largest tray icons are 64 pixels at scale 2.
 constexpr double kNearPointer = 128;
+// Hosts draw at scales up to 4, and none below 1.
+constexpr double kLeastScale = 1, kGreatestScale = 4;
+// A scale this close to a whole one is the whole one: what is left over is the pointer's
+// place on the icon, not a fractional scale (the nearest fractional ones are a quarter off).
+constexpr double kWholeScaleSlack = 0.1;
+// A host's menu opens beside its panel: a pointer read on it lies no farther from the panel
+// than the menu reaches. Ours has one entry, about 30 points tall at scale 1; this covers it
+// drawn by a host at scale 4, or a menu of five entries, and keeps a pointer on a panel
+// without a strut (inside the area left for windows) from being taken to a far edge.
+constexpr double kMenuReach = 160;
 }  // namespace
 
 Point trayHostPointInPixels(Point reported, std::optional<Point> pointerPixels) {
-    if (!pointerPixels) return reported;
-    Point best = reported;
-    double bestDistance = kNearPointer;
-    for (int scale = 1; scale <= 4; ++scale) {
-        const Point candidate{reported.x * scale, reported.y * scale};
-        const double distance = std::hypot(candidate.x - pointerPixels->x, candidate.y - pointerPixels->y);
-        if (distance < bestDistance) {
-            best = candidate;
-            bestDistance = distance;
-        }
-    }
-    return best;
+    const double length = reported.x * reported.x + reported.y * reported.y;
+    if (!pointerPixels || length <= 0) return reported;
+    const Point pointer = *pointerPixels;
+    const auto distance = [&](double scale) {
+        return std::hypot(scale * reported.x - pointer.x, scale * reported.y - pointer.y);
+    };
+    // The scale that puts the reading nearest the pointer. Only when both axes agree on it
+    // does the scaled reading come near the pointer.
+    const double fitted =
+        std::clamp((reported.x * pointer.x + reported.y * pointer.y) / length, kLeastScale, kGreatestScale);
+    const double whole = std::round(fitted);
+    const double scale =
+        std::abs(fitted - whole) <= kWholeScaleSlack && distance(whole) < kNearPointer ? whole : fitted;
+    return distance(scale) < kNearPointer ? Point{scale * reported.x, scale * reported.y} : reported;
 }
 
 Point trayIconPointFromMenuPointer(Point pointer, const std::vector<Screen>& screens) {
@@ -47,7 +59,7 @@ Point trayIconPointFromMenuPointer(Point pointer, const std::vector<Screen>& scr
     };
     const Edge& nearest = *std::min_element(std::begin(edges), std::end(edges),
                                             [](const Edge& a, const Edge& b) { return a.distance < b.distance; });
-    return nearest.distance == none ? pointer : nearest.across;
+    return nearest.distance <= kMenuReach ? nearest.across : pointer;
 }
 
 }  // namespace platform

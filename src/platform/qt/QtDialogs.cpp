@@ -1,14 +1,13 @@
 #include "platform/qt/QtDialogs.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QGridLayout>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
-#include <QSpacerItem>
 #include <QStandardPaths>
 #include <QStringList>
 #include <algorithm>
@@ -31,10 +30,10 @@ void widenForTitle(QMessageBox& box) {
     int width = std::max(kMinimumWidth, title + kTitleBarRoom);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         width = std::min(width, screen->availableGeometry().width() * 9 / 10);
-    // The box sizes itself from its layout's minimum width.
-    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
-        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
-                      grid->columnCount());
+    // The box sizes itself from its layout's minimum width, and lays itself out anew, dropping
+    // anything added to its layout, whenever a text is set: the button row spans the box and
+    // keeps its own minimum through that.
+    if (auto* buttons = box.findChild<QDialogButtonBox*>()) buttons->setMinimumWidth(width);
 }
 
 QMessageBox* alertBox(const Alert& alert) {
@@ -63,6 +62,13 @@ DestructiveConfirmation makeDestructiveConfirmation(QWidget* parent, const QStri
     box->setEscapeButton(cancel);
     widenForTitle(*box);
     return {box, destructive};
+}
+
+void setConfirmationTitle(QMessageBox& box, const QString& title) {
+    if (box.windowTitle() == title && box.text() == title) return;
+    box.setWindowTitle(title);
+    widenForTitle(box);
+    box.setText(title);
 }
 
 std::optional<std::filesystem::path> QtSavePanelRunner::runModal(const SavePanelRequest& request) {

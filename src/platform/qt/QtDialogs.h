@@ -26,6 +26,9 @@ struct DestructiveConfirmation {
 };
 DestructiveConfirmation makeDestructiveConfirmation(QWidget* parent, const QString& title, const QString& message,
                                                     const QString& destructiveTitle, const QString& cancelTitle);
+// A new title for such a question while it is open, in its title bar and above its message,
+// with the box widened when the title needs it.
+void setConfirmationTitle(QMessageBox& box, const QString& title);
 
 // QFileDialog, with Qt's own dialog so it looks the same on every desktop.
 class QtSavePanelRunner final : public SavePanelRunner {

@@ -15,8 +15,11 @@
 #include <QScatterSeries>
 #include <QValueAxis>
 #include <cmath>
+#include <memory>
 
 #include "model/AppModel.h"
+#include "model/DayTurnTimer.h"
+#include "platform/Services.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/SymbolImages.h"
 #include "windows/KeyChartCurve.h"
@@ -120,8 +123,11 @@ public:
         page->addWidget(privacy);
         page->addStretch(1);
         bindings_.follow(model_.ledger, [this](const auto&) { refreshCounts(); });
-        // The model republishes at least every minute: a page left open past midnight turns
-        // to the new day with it.
+        // A page left open past midnight turns to the new day as it begins.
+        dayTurn_ = std::make_unique<model::DayTurnTimer>(model_.mainLoop(), platform::notificationCenter(),
+                                                         [this] { refreshCounts(); });
+        // The model republishes at least every minute: a clock or time zone changed by hand
+        // shows with it.
         new ChangeFollower(this, model_.objectWillChange, [this] { refreshCounts(); });
     }
 
@@ -260,17 +266,17 @@ private:
     }
 
     // An open step follows the clock and the count: past midnight it names the day it clears.
+    // Only a text that changed is set again, since each one set lays the box out anew.
     void refreshConfirmations() {
         if (!firstBox_ && !finalBox_) return;
         const auto words = clearDayWords(clearDay_, model_.ledger->countDay(clearDay_), model_.mainLoop().now());
         if (firstBox_) {
-            firstBox_->setWindowTitle(words.title);
-            firstBox_->setText(words.title);
-            firstBox_->setInformativeText(words.message);
+            platform::qt::setConfirmationTitle(*firstBox_, words.title);
+            if (firstBox_->informativeText() != words.message) firstBox_->setInformativeText(words.message);
         }
         if (finalBox_) {
-            finalBox_->setInformativeText(words.finalMessage);
-            if (finalButton_) finalButton_->setText(words.finalButton);
+            if (finalBox_->informativeText() != words.finalMessage) finalBox_->setInformativeText(words.finalMessage);
+            if (finalButton_ && finalButton_->text() != words.finalButton) finalButton_->setText(words.finalButton);
         }
     }
 
@@ -483,6 +489,7 @@ private:
     StatTile* total_ = nullptr;
     QPushButton* clear_ = nullptr;
     Bindings bindings_;
+    std::unique_ptr<model::DayTurnTimer> dayTurn_;
 };
 
 }  // namespace

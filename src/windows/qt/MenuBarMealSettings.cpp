@@ -397,7 +397,13 @@ QWidget* makeMenuBarMealSettings(menubar::stash::MenuBarMealController& controll
     // How to use a stash that can never run here would only mislead: the reason stands alone.
     hintRow->setVisible(!reasonAtSwitch);
     cardLayout->addWidget(hintRow);
-    cardLayout->addWidget(paragraph(L10n::t("栗丸不会读取图标内容，也不会点击其他应用。图标仍由 macOS 持有；关闭此功能或退出栗丸时会全部恢复。"), TextStyle::caption));
+    // Without a tray there are no icons that stay in it or come back to it.
+    const std::string promise =
+        trayShowsEntry(actions) ? L10n::t("栗丸不会读取图标内容，也不会点击其他应用。图标仍由 macOS 持有；关闭此功能或退出栗丸时会全部恢复。")
+                                : L10n::t("栗丸不会读取图标内容，也不会点击其他应用。");
+    auto* privacy = paragraph(promise, TextStyle::caption);
+    privacy->setObjectName("mealPrivacy");
+    cardLayout->addWidget(privacy);
     QPushButton* retry = nullptr;
     if (controller.usesNativeVisibility() && !visualPreview) {
         cardLayout->addWidget(paragraph(L10n::t("macOS 27 需要辅助功能权限，仅临时读取图标所属应用和位置，不读取内容或保存顺序。同一应用的多个图标会一起收起；系统图标始终保留。"),

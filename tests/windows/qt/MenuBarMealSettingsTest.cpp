@@ -82,3 +82,30 @@ TEST_F(MenuBarMealSettingsTest, howToUseTheStashShowsOnlyWhereItCanRun) {
         EXPECT_EQ(card->findChild<QWidget*>("howTo")->isVisible(), row.instructions);
     }
 }
+
+// The note under the switch speaks of icons staying in the tray only where there is one.
+TEST_F(MenuBarMealSettingsTest, thePrivacyNoteSpeaksOfTheTrayOnlyWhereThereIsOne) {
+    platform::qt::QtStatusBar tray;
+    menubar::stash::MenuBarMealController controller(sim.defaults, tray);
+    const struct {
+        model::AppLanguageChoice language;
+        const char* trayWord;
+    } languages[] = {{model::AppLanguageChoice::english, "tray"},
+                     {model::AppLanguageChoice::simplifiedChinese, "托盘"}};
+    for (const auto& language : languages) {
+        model->setAppLanguage(language.language);
+        QString withTray;
+        for (const bool present : {true, false}) {
+            SCOPED_TRACE(std::string(language.trayWord) + (present ? ", a tray" : ", no tray"));
+            windows::SettingsActions actions;
+            actions.trayShowsEntry = [present] { return present; };
+            std::unique_ptr<QWidget> card(windows::qt::makeMenuBarMealSettings(controller, actions));
+            const QString note = card->findChild<QLabel*>("mealPrivacy")->text();
+            EXPECT_EQ(note.contains(QString::fromUtf8(language.trayWord)), present) << note.toStdString();
+            if (present)
+                withTray = note;
+            else
+                EXPECT_TRUE(withTray.startsWith(note)) << "the same promise, without the tray: " << note.toStdString();
+        }
+    }
+}
