@@ -61,7 +61,9 @@ void showStartFailure(int argc, char** argv, const std::string& why) {
     if (!platform::qt::x11DisplayReachable()) return;
     setenv("QT_QPA_PLATFORM", "xcb", 1);
     QApplication application(argc, argv);
-    platform::qt::QtAlertRunner().runModal(model::localizedAlert(model::L10n::t("栗丸无法启动"), why));
+    // Also a start at login or by the session manager, while the user types elsewhere.
+    platform::qt::QtAlertRunner().runModal(model::localizedAlert(model::L10n::t("栗丸无法启动"), why),
+                                           platform::AlertCause::program);
 }
 
 }  // namespace
