@@ -10,6 +10,7 @@
 #include "app/AppController.h"
 #include "app/AppDelegate.h"
 #include "app/CommandLine.h"
+#include "app/LaunchAtLoginManager.h"
 #include "app/ProgramExit.h"
 #include "app/SettingsWindowActions.h"
 #include "modules/HttpClient.h"
@@ -123,6 +124,7 @@ int main(int argc, char** argv) {
     // Routed before anything is loaded: a SIGTERM during a long load still ends in order.
     platform::qt::QtApplication app([&] { programExit.willTerminate(); });
     app.routeTerminationSignals();
+    app.tellSessionHowToComeBack([] { return app::LaunchAtLoginManager::status() == app::LoginItemStatus::enabled; });
 
     platform::PlistFileDefaults defaults(defaultsPath, loop,
                                          instance.savesSettings() ? platform::PlistFileDefaults::Access::readWrite
