@@ -16,6 +16,17 @@ window_named() { xdotool search --onlyvisible --name "^$1\$" | head -n 1; }
 typing_window_active() {
   [[ $(xprop -root _NET_ACTIVE_WINDOW | awk '{ print $NF }') == "$(printf '0x%x' "$typing_window")" ]]
 }
+# Whether the window manager stacks window $1 above the typing window.
+stacked_above_typing_window() {
+  local -a order
+  read -r -a order < <(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,//g')
+  local i notice=-1 typing=-1
+  for i in "${!order[@]}"; do
+    ((order[i] == $1)) && notice=$i
+    ((order[i] == typing_window)) && typing=$i
+  done
+  ((typing >= 0 && notice > typing))
+}
 returns_received() {
   (($(awk '/^KeyPress event/ { press = 1 } /^$/ { press = 0 } press && /keysym 0xff0d, Return/ { n++ }
       END { print n + 0 }' "$E2E_WORK/keys") == $1))
@@ -33,6 +44,7 @@ expect_notice_leaves_the_keyboard() {
   local notice
   notice=$(window_named "$1")
   typing_window_active || e2e_fail "the window \"$1\" took the focus from the window the user types in"
+  stacked_above_typing_window "$notice" || e2e_fail "the window \"$1\" came up under the typing window"
   returns_typed=$((returns_typed + 1))
   xdotool key Return
   e2e_wait_for 5 returns_received "$returns_typed" || e2e_fail "the Return typed did not reach the typing window"

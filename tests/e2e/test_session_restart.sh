@@ -15,6 +15,7 @@ e2e_defaults_set onboardingCompleted true # the welcome window is not what this 
 readonly restart_if_running=0 restart_never=3
 autostart_entry=$HOME/.config/autostart/tuftle.desktop
 
+pets_shown() { [[ -n $(e2e_pet_window_ids) ]]; }
 saves() { grep -c '^saved ' "$E2E_WORK/manager.out" || true; }
 last_save() { grep '^saved ' "$E2E_WORK/manager.out" | tail -n 1; }
 # checkpoint <hint>: the manager saves the session; the program answers with <hint> and its
@@ -40,7 +41,7 @@ export SESSION_MANAGER
 
 e2e_step "start the program: it joins the session and says it comes back with it"
 e2e_start_app "$program"
-e2e_expect_while_running 10 "the pets" e2e_pet_window_ids
+e2e_expect_while_running 10 "the pets" pets_shown
 e2e_expect_while_running 10 "the program's first save" eval '(($(saves) == 1))'
 checkpoint $restart_if_running
 
@@ -63,7 +64,7 @@ e2e_defaults_is runtime.cleanExit true || e2e_fail "runtime.cleanExit is not tru
 e2e_step "the session is restored with the registered command: $command"
 read -r -a words <<<"$command"
 e2e_start_app "${words[@]}"
-e2e_expect_while_running 10 "the pets" e2e_pet_window_ids
+e2e_expect_while_running 10 "the pets" pets_shown
 e2e_expect_while_running 10 "the tray icon in trayer" e2e_tray_icon_present
 e2e_expect_while_running 10 "the program back in its session" grep -q " $session_id\$" "$E2E_WORK/manager.out"
 e2e_kill_app TERM 5 || e2e_fail "still running 5 s after SIGTERM"
