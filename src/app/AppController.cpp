@@ -205,7 +205,8 @@ void AppController::showOnboarding() {
     window->makeKeyAndOrderFront();
     onboardingWindow_ = std::move(window);
     welcomeDue_ = false;
-    if (reportAfterWelcome_) platform::alerts().show(*std::exchange(reportAfterWelcome_, std::nullopt));
+    if (reportAfterWelcome_)
+        platform::alerts().show(*std::exchange(reportAfterWelcome_, std::nullopt), platform::AlertCause::program);
 }
 
 void AppController::releaseOnboardingWindow() {

@@ -77,7 +77,8 @@ std::optional<std::filesystem::path> AppController::exportLocalData() {
         failure = model::L10n::t("数据中有无法写成 JSON 的值。");
     }
     if (failure.empty()) return destination;
-    platform::alerts().runModal(model::localizedAlert(model::L10n::t("导出失败"), failure));
+    // The export is the user's own request from a window of ours.
+    platform::alerts().runModal(model::localizedAlert(model::L10n::t("导出失败"), failure), platform::AlertCause::user);
     return std::nullopt;
 }
 
@@ -90,7 +91,7 @@ void AppController::reportSettingsNotSaved(const std::string& why) {
     if (welcomeDue_)
         reportAfterWelcome_ = std::move(alert);
     else
-        platform::alerts().show(alert);
+        platform::alerts().show(alert, platform::AlertCause::program);
 }
 
 bool AppController::demonstrateOnDesktop(model::PetLifeScene scene, model::DesktopDemoTarget target) {

@@ -1,15 +1,48 @@
 #include "app/CommandLine.h"
 
+#include <optional>
 #include <string_view>
 
 namespace app {
+namespace {
+
+// Qt registers `<program> -session <id>` with a session manager as the command that starts the
+// program again with the session, adding `-name <application name>` when the program's file is
+// named otherwise. Qt reads both itself, with one dash or two; to us they are a plain start.
+bool isSessionOption(std::string_view argument) {
+    if (argument.starts_with("--")) argument.remove_prefix(1);
+    return argument == "-session" || argument == "-name";
+}
+
+CommandLine refused(const std::string& why) {
+    CommandLine answer;
+    answer.startsProgram = false;
+    answer.exitStatus = 2;
+    answer.standardError = "tuftle: " + why + " (see tuftle --help)\n";
+    return answer;
+}
+
+}  // namespace
 
 CommandLine readCommandLine(int argc, const char* const* argv, const std::function<std::string()>& version) {
+    // The first question is answered, as most tools do, once every argument is known.
+    std::optional<std::string_view> question;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--help" || argument == "-h" || argument == "--version") {
+            if (!question) question = argument;
+        } else if (isSessionOption(argument)) {
+            if (++i == argc) return refused("'" + std::string(argument) + "' needs a value");
+        } else {
+            return refused("unknown argument '" + std::string(argument) + "'");
+        }
+    }
     CommandLine answer;
-    if (argc <= 1) return answer;
+    if (!question) return answer;
     answer.startsProgram = false;
-    const std::string_view argument = argv[1];
-    if (argc == 2 && (argument == "--help" || argument == "-h")) {
+    if (*question == "--version") {
+        answer.standardOutput = "tuftle " + version() + "\n";
+    } else {
         answer.standardOutput =
             "Usage: tuftle [--help | --version]\n"
             "Starts Tuftle, two pets at the edge of the screen with a panel in the tray.\n"
@@ -17,15 +50,6 @@ CommandLine readCommandLine(int argc, const char* const* argv, const std::functi
             "\n"
             "  -h, --help   show this help and exit\n"
             "  --version    show the version and exit\n";
-    } else if (argc == 2 && argument == "--version") {
-        answer.standardOutput = "tuftle " + version() + "\n";
-    } else {
-        answer.exitStatus = 2;
-        const std::string_view refused =
-            argc > 2 && (argument == "--help" || argument == "-h" || argument == "--version")
-                ? std::string_view(argv[2])
-                : argument;
-        answer.standardError = "tuftle: unknown argument '" + std::string(refused) + "' (see tuftle --help)\n";
     }
     return answer;
 }

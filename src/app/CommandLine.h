@@ -13,8 +13,10 @@ struct CommandLine {
     std::string standardError;
 };
 
-// `--help` or `-h` answers the usage and `--version` the version, each with status 0; any other
-// argument, the toolkit's own included, is refused with one line and status 2.
+// `--help` or `-h` answers the usage and `--version` the version, each with status 0, the first of
+// them when there are more. The arguments a session manager starts the program with again start it
+// as a plain start does. Any other argument, the toolkit's own included, is refused with one line
+// and status 2.
 CommandLine readCommandLine(int argc, const char* const* argv, const std::function<std::string()>& version);
 
 }  // namespace app

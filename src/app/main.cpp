@@ -11,6 +11,7 @@
 #include "app/AppDelegate.h"
 #include "app/CommandLine.h"
 #include "app/FileDescriptors.h"
+#include "app/LaunchAtLoginManager.h"
 #include "app/ProgramExit.h"
 #include "app/SettingsWindowActions.h"
 #include "modules/HttpClient.h"
@@ -70,7 +71,9 @@ void showStartFailure(int argc, char** argv, const std::string& why) {
     if (!platform::qt::x11DisplayReachable()) return;
     setenv("QT_QPA_PLATFORM", "xcb", 1);
     QApplication application(argc, argv);
-    platform::qt::QtAlertRunner().runModal(model::localizedAlert(model::L10n::t("栗丸无法启动"), why));
+    // Also a start at login or by the session manager, while the user types elsewhere.
+    platform::qt::QtAlertRunner().runModal(model::localizedAlert(model::L10n::t("栗丸无法启动"), why),
+                                           platform::AlertCause::program);
 }
 
 }  // namespace
@@ -139,6 +142,7 @@ int main(int argc, char** argv) {
     // Routed before anything is loaded: a SIGTERM during a long load still ends in order.
     platform::qt::QtApplication app([&] { programExit.willTerminate(); });
     app.routeTerminationSignals();
+    app.tellSessionHowToComeBack([] { return app::LaunchAtLoginManager::status() == app::LoginItemStatus::enabled; });
 
     platform::PlistFileDefaults defaults(defaultsPath, loop, platform::PlistFileDefaults::Access::readWrite);
     platform::FileJournal keyCountJournal(defaults.path().parent_path() / "keystrokes.journal");

@@ -126,7 +126,7 @@ void MenuBarEntryController::checkDocked() {
             ? L10n::t("这个桌面没有可以放栗丸图标的托盘。要打开栗丸的面板（设置和退出都在里面），"
                       "请从应用启动器或终端再次启动栗丸。")
             : L10n::t("这个桌面没有可以放栗丸图标的托盘，这次运行中也无法打开栗丸的面板（设置和退出都在里面）。"));
-    platform::alerts().show(*notice_);
+    platform::alerts().show(*notice_, platform::AlertCause::program);
     watchForTray();
 }
 

@@ -78,6 +78,7 @@ TEST_F(AppControllerActionsTest, exportIntoAFolderThatCannotBeWritten_showsTheAl
     ASSERT_EQ(sim.alerts.shown.size(), 1u);
     EXPECT_EQ(sim.alerts.shown[0].messageText, "导出失败");
     EXPECT_EQ(sim.alerts.shown[0].buttonTitle, "好") << "the button speaks the program's language too";
+    EXPECT_EQ(sim.alerts.causes[0], platform::AlertCause::user) << "it answers the user's export";
     EXPECT_TRUE(sim.alerts.shown[0].informativeText.starts_with("无法将文件“data.json”存储到文件夹“"))
         << sim.alerts.shown[0].informativeText;
     EXPECT_EQ(filesIn(folder), std::vector<fs::path>{"notAFolder"});

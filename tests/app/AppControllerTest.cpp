@@ -194,13 +194,14 @@ TEST_F(AppControllerTest, automaticUpdateCheck_runsOncePerDayAndStampsIt) {
 TEST_F(AppControllerTest, settingsNotSaved_isToldAfterTheWelcomeWindowOpens) {
     for (const bool firstStart : {true, false}) {
         SCOPED_TRACE(firstStart ? "first start" : "later start");
-        sim.alerts.shown.clear();
+        sim.alerts.clear();
         if (!firstStart) sim.defaults.set("onboardingCompleted", true);
         startApp();
         controller->reportSettingsNotSaved("cannot make the folder /home/a/.config: Permission denied");
         EXPECT_EQ(sim.alerts.shown.size(), firstStart ? 0u : 1u) << "before the welcome window";
         sim.loop.advance(1);
         ASSERT_EQ(sim.alerts.shown.size(), 1u);
+        EXPECT_EQ(sim.alerts.causes[0], platform::AlertCause::program) << "it leaves the keyboard where it is";
         EXPECT_EQ(onboarding() != nullptr, firstStart);
         controller.reset();
         model.reset();
@@ -265,7 +266,7 @@ TEST_F(AppControllerTest, noTrayNotice_waitsUntilTheWelcomeWindowHasClosed) {
             onboarding()->clickCloseButton();
         sim.loop.advance(0);
         EXPECT_EQ(sim.alerts.shown.size(), 1u) << c.what;
-        sim.alerts.shown.clear();
+        sim.alerts.clear();
         controller.reset();
         entry.stop();
     }
@@ -290,7 +291,7 @@ TEST_F(AppControllerTest, noTrayNotice_promisesASecondStartOnlyWhereOneReachesTh
         ASSERT_EQ(sim.alerts.shown.size(), 1u);
         EXPECT_EQ(sim.alerts.shown[0].informativeText.find("start Tuftle again") != std::string::npos, row.promises)
             << sim.alerts.shown[0].informativeText;
-        sim.alerts.shown.clear();
+        sim.alerts.clear();
         controller.reset();
         entry.stop();
     }

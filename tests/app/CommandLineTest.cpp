@@ -2,14 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace app {
 namespace {
 
-// Only a start without arguments starts the program; each question is answered on its own
-// stream, and anything else is refused in one line.
-TEST(CommandLine, startsOnlyWithoutArgumentsAndAnswersEachQuestion) {
+// A start without arguments, or with those a session manager restores the program with, starts
+// the program; the first question is answered on its own stream, and anything else is refused in
+// one line that names it.
+TEST(CommandLine, startsPlainOrFromTheSessionAndAnswersTheFirstQuestion) {
     const struct {
         std::vector<const char*> arguments;
         bool starts;
@@ -25,12 +27,25 @@ TEST(CommandLine, startsOnlyWithoutArgumentsAndAnswersEachQuestion) {
         {{"-platform"}, false, 2, "", "unknown argument '-platform'"},
         {{"--version", "--verbose"}, false, 2, "", "unknown argument '--verbose'"},
         {{"-v"}, false, 2, "", "unknown argument '-v'"},
+        {{"--help", "--version"}, false, 0, "Usage: tuftle", ""},
+        {{"--version", "-h"}, false, 0, "tuftle 9.8.7\n", ""},
+        {{"--help", "--bogus"}, false, 2, "", "unknown argument '--bogus'"},
+        {{"-session", "10d6f1a2b3c4_1733650000_123456"}, true, 0, "", ""},
+        {{"--session", "10d6f1a2b3c4_1733650000_123456"}, true, 0, "", ""},
+        {{"-session", "10d6f1a2b3c4_1_2", "-name", "tuftle"}, true, 0, "", ""},
+        {{"-session", "--help"}, true, 0, "", ""},
+        {{"-session", "10d6", "--version"}, false, 0, "tuftle 9.8.7\n", ""},
+        {{"-session"}, false, 2, "", "'-session' needs a value"},
+        {{"-session=10d6"}, false, 2, "", "unknown argument '-session=10d6'"},
+        {{"-session", "10d6", "-display", ":1"}, false, 2, "", "unknown argument '-display'"},
     };
     for (const auto& row : rows) {
         std::vector<const char*> argv{"tuftle"};
         argv.insert(argv.end(), row.arguments.begin(), row.arguments.end());
         const auto answer = readCommandLine(static_cast<int>(argv.size()), argv.data(), [] { return "9.8.7"; });
-        const std::string what = argv.size() > 1 ? argv[1] : "(none)";
+        std::string what = "(none)";
+        if (argv.size() > 1) what.clear();
+        for (size_t i = 1; i < argv.size(); ++i) what += std::string(i > 1 ? " " : "") + argv[i];
         EXPECT_EQ(answer.startsProgram, row.starts) << what;
         EXPECT_EQ(answer.exitStatus, row.status) << what;
         EXPECT_EQ(answer.standardOutput.empty(), !*row.output) << what;

@@ -38,14 +38,18 @@ struct Entry {
 
 // Alerts shown without waiting stay open until the program closes them or the test clears `open`.
 struct WindowedAlerts final : platform::AlertRunner, platform::ClosableAlerts {
-    void runModal(const platform::Alert& alert) override { shown.push_back(alert); }
-    void show(const platform::Alert& alert) override {
+    void runModal(const platform::Alert& alert, platform::AlertCause cause) override {
         shown.push_back(alert);
+        causes.push_back(cause);
+    }
+    void show(const platform::Alert& alert, platform::AlertCause cause) override {
+        runModal(alert, cause);
         open.push_back(alert);
     }
     bool isShown(const platform::Alert& alert) const override { return std::ranges::count(open, alert) > 0; }
     void close(const platform::Alert& alert) override { std::erase(open, alert); }
     std::vector<platform::Alert> shown, open;
+    std::vector<platform::AlertCause> causes;
 };
 
 }  // namespace
@@ -224,4 +228,6 @@ TEST(MenuBarEntry, theDesktopIsToldOnceThatNoTrayShowsTheEntry) {
     model::L10n::setAppLanguageChoice(std::nullopt);
     EXPECT_EQ(alerts.shown.back().messageText, "Tuftle found no tray on this desktop");
     EXPECT_EQ(alerts.shown.back().buttonTitle, "OK");
+    EXPECT_EQ(std::ranges::count(alerts.causes, platform::AlertCause::program), std::ssize(alerts.shown))
+        << "the notice comes by itself and must leave the keyboard to what the user types in";
 }

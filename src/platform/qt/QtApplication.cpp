@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QSessionManager>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <csignal>
@@ -60,10 +61,21 @@ void QtApplication::routeTerminationSignals() {
     // A write to an X server that has gone must fail, not end the program before it saves.
     ::signal(SIGPIPE, SIG_IGN);
 
-    // The session manager ending the session, or anything else that quits the Qt loop.
-    auto* app = QCoreApplication::instance();
-    QObject::connect(qobject_cast<QGuiApplication*>(app), &QGuiApplication::commitDataRequest, [this] { terminate(); });
-    QObject::connect(app, &QCoreApplication::aboutToQuit, [this] { terminate(); });
+    // The session manager ends the session by telling the program to die, which quits the Qt
+    // loop. Its request to save comes at every checkpoint too, and a logout may still be
+    // cancelled after it: the program goes on running then.
+    QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, [this] { terminate(); });
+}
+
+void QtApplication::tellSessionHowToComeBack(std::function<bool()> startsAtLogin) {
+    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    // Asked at each save, so a change of "launch at login" since the start counts.
+    const auto tell = [startsAtLogin = std::move(startsAtLogin)](QSessionManager& manager) {
+        manager.setRestartHint(startsAtLogin() ? QSessionManager::RestartNever : QSessionManager::RestartIfRunning);
+    };
+    // A save that only commits data never asks for the state, and the other way round.
+    QObject::connect(app, &QGuiApplication::commitDataRequest, tell);
+    QObject::connect(app, &QGuiApplication::saveStateRequest, tell);
 }
 
 }  // namespace platform::qt

@@ -21,6 +21,10 @@ public:
 
     // SIGTERM, SIGINT and SIGHUP, and the end of the desktop session, go through terminate().
     void routeTerminationSignals();
+    // Each time a session manager saves the session, tells it to start the program again with the
+    // session, unless `startsAtLogin` says something else starts it at login anyway: a second
+    // start then would only open the first one's panel.
+    void tellSessionHowToComeBack(std::function<bool()> startsAtLogin);
     bool hasTerminated() const { return terminated_; }
 
 private:

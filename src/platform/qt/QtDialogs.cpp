@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -36,13 +37,15 @@ void widenForTitle(QMessageBox& box) {
     if (auto* buttons = box.findChild<QDialogButtonBox*>()) buttons->setMinimumWidth(width);
 }
 
-QMessageBox* alertBox(const Alert& alert) {
+QMessageBox* alertBox(const Alert& alert, AlertCause cause) {
     auto* box = new QMessageBox(QMessageBox::Warning, QString::fromStdString(alert.messageText),
                                 QString::fromStdString(alert.messageText), QMessageBox::Ok);
     box->setInformativeText(QString::fromStdString(alert.informativeText));
     if (!alert.buttonTitle.empty()) box->button(QMessageBox::Ok)->setText(QString::fromStdString(alert.buttonTitle));
     widenForTitle(*box);
     box->setWindowFlag(Qt::WindowStaysOnTopHint);
+    // Shown with a user time of 0, which tells the window manager not to focus it on mapping.
+    if (cause == AlertCause::program) box->setAttribute(Qt::WA_ShowWithoutActivating);
     return box;
 }
 
@@ -95,19 +98,28 @@ std::optional<std::filesystem::path> QtSavePanelRunner::runModal(const SavePanel
     return std::filesystem::path(chosen.front().toStdString());
 }
 
-void QtAlertRunner::runModal(const Alert& alert) {
-    std::unique_ptr<QMessageBox> box(alertBox(alert));
-    box->exec();
+void QtAlertRunner::runModal(const Alert& alert, AlertCause cause) {
+    std::unique_ptr<QMessageBox> box(alertBox(alert, cause));
+    if (cause == AlertCause::user) {
+        box->exec();
+        return;
+    }
+    // Qt activates every modal window it maps: this one waits without being modal.
+    box->setWindowModality(Qt::NonModal);
+    QEventLoop dismissed;
+    QObject::connect(box.get(), &QDialog::finished, &dismissed, &QEventLoop::quit);
+    box->show();
+    dismissed.exec();
 }
 
-void QtAlertRunner::show(const Alert& alert) {
-    auto* box = alertBox(alert);
+void QtAlertRunner::show(const Alert& alert, AlertCause cause) {
+    auto* box = alertBox(alert, cause);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
     box->show();
     // Above a window opened just before it, such as the welcome window of a first start.
     box->raise();
-    box->activateWindow();
+    if (cause == AlertCause::user) box->activateWindow();
     std::erase_if(shown_, [](const auto& entry) { return entry.second.isNull(); });
     shown_.emplace_back(alert, box);
 }

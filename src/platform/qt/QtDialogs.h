@@ -36,11 +36,11 @@ public:
     std::optional<std::filesystem::path> runModal(const SavePanelRequest& request) override;
 };
 
-// A QMessageBox warning with an OK button.
+// A QMessageBox warning with an OK button, kept above other windows.
 class QtAlertRunner final : public AlertRunner, public ClosableAlerts {
 public:
-    void runModal(const Alert& alert) override;
-    void show(const Alert& alert) override;
+    void runModal(const Alert& alert, AlertCause cause) override;
+    void show(const Alert& alert, AlertCause cause) override;
     bool isShown(const Alert& alert) const override;
     void close(const Alert& alert) override;
 

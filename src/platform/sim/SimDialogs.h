@@ -25,10 +25,23 @@ public:
 // Alerts are only recorded; each is dismissed at once.
 class SimAlertRunner final : public AlertRunner {
 public:
-    void runModal(const Alert& alert) override { shown.push_back(alert); }
-    void show(const Alert& alert) override { shown.push_back(alert); }
+    void runModal(const Alert& alert, AlertCause cause) override { record(alert, cause); }
+    void show(const Alert& alert, AlertCause cause) override { record(alert, cause); }
+
+    void clear() {
+        shown.clear();
+        causes.clear();
+    }
 
     std::vector<Alert> shown;
+    // Why each alert in `shown` came up, in the same order.
+    std::vector<AlertCause> causes;
+
+private:
+    void record(const Alert& alert, AlertCause cause) {
+        shown.push_back(alert);
+        causes.push_back(cause);
+    }
 };
 
 }  // namespace platform::sim

@@ -24,7 +24,7 @@ TEST(QtAlertRunner, theButtonTakesTheAlertsTitle) {
     } cases[] = {{"好", true}, {"", false}};
     for (const auto& c : cases) {
         platform::qt::QtAlertRunner runner;
-        runner.show({"message", "more", c.title});
+        runner.show({"message", "more", c.title}, platform::AlertCause::user);
         QMessageBox* box = shownBox();
         ASSERT_NE(box, nullptr) << c.title;
         const QString text = box->button(QMessageBox::Ok)->text();

@@ -479,7 +479,7 @@ TEST_F(SettingsPagesTest, exportWritesAJsonDocumentAParserReads) {
     auto* result = control<QLabel>("exportResult");
     for (const auto& e : exports) {
         SCOPED_TRACE(e.what);
-        sim.alerts.shown.clear();
+        sim.alerts.clear();
         sim.savePanels.answer = e.answer;
         control<QAbstractButton>("exportData")->click();
         EXPECT_EQ(result->isVisibleTo(window->view()->page()), e.told);
