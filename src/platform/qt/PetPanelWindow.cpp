@@ -97,6 +97,18 @@ private:
     bool installed_ = false;
 };
 
+// The screen Qt gives a window at `rect` (Qt's global space): the one holding its centre, else
+// the last one it overlaps, else the one it has.
+QScreen* screenForWindowAt(const QRect& rect, QScreen* current) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    QScreen* overlapped = current;
+    for (QScreen* screen : screens) {
+        if (screen->geometry().contains(rect.center())) return screen;
+        if (screen->geometry().intersects(rect)) overlapped = screen;
+    }
+    return overlapped;
+}
+
 // Where a point of Qt's global space lies on the X screen. Qt keeps each screen's corner where X
 // has it and scales what lies beyond it by the screen's ratio.
 QPoint serverPosition(QPoint point) {
@@ -283,6 +295,9 @@ void PetPanelWindow::sendPendingMove() {
     if (!std::exchange(movePending_, false) || !placedAt_) return;
     Display* dpy = qtX11Display();
     if (!dpy || !testAttribute(Qt::WA_WState_Created)) return;
+    QWindow* handle = windowHandle();
+    if (QScreen* screen = screenForWindowAt(QRect(*placedAt_, size()), handle->screen()); screen != handle->screen())
+        return carryToScreen(*screen);
     if (isVisible())
         PanelMoves::shared().qtDeaf(*this);
     else
@@ -290,6 +305,24 @@ void PetPanelWindow::sendPendingMove() {
     const QPoint onServer = serverPosition(*placedAt_);
     XMoveWindow(dpy, static_cast<unsigned long>(winId()), onServer.x(), onServer.y());
     flushBeforeSleep(dpy);
+}
+
+void PetPanelWindow::carryToScreen(QScreen& screen) {
+    // Qt draws a window at the scale of the screen it has given it, and gives it another one only
+    // for a move it makes or hears. Moved by Qt, the window takes the new screen's scale, its size
+    // in device pixels with it.
+    PanelMoves::shared().qtListens(*this);
+    QWindow* handle = windowHandle();
+    handle->setScreen(&screen);
+    handle->setGeometry(QRect(*placedAt_, size()));
+    flushBeforeSleep(qtX11Display());
+}
+
+void PetPanelWindow::screenChanged() {
+    pacer_.setFrameInterval(frameInterval(*this));
+    shape_.forgetHitMask();
+    upload_.forgetWindowContents();
+    forceRepaint();
 }
 
 bool PetPanelWindow::drawingFits(QPoint offset) const {
@@ -318,6 +351,7 @@ void PetPanelWindow::orderOut() {
 }
 
 void PetPanelWindow::showEvent(QShowEvent*) {
+    connect(windowHandle(), &QWindow::screenChanged, this, &PetPanelWindow::screenChanged, Qt::UniqueConnection);
     pacer_.setFrameInterval(frameInterval(*this));
     keepPanelRaised(this);
     PanelMoves::shared().add(*this);

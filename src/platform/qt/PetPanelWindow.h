@@ -13,6 +13,8 @@
 #include "platform/qt/PanelFrameUpload.h"
 #include "platform/qt/PanelShape.h"
 
+class QScreen;
+
 namespace platform::qt {
 
 // The window of a pet panel: frameless, translucent, never focused, override-redirect (so it
@@ -78,6 +80,9 @@ private:
     void placeWindow();
     void moveWindow(QPoint at);
     void sendPendingMove();
+    void carryToScreen(QScreen& screen);
+    // Draws afresh at the scale of the window's new screen.
+    void screenChanged();
     // Has the work of this turn end in one call of event().
     void postTurnEnd();
     // Puts the drawing back around the window's own frame.
