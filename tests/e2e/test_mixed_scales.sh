@@ -55,8 +55,27 @@ pets_fit() {
     drawn=$(drawn_width "$x" "$y" "$w" "$h")
     ((drawn >= 36 * s && drawn <= 60 * s)) || return 1
     if ((s == 2)); then big=$((big + 1)); else small=$((small + 1)); fi
-  done < <(pet_boxes)
+  done <<<"$(pet_boxes)"
   ((big == $1 && small == $2))
+}
+
+# Whether every pet window's centre lies on a monitor.
+pets_on_monitors() {
+  local x y w h cx cy
+  while read -r x y w h; do
+    cx=$((x + w / 2)) cy=$((y + h / 2))
+    ((cx >= 0 && cy >= 0 && (cx < SMALL_X && cy < 1800 || cx < SMALL_X + 1440 && cy < 900))) || return 1
+  done <<<"$(pet_boxes)"
+}
+
+# Whether a pet sits at the bottom of each monitor.
+pets_home() {
+  local x y w h big=0 small=0
+  while read -r x y w h; do
+    ((x + w / 2 < SMALL_X && y + h / 2 > 1700 && w == 200)) && big=$((big + 1))
+    ((x + w / 2 >= SMALL_X && y + h / 2 > 800 && w == 100)) && small=$((small + 1))
+  done <<<"$(pet_boxes)"
+  ((big == 1 && small == 1))
 }
 
 # drag_pet_to <X> <Y> <from 1 or 2>: presses on a pet on the monitor of that scale and drops it at X Y.
@@ -130,7 +149,8 @@ e2e_track $!
 e2e_wait_for 15 e2e__tray_owned || e2e_fail "trayer did not take _NET_SYSTEM_TRAY_S0"
 
 for language in english simplifiedChinese; do
-  # The first pet's home is on the primary monitor, the second one's on the external one.
+  # The first pet's home is on the primary monitor, the second one's on the external one; a
+  # dropped pet goes home after 15 s.
   python3 - "$HOME/.config/tuftle/defaults.plist" "$language" <<'EOF'
 import os, plistlib, sys
 path, language = sys.argv[1:]
@@ -138,7 +158,7 @@ values = {}
 if os.path.exists(path):
     with open(path, "rb") as f:
         values = plistlib.load(f)
-values.update(homePreferences=["dock", "automatic"], appLanguageChoice=language)
+values.update(homePreferences=["dock", "automatic"], appLanguageChoice=language, dragStayDuration="short")
 os.makedirs(os.path.dirname(path), exist_ok=True)
 with open(path, "wb") as f:
     plistlib.dump(values, f, fmt=plistlib.FMT_XML)
@@ -190,6 +210,12 @@ EOF
     e2e_expect_while_running 5 "the settings window cut down" window_capped "$settings" 920 640 "$SMALL_X" 500 1440 400
     e2e_screenshot mixed-scales-settings-cut-down-english.png
     stop "$panel"
+    e2e_step "the dropped pets walk home, each to the other monitor, and never leave the monitors"
+    deadline=$(($(e2e__now_us) + $(e2e__timeout_us 30)))
+    until pets_home; do
+      pets_on_monitors || e2e_fail "a pet left the monitors: $(pet_boxes | paste -sd' ')"
+      (($(e2e__now_us) < deadline)) || e2e_fail "the pets did not come home within 30 s"
+    done
   fi
   e2e_kill_app TERM 5 || e2e_fail "the program did not end within 5 s of SIGTERM"
 done

@@ -14,13 +14,6 @@ QGuiApplication* guiApplication() {
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance());
 }
 
-// Qt keeps a screen's top-left corner in X pixels and divides only its size by the scale.
-QRect nativeGeometry(QScreen* qs) {
-    const QRect g = qs->geometry();
-    const double k = qs->devicePixelRatio();
-    return QRect(g.x(), g.y(), int(std::lround(g.width() * k)), int(std::lround(g.height() * k)));
-}
-
 QRect fromNative(const Rect& area, QScreen* qs) {
     const QRect g = qs->geometry();
     const double k = qs->devicePixelRatio();
@@ -117,6 +110,13 @@ std::vector<Screen> currentScreens(const std::optional<X11DockAreas>& docks) {
         out.push_back(std::move(s));
     }
     return out;
+}
+
+QRect nativeGeometry(QScreen* qs) {
+    // Qt keeps a screen's top-left corner in X pixels and divides only its size by the scale.
+    const QRect g = qs->geometry();
+    const double k = qs->devicePixelRatio();
+    return QRect(g.x(), g.y(), int(std::lround(g.width() * k)), int(std::lround(g.height() * k)));
 }
 
 QRect workArea(QScreen* screen) {
