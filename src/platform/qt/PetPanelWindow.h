@@ -24,6 +24,8 @@ namespace platform::qt {
 // the other panel), and not at all while the tree is still. Frames go to X through shared memory
 // where the server takes it.
 // Only drawn pixels take clicks; without a compositing manager an XShape mask replaces alpha.
+// It is drawn at the scale of the screen under its centre, and carried to another screen's scale
+// as it moves there.
 // Its clock is the installed main loop's media time.
 class PetPanelWindow final : public QWidget {
     Q_OBJECT
