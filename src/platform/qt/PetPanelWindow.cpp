@@ -340,6 +340,8 @@ void PetPanelWindow::carryToScreen(QScreen& screen) {
 
 void PetPanelWindow::screenChanged() {
     pacer_.setFrameInterval(frameInterval(*this));
+    // The input region is in the old scale's pixels: the next frame's replaces it at once.
+    shape_.forgetApplied();
     shape_.forgetHitMask();
     upload_.forgetWindowContents();
     forceRepaint();
