@@ -3,7 +3,8 @@
 # the left and an external 1440 x 900 monitor at scale 1 on the right, the tray at the top left. A pet on either monitor, also one dragged across, is as many device pixels as that
 # monitor's scale makes it and drawn at that scale; the welcome and settings windows take the
 # scale of the monitor they are opened on or moved to, and a window larger than a monitor's work
-# area is cut down to it and can be resized there. In English and Chinese.
+# area is cut down to it and can be resized there. In English and Chinese; then the notice of a
+# desktop without a tray, moved from one monitor to the other.
 # Usage: test_mixed_scales.sh <path-to-tuftle>
 # shellcheck source-path=SCRIPTDIR
 source "$(dirname "$0")/lib.sh"
@@ -145,7 +146,8 @@ xrandr --setmonitor eDP-1 2880/600x1800/375+0+0 screen >/dev/null
 xrandr --setmonitor HDMI-1 1440/300x900/190+2880+0 none >/dev/null
 export QT_SCREEN_SCALE_FACTORS="eDP-1=2;HDMI-1=1"
 trayer --edge top --align left --widthtype request --height 24 --transparent false >"$E2E_WORK/trayer.log" 2>&1 &
-e2e_track $!
+tray=$!
+e2e_track $tray
 e2e_wait_for 15 e2e__tray_owned || e2e_fail "trayer did not take _NET_SYSTEM_TRAY_S0"
 
 for language in english simplifiedChinese; do
@@ -219,4 +221,17 @@ EOF
   fi
   e2e_kill_app TERM 5 || e2e_fail "the program did not end within 5 s of SIGTERM"
 done
+
+e2e_step "with no tray, the notice that says so opens on the 2x monitor and keeps its size in points on the 1x one"
+stop "$tray"
+e2e_defaults_set appLanguageChoice english
+e2e_defaults_set onboardingCompleted true # the notice waits for the welcome
+e2e_start_app "$program"
+e2e_expect_while_running 15 "the no-tray notice" eval '[[ -n $(window_named "Tuftle found no tray on this desktop") ]]'
+notice=$(window_named "Tuftle found no tray on this desktop")
+read -r x y w h < <(box_of "$notice")
+((x + w / 2 < SMALL_X)) || e2e_fail "the notice opened at $x,$y, not on the 2x monitor"
+xdotool windowmove "$notice" 3000 100
+e2e_expect_while_running 5 "the notice at scale 1" window_fits "$notice" $((w / 2)) $((h / 2)) "$SMALL_X" 0 1440 900
+e2e_screenshot mixed-scales-notice-1x-english.png
 exit 0

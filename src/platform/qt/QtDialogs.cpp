@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "platform/qt/FixedWindowSize.h"
+
 namespace platform::qt {
 namespace {
 
@@ -43,6 +45,7 @@ QMessageBox* alertBox(const Alert& alert) {
     if (!alert.buttonTitle.empty()) box->button(QMessageBox::Ok)->setText(QString::fromStdString(alert.buttonTitle));
     widenForTitle(*box);
     box->setWindowFlag(Qt::WindowStaysOnTopHint);
+    keepFixedSizeOnEachScreen(*box);
     return box;
 }
 
@@ -61,6 +64,7 @@ DestructiveConfirmation makeDestructiveConfirmation(QWidget* parent, const QStri
     box->setDefaultButton(cancel);
     box->setEscapeButton(cancel);
     widenForTitle(*box);
+    keepFixedSizeOnEachScreen(*box);
     return {box, destructive};
 }
 
