@@ -64,7 +64,7 @@ pets_fit() {
 pets_on_monitors() {
   local x y w h cx cy
   while read -r x y w h; do
-    cx=$((x + w / 2)) cy=$((y + h / 2))
+    cx=$((x + (w - 1) / 2)) cy=$((y + (h - 1) / 2)) # the pixel left of and above the middle, as Qt takes it
     ((cx >= 0 && cy >= 0 && (cx < SMALL_X && cy < 1800 || cx < SMALL_X + 1440 && cy < 900))) || return 1
   done <<<"$(pet_boxes)"
 }
