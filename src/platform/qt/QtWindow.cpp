@@ -43,6 +43,8 @@ public:
         // The content keeps its size; a window that must be smaller than it scrolls it.
         auto* scroll = new QScrollArea;
         scroll->setFrameShape(QFrame::NoFrame);
+        // Tab walks the content as before; a control it reaches is scrolled into view.
+        scroll->setFocusPolicy(Qt::NoFocus);
         scroll->setWidget(content_);
         content_->setFixedSize(contentSize);
         auto* layout = new QVBoxLayout(this);
