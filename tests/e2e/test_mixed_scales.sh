@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Two monitors at different scales on one X screen: a laptop's own 2880 x 1800 panel at scale 2 on
-# the left and an external 1440 x 900 monitor at scale 1 on the right, the tray at the top left. A pet on either monitor, also one dragged across, is as many device pixels as that
-# monitor's scale makes it and drawn at that scale; the welcome and settings windows take the
-# scale of the monitor they are opened on or moved to, and a window larger than a monitor's work
-# area is cut down to it and can be resized there. In English and Chinese; then the notice of a
-# desktop without a tray, moved from one monitor to the other.
+# the left and an external 1440 x 900 monitor at scale 1 on the right, the tray at the top left.
+# A pet on either monitor, also one dragged across, is as many device pixels as that monitor's
+# scale makes it and drawn at that scale, and a pet walking home to the other monitor never
+# leaves the monitors; the welcome and settings windows take the scale of the monitor they are
+# opened on or moved to, and a window larger than a monitor's work area is cut down to it and can
+# be resized there. In English and Chinese; then the notice of a desktop without a tray, moved
+# from one monitor to the other.
 # Usage: test_mixed_scales.sh <path-to-tuftle>
 # shellcheck source-path=SCRIPTDIR
 source "$(dirname "$0")/lib.sh"
@@ -23,6 +25,7 @@ stop() {
   kill "$1" && { wait "$1" 2>/dev/null || true; } && e2e__untrack "$1"
 }
 
+# Prints "X Y W H" of window $1 while it is mapped.
 box_of() {
   xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
     /Width:/ { w = $NF } /Height:/ { h = $NF } /Map State/ { m = $NF } END { if (m == "IsViewable") print x, y, w, h }'
