@@ -12,6 +12,7 @@
 
 #include "anim/MediaTime.h"
 #include "platform/qt/PanelStacking.h"
+#include "platform/qt/QtScreens.h"
 #include "platform/qt/TimerHub.h"
 #include "platform/qt/X11Display.h"
 
@@ -97,15 +98,46 @@ private:
     bool installed_ = false;
 };
 
-// Where a point of Qt's global space lies on the X screen. Qt keeps each screen's corner where X
-// has it and scales what lies beyond it by the screen's ratio.
-QPoint serverPosition(QPoint point) {
-    QScreen* screen = QGuiApplication::screenAt(point);
-    if (!screen) screen = QGuiApplication::primaryScreen();
-    if (!screen) return point;
+// The screen a window at `rect` (Qt's global space) stands on: the one holding its centre, else
+// the one it has.
+QScreen* screenForWindowAt(const QRect& rect, QScreen* current) {
+    QScreen* screen = QGuiApplication::screenAt(rect.center());
+    return screen ? screen : current;
+}
+
+// Two screens side by side (or one above the other) on the X screen at different scales lie
+// apart in Qt's global space, which keeps each screen's corner where X has it: whether `point`
+// lies in the room between `a` and `b`, which no monitor shows.
+bool liesBetween(QPoint point, QScreen* a, QScreen* b) {
+    const QRect na = nativeGeometry(a), nb = nativeGeometry(b), la = a->geometry(), lb = b->geometry();
+    if ((na.right() + 1 == nb.left() || nb.right() + 1 == na.left()) &&
+        point.y() >= std::max(la.top(), lb.top()) && point.y() <= std::min(la.bottom(), lb.bottom()))
+        return point.x() > std::min(la.right(), lb.right()) && point.x() < std::max(la.left(), lb.left());
+    if ((na.bottom() + 1 == nb.top() || nb.bottom() + 1 == na.top()) &&
+        point.x() >= std::max(la.left(), lb.left()) && point.x() <= std::min(la.right(), lb.right()))
+        return point.y() > std::min(la.bottom(), lb.bottom()) && point.y() < std::max(la.top(), lb.top());
+    return false;
+}
+
+// Where a window at `rect` of Qt's global space lies on the X screen, `screen` being its screen:
+// Qt scales what lies beyond a screen's corner by the ratio of the window's screen.
+QPoint serverPosition(const QRect& rect, QScreen* screen) {
+    if (!screen) return rect.topLeft();
     const QPoint corner = screen->geometry().topLeft();
-    const QPointF scaled = QPointF(point - corner) * screen->devicePixelRatio();
-    return corner + QPoint(int(std::lround(scaled.x())), int(std::lround(scaled.y())));
+    const double ratio = screen->devicePixelRatio();
+    const QPointF scaled = QPointF(rect.topLeft() - corner) * ratio;
+    const QPoint at = corner + QPoint(int(std::lround(scaled.x())), int(std::lround(scaled.y())));
+    // A window crossing the room between two screens (a pet walking from one to the other)
+    // waits at the edge of its own monitor meanwhile, rather than stand on the other one, or on
+    // none, at the wrong scale.
+    for (QScreen* other : QGuiApplication::screens()) {
+        if (other == screen || !liesBetween(rect.center(), screen, other)) continue;
+        const QRect own = nativeGeometry(screen);
+        const QPoint centre = at + QPoint(int(rect.width() * ratio / 2), int(rect.height() * ratio / 2));
+        return at + QPoint(std::clamp(centre.x(), own.left(), own.right()) - centre.x(),
+                           std::clamp(centre.y(), own.top(), own.bottom()) - centre.y());
+    }
+    return at;
 }
 
 const QEvent::Type refreshEvent = QEvent::Type(QEvent::registerEventType());
@@ -283,13 +315,36 @@ void PetPanelWindow::sendPendingMove() {
     if (!std::exchange(movePending_, false) || !placedAt_) return;
     Display* dpy = qtX11Display();
     if (!dpy || !testAttribute(Qt::WA_WState_Created)) return;
+    QWindow* handle = windowHandle();
+    if (QScreen* screen = screenForWindowAt(QRect(*placedAt_, size()), handle->screen()); screen != handle->screen())
+        return carryToScreen(*screen);
     if (isVisible())
         PanelMoves::shared().qtDeaf(*this);
     else
         PanelMoves::shared().qtListens(*this);
-    const QPoint onServer = serverPosition(*placedAt_);
+    const QPoint onServer = serverPosition(QRect(*placedAt_, size()), handle->screen());
     XMoveWindow(dpy, static_cast<unsigned long>(winId()), onServer.x(), onServer.y());
     flushBeforeSleep(dpy);
+}
+
+void PetPanelWindow::carryToScreen(QScreen& screen) {
+    // Qt draws a window at the scale of the screen it has given it, and gives it another one only
+    // for a move it makes or hears. Moved by Qt, the window takes the new screen's scale, its size
+    // in device pixels with it.
+    PanelMoves::shared().qtListens(*this);
+    QWindow* handle = windowHandle();
+    handle->setScreen(&screen);
+    handle->setGeometry(QRect(*placedAt_, size()));
+    flushBeforeSleep(qtX11Display());
+}
+
+void PetPanelWindow::screenChanged() {
+    pacer_.setFrameInterval(frameInterval(*this));
+    // The input region is in the old scale's pixels: the next frame's replaces it at once.
+    shape_.forgetApplied();
+    shape_.forgetHitMask();
+    upload_.forgetWindowContents();
+    forceRepaint();
 }
 
 bool PetPanelWindow::drawingFits(QPoint offset) const {
@@ -318,6 +373,7 @@ void PetPanelWindow::orderOut() {
 }
 
 void PetPanelWindow::showEvent(QShowEvent*) {
+    connect(windowHandle(), &QWindow::screenChanged, this, &PetPanelWindow::screenChanged, Qt::UniqueConnection);
     pacer_.setFrameInterval(frameInterval(*this));
     keepPanelRaised(this);
     PanelMoves::shared().add(*this);

@@ -13,6 +13,8 @@
 #include "platform/qt/PanelFrameUpload.h"
 #include "platform/qt/PanelShape.h"
 
+class QScreen;
+
 namespace platform::qt {
 
 // The window of a pet panel: frameless, translucent, never focused, override-redirect (so it
@@ -22,6 +24,8 @@ namespace platform::qt {
 // the other panel), and not at all while the tree is still. Frames go to X through shared memory
 // where the server takes it.
 // Only drawn pixels take clicks; without a compositing manager an XShape mask replaces alpha.
+// It is drawn at the scale of the screen under its centre, and carried to another screen's scale
+// as it moves there.
 // Its clock is the installed main loop's media time.
 class PetPanelWindow final : public QWidget {
     Q_OBJECT
@@ -78,6 +82,9 @@ private:
     void placeWindow();
     void moveWindow(QPoint at);
     void sendPendingMove();
+    void carryToScreen(QScreen& screen);
+    // Draws afresh at the scale of the window's new screen.
+    void screenChanged();
     // Has the work of this turn end in one call of event().
     void postTurnEnd();
     // Puts the drawing back around the window's own frame.

@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "platform/qt/FixedWindowSize.h"
+
 namespace platform::qt {
 namespace {
 
@@ -46,6 +48,7 @@ QMessageBox* alertBox(const Alert& alert, AlertCause cause) {
     box->setWindowFlag(Qt::WindowStaysOnTopHint);
     // Shown with a user time of 0, which tells the window manager not to focus it on mapping.
     if (cause == AlertCause::program) box->setAttribute(Qt::WA_ShowWithoutActivating);
+    keepFixedSizeOnEachScreen(*box);
     return box;
 }
 
@@ -64,6 +67,7 @@ DestructiveConfirmation makeDestructiveConfirmation(QWidget* parent, const QStri
     box->setDefaultButton(cancel);
     box->setEscapeButton(cancel);
     widenForTitle(*box);
+    keepFixedSizeOnEachScreen(*box);
     return {box, destructive};
 }
 

@@ -14,13 +14,6 @@ QGuiApplication* guiApplication() {
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance());
 }
 
-// Qt keeps a screen's top-left corner in X pixels and divides only its size by the scale.
-QRect nativeGeometry(QScreen* qs) {
-    const QRect g = qs->geometry();
-    const double k = qs->devicePixelRatio();
-    return QRect(g.x(), g.y(), int(std::lround(g.width() * k)), int(std::lround(g.height() * k)));
-}
-
 QRect fromNative(const Rect& area, QScreen* qs) {
     const QRect g = qs->geometry();
     const double k = qs->devicePixelRatio();
@@ -54,6 +47,23 @@ QList<QScreen*> orderedScreens() {
     screens.removeAll(primary);
     screens.prepend(primary);
     return screens;
+}
+
+// What each of `screens` leaves to windows, in Qt's global space.
+std::vector<QRect> availableAreas(const QList<QScreen*>& screens, const std::optional<X11DockAreas>& docks) {
+    std::vector<QRect> out;
+    if (!docks) {
+        for (QScreen* qs : screens) out.push_back(qs->availableGeometry());
+        return out;
+    }
+    std::vector<Rect> monitors;
+    for (QScreen* qs : screens) {
+        const QRect n = nativeGeometry(qs);
+        monitors.push_back({double(n.x()), double(n.y()), double(n.width()), double(n.height())});
+    }
+    const std::vector<Rect> visible = visibleMonitorAreas(monitors, docks->screen, docks->struts, docks->workArea);
+    for (qsizetype i = 0; i < screens.size(); ++i) out.push_back(fromNative(visible[size_t(i)], screens[i]));
+    return out;
 }
 
 }  // namespace
@@ -90,25 +100,30 @@ std::vector<Screen> currentScreens(const std::optional<X11DockAreas>& docks) {
     const QList<QScreen*> screens = orderedScreens();
     if (screens.isEmpty()) return out;
     const QRect primaryGeometry = screens.front()->geometry();
-    std::vector<Rect> visible;
-    if (docks) {
-        std::vector<Rect> monitors;
-        for (QScreen* qs : screens) {
-            const QRect n = nativeGeometry(qs);
-            monitors.push_back({double(n.x()), double(n.y()), double(n.width()), double(n.height())});
-        }
-        visible = visibleMonitorAreas(monitors, docks->screen, docks->struts, docks->workArea);
-    }
+    const std::vector<QRect> available = availableAreas(screens, docks);
     for (qsizetype i = 0; i < screens.size(); ++i) {
         QScreen* qs = screens[i];
-        Screen s =
-            screenFrom(qs, primaryGeometry, docks ? fromNative(visible[size_t(i)], qs) : qs->availableGeometry());
+        Screen s = screenFrom(qs, primaryGeometry, available[size_t(i)]);
         // Output names are unique, their hashes almost surely; keep the numbers apart anyway.
         while (std::any_of(out.begin(), out.end(), [&](const Screen& o) { return o.displayID == s.displayID; }))
             s.displayID = s.displayID == UINT32_MAX ? 1 : s.displayID + 1;
         out.push_back(std::move(s));
     }
     return out;
+}
+
+QRect nativeGeometry(QScreen* qs) {
+    // Qt keeps a screen's top-left corner in X pixels and divides only its size by the scale.
+    const QRect g = qs->geometry();
+    const double k = qs->devicePixelRatio();
+    return QRect(g.x(), g.y(), int(std::lround(g.width() * k)), int(std::lround(g.height() * k)));
+}
+
+QRect workArea(QScreen* screen) {
+    const QList<QScreen*> screens = orderedScreens();
+    const qsizetype index = screens.indexOf(screen);
+    if (index < 0) return screen ? screen->availableGeometry() : QRect();
+    return availableAreas(screens, readDockAreas())[size_t(index)];
 }
 
 QtScreenList::QtScreenList(MainLoop& loop, NotificationCenter& center)

@@ -25,6 +25,11 @@ bool isBuiltInOutputName(const QString& name);
 // (Qt 6.4 on X11 reports whole monitors as usable once there are several), else as read now.
 std::vector<Screen> currentScreens(const std::optional<X11DockAreas>& docks);
 std::vector<Screen> currentScreens();
+// Where `screen` lies on the X screen, in X pixels.
+QRect nativeGeometry(QScreen* screen);
+// The part of `screen` that windows may take, in Qt's global space: the taskbars along its own
+// edges left out, as read now.
+QRect workArea(QScreen* screen);
 
 // The displays from QGuiApplication. Plugging, unplugging, a new primary display, and changes
 // of a display's geometry, work area (panels and taskbars) or scale are announced as

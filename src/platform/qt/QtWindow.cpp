@@ -5,17 +5,67 @@
 #include <QGuiApplication>
 #include <QPixmapCache>
 #include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
+#include <QVBoxLayout>
 #include <QWidget>
+#include <QWindow>
 #include <cmath>
 #include <malloc.h>
 
+#include "platform/qt/QtScreens.h"
+#include "platform/qt/X11Display.h"
+
+// Xlib last: its macros (None, Bool, Status...) would clash with Qt's headers.
+#include <X11/Xlib.h>
+#include <xcb/xcb.h>
+
 namespace platform::qt {
+
+namespace {
+
+bool isFrameExtentsChange(const QByteArray& type, void* message) {
+    if (type != "xcb_generic_event_t") return false;
+    const auto* e = static_cast<const xcb_generic_event_t*>(message);
+    if ((e->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) return false;
+    static const unsigned long atom = qtX11Display() ? XInternAtom(qtX11Display(), "_NET_FRAME_EXTENTS", False) : 0;
+    return atom && reinterpret_cast<const xcb_property_notify_event_t*>(e)->atom == atom;
+}
+
+}  // namespace
 
 class QtWindow::Widget final : public QWidget {
 public:
-    Widget()
-        : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {}
+    explicit Widget(QSize contentSize)
+        : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+          content_(new QWidget),
+          contentSize_(contentSize) {
+        // The content keeps its size; a window that must be smaller than it scrolls it.
+        auto* scroll = new QScrollArea;
+        scroll->setFrameShape(QFrame::NoFrame);
+        // Tab walks the content as before; a control it reaches is scrolled into view.
+        scroll->setFocusPolicy(Qt::NoFocus);
+        scroll->setWidget(content_);
+        content_->setFixedSize(contentSize);
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(scroll);
+        setSize(contentSize);
+    }
+
     std::function<void()> onClosed;
+    QWidget* content() const { return content_; }
+    QSize contentSize() const { return contentSize_; }
+
+    // Sizes the window for `screen`: the content's size, but no larger than the screen's work
+    // area, title bar and borders included. Off X (the offscreen platform of the tests and the
+    // screenshots) there is no monitor to fit, and the whole content is wanted.
+    void fitTo(QScreen* screen) {
+        if (!screen || !qtX11Display()) return setSize(contentSize_);
+        // Qt's frame geometry keeps the margins of the last move; the window's own are read anew.
+        const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+        setSize(sizeWithin(workArea(screen).size().shrunkBy(frame)));
+    }
 
 protected:
     void closeEvent(QCloseEvent* event) override {
@@ -25,12 +75,52 @@ protected:
         auto handler = onClosed;
         handler();
     }
+
+    void showEvent(QShowEvent* event) override {
+        QWidget::showEvent(event);
+        // Qt hands a window moved onto a screen of another scale over with its size in device
+        // pixels kept, and its size hints in the old screen's pixels: it is sized again once Qt
+        // is done with the move.
+        connect(windowHandle(), &QWindow::screenChanged, this, &Widget::refit,
+                Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
+        refit();
+    }
+
+    bool nativeEvent(const QByteArray& type, void* message, qintptr* result) override {
+        // The window manager frames the window once it is shown, and a resizable one anew (with
+        // a grip): its size is known after Qt has taken the event in.
+        if (isFrameExtentsChange(type, message)) QMetaObject::invokeMethod(this, &Widget::refit, Qt::QueuedConnection);
+        return QWidget::nativeEvent(type, message, result);
+    }
+
+private:
+    void refit() {
+        if (isVisible()) fitTo(screen());
+    }
+
+    QSize sizeWithin(QSize room) const {
+        // A scroll bar takes its width from the other side: the window grows by it where it can.
+        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        QSize size = contentSize_;
+        if (size.height() > room.height()) size.rwidth() += bar;
+        if (size.width() > room.width()) size.rheight() += bar;
+        return size.boundedTo(room).expandedTo(QSize(1, 1));
+    }
+
+    void setSize(QSize size) {
+        setMinimumSize(size);
+        setMaximumSize(contentSize_.expandedTo(size));
+        resize(size);
+    }
+
+    QWidget* content_;
+    QSize contentSize_;
 };
 
-QtWindow::QtWindow(const std::string& title, Size contentSize) : widget_(new Widget) {
+QtWindow::QtWindow(const std::string& title, Size contentSize)
+    : widget_(new Widget(
+          QSize(static_cast<int>(std::lround(contentSize.width)), static_cast<int>(std::lround(contentSize.height))))) {
     widget_->setWindowTitle(QString::fromStdString(title));
-    widget_->setFixedSize(static_cast<int>(std::lround(contentSize.width)),
-                          static_cast<int>(std::lround(contentSize.height)));
 }
 
 QtWindow::~QtWindow() {
@@ -59,7 +149,8 @@ void QtWindow::setTitle(const std::string& title) {
 
 Size QtWindow::contentSize() const {
     if (!widget_) return {};
-    return {static_cast<double>(widget_->width()), static_cast<double>(widget_->height())};
+    const QSize size = widget_->contentSize();
+    return {static_cast<double>(size.width()), static_cast<double>(size.height())};
 }
 
 void QtWindow::center() {
@@ -67,8 +158,9 @@ void QtWindow::center() {
     QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
     if (!screen) screen = QGuiApplication::primaryScreen();
     if (!screen) return;
+    widget_->fitTo(screen);
     QRect frame = widget_->frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
+    frame.moveCenter(workArea(screen).center());
     widget_->move(frame.topLeft());
 }
 
@@ -100,7 +192,7 @@ void QtWindow::setOnClosed(std::function<void()> handler) {
 }
 
 QWidget* QtWindow::contentWidget() const {
-    return widget_;
+    return widget_ ? widget_->content() : nullptr;
 }
 
 std::unique_ptr<Window> QtWindowFactory::createWindow(const std::string& title, Size contentSize) {

@@ -8,7 +8,9 @@ class QWidget;
 
 namespace platform::qt {
 
-// A titled top-level QWidget with a close button only and a fixed content size.
+// A titled top-level QWidget with a close button only and a fixed content size. The window is as
+// large as its content, or as the work area of its screen where that is smaller, and scrolls the
+// content then; it is sized again on each screen it is moved to.
 class QtWindow final : public Window {
 public:
     QtWindow(const std::string& title, Size contentSize);

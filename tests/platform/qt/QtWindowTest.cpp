@@ -22,7 +22,7 @@ TEST(QtWindow, showsTitledFixedSizeWindowAndReportsClosing) {
     EXPECT_EQ(window.title(), "Welcome");
 
     // The close button: the window hides and can come back.
-    window.contentWidget()->close();
+    window.contentWidget()->window()->close();
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(closed, 1);
     window.makeKeyAndOrderFront();
@@ -40,7 +40,7 @@ TEST(QtWindow, showingAMinimizedWindowRestoresIt) {
     for (const auto state : before) {
         platform::qt::QtWindow window("x", {200, 100});
         window.makeKeyAndOrderFront();
-        QWidget* widget = window.contentWidget();
+        QWidget* widget = window.contentWidget()->window();
         widget->setWindowState(state | Qt::WindowMinimized);
         QApplication::processEvents();
         window.makeKeyAndOrderFront();
