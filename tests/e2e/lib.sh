@@ -122,6 +122,17 @@ e2e__untrack() {
   E2E_PIDS=("${kept[@]}")
 }
 
+# e2e_run_helper <command...>: starts a helper program in the background, its output in the
+# work folder and its pid in $E2E_STARTED; e2e_stop_helper <pid> ends one before the test does.
+e2e_run_helper() {
+  "$@" >>"$E2E_WORK/${1##*/}.log" 2>&1 &
+  E2E_STARTED=$!
+  e2e_track "$E2E_STARTED"
+}
+e2e_stop_helper() {
+  kill "$1" && { wait "$1" 2>/dev/null || true; } && e2e__untrack "$1"
+}
+
 e2e__stop_all() {
   local pid i deadline
   local -a alive=()

@@ -15,15 +15,6 @@ program=$(e2e_program_argument "$@")
 taskbar=$(dirname "$program")/bottom_panel
 readonly SMALL_X=2880 # where the 1x monitor begins
 
-# run <command...>: starts a helper of ours, its pid in $started; stop <pid> ends one.
-run() {
-  "$@" >>"$E2E_WORK/${1##*/}.log" 2>&1 &
-  started=$!
-  e2e_track "$started"
-}
-stop() {
-  kill "$1" && { wait "$1" 2>/dev/null || true; } && e2e__untrack "$1"
-}
 
 # Prints "X Y W H" of window $1 while it is mapped.
 box_of() {
@@ -208,13 +199,13 @@ EOF
     xdotool windowmove "$settings" 200 100
     e2e_expect_while_running 5 "the settings window at scale 2" window_fits "$settings" 1840 1280 0 0 2880 1800
     e2e_step "a panel leaves 400 pixels of the 1x monitor: the window moved there is cut down to them and resizable"
-    run "$taskbar" --top 500 "#1D2B36" "$SMALL_X" 1440
-    panel=$started
+    e2e_run_helper "$taskbar" --top 500 "#1D2B36" "$SMALL_X" 1440
+    panel=$E2E_STARTED
     e2e_expect_while_running 5 "the panel's strut" eval '[[ $(xprop -root _NET_WORKAREA) == *"= 0, 500, 4320, 1300,"* ]]'
     xdotool windowmove "$settings" 3000 520 # the title bar just below the panel
     e2e_expect_while_running 5 "the settings window cut down" window_capped "$settings" 920 640 "$SMALL_X" 500 1440 400
     e2e_screenshot mixed-scales-settings-cut-down-english.png
-    stop "$panel"
+    e2e_stop_helper "$panel"
     e2e_step "the dropped pets walk home, each to the other monitor, and never leave the monitors"
     deadline=$(($(e2e__now_us) + $(e2e__timeout_us 30)))
     until pets_home; do
@@ -226,7 +217,7 @@ EOF
 done
 
 e2e_step "with no tray, the notice that says so opens on the 2x monitor and keeps its size in points on the 1x one"
-stop "$tray"
+e2e_stop_helper "$tray"
 e2e_defaults_set appLanguageChoice english
 e2e_defaults_set onboardingCompleted true # the notice waits for the welcome
 e2e_start_app "$program"

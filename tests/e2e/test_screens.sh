@@ -7,15 +7,6 @@ source "$(dirname "$0")/lib.sh"
 program=$(realpath "${1:?usage: $0 <path-to-tuftle>}")
 taskbar=$(dirname "$program")/bottom_panel
 
-# run <command...>: starts a helper of ours, its pid in $started; stop <pid> ends one.
-run() {
-  "$@" >>"$E2E_WORK/${1##*/}.log" 2>&1 &
-  started=$!
-  e2e_track "$started"
-}
-stop() {
-  kill "$1" && { wait "$1" 2>/dev/null || true; } && e2e__untrack "$1"
-}
 
 # shapes_are <yes|no>: whether both pet panels have a shape mask.
 shapes_are() {
@@ -30,24 +21,24 @@ E2E_SCREEN_SIZE=2560x800 e2e_setup
 e2e_step "split the screen into two monitors, the left one primary; a taskbar on the left one"
 xrandr --setmonitor '*left' 1280/338x800/211+0+0 none
 xrandr --setmonitor right 1280/338x800/211+1280+0 none
-run "$taskbar" 40 "#1D2B36" 0 1280 # along the bottom of the left monitor
-taskbar_pid=$started
-run xcompmgr
-compositor=$started
+e2e_run_helper "$taskbar" 40 "#1D2B36" 0 1280 # along the bottom of the left monitor
+taskbar_pid=$E2E_STARTED
+e2e_run_helper xcompmgr
+compositor=$E2E_STARTED
 e2e_start_app "$program"
 # The pets' homes are at the primary monitor's bottom centre, 30 of their 52 points out.
 e2e_expect_while_running 10 "both pets at the taskbar's edge" e2e_pet_windows_are "$E2E_PET_HOMES"
 
 e2e_step "move the taskbar to the right monitor: the pets go down to the screen's bottom"
-stop "$taskbar_pid"
-run "$taskbar" 40 "#1D2B36" 1280 1280
+e2e_stop_helper "$taskbar_pid"
+e2e_run_helper "$taskbar" 40 "#1D2B36" 1280 1280
 e2e_expect_while_running 10 "both pets at the screen's bottom" e2e_pet_windows_are "584,770 648,770"
 
 e2e_step "with the compositor the panels have no mask; it quits and they have one within 2 s"
 e2e_expect_while_running 5 "no shape mask" shapes_are no
-stop "$compositor"
+e2e_stop_helper "$compositor"
 e2e_expect_while_running 2 "shape masks" shapes_are yes
 e2e_step "the compositor comes back and the masks go within 2 s"
-run xcompmgr
+e2e_run_helper xcompmgr
 e2e_expect_while_running 2 "no shape mask" shapes_are no
 e2e_screenshot screens-composited.png

@@ -4,7 +4,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -143,28 +142,14 @@ TEST(InstanceLock, aSettingsFolderLockedByAnotherProgramIsNotARunningInstance) {
     using Holder = InstanceLock::Attempt::Holder;
     const testing::InstanceFolders folders;
     const fs::path config = folders.settings.parent_path();
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    const pid_t other = ::fork();
-    if (other == 0) {
-        ::prctl(PR_SET_NAME, "other-program");
-        const int fd = ::open(config.c_str(), O_RDONLY | O_DIRECTORY);
-        if (::flock(fd, LOCK_EX) != 0) std::_Exit(1);
-        [[maybe_unused]] const auto told = ::write(ready[1], "1", 1);
-        ::pause();
-        std::_Exit(0);
-    }
-    ::close(ready[1]);
-    char told = 0;
-    const bool locked = ::read(ready[0], &told, 1) == 1;
-    ::close(ready[0]);
+    testing::OtherProgramLock other(config);
+    ASSERT_TRUE(other.locked()) << "the other program took no lock";
     const auto attempt = InstanceLock::acquire(folders.settings);
-    ::kill(other, SIGKILL);
-    ::waitpid(other, nullptr, 0);
-    ASSERT_TRUE(locked) << "the other program took no lock";
+    const pid_t otherPid = other.pid();
+    other.end();
     EXPECT_EQ(attempt.lock, nullptr);
     EXPECT_EQ(attempt.holder, Holder::anotherProgram);
-    EXPECT_EQ(attempt.problem, "another program, other-program (process " + std::to_string(other) +
+    EXPECT_EQ(attempt.problem, "another program, other-program (process " + std::to_string(otherPid) +
                                    "), holds a lock on " + config.string());
 
     const auto first = InstanceLock::acquire(folders.settings).lock;

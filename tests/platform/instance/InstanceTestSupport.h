@@ -2,7 +2,11 @@
 // code may look at lies in the test's own folder, and "another user" is a real one.
 #pragma once
 
+#include <fcntl.h>
 #include <grp.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -73,5 +77,43 @@ inline std::string inChild(const std::function<std::string()>& body) {
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "the child ended with status " + std::to_string(status);
     return answer;
 }
+
+// Another program, named "other-program", that holds a lock on `folder` while it lives.
+class OtherProgramLock {
+public:
+    explicit OtherProgramLock(const std::filesystem::path& folder) {
+        int ready[2];
+        if (::pipe(ready) != 0) return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::prctl(PR_SET_NAME, "other-program");
+            const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+            if (::flock(fd, LOCK_EX) != 0) std::_Exit(1);
+            [[maybe_unused]] const auto told = ::write(ready[1], "1", 1);
+            ::pause();
+            std::_Exit(0);
+        }
+        ::close(ready[1]);
+        char told = 0;
+        locked_ = pid_ > 0 && ::read(ready[0], &told, 1) == 1;
+        ::close(ready[0]);
+    }
+    ~OtherProgramLock() { end(); }
+    OtherProgramLock(const OtherProgramLock&) = delete;
+    OtherProgramLock& operator=(const OtherProgramLock&) = delete;
+
+    bool locked() const { return locked_; }
+    pid_t pid() const { return pid_; }
+    void end() {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+    bool locked_ = false;
+};
 
 }  // namespace platform::testing

@@ -6,7 +6,6 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/file.h>
-#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -101,7 +100,7 @@ std::string runStarts(const Row& row, const InstanceFolders& folders) {
     };
     std::unique_ptr<SingleInstance> first;
     std::unique_ptr<InstanceLock> silent;
-    pid_t other = -1;
+    std::unique_ptr<testing::OtherProgramLock> other;
     useRuntimeFolder(row.firstWithRuntimeFolder);
     if (row.first == First::instance) {
         auto start = SingleInstance::begin(folders.settings, 1);
@@ -111,22 +110,8 @@ std::string runStarts(const Row& row, const InstanceFolders& folders) {
         silent = InstanceLock::acquire(folders.settings).lock;
         if (!silent) return "the first start took no lock";
     } else if (row.first == First::otherProgram) {
-        int ready[2];
-        if (::pipe(ready) != 0) return "no pipe";
-        other = ::fork();
-        if (other == 0) {
-            ::prctl(PR_SET_NAME, "other-program");
-            const int fd = ::open(folders.settings.parent_path().c_str(), O_RDONLY | O_DIRECTORY);
-            if (::flock(fd, LOCK_EX) != 0) std::_Exit(1);
-            [[maybe_unused]] const auto told = ::write(ready[1], "1", 1);
-            ::pause();
-            std::_Exit(0);
-        }
-        ::close(ready[1]);
-        char told = 0;
-        const bool locked = ::read(ready[0], &told, 1) == 1;
-        ::close(ready[0]);
-        if (!locked) return "the other program took no lock";
+        other = std::make_unique<testing::OtherProgramLock>(folders.settings.parent_path());
+        if (!other->locked()) return "the other program took no lock";
     }
     std::atomic<bool> stop = false;
     std::atomic<int> answered = 0;
@@ -141,10 +126,7 @@ std::string runStarts(const Row& row, const InstanceFolders& folders) {
     const auto second = SingleInstance::begin(folders.settings, 0.5);
     stop = true;
     answering.join();
-    if (other > 0) {
-        ::kill(other, SIGKILL);
-        ::waitpid(other, nullptr, 0);
-    }
+    if (other) other->end();
 
     std::ostringstream wrong;
     if (second.instance) wrong << "the second start runs; ";
