@@ -1,6 +1,7 @@
 #include "platform/qt/PanelStacking.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
@@ -8,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "platform/desktop/PanelStackOrder.h"
@@ -66,66 +68,115 @@ class StackLook {
 public:
     StackLook(xcb_connection_t* c, xcb_window_t root, const StackAtoms& atoms) : c_(c), root_(root), atoms_(atoms) {}
 
-    // False when the move failed: the child it was placed by went away meanwhile.
-    bool run(const std::vector<xcb_window_t>& panels, const std::vector<xcb_window_t>& ownCeilings) {
-        stack_ = children(root_);
+    // False when the move failed: the child it was placed by went away meanwhile. `guess` holds
+    // the children the last look read: they are asked about along with the children themselves,
+    // so that a look at a stack whose top has not changed waits for the server once. Children in
+    // `knownHidden` are taken as hidden without a word to the server.
+    bool run(const std::vector<xcb_window_t>& panels, const std::vector<xcb_window_t>& ownCeilings,
+             const std::vector<xcb_window_t>& guess, const std::set<xcb_window_t>& knownHidden) {
+        const auto tree = xcb_query_tree(c_, root_);
+        std::vector<std::pair<xcb_window_t, Asked>> early;
+        for (xcb_window_t w : guess) early.emplace_back(w, ask(w));
+        stack_ = children(tree);
+        for (const auto& [w, asked] : early) known_.emplace_back(w, answer(asked));
         roles_.assign(stack_.size(), StackRole::unread);
+        menuLike_.assign(stack_.size(), false);
+        asked_.assign(stack_.size(), false);
         bool anyPanel = false;
         for (size_t i = 0; i < stack_.size(); ++i)
             if (std::find(panels.begin(), panels.end(), stack_[i]) != panels.end()) {
                 roles_[i] = StackRole::panel;
                 anyPanel = true;
+            } else if (knownHidden.contains(stack_[i])) {
+                roles_[i] = StackRole::hidden;
             }
         if (!anyPanel) return true;
         readFromTheTop();
-        readCeilingTypes();
+        for (size_t i : ceilingCandidates(roles_))
+            if (menuLike_[i]) roles_[i] = StackRole::ceiling;
         for (size_t i : topLevels(ownCeilings))
             if (roles_[i] != StackRole::panel) roles_[i] = StackRole::ceiling;
         const auto move = panelStackMove(roles_);
         return !move || place(*move);
     }
 
+    // The children this look asked the server about and found shown, for the next one's guess;
+    // and those it found hidden.
+    std::vector<xcb_window_t> readShown() const { return read(false); }
+    std::vector<xcb_window_t> readHidden() const { return read(true); }
+
 private:
-    std::vector<xcb_window_t> children(xcb_window_t window) {
-        const auto reply = owned(xcb_query_tree_reply(c_, xcb_query_tree(c_, window), nullptr));
+    std::vector<xcb_window_t> read(bool hidden) const {
+        std::vector<xcb_window_t> out;
+        for (size_t i = 0; i < stack_.size(); ++i)
+            if (asked_[i] && (roles_[i] == StackRole::hidden) == hidden) out.push_back(stack_[i]);
+        return out;
+    }
+
+    struct Asked {
+        xcb_get_window_attributes_cookie_t attributes;
+        xcb_get_property_cookie_t type;
+    };
+    struct Answer {
+        StackRole role = StackRole::hidden;
+        bool menuLike = false;
+    };
+
+    // Its window type along with its attributes: a second trip for the few that need it would
+    // cost a wake-up more than the answers it saves.
+    Asked ask(xcb_window_t w) {
+        return {xcb_get_window_attributes(c_, w), xcb_get_property(c_, 0, w, atoms_.windowType, XCB_ATOM_ATOM, 0, 16)};
+    }
+
+    Answer answer(const Asked& asked) {
+        Answer out;
+        const auto a = owned(xcb_get_window_attributes_reply(c_, asked.attributes, nullptr));
+        const auto type = owned(xcb_get_property_reply(c_, asked.type, nullptr));
+        if (!a || a->map_state != XCB_MAP_STATE_VIEWABLE) return out;
+        out.role = a->override_redirect ? StackRole::overlay : StackRole::window;
+        if (type && type->type == XCB_ATOM_ATOM && type->format == 32) {
+            const auto* types = static_cast<const xcb_atom_t*>(xcb_get_property_value(type.get()));
+            const auto* end = types + xcb_get_property_value_length(type.get()) / 4;
+            out.menuLike =
+                std::find_first_of(types, end, atoms_.ceilingTypes.begin(), atoms_.ceilingTypes.end()) != end;
+        }
+        return out;
+    }
+
+    std::vector<xcb_window_t> children(xcb_query_tree_cookie_t cookie) {
+        const auto reply = owned(xcb_query_tree_reply(c_, cookie, nullptr));
         if (!reply) return {};
         const xcb_window_t* kids = xcb_query_tree_children(reply.get());
         return {kids, kids + xcb_query_tree_children_length(reply.get())};
     }
 
-    // In growing batches from the top, until the roles read settle where the panels go.
+    // In batches from the top, until the roles read settle where the panels go: the first
+    // reaches a little below the lowest panel, where the topmost managed window usually is.
     void readFromTheTop() {
-        size_t readFrom = stack_.size(), batch = 32;
+        const size_t lowestPanel = size_t(std::find(roles_.begin(), roles_.end(), StackRole::panel) - roles_.begin());
+        size_t readFrom = stack_.size(), batch = stack_.size() - lowestPanel + 32;
         while (!stackReadFarEnough(roles_)) {
             const size_t from = readFrom > batch ? readFrom - batch : 0;
-            std::vector<std::pair<size_t, xcb_get_window_attributes_cookie_t>> cookies;
-            for (size_t i = from; i < readFrom; ++i)
-                if (roles_[i] == StackRole::unread) cookies.emplace_back(i, xcb_get_window_attributes(c_, stack_[i]));
-            for (const auto& [i, cookie] : cookies) {
-                const auto a = owned(xcb_get_window_attributes_reply(c_, cookie, nullptr));
-                roles_[i] = !a || a->map_state != XCB_MAP_STATE_VIEWABLE ? StackRole::hidden
-                            : a->override_redirect                      ? StackRole::overlay
-                                                                         : StackRole::window;
+            std::vector<std::pair<size_t, Asked>> asked;
+            for (size_t i = from; i < readFrom; ++i) {
+                if (roles_[i] != StackRole::unread) continue;
+                const auto known =
+                    std::find_if(known_.begin(), known_.end(), [&](const auto& k) { return k.first == stack_[i]; });
+                if (known != known_.end())
+                    learn(i, known->second);
+                else
+                    asked.emplace_back(i, ask(stack_[i]));
             }
+            for (const auto& [i, a] : asked) learn(i, answer(a));
             readFrom = from;
             batch *= 2;
         }
     }
 
-    void readCeilingTypes() {
-        std::vector<std::pair<size_t, xcb_get_property_cookie_t>> cookies;
-        for (size_t i : ceilingCandidates(roles_))
-            cookies.emplace_back(i, xcb_get_property(c_, 0, stack_[i], atoms_.windowType, XCB_ATOM_ATOM, 0, 16));
-        for (const auto& [i, cookie] : cookies) {
-            const auto reply = owned(xcb_get_property_reply(c_, cookie, nullptr));
-            if (!reply || reply->type != XCB_ATOM_ATOM || reply->format != 32) continue;
-            const auto* types = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
-            const int count = xcb_get_property_value_length(reply.get()) / 4;
-            for (int k = 0; k < count; ++k)
-                if (std::find(atoms_.ceilingTypes.begin(), atoms_.ceilingTypes.end(), types[k]) !=
-                    atoms_.ceilingTypes.end())
-                    roles_[i] = StackRole::ceiling;
-        }
+    void learn(size_t i, const Answer& answer) {
+        roles_[i] = answer.role;
+        menuLike_[i] = answer.menuLike;
+        asked_[i] = true;
     }
 
     // Where each of `windows` stands among the root's children: itself, or the window manager's
@@ -134,15 +185,13 @@ private:
         std::vector<size_t> found;
         for (int depth = 0; depth < 8 && !windows.empty(); ++depth) {
             std::vector<xcb_query_tree_cookie_t> cookies;
-            std::vector<xcb_window_t> deeper;
             for (xcb_window_t w : windows) {
                 const auto at = std::find(stack_.begin(), stack_.end(), w);
                 if (at != stack_.end())
                     found.push_back(size_t(at - stack_.begin()));
                 else
-                    deeper.push_back(w);
+                    cookies.push_back(xcb_query_tree(c_, w));
             }
-            for (xcb_window_t w : deeper) cookies.push_back(xcb_query_tree(c_, w));
             windows.clear();
             for (auto cookie : cookies) {
                 const auto reply = owned(xcb_query_tree_reply(c_, cookie, nullptr));
@@ -175,6 +224,9 @@ private:
     const StackAtoms& atoms_;
     std::vector<xcb_window_t> stack_;
     std::vector<StackRole> roles_;
+    std::vector<bool> menuLike_;
+    std::vector<bool> asked_;
+    std::vector<std::pair<xcb_window_t, Answer>> known_;
 };
 
 // The watch of the root runs on a connection of its own. On Qt's connection every window move
@@ -207,10 +259,15 @@ private:
     StackingWatcher() {
         raiseTimer_.setSingleShot(true);
         QObject::connect(&raiseTimer_, &QTimer::timeout, [this] {
-            look(connection_ ? connection_->connection() : qtXcbConnection(), nullptr);
-            // Answers waited for may have brought events along, which the socket no longer shows.
-            if (connection_) takeEvents();
+            lookNow();
+            takeEvents();
         });
+        sinceLook_.start();
+    }
+
+    void lookNow() {
+        look(connection_->connection(), nullptr);
+        sinceLook_.restart();
     }
 
     void look(xcb_connection_t* c, QWidget* alsoShown) {
@@ -225,9 +282,35 @@ private:
         const std::vector<xcb_window_t> own = ownCeilings();
         // A move fails only when the child it was placed by went away: the next look finds
         // another.
-        for (int attempt = 0; attempt < 3; ++attempt)
-            if (StackLook(c, xcb_window_t(DefaultRootWindow(dpy)), *atoms_).run(panels, own)) break;
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            StackLook look(c, xcb_window_t(DefaultRootWindow(dpy)), *atoms_);
+            const bool placed = look.run(panels, own, guess_, knownHidden_);
+            guess_ = look.readShown();
+            if (c == c_) followHidden(look.readHidden());
+            if (placed) break;
+        }
         xcb_flush(c);
+    }
+
+    // Other programs keep windows that are never shown, often above the pets. Each found hidden
+    // is told to report its map and its end to us, and once a look after that still finds it
+    // hidden, looks take it as hidden without asking: their work does not grow with how many
+    // such windows there are.
+    void followHidden(const std::vector<xcb_window_t>& hidden) {
+        for (xcb_window_t w : hidden) {
+            if (followed_.insert(w).second)
+                select(w, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
+            else
+                knownHidden_.insert(w);
+        }
+    }
+
+    // A followed window that comes up or leaves the root: its moves are not ours to hear.
+    bool unfollow(xcb_window_t w) {
+        if (!followed_.erase(w)) return false;
+        knownHidden_.erase(w);
+        select(w, 0);
+        return true;
     }
 
     // Our popups, and our dialog while it is the one in front: they stay over the pets wherever
@@ -300,35 +383,56 @@ private:
     }
 
     void takeEvents() {
+        // A look waits for answers, which may bring events along that the socket no longer
+        // shows: they are taken after it.
+        while (takeQueuedEvents() && lookWhenDue()) {
+        }
+    }
+
+    // Whether one of them may have brought a window up.
+    bool takeQueuedEvents() {
+        bool changed = false;
         while (auto ev = owned(xcb_poll_for_event(c_))) {
             switch (ev->response_type & 0x7f) {
-                case XCB_DESTROY_NOTIFY:
-                    if (checkWindow_ && reinterpret_cast<xcb_destroy_notify_event_t*>(ev.get())->window == checkWindow_) {
+                case XCB_DESTROY_NOTIFY: {
+                    const xcb_window_t w = reinterpret_cast<xcb_destroy_notify_event_t*>(ev.get())->window;
+                    followed_.erase(w);
+                    knownHidden_.erase(w);
+                    if (checkWindow_ && w == checkWindow_) {
                         checkWindow_ = 0;
                         selectRootEvents();
                     }
                     break;
+                }
                 case XCB_PROPERTY_NOTIFY: {
                     const auto* e = reinterpret_cast<xcb_property_notify_event_t*>(ev.get());
                     if (e->window != root_) break;
                     if (e->atom == supportedAtom_ || e->atom == checkAtom_) selectRootEvents();
-                    if (e->atom == stackingAtom_ && wmListsStacking_) raiseSoon();
+                    if (e->atom == stackingAtom_ && wmListsStacking_) changed = true;
                     break;
                 }
                 case XCB_MAP_NOTIFY: {
                     const auto* e = reinterpret_cast<xcb_map_notify_event_t*>(ev.get());
-                    if (e->event == root_ && !e->override_redirect && !isPanel(e->window)) raiseSoon();
+                    if (e->event == root_ && !e->override_redirect && !isPanel(e->window)) changed = true;
+                    // One of the hidden windows followed comes up: it may cover the pets.
+                    if (e->event == e->window && unfollow(e->window)) changed = true;
+                    break;
+                }
+                case XCB_REPARENT_NOTIFY: {
+                    const auto* e = reinterpret_cast<xcb_reparent_notify_event_t*>(ev.get());
+                    if (e->event == e->window && e->parent != root_) unfollow(e->window);
                     break;
                 }
                 case XCB_CONFIGURE_NOTIFY: {
                     const auto* e = reinterpret_cast<xcb_configure_notify_event_t*>(ev.get());
-                    if (e->event == root_ && !e->override_redirect && !isPanel(e->window)) raiseSoon();
+                    if (e->event == root_ && !e->override_redirect && !isPanel(e->window)) changed = true;
                     break;
                 }
                 default:
                     break;  // errors of windows that went away, and the rest
             }
         }
+        return changed;
     }
 
     bool isPanel(xcb_window_t window) const {
@@ -337,17 +441,29 @@ private:
         return false;
     }
 
-    // Bursts of restacking (a window being dragged) come down to one look per 50 ms.
-    void raiseSoon() {
-        if (panels_.empty()) return;
-        if (!raiseTimer_.isActive()) raiseTimer_.start(50);
+    // A window that comes up is looked at at once; bursts of restacking (a window being dragged)
+    // come down to one look per 50 ms, the last at their end. True when it looked now.
+    bool lookWhenDue() {
+        if (panels_.empty() || raiseTimer_.isActive()) return false;
+        if (const qint64 since = sinceLook_.elapsed(); since < lookInterval) {
+            raiseTimer_.start(int(lookInterval - since));
+            return false;
+        }
+        lookNow();
+        return true;
     }
+
+    static constexpr qint64 lookInterval = 50;  // ms
 
     std::vector<QWidget*> panels_;
     QTimer raiseTimer_;
     bool tried_ = false;
     std::unique_ptr<OwnXcbConnection> connection_;
     std::unique_ptr<StackAtoms> atoms_;
+    std::vector<xcb_window_t> guess_;
+    std::set<xcb_window_t> followed_;
+    std::set<xcb_window_t> knownHidden_;
+    QElapsedTimer sinceLook_;
     xcb_connection_t* c_ = nullptr;
     xcb_window_t root_ = 0;
     xcb_atom_t supportedAtom_ = 0;
