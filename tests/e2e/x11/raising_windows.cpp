@@ -2,11 +2,13 @@
 // <hidden> windows on the root that are never mapped, shows two small ordinary windows and raises
 // them in turn <per-second> times a second. Prints "shown" once they are up.
 //   raising_windows <per-second> <hidden>                 runs until it is stopped
-//   raising_windows <per-second> <hidden> <pid> <stops>   stops that process <stops> times
+//   raising_windows <per-second> <hidden> <pid> <stops> <pet-window>...
 // In the second form, after a raise it waits for the process to wake once or twice (as it does
 // for the raise), stops it (SIGSTOP) a moment later, asks the X server for an answer from a
-// connection of its own, and resumes it. It ends with 0 when every answer came, and with 1 and a
-// line when one did not come within 2 s (the process is resumed all the same).
+// connection of its own, opens a menu, and resumes it; before the next raise it checks that the
+// menu lies over the pet windows, and closes it. A process stopped while it places its pets
+// finds the menu come up in between. It ends with 0 when every answer came and every menu stayed
+// over the pets, and with 1 and a line when not (the process is resumed all the same).
 #include <poll.h>
 #include <signal.h>
 #include <time.h>
@@ -14,6 +16,7 @@
 #include <xcb/xcb.h>
 #include <xcb/xcbext.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +25,7 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -47,6 +51,27 @@ bool within(Clock::duration limit, Condition condition) {
     return condition();
 }
 
+// Whether `menu` lies above every one of `pets` among the root's children.
+bool over(xcb_connection_t* c, xcb_window_t root, xcb_window_t menu, const std::vector<xcb_window_t>& pets) {
+    xcb_query_tree_reply_t* tree = xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr);
+    if (!tree) return false;
+    const xcb_window_t* kids = xcb_query_tree_children(tree);
+    const xcb_window_t* end = kids + xcb_query_tree_children_length(tree);
+    const auto menuAt = std::find(kids, end, menu);
+    bool ok = menuAt != end;
+    for (xcb_window_t pet : pets) ok = ok && std::find(kids, end, pet) < menuAt;
+    std::free(tree);
+    return ok;
+}
+
+xcb_atom_t atom(xcb_connection_t* c, const char* name) {
+    xcb_intern_atom_reply_t* reply =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
+    const xcb_atom_t a = reply ? reply->atom : 0;
+    std::free(reply);
+    return a;
+}
+
 // Whether the server answers a request on `c` within two seconds.
 bool answers(xcb_connection_t* c) {
     const auto cookie = xcb_get_input_focus(c);
@@ -69,14 +94,16 @@ bool answers(xcb_connection_t* c) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3 && argc != 5) {
-        std::fprintf(stderr, "usage: raising_windows <per-second> <hidden> [<pid> <stops>]\n");
+    if (argc != 3 && argc < 6) {
+        std::fprintf(stderr, "usage: raising_windows <per-second> <hidden> [<pid> <stops> <pet-window>...]\n");
         return 2;
     }
     const double perSecond = std::atof(argv[1]);
     const int hidden = std::atoi(argv[2]);
-    const pid_t pid = argc == 5 ? pid_t(std::atoi(argv[3])) : 0;
-    const int stops = argc == 5 ? std::atoi(argv[4]) : 0;
+    const pid_t pid = argc > 3 ? pid_t(std::atoi(argv[3])) : 0;
+    const int stops = argc > 3 ? std::atoi(argv[4]) : 0;
+    std::vector<xcb_window_t> pets;
+    for (int i = 5; i < argc; ++i) pets.push_back(xcb_window_t(std::strtoul(argv[i], nullptr, 0)));
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
     xcb_connection_t* asker = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(c) || xcb_connection_has_error(asker) || perSecond <= 0 || hidden < 0) {
@@ -98,6 +125,13 @@ int main(int argc, char** argv) {
                             uint32_t(std::strlen(title)), title);
         xcb_map_window(c, shown[i]);
     }
+    // A menu as toolkits make them: override-redirect, typed, raised as it opens.
+    const xcb_window_t menu = xcb_generate_id(c);
+    const uint32_t menuValues[] = {0xe0e0e0u, 1};
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, menu, screen->root, 200, 150, 160, 240, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      screen->root_visual, XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, menuValues);
+    const xcb_atom_t menuType = atom(c, "_NET_WM_WINDOW_TYPE_MENU");
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, menu, atom(c, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 1, &menuType);
     free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
     std::printf("shown\n");
     std::fflush(stdout);
@@ -122,6 +156,11 @@ int main(int argc, char** argv) {
             kill(pid, SIGSTOP);
             const bool stopped = within(2s, [&] { return stateOf(pid) == 'T'; });
             const bool answered = answers(asker);
+            if (stopped && answered) {
+                xcb_configure_window(c, menu, XCB_CONFIG_WINDOW_STACK_MODE, above);
+                xcb_map_window(c, menu);
+                free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+            }
             kill(pid, SIGCONT);
             if (!stopped) {
                 std::fprintf(stderr, "raising_windows: process %d did not stop\n", int(pid));
@@ -135,6 +174,13 @@ int main(int argc, char** argv) {
             if (Clock::now() > next) next = Clock::now();
         }
         std::this_thread::sleep_until(next);
+        if (pid) {
+            if (!over(c, screen->root, menu, pets)) {
+                std::printf("a pet came over the menu opened while process %d was stopped (stop %d)\n", int(pid), n + 1);
+                return 1;
+            }
+            xcb_unmap_window(c, menu);
+        }
     }
     return 0;
 }
