@@ -125,13 +125,16 @@ int main(int argc, char** argv) {
                             uint32_t(std::strlen(title)), title);
         xcb_map_window(c, shown[i]);
     }
-    // A menu as toolkits make them: override-redirect, typed, raised as it opens.
-    const xcb_window_t menu = xcb_generate_id(c);
-    const uint32_t menuValues[] = {0xe0e0e0u, 1};
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, menu, screen->root, 200, 150, 160, 240, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                      screen->root_visual, XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, menuValues);
-    const xcb_atom_t menuType = atom(c, "_NET_WM_WINDOW_TYPE_MENU");
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, menu, atom(c, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 1, &menuType);
+    // With stops, a menu as toolkits make them: override-redirect, typed, raised as it opens.
+    const xcb_window_t menu = pid ? xcb_generate_id(c) : 0;
+    if (menu) {
+        const uint32_t values[] = {0xe0e0e0u, 1};
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, menu, screen->root, 200, 150, 160, 240, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
+                          XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
+        const xcb_atom_t type = atom(c, "_NET_WM_WINDOW_TYPE_MENU");
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, menu, atom(c, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 1, &type);
+    }
     free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
     std::printf("shown\n");
     std::fflush(stdout);
