@@ -44,8 +44,9 @@ std::optional<PanelStackMove> panelStackMove(const std::vector<StackRole>& stack
     if (!lowestPanel) return std::nullopt;
     if (const auto ceiling = find(stack, StackRole::ceiling, false)) {
         const auto topPanel = find(stack, StackRole::panel, true);
-        const bool inPlace = *topPanel < *ceiling && std::none_of(stack.begin() + std::ptrdiff_t(*lowestPanel),
-                                                                  stack.begin() + std::ptrdiff_t(*ceiling), viewableOther);
+        const bool inPlace =
+            *topPanel < *ceiling && std::none_of(stack.begin() + std::ptrdiff_t(*lowestPanel),
+                                                 stack.begin() + std::ptrdiff_t(*ceiling), viewableOther);
         if (inPlace) return std::nullopt;
         return PanelStackMove{*ceiling, true};
     }

@@ -97,11 +97,12 @@ private:
         }
     }
 
-    // A followed window that comes up or leaves the root: its moves are not ours to hear.
+    // A followed window that comes up or leaves the root: its moves are not ours to hear (the
+    // window manager's check window stays heard for its end).
     bool unfollow(xcb_window_t w) {
         if (!followed_.erase(w)) return false;
         knownHidden_.erase(w);
-        select(w, 0);
+        select(w, w == checkWindow_ ? XCB_EVENT_MASK_STRUCTURE_NOTIFY : 0);
         return true;
     }
 
@@ -135,7 +136,8 @@ private:
     }
 
     xcb_atom_t intern(const char* name) {
-        const auto reply = xcbReply(xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, uint16_t(strlen(name)), name), nullptr));
+        const auto reply =
+            xcbReply(xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, uint16_t(strlen(name)), name), nullptr));
         return reply ? reply->atom : 0;
     }
 
@@ -167,8 +169,8 @@ private:
     }
 
     std::vector<uint32_t> properties(xcb_window_t window, xcb_atom_t property, xcb_atom_t expected) {
-        const auto reply =
-            xcbReply(xcb_get_property_reply(c_, xcb_get_property(c_, 0, window, property, expected, 0, 1 << 12), nullptr));
+        const auto reply = xcbReply(
+            xcb_get_property_reply(c_, xcb_get_property(c_, 0, window, property, expected, 0, 1 << 12), nullptr));
         if (!reply || reply->type != expected || reply->format != 32) return {};
         const auto* values = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
         return {values, values + xcb_get_property_value_length(reply.get()) / 4};

@@ -28,9 +28,11 @@ struct StackAtoms {
 };
 
 struct StackLookResult {
-    bool placed = true;  // false when the move failed: the child it was placed by went away
-    std::vector<xcb_window_t> readShown;   // children asked about and found shown
-    std::vector<xcb_window_t> readHidden;  // children asked about and found hidden
+    // False when the move failed: the child it was placed by went away meanwhile.
+    bool placed = true;
+    // The children asked about, found shown and found hidden.
+    std::vector<xcb_window_t> readShown;
+    std::vector<xcb_window_t> readHidden;
 };
 
 // One look at the root's children on `c` and, when the `panels` do not stand where they

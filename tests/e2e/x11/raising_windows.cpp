@@ -133,7 +133,8 @@ int main(int argc, char** argv) {
                           XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
                           XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
         const xcb_atom_t type = atom(c, "_NET_WM_WINDOW_TYPE_MENU");
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, menu, atom(c, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 1, &type);
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, menu, atom(c, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 1,
+                            &type);
     }
     free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
     std::printf("shown\n");
@@ -179,7 +180,8 @@ int main(int argc, char** argv) {
         std::this_thread::sleep_until(next);
         if (pid) {
             if (!over(c, screen->root, menu, pets)) {
-                std::printf("a pet came over the menu opened while process %d was stopped (stop %d)\n", int(pid), n + 1);
+                std::printf("a pet came over the menu opened while process %d was stopped (stop %d)\n", int(pid),
+                            n + 1);
                 return 1;
             }
             xcb_unmap_window(c, menu);
