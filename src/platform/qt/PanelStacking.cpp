@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <set>
 #include <vector>
 
+#include "platform/desktop/HiddenWindows.h"
 #include "platform/qt/X11Display.h"
 #include "platform/qt/X11StackLook.h"
 
@@ -76,7 +76,7 @@ private:
         // another.
         for (int attempt = 0; attempt < 3; ++attempt) {
             const auto look =
-                lookAtStack(c, xcb_window_t(DefaultRootWindow(dpy)), *atoms_, panels, own, guess_, knownHidden_);
+                lookAtStack(c, xcb_window_t(DefaultRootWindow(dpy)), *atoms_, panels, own, guess_, hidden_.known());
             guess_ = look.readShown;
             if (c == c_) followHidden(look.readHidden);
             if (look.placed) break;
@@ -84,24 +84,16 @@ private:
         xcb_flush(c);
     }
 
-    // Other programs keep windows that are never shown, often above the pets. Each found hidden
-    // is told to report its map and its end to us, and once a look after that still finds it
-    // hidden, looks take it as hidden without asking: their work does not grow with how many
-    // such windows there are.
+    // Other programs keep windows that are never shown, often above the pets: looks stop asking
+    // about them (see HiddenWindows), so their work does not grow with how many there are.
     void followHidden(const std::vector<xcb_window_t>& hidden) {
-        for (xcb_window_t w : hidden) {
-            if (followed_.insert(w).second)
-                select(w, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
-            else
-                knownHidden_.insert(w);
-        }
+        for (xcb_window_t w : hidden_.found(hidden)) select(w, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
     }
 
     // A followed window that comes up or leaves the root: its moves are not ours to hear (the
     // window manager's check window stays heard for its end).
     bool unfollow(xcb_window_t w) {
-        if (!followed_.erase(w)) return false;
-        knownHidden_.erase(w);
+        if (!hidden_.cameUp(w)) return false;
         select(w, w == checkWindow_ ? XCB_EVENT_MASK_STRUCTURE_NOTIFY : 0);
         return true;
     }
@@ -190,8 +182,7 @@ private:
             switch (ev->response_type & 0x7f) {
                 case XCB_DESTROY_NOTIFY: {
                     const xcb_window_t w = reinterpret_cast<xcb_destroy_notify_event_t*>(ev.get())->window;
-                    followed_.erase(w);
-                    knownHidden_.erase(w);
+                    hidden_.ended(w);
                     if (checkWindow_ && w == checkWindow_) {
                         checkWindow_ = 0;
                         selectRootEvents();
@@ -255,8 +246,7 @@ private:
     std::unique_ptr<OwnXcbConnection> connection_;
     std::unique_ptr<StackAtoms> atoms_;
     std::vector<xcb_window_t> guess_;
-    std::set<xcb_window_t> followed_;
-    std::set<xcb_window_t> knownHidden_;
+    HiddenWindows hidden_;
     QElapsedTimer sinceLook_;
     xcb_connection_t* c_ = nullptr;
     xcb_window_t root_ = 0;
