@@ -1,114 +1,25 @@
 #include "platform/qt/PanelStacking.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <vector>
 
+#include "platform/desktop/HiddenWindows.h"
 #include "platform/qt/X11Display.h"
+#include "platform/qt/X11StackLook.h"
 
 // Xlib last: its macros (None, Bool, Status...) would clash with Qt's headers.
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 namespace platform::qt {
 namespace {
-
-// What must stay over the pets while it is open: a menu, tooltip or notification of any
-// program, our own popups, and our own dialog while it is the one in front. Found in the X
-// server's stacking order (root children, bottom to top) at each raise, so nothing is kept.
-class Ceilings {
-public:
-    explicit Ceilings(Display* dpy) : dpy_(dpy), root_(DefaultRootWindow(dpy)) {}
-
-    // The lowest of them on the root, or 0 when none is open.
-    Window lowest(const std::vector<Window>& pets) {
-        Window parent = 0, rootReturn = 0;
-        Window* children = nullptr;
-        unsigned count = 0;
-        if (!XQueryTree(dpy_, root_, &rootReturn, &parent, &children, &count)) return 0;
-        std::vector<Window> stack(children, children + count);
-        if (children) XFree(children);
-        const auto at = [&stack](Window w) { return size_t(std::find(stack.begin(), stack.end(), w) - stack.begin()); };
-        Window found = 0;
-        // Menus of other programs come up over every managed window: looked for from the top
-        // down to the first managed window.
-        for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
-            if (std::find(pets.begin(), pets.end(), *it) != pets.end()) continue;
-            XWindowAttributes a;
-            if (!XGetWindowAttributes(dpy_, *it, &a) || a.map_state != IsViewable) continue;
-            if (!a.override_redirect) break;
-            if (isMenuLike(*it)) found = *it;
-        }
-        // Ours count wherever they are: our dialog in front may sit under a dock.
-        for (Window w : ownCeilings())
-            if (at(w) < stack.size() && (!found || at(w) < at(found))) found = w;
-        return found;
-    }
-
-private:
-    // The root children that hold our popups and our dialog in front.
-    std::vector<Window> ownCeilings() {
-        std::vector<Window> out;
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (!w->isVisible() || !w->testAttribute(Qt::WA_WState_Created)) continue;
-            const Qt::WindowType type = w->windowType();
-            const bool popup = type == Qt::Popup || type == Qt::ToolTip;
-            if (!popup && !(type == Qt::Dialog && w->isActiveWindow())) continue;
-            if (Window top = topLevelOf(Window(w->winId()))) out.push_back(top);
-        }
-        return out;
-    }
-
-    // The root child holding `window`: itself, or the window manager's frame around it.
-    Window topLevelOf(Window window) {
-        for (int depth = 0; depth < 8; ++depth) {
-            Window rootReturn = 0, parent = 0;
-            Window* children = nullptr;
-            unsigned count = 0;
-            if (!XQueryTree(dpy_, window, &rootReturn, &parent, &children, &count)) return 0;
-            if (children) XFree(children);
-            if (parent == root_ || parent == 0) return window;
-            window = parent;
-        }
-        return 0;
-    }
-
-    bool isMenuLike(Window window) {
-        static const char* const kinds[] = {"_NET_WM_WINDOW_TYPE_POPUP_MENU", "_NET_WM_WINDOW_TYPE_DROPDOWN_MENU",
-                                            "_NET_WM_WINDOW_TYPE_MENU",       "_NET_WM_WINDOW_TYPE_COMBO",
-                                            "_NET_WM_WINDOW_TYPE_TOOLTIP",    "_NET_WM_WINDOW_TYPE_NOTIFICATION"};
-        Atom type = 0;
-        int format = 0;
-        unsigned long n = 0, after = 0;
-        unsigned char* data = nullptr;
-        bool menu = false;
-        if (XGetWindowProperty(dpy_, window, XInternAtom(dpy_, "_NET_WM_WINDOW_TYPE", False), 0, 16, False, XA_ATOM,
-                               &type, &format, &n, &after, &data) == Success &&
-            data && type == XA_ATOM && format == 32) {
-            const auto* atoms = reinterpret_cast<const Atom*>(data);
-            for (unsigned long i = 0; i < n && !menu; ++i)
-                for (const char* kind : kinds)
-                    if (atoms[i] == XInternAtom(dpy_, kind, False)) menu = true;
-        }
-        if (data) XFree(data);
-        return menu;
-    }
-
-    Display* dpy_;
-    Window root_;
-};
-
-struct ServerGrabEnd {
-    Display* dpy;
-    ~ServerGrabEnd() {
-        XUngrabServer(dpy);
-        XFlush(dpy);
-    }
-};
 
 // The watch of the root runs on a connection of its own. On Qt's connection every window move
 // anywhere would wake Qt's event reader and make Qt read every screen's geometry again. Where the
@@ -128,59 +39,102 @@ public:
     }
     void remove(QWidget* panel) { std::erase(panels_, panel); }
 
-    // To the front, but below what must stay over the pets (see Ceilings).
-    void raise(const std::vector<QWidget*>& shown) {
-        if (shown.empty()) return;
-        Display* dpy = qtX11Display();
-        if (!dpy) {
-            for (QWidget* p : shown) p->raise();
-            return;
-        }
-        std::vector<Window> pets;
-        for (QWidget* p : shown)
-            if (p->testAttribute(Qt::WA_WState_Created)) pets.push_back(Window(p->winId()));
-        // Held while the stack is read and the pets are placed: a menu that comes up in between
-        // would otherwise end up under them.
-        XGrabServer(dpy);
-        const ServerGrabEnd ungrab{dpy};
-        QuietX11Errors quiet(dpy);
-        const Window ceiling = Ceilings(dpy).lowest(pets);
-        for (Window pet : pets) {
-            if (!ceiling) {
-                XRaiseWindow(dpy, pet);
-                continue;
-            }
-            XWindowChanges below{};
-            below.sibling = ceiling;
-            below.stack_mode = Below;
-            XConfigureWindow(dpy, pet, CWSibling | CWStackMode, &below);
-        }
+    // On Qt's connection, so that the look comes after Qt's own requests for the panel (its
+    // creation and map).
+    void raise(QWidget* panel) {
+        xcb_connection_t* c = qtXcbConnection();
+        if (!c) return panel->raise();
+        look(c, panel);
     }
 
 private:
     StackingWatcher() {
         raiseTimer_.setSingleShot(true);
         QObject::connect(&raiseTimer_, &QTimer::timeout, [this] {
-            std::vector<QWidget*> shown;
-            for (QWidget* p : panels_)
-                if (p->isVisible()) shown.push_back(p);
-            raise(shown);
+            lookNow();
+            takeEvents();
         });
+        sinceLook_.start();
+    }
+
+    void lookNow() {
+        look(connection_->connection(), nullptr);
+        sinceLook_.restart();
+    }
+
+    void look(xcb_connection_t* c, QWidget* alsoShown) {
+        Display* dpy = qtX11Display();
+        if (!c || !dpy) return;
+        std::vector<xcb_window_t> panels;
+        for (QWidget* p : panels_)
+            if ((p->isVisible() || p == alsoShown) && p->testAttribute(Qt::WA_WState_Created))
+                panels.push_back(xcb_window_t(p->winId()));
+        if (panels.empty()) return;
+        if (!atoms_) atoms_ = std::make_unique<StackAtoms>(StackAtoms::intern(c));
+        const std::vector<xcb_window_t> own = ownCeilings();
+        // A move fails only when the child it was placed by went away: the next look finds
+        // another.
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            const auto look =
+                lookAtStack(c, xcb_window_t(DefaultRootWindow(dpy)), *atoms_, panels, own, guess_, hidden_.known());
+            guess_ = look.readShown;
+            if (c == c_) followHidden(look.readHidden);
+            if (look.placed) break;
+        }
+        xcb_flush(c);
+    }
+
+    // Other programs keep windows that are never shown, often above the pets: looks stop asking
+    // about them (see HiddenWindows), so their work does not grow with how many there are.
+    void followHidden(const std::vector<xcb_window_t>& hidden) {
+        for (xcb_window_t w : hidden_.found(hidden)) select(w, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
+    }
+
+    // A followed window that comes up or leaves the root: its moves are not ours to hear (the
+    // window manager's check window stays heard for its end).
+    bool unfollow(xcb_window_t w) {
+        if (!hidden_.cameUp(w)) return false;
+        select(w, w == checkWindow_ ? XCB_EVENT_MASK_STRUCTURE_NOTIFY : 0);
+        return true;
+    }
+
+    // Our popups, and our dialog while it is the one in front: they stay over the pets wherever
+    // they stand, our dialog in front even under a dock.
+    static std::vector<xcb_window_t> ownCeilings() {
+        std::vector<xcb_window_t> out;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (!w->isVisible() || !w->testAttribute(Qt::WA_WState_Created)) continue;
+            const Qt::WindowType type = w->windowType();
+            const bool popup = type == Qt::Popup || type == Qt::ToolTip;
+            if (popup || (type == Qt::Dialog && w->isActiveWindow())) out.push_back(xcb_window_t(w->winId()));
+        }
+        return out;
     }
 
     void watchRoot() {
         if (tried_) return;
         tried_ = true;
-        connection_ = OwnX11Connection::open();
+        Display* dpy = qtX11Display();
+        connection_ = dpy ? OwnXcbConnection::open() : nullptr;
         if (!connection_) return;
-        dpy_ = connection_->display();
-        root_ = DefaultRootWindow(dpy_);
-        supportedAtom_ = XInternAtom(dpy_, "_NET_SUPPORTED", False);
-        stackingAtom_ = XInternAtom(dpy_, "_NET_CLIENT_LIST_STACKING", False);
-        checkAtom_ = XInternAtom(dpy_, "_NET_SUPPORTING_WM_CHECK", False);
+        c_ = connection_->connection();
+        root_ = xcb_window_t(DefaultRootWindow(dpy));
+        supportedAtom_ = intern("_NET_SUPPORTED");
+        stackingAtom_ = intern("_NET_CLIENT_LIST_STACKING");
+        checkAtom_ = intern("_NET_SUPPORTING_WM_CHECK");
         selectRootEvents();
-        notifier_ = std::make_unique<QSocketNotifier>(ConnectionNumber(dpy_), QSocketNotifier::Read);
+        notifier_ = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(c_), QSocketNotifier::Read);
         QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { takeEvents(); });
+    }
+
+    xcb_atom_t intern(const char* name) {
+        const auto reply =
+            xcbReply(xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, uint16_t(strlen(name)), name), nullptr));
+        return reply ? reply->atom : 0;
+    }
+
+    void select(xcb_window_t window, uint32_t events) {
+        xcb_change_window_attributes(c_, window, XCB_CW_EVENT_MASK, &events);
     }
 
     // The window manager may come, go or change after we start: its word is read again when the
@@ -188,87 +142,118 @@ private:
     void selectRootEvents() {
         const bool listed = windowManagerListsStacking();
         wmListsStacking_ = listed;
-        XSelectInput(dpy_, root_, PropertyChangeMask | (listed ? 0 : SubstructureNotifyMask));
-        XFlush(dpy_);
+        select(root_, XCB_EVENT_MASK_PROPERTY_CHANGE | (listed ? 0 : XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY));
+        xcb_flush(c_);
     }
 
     // A window manager that runs keeps a check window naming itself; the root's list of what it
     // supports may outlive it.
     bool windowManagerListsStacking() {
-        const auto check = properties(root_, checkAtom_, XA_WINDOW);
+        const auto check = properties(root_, checkAtom_, XCB_ATOM_WINDOW);
         if (check.size() != 1) return false;
         checkWindow_ = check[0];
         // Its end comes as the check window's destruction. Selected before the window is read,
         // so that an end in between is heard.
-        XSelectInput(dpy_, checkWindow_, StructureNotifyMask);
-        if (properties(checkWindow_, checkAtom_, XA_WINDOW) != check) return false;
-        const auto supported = properties(root_, supportedAtom_, XA_ATOM);
+        select(checkWindow_, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
+        if (properties(checkWindow_, checkAtom_, XCB_ATOM_WINDOW) != check) return false;
+        const auto supported = properties(root_, supportedAtom_, XCB_ATOM_ATOM);
         return std::find(supported.begin(), supported.end(), stackingAtom_) != supported.end();
     }
 
-    std::vector<unsigned long> properties(Window window, Atom property, Atom expected) {
-        std::vector<unsigned long> items;
-        Atom type = 0;
-        int format = 0;
-        unsigned long count = 0, after = 0;
-        unsigned char* data = nullptr;
-        if (XGetWindowProperty(dpy_, window, property, 0, 1 << 12, False, expected, &type, &format, &count, &after,
-                               &data) != Success)
-            return items;
-        if (data && type == expected && format == 32) {
-            const auto* values = reinterpret_cast<const unsigned long*>(data);
-            items.assign(values, values + count);
-        }
-        if (data) XFree(data);
-        return items;
+    std::vector<uint32_t> properties(xcb_window_t window, xcb_atom_t property, xcb_atom_t expected) {
+        const auto reply = xcbReply(
+            xcb_get_property_reply(c_, xcb_get_property(c_, 0, window, property, expected, 0, 1 << 12), nullptr));
+        if (!reply || reply->type != expected || reply->format != 32) return {};
+        const auto* values = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
+        return {values, values + xcb_get_property_value_length(reply.get()) / 4};
     }
 
     void takeEvents() {
-        // Xlib may have read events into its queue already: empty it, not just the socket.
-        while (XPending(dpy_)) {
-            XEvent ev;
-            XNextEvent(dpy_, &ev);
-            if (ev.type == DestroyNotify && ev.xdestroywindow.window == checkWindow_) {
-                checkWindow_ = 0;
-                selectRootEvents();
-                continue;
-            }
-            if (ev.type == PropertyNotify && ev.xproperty.window == root_) {
-                if (ev.xproperty.atom == supportedAtom_ || ev.xproperty.atom == checkAtom_) selectRootEvents();
-                if (ev.xproperty.atom == stackingAtom_ && wmListsStacking_) raiseSoon();
-                continue;
-            }
-            if (ev.type == MapNotify && ev.xmap.event == root_ && !ev.xmap.override_redirect &&
-                !isPanel(ev.xmap.window))
-                raiseSoon();
-            if (ev.type == ConfigureNotify && ev.xconfigure.event == root_ && !ev.xconfigure.override_redirect &&
-                !isPanel(ev.xconfigure.window))
-                raiseSoon();
+        // A look waits for answers, which may bring events along that the socket no longer
+        // shows: they are taken after it.
+        while (takeQueuedEvents() && lookWhenDue()) {
         }
     }
 
-    bool isPanel(Window window) const {
+    // Whether one of them may have brought a window up.
+    bool takeQueuedEvents() {
+        bool changed = false;
+        while (auto ev = xcbReply(xcb_poll_for_event(c_))) {
+            switch (ev->response_type & 0x7f) {
+                case XCB_DESTROY_NOTIFY: {
+                    const xcb_window_t w = reinterpret_cast<xcb_destroy_notify_event_t*>(ev.get())->window;
+                    hidden_.ended(w);
+                    if (checkWindow_ && w == checkWindow_) {
+                        checkWindow_ = 0;
+                        selectRootEvents();
+                    }
+                    break;
+                }
+                case XCB_PROPERTY_NOTIFY: {
+                    const auto* e = reinterpret_cast<xcb_property_notify_event_t*>(ev.get());
+                    if (e->window != root_) break;
+                    if (e->atom == supportedAtom_ || e->atom == checkAtom_) selectRootEvents();
+                    if (e->atom == stackingAtom_ && wmListsStacking_) changed = true;
+                    break;
+                }
+                case XCB_MAP_NOTIFY: {
+                    const auto* e = reinterpret_cast<xcb_map_notify_event_t*>(ev.get());
+                    if (e->event == root_ && !e->override_redirect && !isPanel(e->window)) changed = true;
+                    // One of the hidden windows followed comes up: it may cover the pets.
+                    if (e->event == e->window && unfollow(e->window)) changed = true;
+                    break;
+                }
+                case XCB_REPARENT_NOTIFY: {
+                    const auto* e = reinterpret_cast<xcb_reparent_notify_event_t*>(ev.get());
+                    if (e->event == e->window && e->parent != root_) unfollow(e->window);
+                    break;
+                }
+                case XCB_CONFIGURE_NOTIFY: {
+                    const auto* e = reinterpret_cast<xcb_configure_notify_event_t*>(ev.get());
+                    if (e->event == root_ && !e->override_redirect && !isPanel(e->window)) changed = true;
+                    break;
+                }
+                default:
+                    break;  // errors of windows that went away, and the rest
+            }
+        }
+        return changed;
+    }
+
+    bool isPanel(xcb_window_t window) const {
         for (QWidget* p : panels_)
-            if (p->testAttribute(Qt::WA_WState_Created) && Window(p->winId()) == window) return true;
+            if (p->testAttribute(Qt::WA_WState_Created) && xcb_window_t(p->winId()) == window) return true;
         return false;
     }
 
-    // Bursts of restacking (a window being dragged) come down to one raise per 50 ms.
-    void raiseSoon() {
-        if (panels_.empty()) return;
-        if (!raiseTimer_.isActive()) raiseTimer_.start(50);
+    // A window that comes up is looked at at once; bursts of restacking (a window being dragged)
+    // come down to one look per 50 ms, the last at their end. True when it looked now.
+    bool lookWhenDue() {
+        if (panels_.empty() || raiseTimer_.isActive()) return false;
+        if (const qint64 since = sinceLook_.elapsed(); since < lookInterval) {
+            raiseTimer_.start(int(lookInterval - since));
+            return false;
+        }
+        lookNow();
+        return true;
     }
+
+    static constexpr qint64 lookInterval = 50;  // ms
 
     std::vector<QWidget*> panels_;
     QTimer raiseTimer_;
     bool tried_ = false;
-    std::unique_ptr<OwnX11Connection> connection_;
-    Display* dpy_ = nullptr;
-    Window root_ = 0;
-    Atom supportedAtom_ = 0;
-    Atom stackingAtom_ = 0;
-    Atom checkAtom_ = 0;
-    Window checkWindow_ = 0;
+    std::unique_ptr<OwnXcbConnection> connection_;
+    std::unique_ptr<StackAtoms> atoms_;
+    std::vector<xcb_window_t> guess_;
+    HiddenWindows hidden_;
+    QElapsedTimer sinceLook_;
+    xcb_connection_t* c_ = nullptr;
+    xcb_window_t root_ = 0;
+    xcb_atom_t supportedAtom_ = 0;
+    xcb_atom_t stackingAtom_ = 0;
+    xcb_atom_t checkAtom_ = 0;
+    xcb_window_t checkWindow_ = 0;
     bool wmListsStacking_ = false;
     std::unique_ptr<QSocketNotifier> notifier_;
 };
@@ -284,7 +269,7 @@ void stopRaisingPanel(QWidget* panel) {
 }
 
 void raisePanel(QWidget* panel) {
-    StackingWatcher::shared().raise({panel});
+    StackingWatcher::shared().raise(panel);
 }
 
 }  // namespace platform::qt

@@ -22,12 +22,12 @@ QNativeInterface::QX11Application* qtX11() {
     return qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
 }
 
+}  // namespace
+
 xcb_connection_t* qtXcbConnection() {
     auto* x11 = qtX11();
     return x11 ? x11->connection() : nullptr;
 }
-
-}  // namespace
 
 bool x11DisplayReachable() {
     Display* display = XOpenDisplay(nullptr);
@@ -69,6 +69,23 @@ std::unique_ptr<OwnX11Connection> OwnX11Connection::open() {
 }
 
 OwnX11Connection::OwnX11Connection(Display* display) : display_(display), cuttable_(ConnectionNumber(display)) {}
+
+std::unique_ptr<OwnXcbConnection> OwnXcbConnection::open() {
+    if (x11QuitWatchdog::cutForQuit()) return nullptr;
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(connection)) {
+        xcb_disconnect(connection);
+        return nullptr;
+    }
+    return std::unique_ptr<OwnXcbConnection>(new OwnXcbConnection(connection));
+}
+
+OwnXcbConnection::OwnXcbConnection(xcb_connection_t* connection)
+    : connection_(connection), cuttable_(xcb_get_file_descriptor(connection)) {}
+
+OwnXcbConnection::~OwnXcbConnection() {
+    xcb_disconnect(connection_);
+}
 
 QuietX11Errors::QuietX11Errors(Display* display) : display_(display) {
     XSync(display_, False);

@@ -5,6 +5,7 @@
 #include "platform/qt/X11QuitWatchdog.h"
 
 struct _XDisplay;  // Xlib's Display, kept out of Qt's headers
+struct xcb_connection_t;
 
 namespace platform::qt {
 
@@ -37,6 +38,24 @@ private:
     x11QuitWatchdog::CuttableConnection cuttable_;
 };
 
+// The same through xcb, for readers that send many requests before they wait for the answers.
+class OwnXcbConnection {
+public:
+    // Null when the display cannot be reached, or the connections were cut for a quit.
+    static std::unique_ptr<OwnXcbConnection> open();
+    ~OwnXcbConnection();
+    OwnXcbConnection(const OwnXcbConnection&) = delete;
+    OwnXcbConnection& operator=(const OwnXcbConnection&) = delete;
+
+    xcb_connection_t* connection() const { return connection_; }
+
+private:
+    explicit OwnXcbConnection(xcb_connection_t* connection);
+
+    xcb_connection_t* connection_;
+    x11QuitWatchdog::CuttableConnection cuttable_;
+};
+
 // While it lives, X errors on its display are dropped: other programs' windows may go away while
 // they are read. It waits for the answers before and after, so the errors are its own.
 class QuietX11Errors {
@@ -56,6 +75,7 @@ int qtX11Socket();
 
 // Qt's own connection to the X server; null off X11.
 _XDisplay* qtX11Display();
+xcb_connection_t* qtXcbConnection();
 
 // Sends what was queued for X once the loop is about to sleep: the frames of both pets painted
 // in one wake-up reach the server (and the compositor) together.
