@@ -9,3 +9,13 @@ e2e_start_app "$1"
 e2e_expect_while_running 10 "the tray icon in trayer" e2e_tray_icon_present
 eval "$(xdotool getwindowgeometry --shell "$E2E_TRAY_ICON_WINDOW")"
 e2e_check_tray_clicks $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) tray-xembed
+
+# A quick user's second click comes within the double-click time of the first, and Qt reports
+# it as a double click, not a press.
+e2e_step "Escape closes the panel, and a click on the icon at once opens it again"
+xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
+e2e_expect_while_running 5 "the panel popup" e2e_popup_origin
+xdotool key Escape
+e2e_expect_while_running 5 "Escape to close the panel" e2e__popup_closed
+xdotool click 1
+e2e_expect_while_running 5 "the click after Escape to open the panel" e2e_popup_origin

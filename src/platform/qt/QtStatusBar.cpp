@@ -69,7 +69,9 @@ public:
                [this] { refreshIcon(); }) {
         QObject::connect(&tray_, &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason reason) {
             StatusItemClick click;
-            if (reason == QSystemTrayIcon::Trigger)
+            // Qt reports a press soon after the last one as a double click instead: a click
+            // all the same (the panel opened, closed by Escape and opened again at once).
+            if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
                 click.button = StatusItemClick::Button::primary;
             else if (reason == QSystemTrayIcon::Context)
                 click.button = StatusItemClick::Button::secondary;
