@@ -63,6 +63,28 @@ e2e__print_file() {
   fi
 }
 
+# What the screen held when the test failed, in words: the screenshot stays on the machine that
+# ran the test, this goes out with its log.
+e2e__note_screen_state() {
+  [[ -n ${DISPLAY:-} ]] && e2e__alive "${E2E_XVFB_PID:-}" || return 0
+  local id
+  xdotool getmouselocation
+  xprop -root _NET_ACTIVE_WINDOW
+  [[ -n ${E2E_APP_PID:-} ]] || return 0
+  echo "the program's viewable windows:"
+  for id in $(xdotool search --onlyvisible --pid "$E2E_APP_PID" . 2>/dev/null); do
+    xwininfo -id "$id" 2>/dev/null | awk -v id="$id" '/Absolute upper-left X/ { x = $NF }
+      /Absolute upper-left Y/ { y = $NF } /Width:/ { w = $NF } /Height:/ { h = $NF }
+      END { printf "  %#x %sx%s+%s+%s\n", id, w, h, x, y }'
+  done
+  echo "the root's viewable children, topmost first:"
+  xwininfo -root -children 2>/dev/null | awk '$1 ~ /^0x/' | while read -r id _; do
+    xwininfo -id "$id" 2>/dev/null | grep -q IsViewable && xwininfo -id "$id" -stats 2>/dev/null |
+      awk -v id="$id" '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+        /Width:/ { w = $NF } /Height:/ { h = $NF } END { printf "  %s %sx%s+%s+%s\n", id, w, h, x, y }'
+  done | head -n 20
+}
+
 e2e__report_failure() {
   local status=$1 i run
   {
@@ -88,6 +110,7 @@ e2e__report_failure() {
   e2e__print_file "openbox log" "$E2E_WORK/openbox.log" 20
   e2e__print_file "trayer log" "$E2E_WORK/trayer.log" 20
   e2e__print_file "panel log" "$E2E_WORK/panel.log" 20
+  e2e__print_file "screen at failure" "$E2E_WORK/screen-state.txt" 40
   if [[ -n $E2E_FAILURE_SCREENSHOT ]]; then
     printf -- '--- screenshot at failure: %s\n' "$E2E_FAILURE_SCREENSHOT" >&2
   fi
@@ -171,6 +194,7 @@ e2e_teardown() {
     e2e_screenshot "$E2E_TEST_NAME-failure.png" >/dev/null 2>&1; then
     E2E_FAILURE_SCREENSHOT=$E2E_ARTIFACTS/$E2E_TEST_NAME-failure.png
   fi
+  ((status == 0)) || e2e__note_screen_state >"$E2E_WORK/screen-state.txt" 2>&1
   e2e__stop_all 2>/dev/null
   ((status == 0)) || e2e__report_failure "$status"
   if [[ -n $E2E_WORK && -d $E2E_WORK ]]; then
@@ -566,16 +590,16 @@ e2e_start_taskbar() {
 # A pet panel window reaches this far beyond its pet's 52 points on every side.
 readonly E2E_PET_MARGIN=24
 
-# Prints the id of every mapped pet panel window of the program.
+# Prints the id of every mapped pet panel window of the program; fails when there is none.
 e2e_pet_window_ids() {
-  local id props size=$((52 + 2 * E2E_PET_MARGIN))
-  xwininfo -root -children 2>/dev/null |
-    awk -v size=" ${size}x${size}+" '$1 ~ /^0x/ && index($0, size) { print $1 }' |
-    while read -r id; do
-      props=$(xprop -id "$id" _NET_WM_PID 2>/dev/null) || continue
-      [[ $props == *"= $E2E_APP_PID" ]] || continue
-      xwininfo -id "$id" 2>/dev/null | grep -q "Map State: IsViewable" && echo "$id"
-    done
+  local id props found=1 size=$((52 + 2 * E2E_PET_MARGIN))
+  for id in $(xwininfo -root -children 2>/dev/null |
+    awk -v size=" ${size}x${size}+" '$1 ~ /^0x/ && index($0, size) { print $1 }'); do
+    props=$(xprop -id "$id" _NET_WM_PID 2>/dev/null) || continue
+    [[ $props == *"= $E2E_APP_PID" ]] || continue
+    xwininfo -id "$id" 2>/dev/null | grep -q "Map State: IsViewable" && echo "$id" && found=0
+  done
+  return $found
 }
 
 # Prints "x,y" (top-left) of the pet in every mapped pet panel window of the program, sorted.

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QIconEngine>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintDevice>
 #include <QScreen>
@@ -125,6 +126,13 @@ private:
 // unnoticed while another client holds the pointer (a tray host's menu, whose entry opened the
 // panel); a click on the tray icon would then reach the host and open its menu again. So the
 // grab is taken again for a moment after the popup shows.
+//
+// Qt closes every popup when the program stops being the active one, and on X11 it learns that
+// 400 ms after its last window lost the focus, unless one of its windows takes the focus first.
+// A panel opened in between (the tray clicked right after one of our windows was minimized or
+// closed, on a busy desktop where the panel takes the focus late) would shut as it opens. Right
+// after it shows, only the user closes it: by a press outside, by Escape, or as the program
+// hides it.
 class PopupWidget final : public QWidget {
 public:
     PopupWidget() : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint) {
@@ -139,11 +147,27 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override {
-        if (!rect().contains(event->position().toPoint())) popupDismissal().start();
+        if (!rect().contains(event->position().toPoint())) {
+            popupDismissal().start();
+            dismissedByUser_ = true;
+        }
         QWidget::mousePressEvent(event);
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->matches(QKeySequence::Cancel)) dismissedByUser_ = true;
+        QWidget::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override {
+        // Qt asks a refusing popup again, a bounded number of times in one go, and then leaves it.
+        if (!dismissedByUser_ && shown_.isValid() && shown_.elapsed() < kLateDeactivation &&
+            QGuiApplication::applicationState() != Qt::ApplicationActive)
+            return event->ignore();
+        QWidget::closeEvent(event);
     }
     void showEvent(QShowEvent* event) override {
         QWidget::showEvent(event);
+        dismissedByUser_ = false;
+        shown_.start();
         regrabs_ = 0;
         regrab_.start();
     }
@@ -153,8 +177,13 @@ protected:
     }
 
 private:
+    // Past Qt's 400 ms wait, with room for a program slowed down by a busy desktop.
+    static constexpr qint64 kLateDeactivation = 1500;  // ms
+
     QTimer regrab_;
     int regrabs_ = 0;
+    QElapsedTimer shown_;
+    bool dismissedByUser_ = false;
 };
 
 // The panel's popup: frameless, closed by a click outside or Escape. A click that closes it is
