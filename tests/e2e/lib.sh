@@ -194,7 +194,7 @@ e2e_teardown() {
     e2e_screenshot "$E2E_TEST_NAME-failure.png" >/dev/null 2>&1; then
     E2E_FAILURE_SCREENSHOT=$E2E_ARTIFACTS/$E2E_TEST_NAME-failure.png
   fi
-  ((status == 0)) || e2e__note_screen_state >"$E2E_WORK/screen-state.txt" 2>&1
+  ((status == 0)) || [[ -z $E2E_WORK ]] || e2e__note_screen_state >"$E2E_WORK/screen-state.txt" 2>&1
   e2e__stop_all 2>/dev/null
   ((status == 0)) || e2e__report_failure "$status"
   if [[ -n $E2E_WORK && -d $E2E_WORK ]]; then
