@@ -67,7 +67,7 @@ e2e__print_file() {
 # ran the test, this goes out with its log.
 e2e__note_screen_state() {
   [[ -n ${DISPLAY:-} ]] && e2e__alive "${E2E_XVFB_PID:-}" || return 0
-  local id
+  local id info
   xdotool getmouselocation
   xprop -root _NET_ACTIVE_WINDOW
   [[ -n ${E2E_APP_PID:-} ]] || return 0
@@ -79,9 +79,9 @@ e2e__note_screen_state() {
   done
   echo "the root's viewable children, topmost first:"
   xwininfo -root -children 2>/dev/null | awk '$1 ~ /^0x/' | while read -r id _; do
-    xwininfo -id "$id" 2>/dev/null | grep -q IsViewable && xwininfo -id "$id" -stats 2>/dev/null |
+    info=$(xwininfo -id "$id" 2>/dev/null) && [[ $info == *IsViewable* ]] &&
       awk -v id="$id" '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
-        /Width:/ { w = $NF } /Height:/ { h = $NF } END { printf "  %s %sx%s+%s+%s\n", id, w, h, x, y }'
+        /Width:/ { w = $NF } /Height:/ { h = $NF } END { printf "  %s %sx%s+%s+%s\n", id, w, h, x, y }' <<<"$info"
   done | head -n 20
 }
 

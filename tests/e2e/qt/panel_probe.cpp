@@ -55,24 +55,22 @@ Place onServer(const QWidget& w) {
     return {rx, ry, int(width), int(height)};
 }
 
+// Turns of the event loop for `ms` milliseconds.
+void turns(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 // Turns of the event loop until the condition holds; false after ten seconds (times the
 // harness's TUFTLE_E2E_TIMEOUT_SCALE).
 bool waitFor(const std::function<bool()>& condition) {
     static const double scale = std::max(1.0, qEnvironmentVariable("TUFTLE_E2E_TIMEOUT_SCALE").toDouble());
     for (int i = 0; i < 500 * scale; ++i) {
         if (condition()) return true;
-        QEventLoop loop;
-        QTimer::singleShot(20, &loop, &QEventLoop::quit);
-        loop.exec();
+        turns(20);
     }
     return condition();
-}
-
-// Turns of the event loop for `ms` milliseconds.
-void turns(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 bool shown(PetPanelWindow& panel) {
@@ -330,7 +328,7 @@ std::string trayPanelStaysOpenAsTheProgramLosesTheFocus() {
         auto panel = bar.createPopover();
         panel->setContentSize({200, 150});
         panel->show({{500, 300}, {200, 150}});
-        QThread::msleep(600);
+        QThread::msleep(600);  // busy past Qt's 400 ms wait
         turns(600);
         XUngrabKeyboard(x, CurrentTime);
         XSync(x, False);
