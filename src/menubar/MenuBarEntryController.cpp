@@ -7,6 +7,7 @@
 #include "model/LocalizedAlert.h"
 #include "platform/ClosableAlerts.h"
 #include "platform/Services.h"
+#include "platform/desktop/TrayHostPoint.h"
 
 namespace menubar {
 
@@ -24,7 +25,8 @@ void MenuBarEntryController::setPanelHost(PanelHost host) {
 }
 
 platform::Rect popoverFrame(platform::Size content, const platform::Rect& anchor,
-                            const std::vector<platform::Screen>& screens) {
+                            const std::vector<platform::Screen>& screens,
+                            const std::optional<platform::Rect>& hidingPanel) {
     if (screens.empty())
         return {anchor.midX() - content.width / 2, anchor.minY() - content.height, content.width, content.height};
     const platform::Screen* screen = &screens.front();
@@ -33,7 +35,7 @@ platform::Rect popoverFrame(platform::Size content, const platform::Rect& anchor
     const bool below = anchor.midY() >= screen->frame.midY();
     double x = anchor.midX() - content.width / 2;
     double y = below ? anchor.minY() - content.height : anchor.maxY();
-    const platform::Rect& area = screen->visibleFrame;
+    const platform::Rect area = hidingPanel ? platform::areaBesidePanel(*screen, *hidingPanel) : screen->visibleFrame;
     x = std::max(area.minX(), std::min(x, area.maxX() - content.width));
     y = std::max(area.minY(), std::min(y, area.maxY() - content.height));
     return {x, y, content.width, content.height};
@@ -189,6 +191,7 @@ void MenuBarEntryController::createItem() {
         if (auto* c = self()) {
             c->trayHeldItem();
             c->clickLocation_ = click.location;
+            c->clickPanel_ = click.hidingPanel;
             c->actions_.performClick(click);
         }
     });
@@ -222,7 +225,7 @@ void MenuBarEntryController::togglePanel() {
     if (auto icon = item_->geometry(); icon && !icon->isEmpty())
         showPanel(*icon);
     else
-        showPanel({clickLocation_.value_or(platform::pointer().location()), {0, 0}});
+        showPanel({clickLocation_.value_or(platform::pointer().location()), {0, 0}}, clickPanel_);
 }
 
 void MenuBarEntryController::openPanel() {
@@ -230,15 +233,16 @@ void MenuBarEntryController::openPanel() {
     const auto screens = platform::screenList().screens();
     if (item_ && item_->isDocked()) {
         if (auto icon = item_->geometry(); icon && !icon->isEmpty()) return showPanel(*icon);
-        if (clickLocation_) return showPanel({*clickLocation_, {0, 0}});
+        if (clickLocation_) return showPanel({*clickLocation_, {0, 0}}, clickPanel_);
     }
     if (auto corner = trayCorner(screens)) return showPanel(*corner);
     showPanel({platform::pointer().location(), {0, 0}});
 }
 
-void MenuBarEntryController::showPanel(const platform::Rect& anchor) {
+void MenuBarEntryController::showPanel(const platform::Rect& anchor, const std::optional<platform::Rect>& hidingPanel) {
     anchor_ = anchor;
-    popover_->show(popoverFrame(popover_->contentSize(), anchor, platform::screenList().screens()));
+    anchorPanel_ = hidingPanel;
+    popover_->show(popoverFrame(popover_->contentSize(), anchor, platform::screenList().screens(), hidingPanel));
     if (content_) content_->appeared();
 }
 
@@ -246,7 +250,8 @@ void MenuBarEntryController::panelContentHeightChanged(double height) {
     if (!popover_) return;
     const platform::Size size{popoverContentSize.width, height};
     popover_->setContentSize(size);
-    if (popover_->isShown()) popover_->show(popoverFrame(size, anchor_, platform::screenList().screens()));
+    if (popover_->isShown())
+        popover_->show(popoverFrame(size, anchor_, platform::screenList().screens(), anchorPanel_));
 }
 
 void MenuBarEntryController::removeItemPreservingPosition() {

@@ -16,9 +16,11 @@
 namespace menubar {
 
 // Where the panel opens: centred below the anchor, or above it when the anchor lies in the
-// lower half of its screen, and kept inside that screen's visible frame.
+// lower half of its screen, and kept inside that screen's visible frame, and off a tray's
+// `hidingPanel` there as off a panel that reserves its room.
 platform::Rect popoverFrame(platform::Size content, const platform::Rect& anchor,
-                            const std::vector<platform::Screen>& screens);
+                            const std::vector<platform::Screen>& screens,
+                            const std::optional<platform::Rect>& hidingPanel = std::nullopt);
 // Where a tray would be without one: the top right corner of the first (primary) screen's
 // visible frame, or its bottom right corner when a taskbar takes more room at the bottom than
 // at the top. Nothing without a screen.
@@ -84,7 +86,7 @@ private:
     void removeItemPreservingPosition();
     void togglePanel();
     void secondaryAction();
-    void showPanel(const platform::Rect& anchor);
+    void showPanel(const platform::Rect& anchor, const std::optional<platform::Rect>& hidingPanel = std::nullopt);
     // After the grace: tells the desktop, once, when no tray shows the entry.
     void checkDocked();
     void trayHeldItem();
@@ -101,7 +103,9 @@ private:
     std::unique_ptr<platform::Popover> popover_;
     stash::MenuBarMealEngine& engine_;
     std::optional<platform::Point> clickLocation_;
+    std::optional<platform::Rect> clickPanel_;
     platform::Rect anchor_;
+    std::optional<platform::Rect> anchorPanel_;
     ContentFactory contentFactory_;
     std::unique_ptr<MenuBarContent> content_;
     // The engine's callbacks hold this weakly: they do nothing once the controller is gone.

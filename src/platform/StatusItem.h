@@ -29,6 +29,9 @@ struct StatusItemClick {
     bool commandHeld = false;
     // Where the click happened (global, y up), when the tray says so.
     std::optional<Point> location;
+    // The tray's panel around `location` (global, y up), when the screen's visible frame takes
+    // it in (a panel that hides): a popup keeps off it, as off a panel that reserves its room.
+    std::optional<Rect> hidingPanel;
 };
 
 // The program's entry in the desktop's tray.

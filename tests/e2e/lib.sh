@@ -350,13 +350,13 @@ e2e_start_session_bus() {
 }
 
 # xfce4-panel with its notification-area plugin at the bottom of the screen, on the session bus
-# of the test, with its own home and configuration.
+# of the test, with its own home and configuration (E2E_PANEL_CONFIG names another one).
 e2e_start_sni_host() {
   local h=$E2E_WORK/panel-home xfconfd
   local -a henv=(HOME="$h" XDG_CONFIG_HOME="$h/.config" XDG_CACHE_HOME="$h/.cache"
     XDG_DATA_HOME="$h/.local/share" NO_AT_BRIDGE=1 SESSION_MANAGER=)
   mkdir -p "$h/.config/xfce4/xfconf/xfce-perchannel-xml" "$h/.cache" "$h/.local/share"
-  cp "$E2E_LIB_DIR/xfce4-panel.xml" "$h/.config/xfce4/xfconf/xfce-perchannel-xml/"
+  cp "${E2E_PANEL_CONFIG:-$E2E_LIB_DIR/xfce4-panel.xml}" "$h/.config/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml"
   e2e_start_session_bus
   xfconfd=$(compgen -G '/usr/lib/*/xfce4/xfconf/xfconfd' | head -1)
   env "${henv[@]}" "$xfconfd" >"$E2E_WORK/xfconfd.log" 2>&1 &
@@ -367,6 +367,16 @@ e2e_start_sni_host() {
   E2E_PANEL_GROUP=$!
   e2e_track $!
   e2e_wait_for 20 e2e__bus_has org.kde.StatusNotifierWatcher || e2e_fail "xfce4-panel offers no StatusNotifierWatcher"
+}
+
+# Prints "X Y" of the centre of a menu xfce4-panel shows (a viewable window of its plugin process).
+e2e_sni_host_menu() {
+  xwininfo -root -children | awk '/"Wrapper-2.0"\)/ { split($(NF-1), g, /[x+]/); if (g[1] >= 50) print $1, g[1], g[2] }' |
+    while read -r id w h; do
+      xprop -id "$id" _NET_WM_WINDOW_TYPE | grep -q _MENU || continue # not its tooltip
+      xwininfo -id "$id" | awk -v w="$w" -v h="$h" '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+        /IsViewable/ { ok = 1 } END { if (ok) print x + int(w / 2), y + int(h / 2) }'
+    done | grep .
 }
 
 # Stops xfce4-panel and its plugin process (the watcher's owner) together; xfconfd stays.

@@ -35,15 +35,6 @@ item_registered() {
   done
   return 1
 }
-# Prints "X Y" of the centre of a menu the host shows (a viewable window of its plugin process).
-host_menu() {
-  xwininfo -root -children | awk '/"Wrapper-2.0"\)/ { split($(NF-1), g, /[x+]/); if (g[1] >= 50) print $1, g[1], g[2] }' |
-    while read -r id w h; do
-      xprop -id "$id" _NET_WM_WINDOW_TYPE | grep -q _MENU || continue # not its tooltip
-      xwininfo -id "$id" | awk -v w="$w" -v h="$h" '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
-        /IsViewable/ { ok = 1 } END { if (ok) print x + int(w / 2), y + int(h / 2) }'
-    done | grep .
-}
 
 e2e_step "start the program while no tray host runs"
 e2e_start_app "$1"
@@ -57,10 +48,10 @@ cx=$((x + w / 2)) cy=$((y + h / 2))
 
 e2e_step "a right click shows the item's menu"
 xdotool mousemove $cx $cy click 3
-e2e_expect_while_running 5 "the host's menu" host_menu
+e2e_expect_while_running 5 "the host's menu" e2e_sni_host_menu
 e2e_screenshot tray-sni-menu.png
 e2e_step "its entry opens the panel by the icon"
-read -r mx my < <(host_menu)
+read -r mx my < <(e2e_sni_host_menu)
 xdotool mousemove "$mx" "$my" click 1
 e2e_expect_while_running 5 "the panel popup" e2e_popup_origin
 read -r menu_px menu_py < <(e2e_popup_origin)
@@ -68,7 +59,7 @@ e2e_step "a right click on the icon then only closes the panel"
 xdotool mousemove $cx $cy click 3
 e2e_expect_while_running 5 "the panel to close" e2e__popup_closed
 sleep 0.5 # a menu the host shows for that click would be up by now
-! host_menu >/dev/null || e2e_fail "the right click that closed the panel also showed the host's menu"
+! e2e_sni_host_menu >/dev/null || e2e_fail "the right click that closed the panel also showed the host's menu"
 
 e2e_check_tray_clicks $cx $cy tray-sni
 e2e_step "the panel the menu opened sat where a left click puts it"
@@ -85,8 +76,8 @@ e2e_step "a program that answers the host's menu late still opens the panel by t
 # pointer only once it is on the menu's entry.
 kill -STOP "$E2E_APP_PID"
 xdotool mousemove $cx $cy click 3
-e2e_expect_while_running 5 "the host's menu while the program is held" host_menu
-read -r mx my < <(host_menu)
+e2e_expect_while_running 5 "the host's menu while the program is held" e2e_sni_host_menu
+read -r mx my < <(e2e_sni_host_menu)
 xdotool mousemove "$mx" "$my"
 kill -CONT "$E2E_APP_PID"
 sleep 0.5 # the program takes in the host's call
@@ -99,19 +90,19 @@ e2e_expect_while_running 5 "the panel to close" e2e__popup_closed
 
 e2e_step "a host that sends ContextMenu opens the panel too, here while its menu holds the pointer"
 xdotool mousemove $cx $cy click 3
-e2e_expect_while_running 5 "the host's menu" host_menu
+e2e_expect_while_running 5 "the host's menu" e2e_sni_host_menu
 dbus-send --session --type=method_call --dest="org.kde.StatusNotifierItem-$E2E_APP_PID-1" /StatusNotifierItem \
   org.kde.StatusNotifierItem.ContextMenu int32:$cx int32:$cy
 e2e_expect_while_running 5 "the panel popup" e2e_popup_origin
 xdotool key Escape # to the host's menu, which has the keyboard
-e2e_expect_while_running 5 "the host's menu to close" eval '! host_menu'
+e2e_expect_while_running 5 "the host's menu to close" eval '! e2e_sni_host_menu'
 e2e_popup_origin >/dev/null || e2e_fail "the panel closed with the host's menu"
 e2e_step "a right click on the icon then only closes the panel"
 sleep 0.3 # as a person would, not within the same instant
 xdotool mousemove $cx $cy click 3
 e2e_expect_while_running 5 "the panel to close" e2e__popup_closed
 sleep 0.5 # a menu the host shows for that click would be up by now
-! host_menu >/dev/null || e2e_fail "the right click that closed the panel also showed the host's menu"
+! e2e_sni_host_menu >/dev/null || e2e_fail "the right click that closed the panel also showed the host's menu"
 
 e2e_step "xfce4-panel quits for good and trayer starts: the entry goes back to XEmbed"
 e2e_stop_sni_host

@@ -81,11 +81,19 @@ TEST(MenuBarEntry, thePanelOpensBesideTheIconInsideTheVisibleFrame) {
     const auto screens = e.sim.screens.screens();
     struct Case {
         Rect anchor, frame;
+        std::optional<Rect> hidingPanel = std::nullopt;
     } cases[] = {
         {{1420, 10, 22, 22}, {1058, 48, 382, 426}},  // bottom right: above, kept inside
         {{10, 880, 0, 0}, {0, 442, 382, 426}},       // the pointer in the top bar
+        // Clicks on panels that hide, which the visible frame takes in: kept off them.
+        {{1400, 20, 0, 0}, {1058, 64, 382, 426}, Rect{0, 0, 1440, 64}},
+        {{1400, 880, 0, 0}, {1058, 402, 382, 426}, Rect{0, 828, 1440, 72}},
+        {{20, 300, 0, 0}, {64, 300, 382, 426}, Rect{0, 100, 64, 700}},
+        {{1420, 600, 0, 0}, {994, 174, 382, 426}, Rect{1376, 0, 64, 900}},
     };
-    for (const auto& c : cases) EXPECT_EQ(menubar::popoverFrame({382, 426}, c.anchor, screens), c.frame);
+    for (const auto& c : cases)
+        EXPECT_EQ(menubar::popoverFrame({382, 426}, c.anchor, screens, c.hidingPanel), c.frame)
+            << c.anchor.minX() << "," << c.anchor.minY();
 }
 
 TEST(MenuBarEntry, aPanelThatGrowsKeepsItsEdgeAtTheIcon) {

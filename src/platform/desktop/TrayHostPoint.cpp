@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace platform {
 
@@ -20,6 +21,25 @@ constexpr double kWholeScaleSlack = 0.1;
 // drawn by a host at scale 4, or a menu of five entries, and keeps a pointer on a panel
 // without a strut (inside the area left for windows) from being taken to a far edge.
 constexpr double kMenuReach = 160;
+// A panel drawn at a fractional scale may end a fraction of a point short of the screen's edge.
+constexpr double kEdgeSlack = 1;
+
+double distanceTo(const Rect& r, Point p) {
+    return std::hypot(std::max({r.minX() - p.x, 0.0, p.x - r.maxX()}), std::max({r.minY() - p.y, 0.0, p.y - r.maxY()}));
+}
+
+enum class Side { left, right, bottom, top };
+
+// The edge of `frame` a panel lies along: one of its long sides, the nearer one, and how far
+// the panel stands off it (below 0 while it slides in or out past it).
+std::pair<Side, double> edgeOf(const Rect& panel, const Rect& frame) {
+    if (panel.width() >= panel.height()) {
+        const double bottom = panel.minY() - frame.minY(), top = frame.maxY() - panel.maxY();
+        return bottom <= top ? std::pair(Side::bottom, bottom) : std::pair(Side::top, top);
+    }
+    const double left = panel.minX() - frame.minX(), right = frame.maxX() - panel.maxX();
+    return left <= right ? std::pair(Side::left, left) : std::pair(Side::right, right);
+}
 }  // namespace
 
 Point trayHostPointInPixels(Point reported, std::optional<Point> pointerPixels) {
@@ -60,6 +80,42 @@ Point trayIconPointFromMenuPointer(Point pointer, const std::vector<Screen>& scr
     const Edge& nearest = *std::min_element(std::begin(edges), std::end(edges),
                                             [](const Edge& a, const Edge& b) { return a.distance < b.distance; });
     return nearest.distance <= kMenuReach ? nearest.across : pointer;
+}
+
+std::optional<Rect> hidingTrayPanel(Point at, const std::vector<Screen>& screens, const std::vector<Rect>& docks) {
+    const auto screen =
+        std::find_if(screens.begin(), screens.end(), [&](const Screen& s) { return s.frame.contains(at); });
+    if (screen == screens.end()) return std::nullopt;
+    std::optional<Rect> nearest;
+    for (const Rect& dock : docks)
+        if (dock.intersects(screen->frame) && (!nearest || distanceTo(dock, at) < distanceTo(*nearest, at)))
+            nearest = dock;
+    if (!nearest || distanceTo(*nearest, at) > kMenuReach || edgeOf(*nearest, screen->frame).second > kEdgeSlack ||
+        !nearest->intersects(screen->visibleFrame))
+        return std::nullopt;
+    return nearest;
+}
+
+Rect areaBesidePanel(const Screen& screen, const Rect& panel) {
+    const Rect& area = screen.visibleFrame;
+    double minX = area.minX(), maxX = area.maxX(), minY = area.minY(), maxY = area.maxY();
+    switch (edgeOf(panel, screen.frame).first) {
+        case Side::left:
+            minX = std::max(minX, panel.maxX());
+            break;
+        case Side::right:
+            maxX = std::min(maxX, panel.minX());
+            break;
+        case Side::bottom:
+            minY = std::max(minY, panel.maxY());
+            break;
+        case Side::top:
+            maxY = std::min(maxY, panel.minY());
+            break;
+    }
+    // A panel that takes the whole screen leaves nothing to go by.
+    if (maxX <= minX || maxY <= minY) return area;
+    return {minX, minY, maxX - minX, maxY - minY};
 }
 
 }  // namespace platform

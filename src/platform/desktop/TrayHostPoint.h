@@ -24,4 +24,16 @@ Point trayHostPointInPixels(Point reported, std::optional<Point> pointerPixels);
 // Farther in, the pointer is on a panel that reserves no room (one that hides) and is kept.
 Point trayIconPointFromMenuPointer(Point pointer, const std::vector<Screen>& screens);
 
+// The panel a tray host shows its icon on, where the area left for windows takes it in: a panel
+// that hides reserves no room, and only its own window, at the screen's edge while the pointer
+// is on it, says where it is. Of the dock windows on screen (y-up points, as the screens are
+// given), the one holding the icon point `at`, or else the nearest within a menu's reach of it
+// (a pointer read on the host's menu), when it lies along an edge of the screen holding `at`.
+// Nothing for a panel that reserves its room, whose edge the area already keeps.
+std::optional<Rect> hidingTrayPanel(Point at, const std::vector<Screen>& screens, const std::vector<Rect>& docks);
+
+// The area `screen` leaves for windows, less `panel` along its nearest edge, as a panel that
+// reserved its room would leave it.
+Rect areaBesidePanel(const Screen& screen, const Rect& panel);
+
 }  // namespace platform

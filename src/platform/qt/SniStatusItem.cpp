@@ -14,6 +14,7 @@
 #include "platform/qt/QtColorScheme.h"
 #include "platform/qt/QtScreens.h"
 #include "platform/qt/TrayTint.h"
+#include "platform/qt/X11DockAreas.h"
 
 namespace platform::qt {
 
@@ -110,6 +111,18 @@ constexpr const char* kPath = "/StatusNotifierItem";
 constexpr const char* kMenuPath = "/MenuBar";
 // The one entry under the menu's root (id 0).
 constexpr int kEntry = 1;
+
+// The dock windows shown now, in global y-up points.
+std::vector<Rect> shownDocks() {
+    const qreal ratio = qGuiApp->devicePixelRatio();
+    std::vector<Rect> out;
+    for (const Rect& r : readShownDocks()) {
+        const Point topLeft = fromQtPoint(QPointF(r.minX(), r.minY()) / ratio);
+        const Point bottomRight = fromQtPoint(QPointF(r.maxX(), r.maxY()) / ratio);
+        out.push_back({topLeft.x, bottomRight.y, bottomRight.x - topLeft.x, topLeft.y - bottomRight.y});
+    }
+    return out;
+}
 
 QVariantMap only(const QVariantMap& properties, const QStringList& names) {
     if (names.isEmpty()) return properties;
@@ -339,30 +352,36 @@ const SniIconPixmaps& SniStatusItem::pixmaps() const {
 void SniStatusItem::click(StatusItemClick::Button button, int x, int y) {
     // Hosts that do not know where the click was send 0, 0: the pointer is on the icon then.
     std::optional<Point> location;
+    std::optional<Rect> panel;
     if (x != 0 || y != 0) {
         const qreal ratio = qGuiApp->devicePixelRatio();
         const QPointF pointer = QPointF(QCursor::pos()) * ratio;
         const Point pixels = trayHostPointInPixels({double(x), double(y)}, Point{pointer.x(), pointer.y()});
         iconPoint_ = location = fromQtPoint(QPointF(pixels.x, pixels.y) / ratio);
+        iconPanel_ = panel = hidingTrayPanel(*location, currentScreens(), shownDocks());
     }
-    send(button, location);
+    send(button, location, panel);
 }
 
-void SniStatusItem::send(StatusItemClick::Button button, std::optional<Point> location) {
+void SniStatusItem::send(StatusItemClick::Button button, std::optional<Point> location,
+                         std::optional<Rect> hidingPanel) {
     StatusItemClick c;
     c.button = button;
     c.commandHeld = QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
     c.location = location;
+    c.hidingPanel = hidingPanel;
     if (onClick_ && !clickDismissedPopup()) onClick_(c);
 }
 
 void SniStatusItem::menuAboutToShow() {
     // A host asks as its menu opens for a right click, without waiting for the answer.
-    iconPoint_ = trayIconPointFromMenuPointer(fromQtPoint(QCursor::pos()), currentScreens());
+    const auto screens = currentScreens();
+    iconPoint_ = trayIconPointFromMenuPointer(fromQtPoint(QCursor::pos()), screens);
+    iconPanel_ = hidingTrayPanel(*iconPoint_, screens, shownDocks());
 }
 
 void SniStatusItem::menuEntryClicked() {
-    send(StatusItemClick::Button::secondary, iconPoint_);
+    send(StatusItemClick::Button::secondary, iconPoint_, iconPanel_);
 }
 
 }  // namespace platform::qt

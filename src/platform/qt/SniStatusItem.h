@@ -199,7 +199,7 @@ private:
     friend class SniMenuAdaptor;
     void registerWithWatcher();
     void click(StatusItemClick::Button button, int x, int y);
-    void send(StatusItemClick::Button button, std::optional<Point> location);
+    void send(StatusItemClick::Button button, std::optional<Point> location, std::optional<Rect> hidingPanel);
     // The host is about to show the menu, for a right click on the icon.
     void menuAboutToShow();
     void menuEntryClicked();
@@ -221,6 +221,8 @@ private:
     // Where the icon was last seen: a host's click position, or the pointer as the host's menu
     // opened. A panel opened from the menu belongs there, not where the menu entry was.
     std::optional<Point> iconPoint_;
+    // The panel that hides it was then on (see hidingTrayPanel).
+    std::optional<Rect> iconPanel_;
     std::function<void(const StatusItemClick&)> onClick_;
 };
 

@@ -3,8 +3,11 @@
 #include <xcb/xcb.h>
 #include <QGuiApplication>
 #include <algorithm>
+#include <array>
+#include <cstring>
 
 #include "platform/qt/X11Display.h"
+#include "platform/qt/X11StackLook.h"
 
 // Xlib last: its macros (None, Bool, Status...) would clash with Qt's headers.
 #include <X11/Xatom.h>
@@ -34,6 +37,14 @@ std::vector<Window> clientWindows(Display* dpy) {
     return out;
 }
 
+// The 32-bit items of a property read through xcb; empty when missing or of another type.
+std::vector<uint32_t> items(xcb_connection_t* c, xcb_get_property_cookie_t cookie, xcb_atom_t type) {
+    const auto reply = xcbReply(xcb_get_property_reply(c, cookie, nullptr));
+    if (!reply || reply->type != type || reply->format != 32) return {};
+    const auto* values = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
+    return {values, values + xcb_get_property_value_length(reply.get()) / 4};
+}
+
 }  // namespace
 
 std::optional<X11DockAreas> readDockAreas() {
@@ -60,6 +71,51 @@ std::optional<X11DockAreas> readDockAreas() {
         areas.workArea = Rect{double(work[4 * index]), double(work[4 * index + 1]), double(work[4 * index + 2]),
                               double(work[4 * index + 3])};
     return areas;
+}
+
+std::vector<Rect> readShownDocks() {
+    xcb_connection_t* c = qtXcbConnection();
+    if (!c) return {};
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    // Atoms are the server's, the same for as long as it runs: interned once.
+    static const auto atoms = [c] {
+        std::array<xcb_atom_t, 3> out{};
+        const char* names[] = {"_NET_CLIENT_LIST", "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DOCK"};
+        std::array<xcb_intern_atom_cookie_t, 3> asked;
+        for (size_t i = 0; i < asked.size(); ++i)
+            asked[i] = xcb_intern_atom(c, 0, uint16_t(std::strlen(names[i])), names[i]);
+        for (size_t i = 0; i < asked.size(); ++i)
+            if (const auto reply = xcbReply(xcb_intern_atom_reply(c, asked[i], nullptr))) out[i] = reply->atom;
+        return out;
+    }();
+    const auto [clientList, windowType, dock] = atoms;
+    const auto clients = items(c, xcb_get_property(c, 0, root, clientList, XCB_ATOM_WINDOW, 0, 4096), XCB_ATOM_WINDOW);
+    // Every request of a step is sent before its answers are waited for; a window that went
+    // away meanwhile answers with an error, which is dropped with its reply.
+    std::vector<xcb_get_property_cookie_t> types;
+    for (uint32_t w : clients) types.push_back(xcb_get_property(c, 0, w, windowType, XCB_ATOM_ATOM, 0, 16));
+    struct Asked {
+        xcb_get_window_attributes_cookie_t attributes;
+        xcb_get_geometry_cookie_t geometry;
+        xcb_translate_coordinates_cookie_t origin;
+    };
+    std::vector<Asked> docks;
+    for (size_t i = 0; i < clients.size(); ++i) {
+        const auto type = items(c, types[i], XCB_ATOM_ATOM);
+        if (std::find(type.begin(), type.end(), dock) == type.end()) continue;
+        docks.push_back({xcb_get_window_attributes(c, clients[i]), xcb_get_geometry(c, clients[i]),
+                         xcb_translate_coordinates(c, clients[i], root, 0, 0)});
+    }
+    std::vector<Rect> out;
+    for (const Asked& asked : docks) {
+        const auto attributes = xcbReply(xcb_get_window_attributes_reply(c, asked.attributes, nullptr));
+        const auto geometry = xcbReply(xcb_get_geometry_reply(c, asked.geometry, nullptr));
+        const auto origin = xcbReply(xcb_translate_coordinates_reply(c, asked.origin, nullptr));
+        if (attributes && geometry && origin && attributes->map_state == XCB_MAP_STATE_VIEWABLE)
+            out.push_back(
+                {double(origin->dst_x), double(origin->dst_y), double(geometry->width), double(geometry->height)});
+    }
+    return out;
 }
 
 X11DockWatcher::X11DockWatcher(std::function<void()> changed) : changed_(std::move(changed)) {

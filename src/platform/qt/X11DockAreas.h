@@ -22,6 +22,11 @@ struct X11DockAreas {
 // Read over Qt's X connection; nullopt off X11.
 std::optional<X11DockAreas> readDockAreas();
 
+// The managed dock windows (panels, taskbars) shown now, in X pixels: a panel that hides
+// reserves no strut, and only its window says where it is while it is out. Read in a few
+// batched round trips over Qt's X connection; empty off X11.
+std::vector<Rect> readShownDocks();
+
 // Calls `changed` when a taskbar comes, goes or changes its strut, or the work area changes:
 // watches the root window and every managed window's properties. Does nothing off X11.
 class X11DockWatcher final : public QAbstractNativeEventFilter {

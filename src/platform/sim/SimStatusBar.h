@@ -37,7 +37,7 @@ public:
     std::optional<StatusItemWindow> window() const override { return window_; }
 
     void click(StatusItemClick::Button button, bool commandHeld = false, std::optional<Point> at = std::nullopt) {
-        if (onClick_) onClick_({button, commandHeld, at});
+        if (onClick_) onClick_({button, commandHeld, at, std::nullopt});
     }
 
     std::string accessibilityLabel;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -84,5 +85,83 @@ TEST(TrayHostPoint, aPointerReadOnTheHostsMenuIsTakenBackOntoItsPanel) {
     for (const auto& c : cases) {
         const Point got = platform::trayIconPointFromMenuPointer(c.pointer, c.screens);
         EXPECT_EQ(got, c.expected) << c.name << ": " << got.x << "," << got.y;
+    }
+}
+
+// A click on a panel that hides: the area left for windows takes the panel in, and only the
+// dock windows shown say where its edge is. Beside it lies what a panel that stays would leave.
+TEST(TrayHostPoint, aClickOnAPanelThatHidesFindsItsEdge) {
+    using platform::Rect;
+    const Rect whole{0, 0, 1280, 800};
+    const std::vector<platform::Screen> bare{{whole, whole}};
+    struct Case {
+        const char* name;
+        std::vector<platform::Screen> screens;
+        std::vector<Rect> docks;
+        Point at;
+        std::optional<Rect> panel;
+        Rect beside{};
+    };
+    const Rect bottom{0, 0, 1280, 33}, top{0, 767, 1280, 33}, left{0, 0, 48, 800}, right{1232, 200, 48, 400};
+    const std::vector<Case> cases{
+        {"the icon at the right end of a bottom panel", bare, {bottom}, {1264, 16}, bottom, {0, 33, 1280, 767}},
+        {"the icon at the right end of a top panel", bare, {top}, {1264, 784}, top, {0, 0, 1280, 767}},
+        {"a left panel", bare, {left}, {24, 780}, left, {48, 0, 1232, 800}},
+        {"a right panel of half the screen's height", bare, {right}, {1256, 210}, right, {0, 0, 1232, 800}},
+        // 33 pixels at scale 2, on a 2880 x 1800 screen.
+        {"a bottom panel of a host at scale 2",
+         {{{0, 0, 1440, 900}, {0, 0, 1440, 900}}},
+         {{0, 0, 1440, 16.5}},
+         {1432, 8},
+         Rect{0, 0, 1440, 16.5},
+         {0, 16.5, 1440, 883.5}},
+        // At 1.25 a screen of 768 pixels is 614.4 points, which Qt gives as a whole number.
+        {"a panel of a host at scale 1.25, short of the rounded edge",
+         {{{0, 0, 1093, 615}, {0, 0, 1093, 615}}},
+         {{0, 0.6, 1093, 26.4}},
+         {1080, 10},
+         Rect{0, 0.6, 1093, 26.4},
+         {0, 27, 1093, 588}},
+        {"a panel still sliding out past the edge",
+         bare,
+         {{0, -12, 1280, 33}},
+         {1264, 8},
+         Rect{0, -12, 1280, 33},
+         {0, 21, 1280, 779}},
+        {"a pointer read on the host's menu above it", bare, {bottom}, {1200, 150}, bottom, {0, 33, 1280, 767}},
+        {"the nearer of two panels", bare, {bottom, top}, {640, 750}, top, {0, 0, 1280, 767}},
+        {"on a panel that reserves its room", {{whole, {0, 33, 1280, 767}}}, {bottom}, {1264, 16}, std::nullopt},
+        {"on a panel that stays, beside one that hides",
+         {{whole, {0, 0, 1280, 767}}},
+         {bottom, top},
+         {1264, 784},
+         std::nullopt},
+        {"farther from every panel than a menu reaches", bare, {bottom, left}, {640, 400}, std::nullopt},
+        {"a pointer on the menu beside a left panel, a hidden one nearer off the screen",
+         bare,
+         {{0, -40, 1280, 33}, left},
+         {200, 20},
+         left,
+         {48, 0, 1232, 800}},
+        {"a dock that lies along no edge", bare, {{600, 300, 100, 100}}, {650, 350}, std::nullopt},
+        {"a panel hidden off the screen", bare, {{0, -40, 1280, 33}}, {1264, 1}, std::nullopt},
+        {"no docks", bare, {}, {1264, 16}, std::nullopt},
+        {"off every screen", bare, {bottom}, {1500, 16}, std::nullopt},
+        {"on the second monitor, whose panel it is",
+         {{whole, whole}, {{1280, 0, 1280, 800}, {1280, 0, 1280, 800}}},
+         {bottom, {1280, 0, 1280, 33}},
+         {2500, 16},
+         Rect{1280, 0, 1280, 33},
+         {1280, 33, 1280, 767}},
+    };
+    for (const auto& c : cases) {
+        const auto got = platform::hidingTrayPanel(c.at, c.screens, c.docks);
+        EXPECT_EQ(got, c.panel) << c.name;
+        if (!got || !c.panel) continue;
+        const auto screen = std::find_if(c.screens.begin(), c.screens.end(),
+                                         [&](const platform::Screen& s) { return s.frame.contains(c.at); });
+        const Rect beside = platform::areaBesidePanel(*screen, *got);
+        EXPECT_EQ(beside, c.beside) << c.name << ": " << beside.minX() << "," << beside.minY() << " " << beside.width()
+                                    << "x" << beside.height();
     }
 }
