@@ -51,12 +51,14 @@ CommandLine readCommandLine(int argc, const char* const* argv, const std::functi
         answer.standardOutput = "tuftle " + version() + "\n";
     } else {
         const std::string login = LaunchAtLoginManager::loginStartArgument;
-        answer.standardOutput =
-            "Usage: tuftle [" + login + " | --help | --version]\n"
+        std::string& usage = answer.standardOutput;
+        usage = "Usage: tuftle [" + login + " | --help | --version]\n";
+        usage +=
             "Starts Tuftle, two pets at the edge of the screen with a panel in the tray.\n"
             "Started again while it runs, it opens the running Tuftle's panel.\n"
-            "\n"
-            "  " + login + "  start as at login: a Tuftle already running is left as it is\n"
+            "\n";
+        usage += "  " + login + "  start as at login: a Tuftle already running is left as it is\n";
+        usage +=
             "  -h, --help   show this help and exit\n"
             "  --version    show the version and exit\n";
     }

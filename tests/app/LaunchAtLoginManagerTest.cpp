@@ -198,8 +198,7 @@ TEST_F(LaunchAtLoginManagerTest, markLoginStart_marksOnlyAnEntryStartingThisVery
         {"naming another program", "[Desktop Entry]\nExec={exec}\n", "/bin/true", false},
         {"naming a gone program of this name", "[Desktop Entry]\nExec={exec}\n",
          (root / "old-prefix" / self.filename()).string(), false},
-        {"naming by name only, found on the PATH", "[Desktop Entry]\nExec={exec}\n", self.filename().string(),
-         false},
+        {"naming by name only, found on the PATH", "[Desktop Entry]\nExec={exec}\n", self.filename().string(), false},
         {"Exec only in another group", "[Desktop Action x]\nExec={exec}\n", execSelf, false},
     };
     const auto filled = [](std::string text, const std::string& exec) {

@@ -71,10 +71,14 @@ void sendAnswer(int call, char answer) {
 
 }  // namespace
 
+std::string handoverSocketName(const fs::path& settingsFile) {
+    return InstanceLock::runtimeName(settingsFile) + ".socket";
+}
+
 std::optional<fs::path> handoverSocketPath(const fs::path& settingsFile, std::string& problem) {
     const auto runtime = privateRuntimeFolder(problem);
     if (!runtime) return std::nullopt;
-    return *runtime / (InstanceLock::runtimeName(settingsFile) + ".socket");
+    return *runtime / handoverSocketName(settingsFile);
 }
 
 std::unique_ptr<HandoverListener> HandoverListener::listen(const fs::path& socket, std::string& problem) {
@@ -172,7 +176,8 @@ bool HandoverListener::answer() {
         socklen_t length = sizeof peer;
         const bool ours = ::getsockopt(call, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && peer.uid == ::geteuid();
         if (!ours || crowded) {
-            // Not waited for: the spare must be back at once.
+            // Another user's call goes unanswered; one taken with the spare is turned away at once,
+            // so that the spare is back for the next.
             if (ours) sendAnswer(call, kOutOfDescriptors);
             ::close(call);
         } else if (!serve(call, panelAsked)) {
@@ -191,7 +196,8 @@ bool HandoverListener::answer() {
 HandoverCall askRunningInstance(const fs::path& socket, double timeout, HandoverRequest request) {
     using Outcome = HandoverCall::Outcome;
     sockaddr_un address;
-    if (!addressOf(socket, address)) return {Outcome::failed, "the name " + socket.string() + " is too long for a socket"};
+    if (!addressOf(socket, address))
+        return {Outcome::failed, "the name " + socket.string() + " is too long for a socket"};
     const auto deadline =
         Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeout));
     const auto remaining = [&] { return std::max<Clock::duration>(Clock::duration::zero(), deadline - Clock::now()); };
@@ -199,7 +205,8 @@ HandoverCall askRunningInstance(const fs::path& socket, double timeout, Handover
         // Believed only where no other user could have put it.
         struct stat st {};
         if (::lstat(socket.c_str(), &st) == 0 || errno != ENOENT) {
-            if (auto problem = ownFileProblem(socket, S_IFSOCK); !problem.empty()) return {Outcome::notThisUsers, problem};
+            if (auto problem = ownFileProblem(socket, S_IFSOCK); !problem.empty())
+                return {Outcome::notThisUsers, problem};
         }
         const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (fd < 0) return {Outcome::failed, failed("cannot make a socket", errno)};
@@ -241,6 +248,8 @@ HandoverCall askRunningInstance(const fs::path& socket, double timeout, Handover
             call = {Outcome::unanswered, "it did not answer"};
         else if (ready < 0 || ::recv(fd, &answer, 1, 0) != 1)
             call = {Outcome::failed, "it hung up without an answer"};
+        // Short of descriptors it runs all the same, which is all a start that only asks to be
+        // answered wants to know.
         else if (answer == kOutOfDescriptors && request == HandoverRequest::openPanel)
             call = {Outcome::failed, "it has run out of file descriptors"};
         else if (answer != kAnswer && answer != kOutOfDescriptors)

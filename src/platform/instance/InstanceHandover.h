@@ -16,6 +16,9 @@ namespace platform {
 // start the user did not ask for (the session manager's or the login's).
 enum class HandoverRequest { openPanel, onlyAnswer };
 
+// The socket's file name, the same in every runtime folder.
+std::string handoverSocketName(const std::filesystem::path& settingsFile);
+
 // Nothing, and `problem` says why, when there is no private runtime folder.
 std::optional<std::filesystem::path> handoverSocketPath(const std::filesystem::path& settingsFile,
                                                         std::string& problem);

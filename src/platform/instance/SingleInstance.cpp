@@ -15,13 +15,12 @@ using Outcome = HandoverCall::Outcome;
 // Between two looks for an instance that holds the lock but may not listen yet.
 constexpr auto kLookAgain = std::chrono::milliseconds(50);
 
-// Calls every instance of this settings file that listens, in any runtime folder, until one
+// Calls every instance that listens at a socket named `name`, in any runtime folder, until one
 // answers, and answers how the call that says most ended: one to a listener of this user's
 // before one to another user's; nothing when no listener of this user's was found. `keepLooking`
 // until `wait` is up, for an instance that is known to run but may still be starting.
-std::optional<HandoverCall> askInstanceAnywhere(const fs::path& settingsFile, double wait, bool keepLooking,
+std::optional<HandoverCall> askInstanceAnywhere(const std::string& name, double wait, bool keepLooking,
                                                 HandoverRequest request) {
-    const std::string name = InstanceLock::runtimeName(settingsFile) + ".socket";
     const auto deadline =
         Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(wait));
     std::optional<HandoverCall> ours;
@@ -62,7 +61,7 @@ SingleInstance::Start SingleInstance::begin(const fs::path& settingsFile, double
     auto attempt = InstanceLock::acquire(settingsFile);
     std::string runtimeProblem;
     const auto socket = handoverSocketPath(settingsFile, runtimeProblem);
-    const std::string socketName = InstanceLock::runtimeName(settingsFile) + ".socket";
+    const std::string socketName = handoverSocketName(settingsFile);
     if (!attempt.lock) {
         std::optional<HandoverCall> call;
         std::string why;
@@ -75,12 +74,12 @@ SingleInstance::Start SingleInstance::begin(const fs::path& settingsFile, double
                 why = call && call->answered() ? "" : unreachedWhy(call, wait, socketName, runtimeProblem);
                 break;
             case Holder::instanceElsewhere:
-                call = askInstanceAnywhere(settingsFile, wait, true, request);
+                call = askInstanceAnywhere(socketName, wait, true, request);
                 why = call && call->answered() ? "" : unreachedWhy(call, wait, socketName, runtimeProblem);
                 break;
             case Holder::anotherProgram:
                 // Named so only once no instance of this user's answers.
-                call = askInstanceAnywhere(settingsFile, wait, false, request);
+                call = askInstanceAnywhere(socketName, wait, false, request);
                 why = call && call->answered() ? "" : attempt.problem;
                 break;
         }
@@ -96,7 +95,7 @@ SingleInstance::Start SingleInstance::begin(const fs::path& settingsFile, double
     // Without the settings folder's lock, an instance with another runtime folder holds another
     // lock file: only its call answered tells it runs.
     if (!attempt.lock->locksSettings()) {
-        if (const auto call = askInstanceAnywhere(settingsFile, wait, false, request); call && call->answered())
+        if (const auto call = askInstanceAnywhere(socketName, wait, false, request); call && call->answered())
             return start;
     }
     start.instance.reset(new SingleInstance(std::move(attempt.lock)));

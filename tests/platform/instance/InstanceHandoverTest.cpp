@@ -82,7 +82,8 @@ TEST(InstanceHandover, aSecondStartIsAnsweredByTheListenerOnly) {
     const auto listener = HandoverListener::listen(socket, problem);
     ASSERT_TRUE(listener) << problem;
     EXPECT_FALSE(listener->answer()) << "no call yet";
-    auto call = std::async(std::launch::async, [&] { return askRunningInstance(socket, 10, HandoverRequest::openPanel); });
+    auto call =
+        std::async(std::launch::async, [&] { return askRunningInstance(socket, 10, HandoverRequest::openPanel); });
     pollfd ring{listener->fd(), POLLIN, 0};
     bool panelAsked = false;
     while (call.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
@@ -108,7 +109,8 @@ TEST(InstanceHandover, twentyStartsAtOnceAreAllAnswered) {
     std::vector<std::future<std::string>> calls;
     for (int i = 0; i < 20; ++i) {
         calls.push_back(std::async(std::launch::async, [&, i] {
-            auto why = askRunningInstance(socket, 20, i % 2 ? HandoverRequest::openPanel : HandoverRequest::onlyAnswer).why;
+            auto why =
+                askRunningInstance(socket, 20, i % 2 ? HandoverRequest::openPanel : HandoverRequest::onlyAnswer).why;
             ++ended;
             return why;
         }));

@@ -115,7 +115,8 @@ std::string runStarts(const Row& row, const InstanceFolders& folders) {
             const fs::path folder = folders.tmp / ("open-" + std::to_string(open.size()));
             fs::create_directories(folder);
             ::chmod(folder.c_str(), 0777);
-            open.push_back(std::make_unique<ForeignListener>(folder / (InstanceLock::runtimeName(folders.settings) + ".socket")));
+            open.push_back(
+                std::make_unique<ForeignListener>(folder / (InstanceLock::runtimeName(folders.settings) + ".socket")));
         }
     };
     plantInOpenFolders();
@@ -208,7 +209,8 @@ TEST(SingleInstance, aSecondStartEndsWithZeroOnlyWhenItsOwnRunningInstanceOpensT
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        const bool anyUser = row.planted == Planted::socketsInOpenFolders || row.planted == Planted::everyFallbackFolder;
+        const bool anyUser =
+            row.planted == Planted::socketsInOpenFolders || row.planted == Planted::everyFallbackFolder;
         if (row.planted != Planted::nothing && !anyUser && !root) {
             std::printf("[ SKIPPED  ] %s: another user's files need a run as root\n", row.what);
             continue;
