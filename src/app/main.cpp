@@ -107,7 +107,12 @@ int main(int argc, char** argv) {
         defaultsPath, kHandoverWait,
         command.opensRunningPanel ? platform::HandoverRequest::openPanel : platform::HandoverRequest::onlyAnswer);
     if (!begun.instance) {
-        if (!begun.failure.empty()) showStartFailure(argc, argv, begun.failure);
+        // The user did not ask for a start that finds it running: a window about that would come
+        // at every login.
+        if (!begun.failure.empty() && begun.foundRunning && !command.opensRunningPanel)
+            std::fprintf(stderr, "tuftle: %s\n", begun.failure.c_str());
+        else if (!begun.failure.empty())
+            showStartFailure(argc, argv, begun.failure);
         return begun.exitStatus;
     }
     auto& instance = *begun.instance;

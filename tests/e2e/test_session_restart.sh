@@ -6,7 +6,8 @@
 # manager's word at logout ends it in order. The command the program registered starts it again
 # as a plain start does. A login that restores an older session and runs the autostart entry too,
 # in either order, runs one program with its pets and opens no panel; the entry an older version
-# wrote is brought to that on the first start; a plain start still opens the panel.
+# wrote is brought to that on the first start; a plain start still opens the panel. A start at
+# login that finds the program stopped says so in its log, not in a window.
 source "$(dirname "$0")/lib.sh"
 program=$(e2e_program_argument "$@")
 manager=$(dirname "$program")/session_manager
@@ -104,6 +105,14 @@ e2e_expect_while_running 10 "the pets" pets_shown
 e2e_expect_while_running 10 "the tray icon in trayer" e2e_tray_icon_present
 e2e_expect_while_running 10 "the program's first save, new to the session" eval '(($(saves) > before))'
 start_unasked "${words[@]}"
+
+e2e_step "while the program is stopped, the autostart entry's start says why on its standard error, and shows no window"
+kill -STOP "$E2E_APP_PID"
+status=0
+timeout 20 "${autostart[@]}" >"$E2E_WORK/stopped.out" 2>&1 || status=$?
+kill -CONT "$E2E_APP_PID"
+[[ $status == 1 ]] && grep -q "it did not answer within 5 s" "$E2E_WORK/stopped.out" ||
+  e2e_fail "the start ended with status $status and said: $(<"$E2E_WORK/stopped.out")"
 
 e2e_step "a plain start, as from a terminal or the launcher, opens the panel"
 timeout 10 "$program" >"$E2E_WORK/plain.out" 2>&1 || e2e_fail "the plain start failed: $(<"$E2E_WORK/plain.out")"

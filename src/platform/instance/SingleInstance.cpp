@@ -84,6 +84,7 @@ SingleInstance::Start SingleInstance::begin(const fs::path& settingsFile, double
                 break;
         }
         start.exitStatus = why.empty() ? 0 : 1;
+        start.foundRunning = attempt.holder == Holder::instanceHere || attempt.holder == Holder::instanceElsewhere;
         if (why.empty() || attempt.holder == Holder::none || attempt.holder == Holder::anotherProgram)
             start.failure = why;
         else if (request == HandoverRequest::openPanel)

@@ -42,6 +42,8 @@ struct SingleInstance::Start {
     // Why a start that ends here did not run or could not reach the running instance; empty
     // when it did.
     std::string failure;
+    // Whether the lock tells that an instance of this user's runs, reached or not.
+    bool foundRunning = false;
 };
 
 }  // namespace platform

@@ -155,6 +155,10 @@ std::string runStarts(const Row& row, const InstanceFolders& folders) {
     if (expected.empty() != second.failure.empty() || second.failure.find(expected) == std::string::npos)
         wrong << "it said '" << second.failure << "'; ";
     if (answered != row.answered) wrong << "the first took " << answered << " calls; ";
+    const bool ours =
+        row.first == First::instance || row.first == First::stoppedInstance || row.first == First::silentHolder;
+    if (second.exitStatus != 0 && second.foundRunning != ours)
+        wrong << "found running: " << second.foundRunning << "; ";
     for (const auto& listener : open) {
         if (!listener->bound() || listener->calls() != 0) wrong << "a listener in an open folder was believed; ";
     }
