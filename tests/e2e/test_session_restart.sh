@@ -79,6 +79,7 @@ start_unasked() {
     e2e_fail "\"$*\" ended with status $status and said: $(<"$E2E_WORK/unasked.out")"
   checkpoint $restart_never
   ! e2e_panel_open || e2e_fail "\"$*\" opened the running program's panel"
+  pets_shown || e2e_fail "the program's pets are gone"
   [[ $(all_pet_windows) == "$(e2e_pet_window_ids | sort)" ]] || e2e_fail "pets of another program are shown"
 }
 
