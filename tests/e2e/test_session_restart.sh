@@ -67,7 +67,7 @@ e2e_defaults_is runtime.cleanExit true || e2e_fail "runtime.cleanExit is not tru
 # Every pet window on the screen, of any program: a second copy would add its own.
 all_pet_windows() {
   xwininfo -root -children | awk -v size=" $((52 + 2 * E2E_PET_MARGIN))x" 'index($0, size) { print $1 }' |
-    while read -r id; do xwininfo -id "$id" | grep -q IsViewable && echo "$id"; done | sort
+    while read -r id; do if xwininfo -id "$id" 2>/dev/null | grep -q IsViewable; then echo "$id"; fi; done | sort
 }
 # start_unasked <command...>: a start the user did not ask for, while the program runs: it ends
 # at once with status 0 and says nothing, and the program goes on alone, with its pets and no
@@ -92,7 +92,8 @@ e2e_expect_while_running 10 "the tray icon in trayer" e2e_tray_icon_present
 e2e_expect_while_running 10 "the program back in its session" grep -q " $session_id\$" "$E2E_WORK/manager.out"
 e2e_expect_while_running 10 "the autostart entry's start marked" \
   grep -qx "Exec=\"$program\" --autostart" "$autostart_entry"
-eval "autostart=($(sed -n 's/^Exec=//p' "$autostart_entry"))"
+# The entry's words, as the desktop splits them: ours need no more than quotes.
+mapfile -t autostart < <(sed -n 's/^Exec=//p' "$autostart_entry" | xargs printf '%s\n')
 
 e2e_step "then the autostart entry's start (${autostart[*]}): the one program goes on, no panel"
 start_unasked "${autostart[@]}"
