@@ -101,6 +101,7 @@ e2e_kill_app TERM 5 || e2e_fail "still running 5 s after SIGTERM"
 [[ $E2E_APP_STATUS == 0 ]] || e2e_fail "exit status $E2E_APP_STATUS after SIGTERM, expected 0"
 
 e2e_step "the other way round: the autostart entry's start first, then the session's"
+# shellcheck disable=SC2034 # read by the eval below
 before=$(saves)
 e2e_start_app "${autostart[@]}"
 e2e_expect_while_running 10 "the pets" pets_shown
