@@ -66,7 +66,7 @@ void AppController::start() {
     companionTracker().start();
     requestListenEventAccessIfNeeded();
     keyboardCounter().refresh();
-    followMovedProgramAtLogin();
+    bringLoginEntryUpToDate();
     refreshLaunchAtLogin();
 
     // Subscribing replays the current value; only later changes count.
@@ -150,11 +150,12 @@ void AppController::defer(std::function<void()> work) {
     });
 }
 
-void AppController::followMovedProgramAtLogin() {
+void AppController::bringLoginEntryUpToDate() {
     try {
         if (const auto before = LaunchAtLoginManager::followMovedProgram())
             std::fprintf(stderr, "tuftle: the autostart entry started %s, which is gone; it now starts this program\n",
                          before->c_str());
+        LaunchAtLoginManager::markLoginStart();
     } catch (const LaunchAtLoginError& error) {
         std::fprintf(stderr, "tuftle: %s\n", error.what());
     }

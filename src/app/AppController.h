@@ -122,8 +122,9 @@ public:
 private:
     void requestListenEventAccessIfNeeded();
     // An autostart entry left naming this program where it was before its tree moved names it
-    // where it is now, so the next login starts it.
-    void followMovedProgramAtLogin();
+    // where it is now, so the next login starts it; one written before the login mark gets it,
+    // so the next login leaves a copy the restored session started as it is.
+    void bringLoginEntryUpToDate();
     void keyCountingChanged(bool enabled);
     void observeSystem();
     void scheduleAutomaticUpdateCheck();

@@ -10,6 +10,7 @@ struct ExecProgramSpan {
     size_t begin = 0;
     size_t end = 0;
     std::string program;
+    bool hasArguments = false;
 };
 
 // A character of a value with its string escape undone, and where it ends in the file.
@@ -79,7 +80,7 @@ std::optional<ExecProgramSpan> firstArgument(std::string_view entry, size_t begi
         if (argument[k] == '%' && (++k == argument.size() || argument[k] != '%')) return std::nullopt;
         program += argument[k];
     }
-    return ExecProgramSpan{begin, (*chars)[i - 1].end, program};
+    return ExecProgramSpan{begin, (*chars)[i - 1].end, program, i < chars->size()};
 }
 
 bool isBlank(char c) {
@@ -162,6 +163,16 @@ std::optional<std::string> withExecProgram(std::string_view entry, const std::fi
     if (!span) return std::nullopt;
     std::string rewritten(entry.substr(0, span->begin));
     rewritten += execArgument(program.string());
+    rewritten += entry.substr(span->end);
+    return rewritten;
+}
+
+std::optional<std::string> withOnlyArgument(std::string_view entry, std::string_view argument) {
+    const auto span = findExecProgram(entry);
+    if (!span || span->hasArguments) return std::nullopt;
+    std::string rewritten(entry.substr(0, span->end));
+    rewritten += ' ';
+    rewritten += argument;
     rewritten += entry.substr(span->end);
     return rewritten;
 }

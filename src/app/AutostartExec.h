@@ -24,4 +24,8 @@ std::optional<std::string> execProgram(std::string_view entry);
 // execProgram finds none.
 std::optional<std::string> withExecProgram(std::string_view entry, const std::filesystem::path& program);
 
+// The entry with `argument`, which needs no quoting, after that program, every other byte as it
+// was; nullopt when execProgram finds none or the program has arguments already.
+std::optional<std::string> withOnlyArgument(std::string_view entry, std::string_view argument);
+
 }  // namespace app

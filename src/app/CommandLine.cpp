@@ -3,6 +3,8 @@
 #include <optional>
 #include <string_view>
 
+#include "app/LaunchAtLoginManager.h"
+
 namespace app {
 namespace {
 
@@ -27,27 +29,36 @@ CommandLine refused(const std::string& why) {
 CommandLine readCommandLine(int argc, const char* const* argv, const std::function<std::string()>& version) {
     // The first question is answered, as most tools do, once every argument is known.
     std::optional<std::string_view> question;
+    bool unasked = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         if (argument == "--help" || argument == "-h" || argument == "--version") {
             if (!question) question = argument;
+        } else if (argument == LaunchAtLoginManager::loginStartArgument) {
+            unasked = true;
         } else if (isSessionOption(argument)) {
             if (++i == argc) return refused("'" + std::string(argument) + "' needs a value");
+            unasked = unasked || argument.ends_with("-session");
         } else {
             return refused("unknown argument '" + std::string(argument) + "'");
         }
     }
     CommandLine answer;
+    answer.opensRunningPanel = !unasked;
     if (!question) return answer;
     answer.startsProgram = false;
     if (*question == "--version") {
         answer.standardOutput = "tuftle " + version() + "\n";
     } else {
-        answer.standardOutput =
-            "Usage: tuftle [--help | --version]\n"
+        const std::string login = LaunchAtLoginManager::loginStartArgument;
+        std::string& usage = answer.standardOutput;
+        usage = "Usage: tuftle [" + login + " | --help | --version]\n";
+        usage +=
             "Starts Tuftle, two pets at the edge of the screen with a panel in the tray.\n"
             "Started again while it runs, it opens the running Tuftle's panel.\n"
-            "\n"
+            "\n";
+        usage += "  " + login + "  start as at login: a Tuftle already running is left as it is\n";
+        usage +=
             "  -h, --help   show this help and exit\n"
             "  --version    show the version and exit\n";
     }

@@ -101,6 +101,24 @@ void registerItem() {
     if (error) throw LaunchAtLoginError(describe("Could not write the autostart entry", file, error));
 }
 
+// The entry's text, unless it is missing, unreadable, or a link, which leads to a file kept
+// elsewhere, maybe shared: that one is the user's to change.
+std::optional<std::string> readOwnEntry() {
+    auto found = platform::readRegularFile(LaunchAtLoginManager::autostartFilePath(), kMaxEntrySize,
+                                           platform::OversizedFile::refuse, platform::Links::refuse);
+    if (!found.ok()) return std::nullopt;
+    return std::move(found.bytes);
+}
+
+// Writes the entry in place, keeping its mode.
+void rewriteEntry(const std::string& text) {
+    const fs::path file = LaunchAtLoginManager::autostartFilePath();
+    struct stat info {};
+    const auto mode = ::stat(file.c_str(), &info) == 0 ? fs::perms(info.st_mode & 07777) : fs::perms(0644);
+    if (const auto error = platform::writeFileAtomically(file, text, mode))
+        throw LaunchAtLoginError(describe("Could not rewrite the autostart entry", file, error));
+}
+
 void unregisterItem() {
     const fs::path file = LaunchAtLoginManager::autostartFilePath();
     std::error_code error;
@@ -122,7 +140,7 @@ std::string LaunchAtLoginManager::desktopEntry(const fs::path& executable) {
         << "Name=Tuftle\n"
         << "Name[zh_CN]=栗丸\n"
         << "Comment=Two small pets that keep you company on the desktop\n"
-        << "Exec=" << execArgument(executable.string()) << "\n"
+        << "Exec=" << execArgument(executable.string()) << " " << loginStartArgument << "\n"
         << "Icon=tuftle\n"
         << "Terminal=false\n"
         << "X-GNOME-Autostart-enabled=true\n";
@@ -147,12 +165,9 @@ void LaunchAtLoginManager::setEnabled(bool enabled) {
 }
 
 std::optional<fs::path> LaunchAtLoginManager::followMovedProgram() {
-    const fs::path file = autostartFilePath();
-    // A link leads to a file kept elsewhere, maybe shared: that one is the user's to change.
-    const auto found =
-        platform::readRegularFile(file, kMaxEntrySize, platform::OversizedFile::refuse, platform::Links::refuse);
-    if (!found.ok()) return std::nullopt;
-    const auto named = execProgram(found.bytes);
+    const auto found = readOwnEntry();
+    if (!found) return std::nullopt;
+    const auto named = execProgram(*found);
     if (!named) return std::nullopt;
     const fs::path program = *named;
     std::error_code error;
@@ -160,11 +175,21 @@ std::optional<fs::path> LaunchAtLoginManager::followMovedProgram() {
     // Only an entry that started this program by its own name: any other is the user's.
     if (error || !program.is_absolute() || program.filename() != self.filename() || !isGone(program) || isGone(self))
         return std::nullopt;
-    struct stat info {};
-    const auto mode = ::stat(file.c_str(), &info) == 0 ? fs::perms(info.st_mode & 07777) : fs::perms(0644);
-    error = platform::writeFileAtomically(file, *withExecProgram(found.bytes, self), mode);
-    if (error) throw LaunchAtLoginError(describe("Could not rewrite the autostart entry", file, error));
+    rewriteEntry(*withExecProgram(*found, self));
     return program;
+}
+
+bool LaunchAtLoginManager::markLoginStart() {
+    const auto found = readOwnEntry();
+    if (!found) return false;
+    const auto named = execProgram(*found);
+    std::error_code error;
+    // Only this very program knows the mark: an older one elsewhere would refuse to start.
+    if (!named || !fs::path(*named).is_absolute() || !fs::equivalent(*named, "/proc/self/exe", error)) return false;
+    const auto marked = withOnlyArgument(*found, loginStartArgument);
+    if (!marked) return false;
+    rewriteEntry(*marked);
+    return true;
 }
 
 void LaunchAtLoginManager::setAutostartDirectoryForTesting(std::optional<fs::path> directory) {

@@ -25,6 +25,9 @@ public:
     LaunchAtLoginManager() = delete;
 
     static constexpr const char* desktopFileName = "tuftle.desktop";
+    // What the entry starts the program with, so that the start leaves one already running (by
+    // the restored session) as it is.
+    static constexpr const char* loginStartArgument = "--autostart";
 
     static LoginItemStatus status();
     // Registers or unregisters the login item unless it already is as asked; throws
@@ -38,6 +41,11 @@ public:
     // is a link, and one that starts anything else. Throws LaunchAtLoginError when the rewrite
     // fails.
     static std::optional<std::filesystem::path> followMovedProgram();
+    // When the entry starts this very program without arguments, as entries written before the
+    // login mark did, rewrites it to start it with the mark, every other byte kept; answers
+    // whether it did. Leaves alone what followMovedProgram does. Throws LaunchAtLoginError when
+    // the rewrite fails.
+    static bool markLoginStart();
 
     // The entry's path, read from the environment at each call.
     static std::filesystem::path autostartFilePath();

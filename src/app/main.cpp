@@ -98,13 +98,21 @@ int main(int argc, char** argv) {
 
     // Two instances would show two sets of pets and overwrite each other's settings file: a
     // second start asks the running one to open its panel instead, the way into the program on
-    // a desktop without a tray, and never opens the settings.
+    // a desktop without a tray, and never opens the settings. One the user did not ask for (a
+    // login restores the session and runs the autostart entry too) only makes sure it runs.
     const auto defaultsPath = platform::PlistFileDefaults::standardPath();
     // The instance lock makes the settings folder.
     const platform::FolderMadeForStart settingsFolder(defaultsPath.parent_path());
-    auto begun = platform::SingleInstance::begin(defaultsPath, kHandoverWait);
+    auto begun = platform::SingleInstance::begin(
+        defaultsPath, kHandoverWait,
+        command.opensRunningPanel ? platform::HandoverRequest::openPanel : platform::HandoverRequest::onlyAnswer);
     if (!begun.instance) {
-        if (!begun.failure.empty()) showStartFailure(argc, argv, begun.failure);
+        // The user did not ask for a start that finds it running: a window about that would come
+        // at every login.
+        if (!begun.failure.empty() && begun.foundRunning && !command.opensRunningPanel)
+            std::fprintf(stderr, "tuftle: %s\n", begun.failure.c_str());
+        else if (!begun.failure.empty())
+            showStartFailure(argc, argv, begun.failure);
         return begun.exitStatus;
     }
     auto& instance = *begun.instance;

@@ -375,12 +375,15 @@ TEST_F(AppControllerTest, launchAtLogin_showsTheRealStateAndWhyAChangeFailed) {
     EXPECT_EQ(model->launchAtLoginMessage.get(), "");
 }
 
+// The entry, written before it marked the starts it makes, also gets the mark.
 TEST_F(AppControllerTest, startUp_pointsTheAutostartEntryOfAMovedTreeAtThisProgram) {
     TemporaryAutostart autostart;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
     const std::filesystem::path before = autostart.folder() / "old-prefix" / self.filename();
-    testfiles::writeFile(app::LaunchAtLoginManager::autostartFilePath(),
-                         app::LaunchAtLoginManager::desktopEntry(before));
+    std::string unmarked = app::LaunchAtLoginManager::desktopEntry(before);
+    const std::string mark = std::string(" ") + app::LaunchAtLoginManager::loginStartArgument;
+    unmarked.erase(unmarked.find(mark), mark.size());
+    testfiles::writeFile(app::LaunchAtLoginManager::autostartFilePath(), unmarked);
 
     ::testing::internal::CaptureStderr();
     startApp();

@@ -8,9 +8,10 @@
 namespace app {
 namespace {
 
-// A start without arguments, or with those a session manager restores the program with, starts
-// the program; the first question is answered on its own stream, and anything else is refused in
-// one line that names it.
+// A start without arguments, with those a session manager restores the program with, or with the
+// autostart entry's mark starts the program, and only a plain one asks a running one for its panel;
+// the first question is answered on its own stream, and anything else is refused in one line that
+// names it.
 TEST(CommandLine, startsPlainOrFromTheSessionAndAnswersTheFirstQuestion) {
     const struct {
         std::vector<const char*> arguments;
@@ -18,6 +19,7 @@ TEST(CommandLine, startsPlainOrFromTheSessionAndAnswersTheFirstQuestion) {
         int status;
         const char* output;  // a part of it; nothing when empty
         const char* error;
+        bool opensRunningPanel = true;
     } rows[] = {
         {{}, true, 0, "", ""},
         {{"--help"}, false, 0, "Usage: tuftle", ""},
@@ -30,10 +32,16 @@ TEST(CommandLine, startsPlainOrFromTheSessionAndAnswersTheFirstQuestion) {
         {{"--help", "--version"}, false, 0, "Usage: tuftle", ""},
         {{"--version", "-h"}, false, 0, "tuftle 9.8.7\n", ""},
         {{"--help", "--bogus"}, false, 2, "", "unknown argument '--bogus'"},
-        {{"-session", "10d6f1a2b3c4_1733650000_123456"}, true, 0, "", ""},
-        {{"--session", "10d6f1a2b3c4_1733650000_123456"}, true, 0, "", ""},
-        {{"-session", "10d6f1a2b3c4_1_2", "-name", "tuftle"}, true, 0, "", ""},
-        {{"-session", "--help"}, true, 0, "", ""},
+        {{"-session", "10d6f1a2b3c4_1733650000_123456"}, true, 0, "", "", false},
+        {{"--session", "10d6f1a2b3c4_1733650000_123456"}, true, 0, "", "", false},
+        {{"-session", "10d6f1a2b3c4_1_2", "-name", "tuftle"}, true, 0, "", "", false},
+        {{"-name", "tuftle"}, true, 0, "", ""},
+        {{"-session", "--help"}, true, 0, "", "", false},
+        {{"--autostart"}, true, 0, "", "", false},
+        {{"--autostart", "--session", "10d6"}, true, 0, "", "", false},
+        {{"--autostart", "--help"}, false, 0, "--autostart", "", false},
+        {{"--autostart=yes"}, false, 2, "", "unknown argument '--autostart=yes'"},
+        {{"-autostart"}, false, 2, "", "unknown argument '-autostart'"},
         {{"-session", "10d6", "--version"}, false, 0, "tuftle 9.8.7\n", ""},
         {{"-session"}, false, 2, "", "'-session' needs a value"},
         {{"-session=10d6"}, false, 2, "", "unknown argument '-session=10d6'"},
@@ -48,6 +56,9 @@ TEST(CommandLine, startsPlainOrFromTheSessionAndAnswersTheFirstQuestion) {
         for (size_t i = 1; i < argv.size(); ++i) what += std::string(i > 1 ? " " : "") + argv[i];
         EXPECT_EQ(answer.startsProgram, row.starts) << what;
         EXPECT_EQ(answer.exitStatus, row.status) << what;
+        if (answer.startsProgram) {
+            EXPECT_EQ(answer.opensRunningPanel, row.opensRunningPanel) << what;
+        }
         EXPECT_EQ(answer.standardOutput.empty(), !*row.output) << what;
         EXPECT_NE(answer.standardOutput.find(row.output), std::string::npos) << what;
         EXPECT_EQ(answer.standardError.empty(), !*row.error) << what;

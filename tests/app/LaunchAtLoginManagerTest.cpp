@@ -47,7 +47,9 @@ TEST_F(LaunchAtLoginManagerTest, enableAndDisable_createAndRemoveTheAutostartEnt
     EXPECT_EQ(text.rfind("[Desktop Entry]\n", 0), 0u);
     EXPECT_NE(text.find("\nType=Application\n"), std::string::npos);
     const fs::path self = fs::read_symlink("/proc/self/exe");
-    EXPECT_NE(text.find("\nExec=\"" + self.string() + "\"\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nExec=\"" + self.string() + "\" " + LaunchAtLoginManager::loginStartArgument + "\n"),
+              std::string::npos)
+        << text;
     EXPECT_EQ(std::distance(fs::directory_iterator(entry().parent_path()), fs::directory_iterator()), 1)
         << "no temporary file is left beside the entry";
 
@@ -164,6 +166,55 @@ TEST_F(LaunchAtLoginManagerTest, followMovedProgram_rewritesOnlyOurEntryNamingAG
     }
 }
 
+// An entry that starts this program as entries did before they marked their starts gets the mark;
+// one that starts anything else, or already with arguments, is the user's.
+TEST_F(LaunchAtLoginManagerTest, markLoginStart_marksOnlyAnEntryStartingThisVeryProgramPlainly) {
+    const fs::path self = fs::read_symlink("/proc/self/exe");
+    const fs::path link = root / "bin" / "linked";
+    fs::create_directories(link.parent_path());
+    fs::create_symlink(self, link);
+    const std::string mark = LaunchAtLoginManager::loginStartArgument;
+    const std::string execSelf = app::execArgument(self.string());
+    std::string ours = LaunchAtLoginManager::desktopEntry(self);
+    ours.replace(ours.find(execSelf + " " + mark), execSelf.size() + 1 + mark.size(), "{exec}");
+    struct Case {
+        const char* name;
+        std::string entry;  // {exec} stands for the Exec value
+        std::string exec;
+        bool marked;
+    };
+    const Case cases[] = {
+        {"ours, written before the mark", ours, execSelf, true},
+        {"through a link to this program", "[Desktop Entry]\nExec={exec}\n", link.string(), true},
+        {"edited: other keys, comments, CRLF kept",
+         "# mine\r\n[Desktop Entry]\r\nName=My pets\r\nExec = {exec}  \r\nX-GNOME-Autostart-Delay=30\r\n"
+         "[Desktop Action x]\r\nExec=/elsewhere\r\n",
+         execSelf, true},
+        {"marked already", "[Desktop Entry]\nExec={exec}\n", execSelf + " " + mark, false},
+        {"with other arguments", "[Desktop Entry]\nExec={exec}\n", execSelf + " --later", false},
+        {"naming another program", "[Desktop Entry]\nExec={exec}\n", "/bin/true", false},
+        {"naming a gone program of this name", "[Desktop Entry]\nExec={exec}\n",
+         (root / "old-prefix" / self.filename()).string(), false},
+        {"naming by name only, found on the PATH", "[Desktop Entry]\nExec={exec}\n", self.filename().string(), false},
+    };
+    const auto filled = [](std::string text, const std::string& exec) {
+        for (size_t at; (at = text.find("{exec}")) != std::string::npos;) text.replace(at, 6, exec);
+        return text;
+    };
+    fs::create_directories(entry().parent_path());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testfiles::writeFile(entry(), filled(c.entry, c.exec));
+        fs::permissions(entry(), fs::perms(0640));
+        EXPECT_EQ(LaunchAtLoginManager::markLoginStart(), c.marked);
+        EXPECT_EQ(readFile(entry()), filled(c.entry, c.marked ? c.exec + " " + mark : c.exec));
+        EXPECT_EQ(fs::status(entry()).permissions(), fs::perms(0640)) << "the file keeps its mode";
+    }
+    fs::remove(entry());
+    EXPECT_FALSE(LaunchAtLoginManager::markLoginStart());
+    EXPECT_FALSE(fs::exists(entry())) << "an entry made where there was none";
+}
+
 // Only a regular file of our own is rewritten; nothing is made where there was no entry.
 TEST_F(LaunchAtLoginManagerTest, followMovedProgram_leavesWhatIsNoEntryFileAlone) {
     const fs::path self = fs::read_symlink("/proc/self/exe");
@@ -204,7 +255,7 @@ TEST(LaunchAtLoginDesktopEntry, execQuotesAndEscapesThePath) {
     const std::string text = LaunchAtLoginManager::desktopEntry("/opt/my apps/50%/tu\"f$tle\\x");
     // Quoted for the command line, then the backslashes doubled for the file, the percent sign
     // written twice so it is no field code.
-    EXPECT_NE(text.find("\nExec=\"/opt/my apps/50%%/tu\\\\\"f\\\\$tle\\\\\\\\x\"\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nExec=\"/opt/my apps/50%%/tu\\\\\"f\\\\$tle\\\\\\\\x\" "), std::string::npos) << text;
 }
 
 // The autostart entry is the installed launcher's program: same name, words and icon.

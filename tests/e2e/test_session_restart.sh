@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Under an XSMP session manager, as on a desktop that restores the last session at login: each
 # save tells the manager to start the program again with the session while "launch at login" is
-# off, and never while the autostart entry starts it anyway (a second start would only open the
-# first one's panel); a save in the middle of the session leaves the program running, and the
+# off, and never while the autostart entry starts it anyway (a second start would only find the
+# first one running); a save in the middle of the session leaves the program running, and the
 # manager's word at logout ends it in order. The command the program registered starts it again
-# as a plain start does.
+# as a plain start does. A login that restores an older session and runs the autostart entry too,
+# in either order, runs one program with its pets and opens no panel; the entry an older version
+# wrote is brought to that on the first start; a plain start still opens the panel. A start at
+# login that finds the program stopped says so in its log, not in a window.
 source "$(dirname "$0")/lib.sh"
 program=$(e2e_program_argument "$@")
 manager=$(dirname "$program")/session_manager
@@ -61,11 +64,61 @@ e2e_wait_app_exit 10 || e2e_fail "still running 10 s after the session manager t
 [[ $E2E_APP_STATUS == 0 ]] || e2e_fail "exit status $E2E_APP_STATUS after the session ended, expected 0"
 e2e_defaults_is runtime.cleanExit true || e2e_fail "runtime.cleanExit is not true after the session ended"
 
-e2e_step "the session is restored with the registered command: $command"
+# Every pet window on the screen, of any program: a second copy would add its own.
+all_pet_windows() {
+  xwininfo -root -children | awk -v size=" $((52 + 2 * E2E_PET_MARGIN))x" 'index($0, size) { print $1 }' |
+    while read -r id; do if xwininfo -id "$id" 2>/dev/null | grep -q IsViewable; then echo "$id"; fi; done | sort
+}
+# start_unasked <command...>: a start the user did not ask for, while the program runs: it ends
+# at once with status 0 and says nothing, and the program goes on alone, with its pets and no
+# panel, once it has taken a save after that start's call.
+start_unasked() {
+  local status=0
+  timeout 10 "$@" >"$E2E_WORK/unasked.out" 2>&1 || status=$?
+  [[ $status == 0 && ! -s $E2E_WORK/unasked.out ]] ||
+    e2e_fail "\"$*\" ended with status $status and said: $(<"$E2E_WORK/unasked.out")"
+  checkpoint $restart_never
+  ! e2e_panel_open || e2e_fail "\"$*\" opened the running program's panel"
+  pets_shown || e2e_fail "the program's pets are gone"
+  [[ $(all_pet_windows) == "$(e2e_pet_window_ids | sort)" ]] || e2e_fail "pets of another program are shown"
+}
+
+e2e_step "login restores the session with the registered command ($command); the entry is an older version's"
+printf '[Desktop Entry]\nType=Application\nName=Tuftle\nExec="%s"\n' "$program" >"$autostart_entry"
 read -r -a words <<<"$command"
 e2e_start_app "${words[@]}"
 e2e_expect_while_running 10 "the pets" pets_shown
 e2e_expect_while_running 10 "the tray icon in trayer" e2e_tray_icon_present
 e2e_expect_while_running 10 "the program back in its session" grep -q " $session_id\$" "$E2E_WORK/manager.out"
+e2e_expect_while_running 10 "the autostart entry's start marked" \
+  grep -qx "Exec=\"$program\" --autostart" "$autostart_entry"
+# The entry's words, as the desktop splits them: ours need no more than quotes.
+mapfile -t autostart < <(sed -n 's/^Exec=//p' "$autostart_entry" | xargs printf '%s\n')
+
+e2e_step "then the autostart entry's start (${autostart[*]}): the one program goes on, no panel"
+start_unasked "${autostart[@]}"
+e2e_kill_app TERM 5 || e2e_fail "still running 5 s after SIGTERM"
+[[ $E2E_APP_STATUS == 0 ]] || e2e_fail "exit status $E2E_APP_STATUS after SIGTERM, expected 0"
+
+e2e_step "the other way round: the autostart entry's start first, then the session's"
+# shellcheck disable=SC2034 # read by the eval below
+before=$(saves)
+e2e_start_app "${autostart[@]}"
+e2e_expect_while_running 10 "the pets" pets_shown
+e2e_expect_while_running 10 "the tray icon in trayer" e2e_tray_icon_present
+e2e_expect_while_running 10 "the program's first save, new to the session" eval '(($(saves) > before))'
+start_unasked "${words[@]}"
+
+e2e_step "while the program is stopped, the autostart entry's start says why on its standard error, and shows no window"
+kill -STOP "$E2E_APP_PID"
+status=0
+timeout 20 "${autostart[@]}" >"$E2E_WORK/stopped.out" 2>&1 || status=$?
+kill -CONT "$E2E_APP_PID"
+[[ $status == 1 ]] && grep -q "it did not answer within 5 s" "$E2E_WORK/stopped.out" ||
+  e2e_fail "the start ended with status $status and said: $(<"$E2E_WORK/stopped.out")"
+
+e2e_step "a plain start, as from a terminal or the launcher, opens the panel"
+timeout 10 "$program" >"$E2E_WORK/plain.out" 2>&1 || e2e_fail "the plain start failed: $(<"$E2E_WORK/plain.out")"
+e2e_expect_while_running 5 "the panel" e2e_panel_open
 e2e_kill_app TERM 5 || e2e_fail "still running 5 s after SIGTERM"
 [[ $E2E_APP_STATUS == 0 ]] || e2e_fail "exit status $E2E_APP_STATUS after SIGTERM, expected 0"

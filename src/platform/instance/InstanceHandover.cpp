@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/epoll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -25,8 +26,13 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
+constexpr char kOpenPanel = 'p';
+constexpr char kOnlyAnswer = 'a';
 constexpr char kAnswer = 'k';
 constexpr char kOutOfDescriptors = 'f';
+// Calls taken before their request came; more wait in the listening queue meanwhile. Their
+// callers send it right after connecting, so only a start that has lost the processor waits.
+constexpr size_t kWaitingCalls = 8;
 // Descriptors the program must have free to open its panel (windows, the toolkit's wake-ups).
 constexpr int kPanelDescriptors = 16;
 // Between two tries of a caller whose instance does not listen yet.
@@ -65,10 +71,14 @@ void sendAnswer(int call, char answer) {
 
 }  // namespace
 
+std::string handoverSocketName(const fs::path& settingsFile) {
+    return InstanceLock::runtimeName(settingsFile) + ".socket";
+}
+
 std::optional<fs::path> handoverSocketPath(const fs::path& settingsFile, std::string& problem) {
     const auto runtime = privateRuntimeFolder(problem);
     if (!runtime) return std::nullopt;
-    return *runtime / (InstanceLock::runtimeName(settingsFile) + ".socket");
+    return *runtime / handoverSocketName(settingsFile);
 }
 
 std::unique_ptr<HandoverListener> HandoverListener::listen(const fs::path& socket, std::string& problem) {
@@ -77,9 +87,15 @@ std::unique_ptr<HandoverListener> HandoverListener::listen(const fs::path& socke
         problem = "the name " + socket.string() + " is too long for a socket";
         return nullptr;
     }
+    const int ready = ::epoll_create1(EPOLL_CLOEXEC);
+    if (ready < 0) {
+        problem = failed("cannot wait for calls", errno);
+        return nullptr;
+    }
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         problem = failed("cannot make a socket", errno);
+        ::close(ready);
         return nullptr;
     }
     // Only the lock's holder gets here: a socket of this user's found is a killed instance's.
@@ -89,71 +105,111 @@ std::unique_ptr<HandoverListener> HandoverListener::listen(const fs::path& socke
     const bool bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     const int error = errno;
     ::umask(mask);
-    if (!bound || ::listen(fd, SOMAXCONN) != 0) {
+    epoll_event watch{EPOLLIN, {.fd = fd}};
+    if (!bound || ::listen(fd, SOMAXCONN) != 0 || ::epoll_ctl(ready, EPOLL_CTL_ADD, fd, &watch) != 0) {
         problem = failed("cannot listen at " + socket.string(), bound ? errno : error);
+        if (bound) ::unlink(socket.c_str());
         ::close(fd);
+        ::close(ready);
         return nullptr;
     }
-    std::unique_ptr<HandoverListener> listener(new HandoverListener(fd, socket));
+    std::unique_ptr<HandoverListener> listener(new HandoverListener(fd, ready, socket));
     listener->spare_ = openSpare();
     return listener;
 }
 
 HandoverListener::~HandoverListener() {
-    ::close(fd_);
+    for (const int call : waiting_) ::close(call);
+    ::close(listening_);
+    ::close(ready_);
     if (spare_ >= 0) ::close(spare_);
     ::unlink(socket_.c_str());
 }
 
+bool HandoverListener::serve(int call, bool& panelAsked) {
+    char request = 0;
+    ssize_t got;
+    do {
+        got = ::recv(call, &request, 1, MSG_DONTWAIT);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return false;
+    if (got == 1 && request == kOnlyAnswer) {
+        sendAnswer(call, kAnswer);
+    } else if (got == 1 && request == kOpenPanel) {
+        const bool room = hasPanelDescriptors(listening_);
+        panelAsked = panelAsked || room;
+        sendAnswer(call, room ? kAnswer : kOutOfDescriptors);
+    }
+    // Anything else, or a caller that left, goes unanswered.
+    ::close(call);
+    return true;
+}
+
+void HandoverListener::takeCalls(bool take) {
+    if (take == taking_) return;
+    epoll_event watch{EPOLLIN, {.fd = listening_}};
+    taking_ = ::epoll_ctl(ready_, take ? EPOLL_CTL_ADD : EPOLL_CTL_DEL, listening_, &watch) == 0 ? take : taking_;
+}
+
 bool HandoverListener::answer() {
-    bool ours = false;
+    bool panelAsked = false;
     if (spare_ < 0) spare_ = openSpare();
-    while (true) {
-        int call = ::accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    // A call served is closed, which takes it out of the epoll set too.
+    std::erase_if(waiting_, [&](int call) { return serve(call, panelAsked); });
+    while (waiting_.size() < kWaitingCalls) {
+        int call = ::accept4(listening_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         bool crowded = false;
         if (call < 0 && (errno == EMFILE || errno == ENFILE) && spare_ >= 0) {
             // Out of descriptors: the spare makes room to take the call and turn it away, or it
             // would stay waiting and keep the descriptor readable.
             ::close(spare_);
-            call = ::accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+            call = ::accept4(listening_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
             crowded = true;
         }
         if (call < 0) {
             const int error = errno;
             if (crowded) spare_ = openSpare();
             if (error == EINTR || error == ECONNABORTED) continue;
-            return ours;
+            break;
         }
         ucred peer{};
         socklen_t length = sizeof peer;
-        if (::getsockopt(call, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && peer.uid == ::geteuid()) {
-            if (!crowded && hasPanelDescriptors(fd_)) {
-                ours = true;
-                sendAnswer(call, kAnswer);
-            } else {
-                sendAnswer(call, kOutOfDescriptors);
-            }
+        const bool ours = ::getsockopt(call, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && peer.uid == ::geteuid();
+        if (!ours || crowded) {
+            // Another user's call goes unanswered; one taken with the spare is turned away at once,
+            // so that the spare is back for the next.
+            if (ours) sendAnswer(call, kOutOfDescriptors);
+            ::close(call);
+        } else if (!serve(call, panelAsked)) {
+            epoll_event watch{EPOLLIN, {.fd = call}};
+            if (::epoll_ctl(ready_, EPOLL_CTL_ADD, call, &watch) == 0)
+                waiting_.push_back(call);
+            else
+                ::close(call);
         }
-        ::close(call);
         if (crowded) spare_ = openSpare();
     }
+    takeCalls(waiting_.size() < kWaitingCalls);
+    return panelAsked;
 }
 
-std::string askRunningInstance(const fs::path& socket, double timeout) {
+HandoverCall askRunningInstance(const fs::path& socket, double timeout, HandoverRequest request) {
+    using Outcome = HandoverCall::Outcome;
     sockaddr_un address;
-    if (!addressOf(socket, address)) return "the name " + socket.string() + " is too long for a socket";
+    if (!addressOf(socket, address))
+        return {Outcome::failed, "the name " + socket.string() + " is too long for a socket"};
     const auto deadline =
         Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeout));
     const auto remaining = [&] { return std::max<Clock::duration>(Clock::duration::zero(), deadline - Clock::now()); };
-    std::string why;
     while (true) {
         // Believed only where no other user could have put it.
         struct stat st {};
         if (::lstat(socket.c_str(), &st) == 0 || errno != ENOENT) {
-            if (auto problem = ownFileProblem(socket, S_IFSOCK); !problem.empty()) return problem;
+            if (auto problem = ownFileProblem(socket, S_IFSOCK); !problem.empty())
+                return {Outcome::notThisUsers, problem};
         }
         const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (fd < 0) return failed("cannot make a socket", errno);
+        if (fd < 0) return {Outcome::failed, failed("cannot make a socket", errno)};
         // A connect to a listener whose queue is full blocks until there is room, or this long.
         // At least a moment: a zero timeout would wait for ever.
         const auto left =
@@ -163,11 +219,11 @@ std::string askRunningInstance(const fs::path& socket, double timeout) {
         if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
             const int error = errno;
             ::close(fd);
-            why = failed("it does not listen at " + socket.string(), error);
             // Not listening yet (it is still starting), or busy: tried again until the time is up.
             const bool worthRetrying =
                 error == ENOENT || error == ECONNREFUSED || error == EAGAIN || error == EINTR || error == EINPROGRESS;
-            if (!worthRetrying || remaining() <= kRetryPause) return why;
+            if (!worthRetrying || remaining() <= kRetryPause)
+                return {Outcome::failed, failed("it does not listen at " + socket.string(), error)};
             std::this_thread::sleep_for(kRetryPause);
             continue;
         }
@@ -175,8 +231,11 @@ std::string askRunningInstance(const fs::path& socket, double timeout) {
         socklen_t length = sizeof peer;
         if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || peer.uid != ::geteuid()) {
             ::close(fd);
-            return "the program listening at " + socket.string() + " is not this user's";
+            return {Outcome::notThisUsers, "the program listening at " + socket.string() + " is not this user's"};
         }
+        const char asked = request == HandoverRequest::openPanel ? kOpenPanel : kOnlyAnswer;
+        // One that fails leaves the call unanswered, which says enough.
+        [[maybe_unused]] const auto sent = ::send(fd, &asked, 1, MSG_NOSIGNAL);
         pollfd ring{fd, POLLIN, 0};
         int ready;
         do {
@@ -184,18 +243,19 @@ std::string askRunningInstance(const fs::path& socket, double timeout) {
             ready = ::poll(&ring, 1, static_cast<int>(ms));
         } while (ready < 0 && errno == EINTR);
         char answer = 0;
+        HandoverCall call;
         if (ready == 0)
-            why = "it did not answer within " + std::to_string(static_cast<int>(timeout)) + " s";
+            call = {Outcome::unanswered, "it did not answer"};
         else if (ready < 0 || ::recv(fd, &answer, 1, 0) != 1)
-            why = "it hung up without an answer";
-        else if (answer == kOutOfDescriptors)
-            why = "it has run out of file descriptors";
-        else if (answer != kAnswer)
-            why = "it hung up without an answer";
-        else
-            why.clear();
+            call = {Outcome::failed, "it hung up without an answer"};
+        // Short of descriptors it runs all the same, which is all a start that only asks to be
+        // answered wants to know.
+        else if (answer == kOutOfDescriptors && request == HandoverRequest::openPanel)
+            call = {Outcome::failed, "it has run out of file descriptors"};
+        else if (answer != kAnswer && answer != kOutOfDescriptors)
+            call = {Outcome::failed, "it hung up without an answer"};
         ::close(fd);
-        return why;
+        return call;
     }
 }
 

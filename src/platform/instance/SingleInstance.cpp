@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 namespace platform {
@@ -9,63 +10,95 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+using Outcome = HandoverCall::Outcome;
 
 // Between two looks for an instance that holds the lock but may not listen yet.
 constexpr auto kLookAgain = std::chrono::milliseconds(50);
 
-// Calls every instance of this settings file that listens, in any runtime folder, until one
-// answers: empty then, else why none did. `keepLooking` until `wait` is up, for an instance
-// that is known to run but may still be starting.
-std::string askInstanceAnywhere(const fs::path& settingsFile, double wait, bool keepLooking) {
-    const std::string name = InstanceLock::runtimeName(settingsFile) + ".socket";
+// Calls every instance that listens at a socket named `name`, in any runtime folder, until one
+// answers, and answers how the call that says most ended: one to a listener of this user's
+// before one to another user's; nothing when no listener of this user's was found. `keepLooking`
+// until `wait` is up, for an instance that is known to run but may still be starting.
+std::optional<HandoverCall> askInstanceAnywhere(const std::string& name, double wait, bool keepLooking,
+                                                HandoverRequest request) {
     const auto deadline =
         Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(wait));
-    std::string why = "no copy of it listens at a socket named " + name;
+    std::optional<HandoverCall> ours;
     while (true) {
         for (const auto& socket : listeningSockets(name)) {
             const double left = std::chrono::duration<double>(deadline - Clock::now()).count();
-            if ((why = askRunningInstance(socket, std::max(left, 0.1))).empty()) return why;
+            auto call = askRunningInstance(socket, std::max(left, 0.1), request);
+            if (call.answered()) return call;
+            if (call.outcome != Outcome::notThisUsers) ours = std::move(call);
         }
-        if (!keepLooking || Clock::now() + kLookAgain >= deadline) return why;
+        if (!keepLooking || Clock::now() + kLookAgain >= deadline) return ours;
         std::this_thread::sleep_for(kLookAgain);
     }
 }
 
+std::string seconds(double wait) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g s", wait);
+    return text;
+}
+
+// Why a running instance of this user's could not be reached, for a start that waited `wait`.
+std::string unreachedWhy(const std::optional<HandoverCall>& call, double wait, const std::string& socketName,
+                         const std::string& runtimeProblem) {
+    // Its own wait may have been what was left of the start's.
+    if (call && call->outcome == Outcome::unanswered) return call->why + " within " + seconds(wait);
+    if (call) return call->why;
+    // A start that finds no runtime folder of its own finds the instance without one too.
+    if (!runtimeProblem.empty()) return "it has no runtime folder to listen in, as " + runtimeProblem;
+    return "no copy of it listens at a socket named " + socketName;
+}
+
 }  // namespace
 
-SingleInstance::Start SingleInstance::begin(const fs::path& settingsFile, double wait) {
+SingleInstance::Start SingleInstance::begin(const fs::path& settingsFile, double wait, HandoverRequest request) {
     using Holder = InstanceLock::Attempt::Holder;
     Start start;
     auto attempt = InstanceLock::acquire(settingsFile);
     std::string runtimeProblem;
     const auto socket = handoverSocketPath(settingsFile, runtimeProblem);
+    const std::string socketName = handoverSocketName(settingsFile);
     if (!attempt.lock) {
+        std::optional<HandoverCall> call;
         std::string why;
         switch (attempt.holder) {
             case Holder::none:
                 why = attempt.problem;
                 break;
             case Holder::instanceHere:
-                why = socket ? askRunningInstance(*socket, wait) : runtimeProblem;
+                if (socket) call = askRunningInstance(*socket, wait, request);
+                why = call && call->answered() ? "" : unreachedWhy(call, wait, socketName, runtimeProblem);
                 break;
             case Holder::instanceElsewhere:
-                why = askInstanceAnywhere(settingsFile, wait, true);
+                call = askInstanceAnywhere(socketName, wait, true, request);
+                why = call && call->answered() ? "" : unreachedWhy(call, wait, socketName, runtimeProblem);
                 break;
             case Holder::anotherProgram:
                 // Named so only once no instance of this user's answers.
-                why = askInstanceAnywhere(settingsFile, wait, false).empty() ? "" : attempt.problem;
+                call = askInstanceAnywhere(socketName, wait, false, request);
+                why = call && call->answered() ? "" : attempt.problem;
                 break;
         }
         start.exitStatus = why.empty() ? 0 : 1;
+        start.foundRunning = attempt.holder == Holder::instanceHere || attempt.holder == Holder::instanceElsewhere;
         if (why.empty() || attempt.holder == Holder::none || attempt.holder == Holder::anotherProgram)
             start.failure = why;
-        else
+        else if (request == HandoverRequest::openPanel)
             start.failure = "already running, but its panel could not be opened: " + why;
+        else
+            start.failure = "already running, but it could not be reached: " + why;
         return start;
     }
     // Without the settings folder's lock, an instance with another runtime folder holds another
     // lock file: only its call answered tells it runs.
-    if (!attempt.lock->locksSettings() && askInstanceAnywhere(settingsFile, wait, false).empty()) return start;
+    if (!attempt.lock->locksSettings()) {
+        if (const auto call = askInstanceAnywhere(socketName, wait, false, request); call && call->answered())
+            return start;
+    }
     start.instance.reset(new SingleInstance(std::move(attempt.lock)));
     auto& instance = *start.instance;
     if (socket)

@@ -15,9 +15,9 @@ class SingleInstance final {
 public:
     struct Start;
     // Takes the instance lock for `settingsFile` and listens for second starts; where an
-    // instance of this user's holds the lock, asks it to open its panel, wherever it listens,
+    // instance of this user's holds the lock, makes `request` of it, wherever it listens,
     // waiting at most `wait` seconds. A start that can take no lock at all does not run.
-    static Start begin(const std::filesystem::path& settingsFile, double wait);
+    static Start begin(const std::filesystem::path& settingsFile, double wait, HandoverRequest request);
 
     // Whether a second start reaches this instance; else listenProblem() says why not.
     bool reachable() const { return listener_ != nullptr; }
@@ -36,12 +36,14 @@ private:
 
 struct SingleInstance::Start {
     // This run's instance; null when this start ends here, with `exitStatus`: 0 only once a
-    // running instance of this user's took the call to open its panel.
+    // running instance of this user's took the call (to open its panel, when asked to).
     std::unique_ptr<SingleInstance> instance;
     int exitStatus = 0;
     // Why a start that ends here did not run or could not reach the running instance; empty
     // when it did.
     std::string failure;
+    // Whether the lock tells that an instance of this user's runs, reached or not.
+    bool foundRunning = false;
 };
 
 }  // namespace platform

@@ -23,7 +23,7 @@ public:
     void routeTerminationSignals();
     // Each time a session manager saves the session, tells it to start the program again with the
     // session, unless `startsAtLogin` says something else starts it at login anyway: a second
-    // start then would only open the first one's panel.
+    // start then would only find the first one running.
     void tellSessionHowToComeBack(std::function<bool()> startsAtLogin);
     bool hasTerminated() const { return terminated_; }
 

@@ -77,21 +77,25 @@ TEST(InstanceHandover, aSecondStartIsAnsweredByTheListenerOnly) {
         ASSERT_EQ(::link(socket.c_str(), (folder / "left").c_str()), 0);
     }
     fs::rename(folder / "left", socket);
-    EXPECT_NE(askRunningInstance(socket, 1), "") << "a killed instance's socket";
+    EXPECT_FALSE(askRunningInstance(socket, 1, HandoverRequest::openPanel).answered()) << "a killed instance's socket";
 
     const auto listener = HandoverListener::listen(socket, problem);
     ASSERT_TRUE(listener) << problem;
     EXPECT_FALSE(listener->answer()) << "no call yet";
-    auto call = std::async(std::launch::async, [&] { return askRunningInstance(socket, 10); });
+    auto call =
+        std::async(std::launch::async, [&] { return askRunningInstance(socket, 10, HandoverRequest::openPanel); });
     pollfd ring{listener->fd(), POLLIN, 0};
-    ASSERT_EQ(::poll(&ring, 1, 10000), 1);
-    EXPECT_TRUE(listener->answer());
-    EXPECT_EQ(call.get(), "");
+    bool panelAsked = false;
+    while (call.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        if (::poll(&ring, 1, 50) == 1) panelAsked = listener->answer() || panelAsked;
+    EXPECT_TRUE(panelAsked);
+    EXPECT_EQ(call.get().why, "");
 
-    EXPECT_NE(askRunningInstance(socket, 0.2), "") << "a listener that does not answer";
+    const auto unanswered = askRunningInstance(socket, 0.2, HandoverRequest::openPanel);
+    EXPECT_EQ(unanswered.outcome, HandoverCall::Outcome::unanswered) << "a listener that does not answer";
     EXPECT_TRUE(listener->answer()) << "the late call is answered, to a caller that left";
     EXPECT_FALSE(fs::exists(folder / "missing.socket"));
-    EXPECT_NE(askRunningInstance(folder / "missing.socket", 0.3), "");
+    EXPECT_FALSE(askRunningInstance(folder / "missing.socket", 0.3, HandoverRequest::openPanel).answered());
 }
 
 // Many second starts at once all reach the listener: none is turned away by a full queue.
@@ -104,8 +108,9 @@ TEST(InstanceHandover, twentyStartsAtOnceAreAllAnswered) {
     std::atomic<int> ended = 0;
     std::vector<std::future<std::string>> calls;
     for (int i = 0; i < 20; ++i) {
-        calls.push_back(std::async(std::launch::async, [&] {
-            auto why = askRunningInstance(socket, 20);
+        calls.push_back(std::async(std::launch::async, [&, i] {
+            auto why =
+                askRunningInstance(socket, 20, i % 2 ? HandoverRequest::openPanel : HandoverRequest::onlyAnswer).why;
             ++ended;
             return why;
         }));
@@ -118,13 +123,79 @@ TEST(InstanceHandover, twentyStartsAtOnceAreAllAnswered) {
     answering.get();
 }
 
-// A caller that connected, before the program ran short of descriptors.
-int connectTo(const fs::path& socket) {
+// A caller that connected, and sent `request` unless it is empty: the byte that asks for the
+// panel ('p') or only for an answer ('a').
+int connectTo(const fs::path& socket, std::string_view request) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::strcpy(address.sun_path, socket.c_str());
-    return ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 ? fd : -1;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::send(fd, request.data(), request.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(request.size())) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool readable(int fd) {
+    pollfd ring{fd, POLLIN, 0};
+    return ::poll(&ring, 1, 0) == 1;
+}
+
+// Only a call that asks for the panel opens it; one that only asks for an answer gets one all the
+// same. A call taken before its request came waits for it without waking the program meanwhile,
+// as do callers beyond those it keeps waiting; one that leaves without a request is let go.
+TEST(InstanceHandover, onlyACallThatAsksForThePanelOpensIt) {
+    testfiles::TemporaryFolder folder;
+    const fs::path socket = folder / "tuftle.socket";
+    std::string problem;
+    const auto listener = HandoverListener::listen(socket, problem);
+    ASSERT_TRUE(listener) << problem;
+    const struct {
+        const char* what;
+        HandoverRequest request;
+        bool panel;
+    } rows[] = {{"a plain start", HandoverRequest::openPanel, true},
+                {"a start the user did not ask for", HandoverRequest::onlyAnswer, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        auto call = std::async(std::launch::async, [&] { return askRunningInstance(socket, 10, row.request); });
+        pollfd ring{listener->fd(), POLLIN, 0};
+        bool panelAsked = false;
+        while (call.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+            if (::poll(&ring, 1, 50) == 1) panelAsked = listener->answer() || panelAsked;
+        EXPECT_EQ(call.get().why, "");
+        EXPECT_EQ(panelAsked, row.panel);
+
+        // Twelve callers that connected and have not asked yet.
+        std::vector<int> callers;
+        for (int i = 0; i < 12; ++i) callers.push_back(connectTo(socket, ""));
+        ASSERT_EQ(std::count(callers.begin(), callers.end(), -1), 0);
+        EXPECT_FALSE(listener->answer()) << "nothing was asked yet";
+        EXPECT_FALSE(readable(listener->fd())) << "woken again before a request came";
+        const std::string request = row.request == HandoverRequest::openPanel ? "p" : "a";
+        for (const int caller : callers) ASSERT_EQ(::send(caller, request.data(), 1, MSG_NOSIGNAL), 1);
+        panelAsked = false;
+        for (size_t answered = 0; answered < callers.size();) {
+            ASSERT_EQ(::poll(&ring, 1, 10000), 1) << answered << " answered, then nothing woke the program";
+            panelAsked = listener->answer() || panelAsked;
+            answered = std::count_if(callers.begin(), callers.end(), [](int caller) { return readable(caller); });
+        }
+        EXPECT_EQ(panelAsked, row.panel);
+        for (const int caller : callers) {
+            char answer = 0;
+            EXPECT_EQ(::recv(caller, &answer, 1, MSG_DONTWAIT), 1);
+            ::close(caller);
+        }
+    }
+    const int leaving = connectTo(socket, "");
+    EXPECT_FALSE(listener->answer());
+    ::close(leaving);
+    pollfd ring{listener->fd(), POLLIN, 0};
+    ASSERT_EQ(::poll(&ring, 1, 10000), 1);
+    EXPECT_FALSE(listener->answer());
+    EXPECT_FALSE(readable(listener->fd())) << "a caller that left keeps waking the program";
 }
 
 // Short of descriptors the program turns a call away, with an answer, without asking for its
@@ -144,7 +215,7 @@ TEST(InstanceHandover, aProgramShortOfDescriptorsTurnsACallAwayAndIsNotWokenAgai
     } rows[] = {{"every descriptor in use", 0, false}, {"two left", 2, false}, {"plenty left", -1, true}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        const int caller = connectTo(socket);
+        const int caller = connectTo(socket, "p");
         ASSERT_GE(caller, 0);
         std::vector<int> filler;
         if (row.leftFree >= 0) {
@@ -168,7 +239,8 @@ TEST(InstanceHandover, aProgramShortOfDescriptorsTurnsACallAwayAndIsNotWokenAgai
         EXPECT_EQ(::recv(caller, &answer, 1, MSG_DONTWAIT), 1) << "the caller gets no answer";
         ::close(caller);
     }
-    EXPECT_NE(askRunningInstance(socket, 0.2), "") << "a listener that does not answer";
+    EXPECT_FALSE(askRunningInstance(socket, 0.2, HandoverRequest::openPanel).answered())
+        << "a listener that does not answer";
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <optional>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include "platform/instance/InstanceTestSupport.h"
 
@@ -64,8 +65,9 @@ private:
 };
 
 // What runs before the start under test, in the same process: a start that answers its calls,
-// one that holds the lock and never answers, or another program that locks the settings folder.
-enum class First { instance, silentHolder, otherProgram, nothing };
+// one that listens and never answers (a stopped program), one that holds the lock and does not
+// listen, or another program that locks the settings folder.
+enum class First { instance, stoppedInstance, silentHolder, otherProgram, nothing };
 
 // Another user's things, put in place before the starts.
 enum class Planted {
@@ -74,6 +76,9 @@ enum class Planted {
     filesInOpenedFallback,  // the user's own $TMPDIR/tuftle-<uid> left at 0777, with another user's
                             // lock file (locked) and socket (answering) in it
     socketElsewhere,        // another user's socket of the same name, listening in a folder of theirs
+    socketsInOpenFolders,   // sockets of the same name, listening in folders anyone may write to
+    everyFallbackFolder,    // tuftle-<uid> and tuftle-<uid>-1 to -9 in $TMPDIR, each taken by another
+                            // user (by things that are no folders, where the test is not root)
 };
 
 struct Row {
@@ -86,7 +91,8 @@ struct Row {
     bool secondWithoutTemporaryFolder;  // $TMPDIR that the user cannot write to
     int status;
     const char* failureHas;  // empty: no failure
-    int answered;            // calls the first start took
+    int answered;            // calls the first start took to open its panel
+    HandoverRequest request = HandoverRequest::openPanel;
 };
 
 // Runs the first start and then the second of `row` (in a child process), and answers what
@@ -101,9 +107,22 @@ std::string runStarts(const Row& row, const InstanceFolders& folders) {
     std::unique_ptr<SingleInstance> first;
     std::unique_ptr<InstanceLock> silent;
     std::unique_ptr<testing::OtherProgramLock> other;
+    // Made before the first start's socket and after it: /proc/net/unix lists sockets of later
+    // files mostly later.
+    std::vector<std::unique_ptr<ForeignListener>> open;
+    const auto plantInOpenFolders = [&] {
+        for (int i = 0; i < 4 && row.planted == Planted::socketsInOpenFolders; ++i) {
+            const fs::path folder = folders.tmp / ("open-" + std::to_string(open.size()));
+            fs::create_directories(folder);
+            ::chmod(folder.c_str(), 0777);
+            open.push_back(
+                std::make_unique<ForeignListener>(folder / (InstanceLock::runtimeName(folders.settings) + ".socket")));
+        }
+    };
+    plantInOpenFolders();
     useRuntimeFolder(row.firstWithRuntimeFolder);
-    if (row.first == First::instance) {
-        auto start = SingleInstance::begin(folders.settings, 1);
+    if (row.first == First::instance || row.first == First::stoppedInstance) {
+        auto start = SingleInstance::begin(folders.settings, 1, HandoverRequest::openPanel);
         if (!start.instance) return "the first start did not run: " + start.failure;
         first = std::move(start.instance);
     } else if (row.first == First::silentHolder) {
@@ -113,17 +132,18 @@ std::string runStarts(const Row& row, const InstanceFolders& folders) {
         other = std::make_unique<testing::OtherProgramLock>(folders.settings.parent_path());
         if (!other->locked()) return "the other program took no lock";
     }
+    plantInOpenFolders();
     std::atomic<bool> stop = false;
     std::atomic<int> answered = 0;
     std::thread answering([&] {
-        while (first && !stop) {
+        while (first && row.first == First::instance && !stop) {
             pollfd ring{first->callDescriptor(), POLLIN, 0};
             if (::poll(&ring, 1, 20) > 0 && first->answerCalls()) ++answered;
         }
     });
     useRuntimeFolder(row.secondWithRuntimeFolder);
     if (row.secondWithoutTemporaryFolder) ::setenv("TMPDIR", (folders.folder / "closed").c_str(), 1);
-    const auto second = SingleInstance::begin(folders.settings, 0.5);
+    const auto second = SingleInstance::begin(folders.settings, 0.5, row.request);
     stop = true;
     answering.join();
     if (other) other->end();
@@ -135,6 +155,13 @@ std::string runStarts(const Row& row, const InstanceFolders& folders) {
     if (expected.empty() != second.failure.empty() || second.failure.find(expected) == std::string::npos)
         wrong << "it said '" << second.failure << "'; ";
     if (answered != row.answered) wrong << "the first took " << answered << " calls; ";
+    const bool ours =
+        row.first == First::instance || row.first == First::stoppedInstance || row.first == First::silentHolder;
+    if (second.exitStatus != 0 && second.foundRunning != ours)
+        wrong << "found running: " << second.foundRunning << "; ";
+    for (const auto& listener : open) {
+        if (!listener->bound() || listener->calls() != 0) wrong << "a listener in an open folder was believed; ";
+    }
     return wrong.str();
 }
 
@@ -167,10 +194,28 @@ TEST(SingleInstance, aSecondStartEndsWithZeroOnlyWhenItsOwnRunningInstanceOpensT
          "another program, other-program (process ", 0},
         {"no lock anywhere", Planted::nothing, 0100, First::nothing, false, false, true, 1,
          "it can lock neither the settings folder ", 0},
+        {"stopped, with sockets of the same name in open folders", Planted::socketsInOpenFolders, 0700,
+         First::stoppedInstance, true, false, false, 1,
+         "already running, but its panel could not be opened: it did not answer within 0.5 s", 0},
+        {"stopped, in one runtime folder", Planted::nothing, 0700, First::stoppedInstance, true, true, false, 1,
+         "already running, but its panel could not be opened: it did not answer within 0.5 s", 0},
+        {"every fallback runtime folder taken", Planted::everyFallbackFolder, 0700, First::instance, false, false,
+         false, 1, "its panel could not be opened: it has no runtime folder to listen in, as ", 0},
+        // The user did not ask for these (the session manager's and the login's).
+        {"unasked, both in one runtime folder", Planted::nothing, 0700, First::instance, true, true, false, 0, "", 0,
+         HandoverRequest::onlyAnswer},
+        {"unasked, the first without XDG_RUNTIME_DIR", Planted::nothing, 0700, First::instance, false, true, false, 0,
+         "", 0, HandoverRequest::onlyAnswer},
+        {"unasked, settings folder 0100, two runtime folders", Planted::nothing, 0100, First::instance, true, false,
+         false, 0, "", 0, HandoverRequest::onlyAnswer},
+        {"unasked, the instance never answers", Planted::nothing, 0700, First::silentHolder, true, true, false, 1,
+         "already running, but it could not be reached: it does not listen", 0, HandoverRequest::onlyAnswer},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        if (row.planted != Planted::nothing && !root) {
+        const bool anyUser =
+            row.planted == Planted::socketsInOpenFolders || row.planted == Planted::everyFallbackFolder;
+        if (row.planted != Planted::nothing && !anyUser && !root) {
             std::printf("[ SKIPPED  ] %s: another user's files need a run as root\n", row.what);
             continue;
         }
@@ -181,7 +226,7 @@ TEST(SingleInstance, aSecondStartEndsWithZeroOnlyWhenItsOwnRunningInstanceOpensT
         ::chmod((folders.folder / "closed").c_str(), 0555);
         const std::string name = InstanceLock::runtimeName(folders.settings);
         const fs::path fallback = folders.tmp / ("tuftle-" + std::to_string(user));
-        std::optional<ForeignListener> planted;
+        std::vector<std::unique_ptr<ForeignListener>> planted;
         int plantedLock = -1;
         if (row.planted == Planted::fallbackFolder) {
             fs::create_directories(fallback);
@@ -192,18 +237,29 @@ TEST(SingleInstance, aSecondStartEndsWithZeroOnlyWhenItsOwnRunningInstanceOpensT
             ::chmod(fallback.c_str(), 0777);
             plantedLock = ::open((fallback / (name + ".lock")).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
             ASSERT_EQ(::flock(plantedLock, LOCK_EX), 0);
-            planted.emplace(fallback / (name + ".socket"));
+            planted.push_back(std::make_unique<ForeignListener>(fallback / (name + ".socket")));
         } else if (row.planted == Planted::socketElsewhere) {
             fs::create_directories(folders.folder / "elsewhere");
-            planted.emplace(folders.folder / "elsewhere" / (name + ".socket"));
+            planted.push_back(std::make_unique<ForeignListener>(folders.folder / "elsewhere" / (name + ".socket")));
+
+        } else if (row.planted == Planted::everyFallbackFolder) {
+            for (int i = 0; i < 10; ++i) {
+                const fs::path taken = fallback.string() + (i ? "-" + std::to_string(i) : "");
+                if (root) {
+                    fs::create_directories(taken);
+                    ::chmod(taken.c_str(), 0755);
+                } else {
+                    testfiles::writeFile(taken, "");
+                }
+            }
         }
-        if (planted) {
-            ASSERT_TRUE(planted->bound());
+        for (const auto& listener : planted) {
+            ASSERT_TRUE(listener->bound());
         }
         ::chmod(folders.settings.parent_path().c_str(), row.settingsMode);
         EXPECT_EQ(testing::inChild([&] { return runStarts(row, folders); }), "");
-        if (planted) {
-            EXPECT_EQ(planted->calls(), 0) << "another user's listener was believed";
+        for (const auto& listener : planted) {
+            EXPECT_EQ(listener->calls(), 0) << "another user's listener was believed";
         }
         if (plantedLock >= 0) ::close(plantedLock);
         ::chmod(folders.settings.parent_path().c_str(), 0700);
