@@ -72,8 +72,7 @@ void showStartFailure(int argc, char** argv, const std::string& why) {
     setenv("QT_QPA_PLATFORM", "xcb", 1);
     QApplication application(argc, argv);
     // Also a start at login or by the session manager, while the user types elsewhere.
-    platform::qt::QtAlertRunner().runModal(model::localizedAlert(model::L10n::t("栗丸无法启动"), why),
-                                           platform::AlertCause::program);
+    platform::qt::QtAlertRunner().runModal(model::startFailureAlert(why), platform::AlertCause::program);
 }
 
 }  // namespace

@@ -323,7 +323,7 @@ std::string L10n::format(std::string_view fmt, const std::vector<FormatArg>& arg
                 piece = sign + std::string(width - length, '0') + digits;
             else
                 piece = std::string(width - length, ' ') + sign + digits;
-        } else if (isText && arg && std::holds_alternative<std::string>(*arg)) {
+        } else if ((isText || isInteger) && arg && std::holds_alternative<std::string>(*arg)) {
             piece = std::get<std::string>(*arg);
             if (piece.size() < width) piece.insert(0, width - piece.size(), ' ');
         } else {

@@ -59,8 +59,10 @@ public:
 
     // Fills a printf-style format: %d %i %u (with l/ll/h/q/z length and 0-padded width) take
     // an integer, %@ and %s a text, %% is a percent sign, and "%2$@" picks an argument by
-    // position. Integers are not grouped. A specifier without a matching argument is kept
-    // as written: a translated format can never read past its arguments.
+    // position. Integers are not grouped; an integer specifier given a text takes it as it
+    // is, for a number the caller wrote out as the page beside it shows it. A specifier
+    // without a matching argument is kept as written: a translated format can never read past
+    // its arguments.
     using FormatArg = std::variant<int64_t, std::string>;
     static std::string format(std::string_view format, std::initializer_list<FormatArg> args);
     static std::string format(std::string_view format, const std::vector<FormatArg>& args);

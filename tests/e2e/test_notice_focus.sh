@@ -86,4 +86,5 @@ type_in_the_window
 e2e_start_app "$program"
 e2e_expect_while_running 15 "the window that says it cannot start" window_named 'Tuftle cannot start'
 expect_notice_leaves_the_keyboard 'Tuftle cannot start'
+e2e_screenshot start-failure-notice.png
 e2e_kill_app TERM 5 || e2e_fail "still running 5 s after SIGTERM"

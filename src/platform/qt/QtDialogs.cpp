@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "platform/qt/FixedWindowSize.h"
 
@@ -39,10 +40,30 @@ void widenForTitle(QMessageBox& box) {
     if (auto* buttons = box.findChild<QDialogButtonBox*>()) buttons->setMinimumWidth(width);
 }
 
+// Qt may end a line after any "/", also after the one a path begins with, which then stands
+// alone at the end of a line. A word joiner keeps that slash with the first folder's name; a
+// long path still wraps after its later slashes, between folders.
+QString keepingPathStartsWhole(const QString& text) {
+    QString kept;
+    bool slashInWord = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        kept += c;
+        if (c.isSpace()) {
+            slashInWord = false;
+        } else if (c == u'/' && !std::exchange(slashInWord, true)) {
+            if (i + 1 < text.size() && !text[i + 1].isSpace() && text[i + 1] != u'/') kept += QChar(0x2060);
+        }
+    }
+    return kept;
+}
+
 QMessageBox* alertBox(const Alert& alert, AlertCause cause) {
+    // The title bar names the alert; the box says the rest, without the title again.
+    const std::string& body = alert.informativeText.empty() ? alert.messageText : alert.informativeText;
     auto* box = new QMessageBox(QMessageBox::Warning, QString::fromStdString(alert.messageText),
-                                QString::fromStdString(alert.messageText), QMessageBox::Ok);
-    box->setInformativeText(QString::fromStdString(alert.informativeText));
+                                keepingPathStartsWhole(QString::fromStdString(body)), QMessageBox::Ok);
+    box->setTextFormat(Qt::PlainText);
     if (!alert.buttonTitle.empty()) box->button(QMessageBox::Ok)->setText(QString::fromStdString(alert.buttonTitle));
     widenForTitle(*box);
     box->setWindowFlag(Qt::WindowStaysOnTopHint);

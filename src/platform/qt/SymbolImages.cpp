@@ -1,5 +1,6 @@
 #include "platform/qt/SymbolImages.h"
 
+#include <QGuiApplication>
 #include <QIconEngine>
 #include <QPainter>
 #include <algorithm>
@@ -131,7 +132,7 @@ public:
     QString key() const override { return QStringLiteral("tuftle-symbol"); }
     QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
         const int side = std::min(size.width(), size.height());
-        return {side, side};
+        return {std::max(size.width(), side), side};
     }
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
         return scaledPixmap(size, mode, state, 1.0);
@@ -141,15 +142,25 @@ public:
         const int side = qRound(std::min(size.width(), size.height()) / scale);
         QColor tint = tint_;
         if (mode == QIcon::Disabled) tint.setAlphaF(tint.alphaF() * 0.4f);
-        return symbolPixmap(name_, side, tint, scale);
+        QPixmap symbol = symbolPixmap(name_, side, tint, scale);
+        const int width = qRound(size.width() / scale);
+        if (width <= side || symbol.isNull()) return symbol;
+        // A box wider than tall holds the symbol at its start and leaves the rest empty: the
+        // room between a button's symbol and its title.
+        QPixmap boxed(size);
+        boxed.setDevicePixelRatio(scale);
+        boxed.fill(Qt::transparent);
+        QPainter(&boxed).drawPixmap(QGuiApplication::isRightToLeft() ? width - side : 0, 0, symbol);
+        return boxed;
     }
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
         const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
-        const int side = std::min(rect.width(), rect.height());
-        const QPixmap drawn = scaledPixmap(QSize(side, side) * ratio, mode, state, ratio);
+        const QSize box = actualSize(rect.size(), mode, state);
+        const QPixmap drawn = scaledPixmap(box * ratio, mode, state, ratio);
         const QPointF centre = QRectF(rect).center();
-        painter->drawPixmap(QRectF(centre.x() - side / 2.0, centre.y() - side / 2.0, side, side), drawn,
-                            QRectF(drawn.rect()));
+        painter->drawPixmap(
+            QRectF(centre.x() - box.width() / 2.0, centre.y() - box.height() / 2.0, box.width(), box.height()), drawn,
+            QRectF(drawn.rect()));
     }
 
 private:

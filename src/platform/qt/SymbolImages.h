@@ -17,7 +17,8 @@ QIcon symbolImage(std::string_view symbolName);
 QPixmap symbolPixmap(std::string_view symbolName, int side, const QColor& tint, qreal devicePixelRatio = 1.0);
 
 // The same symbol as an icon drawn afresh at whatever size and pixel ratio it is shown at, for
-// buttons; null for an unknown name.
+// buttons; null for an unknown name. Shown in a box wider than tall, it stands square at the
+// box's start.
 QIcon symbolIcon(std::string_view symbolName, const QColor& tint);
 
 }  // namespace platform::qt

@@ -441,11 +441,7 @@ AchievementGalleryView::AchievementGalleryView(AchievementStates states, QWidget
 
     auto* header = new QVBoxLayout;
     header->setSpacing(6);
-    auto* eyebrow = tinted(makeLabel(L10n::t("一起留下的光"), TextStyle::caption), accentColor());
-    QFont eyebrowFont = fontFor(TextStyle::caption, QFont::Bold);
-    eyebrowFont.setLetterSpacing(QFont::AbsoluteSpacing, 1.1);
-    eyebrow->setFont(eyebrowFont);
-    header->addWidget(eyebrow);
+    header->addWidget(eyebrowLabel(L10n::t("一起留下的光"), TextStyle::caption, 1.1));
     auto* title = makeLabel(L10n::t("栗丸的成就墙"), TextStyle::largeTitle);
     title->setFont(systemFont(30, QFont::Bold));
     title->setObjectName("pageTitle");

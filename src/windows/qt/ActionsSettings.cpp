@@ -284,7 +284,7 @@ private:
         });
         auto* stop = pushButton(L10n::t("停止"));
         stop->setObjectName("stop");
-        stop->setIcon(platform::qt::symbolIcon("stop.fill", QApplication::palette().color(QPalette::ButtonText)));
+        setButtonSymbol(stop, "stop.fill");
         QObject::connect(stop, &QPushButton::clicked, this, [this] {
             isPlaying_ = false;
             ++generation_;
@@ -464,8 +464,7 @@ private:
         shown_->text()->setFont(fontFor(TextStyle::headline));
         environmentLine_->setText(QString::fromStdString(L10n::format(L10n::t("在%@环境预览"), {title(environment_)})));
         play_->setText(QString::fromStdString(isPlaying_ ? L10n::t("重播") : L10n::t("播放")));
-        play_->setIcon(platform::qt::symbolIcon(isPlaying_ ? "arrow.clockwise" : "play.fill",
-                                                QApplication::palette().color(QPalette::ButtonText)));
+        setButtonSymbol(play_, isPlaying_ ? "arrow.clockwise" : "play.fill");
         poseOnDesktop_->setEnabled(activity_ != PetActivity::dragged);
         for (auto [scene, tile] : sceneTiles_) tile->setChosen(selectedScene_ == scene);
         for (auto [pose, tile] : poseTiles_) tile->setChosen(pose == activity_);

@@ -90,10 +90,12 @@ struct ClearDayWords {
 // stops being today when the answer comes after midnight.
 ClearDayWords clearDayWords(const std::string& day, int64_t count, platform::Date now) {
     auto q = [](const std::string& s) { return QString::fromStdString(s); };
+    // Written as the count tiles above write it.
+    const std::string presses = grouped(count).toStdString();
     namespace cal = platform::calendar;
     if (day == cal::dayKey(now))
         return {q(L10n::t("清除今天的按键次数？")),
-                q(L10n::format(L10n::t("将删除今天的 %d 次记录；本周与累计数字也会减少。"), {count})),
+                q(L10n::format(L10n::t("将删除今天的 %d 次记录；本周与累计数字也会减少。"), {presses})),
                 q(L10n::t("此操作无法撤销。只删除今天，不影响其他日期。")), q(L10n::t("永久清除今天"))};
     std::string name = L10n::t("昨天");
     if (day != cal::dayKey(cal::startOfDayAdding(now, -1))) {
@@ -103,7 +105,7 @@ ClearDayWords clearDayWords(const std::string& day, int64_t count, platform::Dat
     const bool thisWeek = model::KeystrokeLedger{{{day, 1}}, 1}.weekCount(now) > 0;
     const std::string message = thisWeek ? L10n::t("将删除%@的 %d 次记录；本周与累计数字也会减少。")
                                          : L10n::t("将删除%@的 %d 次记录；累计数字也会减少。");
-    return {q(L10n::format(L10n::t("清除%@的按键次数？"), {name})), q(L10n::format(message, {name, count})),
+    return {q(L10n::format(L10n::t("清除%@的按键次数？"), {name})), q(L10n::format(message, {name, presses})),
             q(L10n::format(L10n::t("此操作无法撤销。只删除%@，不影响其他日期。"), {name})), q(L10n::t("永久清除"))};
 }
 
@@ -213,7 +215,8 @@ private:
             tiles.emplace_back(style, tile);
             ++index;
         }
-        for (int c = 0; c < kColumns; ++c) layout->setColumnStretch(c, 1);
+        // Equal columns where the tiles fit; with no stretch set, the layout widens a column to
+        // hold its tiles' names on one line before it shares out the rest.
         card->add(grid);
         bindings_.follow(model_.keyboardReactions, [tiles](const model::KeyboardReactionSet& set) {
             for (auto [style, tile] : tiles) {

@@ -310,14 +310,7 @@ QWidget* makeMenuBarMealSettings(menubar::stash::MenuBarMealController& controll
 
     auto* header = new QVBoxLayout;
     header->setSpacing(7);
-    auto* eyebrow = makeLabel(L10n::t("图标零食"), TextStyle::caption);
-    QFont eyebrowFont = fontFor(TextStyle::caption, QFont::Bold);
-    eyebrowFont.setLetterSpacing(QFont::AbsoluteSpacing, 1);
-    eyebrow->setFont(eyebrowFont);
-    QPalette accentPalette = eyebrow->palette();
-    accentPalette.setColor(QPalette::WindowText, accentColor());
-    eyebrow->setPalette(accentPalette);
-    header->addWidget(eyebrow);
+    header->addWidget(eyebrowLabel(L10n::t("图标零食"), TextStyle::caption, 1));
     auto* title = makeLabel(L10n::t("让栗丸帮你收好图标"), TextStyle::largeTitle);
     title->setObjectName("pageTitle");
     QFont titleFont = fontFor(TextStyle::largeTitle, QFont::Bold);

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -97,19 +98,24 @@ QVBoxLayout* vstack(QWidget* owner, int spacing) {
     return layout;
 }
 
+QLabel* eyebrowLabel(const std::string& text, TextStyle style, double tracking) {
+    auto* label = makeLabel(QString::fromStdString(text).toUpper().toStdString(), style);
+    label->setObjectName("eyebrow");
+    QFont font = fontFor(style, QFont::Bold);
+    font.setLetterSpacing(QFont::AbsoluteSpacing, tracking);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, accentColor());
+    label->setPalette(palette);
+    return label;
+}
+
 QWidget* pageHeader(const std::string& eyebrow, const std::string& title, const std::string& detail) {
     auto* header = new QWidget;
     header->setObjectName("pageHeader");
     auto* layout = vstack(header, 7);
     layout->setContentsMargins(0, 0, 0, 8);
-    auto* top = makeLabel(QString::fromStdString(eyebrow).toUpper().toStdString(), TextStyle::caption2);
-    QFont font = top->font();
-    font.setLetterSpacing(QFont::AbsoluteSpacing, 1.1);
-    top->setFont(font);
-    QPalette palette = top->palette();
-    palette.setColor(QPalette::WindowText, accentColor());
-    top->setPalette(palette);
-    layout->addWidget(top);
+    layout->addWidget(eyebrowLabel(eyebrow, TextStyle::caption2, 1.1));
     auto* titleLabel = makeLabel(title, TextStyle::largeTitle);
     titleLabel->setObjectName("pageTitle");
     layout->addWidget(titleLabel);
@@ -155,6 +161,15 @@ QPushButton* pushButton(const std::string& title, bool prominent) {
     const QSize hint = button->sizeHint();
     button->setMinimumSize(hint.width() + 16, std::max(hint.height(), 28));
     return button;
+}
+
+void setButtonSymbol(QPushButton* button, const std::string& symbol) {
+    button->setIcon(platform::qt::symbolIcon(symbol, button->palette().color(QPalette::ButtonText)));
+    // The style leaves 4 points between an icon and the title, which a symbol that fills its
+    // square all but touches; a box wider than the symbol adds the rest.
+    constexpr int kMoreRoom = 3;
+    const int side = button->style()->pixelMetric(QStyle::PM_ButtonIconSize, nullptr, button);
+    button->setIconSize(QSize(side + kMoreRoom, side));
 }
 
 QWidget* softDivider() {
@@ -337,12 +352,17 @@ void Switch::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF track = QRectF(rect()).adjusted(kSwitchRing, kSwitchRing, -kSwitchRing, -kSwitchRing);
     const QColor on = accentColor();
-    QColor off = palette().color(QPalette::WindowText);
+    // The usable text colour: the disabled look comes from the opacity below, and the disabled
+    // text colour, pale already, would fade the track twice.
+    QColor off = palette().color(QPalette::Active, QPalette::WindowText);
     off.setAlphaF(0.18f);
     p.setPen(Qt::NoPen);
     p.setBrush(isChecked() ? on : off);
-    if (!isEnabled()) p.setOpacity(0.5);
+    // A paler track while disabled, yet still seen on a white card as on the window, and the
+    // knob still seen on it.
+    if (!isEnabled()) p.setOpacity(0.75);
     p.drawRoundedRect(track, track.height() / 2, track.height() / 2);
+    p.setOpacity(1);
     const double d = track.height() - 4;
     const double x = isChecked() ? track.right() - 2 - d : track.left() + 2;
     p.setBrush(Qt::white);
@@ -350,7 +370,6 @@ void Switch::paintEvent(QPaintEvent*) {
     if (hasFocus() && focusShown_) {
         // Outside the track with a gap, so it shows on an accent track as on a grey one, on a
         // dark window as on a light one.
-        p.setOpacity(1);
         p.setBrush(Qt::NoBrush);
         p.setPen(QPen(on, 2));
         const QRectF ring = track.adjusted(-2.5, -2.5, 2.5, 2.5);

@@ -37,10 +37,16 @@ QLabel* makeLabel(const std::string& text, TextStyle style, bool secondary = fal
 // A vertical stack, a horizontal stack, with the given spacing and no margins.
 QVBoxLayout* vstack(QWidget* owner, int spacing);
 
+// The small line over a page's title: bold, tracked, in accent capitals. `text` is shown in
+// capitals, as every page's eyebrow is.
+QLabel* eyebrowLabel(const std::string& text, TextStyle style, double tracking);
 // Eyebrow in small accent capitals, a large title, a wrapping detail.
 QWidget* pageHeader(const std::string& eyebrow, const std::string& title, const std::string& detail);
 // A push button with room around its title; a prominent one is the default-looking button.
 QPushButton* pushButton(const std::string& title, bool prominent = false);
+// Puts `symbol` before the button's title, in the title's colour and clear of it whatever the
+// symbol's shape.
+void setButtonSymbol(QPushButton* button, const std::string& symbol);
 // A faint line between rows.
 QWidget* softDivider();
 

@@ -36,6 +36,32 @@ namespace cal = platform::calendar;
 
 namespace {
 
+// The blank points between a button's symbol and its title: the first run of columns across the
+// middle of the button that differ from its own fill, then the blank columns up to the next.
+double symbolToTitleGap(QPushButton& button, double ratio) {
+    QPixmap pixmap(button.size() * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    button.render(&pixmap);
+    const QImage image = pixmap.toImage().convertToFormat(QImage::Format_RGB32);
+    // Inside the frame, beside the symbol.
+    const int inset = qRound(2 * ratio);
+    auto distance = [](QRgb a, QRgb b) {
+        return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
+    };
+    auto ink = [&](int x) {
+        for (int y = image.height() / 4; y < image.height() * 3 / 4; ++y)
+            if (distance(image.pixel(inset, y), image.pixel(x, y)) > 90) return true;
+        return false;
+    };
+    int x = inset;
+    while (x < image.width() - inset && !ink(x)) ++x;
+    while (x < image.width() - inset && ink(x)) ++x;
+    const int blankFrom = x;
+    while (x < image.width() - inset && !ink(x)) ++x;
+    EXPECT_LT(x, image.width() - inset) << "no title after the symbol";
+    return (x - blankFrom) / ratio;
+}
+
 struct SettingsPagesTest : model::testing::AppModelTest {
     model::testing::TimeZoneOverride zone{model::testing::kUtc};
     std::unique_ptr<model::AppModel> model = launch();
@@ -299,6 +325,23 @@ TEST_F(SettingsPagesTest, clearTodayConfirmationsNameTheDayAndCountTheyClear) {
         EXPECT_EQ(final->findChild<QAbstractButton*>("clearForever")->text(), QString::fromUtf8(c.clearButton));
         answer("clearTodayFinal", "clearForever");
         EXPECT_EQ(model->ledger->allTimeCount, c.totalLeft);
+    }
+}
+
+// The first step writes the count it clears as the page's tile for today writes it.
+TEST_F(SettingsPagesTest, theFirstClearTodayStepWritesTheCountAsThePageDoes) {
+    for (auto language : {model::AppLanguageChoice::english, model::AppLanguageChoice::simplifiedChinese}) {
+        SCOPED_TRACE(model::rawValue(language));
+        model->setAppLanguage(language);
+        model->ledger = model::KeystrokeLedger{{{dayKey(0), 1234}}, 1234};
+        open(SettingsSection::keyboard);
+        const QString shown = control<windows::qt::StatTile>("todayCount")->value()->text();
+        ASSERT_TRUE(shown.size() > 4) << shown.toStdString() << ": written without a group separator";
+        control<QAbstractButton>("clearToday")->click();
+        auto* first = control<QMessageBox>("clearTodayFirst");
+        ASSERT_TRUE(first);
+        EXPECT_TRUE(first->informativeText().contains(" " + shown + " ")) << first->informativeText().toStdString();
+        answer("clearTodayFirst", "cancel");
     }
 }
 
@@ -566,6 +609,58 @@ TEST_F(SettingsPagesTest, actionsStageFollowsOnlyTheLatestSceneAndDesktopRequest
     asked.clear();
     scene(model::PetLifeScene::laughing)->findChild<QAbstractButton*>("sceneOnDesktop")->click();
     EXPECT_EQ(asked, std::vector<std::string>{"scene 0"}) << "one pet performs alone";
+}
+
+// Each page's eyebrow, the small line over its title, is in capitals, as on every other page.
+TEST_F(SettingsPagesTest, everyPagesEyebrowIsInCapitals) {
+    for (auto language : {model::AppLanguageChoice::english, model::AppLanguageChoice::simplifiedChinese}) {
+        model->setAppLanguage(language);
+        for (auto section : model::allCases<SettingsSection>) {
+            SCOPED_TRACE(std::string(model::rawValue(language)) + " " + std::string(model::rawValue(section)));
+            open(section);
+            const auto eyebrows = window->view()->page()->findChildren<QLabel*>("eyebrow");
+            EXPECT_EQ(eyebrows.size(), section == SettingsSection::actions ? 0 : 1);
+            for (auto* eyebrow : eyebrows)
+                EXPECT_EQ(eyebrow->text().toStdString(), eyebrow->text().toUpper().toStdString());
+        }
+    }
+}
+
+// Every key reaction's tile holds its name on one line, as the short ones do, with its symbol
+// and its tick.
+TEST_F(SettingsPagesTest, everyKeyReactionTileHoldsItsNameOnOneLine) {
+    for (auto language : {model::AppLanguageChoice::english, model::AppLanguageChoice::simplifiedChinese}) {
+        model->setAppLanguage(language);
+        open(SettingsSection::keyboard);
+        for (auto style : model::allCases<model::KeyboardReactionStyle>) {
+            auto* tile = control<windows::qt::Tile>(std::string(model::rawValue(style)).c_str());
+            ASSERT_TRUE(tile);
+            SCOPED_TRACE(std::string(model::rawValue(language)) + " " + tile->text().toStdString());
+            EXPECT_GE(tile->width(), tile->sizeHint().width()) << "the name wraps onto two lines";
+        }
+    }
+}
+
+// Replay's and Play's symbols stand clear of their titles, as Stop's does, at both scales.
+TEST_F(SettingsPagesTest, thePreviewButtonsSymbolsStandClearOfTheirTitles) {
+    for (auto language : {model::AppLanguageChoice::english, model::AppLanguageChoice::simplifiedChinese}) {
+        model->setAppLanguage(language);
+        open(SettingsSection::actions);
+        const QString replay = control<QPushButton>("play")->text();
+        for (bool playing : {true, false}) {
+            if (!playing) control<QAbstractButton>("stop")->click();
+            ASSERT_EQ(control<QPushButton>("play")->text() == replay, playing);
+            for (const char* name : {"play", "stop"})
+                for (double ratio : {1.0, 2.0}) {
+                    auto* button = control<QPushButton>(name);
+                    SCOPED_TRACE(std::string(model::rawValue(language)) + " " + button->text().toStdString() + " at " +
+                                 std::to_string(ratio));
+                    // More than the 4 points the style leaves, which a symbol filling its square all
+                    // but closes.
+                    EXPECT_GE(symbolToTitleGap(*button, ratio), 5.0);
+                }
+        }
+    }
 }
 
 // One notch of the mouse wheel over `w`; true when `w` took it, false when it left the turn to
