@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/desktop/PanelStackOrder.h"
+#include "platform/desktop/StackRead.h"
 
 namespace platform::qt {
 namespace {
@@ -18,42 +19,25 @@ public:
         const auto tree = xcb_query_tree(c_, root_);
         std::vector<std::pair<xcb_window_t, Asked>> early;
         for (xcb_window_t w : guess) early.emplace_back(w, ask(w));
-        stack_ = children(tree);
+        read_ = StackRead(children(tree), panels, knownHidden);
         for (const auto& [w, asked] : early) known_.emplace_back(w, answer(asked));
-        roles_.assign(stack_.size(), StackRole::unread);
-        menuLike_.assign(stack_.size(), false);
-        asked_.assign(stack_.size(), false);
-        bool anyPanel = false;
-        for (size_t i = 0; i < stack_.size(); ++i)
-            if (std::find(panels.begin(), panels.end(), stack_[i]) != panels.end()) {
-                roles_[i] = StackRole::panel;
-                anyPanel = true;
-            } else if (knownHidden.contains(stack_[i])) {
-                roles_[i] = StackRole::hidden;
-            }
-        if (!anyPanel) return true;
+        menuLike_.assign(read_.stack().size(), false);
+        if (!read_.hasPanel()) return true;
         readFromTheTop();
-        for (size_t i : ceilingCandidates(roles_))
-            if (menuLike_[i]) roles_[i] = StackRole::ceiling;
+        for (size_t i : ceilingCandidates(read_.roles()))
+            if (menuLike_[i]) read_.setRole(i, StackRole::ceiling);
         for (size_t i : topLevels(ownCeilings))
-            if (roles_[i] != StackRole::panel) roles_[i] = StackRole::ceiling;
-        const auto move = panelStackMove(roles_);
+            if (read_.roles()[i] != StackRole::panel) read_.setRole(i, StackRole::ceiling);
+        const auto move = panelStackMove(read_.roles());
         return !move || place(*move);
     }
 
     // The children this look asked the server about and found shown, for the next one's guess;
     // and those it found hidden.
-    std::vector<xcb_window_t> readShown() const { return read(false); }
-    std::vector<xcb_window_t> readHidden() const { return read(true); }
+    std::vector<xcb_window_t> readShown() const { return read_.learnt(false); }
+    std::vector<xcb_window_t> readHidden() const { return read_.learnt(true); }
 
 private:
-    std::vector<xcb_window_t> read(bool hidden) const {
-        std::vector<xcb_window_t> out;
-        for (size_t i = 0; i < stack_.size(); ++i)
-            if (asked_[i] && (roles_[i] == StackRole::hidden) == hidden) out.push_back(stack_[i]);
-        return out;
-    }
-
     struct Asked {
         xcb_get_window_attributes_cookie_t attributes;
         xcb_get_property_cookie_t type;
@@ -91,45 +75,40 @@ private:
         return {kids, kids + xcb_query_tree_children_length(reply.get())};
     }
 
-    // In batches from the top, until the roles read settle where the panels go: the first
-    // reaches a little below the lowest panel, where the topmost managed window usually is.
+    // Every batch is sent before its answers are waited for; children the last look read are
+    // not asked again.
     void readFromTheTop() {
-        const size_t lowestPanel = size_t(std::find(roles_.begin(), roles_.end(), StackRole::panel) - roles_.begin());
-        size_t readFrom = stack_.size(), batch = stack_.size() - lowestPanel + 32;
-        while (!stackReadFarEnough(roles_)) {
-            const size_t from = readFrom > batch ? readFrom - batch : 0;
+        for (auto batch = read_.nextBatch(); !batch.empty(); batch = read_.nextBatch()) {
             std::vector<std::pair<size_t, Asked>> asked;
-            for (size_t i = from; i < readFrom; ++i) {
-                if (roles_[i] != StackRole::unread) continue;
+            for (size_t i : batch) {
+                const xcb_window_t w = read_.stack()[i];
                 const auto known =
-                    std::find_if(known_.begin(), known_.end(), [&](const auto& k) { return k.first == stack_[i]; });
+                    std::find_if(known_.begin(), known_.end(), [&](const auto& k) { return k.first == w; });
                 if (known != known_.end())
                     learn(i, known->second);
                 else
-                    asked.emplace_back(i, ask(stack_[i]));
+                    asked.emplace_back(i, ask(w));
             }
             for (const auto& [i, a] : asked) learn(i, answer(a));
-            readFrom = from;
-            batch *= 2;
         }
     }
 
     void learn(size_t i, const Answer& answer) {
-        roles_[i] = answer.role;
+        read_.learn(i, answer.role);
         menuLike_[i] = answer.menuLike;
-        asked_[i] = true;
     }
 
     // Where each of `windows` stands among the root's children: itself, or the window manager's
     // frame around it, found a level at a time for all of them at once.
     std::vector<size_t> topLevels(std::vector<xcb_window_t> windows) {
+        const auto& stack = read_.stack();
         std::vector<size_t> found;
         for (int depth = 0; depth < 8 && !windows.empty(); ++depth) {
             std::vector<xcb_query_tree_cookie_t> cookies;
             for (xcb_window_t w : windows) {
-                const auto at = std::find(stack_.begin(), stack_.end(), w);
-                if (at != stack_.end())
-                    found.push_back(size_t(at - stack_.begin()));
+                const auto at = std::find(stack.begin(), stack.end(), w);
+                if (at != stack.end())
+                    found.push_back(size_t(at - stack.begin()));
                 else
                     cookies.push_back(xcb_query_tree(c_, w));
             }
@@ -143,13 +122,14 @@ private:
     }
 
     bool place(PanelStackMove move) {
+        const auto& stack = read_.stack();
         std::vector<xcb_window_t> panels;
-        for (size_t i = 0; i < stack_.size(); ++i)
-            if (roles_[i] == StackRole::panel) panels.push_back(stack_[i]);
+        for (size_t i = 0; i < stack.size(); ++i)
+            if (read_.roles()[i] == StackRole::panel) panels.push_back(stack[i]);
         // Each goes right beside the sibling: those placed above it go top first, so that both
         // keep their order.
         if (!move.below) std::reverse(panels.begin(), panels.end());
-        const uint32_t values[] = {stack_[move.sibling], move.below ? XCB_STACK_MODE_BELOW : XCB_STACK_MODE_ABOVE};
+        const uint32_t values[] = {stack[move.sibling], move.below ? XCB_STACK_MODE_BELOW : XCB_STACK_MODE_ABOVE};
         std::vector<xcb_void_cookie_t> cookies;
         for (xcb_window_t panel : panels)
             cookies.push_back(xcb_configure_window_checked(
@@ -163,10 +143,8 @@ private:
     xcb_connection_t* c_;
     xcb_window_t root_;
     const StackAtoms& atoms_;
-    std::vector<xcb_window_t> stack_;
-    std::vector<StackRole> roles_;
+    StackRead read_;
     std::vector<bool> menuLike_;
-    std::vector<bool> asked_;
     std::vector<std::pair<xcb_window_t, Answer>> known_;
 };
 
