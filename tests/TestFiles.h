@@ -4,7 +4,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -12,6 +14,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <system_error>
 
 namespace testfiles {
 
@@ -44,15 +47,15 @@ inline std::optional<std::string> readWithoutWaiting(const std::filesystem::path
     return std::nullopt;
 }
 
-// A new empty folder under the system's temporary folder, removed with everything in it.
+// A new empty folder under the system's temporary folder, removed with everything in it. Its
+// name is `name` and a short random ending: sockets made in it have little room.
 class TemporaryFolder {
 public:
     explicit TemporaryFolder(const std::string& name = "tuftle-test") {
-        static int counter = 0;
-        path_ = std::filesystem::temp_directory_path() /
-                (name + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
+        std::string path = (std::filesystem::temp_directory_path() / (name + ".XXXXXX")).string();
+        if (!::mkdtemp(path.data()))
+            throw std::filesystem::filesystem_error("mkdtemp", path, std::error_code(errno, std::generic_category()));
+        path_ = path;
     }
     ~TemporaryFolder() {
         std::error_code ec;

@@ -111,7 +111,8 @@ TEST_F(LaunchAtLoginManagerTest, failures_throwAReadableReasonAndChangeNothing) 
 // A start finds the entry naming its program where the installed tree was before it moved.
 TEST_F(LaunchAtLoginManagerTest, followMovedProgram_rewritesOnlyOurEntryNamingAGoneProgram) {
     const fs::path self = fs::read_symlink("/proc/self/exe");
-    const fs::path gone = root / "old-prefix" / self.filename();
+    // Written unquoted below, so a path without spaces, which the test's folder may have; never there.
+    const fs::path gone = fs::path("/nonexistent/old-prefix") / self.filename();
     const fs::path goneQuoted = root / "old prefix 50%" / self.filename();
     const std::string execSelf = app::execArgument(self.string());
     std::string ours = LaunchAtLoginManager::desktopEntry(self);
@@ -135,7 +136,7 @@ TEST_F(LaunchAtLoginManagerTest, followMovedProgram_rewritesOnlyOurEntryNamingAG
         {"naming this program", "[Desktop Entry]\nExec={exec}\n", execSelf, std::nullopt},
         {"naming another program that is there", "[Desktop Entry]\nExec={exec}\n", "/bin/true", std::nullopt},
         {"naming a gone program of another name", "[Desktop Entry]\nExec={exec}\n",
-         (root / "old-prefix" / "other").string(), std::nullopt},
+         (gone.parent_path() / "other").string(), std::nullopt},
         {"naming by name only, found on the PATH", "[Desktop Entry]\nExec={exec}\n", self.filename().string(),
          std::nullopt},
         {"no Exec", "[Desktop Entry]\nType=Application\n", "", std::nullopt},

@@ -1,6 +1,7 @@
 # shellcheck shell=bash
 # Shared helpers for the end-to-end tests: the real program on a private Xvfb with openbox and a
-# trayer tray, under a temporary HOME. Source this file, call e2e_setup, then drive the program.
+# trayer tray, under a temporary HOME and TMPDIR. Source this file, call e2e_setup, then drive
+# the program.
 #
 # Every process started here is a direct child of the test shell and is stopped by its PID in
 # e2e_teardown (the EXIT trap); nothing is ever killed by name, since other programs share the
@@ -337,15 +338,29 @@ e2e__bus_has() {
     org.freedesktop.DBus.NameHasOwner "string:$1" 2>/dev/null | grep -q true
 }
 
+# A socket's path as a D-Bus address writes it: every byte but a few plain ones as %XX (the
+# work folder may lie in a TMPDIR with spaces).
+e2e__bus_path() {
+  local LC_ALL=C path=$1 written="" c i
+  for ((i = 0; i < ${#path}; i++)); do
+    c=${path:i:1}
+    [[ $c == [-0-9A-Za-z_/.] ]] || printf -v c '%%%02X' "'$c"
+    written+=$c
+  done
+  printf '%s' "$written"
+}
+
 # A session bus of our own that activates nothing: the program and the helpers of the test
 # meet there, never on the user's bus.
 e2e_start_session_bus() {
-  [[ $DBUS_SESSION_BUS_ADDRESS == "unix:path=$E2E_WORK/bus" ]] && return 0
-  sed "s|@BUS@|$E2E_WORK/bus|" "$E2E_LIB_DIR/session-bus.conf" >"$E2E_WORK/bus.conf"
+  local bus
+  bus=$(e2e__bus_path "$E2E_WORK/bus")
+  [[ $DBUS_SESSION_BUS_ADDRESS == "unix:path=$bus" ]] && return 0
+  sed "s|@BUS@|$bus|" "$E2E_LIB_DIR/session-bus.conf" >"$E2E_WORK/bus.conf"
   env HOME="$E2E_WORK/panel-home" dbus-daemon --config-file="$E2E_WORK/bus.conf" --nofork --nopidfile \
     >"$E2E_WORK/dbus.log" 2>&1 &
   e2e_track $!
-  export DBUS_SESSION_BUS_ADDRESS=unix:path=$E2E_WORK/bus
+  export DBUS_SESSION_BUS_ADDRESS=unix:path=$bus
   e2e_wait_for 15 e2e__bus_has org.freedesktop.DBus || e2e_fail "the session bus did not start"
 }
 
@@ -390,7 +405,7 @@ e2e_stop_sni_host() {
 
 # Creates the temporary home and the private desktop; installs the EXIT trap.
 e2e_setup() {
-  E2E_WORK=$(mktemp -d "${TMPDIR:-/tmp}/tuftle-e2e.XXXXXX")
+  E2E_WORK=$("$E2E_LIB_DIR/../new_own_folder.sh" tuftle-e2e)
   trap e2e_teardown EXIT
   trap 'exit 129' HUP
   trap 'exit 130' INT
@@ -407,11 +422,12 @@ e2e_setup() {
   export HOME=$E2E_WORK/home
   mkdir -p "$HOME"
   unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME XDG_STATE_HOME
-  export XDG_RUNTIME_DIR=$E2E_WORK/runtime
-  mkdir -m 0700 "$XDG_RUNTIME_DIR"
+  export XDG_RUNTIME_DIR=$E2E_WORK/runtime TMPDIR=$E2E_WORK/tmp
+  mkdir -m 0700 "$XDG_RUNTIME_DIR" "$TMPDIR"
   # No session bus: the tray icon goes through XEmbed to trayer, and nothing auto-launches a
   # dbus-daemon we would not know to stop.
-  export DBUS_SESSION_BUS_ADDRESS=unix:path=$E2E_WORK/no-session-bus
+  DBUS_SESSION_BUS_ADDRESS=unix:path=$(e2e__bus_path "$E2E_WORK/no-session-bus")
+  export DBUS_SESSION_BUS_ADDRESS
   export NO_AT_BRIDGE=1
   export LANG=C.UTF-8
   unset LC_ALL LANGUAGE WAYLAND_DISPLAY QT_QPA_PLATFORM DISPLAY

@@ -196,7 +196,7 @@ while True:
   planted_pid=$!
   e2e_track "$planted_pid"
   e2e_wait_for 5 test -e "$planted_tmp/calls" || e2e_fail "the planted listener did not come up"
-  saved_runtime=$XDG_RUNTIME_DIR
+  saved_runtime=$XDG_RUNTIME_DIR saved_tmp=$TMPDIR
   unset XDG_RUNTIME_DIR
   export TMPDIR=$planted_tmp
   e2e_defaults_set runtime.cleanExit true # the run before could not save: no recovery row
@@ -205,8 +205,7 @@ while True:
   [[ ! -s $planted_tmp/calls ]] || e2e_fail "a start called the planted socket"
   [[ $(stat -c %a "$planted_tmp/tuftle-0") == 700 ]] || e2e_fail "the opened fallback folder was not closed"
   quit_with_sigterm
-  export XDG_RUNTIME_DIR=$saved_runtime
-  unset TMPDIR
+  export XDG_RUNTIME_DIR=$saved_runtime TMPDIR=$saved_tmp
   kill "$planted_pid"
   wait "$planted_pid" 2>/dev/null || true
   e2e__untrack "$planted_pid"

@@ -58,8 +58,6 @@ count=$(all_time_count)
 
 e2e_step "again without XDG_RUNTIME_DIR: the notice, a second start that opens the panel, Quit"
 unset XDG_RUNTIME_DIR
-export TMPDIR=$E2E_WORK/tmp
-mkdir -m 0700 "$TMPDIR"
 e2e_defaults_set noTrayNoticeShown false
 e2e_start_app "$program"
 e2e_expect_while_running 10 "the pets" e2e_pet_window_ids

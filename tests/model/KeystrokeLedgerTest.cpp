@@ -24,8 +24,14 @@ public:
         testfiles::writeFile(folder_ / "week.src", "LC_CTYPE\ncopy \"POSIX\"\nEND LC_CTYPE\nLC_TIME\nweek 7;" +
                                                        weekStartDay + ";4\nfirst_weekday " +
                                                        std::to_string(firstWeekday) + "\nEND LC_TIME\n");
-        const std::string make = "localedef -c -f ANSI_X3.4-1968 -i " + (folder_ / "week.src").string() + " " +
-                                 (folder_ / "week").string() + " >/dev/null 2>&1";
+        // Quoted: the temporary folder's path may hold spaces.
+        const auto quoted = [](const std::filesystem::path& path) {
+            std::string text = "'";
+            for (const char c : path.string()) text += c == '\'' ? std::string("'\\''") : std::string(1, c);
+            return text + "'";
+        };
+        const std::string make = "localedef -c -f ANSI_X3.4-1968 -i " + quoted(folder_ / "week.src") + " " +
+                                 quoted(folder_ / "week") + " >/dev/null 2>&1";
         (void)std::system(make.c_str());  // missing categories make it warn; the test below sees the result
         if (const char* old = std::getenv("LOCPATH")) savedPath_ = old;
         ::setenv("LOCPATH", folder_.path().c_str(), 1);

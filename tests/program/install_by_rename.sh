@@ -19,7 +19,7 @@ install() { DESTDIR=$1 cmake --install "$build" --component Unspecified --prefix
 
 if [[ $(id -u) == 0 && ${2:-} != confined ]]; then
   if unshare --mount --propagation private true 2>/dev/null; then
-    outer=$(mktemp -d)
+    outer=$("$(dirname "$0")/../new_own_folder.sh" tuftle-rename)
     touch "$manifest"
     status=0
     TMPDIR=$outer unshare --mount --propagation private "$0" "$build" confined || status=$?
@@ -29,8 +29,8 @@ if [[ $(id -u) == 0 && ${2:-} != confined ]]; then
   echo "install_by_rename: no mount namespace here; a write outside the prefix would go unseen" >&2
 fi
 
-work=$(mktemp -d)
 if [[ ${2:-} == confined ]]; then
+  work=$(mktemp -d)
   # The caller removes both: mount points cannot be.
   # Each mount keeps its other flags (nosuid, nodev...), which a container may lock.
   while read -r point options; do
@@ -44,6 +44,7 @@ if [[ ${2:-} == confined ]]; then
     mount -o "remount,bind,rw${options#r[ow]}" "$writable"
   done
 else
+  work=$("$(dirname "$0")/../new_own_folder.sh" tuftle-rename) # room for the program's socket
   trap 'rm -rf "$work" "$manifest"' EXIT
 fi
 files=(tuftle tuftle-windows.so tuftle-keyboard-page.so tuftle-http.so)
@@ -89,7 +90,7 @@ mv "$work/prefix" "$moved"
 mkdir -m 700 "$work/home" "$work/runtime"
 status=0
 (cd "$work" && ulimit -c 0 && HOME=$work/home XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/home/config \
-  XDG_CACHE_HOME=$work/home/cache XDG_DATA_HOME=$work/home/data QT_QPA_PLATFORM=no-such-platform \
+  XDG_CACHE_HOME=$work/home/cache XDG_DATA_HOME=$work/home/data TMPDIR=$work QT_QPA_PLATFORM=no-such-platform \
   exec "$moved/bin/tuftle" 2>"$work/stderr" </dev/null) || status=$?
 ! grep -q "unable to find bundle" "$work/stderr" || fail "the moved program does not find its bundle: $(cat "$work/stderr")"
 grep -q "no-such-platform" "$work/stderr" || fail "the moved program ended before its toolkit ($status): $(cat "$work/stderr")"

@@ -25,7 +25,7 @@ inline constexpr uid_t kNobody = 65534;
 // A test folder with a private runtime folder, a temporary folder and a home, and the
 // environment pointing at them while it lives.
 struct InstanceFolders {
-    testfiles::TemporaryFolder folder{"tuftle-instance-test"};
+    testfiles::TemporaryFolder folder{"instance"};
     std::filesystem::path runtime = folder / "runtime";
     std::filesystem::path tmp = folder / "tmp";
     std::filesystem::path home = folder / "home";
