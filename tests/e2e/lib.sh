@@ -111,6 +111,13 @@ e2e__report_failure() {
   e2e__print_file "openbox log" "$E2E_WORK/openbox.log" 20
   e2e__print_file "trayer log" "$E2E_WORK/trayer.log" 20
   e2e__print_file "panel log" "$E2E_WORK/panel.log" 20
+  local log
+  for log in "$E2E_WORK"/*.log; do # the other helpers'
+    case ${log##*/} in
+      xvfb.log | openbox.log | trayer.log | panel.log) ;;
+      *) e2e__print_file "${log##*/}" "$log" 20 ;;
+    esac
+  done
   e2e__print_file "screen at failure" "$E2E_WORK/screen-state.txt" 40
   if [[ -n $E2E_FAILURE_SCREENSHOT ]]; then
     printf -- '--- screenshot at failure: %s\n' "$E2E_FAILURE_SCREENSHOT" >&2
