@@ -81,7 +81,8 @@ public:
                 click.button = StatusItemClick::Button::middle;
             else
                 return;
-            click.commandHeld = QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
+            // As the press found them: a busy program may get to it after Control was let go.
+            click.commandHeld = QGuiApplication::keyboardModifiers() & Qt::ControlModifier;
             if (onClick_ && !clickDismissedPopup()) onClick_(click);
         });
         QObject::connect(&QtColorScheme::shared(), &QtColorScheme::changed, &tray_, [this] { refreshIcon(); });
