@@ -14,6 +14,7 @@ e2e_check_tray_clicks $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) tray-xembed
 # A quick user's second click comes within the double-click time of the first, and Qt reports
 # it as a double click, not a press.
 e2e_step "Escape closes the panel, and a click on the icon at once opens it again"
+sleep 0.5 # past the moment in which a tray click counts as the one that closed the panel
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
 e2e_expect_while_running 5 "the panel popup" e2e_popup_origin
 xdotool key Escape
@@ -27,4 +28,4 @@ e2e_expect_while_running 5 "Escape to close the panel" e2e__popup_closed
 kill -STOP "$E2E_APP_PID"
 xdotool keydown ctrl click 1 keyup ctrl
 kill -CONT "$E2E_APP_PID"
-e2e_panel_stays_closed 2 "a Control+click opened the panel once the program got to it"
+e2e_panel_stays_closed "a Control+click opened the panel once the program got to it"
