@@ -58,7 +58,7 @@ second_start_opens_the_panel() {
   local before="" status=0 px py x y w h
   e2e_expect_while_running 10 "the start's last write" start_written
   until [[ $before == "$(file_state)" ]]; do before=$(file_state) && sleep 1.2; done
-  timeout 5 env "$@" "$program" >"$E2E_WORK/second.out" 2>&1 || status=$?
+  timeout 30 env "$@" "$program" >"$E2E_WORK/second.out" 2>&1 || status=$?
   [[ $status == 0 && ! -s $E2E_WORK/second.out ]] ||
     e2e_fail "the second start ended with status $status and said: $(<"$E2E_WORK/second.out")"
   e2e_step "the running program opens its panel below its tray icon"
@@ -97,7 +97,7 @@ bundle_version=$(python3 "$E2E_LIB_DIR/plist_get.py" "$(dirname "$program")/Tuft
   CFBundleShortVersionString) || e2e_fail "no version in the bundle's Info.plist"
 for question in --help -h --version --bogus; do
   status=0
-  timeout 5 "$program" "$question" >"$E2E_WORK/answer.out" 2>"$E2E_WORK/answer.err" || status=$?
+  timeout 30 "$program" "$question" >"$E2E_WORK/answer.out" 2>"$E2E_WORK/answer.err" || status=$?
   case $question in
   --version) [[ $status == 0 && $(<"$E2E_WORK/answer.out") == "tuftle $bundle_version" ]] ;;
   --bogus) [[ $status == 2 && ! -s $E2E_WORK/answer.out && $(grep -c '' "$E2E_WORK/answer.err") == 1 ]] ;;
