@@ -20,6 +20,7 @@
 #include "platform/qt/QtScreens.h"
 #include "platform/qt/SniStatusItem.h"
 #include "platform/qt/TrayTint.h"
+#include "platform/qt/X11TimeMark.h"
 #include "platform/qt/X11TrayInk.h"
 
 namespace platform::qt {
@@ -80,7 +81,8 @@ public:
                 click.button = StatusItemClick::Button::middle;
             else
                 return;
-            click.commandHeld = QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
+            // As the press found them: a busy program may get to it after Control was let go.
+            click.commandHeld = QGuiApplication::keyboardModifiers() & Qt::ControlModifier;
             if (onClick_ && !clickDismissedPopup()) onClick_(click);
         });
         QObject::connect(&QtColorScheme::shared(), &QtColorScheme::changed, &tray_, [this] { refreshIcon(); });
@@ -133,6 +135,10 @@ private:
 // closed, on a busy desktop where the panel takes the focus late) would shut as it opens. Right
 // after it shows, only the user closes it: by a press outside, by Escape, or as the program
 // hides it.
+//
+// A busy program may open it, for a second start, before it handles a press or key made just
+// before on one of its windows; Qt would hand that on to the panel as a press outside it. Only
+// input made after the panel opened closes it.
 class PopupWidget final : public QWidget {
 public:
     PopupWidget() : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint) {
@@ -147,6 +153,7 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override {
+        if (!opened_.madeAfter(event->timestamp())) return event->accept();
         if (!rect().contains(event->position().toPoint())) {
             popupDismissal().start();
             dismissedByUser_ = true;
@@ -154,6 +161,7 @@ protected:
         QWidget::mousePressEvent(event);
     }
     void keyPressEvent(QKeyEvent* event) override {
+        if (!opened_.madeAfter(event->timestamp())) return event->accept();
         if (event->matches(QKeySequence::Cancel)) dismissedByUser_ = true;
         QWidget::keyPressEvent(event);
     }
@@ -166,6 +174,7 @@ protected:
     }
     void showEvent(QShowEvent* event) override {
         QWidget::showEvent(event);
+        opened_.set(*this);
         dismissedByUser_ = false;
         shown_.start();
         regrabs_ = 0;
@@ -183,6 +192,7 @@ private:
     QTimer regrab_;
     int regrabs_ = 0;
     QElapsedTimer shown_;
+    X11TimeMark opened_;
     bool dismissedByUser_ = false;
 };
 

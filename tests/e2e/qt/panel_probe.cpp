@@ -25,9 +25,13 @@
 #include "platform/qt/QtStatusBar.h"
 #include "platform/qt/X11Display.h"
 
+// Named before Xlib's macro of the same name hides it.
+constexpr QEvent::Type kQtKeyPress = QEvent::KeyPress;
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 #include <xcb/xcb.h>
 
 namespace {
@@ -338,6 +342,95 @@ std::string trayPanelStaysOpenAsTheProgramLosesTheFocus() {
     return {};
 }
 
+// Counts the presses and keys the widget it watches is handed.
+struct InputCount final : QObject {
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        // A press soon after the last one comes as a double click.
+        const auto type = event->type();
+        count += type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick || type == kQtKeyPress;
+        return false;
+    }
+};
+
+// The X server's time now, read off its notice of an empty change to a window of the probe's.
+Time serverTime() {
+    static Window own = 0;
+    if (!own) {
+        own = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 1, 1, 0, 0, 0);
+        XSelectInput(x, own, PropertyChangeMask);
+    }
+    XChangeProperty(x, own, XA_INTEGER, XA_INTEGER, 32, PropModeAppend, nullptr, 0);
+    XEvent event;
+    XWindowEvent(x, own, PropertyChangeMask, &event);
+    return event.xproperty.time;
+}
+
+// A press and release of the first button at (50, 50) in `window`, made now.
+void click(const QWidget& window) {
+    const Place at = onServer(window);
+    const Time now = serverTime();
+    for (const int type : {ButtonPress, ButtonRelease}) {
+        XEvent event{};
+        XButtonEvent& b = event.xbutton;
+        b.type = type;
+        b.window = Window(window.winId());
+        b.root = DefaultRootWindow(x);
+        b.time = now;
+        b.x = 50, b.y = 50, b.x_root = at.x + 50, b.y_root = at.y + 50;
+        b.state = type == ButtonPress ? 0 : Button1Mask;
+        b.button = Button1;
+        b.same_screen = True;
+        XSendEvent(x, b.window, False, NoEventMask, &event);
+    }
+    XSync(x, False);
+}
+
+// Escape pressed and let go in `window`, now.
+void escape(const QWidget& window) {
+    const Time now = serverTime();
+    for (const int type : {KeyPress, KeyRelease}) {
+        XEvent event{};
+        XKeyEvent& k = event.xkey;
+        k.type = type;
+        k.window = Window(window.winId());
+        k.root = DefaultRootWindow(x);
+        k.time = now;
+        k.keycode = XKeysymToKeycode(x, XK_Escape);
+        k.same_screen = True;
+        XSendEvent(x, k.window, False, NoEventMask, &event);
+    }
+    XSync(x, False);
+}
+
+// The tray's panel opened on a call from outside while the program was too busy to handle the
+// press or key just made on one of its windows: Qt hands it on to the panel once that is open,
+// as a press outside or an Escape. Only input made after the panel opened closes it.
+std::string trayPanelOutlivesInputMadeBeforeItOpened() {
+    platform::qt::QtStatusBar bar;
+    QWidget window;
+    window.setGeometry(100, 100, 300, 200);
+    window.show();
+    if (!waitFor([&] { return window.windowHandle()->isExposed(); })) return "the window never showed";
+    auto panel = bar.createPopover();
+    panel->setContentSize({200, 150});
+    QWidget* popup = platform::qt::popoverWidget(*panel);
+    InputCount handed;
+    popup->installEventFilter(&handed);
+    const std::pair<const char*, void (*)(const QWidget&)> inputs[] = {{"a press", click}, {"Escape", escape}};
+    for (const auto& [name, make] : inputs) {
+        handed.count = 0;
+        make(window);
+        panel->show({{500, 300}, {200, 150}});
+        if (!waitFor([&] { return handed.count == 1; })) return std::string(name) + " never reached the panel";
+        if (!panel->isShown()) return std::string(name) + " made before the panel opened closed it";
+        make(window);
+        if (!waitFor([&] { return !panel->isShown(); }))
+            return std::string(name) + " made after the panel opened left it open";
+    }
+    return {};
+}
+
 // The root's property outlives the window manager; its check window does not.
 bool windowManagerRuns() {
     Atom check = XInternAtom(x, "_NET_SUPPORTING_WM_CHECK", False);
@@ -386,6 +479,7 @@ int main(int argc, char** argv) {
         {"edge", nothingShowsBeyondTheClipAtAnyFlush},
         {"stacking", raisedOverANewWindow},
         {"tray-panel", trayPanelStaysOpenAsTheProgramLosesTheFocus},
+        {"input-before-panel", trayPanelOutlivesInputMadeBeforeItOpened},
         {"no-window-manager", raisedWithoutAWindowManager},
     };
     std::vector<std::string> asked(argv + 1, argv + argc);

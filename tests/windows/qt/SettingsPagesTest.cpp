@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCategoryAxis>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollArea>
@@ -10,11 +11,13 @@
 #include <QSpontaneKeyEvent>
 #include <QWheelEvent>
 #include <QTest>
+#include <QTimer>
 #include <QScatterSeries>
 #include <QValueAxis>
 #include <QChartView>
 #include <QXYSeries>
 #include <fstream>
+#include <optional>
 #include <set>
 #include <nlohmann/json.hpp>
 
@@ -584,16 +587,27 @@ TEST_F(SettingsPagesTest, actionsStageFollowsOnlyTheLatestSceneAndDesktopRequest
     EXPECT_EQ(stage->state().activity, PetActivity::peeking);
     EXPECT_FALSE(stage->state().secondaryActivity) << "pet 2 takes pet 1's pose";
 
+    // The stage as it stands once every beat due within `ms` of the clicks has had its turn: the
+    // loop runs timers in the order they fall due, however late it comes to them.
+    QElapsedTimer sinceClicks;
+    auto stageAt = [&](qint64 ms) {
+        std::optional<windows::qt::PetPreviewStage::State> seen;
+        const int wait = static_cast<int>(std::max<qint64>(1, ms - sinceClicks.elapsed()));
+        QTimer::singleShot(wait, Qt::PreciseTimer, stage, [&] { seen = stage->state(); });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return seen.has_value(); }, 60000));
+        return seen.value_or(windows::qt::PetPreviewStage::State{});
+    };
+
     // Eating's first beat (0.5 s) is due after laughing's (0.4 s): only laughing may drive the stage.
+    sinceClicks.start();
     scene(model::PetLifeScene::eating)->findChild<QAbstractButton*>("scenePreview")->click();
     scene(model::PetLifeScene::laughing)->findChild<QAbstractButton*>("scenePreview")->click();
     EXPECT_EQ(stage->state().activity, PetActivity::greeting);
-    QTest::qWait(600);
-    EXPECT_EQ(stage->state().activity, PetActivity::laughing);
+    EXPECT_EQ(stageAt(800).activity, PetActivity::laughing);
     control<QAbstractButton>("stop")->click();
-    QTest::qWait(700);
-    EXPECT_EQ(stage->state().activity, PetActivity::home) << "a stopped stage ignores the pending beats";
-    EXPECT_EQ(stage->state().motionOffset, 0);
+    const auto stopped = stageAt(1300);  // past laughing's second beat (1.2 s)
+    EXPECT_EQ(stopped.activity, PetActivity::home) << "a stopped stage ignores the pending beats";
+    EXPECT_EQ(stopped.motionOffset, 0);
 
     const std::pair<bool, const char*> outcomes[] = {{false, "请先显示栗丸并退出全屏。"}, {true, "正在桌面演出：忍不住大笑"}};
     model->setAppLanguage(model::AppLanguageChoice::simplifiedChinese);
