@@ -186,7 +186,7 @@ TEST_F(LaunchAtLoginManagerTest, markLoginStart_marksOnlyAnEntryStartingThisVery
     };
     const Case cases[] = {
         {"ours, written before the mark", ours, execSelf, true},
-        {"through a link to this program", "[Desktop Entry]\nExec={exec}\n", link.string(), true},
+        {"through a link to this program", "[Desktop Entry]\nExec={exec}\n", app::execArgument(link.string()), true},
         {"edited: other keys, comments, CRLF kept",
          "# mine\r\n[Desktop Entry]\r\nName=My pets\r\nExec = {exec}  \r\nX-GNOME-Autostart-Delay=30\r\n"
          "[Desktop Action x]\r\nExec=/elsewhere\r\n",
@@ -195,7 +195,7 @@ TEST_F(LaunchAtLoginManagerTest, markLoginStart_marksOnlyAnEntryStartingThisVery
         {"with other arguments", "[Desktop Entry]\nExec={exec}\n", execSelf + " --later", false},
         {"naming another program", "[Desktop Entry]\nExec={exec}\n", "/bin/true", false},
         {"naming a gone program of this name", "[Desktop Entry]\nExec={exec}\n",
-         (root / "old-prefix" / self.filename()).string(), false},
+         app::execArgument((root / "old-prefix" / self.filename()).string()), false},
         {"naming by name only, found on the PATH", "[Desktop Entry]\nExec={exec}\n", self.filename().string(), false},
     };
     const auto filled = [](std::string text, const std::string& exec) {
