@@ -21,6 +21,12 @@ namespace {
 
 using testfiles::readFile;
 
+// An entry's text with its {exec} places filled in.
+std::string filled(std::string text, const std::string& exec) {
+    for (size_t at; (at = text.find("{exec}")) != std::string::npos;) text.replace(at, 6, exec);
+    return text;
+}
+
 // A home and a configuration folder of the test's own, found through the environment.
 struct LaunchAtLoginManagerTest : ::testing::Test {
     testfiles::TemporaryFolder temporary{"tuftle-login"};
@@ -151,10 +157,6 @@ TEST_F(LaunchAtLoginManagerTest, followMovedProgram_rewritesOnlyOurEntryNamingAG
              "{exec}",
          gone.string(), std::nullopt},
     };
-    const auto filled = [](std::string text, const std::string& exec) {
-        for (size_t at; (at = text.find("{exec}")) != std::string::npos;) text.replace(at, 6, exec);
-        return text;
-    };
     fs::create_directories(entry().parent_path());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -197,10 +199,6 @@ TEST_F(LaunchAtLoginManagerTest, markLoginStart_marksOnlyAnEntryStartingThisVery
         {"naming a gone program of this name", "[Desktop Entry]\nExec={exec}\n",
          app::execArgument((root / "old-prefix" / self.filename()).string()), false},
         {"naming by name only, found on the PATH", "[Desktop Entry]\nExec={exec}\n", self.filename().string(), false},
-    };
-    const auto filled = [](std::string text, const std::string& exec) {
-        for (size_t at; (at = text.find("{exec}")) != std::string::npos;) text.replace(at, 6, exec);
-        return text;
     };
     fs::create_directories(entry().parent_path());
     for (const Case& c : cases) {
