@@ -64,8 +64,8 @@ constexpr int kDescriptorsHeldForTheQuit = 8;
 
 // A start that cannot go on says why on its standard error and, where there is a display, in
 // a window: one started from a menu has no terminal.
-void showStartFailure(int argc, char** argv, const std::string& why) {
-    std::fprintf(stderr, "tuftle: %s\n", why.c_str());
+void showStartFailure(int argc, char** argv, const platform::Reason& why) {
+    std::fprintf(stderr, "tuftle: %s\n", why.english().c_str());
     const char* qpa = std::getenv("QT_QPA_PLATFORM");
     if (qpa && *qpa && std::string_view(qpa).rfind("xcb", 0) != 0) return;
     if (!platform::qt::x11DisplayReachable()) return;
@@ -109,14 +109,15 @@ int main(int argc, char** argv) {
         // The user did not ask for a start that finds it running: a window about that would come
         // at every login.
         if (!begun.failure.empty() && begun.foundRunning && !command.opensRunningPanel)
-            std::fprintf(stderr, "tuftle: %s\n", begun.failure.c_str());
+            std::fprintf(stderr, "tuftle: %s\n", begun.failure.english().c_str());
         else if (!begun.failure.empty())
             showStartFailure(argc, argv, begun.failure);
         return begun.exitStatus;
     }
     auto& instance = *begun.instance;
     if (!instance.reachable()) {
-        std::fprintf(stderr, "tuftle: %s; starting it again cannot open its panel\n", instance.listenProblem().c_str());
+        std::fprintf(stderr, "tuftle: %s; starting it again cannot open its panel\n",
+                     instance.listenProblem().english().c_str());
     }
 
     // Global key presses and window positions need X11, also inside a Wayland session.

@@ -38,8 +38,12 @@ constexpr int kPanelDescriptors = 16;
 // Between two tries of a caller whose instance does not listen yet.
 constexpr auto kRetryPause = std::chrono::milliseconds(50);
 
-std::string failed(const std::string& what, int error) {
-    return what + " (" + std::strerror(error) + ")";
+Reason nameTooLong(const fs::path& socket) {
+    return Reason("the name {0} is too long for a socket", {socket});
+}
+
+Reason cannotMakeASocket(int error) {
+    return Reason::failed(Reason("cannot make a socket"), error);
 }
 
 bool addressOf(const fs::path& socket, sockaddr_un& address) {
@@ -75,26 +79,26 @@ std::string handoverSocketName(const fs::path& settingsFile) {
     return InstanceLock::runtimeName(settingsFile) + ".socket";
 }
 
-std::optional<fs::path> handoverSocketPath(const fs::path& settingsFile, std::string& problem) {
+std::optional<fs::path> handoverSocketPath(const fs::path& settingsFile, Reason& problem) {
     const auto runtime = privateRuntimeFolder(problem);
     if (!runtime) return std::nullopt;
     return *runtime / handoverSocketName(settingsFile);
 }
 
-std::unique_ptr<HandoverListener> HandoverListener::listen(const fs::path& socket, std::string& problem) {
+std::unique_ptr<HandoverListener> HandoverListener::listen(const fs::path& socket, Reason& problem) {
     sockaddr_un address;
     if (!addressOf(socket, address)) {
-        problem = "the name " + socket.string() + " is too long for a socket";
+        problem = nameTooLong(socket);
         return nullptr;
     }
     const int ready = ::epoll_create1(EPOLL_CLOEXEC);
     if (ready < 0) {
-        problem = failed("cannot wait for calls", errno);
+        problem = Reason::failed(Reason("cannot wait for calls"), errno);
         return nullptr;
     }
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) {
-        problem = failed("cannot make a socket", errno);
+        problem = cannotMakeASocket(errno);
         ::close(ready);
         return nullptr;
     }
@@ -107,7 +111,7 @@ std::unique_ptr<HandoverListener> HandoverListener::listen(const fs::path& socke
     ::umask(mask);
     epoll_event watch{EPOLLIN, {.fd = fd}};
     if (!bound || ::listen(fd, SOMAXCONN) != 0 || ::epoll_ctl(ready, EPOLL_CTL_ADD, fd, &watch) != 0) {
-        problem = failed("cannot listen at " + socket.string(), bound ? errno : error);
+        problem = Reason::failed(Reason("cannot listen at {0}", {socket}), bound ? errno : error);
         if (bound) ::unlink(socket.c_str());
         ::close(fd);
         ::close(ready);
@@ -196,8 +200,7 @@ bool HandoverListener::answer() {
 HandoverCall askRunningInstance(const fs::path& socket, double timeout, HandoverRequest request) {
     using Outcome = HandoverCall::Outcome;
     sockaddr_un address;
-    if (!addressOf(socket, address))
-        return {Outcome::failed, "the name " + socket.string() + " is too long for a socket"};
+    if (!addressOf(socket, address)) return {Outcome::failed, nameTooLong(socket)};
     const auto deadline =
         Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeout));
     const auto remaining = [&] { return std::max<Clock::duration>(Clock::duration::zero(), deadline - Clock::now()); };
@@ -209,7 +212,7 @@ HandoverCall askRunningInstance(const fs::path& socket, double timeout, Handover
                 return {Outcome::notThisUsers, problem};
         }
         const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (fd < 0) return {Outcome::failed, failed("cannot make a socket", errno)};
+        if (fd < 0) return {Outcome::failed, cannotMakeASocket(errno)};
         // A connect to a listener whose queue is full blocks until there is room, or this long.
         // At least a moment: a zero timeout would wait for ever.
         const auto left =
@@ -223,7 +226,7 @@ HandoverCall askRunningInstance(const fs::path& socket, double timeout, Handover
             const bool worthRetrying =
                 error == ENOENT || error == ECONNREFUSED || error == EAGAIN || error == EINTR || error == EINPROGRESS;
             if (!worthRetrying || remaining() <= kRetryPause)
-                return {Outcome::failed, failed("it does not listen at " + socket.string(), error)};
+                return {Outcome::failed, Reason::failed(Reason("it does not listen at {0}", {socket}), error)};
             std::this_thread::sleep_for(kRetryPause);
             continue;
         }
@@ -231,7 +234,7 @@ HandoverCall askRunningInstance(const fs::path& socket, double timeout, Handover
         socklen_t length = sizeof peer;
         if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || peer.uid != ::geteuid()) {
             ::close(fd);
-            return {Outcome::notThisUsers, "the program listening at " + socket.string() + " is not this user's"};
+            return {Outcome::notThisUsers, Reason("the program listening at {0} is not this user's", {socket})};
         }
         const char asked = request == HandoverRequest::openPanel ? kOpenPanel : kOnlyAnswer;
         // One that fails leaves the call unanswered, which says enough.
@@ -244,16 +247,17 @@ HandoverCall askRunningInstance(const fs::path& socket, double timeout, Handover
         } while (ready < 0 && errno == EINTR);
         char answer = 0;
         HandoverCall call;
+        const HandoverCall hungUp{Outcome::failed, Reason("it hung up without an answer")};
         if (ready == 0)
-            call = {Outcome::unanswered, "it did not answer"};
+            call = {Outcome::unanswered, Reason("it did not answer")};
         else if (ready < 0 || ::recv(fd, &answer, 1, 0) != 1)
-            call = {Outcome::failed, "it hung up without an answer"};
+            call = hungUp;
         // Short of descriptors it runs all the same, which is all a start that only asks to be
         // answered wants to know.
         else if (answer == kOutOfDescriptors && request == HandoverRequest::openPanel)
-            call = {Outcome::failed, "it has run out of file descriptors"};
+            call = {Outcome::failed, Reason("it has run out of file descriptors")};
         else if (answer != kAnswer && answer != kOutOfDescriptors)
-            call = {Outcome::failed, "it hung up without an answer"};
+            call = hungUp;
         ::close(fd);
         return call;
     }

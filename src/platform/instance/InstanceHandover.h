@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Reason.h"
+
 namespace platform {
 
 // How a second start of the same settings reaches the running instance: a Unix socket in the
@@ -20,14 +22,13 @@ enum class HandoverRequest { openPanel, onlyAnswer };
 std::string handoverSocketName(const std::filesystem::path& settingsFile);
 
 // Nothing, and `problem` says why, when there is no private runtime folder.
-std::optional<std::filesystem::path> handoverSocketPath(const std::filesystem::path& settingsFile,
-                                                        std::string& problem);
+std::optional<std::filesystem::path> handoverSocketPath(const std::filesystem::path& settingsFile, Reason& problem);
 
 class HandoverListener final {
 public:
     // Listens at `socket`, in place of what a killed instance left there: only the holder of the
     // instance lock may. Nothing, and `problem` says why, when it cannot.
-    static std::unique_ptr<HandoverListener> listen(const std::filesystem::path& socket, std::string& problem);
+    static std::unique_ptr<HandoverListener> listen(const std::filesystem::path& socket, Reason& problem);
     ~HandoverListener();
     HandoverListener(const HandoverListener&) = delete;
     HandoverListener& operator=(const HandoverListener&) = delete;
@@ -64,7 +65,7 @@ struct HandoverCall {
         notThisUsers,  // the socket, its folder or what listens there is not this user's
     };
     Outcome outcome = Outcome::answered;
-    std::string why;  // empty once answered
+    Reason why;  // empty once answered
     bool answered() const { return outcome == Outcome::answered; }
 };
 

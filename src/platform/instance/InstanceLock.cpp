@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 
 #include "platform/instance/LockHolder.h"
@@ -22,10 +21,6 @@ namespace fs = std::filesystem;
 
 // In the settings folder, where the folder itself cannot be opened for reading.
 constexpr char kSettingsLockFileName[] = "instance.lock";
-
-std::string failed(const std::string& what, int error) {
-    return what + " (" + std::strerror(error) + ")";
-}
 
 // 0 once locked, else the errno (EWOULDBLOCK: another process holds it).
 int lockExclusively(int fd) {
@@ -54,7 +49,7 @@ fs::path settingsFolder(const fs::path& settingsFile, bool make) {
 struct Locked {
     int fd = -1;
     bool busy = false;  // another process holds it
-    std::string problem;
+    Reason problem;
 };
 
 // Takes the lock file at `path`, made when missing; never one that is a link or another
@@ -63,21 +58,25 @@ struct Locked {
 Locked lockFile(const fs::path& path) {
     while (true) {
         const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
-        if (fd < 0) return {-1, false, failed("cannot open " + path.string(), errno)};
+        if (fd < 0) return {-1, false, Reason::failed(Reason("cannot open {0}", {path}), errno)};
         struct stat held {};
         if (::fstat(fd, &held) != 0 || !S_ISREG(held.st_mode) || held.st_uid != ::geteuid()) {
             ::close(fd);
-            return {-1, false, path.string() + " is not this user's"};
+            return {-1, false, notThisUsers(path)};
         }
         if (const int error = lockExclusively(fd); error != 0) {
             ::close(fd);
-            return {-1, error == EWOULDBLOCK, failed("cannot lock " + path.string(), error)};
+            return {-1, error == EWOULDBLOCK, Reason::failed(Reason("cannot lock {0}", {path}), error)};
         }
         struct stat named {};
         if (::stat(path.c_str(), &named) == 0 && held.st_ino == named.st_ino && held.st_dev == named.st_dev)
             return {fd, false, {}};
         ::close(fd);
     }
+}
+
+Reason settingsFolderNamed(const fs::path& folder) {
+    return Reason("the settings folder {0}", {folder});
 }
 
 void release(int fd, const fs::path& file) {
@@ -110,7 +109,7 @@ InstanceLock::~InstanceLock() {
 InstanceLock::Attempt InstanceLock::acquire(const fs::path& settingsFile) {
     Attempt attempt;
     const fs::path folder = settingsFolder(settingsFile, true);
-    std::string runtimeProblem;
+    Reason runtimeProblem;
     fs::path runtimeFile;
     Locked runtime;
     if (const auto runtimeFolder = privateRuntimeFolder(runtimeProblem)) {
@@ -130,17 +129,16 @@ InstanceLock::Attempt InstanceLock::acquire(const fs::path& settingsFile) {
     if (folderFd >= 0) {
         settings.fd = folderFd;
         if (const int error = lockExclusively(folderFd); error != 0) {
-            settings = {-1, error == EWOULDBLOCK, failed("the settings folder " + folder.string(), error)};
+            settings = {-1, error == EWOULDBLOCK, Reason::failed(settingsFolderNamed(folder), error)};
             if (settings.busy) {
                 const auto holder = flockHolder(folderFd);
                 if (holder && holder->name == ownCommandName()) {
                     attempt.holder = Attempt::Holder::instanceElsewhere;
                 } else {
                     attempt.holder = Attempt::Holder::anotherProgram;
-                    attempt.problem =
-                        "another program" +
-                        (holder ? ", " + holder->name + " (process " + std::to_string(holder->pid) + ")," : "") +
-                        " holds a lock on " + folder.string();
+                    attempt.problem = holder ? Reason("another program, {0} (process {1}), holds a lock on {2}",
+                                                      {holder->name, holder->pid, folder})
+                                             : Reason("another program holds a lock on {0}", {folder});
                 }
             }
             ::close(folderFd);
@@ -150,15 +148,17 @@ InstanceLock::Attempt InstanceLock::acquire(const fs::path& settingsFile) {
         settingsLockFile = folder / kSettingsLockFileName;
         settings = lockFile(settingsLockFile);
         if (settings.busy) attempt.holder = Attempt::Holder::instanceElsewhere;
-        if (settings.fd < 0) settings.problem = failed("the settings folder " + folder.string(), openError);
+        if (settings.fd < 0) settings.problem = Reason::failed(settingsFolderNamed(folder), openError);
     }
     if (settings.busy) {
         release(runtime.fd, runtimeFile);
         return attempt;
     }
     if (runtime.fd < 0 && settings.fd < 0) {
-        attempt.problem = "it can lock neither " + settings.problem + " nor a file in a runtime folder of its own (" +
-                          runtimeProblem + "), so it cannot make sure that only one copy runs";
+        attempt.problem = Reason(
+            "it can lock neither {0} nor a file in a runtime folder of its own ({1}), so it cannot make sure that only "
+            "one copy runs",
+            {settings.problem, runtimeProblem});
         return attempt;
     }
     attempt.lock.reset(new InstanceLock(runtime.fd, runtimeFile, settings.fd, settingsLockFile));

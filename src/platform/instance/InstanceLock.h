@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/Reason.h"
+
 namespace platform {
 
 // One running instance per settings folder: exclusive flock()s, taken in this order, on
@@ -53,7 +55,7 @@ struct InstanceLock::Attempt {
         instanceElsewhere,  // a running instance with another runtime folder
         anotherProgram,     // something else, or no process to be named: `problem` says so
     } holder = Holder::none;
-    std::string problem;
+    Reason problem;
 };
 
 }  // namespace platform

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/Reason.h"
+
 namespace platform {
 
 // The longest file name put into a runtime folder, a socket's included.
@@ -16,10 +18,12 @@ inline constexpr size_t kLongestRuntimeFileName = sizeof "tuftle-0123456789abcde
 // holds anything of another user's (planted while it was open), is passed over: every start
 // walks the same names, so starts without XDG_RUNTIME_DIR still meet in one folder. Nothing,
 // and `problem` says why, when none serves.
-std::optional<std::filesystem::path> privateRuntimeFolder(std::string& problem);
+std::optional<std::filesystem::path> privateRuntimeFolder(Reason& problem);
 
 // Empty when `file` is this user's, in a folder of this user's that no one else may write to;
 // else why not. `type` is the file type bits (S_IFSOCK, S_IFREG) it must have.
-std::string ownFileProblem(const std::filesystem::path& file, unsigned type);
+Reason ownFileProblem(const std::filesystem::path& file, unsigned type);
+// That `file` is not this user's.
+Reason notThisUsers(const std::filesystem::path& file);
 
 }  // namespace platform

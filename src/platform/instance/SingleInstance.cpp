@@ -38,19 +38,19 @@ std::optional<HandoverCall> askInstanceAnywhere(const std::string& name, double 
 
 std::string seconds(double wait) {
     char text[32];
-    std::snprintf(text, sizeof text, "%g s", wait);
+    std::snprintf(text, sizeof text, "%g", wait);
     return text;
 }
 
 // Why a running instance of this user's could not be reached, for a start that waited `wait`.
-std::string unreachedWhy(const std::optional<HandoverCall>& call, double wait, const std::string& socketName,
-                         const std::string& runtimeProblem) {
+Reason unreachedWhy(const std::optional<HandoverCall>& call, double wait, const std::string& socketName,
+                    const Reason& runtimeProblem) {
     // Its own wait may have been what was left of the start's.
-    if (call && call->outcome == Outcome::unanswered) return call->why + " within " + seconds(wait);
+    if (call && call->outcome == Outcome::unanswered) return Reason("{0} within {1} s", {call->why, seconds(wait)});
     if (call) return call->why;
     // A start that finds no runtime folder of its own finds the instance without one too.
-    if (!runtimeProblem.empty()) return "it has no runtime folder to listen in, as " + runtimeProblem;
-    return "no copy of it listens at a socket named " + socketName;
+    if (!runtimeProblem.empty()) return Reason("it has no runtime folder to listen in, as {0}", {runtimeProblem});
+    return Reason("no copy of it listens at a socket named {0}", {socketName});
 }
 
 }  // namespace
@@ -59,28 +59,28 @@ SingleInstance::Start SingleInstance::begin(const fs::path& settingsFile, double
     using Holder = InstanceLock::Attempt::Holder;
     Start start;
     auto attempt = InstanceLock::acquire(settingsFile);
-    std::string runtimeProblem;
+    Reason runtimeProblem;
     const auto socket = handoverSocketPath(settingsFile, runtimeProblem);
     const std::string socketName = handoverSocketName(settingsFile);
     if (!attempt.lock) {
         std::optional<HandoverCall> call;
-        std::string why;
+        Reason why;
         switch (attempt.holder) {
             case Holder::none:
                 why = attempt.problem;
                 break;
             case Holder::instanceHere:
                 if (socket) call = askRunningInstance(*socket, wait, request);
-                why = call && call->answered() ? "" : unreachedWhy(call, wait, socketName, runtimeProblem);
+                why = call && call->answered() ? Reason() : unreachedWhy(call, wait, socketName, runtimeProblem);
                 break;
             case Holder::instanceElsewhere:
                 call = askInstanceAnywhere(socketName, wait, true, request);
-                why = call && call->answered() ? "" : unreachedWhy(call, wait, socketName, runtimeProblem);
+                why = call && call->answered() ? Reason() : unreachedWhy(call, wait, socketName, runtimeProblem);
                 break;
             case Holder::anotherProgram:
                 // Named so only once no instance of this user's answers.
                 call = askInstanceAnywhere(socketName, wait, false, request);
-                why = call && call->answered() ? "" : attempt.problem;
+                why = call && call->answered() ? Reason() : attempt.problem;
                 break;
         }
         start.exitStatus = why.empty() ? 0 : 1;
@@ -88,9 +88,9 @@ SingleInstance::Start SingleInstance::begin(const fs::path& settingsFile, double
         if (why.empty() || attempt.holder == Holder::none || attempt.holder == Holder::anotherProgram)
             start.failure = why;
         else if (request == HandoverRequest::openPanel)
-            start.failure = "already running, but its panel could not be opened: " + why;
+            start.failure = Reason("already running, but its panel could not be opened: {0}", {why});
         else
-            start.failure = "already running, but it could not be reached: " + why;
+            start.failure = Reason("already running, but it could not be reached: {0}", {why});
         return start;
     }
     // Without the settings folder's lock, an instance with another runtime folder holds another

@@ -21,7 +21,7 @@ public:
 
     // Whether a second start reaches this instance; else listenProblem() says why not.
     bool reachable() const { return listener_ != nullptr; }
-    const std::string& listenProblem() const { return listenProblem_; }
+    const Reason& listenProblem() const { return listenProblem_; }
     // Readable when a second start calls; -1 when none can.
     int callDescriptor() const { return listener_ ? listener_->fd() : -1; }
     // Answers the waiting calls; true when one asks for the panel.
@@ -31,7 +31,7 @@ private:
     SingleInstance(std::unique_ptr<InstanceLock> lock) : lock_(std::move(lock)) {}
     std::unique_ptr<InstanceLock> lock_;
     std::unique_ptr<HandoverListener> listener_;
-    std::string listenProblem_;
+    Reason listenProblem_;
 };
 
 struct SingleInstance::Start {
@@ -41,7 +41,7 @@ struct SingleInstance::Start {
     int exitStatus = 0;
     // Why a start that ends here did not run or could not reach the running instance; empty
     // when it did.
-    std::string failure;
+    Reason failure;
     // Whether the lock tells that an instance of this user's runs, reached or not.
     bool foundRunning = false;
 };

@@ -35,7 +35,7 @@ TEST(InstanceHandover, startsOfOneSettingsFolderMeetAtOneSocket) {
                                                 {"TMPDIR", (folder / "tmp").c_str()}};
     const auto lock = InstanceLock::acquire(settings).lock;
     fs::create_symlink(settings, folder / "settings-link");
-    std::string problem;
+    Reason problem;
     const auto socket = handoverSocketPath(settings, problem);
     ASSERT_TRUE(socket) << problem;
     EXPECT_EQ(socket->parent_path(), folder.path());
@@ -70,7 +70,7 @@ TEST(InstanceHandover, startsOfOneSettingsFolderMeetAtOneSocket) {
 TEST(InstanceHandover, aSecondStartIsAnsweredByTheListenerOnly) {
     testfiles::TemporaryFolder folder;
     const fs::path socket = folder / "tuftle.socket";
-    std::string problem;
+    Reason problem;
     {
         const auto killed = HandoverListener::listen(socket, problem);
         ASSERT_TRUE(killed) << problem;
@@ -89,7 +89,7 @@ TEST(InstanceHandover, aSecondStartIsAnsweredByTheListenerOnly) {
     while (call.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
         if (::poll(&ring, 1, 50) == 1) panelAsked = listener->answer() || panelAsked;
     EXPECT_TRUE(panelAsked);
-    EXPECT_EQ(call.get().why, "");
+    EXPECT_EQ(call.get().why.english(), "");
 
     const auto unanswered = askRunningInstance(socket, 0.2, HandoverRequest::openPanel);
     EXPECT_EQ(unanswered.outcome, HandoverCall::Outcome::unanswered) << "a listener that does not answer";
@@ -102,15 +102,15 @@ TEST(InstanceHandover, aSecondStartIsAnsweredByTheListenerOnly) {
 TEST(InstanceHandover, twentyStartsAtOnceAreAllAnswered) {
     testfiles::TemporaryFolder folder;
     const fs::path socket = folder / "tuftle.socket";
-    std::string problem;
+    Reason problem;
     const auto listener = HandoverListener::listen(socket, problem);
     ASSERT_TRUE(listener) << problem;
     std::atomic<int> ended = 0;
     std::vector<std::future<std::string>> calls;
     for (int i = 0; i < 20; ++i) {
         calls.push_back(std::async(std::launch::async, [&, i] {
-            auto why =
-                askRunningInstance(socket, 20, i % 2 ? HandoverRequest::openPanel : HandoverRequest::onlyAnswer).why;
+            auto why = askRunningInstance(socket, 20, i % 2 ? HandoverRequest::openPanel : HandoverRequest::onlyAnswer)
+                           .why.english();
             ++ended;
             return why;
         }));
@@ -149,7 +149,7 @@ bool readable(int fd) {
 TEST(InstanceHandover, onlyACallThatAsksForThePanelOpensIt) {
     testfiles::TemporaryFolder folder;
     const fs::path socket = folder / "tuftle.socket";
-    std::string problem;
+    Reason problem;
     const auto listener = HandoverListener::listen(socket, problem);
     ASSERT_TRUE(listener) << problem;
     const struct {
@@ -165,7 +165,7 @@ TEST(InstanceHandover, onlyACallThatAsksForThePanelOpensIt) {
         bool panelAsked = false;
         while (call.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
             if (::poll(&ring, 1, 50) == 1) panelAsked = listener->answer() || panelAsked;
-        EXPECT_EQ(call.get().why, "");
+        EXPECT_EQ(call.get().why.english(), "");
         EXPECT_EQ(panelAsked, row.panel);
 
         // Twelve callers that connected and have not asked yet.
@@ -203,7 +203,7 @@ TEST(InstanceHandover, onlyACallThatAsksForThePanelOpensIt) {
 TEST(InstanceHandover, aProgramShortOfDescriptorsTurnsACallAwayAndIsNotWokenAgain) {
     testfiles::TemporaryFolder folder;
     const fs::path socket = folder / "tuftle.socket";
-    std::string problem;
+    Reason problem;
     const auto listener = HandoverListener::listen(socket, problem);
     ASSERT_TRUE(listener) << problem;
     rlimit saved{};

@@ -84,7 +84,8 @@ TEST(InstanceLock, whenNoLockCanBeTakenItSaysWhyAndHoldsNothing) {
     const auto attempt = InstanceLock::acquire(folders.folder / "config" / "tuftle" / "defaults.plist");
     EXPECT_EQ(attempt.lock, nullptr);
     EXPECT_EQ(attempt.holder, InstanceLock::Attempt::Holder::none);
-    EXPECT_NE(attempt.problem.find((folders.folder / "config").string()), std::string::npos) << attempt.problem;
+    EXPECT_NE(attempt.problem.english().find((folders.folder / "config").string()), std::string::npos)
+        << attempt.problem;
 }
 
 // Whatever the modes of the settings folder and of the folder around it, and whatever other
@@ -126,7 +127,7 @@ TEST(InstanceLockDeathTest, theSettingsFoldersModeNeverLetsTwoStartsRun) {
             {
                 if (root && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) std::_Exit(2);
                 const auto first = InstanceLock::acquire(config / "defaults.plist");
-                if (!first.lock) std::fprintf(stderr, "%s\n", first.problem.c_str());
+                if (!first.lock) std::fprintf(stderr, "%s\n", first.problem.english().c_str());
                 std::_Exit(!first.lock ? 3 : InstanceLock::acquire(config / "defaults.plist").lock ? 4 : 0);
             },
             ::testing::ExitedWithCode(0), "");
@@ -149,8 +150,8 @@ TEST(InstanceLock, aSettingsFolderLockedByAnotherProgramIsNotARunningInstance) {
     other.end();
     EXPECT_EQ(attempt.lock, nullptr);
     EXPECT_EQ(attempt.holder, Holder::anotherProgram);
-    EXPECT_EQ(attempt.problem, "another program, other-program (process " + std::to_string(otherPid) +
-                                   "), holds a lock on " + config.string());
+    EXPECT_EQ(attempt.problem.english(), "another program, other-program (process " + std::to_string(otherPid) +
+                                             "), holds a lock on " + config.string());
 
     const auto first = InstanceLock::acquire(folders.settings).lock;
     ASSERT_TRUE(first);

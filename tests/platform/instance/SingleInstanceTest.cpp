@@ -123,7 +123,7 @@ std::string runStarts(const Row& row, const InstanceFolders& folders) {
     useRuntimeFolder(row.firstWithRuntimeFolder);
     if (row.first == First::instance || row.first == First::stoppedInstance) {
         auto start = SingleInstance::begin(folders.settings, 1, HandoverRequest::openPanel);
-        if (!start.instance) return "the first start did not run: " + start.failure;
+        if (!start.instance) return "the first start did not run: " + start.failure.english();
         first = std::move(start.instance);
     } else if (row.first == First::silentHolder) {
         silent = InstanceLock::acquire(folders.settings).lock;
@@ -152,8 +152,9 @@ std::string runStarts(const Row& row, const InstanceFolders& folders) {
     if (second.instance) wrong << "the second start runs; ";
     if (second.exitStatus != row.status) wrong << "status " << second.exitStatus << "; ";
     const std::string expected = row.failureHas;
-    if (expected.empty() != second.failure.empty() || second.failure.find(expected) == std::string::npos)
-        wrong << "it said '" << second.failure << "'; ";
+    const std::string failure = second.failure.english();
+    if (expected.empty() != failure.empty() || failure.find(expected) == std::string::npos)
+        wrong << "it said '" << failure << "'; ";
     if (answered != row.answered) wrong << "the first took " << answered << " calls; ";
     const bool ours =
         row.first == First::instance || row.first == First::stoppedInstance || row.first == First::silentHolder;

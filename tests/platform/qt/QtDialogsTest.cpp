@@ -58,7 +58,8 @@ QStringList shownTexts(QMessageBox& box) {
 TEST(QtAlertRunner, aNoticeSaysItsTitleOnceAndItsReasonAsASentence) {
     using model::L10n;
     model::testing::LanguageChoiceReset reset;
-    const char* stopped = "another program, python3 (process 4242), holds a lock on /home/ann/.config/tuftle";
+    // A template no table words: the same sentence in both languages.
+    const platform::Reason stopped("something holds a lock on {0}", {std::string("/home/ann/.config/tuftle")});
     for (auto language : {model::AppLanguageChoice::english, model::AppLanguageChoice::simplifiedChinese}) {
         L10n::setAppLanguageChoice(language);
         const std::string noTray =
@@ -69,8 +70,7 @@ TEST(QtAlertRunner, aNoticeSaysItsTitleOnceAndItsReasonAsASentence) {
             QString body;
         } cases[] = {
             {"no tray", model::localizedAlert(L10n::t("栗丸没有找到系统托盘"), noTray), QString::fromStdString(noTray)},
-            {"cannot start", model::startFailureAlert(stopped),
-             "Another program, python3 (process 4242), holds a lock on /home/ann/.config/tuftle"},
+            {"cannot start", model::startFailureAlert(stopped), "Something holds a lock on /home/ann/.config/tuftle"},
         };
         for (const auto& c : cases) {
             SCOPED_TRACE(std::string(c.what) + " in " + std::string(model::rawValue(language)));
