@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Start, a second start that opens the panel, orderly quit, crash recovery, a failed last save, a
-# missing display (which leaves a fresh home as it was) and a settings file that cannot be
-# written, with the real program under Xvfb.
+# Start, a second start that opens the panel (also beside callers that say nothing), orderly
+# quit, crash recovery, a failed last save, a missing display (which leaves a fresh home as it
+# was) and a settings file that cannot be written, with the real program under Xvfb.
 # Usage: test_lifecycle.sh <path-to-tuftle>
 # shellcheck source-path=SCRIPTDIR
 source "$(dirname "$0")/lib.sh"
@@ -89,6 +89,38 @@ second_start_opens_the_panel
 # From a terminal, su or ssh without the desktop's runtime folder.
 mkdir -m 0700 "$E2E_WORK/tmp-second"
 second_start_opens_the_panel -u XDG_RUNTIME_DIR TMPDIR="$E2E_WORK/tmp-second"
+
+# Calls of the user's own that connect and say nothing keep no start out. Once its wait is over
+# each counts as an older version's start, which asks for the panel; none is kept for good.
+start_beside_silent_calls() {
+  local status=0
+  timeout 30 "$program" "$@" >"$E2E_WORK/beside.out" 2>&1 || status=$?
+  [[ $status == 0 && ! -s $E2E_WORK/beside.out ]] ||
+    e2e_fail "a start ($*) beside silent calls ended with status $status and said: $(<"$E2E_WORK/beside.out")"
+}
+e2e_step "hold 50 calls to the running program that say nothing; a start at login and a plain start end with 0"
+python3 -c '
+import socket, sys
+calls = [socket.socket(socket.AF_UNIX) for _ in range(50)]
+for call in calls:
+    call.connect(sys.argv[1])
+open(sys.argv[2], "w").close()
+for call in calls:
+    call.recv(1)
+open(sys.argv[3], "w").close()' "$XDG_RUNTIME_DIR"/tuftle-*.socket "$E2E_WORK/held" "$E2E_WORK/let-go" &
+holder=$!
+e2e_track "$holder"
+e2e_wait_for 5 test -e "$E2E_WORK/held" || e2e_fail "the 50 silent calls were not made"
+start_beside_silent_calls --autostart
+start_beside_silent_calls
+e2e_step "the program lets every silent call go; its panel is open, and closes"
+e2e_expect_while_running 10 "every silent call let go" test -e "$E2E_WORK/let-go"
+wait "$holder"
+e2e__untrack "$holder"
+e2e_expect_while_running 5 "the panel" e2e_popup_origin
+e2e_caught_up || e2e_fail "the program did not answer while it opened the panel"
+xdotool mousemove 200 300 click 1
+e2e_expect_while_running 5 "the panel to close" eval '! e2e_popup_origin'
 
 # Questions on the command line are answered without starting anything or touching the
 # running program; anything else is refused.

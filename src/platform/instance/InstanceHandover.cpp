@@ -5,13 +5,16 @@
 #include <sys/epoll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/timerfd.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -30,9 +33,12 @@ constexpr char kOpenPanel = 'p';
 constexpr char kOnlyAnswer = 'a';
 constexpr char kAnswer = 'k';
 constexpr char kOutOfDescriptors = 'f';
-// Calls taken before their request came; more wait in the listening queue meanwhile. Their
-// callers send it right after connecting, so only a start that has lost the processor waits.
+// Calls taken before their request came. Their callers send it right after connecting, so only
+// a start that has lost the processor waits; past these, the oldest gives way.
 constexpr size_t kWaitingCalls = 8;
+// Calls taken in one turn: a flood of them does not hold the program up, and the rest are taken
+// in the next turns.
+constexpr int kCallsATurn = 64;
 // Descriptors the program must have free to open its panel (windows, the toolkit's wake-ups).
 constexpr int kPanelDescriptors = 16;
 // Between two tries of a caller whose instance does not listen yet.
@@ -69,8 +75,15 @@ int openSpare() {
     return ::open("/dev/null", O_RDONLY | O_CLOEXEC);
 }
 
-void sendAnswer(int call, char answer) {
-    [[maybe_unused]] const auto sent = ::send(call, &answer, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+// False when the caller has hung up.
+bool sendAnswer(int call, char answer) {
+    return ::send(call, &answer, 1, MSG_NOSIGNAL | MSG_DONTWAIT) == 1;
+}
+
+std::chrono::nanoseconds monotonicNow() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
 }
 
 }  // namespace
@@ -85,21 +98,30 @@ std::optional<fs::path> handoverSocketPath(const fs::path& settingsFile, Reason&
     return *runtime / handoverSocketName(settingsFile);
 }
 
-std::unique_ptr<HandoverListener> HandoverListener::listen(const fs::path& socket, Reason& problem) {
+std::unique_ptr<HandoverListener> HandoverListener::listen(const fs::path& socket, Reason& problem,
+                                                           std::chrono::nanoseconds requestWait) {
     sockaddr_un address;
     if (!addressOf(socket, address)) {
         problem = nameTooLong(socket);
         return nullptr;
     }
-    const int ready = ::epoll_create1(EPOLL_CLOEXEC);
-    if (ready < 0) {
+    int ready = -1, deadline = -1, fd = -1;
+    const auto closeAll = [&] {
+        for (const int open : {fd, deadline, ready})
+            if (open >= 0) ::close(open);
+    };
+    ready = ::epoll_create1(EPOLL_CLOEXEC);
+    if (ready >= 0) deadline = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    epoll_event ring{EPOLLIN, {.fd = deadline}};
+    if (deadline < 0 || ::epoll_ctl(ready, EPOLL_CTL_ADD, deadline, &ring) != 0) {
         problem = Reason::failed(Reason("cannot wait for calls"), errno);
+        closeAll();
         return nullptr;
     }
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         problem = cannotMakeASocket(errno);
-        ::close(ready);
+        closeAll();
         return nullptr;
     }
     // Only the lock's holder gets here: a socket of this user's found is a killed instance's.
@@ -113,54 +135,82 @@ std::unique_ptr<HandoverListener> HandoverListener::listen(const fs::path& socke
     if (!bound || ::listen(fd, SOMAXCONN) != 0 || ::epoll_ctl(ready, EPOLL_CTL_ADD, fd, &watch) != 0) {
         problem = Reason::failed(Reason("cannot listen at {0}", {socket}), bound ? errno : error);
         if (bound) ::unlink(socket.c_str());
-        ::close(fd);
-        ::close(ready);
+        closeAll();
         return nullptr;
     }
-    std::unique_ptr<HandoverListener> listener(new HandoverListener(fd, ready, socket));
+    std::unique_ptr<HandoverListener> listener(new HandoverListener(fd, ready, deadline, socket, requestWait));
     listener->spare_ = openSpare();
     return listener;
 }
 
 HandoverListener::~HandoverListener() {
-    for (const int call : waiting_) ::close(call);
+    for (const auto& waiting : waiting_) ::close(waiting.call);
     ::close(listening_);
+    ::close(deadline_);
     ::close(ready_);
     if (spare_ >= 0) ::close(spare_);
     ::unlink(socket_.c_str());
 }
 
-bool HandoverListener::serve(int call, bool& panelAsked) {
+bool HandoverListener::serve(int call, bool waitOver, bool& panelAsked) {
     char request = 0;
     ssize_t got;
     do {
         got = ::recv(call, &request, 1, MSG_DONTWAIT);
     } while (got < 0 && errno == EINTR);
-    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return false;
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        if (!waitOver) return false;
+        // A version from before the request byte sends none and waits for its answer.
+        request = kOpenPanel;
+        got = 1;
+    }
     if (got == 1 && request == kOnlyAnswer) {
         sendAnswer(call, kAnswer);
     } else if (got == 1 && request == kOpenPanel) {
         const bool room = hasPanelDescriptors(listening_);
-        panelAsked = panelAsked || room;
-        sendAnswer(call, room ? kAnswer : kOutOfDescriptors);
+        // A caller that hung up has given up and said so: a panel opened for it would come unasked.
+        const bool told = sendAnswer(call, room ? kAnswer : kOutOfDescriptors);
+        panelAsked = panelAsked || (room && told);
     }
     // Anything else, or a caller that left, goes unanswered.
     ::close(call);
     return true;
 }
 
-void HandoverListener::takeCalls(bool take) {
-    if (take == taking_) return;
-    epoll_event watch{EPOLLIN, {.fd = listening_}};
-    taking_ = ::epoll_ctl(ready_, take ? EPOLL_CTL_ADD : EPOLL_CTL_DEL, listening_, &watch) == 0 ? take : taking_;
+void HandoverListener::keep(int call) {
+    if (waiting_.size() == kWaitingCalls) {
+        // The oldest gives way, never the newest: callers that stay silent keep no start out.
+        ::close(waiting_.front().call);
+        waiting_.erase(waiting_.begin());
+    }
+    epoll_event watch{EPOLLIN, {.fd = call}};
+    if (::epoll_ctl(ready_, EPOLL_CTL_ADD, call, &watch) == 0)
+        waiting_.push_back({call, monotonicNow() + requestWait_});
+    else
+        ::close(call);
+}
+
+void HandoverListener::armDeadline() {
+    // Zero disarms it: nothing wakes the program while no call waits.
+    itimerspec when{};
+    if (!waiting_.empty()) {
+        const auto until = waiting_.front().until;
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(until);
+        when.it_value = {static_cast<time_t>(seconds.count()), static_cast<long>((until - seconds).count())};
+    }
+    ::timerfd_settime(deadline_, TFD_TIMER_ABSTIME, &when, nullptr);
 }
 
 bool HandoverListener::answer() {
     bool panelAsked = false;
     if (spare_ < 0) spare_ = openSpare();
+    std::uint64_t expired = 0;
+    [[maybe_unused]] const auto drained = ::read(deadline_, &expired, sizeof expired);
+    const auto now = monotonicNow();
     // A call served is closed, which takes it out of the epoll set too.
-    std::erase_if(waiting_, [&](int call) { return serve(call, panelAsked); });
-    while (waiting_.size() < kWaitingCalls) {
+    std::erase_if(waiting_,
+                  [&](const Waiting& waiting) { return serve(waiting.call, waiting.until <= now, panelAsked); });
+    for (int taken = 0; taken < kCallsATurn; ++taken) {
         int call = ::accept4(listening_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         bool crowded = false;
         if (call < 0 && (errno == EMFILE || errno == ENFILE) && spare_ >= 0) {
@@ -184,16 +234,12 @@ bool HandoverListener::answer() {
             // so that the spare is back for the next.
             if (ours) sendAnswer(call, kOutOfDescriptors);
             ::close(call);
-        } else if (!serve(call, panelAsked)) {
-            epoll_event watch{EPOLLIN, {.fd = call}};
-            if (::epoll_ctl(ready_, EPOLL_CTL_ADD, call, &watch) == 0)
-                waiting_.push_back(call);
-            else
-                ::close(call);
+        } else if (!serve(call, false, panelAsked)) {
+            keep(call);
         }
         if (crowded) spare_ = openSpare();
     }
-    takeCalls(waiting_.size() < kWaitingCalls);
+    armDeadline();
     return panelAsked;
 }
 

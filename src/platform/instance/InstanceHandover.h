@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -27,31 +28,48 @@ std::optional<std::filesystem::path> handoverSocketPath(const std::filesystem::p
 class HandoverListener final {
 public:
     // Listens at `socket`, in place of what a killed instance left there: only the holder of the
-    // instance lock may. Nothing, and `problem` says why, when it cannot.
-    static std::unique_ptr<HandoverListener> listen(const std::filesystem::path& socket, Reason& problem);
+    // instance lock may. A call whose request has not come within `requestWait` is served as an
+    // older version's, which sends none and wants the panel. Nothing, and `problem` says why,
+    // when it cannot.
+    static std::unique_ptr<HandoverListener> listen(const std::filesystem::path& socket, Reason& problem,
+                                                    std::chrono::nanoseconds requestWait = std::chrono::seconds(1));
     ~HandoverListener();
     HandoverListener(const HandoverListener&) = delete;
     HandoverListener& operator=(const HandoverListener&) = delete;
 
-    // Readable when a call waits, or the request of one taken earlier has come.
+    // Readable when a call waits, the request of one taken earlier has come, or one taken earlier
+    // has waited long enough for it.
     int fd() const { return ready_; }
-    // Answers every call of this user's whose request has come and keeps the others until theirs
-    // comes; true when one asked for the panel and the program has the descriptors to open it.
-    // Never blocks; a call it cannot take is turned away, so the descriptor is not left readable.
+    // Answers every call of this user's whose request has come or whose wait is over, and keeps
+    // the others until then; true when one asked for the panel, is still there to be told, and
+    // the program has the descriptors to open it. Never blocks; a call it cannot take is turned
+    // away, so the descriptor is not left readable.
     bool answer();
 
 private:
-    HandoverListener(int listening, int ready, std::filesystem::path socket)
-        : listening_(listening), ready_(ready), socket_(std::move(socket)) {}
-    // Reads the request of a call taken: false while it has not come.
-    bool serve(int call, bool& panelAsked);
-    void takeCalls(bool take);
+    struct Waiting {
+        int call;
+        std::chrono::nanoseconds until;  // on the monotonic clock
+    };
+    HandoverListener(int listening, int ready, int deadline, std::filesystem::path socket,
+                     std::chrono::nanoseconds requestWait)
+        : listening_(listening),
+          ready_(ready),
+          deadline_(deadline),
+          socket_(std::move(socket)),
+          requestWait_(requestWait) {}
+    // Reads the request of a call taken, or takes an older version's once `waitOver`: false while
+    // it has not come.
+    bool serve(int call, bool waitOver, bool& panelAsked);
+    void keep(int call);
+    void armDeadline();
     int listening_;
-    int ready_;  // an epoll set: the listening socket, while calls are taken, and the calls waiting
+    int ready_;     // an epoll set: the listening socket, the deadline and the calls waiting
+    int deadline_;  // a timer, set only while a call waits, for the first whose wait ends
     std::filesystem::path socket_;
-    // Calls taken before their request came.
-    std::vector<int> waiting_;
-    bool taking_ = true;
+    std::chrono::nanoseconds requestWait_;
+    // Calls taken before their request came, oldest first.
+    std::vector<Waiting> waiting_;
     // Kept free to take and turn away a call when every other descriptor is in use.
     int spare_ = -1;
 };

@@ -24,6 +24,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Answers calls until `call` has ended; true when one asked for the panel.
+bool answerUntilEnded(HandoverListener& listener, std::future<HandoverCall>& call) {
+    pollfd ring{listener.fd(), POLLIN, 0};
+    bool panelAsked = false;
+    while (call.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        if (::poll(&ring, 1, 50) == 1) panelAsked = listener.answer() || panelAsked;
+    return panelAsked;
+}
+
 // Every start that would take the same lock finds the same socket, where the runtime folder is
 // the same, also once the settings folder was replaced; without a usable runtime folder the
 // socket is in a private one of this user's.
@@ -84,16 +93,12 @@ TEST(InstanceHandover, aSecondStartIsAnsweredByTheListenerOnly) {
     EXPECT_FALSE(listener->answer()) << "no call yet";
     auto call =
         std::async(std::launch::async, [&] { return askRunningInstance(socket, 10, HandoverRequest::openPanel); });
-    pollfd ring{listener->fd(), POLLIN, 0};
-    bool panelAsked = false;
-    while (call.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
-        if (::poll(&ring, 1, 50) == 1) panelAsked = listener->answer() || panelAsked;
-    EXPECT_TRUE(panelAsked);
+    EXPECT_TRUE(answerUntilEnded(*listener, call));
     EXPECT_EQ(call.get().why.english(), "");
 
     const auto unanswered = askRunningInstance(socket, 0.2, HandoverRequest::openPanel);
     EXPECT_EQ(unanswered.outcome, HandoverCall::Outcome::unanswered) << "a listener that does not answer";
-    EXPECT_TRUE(listener->answer()) << "the late call is answered, to a caller that left";
+    EXPECT_FALSE(listener->answer()) << "the late call of a caller that left opens the panel";
     EXPECT_FALSE(fs::exists(folder / "missing.socket"));
     EXPECT_FALSE(askRunningInstance(folder / "missing.socket", 0.3, HandoverRequest::openPanel).answered());
 }
@@ -143,14 +148,30 @@ bool readable(int fd) {
     return ::poll(&ring, 1, 0) == 1;
 }
 
+// The byte `caller` was answered with; 0 for none yet, or for a hang-up.
+char answerTo(int caller) {
+    char answer = 0;
+    return ::recv(caller, &answer, 1, MSG_DONTWAIT) == 1 ? answer : 0;
+}
+
+// A listener at a socket in a folder of the test's own, whose callers have `requestWait` to ask.
+struct Listening {
+    explicit Listening(std::chrono::nanoseconds requestWait)
+        : listener(HandoverListener::listen(socket, problem, requestWait)) {}
+    testfiles::TemporaryFolder folder;
+    fs::path socket = folder / "tuftle.socket";
+    Reason problem;
+    std::unique_ptr<HandoverListener> listener;
+};
+
 // Only a call that asks for the panel opens it; one that only asks for an answer gets one all the
-// same. A call taken before its request came waits for it without waking the program meanwhile,
-// as do callers beyond those it keeps waiting; one that leaves without a request is let go.
+// same. A call taken before its request came waits for it without waking the program meanwhile;
+// one that leaves without a request is let go.
 TEST(InstanceHandover, onlyACallThatAsksForThePanelOpensIt) {
     testfiles::TemporaryFolder folder;
     const fs::path socket = folder / "tuftle.socket";
     Reason problem;
-    const auto listener = HandoverListener::listen(socket, problem);
+    const auto listener = HandoverListener::listen(socket, problem, std::chrono::minutes(1));
     ASSERT_TRUE(listener) << problem;
     const struct {
         const char* what;
@@ -161,22 +182,20 @@ TEST(InstanceHandover, onlyACallThatAsksForThePanelOpensIt) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         auto call = std::async(std::launch::async, [&] { return askRunningInstance(socket, 10, row.request); });
-        pollfd ring{listener->fd(), POLLIN, 0};
-        bool panelAsked = false;
-        while (call.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
-            if (::poll(&ring, 1, 50) == 1) panelAsked = listener->answer() || panelAsked;
+        bool panelAsked = answerUntilEnded(*listener, call);
         EXPECT_EQ(call.get().why.english(), "");
         EXPECT_EQ(panelAsked, row.panel);
 
-        // Twelve callers that connected and have not asked yet.
+        // Eight callers that connected and have not asked yet.
         std::vector<int> callers;
-        for (int i = 0; i < 12; ++i) callers.push_back(connectTo(socket, ""));
+        for (int i = 0; i < 8; ++i) callers.push_back(connectTo(socket, ""));
         ASSERT_EQ(std::count(callers.begin(), callers.end(), -1), 0);
         EXPECT_FALSE(listener->answer()) << "nothing was asked yet";
         EXPECT_FALSE(readable(listener->fd())) << "woken again before a request came";
         const std::string request = row.request == HandoverRequest::openPanel ? "p" : "a";
         for (const int caller : callers) ASSERT_EQ(::send(caller, request.data(), 1, MSG_NOSIGNAL), 1);
         panelAsked = false;
+        pollfd ring{listener->fd(), POLLIN, 0};
         for (size_t answered = 0; answered < callers.size();) {
             ASSERT_EQ(::poll(&ring, 1, 10000), 1) << answered << " answered, then nothing woke the program";
             panelAsked = listener->answer() || panelAsked;
@@ -196,6 +215,107 @@ TEST(InstanceHandover, onlyACallThatAsksForThePanelOpensIt) {
     ASSERT_EQ(::poll(&ring, 1, 10000), 1);
     EXPECT_FALSE(listener->answer());
     EXPECT_FALSE(readable(listener->fd())) << "a caller that left keeps waking the program";
+}
+
+// Callers that connect and say nothing, however many and however long they stay, keep no start
+// out: the call of a start beside them is answered within the start's own wait.
+TEST(InstanceHandover, silentCallersKeepNoStartOut) {
+    const struct {
+        const char* what;
+        int silent;
+        HandoverRequest request;
+    } rows[] = {{"eight silent callers, then a plain start", 8, HandoverRequest::openPanel},
+                {"fifty silent callers, then a plain start", 50, HandoverRequest::openPanel},
+                {"fifty silent callers, then a start at login", 50, HandoverRequest::onlyAnswer},
+                {"five hundred silent callers, then a plain start", 500, HandoverRequest::openPanel}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        // Their wait is never over here, so only the start's call may open the panel.
+        Listening at(std::chrono::minutes(1));
+        ASSERT_TRUE(at.listener) << at.problem;
+        auto& listener = at.listener;
+        const auto& socket = at.socket;
+        std::vector<int> silent;
+        for (int i = 0; i < row.silent; ++i) {
+            silent.push_back(connectTo(socket, ""));
+            // Taken a few at a time, as the program's loop gets to them.
+            if (i % 16 == 15) {
+                EXPECT_FALSE(listener->answer());
+            }
+        }
+        EXPECT_EQ(std::count(silent.begin(), silent.end(), -1), 0);
+        EXPECT_FALSE(listener->answer());
+        auto call = std::async(std::launch::async, [&] { return askRunningInstance(socket, 5, row.request); });
+        const bool panelAsked = answerUntilEnded(*listener, call);
+        EXPECT_EQ(call.get().why.english(), "");
+        EXPECT_EQ(panelAsked, row.request == HandoverRequest::openPanel);
+        for (const int caller : silent) ::close(caller);
+    }
+}
+
+// With every place for a silent caller taken, the oldest gives way to the newest, which may be a
+// start that lost the processor between connecting and asking.
+TEST(InstanceHandover, theOldestSilentCallerGivesWayToTheNewest) {
+    Listening at(std::chrono::minutes(1));
+    ASSERT_TRUE(at.listener) << at.problem;
+    std::vector<int> callers;
+    for (int i = 0; i < 16; ++i) {
+        callers.push_back(connectTo(at.socket, ""));
+        ASSERT_GE(callers.back(), 0);
+        EXPECT_FALSE(at.listener->answer());
+    }
+    const auto hungUp = [](int caller) {
+        char answer = 0;
+        return ::recv(caller, &answer, 1, MSG_DONTWAIT) == 0;
+    };
+    for (size_t i = 0; i < callers.size(); ++i) EXPECT_EQ(hungUp(callers[i]), i < 8) << "caller " << i;
+    const std::vector<int> newest(callers.begin() + 8, callers.end());
+    for (const int caller : newest) ASSERT_EQ(::send(caller, "a", 1, MSG_NOSIGNAL), 1);
+    pollfd ring{at.listener->fd(), POLLIN, 0};
+    while (!std::all_of(newest.begin(), newest.end(), readable)) {
+        ASSERT_EQ(::poll(&ring, 1, 10000), 1) << "the newest callers' requests did not wake the program";
+        EXPECT_FALSE(at.listener->answer());
+    }
+    for (const int caller : newest) EXPECT_EQ(answerTo(caller), 'k');
+    for (const int caller : callers) ::close(caller);
+}
+
+// A caller that says nothing until its wait is over is an older version, which asks for the panel
+// by calling and waits for the answer. A start that asked and hung up before it was served gave
+// up and told the user so: no panel opens for it.
+TEST(InstanceHandover, aSilentCallerIsServedAsAnOlderVersionAndOneThatLeftIsNot) {
+    Listening at(std::chrono::milliseconds(20));
+    ASSERT_TRUE(at.listener) << at.problem;
+    auto& listener = at.listener;
+    const struct {
+        const char* what;
+        std::string_view request;
+        bool keptFirst;  // taken before it asks
+        bool hangsUp;
+        bool panel;
+    } rows[] = {{"an older version, which asks nothing and waits", "", false, false, true},
+                {"a start that asked for the panel and gave up before it was taken", "p", false, true, false},
+                {"a start that asked for the panel and gave up while it was kept", "p", true, true, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const int caller = connectTo(at.socket, row.keptFirst ? "" : row.request);
+        ASSERT_GE(caller, 0);
+        bool panelAsked = false;
+        if (row.keptFirst) {
+            panelAsked = listener->answer();
+            ASSERT_EQ(::send(caller, row.request.data(), row.request.size(), MSG_NOSIGNAL), 1);
+        }
+        if (row.hangsUp) ::close(caller);
+        // Until it is served; then nothing wakes the program.
+        pollfd ring{listener->fd(), POLLIN, 0};
+        for (int turns = 0; turns < 10 && ::poll(&ring, 1, 200) == 1; ++turns)
+            panelAsked = listener->answer() || panelAsked;
+        EXPECT_FALSE(readable(listener->fd())) << "woken again and again";
+        EXPECT_EQ(panelAsked, row.panel);
+        if (row.hangsUp) continue;
+        EXPECT_EQ(answerTo(caller), 'k');
+        ::close(caller);
+    }
 }
 
 // Short of descriptors the program turns a call away, with an answer, without asking for its
