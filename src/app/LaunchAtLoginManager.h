@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -36,15 +37,16 @@ public:
     static void setEnabled(bool enabled);
 
     // When the entry names, by this program's file name, a program that is no longer there (the
-    // installed tree was moved), rewrites it to start this program, every other byte kept, and
-    // answers the program it named. Leaves alone a missing entry, one it cannot read, one that
-    // is a link, and one that starts anything else. Throws LaunchAtLoginError when the rewrite
-    // fails.
+    // installed tree was moved), rewrites it to start this program, every other byte and its
+    // mode kept, and answers the program it named. Leaves alone a missing entry, one it cannot
+    // read, one that is a link, one that starts anything else, one of another user or made
+    // read-only, one in a folder this user may not write to, and one another program changes
+    // while it is rewritten. Throws LaunchAtLoginError when the rewrite fails otherwise.
     static std::optional<std::filesystem::path> followMovedProgram();
     // When the entry starts this very program without arguments, as entries written before the
-    // login mark did, rewrites it to start it with the mark, every other byte kept; answers
-    // whether it did. Leaves alone what followMovedProgram does. Throws LaunchAtLoginError when
-    // the rewrite fails.
+    // login mark did, rewrites it to start it with the mark, every other byte and its mode kept;
+    // answers whether it did. Leaves alone what followMovedProgram does. Throws
+    // LaunchAtLoginError when the rewrite fails otherwise.
     static bool markLoginStart();
 
     // The entry's path, read from the environment at each call.
@@ -54,6 +56,8 @@ public:
 
     // Tests keep their entries in a folder of their own; nullopt goes back to the user's.
     static void setAutostartDirectoryForTesting(std::optional<std::filesystem::path> directory);
+    // Called as a rewrite is about to replace the entry, where another program could change it.
+    static void setBeforeReplacingEntryForTesting(std::function<void()> hook);
 };
 
 }  // namespace app

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -6,15 +7,19 @@
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "TestFiles.h"
 #include "app/AutostartExec.h"
 #include "app/LaunchAtLoginManager.h"
 #include "model/L10nTestSupport.h"
+#include "platform/instance/InstanceTestSupport.h"
 
 using app::LaunchAtLoginError;
 using app::LaunchAtLoginManager;
 using app::LoginItemStatus;
+using platform::testing::kNobody;
 namespace fs = std::filesystem;
 
 namespace {
@@ -214,6 +219,159 @@ TEST_F(LaunchAtLoginManagerTest, markLoginStart_marksOnlyAnEntryStartingThisVery
     EXPECT_FALSE(fs::exists(entry())) << "an entry made where there was none";
 }
 
+// The two rewrites a start makes, each with an entry it would rewrite.
+struct StartRewrite {
+    const char* name;
+    std::string entry;
+    std::function<bool()> run;
+};
+
+std::vector<StartRewrite> startRewrites(const fs::path& root) {
+    const fs::path self = fs::read_symlink("/proc/self/exe");
+    std::string unmarked = LaunchAtLoginManager::desktopEntry(self);
+    const std::string mark = std::string(" ") + LaunchAtLoginManager::loginStartArgument;
+    unmarked.erase(unmarked.find(mark), mark.size());
+    return {{"marking its start", unmarked, [] { return LaunchAtLoginManager::markLoginStart(); }},
+            {"following a moved program", LaunchAtLoginManager::desktopEntry(root / "old-prefix" / self.filename()),
+             [] { return LaunchAtLoginManager::followMovedProgram().has_value(); }}};
+}
+
+// A rewrite keeps the entry's mode as it was, not as the umask would make a new file's.
+TEST_F(LaunchAtLoginManagerTest, startRewrites_keepTheModeExactlyWhateverTheUmask) {
+    const std::pair<mode_t, mode_t> modesAndUmasks[] = {{0666, 022}, {0644, 077}, {0600, 022}, {0664, 027}};
+    fs::create_directories(entry().parent_path());
+    const mode_t umask = ::umask(022);
+    for (const StartRewrite& rewrite : startRewrites(root)) {
+        for (const auto& [mode, mask] : modesAndUmasks) {
+            SCOPED_TRACE(std::string(rewrite.name) + ", mode " + std::to_string(mode) + " (octal " +
+                         (std::ostringstream() << std::oct << mode).str() + ")");
+            ::umask(mask);
+            testfiles::writeFile(entry(), rewrite.entry);
+            ASSERT_EQ(::chmod(entry().c_str(), mode), 0);
+            EXPECT_TRUE(rewrite.run());
+            struct stat after {};
+            ASSERT_EQ(::stat(entry().c_str(), &after), 0);
+            EXPECT_EQ(after.st_mode & 07777, mode);
+        }
+    }
+    ::umask(umask);
+}
+
+// An entry of another user, one made read-only, or one another program changes while a start
+// rewrites it stays exactly as they left it, and the start says nothing.
+TEST_F(LaunchAtLoginManagerTest, startRewrites_leaveAnEntryThatIsNotTheirsToChangeAlone) {
+    const bool root = ::geteuid() == 0;
+    const std::string theirs = "[Desktop Entry]\nType=Application\n";
+    int writer = -1;  // another program's, open on the entry through the start
+    // Another program may act before the start reads the entry, or just before it replaces it.
+    struct Case {
+        const char* name;
+        mode_t mode;
+        bool anotherUsers;  // only root can give a file away
+        std::function<void()> meanwhile;
+        std::function<void(const std::string& entry)> before;
+    };
+    const auto writeFirstLinesAndPause = [&](const std::string& text) {
+        writer = ::open(entry().c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        const std::string firstLines = text.substr(0, text.find("\nIcon=") + 1);
+        ASSERT_EQ(::write(writer, firstLines.data(), firstLines.size()), ssize_t(firstLines.size()));
+    };
+    const Case cases[] = {
+        {"made read-only by its owner", 0444, false, {}, {}},
+        {"only its owner's to read", 0400, false, {}, {}},
+        {"another user's", 0644, true, {}, {}},
+        {"another user's, open to all", 0666, true, {}, {}},
+        {"written in place meanwhile, its first lines so far",
+         0644,
+         false,
+         [&] { testfiles::writeFile(entry(), theirs); },
+         {}},
+        {"replaced meanwhile",
+         0644,
+         false,
+         [&] {
+             testfiles::writeFile(entry().parent_path() / "theirs", theirs);
+             fs::rename(entry().parent_path() / "theirs", entry());
+         },
+         {}},
+        {"made read-only meanwhile", 0644, false, [&] { fs::permissions(entry(), fs::perms(0444)); }, {}},
+        {"being written in place when read, paused after its Exec line", 0644, false, {}, writeFirstLinesAndPause},
+    };
+    for (const StartRewrite& rewrite : startRewrites(this->root)) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(rewrite.name) + ", " + c.name);
+            if (c.anotherUsers && !root) continue;
+            fs::remove_all(entry().parent_path());
+            testfiles::writeFile(entry(), rewrite.entry);
+            ASSERT_EQ(::chmod(entry().c_str(), c.mode), 0);
+            if (c.anotherUsers) {
+                ASSERT_EQ(::chown(entry().c_str(), kNobody, kNobody), 0);
+            }
+            if (c.before) c.before(rewrite.entry);
+            // The entry as the user or the other program left it.
+            struct stat left {};
+            std::string leftText;
+            const auto lookAtEntry = [&] {
+                ASSERT_EQ(::lstat(entry().c_str(), &left), 0);
+                leftText = readFile(entry());
+            };
+            lookAtEntry();
+            if (c.meanwhile) {
+                LaunchAtLoginManager::setBeforeReplacingEntryForTesting([&] {
+                    c.meanwhile();
+                    lookAtEntry();
+                });
+            }
+            EXPECT_NO_THROW(EXPECT_FALSE(rewrite.run()));
+            LaunchAtLoginManager::setBeforeReplacingEntryForTesting(nullptr);
+            if (writer >= 0) ::close(std::exchange(writer, -1));
+            EXPECT_EQ(readFile(entry()), leftText);
+            struct stat after {};
+            ASSERT_EQ(::lstat(entry().c_str(), &after), 0);
+            EXPECT_EQ(after.st_ino, left.st_ino) << "the very file left there";
+            EXPECT_EQ(after.st_mode, left.st_mode);
+            EXPECT_EQ(after.st_uid, left.st_uid);
+            EXPECT_EQ(std::distance(fs::directory_iterator(entry().parent_path()), fs::directory_iterator()), 1)
+                << "no temporary file is left beside the entry";
+        }
+    }
+}
+
+// Nothing can be done in a folder this user may not write to: the entry stays as it is, and no
+// start says so, neither the first nor the next.
+TEST_F(LaunchAtLoginManagerTest, startRewrites_leaveAnEntryInAFolderTheyCannotWriteToQuietly) {
+    const fs::path self = fs::read_symlink("/proc/self/exe");
+    const fs::path folder = entry().parent_path();
+    fs::create_directories(folder);
+    ASSERT_EQ(::chmod(root.c_str(), 0711), 0);
+    for (const StartRewrite& rewrite : startRewrites(root)) {
+        SCOPED_TRACE(rewrite.name);
+        ASSERT_EQ(::chmod(folder.c_str(), 0755), 0);
+        testfiles::writeFile(entry(), rewrite.entry);
+        // Root writes to any folder: the starts run as another user, whose entry it is.
+        if (::geteuid() == 0) {
+            for (const fs::path& owned : {folder, entry()}) ASSERT_EQ(::chown(owned.c_str(), kNobody, kNobody), 0);
+        }
+        ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+        const std::string said = platform::testing::inChild([&] {
+            if (::access(entry().c_str(), R_OK | W_OK) != 0 || ::access(self.c_str(), R_OK) != 0)
+                return std::string("the entry or this program is out of reach");
+            std::string said;
+            for (int start = 0; start < 2; ++start) {
+                try {
+                    if (rewrite.run()) said += "rewritten\n";
+                } catch (const LaunchAtLoginError& error) {
+                    said += error.what() + std::string("\n");
+                }
+            }
+            return said;
+        });
+        EXPECT_EQ(said, "");
+        EXPECT_EQ(readFile(entry()), rewrite.entry);
+    }
+    ::chmod(folder.c_str(), 0755);
+}
+
 // Only a regular file of our own is rewritten; nothing is made where there was no entry.
 TEST_F(LaunchAtLoginManagerTest, followMovedProgram_leavesWhatIsNoEntryFileAlone) {
     const fs::path self = fs::read_symlink("/proc/self/exe");
@@ -275,3 +433,4 @@ TEST(LaunchAtLoginDesktopEntry, namesTheProgramAsTheLauncherDoes) {
 }
 
 }  // namespace
+#include <atomic>

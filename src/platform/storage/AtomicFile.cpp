@@ -47,9 +47,8 @@ void syncFolder(const fs::path& dir) {
     ::close(fd);
 }
 
-}  // namespace
-
-std::error_code writeFileAtomically(const fs::path& file, std::string_view bytes, fs::perms mode) {
+std::error_code replace(const fs::path& file, std::string_view bytes, mode_t mode,
+                        const std::function<bool()>& stillAsRead) {
     if (file.filename().empty()) return std::make_error_code(std::errc::is_a_directory);
     const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
     // A hidden name of our own beside the target; mkstemp never reuses an existing file.
@@ -61,10 +60,11 @@ std::error_code writeFileAtomically(const fs::path& file, std::string_view bytes
     const fs::path temp(name.data());
 
     std::error_code error;
-    if (::fchmod(fd, static_cast<mode_t>(mode) & ~processUmask() & 07777) != 0) error = lastError();
+    if (::fchmod(fd, mode & 07777) != 0) error = lastError();
     if (!error) error = writeAll(fd, bytes);
     if (!error && ::fsync(fd) != 0) error = lastError();
     if (::close(fd) != 0 && !error) error = lastError();
+    if (!error && stillAsRead && !stillAsRead()) error = std::make_error_code(std::errc::operation_canceled);
     if (!error && ::rename(temp.c_str(), file.c_str()) != 0) error = lastError();
     if (error) {
         ::unlink(temp.c_str());
@@ -72,6 +72,17 @@ std::error_code writeFileAtomically(const fs::path& file, std::string_view bytes
     }
     syncFolder(folder);
     return {};
+}
+
+}  // namespace
+
+std::error_code writeFileAtomically(const fs::path& file, std::string_view bytes, fs::perms mode) {
+    return replace(file, bytes, static_cast<mode_t>(mode) & ~processUmask(), nullptr);
+}
+
+std::error_code replaceFileIfUnchanged(const fs::path& file, std::string_view bytes, fs::perms mode,
+                                       const std::function<bool()>& stillAsRead) {
+    return replace(file, bytes, static_cast<mode_t>(mode), stillAsRead);
 }
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string_view>
 #include <system_error>
 
@@ -13,5 +14,12 @@ namespace platform {
 // exist; a new file gets `mode` (before the umask).
 std::error_code writeFileAtomically(const std::filesystem::path& file, std::string_view bytes,
                                     std::filesystem::perms mode = std::filesystem::perms(0644));
+
+// Replaces a file other programs may change too, as writeFileAtomically does, except that the
+// new file gets exactly `mode`, whatever the umask, and that `stillAsRead` is asked once it is
+// on disk, just before the rename: when it answers false, the new file is removed, `file` is
+// left as it is and the answer is std::errc::operation_canceled.
+std::error_code replaceFileIfUnchanged(const std::filesystem::path& file, std::string_view bytes,
+                                       std::filesystem::perms mode, const std::function<bool()>& stillAsRead);
 
 }  // namespace platform
