@@ -82,12 +82,6 @@ Rect PixelSpace::toPoints(const Rect& pixels) const {
     return toPoints(pixels, monitorAtPixel(pixels.center()));
 }
 
-Rect PixelSpace::toPixels(const Rect& points) const {
-    const size_t monitor = monitorAtPoint(points.center());
-    const double ratio = monitor < monitors_.size() ? monitors_[monitor].ratio : 1;
-    return {toPixels({points.minX(), points.minY()}, monitor), {points.width() * ratio, points.height() * ratio}};
-}
-
 Point PixelSpace::primaryCorner() const {
     return monitors_.empty() ? Point{} : monitors_.front().points.origin;
 }

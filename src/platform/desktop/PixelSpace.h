@@ -20,7 +20,8 @@ struct PixelMonitor {
 };
 
 // The one way between X pixels and the program's points: the toolkit's global space (top-left,
-// y down), or the design's global one (y up from the primary monitor's bottom-left corner).
+// y down), or the global one the rest of the program works in (y up from the primary monitor's
+// bottom-left corner).
 // Each position maps by the monitor that holds it; one on no monitor (off the desktop, or in
 // the room the toolkit leaves between monitors of different scales) by the nearest one, the
 // primary on a tie, as if that monitor reached out to it. A plain value, built from the
@@ -33,9 +34,6 @@ public:
     explicit PixelSpace(std::vector<PixelMonitor> monitors) : monitors_(std::move(monitors)) {}
 
     const std::vector<PixelMonitor>& monitors() const { return monitors_; }
-    // The monitor holding `pixel`, else the nearest one; 0 without monitors.
-    size_t monitorAtPixel(Point pixel) const;
-    size_t monitorAtPoint(Point point) const;
 
     // By the monitor holding the position, or else the nearest.
     Point toPoints(Point pixel) const;
@@ -43,13 +41,12 @@ public:
     // By the monitor holding the rectangle's centre, or else the nearest, as the toolkit places
     // a window: its size at that monitor's scale.
     Rect toPoints(const Rect& pixels) const;
-    Rect toPixels(const Rect& points) const;
     // By `monitor`, wherever the position lies.
     Point toPoints(Point pixel, size_t monitor) const;
     Point toPixels(Point point, size_t monitor) const;
     Rect toPoints(const Rect& pixels, size_t monitor) const;
 
-    // In the design's y-up global space.
+    // In the global y-up space.
     Point toGlobal(Point pixel) const;
     Rect toGlobal(const Rect& pixels) const;
     // The primary monitor's top-left corner among the points: where the window list counts from.
@@ -63,6 +60,10 @@ public:
     friend bool operator==(const PixelSpace&, const PixelSpace&) = default;
 
 private:
+    // The monitor holding the position, else the nearest one; 0 without monitors.
+    size_t monitorAtPixel(Point pixel) const;
+    size_t monitorAtPoint(Point point) const;
+
     std::vector<PixelMonitor> monitors_;
 };
 

