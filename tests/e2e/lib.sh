@@ -661,6 +661,16 @@ e2e_pet_windows_are() {
   [[ $(e2e_pet_windows) == "$1" ]]
 }
 
+# e2e_read_frame <window>: sets frame_x, frame_y (top-left) and frame_w of another program's
+# window with the window manager's frame around it; status 1 while it has no frame.
+e2e_read_frame() {
+  local e
+  e=$(xprop -id "$1" _NET_FRAME_EXTENTS) && [[ $e =~ =\ ([0-9]+),\ ([0-9]+),\ ([0-9]+),\ ([0-9]+) ]] || return 1
+  read -r frame_x frame_y frame_w < <(xwininfo -id "$1" | awk -v l="${BASH_REMATCH[1]}" -v r="${BASH_REMATCH[2]}" \
+    -v t="${BASH_REMATCH[3]}" '/te upper-left X/ { x = $NF } /te upper-left Y/ { y = $NF }
+    /Width:/ { w = $NF } END { print x - l, y - t, w + l + r }')
+}
+
 # ---------------------------------------------------------------------------------------------
 # The tray entry and its panel
 

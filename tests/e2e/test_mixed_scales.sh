@@ -6,7 +6,10 @@
 # leaves the monitors; the welcome and settings windows take the scale of the monitor they are
 # opened on or moved to, and a window larger than a monitor's work area is cut down to it and can
 # be resized there. In English and Chinese; then the notice of a desktop without a tray, moved
-# from one monitor to the other.
+# from one monitor to the other. Last, at these scales and with both monitors at scale 2, a
+# StatusNotifierItem host's click on the 1x monitor, the one away from the X screen's origin, opens
+# the panel by the click there, beside a panel that hides along that monitor's top when it is
+# out, and a pet at home there walks onto another program's window there.
 # Usage: test_mixed_scales.sh <path-to-tuftle>
 # shellcheck source-path=SCRIPTDIR
 source "$(dirname "$0")/lib.sh"
@@ -228,4 +231,77 @@ read -r x y w h < <(box_of "$notice")
 xdotool windowmove "$notice" 3000 100
 e2e_expect_while_running 5 "the notice at scale 1" window_fits "$notice" $((w / 2)) $((h / 2)) "$SMALL_X" 0 1440 900
 e2e_screenshot mixed-scales-notice-1x-english.png
+e2e_kill_app TERM 5 || e2e_fail "the program did not end within 5 s of SIGTERM"
+
+# The item's click as a host drawn at scale 1 makes it, at X pixel X Y.
+click_item() {
+  dbus-send --session --type=method_call --dest="org.kde.StatusNotifierItem-$E2E_APP_PID-1" /StatusNotifierItem \
+    org.kde.StatusNotifierItem.Activate "int32:$1" "int32:$2"
+}
+# panel_by <scale> <X> <Y> [<top>]: the panel, at that scale, lies on the 1x monitor across X, its
+# bottom just above Y; or, given a top, just below that.
+panel_by() {
+  local px py pw ph
+  read -r px py pw ph < <(e2e_popup_box "$((382 * $1))x$((426 * $1))") || return 1
+  ((px >= SMALL_X && px + pw <= SMALL_X + 1440 && $2 >= px && $2 <= px + pw)) || return 1
+  if [[ -n ${4:-} ]]; then ((py >= $4 && py <= $4 + 2)); else ((py + ph <= $3 && py + ph >= $3 - 40 * $1)); fi
+}
+read_frame() { e2e_read_frame "$window"; }
+# A pet on the window's top edge: its 52 points over the window, their bottom 12 below the edge.
+pet_on_window() {
+  local x y w h s
+  while read -r x y w h; do
+    s=$((w / 100))
+    ((x + 24 * s >= frame_x && x + 76 * s <= frame_x + frame_w && (y + 76 * s - frame_y - 12 * s) ** 2 <= 9 * s * s)) &&
+      return 0
+  done <<<"$(pet_boxes)"
+  return 1
+}
+
+e2e_step "a host's stand-in on the session bus; one pet, at home on the 1x monitor, walking on windows"
+e2e_start_session_bus
+e2e_run_helper "$(dirname "$program")/sni_watcher" --host
+e2e_wait_for 10 grep -q ready "$E2E_WORK/sni_watcher.log" || e2e_fail "the stand-in host did not start"
+python3 - "$HOME/.config/tuftle/defaults.plist" <<'EOF'
+import plistlib, sys
+with open(sys.argv[1], "rb") as f:
+    values = plistlib.load(f)
+values.update(petCount=1, homePreferences=["automatic"], windowWalkingEnabled=True, activityLevel="lively")
+with open(sys.argv[1], "wb") as f:
+    plistlib.dump(values, f, fmt=plistlib.FMT_XML)
+EOF
+e2e_run_helper xev -geometry 700x380+3250+470 -name walk-target
+window=$(timeout 10 xdotool search --sync --name walk-target | head -1)
+e2e_wait_for 5 read_frame || e2e_fail "the window to walk on has no frame"
+
+for scales in "laptop 2, external 1" "both 2"; do
+  s=1
+  [[ $scales == "both 2" ]] && unset QT_SCREEN_SCALE_FACTORS && export QT_SCALE_FACTOR=2 && s=2
+  e2e_step "scales $scales: a host's click at the 1x monitor's bottom right, the pointer elsewhere, opens the panel by it"
+  xdotool windowactivate "$window" mousemove 1000 1000
+  e2e_start_app "$program"
+  e2e_expect_while_running 10 "the item on the bus" e2e__bus_has "org.kde.StatusNotifierItem-$E2E_APP_PID-1"
+  click_item 4280 890
+  e2e_expect_while_running 5 "the panel by the click" panel_by $s 4280 890
+  e2e_screenshot "mixed-scales-sni-click-$s.png"
+  xdotool key Escape
+  e2e_expect_while_running 5 "the panel to close" eval '! e2e_popup_box "$((382 * s))x$((426 * s))"'
+
+  e2e_step "scales $scales: with a panel that hides out along the 1x monitor's top, a click on it opens the panel below it"
+  e2e_run_helper "$taskbar" --top --hiding 40 "#1D2B36" "$SMALL_X" 1440
+  panel=$E2E_STARTED
+  e2e_wait_for 5 eval 'xwininfo -name tuftle-e2e-top-panel | grep -q IsViewable' || e2e_fail "the hiding panel never showed"
+  xdotool mousemove 4280 20
+  click_item 4280 20
+  e2e_expect_while_running 5 "the panel below the hiding one" panel_by $s 4280 20 40
+  e2e_screenshot "mixed-scales-sni-hiding-$s.png"
+  xdotool key Escape
+  e2e_expect_while_running 5 "the panel to close" eval '! e2e_popup_box "$((382 * s))x$((426 * s))"'
+  e2e_stop_helper "$panel"
+
+  e2e_step "scales $scales: the pet walks onto the window at $frame_x,$frame_y ($frame_w wide) on the 1x monitor"
+  e2e_expect_while_running 30 "the pet on the window's top edge" eval 'pet_on_window && sleep 0.3 && pet_on_window'
+  e2e_screenshot "mixed-scales-walk-$s.png"
+  e2e_kill_app TERM 5 || e2e_fail "the program did not end within 5 s of SIGTERM"
+done
 exit 0

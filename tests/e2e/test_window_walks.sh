@@ -6,14 +6,7 @@
 source "$(dirname "$0")/lib.sh"
 
 program=$(realpath "$1")
-# Sets frame_x, frame_y (top-left) and frame_w of the window with its frame.
-read_frame() {
-  local e
-  e=$(xprop -id "$window" _NET_FRAME_EXTENTS) && [[ $e =~ =\ ([0-9]+),\ ([0-9]+),\ ([0-9]+),\ ([0-9]+) ]] || return 1
-  read -r frame_x frame_y frame_w < <(xwininfo -id "$window" | awk -v l="${BASH_REMATCH[1]}" -v r="${BASH_REMATCH[2]}" \
-    -v t="${BASH_REMATCH[3]}" '/te upper-left X/ { x = $NF } /te upper-left Y/ { y = $NF }
-    /Width:/ { w = $NF } END { print x - l, y - t, w + l + r }')
-}
+read_frame() { e2e_read_frame "$window"; }
 pet_over_edge() { # a pet panel over the window, its bottom within 3 px of 12 below the edge at y $1
   e2e_pet_windows | tr ' ' '\n' | awk -F, -v x="$frame_x" -v w="$frame_w" -v top="$1" \
     '$1 >= x && $1 + 52 <= x + w && ($2 + 52 - top - 12) ^ 2 <= 9 { f = 1 } END { exit !f }'

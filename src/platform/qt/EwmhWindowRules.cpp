@@ -35,7 +35,7 @@ std::optional<int> listedLayer(WindowType type, const WindowState& state) {
 }
 
 Rect frameBounds(long clientRootX, long clientRootY, long clientWidth, long clientHeight, const FrameExtents& extents,
-                 const FrameExtents& clientMargins, double pixelsPerPoint) {
+                 const FrameExtents& clientMargins) {
     // A frame wider than any screen would be a broken property, not a frame.
     constexpr long kMaxExtent = 4096;
     const auto sane = [](const FrameExtents& e) {
@@ -49,10 +49,8 @@ Rect frameBounds(long clientRootX, long clientRootY, long clientWidth, long clie
         // Inset: the margins count against the client as negative extents.
         e = {-clientMargins.left, -clientMargins.right, -clientMargins.top, -clientMargins.bottom};
     }
-    const double scale = pixelsPerPoint > 0 ? pixelsPerPoint : 1.0;
-    return {static_cast<double>(clientRootX - e.left) / scale, static_cast<double>(clientRootY - e.top) / scale,
-            static_cast<double>(clientWidth + e.left + e.right) / scale,
-            static_cast<double>(clientHeight + e.top + e.bottom) / scale};
+    return {static_cast<double>(clientRootX - e.left), static_cast<double>(clientRootY - e.top),
+            static_cast<double>(clientWidth + e.left + e.right), static_cast<double>(clientHeight + e.top + e.bottom)};
 }
 
 }  // namespace platform::qt::ewmh

@@ -69,12 +69,12 @@ struct FrameExtents {
     friend bool operator==(const FrameExtents&, const FrameExtents&) = default;
 };
 
-// What shows of the window in points, top-left based, from the client's top-left corner in
-// root coordinates, its size, the window manager's frame extents and the client's invisible
-// margins, all in X pixels; `pixelsPerPoint` divides every value. A frame drawn by the window
-// manager is what shows, margins and all; without one the margins are left out. Extents that
-// are negative or absurdly large are ignored, and so are margins that leave nothing.
+// What shows of the window in X pixels, from the client's top-left corner in root coordinates,
+// its size, the window manager's frame extents and the client's invisible margins. A frame
+// drawn by the window manager is what shows, margins and all; without one the margins are left
+// out. Extents that are negative or absurdly large are ignored, and so are margins that leave
+// nothing.
 Rect frameBounds(long clientRootX, long clientRootY, long clientWidth, long clientHeight, const FrameExtents& extents,
-                 const FrameExtents& clientMargins, double pixelsPerPoint);
+                 const FrameExtents& clientMargins);
 
 }  // namespace platform::qt::ewmh

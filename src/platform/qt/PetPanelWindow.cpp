@@ -105,39 +105,13 @@ QScreen* screenForWindowAt(const QRect& rect, QScreen* current) {
     return screen ? screen : current;
 }
 
-// Two screens side by side (or one above the other) on the X screen at different scales lie
-// apart in Qt's global space, which keeps each screen's corner where X has it: whether `point`
-// lies in the room between `a` and `b`, which no monitor shows.
-bool liesBetween(QPoint point, QScreen* a, QScreen* b) {
-    const QRect na = nativeGeometry(a), nb = nativeGeometry(b), la = a->geometry(), lb = b->geometry();
-    if ((na.right() + 1 == nb.left() || nb.right() + 1 == na.left()) &&
-        point.y() >= std::max(la.top(), lb.top()) && point.y() <= std::min(la.bottom(), lb.bottom()))
-        return point.x() > std::min(la.right(), lb.right()) && point.x() < std::max(la.left(), lb.left());
-    if ((na.bottom() + 1 == nb.top() || nb.bottom() + 1 == na.top()) &&
-        point.x() >= std::max(la.left(), lb.left()) && point.x() <= std::min(la.right(), lb.right()))
-        return point.y() > std::min(la.bottom(), lb.bottom()) && point.y() < std::max(la.top(), lb.top());
-    return false;
-}
-
 // Where a window at `rect` of Qt's global space lies on the X screen, `screen` being its screen:
 // Qt scales what lies beyond a screen's corner by the ratio of the window's screen.
 QPoint serverPosition(const QRect& rect, QScreen* screen) {
-    if (!screen) return rect.topLeft();
-    const QPoint corner = screen->geometry().topLeft();
-    const double ratio = screen->devicePixelRatio();
-    const QPointF scaled = QPointF(rect.topLeft() - corner) * ratio;
-    const QPoint at = corner + QPoint(int(std::lround(scaled.x())), int(std::lround(scaled.y())));
-    // A window crossing the room between two screens (a pet walking from one to the other)
-    // waits at the edge of its own monitor meanwhile, rather than stand on the other one, or on
-    // none, at the wrong scale.
-    for (QScreen* other : QGuiApplication::screens()) {
-        if (other == screen || !liesBetween(rect.center(), screen, other)) continue;
-        const QRect own = nativeGeometry(screen);
-        const QPoint centre = at + QPoint(int(rect.width() * ratio / 2), int(rect.height() * ratio / 2));
-        return at + QPoint(std::clamp(centre.x(), own.left(), own.right()) - centre.x(),
-                           std::clamp(centre.y(), own.top(), own.bottom()) - centre.y());
-    }
-    return at;
+    const auto monitor = pixelMonitorIndex(screen);
+    if (!monitor) return rect.topLeft();
+    const Point at = currentPixelSpace().windowPixels(Rect(rect.x(), rect.y(), rect.width(), rect.height()), *monitor);
+    return QPoint(int(std::lround(at.x)), int(std::lround(at.y)));
 }
 
 const QEvent::Type refreshEvent = QEvent::Type(QEvent::registerEventType());

@@ -1,22 +1,14 @@
 #pragma once
 
-#include <QPoint>
 #include <chrono>
 #include <memory>
-#include <vector>
 
 #include "platform/Pointer.h"
-
-class QRect;
+#include "platform/desktop/PixelSpace.h"
 
 namespace platform::qt {
 
 class OwnX11Connection;
-
-// Where a pointer at device pixel `native` of the X screen lies in Qt's logical pixels, given
-// each screen's logical geometry and pixel ratio. Qt keeps a screen's top-left corner where it
-// is and scales the rest of it; a point on no screen is scaled about the first one's corner.
-QPoint logicalPointerPosition(QPoint native, const std::vector<std::pair<QRect, double>>& screens);
 
 // The pointer's position, turned into the design's y-up global space. Each ask is an X round
 // trip on a connection of this program's own, so that Qt's event reader does not wake for it;
@@ -34,7 +26,8 @@ public:
     bool isCommandHeld() const override;
 
 private:
-    QPoint ask() const;
+    // Where the pointer is on the X screen.
+    Point askPixels(const PixelSpace& space) const;
 
     mutable Point last_;
     mutable std::chrono::steady_clock::time_point asked_{};

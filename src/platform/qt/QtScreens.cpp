@@ -14,14 +14,6 @@ QGuiApplication* guiApplication() {
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance());
 }
 
-QRect fromNative(const Rect& area, QScreen* qs) {
-    const QRect g = qs->geometry();
-    const double k = qs->devicePixelRatio();
-    const int x = g.x() + int(std::lround((area.minX() - g.x()) / k));
-    const int y = g.y() + int(std::lround((area.minY() - g.y()) / k));
-    return QRect(x, y, int(std::lround(area.width() / k)), int(std::lround(area.height() / k)));
-}
-
 Screen screenFrom(QScreen* qs, const QRect& primaryGeometry, const QRect& available) {
     Screen s;
     s.frame = fromQtGeometry(qs->geometry(), primaryGeometry);
@@ -49,6 +41,17 @@ QList<QScreen*> orderedScreens() {
     return screens;
 }
 
+PixelSpace pixelSpaceOf(const QList<QScreen*>& screens) {
+    std::vector<PixelMonitor> monitors;
+    for (QScreen* qs : screens) {
+        const QRect n = nativeGeometry(qs), g = qs->geometry();
+        monitors.push_back({{double(n.x()), double(n.y()), double(n.width()), double(n.height())},
+                            {double(g.x()), double(g.y()), double(g.width()), double(g.height())},
+                            qs->devicePixelRatio()});
+    }
+    return PixelSpace(std::move(monitors));
+}
+
 // What each of `screens` leaves to windows, in Qt's global space.
 std::vector<QRect> availableAreas(const QList<QScreen*>& screens, const std::optional<X11DockAreas>& docks) {
     std::vector<QRect> out;
@@ -56,13 +59,15 @@ std::vector<QRect> availableAreas(const QList<QScreen*>& screens, const std::opt
         for (QScreen* qs : screens) out.push_back(qs->availableGeometry());
         return out;
     }
+    const PixelSpace space = pixelSpaceOf(screens);
     std::vector<Rect> monitors;
-    for (QScreen* qs : screens) {
-        const QRect n = nativeGeometry(qs);
-        monitors.push_back({double(n.x()), double(n.y()), double(n.width()), double(n.height())});
-    }
+    for (const PixelMonitor& m : space.monitors()) monitors.push_back(m.pixels);
     const std::vector<Rect> visible = visibleMonitorAreas(monitors, docks->screen, docks->struts, docks->workArea);
-    for (qsizetype i = 0; i < screens.size(); ++i) out.push_back(fromNative(visible[size_t(i)], screens[i]));
+    for (size_t i = 0; i < visible.size(); ++i) {
+        const Rect r = space.toPoints(visible[i], i);
+        out.emplace_back(int(std::lround(r.minX())), int(std::lround(r.minY())), int(std::lround(r.width())),
+                         int(std::lround(r.height())));
+    }
     return out;
 }
 
@@ -117,6 +122,15 @@ QRect nativeGeometry(QScreen* qs) {
     const QRect g = qs->geometry();
     const double k = qs->devicePixelRatio();
     return QRect(g.x(), g.y(), int(std::lround(g.width() * k)), int(std::lround(g.height() * k)));
+}
+
+PixelSpace currentPixelSpace() {
+    return pixelSpaceOf(orderedScreens());
+}
+
+std::optional<size_t> pixelMonitorIndex(QScreen* screen) {
+    const qsizetype index = orderedScreens().indexOf(screen);
+    return index < 0 ? std::nullopt : std::optional(size_t(index));
 }
 
 QRect workArea(QScreen* screen) {

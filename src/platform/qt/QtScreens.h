@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/Screens.h"
+#include "platform/desktop/PixelSpace.h"
 #include "platform/qt/X11DockAreas.h"
 
 class QScreen;
@@ -27,6 +28,11 @@ std::vector<Screen> currentScreens(const std::optional<X11DockAreas>& docks);
 std::vector<Screen> currentScreens();
 // Where `screen` lies on the X screen, in X pixels.
 QRect nativeGeometry(QScreen* screen);
+// Between X pixels and points on Qt's screens as they are now, the primary first (the order of
+// currentScreens). Read from Qt's list in memory, without asking the server.
+PixelSpace currentPixelSpace();
+// Where `screen` is among currentPixelSpace()'s monitors; nullopt for one Qt no longer lists.
+std::optional<size_t> pixelMonitorIndex(QScreen* screen);
 // The part of `screen` that windows may take, in Qt's global space: the taskbars along its own
 // edges left out, as read now.
 QRect workArea(QScreen* screen);

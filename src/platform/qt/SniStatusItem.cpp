@@ -113,15 +113,16 @@ constexpr const char* kMenuPath = "/MenuBar";
 constexpr int kEntry = 1;
 
 // The dock windows shown now, in global y-up points.
-std::vector<Rect> shownDocks() {
-    const qreal ratio = qGuiApp->devicePixelRatio();
+std::vector<Rect> shownDocks(const PixelSpace& space) {
     std::vector<Rect> out;
-    for (const Rect& r : readShownDocks()) {
-        const Point topLeft = fromQtPoint(QPointF(r.minX(), r.minY()) / ratio);
-        const Point bottomRight = fromQtPoint(QPointF(r.maxX(), r.maxY()) / ratio);
-        out.push_back({topLeft.x, bottomRight.y, bottomRight.x - topLeft.x, topLeft.y - bottomRight.y});
-    }
+    for (const Rect& r : readShownDocks()) out.push_back(space.toGlobal(r));
     return out;
+}
+
+// Where the pointer is on the X screen.
+Point pointerPixels(const PixelSpace& space) {
+    const QPoint p = QCursor::pos();
+    return space.toPixels(Point{double(p.x()), double(p.y())});
 }
 
 QVariantMap only(const QVariantMap& properties, const QStringList& names) {
@@ -354,11 +355,10 @@ void SniStatusItem::click(StatusItemClick::Button button, int x, int y) {
     std::optional<Point> location;
     std::optional<Rect> panel;
     if (x != 0 || y != 0) {
-        const qreal ratio = qGuiApp->devicePixelRatio();
-        const QPointF pointer = QPointF(QCursor::pos()) * ratio;
-        const Point pixels = trayHostPointInPixels({double(x), double(y)}, Point{pointer.x(), pointer.y()});
-        iconPoint_ = location = fromQtPoint(QPointF(pixels.x, pixels.y) / ratio);
-        iconPanel_ = panel = hidingTrayPanel(*location, currentScreens(), shownDocks());
+        const PixelSpace space = currentPixelSpace();
+        const Point pixels = trayHostPointInPixels({double(x), double(y)}, pointerPixels(space));
+        iconPoint_ = location = space.toGlobal(pixels);
+        iconPanel_ = panel = hidingTrayPanel(*location, currentScreens(), shownDocks(space));
     }
     send(button, location, panel);
 }
@@ -376,8 +376,9 @@ void SniStatusItem::send(StatusItemClick::Button button, std::optional<Point> lo
 void SniStatusItem::menuAboutToShow() {
     // A host asks as its menu opens for a right click, without waiting for the answer.
     const auto screens = currentScreens();
-    iconPoint_ = trayIconPointFromMenuPointer(fromQtPoint(QCursor::pos()), screens);
-    iconPanel_ = hidingTrayPanel(*iconPoint_, screens, shownDocks());
+    const PixelSpace space = currentPixelSpace();
+    iconPoint_ = trayIconPointFromMenuPointer(space.toGlobal(pointerPixels(space)), screens);
+    iconPanel_ = hidingTrayPanel(*iconPoint_, screens, shownDocks(space));
 }
 
 void SniStatusItem::menuEntryClicked() {

@@ -1,14 +1,13 @@
 #include "platform/qt/X11WindowList.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QSocketNotifier>
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
 
 #include "platform/qt/EwmhWindowRules.h"
+#include "platform/qt/QtScreens.h"
 #include "platform/qt/X11Display.h"
 
 // Xlib's macros (None, Bool, Status, ...) break Qt headers: X11 comes last and stays here.
@@ -91,29 +90,12 @@ constexpr int kNamedAtomCount = sizeof kNamedAtoms / sizeof kNamedAtoms[0];
 static_assert(kNamedAtomCount == firstWindowType);
 constexpr int kAtomCount = kNamedAtomCount + static_cast<int>(ewmh::windowTypeAtoms.size());
 
-// Points are X pixels divided by the device pixel ratio, counted from the top-left corner of
-// the primary screen, which need not be the root window's.
-struct PointSpace {
-    double pixelsPerPoint = 1.0;
-    double originX = 0;
-    double originY = 0;
-    friend bool operator==(const PointSpace&, const PointSpace&) = default;
-};
-
 // What is known of one managed window; read again only after an event says it changed.
 struct KnownWindow {
     bool stale = true;
     XWindow frame = 0;  // its child of the root, whose moves and mapping are watched too
     std::optional<WindowInfo> info;  // nullopt: not on screen or not listed
 };
-
-PointSpace pointSpace() {
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return {};
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen) return {};
-    const QRect primary = screen->geometry();
-    return {screen->devicePixelRatio(), static_cast<double>(primary.x()), static_cast<double>(primary.y())};
-}
 
 }  // namespace
 
@@ -188,7 +170,7 @@ public:
 
     // A viewable managed window as the list shows it; nullopt for one that is not on screen,
     // is left out by its type or state, or went away meanwhile.
-    std::optional<WindowInfo> describe(XWindow window, const PointSpace& space) {
+    std::optional<WindowInfo> describe(XWindow window, const PixelSpace& space) {
         XWindowAttributes attributes;
         if (!XGetWindowAttributes(display_, window, &attributes) || health_.lost) return std::nullopt;
         // Windows on another desktop or minimised are unmapped, or sit in an unmapped frame.
@@ -231,9 +213,11 @@ public:
         info.number = static_cast<uint32_t>(window);
         info.ownerPid = pid(window);
         info.layer = *layer;
+        // Counted from the primary screen's corner, which need not be the root window's.
+        const Point corner = space.primaryCorner();
         info.bounds =
-            ewmh::frameBounds(rootX, rootY, attributes.width, attributes.height, extents, margins, space.pixelsPerPoint)
-                .offsetBy(-space.originX, -space.originY);
+            space.toPoints(ewmh::frameBounds(rootX, rootY, attributes.width, attributes.height, extents, margins))
+                .offsetBy(-corner.x, -corner.y);
         info.isFullScreen = state.fullScreen;
         if (health_.lost) return std::nullopt;
         return info;
@@ -282,9 +266,9 @@ public:
                 if (entry.frame) frames_[entry.frame] = window;
         }
         if (!stacking_) return std::nullopt;
-        const PointSpace space = pointSpace();
-        if (!(space == space_)) {
-            space_ = space;
+        // Screens that came, went or changed scale move every window among the points.
+        if (PixelSpace space = currentPixelSpace(); space != space_) {
+            space_ = std::move(space);
             for (auto& entry : known_) entry.second.stale = true;
         }
         std::vector<WindowInfo> list;
@@ -295,7 +279,7 @@ public:
             if (added) watch(window, entry->second);
             if (entry->second.stale) {
                 entry->second.stale = false;
-                entry->second.info = describe(window, space);
+                entry->second.info = describe(window, space_);
             }
             if (entry->second.info) list.push_back(*entry->second.info);
         }
@@ -373,7 +357,7 @@ private:
     bool stackingStale_ = true;
     XWindow active_ = 0;
     bool activeStale_ = true;
-    PointSpace space_;
+    PixelSpace space_;
 };
 
 X11WindowList::X11WindowList() = default;

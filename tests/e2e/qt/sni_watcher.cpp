@@ -1,6 +1,7 @@
 // A StatusNotifierWatcher that no host shows, for the end-to-end tests: owns
 // org.kde.StatusNotifierWatcher on the session bus, takes items' registrations, says that no
-// host is registered, and prints "ready".
+// host is registered, and prints "ready". With --host it says a host is, and the test clicks
+// the items itself, as a host would, at any pixel of any monitor.
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusError>
@@ -18,8 +19,9 @@ class Watcher final : public QObject {
     Q_PROPERTY(int ProtocolVersion READ protocolVersion)
 
 public:
+    explicit Watcher(bool host) : host_(host) {}
     QStringList items() const { return items_; }
-    bool hostRegistered() const { return false; }
+    bool hostRegistered() const { return host_; }
     int protocolVersion() const { return 0; }
 
 public Q_SLOTS:
@@ -28,13 +30,14 @@ public Q_SLOTS:
 
 private:
     QStringList items_;
+    bool host_;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    Watcher watcher;
+    Watcher watcher(argc > 1 && qstrcmp(argv[1], "--host") == 0);
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.registerObject("/StatusNotifierWatcher", &watcher,
                             QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties) ||

@@ -1,8 +1,9 @@
 // A taskbar for the end-to-end tests: a dock window along the bottom of the screen (or of the
 // part from x that is width wide: one monitor's) that reserves its height with a strut, so the
 // window manager's work area (and Qt's available geometry) leaves it out; with --top, a panel
-// along the top instead. Solid colour, no content; runs until it is stopped.
-// Usage: bottom_panel [--top] <height> <#rrggbb> [<x> <width>]
+// along the top instead; with --hiding, one that reserves no room, as a panel that hides does
+// while it is out. Solid colour, no content; runs until it is stopped.
+// Usage: bottom_panel [--top] [--hiding] <height> <#rrggbb> [<x> <width>]
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -12,10 +13,13 @@
 #include <string>
 
 int main(int argc, char** argv) {
-    const bool top = argc > 1 && std::string(argv[1]) == "--top";
-    if (top) --argc, ++argv;
+    bool top = false, hiding = false;
+    for (; argc > 1 && argv[1][0] == '-'; --argc, ++argv) {
+        top |= std::string(argv[1]) == "--top";
+        hiding |= std::string(argv[1]) == "--hiding";
+    }
     if ((argc != 3 && argc != 5) || argv[2][0] != '#') {
-        std::fprintf(stderr, "usage: bottom_panel [--top] <height> <#rrggbb> [<x> <width>]\n");
+        std::fprintf(stderr, "usage: bottom_panel [--top] [--hiding] <height> <#rrggbb> [<x> <width>]\n");
         return 2;
     }
     const int height = std::atoi(argv[1]);
@@ -40,10 +44,12 @@ int main(int argc, char** argv) {
         partial[2] = height, partial[3] = 0;
         partial[8] = x, partial[9] = x + width - 1, partial[10] = partial[11] = 0;
     }
-    XChangeProperty(dpy, w, XInternAtom(dpy, "_NET_WM_STRUT_PARTIAL", False), XA_CARDINAL, 32, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(partial), 12);
-    XChangeProperty(dpy, w, XInternAtom(dpy, "_NET_WM_STRUT", False), XA_CARDINAL, 32, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(partial), 4);
+    if (!hiding) {
+        XChangeProperty(dpy, w, XInternAtom(dpy, "_NET_WM_STRUT_PARTIAL", False), XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(partial), 12);
+        XChangeProperty(dpy, w, XInternAtom(dpy, "_NET_WM_STRUT", False), XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(partial), 4);
+    }
     // Without a user-given position the window manager would choose a place of its own.
     XSizeHints hints{};
     hints.flags = USPosition | USSize;

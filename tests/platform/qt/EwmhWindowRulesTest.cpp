@@ -26,32 +26,27 @@ TEST(EwmhWindowRules, desktopAndHiddenWindows_areLeftOut) {
     EXPECT_EQ(listedLayer(WindowType::normal, {.hidden = true}), std::nullopt);
 }
 
-TEST(EwmhWindowRules, frameBounds_areWhatShowsOfTheWindowInPoints) {
+TEST(EwmhWindowRules, frameBounds_areWhatShowsOfTheWindow) {
     // A client at (10, 40) of 800 x 600; a frame of a 1-pixel border and a 24-pixel title bar;
     // the invisible shadow margins of a window that draws its own decorations.
     const FrameExtents frame{1, 1, 24, 1}, shadow{20, 20, 12, 28};
     const struct {
         const char* what;
         FrameExtents extents, margins;
-        double ratio;
         platform::Rect shown;
     } cases[] = {
-        {"framed", frame, {}, 1.0, {9, 16, 802, 625}},
-        {"framed, two pixels a point", frame, {}, 2.0, {4.5, 8, 401, 312.5}},
-        {"bare", {}, {}, 1.0, {10, 40, 800, 600}},
-        {"own decorations", {}, shadow, 1.0, {30, 52, 760, 560}},
-        {"own decorations, two pixels a point", {}, shadow, 2.0, {15, 26, 380, 280}},
-        {"framed anyway: the frame shows", frame, shadow, 1.0, {9, 16, 802, 625}},
-        {"negative extent", {-1, 1, 24, 1}, {}, 1.0, {10, 40, 800, 600}},
-        {"absurd extent", {1, 1, 1L << 40, 1}, {}, 1.0, {10, 40, 800, 600}},
-        {"broken frame, margins still left out", {-1, 1, 24, 1}, shadow, 1.0, {30, 52, 760, 560}},
-        {"negative margin", {}, {20, 20, -12, 28}, 1.0, {10, 40, 800, 600}},
-        {"margins leave no width", {}, {400, 400, 0, 0}, 1.0, {10, 40, 800, 600}},
-        {"margins leave no height", {}, {0, 0, 300, 300}, 1.0, {10, 40, 800, 600}},
-        {"no ratio: pixels", frame, {}, 0.0, {9, 16, 802, 625}},
+        {"framed", frame, {}, {9, 16, 802, 625}},
+        {"bare", {}, {}, {10, 40, 800, 600}},
+        {"own decorations", {}, shadow, {30, 52, 760, 560}},
+        {"framed anyway: the frame shows", frame, shadow, {9, 16, 802, 625}},
+        {"negative extent", {-1, 1, 24, 1}, {}, {10, 40, 800, 600}},
+        {"absurd extent", {1, 1, 1L << 40, 1}, {}, {10, 40, 800, 600}},
+        {"broken frame, margins still left out", {-1, 1, 24, 1}, shadow, {30, 52, 760, 560}},
+        {"negative margin", {}, {20, 20, -12, 28}, {10, 40, 800, 600}},
+        {"margins leave no width", {}, {400, 400, 0, 0}, {10, 40, 800, 600}},
+        {"margins leave no height", {}, {0, 0, 300, 300}, {10, 40, 800, 600}},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(frameBounds(10, 40, 800, 600, c.extents, c.margins, c.ratio), c.shown) << c.what;
+    for (const auto& c : cases) EXPECT_EQ(frameBounds(10, 40, 800, 600, c.extents, c.margins), c.shown) << c.what;
 }
 
 }  // namespace
