@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # On an xfce4-panel that hides, which reserves no room, a left click on the entry opens the
 # panel at the edge of the revealed host's panel, off it, as on a panel that stays: along the
-# bottom and the top of a 2880 x 1800 screen, the host and the program at scales 1 and 2. The
-# entry of the item's menu, for a right click, opens it in the same place.
+# bottom and the top of a 2880 x 1800 screen, the host and the program at scales 1 and 2, and
+# with the host started after the program. The entry of the item's menu, for a right click,
+# opens it in the same place.
 E2E_TRAY=later
 E2E_SCREEN_SIZE=2880x1800
 source "$(dirname "$0")/lib.sh"
@@ -56,12 +57,13 @@ bring_panel_out() {
   e2e_expect_while_running 10 "the host's panel out at the $edge edge" panel_at_edge
 }
 
-# The edge, the host's scale and the program's, and when the host's panel hides (2 always, 1
-# when a window would cover it), in turn.
-for round in "bottom 1 1 2" "top 1 1 2" "bottom 2 2 2" "top 2 2 2" "bottom 2 1 2" "top 1 1 1"; do
-  read -r edge host app hides <<<"$round"
+# The edge, the host's scale and the program's, when the host's panel hides (2 always, 1 when
+# a window would cover it), and what starts first, in turn.
+for round in "bottom 1 1 2 host" "top 1 1 2 host" "bottom 2 2 2 host" "top 2 2 2 host" "bottom 2 1 2 host" \
+  "top 1 1 1 program"; do
+  read -r edge host app hides first <<<"$round"
   size="$((382 * app))x$((426 * app))"
-  e2e_step "xfce4-panel that hides ($hides) along the $edge at scale $host, the program at $app"
+  e2e_step "xfce4-panel that hides ($hides) along the $edge at scale $host, the program at $app, $first first"
   position=8 && [[ $edge == bottom ]] || position=6
   sed -e "s/p=8;/p=$position;/" \
     -e "s|<property name=\"size\"|<property name=\"autohide-behavior\" type=\"uint\" value=\"$hides\"/>&|" \
@@ -71,8 +73,12 @@ for round in "bottom 1 1 2" "top 1 1 2" "bottom 2 2 2" "top 2 2 2" "bottom 2 1 2
     xfconf-query -c xfce4-panel -p /panels/panel-1/position -s "p=$position;x=0;y=0"
     xfconf-query -c xfce4-panel -p /panels/panel-1/autohide-behavior -s "$hides"
   fi
+  if [[ $first == program ]]; then
+    QT_SCALE_FACTOR=$app e2e_start_app "$1"
+    e2e_expect_while_running 10 "the pets" e2e_pet_window_ids
+  fi
   E2E_PANEL_CONFIG=$E2E_WORK/hiding-panel.xml GDK_SCALE=$host e2e_start_sni_host
-  QT_SCALE_FACTOR=$app e2e_start_app "$1"
+  [[ $first == program ]] || QT_SCALE_FACTOR=$app e2e_start_app "$1"
 
   e2e_step "the pointer at the $edge edge brings the host's panel out"
   bring_panel_out

@@ -97,7 +97,7 @@ bool isBuiltInOutputName(const QString& name) {
 }
 
 std::vector<Screen> currentScreens() {
-    return currentScreens(readDockAreas());
+    return currentScreens(X11DockWatcher::shared().areas());
 }
 
 std::vector<Screen> currentScreens(const std::optional<X11DockAreas>& docks) {
@@ -141,7 +141,7 @@ QRect workArea(QScreen* screen) {
 }
 
 QtScreenList::QtScreenList(MainLoop& loop, NotificationCenter& center)
-    : changes_(loop, center), docks_(readDockAreas()), dockWatcher_([this] { docksChanged(); }) {
+    : changes_(loop, center), docksChanged_(X11DockWatcher::shared().onAreasChange([this] { changes_.noteChange(); })) {
     QGuiApplication* app = guiApplication();
     if (!app) return;
     QObject::connect(app, &QGuiApplication::screenAdded, &context_, [this](QScreen* screen) {
@@ -155,13 +155,6 @@ QtScreenList::QtScreenList(MainLoop& loop, NotificationCenter& center)
 
 QtScreenList::~QtScreenList() = default;
 
-void QtScreenList::docksChanged() {
-    auto docks = readDockAreas();
-    if (docks == docks_) return;
-    docks_ = std::move(docks);
-    changes_.noteChange();
-}
-
 void QtScreenList::watch(QScreen* screen) {
     auto note = [this] { changes_.noteChange(); };
     QObject::connect(screen, &QScreen::geometryChanged, &context_, note);
@@ -171,7 +164,7 @@ void QtScreenList::watch(QScreen* screen) {
 
 std::optional<Screen> QtScreenList::mainScreen() const {
     const QList<QScreen*> ordered = orderedScreens();
-    const auto all = currentScreens(docks_);
+    const auto all = currentScreens();
     if (all.empty()) return std::nullopt;
     QWindow* focus = QGuiApplication::focusWindow();
     const qsizetype index = focus ? ordered.indexOf(focus->screen()) : -1;

@@ -23,7 +23,8 @@ bool isBuiltInOutputName(const QString& name);
 
 // Qt's screens in global y-up points, the primary screen first; empty without a display. Each
 // visible frame leaves out the taskbars along that screen's own edges, by `docks` when given
-// (Qt 6.4 on X11 reports whole monitors as usable once there are several), else as read now.
+// (Qt 6.4 on X11 reports whole monitors as usable once there are several), else as the dock
+// watcher last read them.
 std::vector<Screen> currentScreens(const std::optional<X11DockAreas>& docks);
 std::vector<Screen> currentScreens();
 // Where `screen` lies on the X screen, in X pixels.
@@ -45,17 +46,14 @@ public:
     QtScreenList(MainLoop& loop, NotificationCenter& center);
     ~QtScreenList() override;
 
-    std::vector<Screen> screens() const override { return currentScreens(docks_); }
+    std::vector<Screen> screens() const override { return currentScreens(); }
     std::optional<Screen> mainScreen() const override;
 
 private:
     void watch(QScreen* screen);
 
-    void docksChanged();
-
     ScreenChangeCoalescer changes_;
-    std::optional<X11DockAreas> docks_;
-    X11DockWatcher dockWatcher_;
+    Subscription docksChanged_;
     // Owns the connections: they end with us.
     QObject context_;
 };

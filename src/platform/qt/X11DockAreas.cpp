@@ -74,38 +74,94 @@ std::optional<X11DockAreas> readDockAreas() {
 }
 
 std::vector<Rect> readShownDocks() {
+    return X11DockWatcher::shared().shownDocks();
+}
+
+X11DockWatcher& X11DockWatcher::shared() {
+    static X11DockWatcher watcher;
+    return watcher;
+}
+
+X11DockWatcher::X11DockWatcher() {
     xcb_connection_t* c = qtXcbConnection();
-    if (!c) return {};
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    // Atoms are the server's, the same for as long as it runs: interned once.
-    static const auto atoms = [c] {
-        std::array<xcb_atom_t, 3> out{};
-        const char* names[] = {"_NET_CLIENT_LIST", "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DOCK"};
-        std::array<xcb_intern_atom_cookie_t, 3> asked;
-        for (size_t i = 0; i < asked.size(); ++i)
-            asked[i] = xcb_intern_atom(c, 0, uint16_t(std::strlen(names[i])), names[i]);
-        for (size_t i = 0; i < asked.size(); ++i)
-            if (const auto reply = xcbReply(xcb_intern_atom_reply(c, asked[i], nullptr))) out[i] = reply->atom;
-        return out;
-    }();
-    const auto [clientList, windowType, dock] = atoms;
-    const auto clients = items(c, xcb_get_property(c, 0, root, clientList, XCB_ATOM_WINDOW, 0, 4096), XCB_ATOM_WINDOW);
-    // Every request of a step is sent before its answers are waited for; a window that went
+    if (!c) return;
+    root_ = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const char* names[] = {"_NET_WORKAREA", "_NET_CLIENT_LIST",    "_NET_CURRENT_DESKTOP",    "_NET_WM_STRUT_PARTIAL",
+                           "_NET_WM_STRUT", "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DOCK"};
+    std::vector<xcb_intern_atom_cookie_t> asked;
+    for (const char* name : names) asked.push_back(xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name));
+    std::vector<uint32_t> atoms;
+    for (auto cookie : asked) {
+        const auto reply = xcbReply(xcb_intern_atom_reply(c, cookie, nullptr));
+        atoms.push_back(reply ? reply->atom : 0);
+    }
+    rootAtoms_.assign(atoms.begin(), atoms.begin() + 3);
+    strutAtoms_.assign(atoms.begin() + 3, atoms.begin() + 5);
+    windowType_ = atoms[5];
+    dockType_ = atoms[6];
+    // The root's event selection is shared with Qt and others: add to it.
+    const auto root = xcbReply(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, root_), nullptr));
+    if (!root) return;
+    const uint32_t mask = root->your_event_mask | XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(c, root_, XCB_CW_EVENT_MASK, &mask);
+    areas_ = readDockAreas();
+    watchClients();
+    qGuiApp->installNativeEventFilter(this);
+}
+
+X11DockWatcher::~X11DockWatcher() {
+    if (qGuiApp) qGuiApp->removeNativeEventFilter(this);
+}
+
+void X11DockWatcher::watchClients() {
+    xcb_connection_t* c = qtXcbConnection();
+    const auto added = windows_.takeClients(
+        items(c, xcb_get_property(c, 0, root_, rootAtoms_[1], XCB_ATOM_WINDOW, 0, 4096), XCB_ATOM_WINDOW));
+    // Every request of a step is sent before its answers are waited for. A window that went
     // away meanwhile answers with an error, which is dropped with its reply.
-    std::vector<xcb_get_property_cookie_t> types;
-    for (uint32_t w : clients) types.push_back(xcb_get_property(c, 0, w, windowType, XCB_ATOM_ATOM, 0, 16));
+    std::vector<xcb_get_window_attributes_cookie_t> asked;
+    for (uint32_t w : added) asked.push_back(xcb_get_window_attributes(c, w));
+    for (size_t i = 0; i < added.size(); ++i) {
+        const auto attributes = xcbReply(xcb_get_window_attributes_reply(c, asked[i], nullptr));
+        if (!attributes) continue;
+        // Added to what the window's owner, or Qt for our own, selected on it.
+        const uint32_t mask = attributes->your_event_mask | XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_discard_reply(c, xcb_change_window_attributes_checked(c, added[i], XCB_CW_EVENT_MASK, &mask).sequence);
+    }
+    // Asked after the selection: a type that changes later is reported.
+    readTypes(added);
+}
+
+void X11DockWatcher::readTypes(const std::vector<uint32_t>& windows) {
+    xcb_connection_t* c = qtXcbConnection();
+    std::vector<xcb_get_property_cookie_t> asked;
+    for (uint32_t w : windows) asked.push_back(xcb_get_property(c, 0, w, windowType_, XCB_ATOM_ATOM, 0, 16));
+    for (size_t i = 0; i < windows.size(); ++i) {
+        const auto types = items(c, asked[i], XCB_ATOM_ATOM);
+        windows_.typeRead(windows[i], std::find(types.begin(), types.end(), dockType_) != types.end());
+    }
+}
+
+void X11DockWatcher::readAreas() {
+    auto areas = readDockAreas();
+    if (areas == areas_) return;
+    areas_ = std::move(areas);
+    areasChanged_.emit();
+}
+
+std::vector<Rect> X11DockWatcher::shownDocks() const {
+    xcb_connection_t* c = qtXcbConnection();
+    if (!c || !root_) return {};
+    // Where a panel that hides stands changes without a word to us: asked at each call.
     struct Asked {
         xcb_get_window_attributes_cookie_t attributes;
         xcb_get_geometry_cookie_t geometry;
         xcb_translate_coordinates_cookie_t origin;
     };
     std::vector<Asked> docks;
-    for (size_t i = 0; i < clients.size(); ++i) {
-        const auto type = items(c, types[i], XCB_ATOM_ATOM);
-        if (std::find(type.begin(), type.end(), dock) == type.end()) continue;
-        docks.push_back({xcb_get_window_attributes(c, clients[i]), xcb_get_geometry(c, clients[i]),
-                         xcb_translate_coordinates(c, clients[i], root, 0, 0)});
-    }
+    for (uint32_t w : windows_.docks())
+        docks.push_back(
+            {xcb_get_window_attributes(c, w), xcb_get_geometry(c, w), xcb_translate_coordinates(c, w, root_, 0, 0)});
     std::vector<Rect> out;
     for (const Asked& asked : docks) {
         const auto attributes = xcbReply(xcb_get_window_attributes_reply(c, asked.attributes, nullptr));
@@ -118,53 +174,20 @@ std::vector<Rect> readShownDocks() {
     return out;
 }
 
-X11DockWatcher::X11DockWatcher(std::function<void()> changed) : changed_(std::move(changed)) {
-    Display* dpy = qtX11Display();
-    if (!dpy) return;
-    root_ = uint32_t(DefaultRootWindow(dpy));
-    for (const char* name : {"_NET_WORKAREA", "_NET_CLIENT_LIST", "_NET_CURRENT_DESKTOP"})
-        rootAtoms_.push_back(uint32_t(XInternAtom(dpy, name, False)));
-    for (const char* name : {"_NET_WM_STRUT_PARTIAL", "_NET_WM_STRUT"})
-        strutAtoms_.push_back(uint32_t(XInternAtom(dpy, name, False)));
-    // The root's event selection is shared with Qt and others: add to it.
-    XWindowAttributes attrs;
-    if (!XGetWindowAttributes(dpy, root_, &attrs)) return;
-    XSelectInput(dpy, root_, attrs.your_event_mask | PropertyChangeMask);
-    watchClients();
-    qGuiApp->installNativeEventFilter(this);
-}
-
-X11DockWatcher::~X11DockWatcher() {
-    if (qGuiApp) qGuiApp->removeNativeEventFilter(this);
-}
-
-void X11DockWatcher::watchClients() {
-    Display* dpy = qtX11Display();
-    if (!dpy) return;
-    QuietX11Errors quiet(dpy);
-    std::vector<uint32_t> now;
-    for (Window w : clientWindows(dpy)) {
-        now.push_back(uint32_t(w));
-        if (std::find(clients_.begin(), clients_.end(), uint32_t(w)) != clients_.end()) continue;
-        XWindowAttributes attrs;
-        if (XGetWindowAttributes(dpy, w, &attrs)) XSelectInput(dpy, w, attrs.your_event_mask | PropertyChangeMask);
-    }
-    clients_ = std::move(now);
-}
-
 bool X11DockWatcher::nativeEventFilter(const QByteArray& type, void* message, qintptr*) {
     if (type != "xcb_generic_event_t") return false;
     auto* event = static_cast<xcb_generic_event_t*>(message);
     if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) return false;
     auto* property = static_cast<xcb_property_notify_event_t*>(message);
-    auto in = [](const std::vector<uint32_t>& list, uint32_t v) {
-        return std::find(list.begin(), list.end(), v) != list.end();
-    };
-    if (property->window == root_ && in(rootAtoms_, property->atom)) {
+    if (property->window == root_) {
+        if (std::find(rootAtoms_.begin(), rootAtoms_.end(), property->atom) == rootAtoms_.end()) return false;
         if (property->atom == rootAtoms_[1]) watchClients();
-        changed_();
-    } else if (in(strutAtoms_, property->atom) && in(clients_, property->window)) {
-        changed_();
+        readAreas();
+    } else if (windows_.isClient(property->window)) {
+        if (property->atom == windowType_)
+            readTypes({property->window});
+        else if (std::find(strutAtoms_.begin(), strutAtoms_.end(), property->atom) != strutAtoms_.end())
+            readAreas();
     }
     return false;
 }
