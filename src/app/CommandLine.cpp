@@ -57,10 +57,14 @@ CommandLine readCommandLine(int argc, const char* const* argv, const std::functi
             "Starts Tuftle, two pets at the edge of the screen with a panel in the tray.\n"
             "Started again while it runs, it opens the running Tuftle's panel.\n"
             "\n";
-        usage += "  " + login + "  start as at login: a Tuftle already running is left as it is\n";
-        usage +=
-            "  -h, --help   show this help and exit\n"
-            "  --version    show the version and exit\n";
+        const auto option = [&usage](std::string name, const char* what) {
+            name.resize(26, ' ');
+            usage += "  " + name + what + "\n";
+        };
+        option(login, "start as at login: leave a running Tuftle as it is");
+        option("-session ID [-name NAME]", "given by a session manager: start as at login");
+        option("-h, --help", "show this help and exit");
+        option("--version", "show the version and exit");
     }
     return answer;
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,19 @@ TEST(CommandLine, startsPlainOrFromTheSessionAndAnswersTheFirstQuestion) {
         if (!answer.standardError.empty()) {
             EXPECT_EQ(answer.standardError.find('\n'), answer.standardError.size() - 1) << what;
         }
+    }
+}
+
+// The help names every argument the program takes, the session manager's included, as a refusal
+// sends the user there; each of its lines fits a terminal 80 columns wide.
+TEST(CommandLine, theHelpNamesEveryArgumentTaken) {
+    const char* argv[] = {"tuftle", "--help"};
+    const std::string help = readCommandLine(2, argv, [] { return "9.8.7"; }).standardOutput;
+    for (const char* argument : {"--autostart", "-session", "-name", "-h", "--help", "--version"}) {
+        EXPECT_TRUE(std::regex_search(help, std::regex(std::string("[ [,]") + argument + "[ ,\\]]"))) << argument;
+    }
+    for (size_t start = 0, end; (end = help.find('\n', start)) != std::string::npos; start = end + 1) {
+        EXPECT_LE(end - start, 80u) << help.substr(start, end - start);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QStyle>
+#include <QStyleOptionButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -125,6 +126,51 @@ QWidget* pageHeader(const std::string& eyebrow, const std::string& title, const 
 
 namespace {
 
+double relativeLuminance(const QColor& color) {
+    const auto linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(color.redF()) + 0.7152 * linear(color.greenF()) + 0.0722 * linear(color.blueF());
+}
+
+double contrastRatio(const QColor& a, const QColor& b) {
+    const double la = relativeLuminance(a), lb = relativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The lightest of the fill the style paints for `button` in `color`, where a title lies: down the
+// middle of the face, under the pointer. Styles lighten and fade what they are given (Fusion by
+// a fifth and more), so the colour itself says too little.
+QColor paintedFill(const QPushButton* button, const QColor& color) {
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.rect = QRect(0, 0, 64, 32);
+    option.state |= QStyle::State_Enabled | QStyle::State_MouseOver;
+    option.palette.setColor(QPalette::Button, color);
+    QImage face(option.rect.size(), QImage::Format_ARGB32_Premultiplied);
+    face.fill(color);
+    QPainter p(&face);
+    button->style()->drawPrimitive(QStyle::PE_PanelButtonCommand, &option, &p, button);
+    p.end();
+    QColor lightest = Qt::black;
+    for (int y = face.height() / 4; y < face.height() * 3 / 4; ++y) {
+        const QColor c = face.pixelColor(face.width() / 2, y);
+        if (relativeLuminance(c) > relativeLuminance(lightest)) lightest = c;
+    }
+    return lightest;
+}
+
+// The accent, darker and fuller as far as a light title in `text` needs to read on the painted
+// fill (4.5:1).
+QColor prominentFill(const QPushButton* button, const QColor& text) {
+    QColor fill = accentColor();
+    for (int step = 0; step < 48; ++step) {
+        const QColor painted = paintedFill(button, fill);
+        if (contrastRatio(text, painted) >= 4.5 || relativeLuminance(painted) >= relativeLuminance(text)) break;
+        const double saturation = fill.hsvSaturationF();
+        fill = QColor::fromHsvF(fill.hsvHueF(), saturation + (1 - saturation) * 0.1, fill.valueF() / 1.03);
+    }
+    return fill;
+}
+
 // The style marks a focused button with an outline in the accent, which an accent-filled button
 // swallows: this one rings its label in the label's colour instead.
 class ProminentButton final : public QPushButton {
@@ -154,8 +200,8 @@ QPushButton* pushButton(const std::string& title, bool prominent) {
     button->setAutoDefault(false);
     if (prominent) {
         QPalette palette = button->palette();
-        palette.setColor(QPalette::Button, accentColor());
         palette.setColor(QPalette::ButtonText, palette.color(QPalette::HighlightedText));
+        palette.setColor(QPalette::Button, prominentFill(button, palette.color(QPalette::ButtonText)));
         button->setPalette(palette);
     }
     const QSize hint = button->sizeHint();
