@@ -151,14 +151,25 @@ void AppController::defer(std::function<void()> work) {
 }
 
 void AppController::bringLoginEntryUpToDate() {
+    std::string problem;
     try {
         if (const auto before = LaunchAtLoginManager::followMovedProgram())
             std::fprintf(stderr, "tuftle: the autostart entry started %s, which is gone; it now starts this program\n",
                          before->c_str());
         LaunchAtLoginManager::markLoginStart();
     } catch (const LaunchAtLoginError& error) {
-        std::fprintf(stderr, "tuftle: %s\n", error.what());
+        problem = error.what();
     }
+    // A folder made read-only on purpose stays so: said at the first start that meets it, the
+    // same line at every later one would only fill the session's log.
+    auto& defaults = platform::defaults();
+    if (problem.empty()) {
+        if (defaults.string(model::keys::autostartEntryProblemSaid)) defaults.remove(model::keys::autostartEntryProblemSaid);
+        return;
+    }
+    if (defaults.string(model::keys::autostartEntryProblemSaid) == problem) return;
+    std::fprintf(stderr, "tuftle: %s\n", problem.c_str());
+    defaults.set(model::keys::autostartEntryProblemSaid, problem);
 }
 
 void AppController::refreshLaunchAtLogin() {

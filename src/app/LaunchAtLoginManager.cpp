@@ -179,10 +179,6 @@ private:
 // was read; answers whether it did.
 bool rewriteEntry(const EntryAsRead& entry, const std::string& text) {
     if (!entry.isOursToChange()) return false;
-    // Nor in a folder this user may not write to, or on a read-only disk. A start leaves the
-    // entry be without a word: the user has nothing to do about it, and a note at every start
-    // would only be noise.
-    if (::faccessat(AT_FDCWD, entry.path().parent_path().c_str(), W_OK | X_OK, AT_EACCESS) != 0) return false;
     // Checked once the new file is on disk, just before the rename. A program that writes the
     // entry between the two loses its write (to the file the rename unlinks, or under ours): the
     // window is one read of a small file, and readers see one whole file or the other, never a

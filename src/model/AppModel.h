@@ -66,6 +66,9 @@ inline constexpr const char* lastGentleReminderAt = "lastGentleReminderAt";
 inline constexpr const char* journalGeneration = "journalGeneration";
 // No setting: what was counted while the journal could not be read (UnjournaledCounts).
 inline constexpr const char* unjournaledCounts = "unjournaledCounts";
+// No setting: what a start could not do to the autostart entry, said on standard error then and
+// not again while the same holds.
+inline constexpr const char* autostartEntryProblemSaid = "autostartEntryProblemSaid";
 }  // namespace keys
 
 // The one application model: every setting, the live state the interface shows, and the

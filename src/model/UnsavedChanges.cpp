@@ -62,6 +62,7 @@ constexpr Words kWords[] = {
     {keys::lastGentleReminderAt, {}},
     {RuntimeHealth::defaultCleanExitKey, {}},
     {"lastAutomaticUpdateCheck", {}},
+    {keys::autostartEntryProblemSaid, {}},
 };
 
 std::string_view wordsFor(std::string_view key) {

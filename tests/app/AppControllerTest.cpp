@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "TestFiles.h"
 #include "anim/Layer.h"
@@ -14,6 +15,7 @@
 #include "model/AppModelTestSupport.h"
 #include "model/CompanionTracker.h"
 #include "pets/coordination/PetWindowCoordinator.h"
+#include "platform/instance/InstanceTestSupport.h"
 
 using app::AppController;
 using model::AppModel;
@@ -392,6 +394,50 @@ TEST_F(AppControllerTest, startUp_pointsTheAutostartEntryOfAMovedTreeAtThisProgr
               app::LaunchAtLoginManager::desktopEntry(self));
     EXPECT_NE(errors.find(before.string()), std::string::npos) << "says what it changed: " << errors;
     EXPECT_TRUE(model->launchAtLoginEnabled.get());
+}
+
+// A start that cannot mark the entry says why once, not again while the folder stays read-only;
+// one that meets no problem forgets it.
+TEST_F(AppControllerTest, startUp_saysOnceWhyTheAutostartEntryCannotBeMarked) {
+    TemporaryAutostart autostart;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
+    const std::filesystem::path entry = app::LaunchAtLoginManager::autostartFilePath();
+    std::string unmarked = app::LaunchAtLoginManager::desktopEntry(self);
+    const std::string mark = std::string(" ") + app::LaunchAtLoginManager::loginStartArgument;
+    unmarked.erase(unmarked.find(mark), mark.size());
+    testfiles::writeFile(entry, unmarked);
+    ASSERT_EQ(::chmod(autostart.folder().c_str(), 0711), 0);
+    // Root writes to any folder: the starts run as another user, whose entry it is.
+    if (::geteuid() == 0) {
+        for (const auto& owned : {entry.parent_path(), entry})
+            ASSERT_EQ(::chown(owned.c_str(), platform::testing::kNobody, platform::testing::kNobody), 0);
+    }
+    const std::string said = platform::testing::inChild([&] {
+        std::string said;
+        for (const mode_t folderMode : {0555, 0555, 0755}) {
+            ::chmod(entry.parent_path().c_str(), folderMode);
+            int out[2];
+            if (::pipe(out) != 0) return std::string("no pipe");
+            const int kept = ::dup(2);
+            ::dup2(out[1], 2);
+            startApp();
+            ::dup2(kept, 2);
+            ::close(kept);
+            ::close(out[1]);
+            std::string errors;
+            char buffer[512];
+            for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) errors.append(buffer, size_t(n));
+            ::close(out[0]);
+            std::istringstream lines(errors);
+            said += "[";
+            for (std::string line; std::getline(lines, line);)
+                if (line.find("autostart entry") != std::string::npos) said += line;
+            said += "]";
+        }
+        return said + (sim.defaults.string(keys::autostartEntryProblemSaid) ? " kept" : " forgotten");
+    });
+    EXPECT_EQ(said, "[tuftle: Could not rewrite the autostart entry " + entry.string() + ": Permission denied][][] forgotten");
+    EXPECT_EQ(testfiles::readFile(entry), app::LaunchAtLoginManager::desktopEntry(self));
 }
 
 TEST_F(AppControllerTest, terminate_writesPendingKeyPressesBeforeTheCleanExit) {

@@ -339,7 +339,8 @@ TEST_F(LaunchAtLoginManagerTest, startRewrites_leaveAnEntryThatIsNotTheirsToChan
 
 // Nothing can be done in a folder this user may not write to: the entry stays as it is, and no
 // start says so, neither the first nor the next.
-TEST_F(LaunchAtLoginManagerTest, startRewrites_leaveAnEntryInAFolderTheyCannotWriteToQuietly) {
+// The entry is left as it is, and each try says why: the start says it once.
+TEST_F(LaunchAtLoginManagerTest, startRewrites_leaveAnEntryInAFolderTheyCannotWriteToAndSayWhy) {
     const fs::path self = fs::read_symlink("/proc/self/exe");
     const fs::path folder = entry().parent_path();
     fs::create_directories(folder);
@@ -366,7 +367,8 @@ TEST_F(LaunchAtLoginManagerTest, startRewrites_leaveAnEntryInAFolderTheyCannotWr
             }
             return said;
         });
-        EXPECT_EQ(said, "");
+        const std::string why = "Could not rewrite the autostart entry " + entry().string() + ": Permission denied\n";
+        EXPECT_EQ(said, why + why);
         EXPECT_EQ(readFile(entry()), rewrite.entry);
     }
     ::chmod(folder.c_str(), 0755);
