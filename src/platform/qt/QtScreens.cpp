@@ -137,7 +137,7 @@ QRect workArea(QScreen* screen) {
     const QList<QScreen*> screens = orderedScreens();
     const qsizetype index = screens.indexOf(screen);
     if (index < 0) return screen ? screen->availableGeometry() : QRect();
-    return availableAreas(screens, readDockAreas())[size_t(index)];
+    return availableAreas(screens, X11DockWatcher::shared().areas())[size_t(index)];
 }
 
 QtScreenList::QtScreenList(MainLoop& loop, NotificationCenter& center)

@@ -35,7 +35,7 @@ PixelSpace currentPixelSpace();
 // Where `screen` is among currentPixelSpace()'s monitors; nullopt for one Qt no longer lists.
 std::optional<size_t> pixelMonitorIndex(QScreen* screen);
 // The part of `screen` that windows may take, in Qt's global space: the taskbars along its own
-// edges left out, as read now.
+// edges left out, as the dock watcher last read them.
 QRect workArea(QScreen* screen);
 
 // The displays from QGuiApplication. Plugging, unplugging, a new primary display, and changes
