@@ -99,7 +99,8 @@ std::optional<fs::path> handoverSocketPath(const fs::path& settingsFile, Reason&
 }
 
 std::unique_ptr<HandoverListener> HandoverListener::listen(const fs::path& socket, Reason& problem,
-                                                           std::chrono::nanoseconds requestWait) {
+                                                           std::chrono::nanoseconds requestWait,
+                                                           std::chrono::nanoseconds silentPanelPause) {
     sockaddr_un address;
     if (!addressOf(socket, address)) {
         problem = nameTooLong(socket);
@@ -138,7 +139,8 @@ std::unique_ptr<HandoverListener> HandoverListener::listen(const fs::path& socke
         closeAll();
         return nullptr;
     }
-    std::unique_ptr<HandoverListener> listener(new HandoverListener(fd, ready, deadline, socket, requestWait));
+    std::unique_ptr<HandoverListener> listener(
+        new HandoverListener(fd, ready, deadline, socket, requestWait, silentPanelPause));
     listener->spare_ = openSpare();
     return listener;
 }
@@ -154,6 +156,7 @@ HandoverListener::~HandoverListener() {
 
 bool HandoverListener::serve(int call, bool waitOver, bool& panelAsked) {
     char request = 0;
+    bool silent = false;
     ssize_t got;
     do {
         got = ::recv(call, &request, 1, MSG_DONTWAIT);
@@ -163,6 +166,7 @@ bool HandoverListener::serve(int call, bool waitOver, bool& panelAsked) {
         // A version from before the request byte sends none and waits for its answer.
         request = kOpenPanel;
         got = 1;
+        silent = true;
     }
     if (got == 1 && request == kOnlyAnswer) {
         sendAnswer(call, kAnswer);
@@ -170,7 +174,14 @@ bool HandoverListener::serve(int call, bool waitOver, bool& panelAsked) {
         const bool room = hasPanelDescriptors(listening_);
         // A caller that hung up has given up and said so: a panel opened for it would come unasked.
         const bool told = sendAnswer(call, room ? kAnswer : kOutOfDescriptors);
-        panelAsked = panelAsked || (room && told);
+        bool opens = room && told;
+        if (opens && silent) {
+            // Answered all the same: only the panel waits out the pause.
+            const auto now = monotonicNow();
+            opens = !silentPanelOpened_ || now - *silentPanelOpened_ >= silentPanelPause_;
+            if (opens) silentPanelOpened_ = now;
+        }
+        panelAsked = panelAsked || opens;
     }
     // Anything else, or a caller that left, goes unanswered.
     ::close(call);

@@ -29,10 +29,13 @@ class HandoverListener final {
 public:
     // Listens at `socket`, in place of what a killed instance left there: only the holder of the
     // instance lock may. A call whose request has not come within `requestWait` is served as an
-    // older version's, which sends none and wants the panel. Nothing, and `problem` says why,
-    // when it cannot.
-    static std::unique_ptr<HandoverListener> listen(const std::filesystem::path& socket, Reason& problem,
-                                                    std::chrono::nanoseconds requestWait = std::chrono::seconds(1));
+    // older version's, which sends none and wants the panel; such calls open it at most once a
+    // `silentPanelPause`, so that a program that keeps calling and saying nothing cannot keep
+    // the panel open against the user. Nothing, and `problem` says why, when it cannot.
+    static std::unique_ptr<HandoverListener> listen(
+        const std::filesystem::path& socket, Reason& problem,
+        std::chrono::nanoseconds requestWait = std::chrono::seconds(1),
+        std::chrono::nanoseconds silentPanelPause = std::chrono::seconds(5));
     ~HandoverListener();
     HandoverListener(const HandoverListener&) = delete;
     HandoverListener& operator=(const HandoverListener&) = delete;
@@ -52,12 +55,13 @@ private:
         std::chrono::nanoseconds until;  // on the monotonic clock
     };
     HandoverListener(int listening, int ready, int deadline, std::filesystem::path socket,
-                     std::chrono::nanoseconds requestWait)
+                     std::chrono::nanoseconds requestWait, std::chrono::nanoseconds silentPanelPause)
         : listening_(listening),
           ready_(ready),
           deadline_(deadline),
           socket_(std::move(socket)),
-          requestWait_(requestWait) {}
+          requestWait_(requestWait),
+          silentPanelPause_(silentPanelPause) {}
     // Reads the request of a call taken, or takes an older version's once `waitOver`: false while
     // it has not come.
     bool serve(int call, bool waitOver, bool& panelAsked);
@@ -68,6 +72,9 @@ private:
     int deadline_;  // a timer, set only while a call waits, for the first whose wait ends
     std::filesystem::path socket_;
     std::chrono::nanoseconds requestWait_;
+    std::chrono::nanoseconds silentPanelPause_;
+    // When a silent call last opened the panel, on the monotonic clock.
+    std::optional<std::chrono::nanoseconds> silentPanelOpened_;
     // Calls taken before their request came, oldest first.
     std::vector<Waiting> waiting_;
     // Kept free to take and turn away a call when every other descriptor is in use.

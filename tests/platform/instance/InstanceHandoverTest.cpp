@@ -13,6 +13,9 @@
 #include <atomic>
 #include <cstring>
 #include <future>
+#include <optional>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "TestFiles.h"
@@ -280,6 +283,75 @@ TEST(InstanceHandover, theOldestSilentCallerGivesWayToTheNewest) {
     for (const int caller : callers) ::close(caller);
 }
 
+// A flood of calls is taken over several turns of the program's loop, so that it does not hold
+// the program up; the listener stays readable for the rest, and every caller is answered.
+TEST(InstanceHandover, aFloodOfCallsIsTakenOverSeveralTurns) {
+    Listening at(std::chrono::minutes(1));
+    ASSERT_TRUE(at.listener) << at.problem;
+    std::vector<int> callers;
+    for (int i = 0; i < 100; ++i) {
+        callers.push_back(connectTo(at.socket, "a"));
+        ASSERT_GE(callers.back(), 0);
+    }
+    const auto answered = [&] { return size_t(std::count_if(callers.begin(), callers.end(), readable)); };
+    EXPECT_FALSE(at.listener->answer());
+    EXPECT_LT(answered(), callers.size()) << "the whole flood was taken in one turn";
+    EXPECT_TRUE(readable(at.listener->fd())) << "nothing wakes the program for the rest";
+    for (int turns = 1; turns < 50 && answered() < callers.size(); ++turns) EXPECT_FALSE(at.listener->answer());
+    EXPECT_EQ(answered(), callers.size());
+    for (const int caller : callers) {
+        EXPECT_EQ(answerTo(caller), 'k');
+        ::close(caller);
+    }
+}
+
+// Calls `listener` with `request` ("" for none) and answers calls until this one is answered;
+// whether the panel was asked for, with the answer, or nothing when no answer came.
+std::optional<std::pair<bool, char>> callAndServe(HandoverListener& listener, const fs::path& socket,
+                                                  std::string_view request) {
+    const int caller = connectTo(socket, request);
+    if (caller < 0) return std::nullopt;
+    bool panelAsked = false;
+    pollfd ring{listener.fd(), POLLIN, 0};
+    for (int turns = 0; turns < 100 && !readable(caller) && ::poll(&ring, 1, 1000) == 1; ++turns)
+        panelAsked = listener.answer() || panelAsked;
+    const char answer = answerTo(caller);
+    ::close(caller);
+    if (answer == 0) return std::nullopt;
+    return std::pair{panelAsked, answer};
+}
+
+// Calls that say nothing open the panel at most once a pause, so that a program that keeps
+// calling cannot keep it open against the user; each is answered all the same, and a start that
+// asks for the panel is never held back.
+TEST(InstanceHandover, silentCallsOpenThePanelAtMostOnceAPause) {
+    using namespace std::chrono_literals;
+    const struct {
+        const char* what;
+        std::chrono::nanoseconds pause;
+        std::string_view second;  // after a silent call; "" for another silent one
+        std::chrono::milliseconds between;
+        bool secondOpens;
+    } rows[] = {{"a silent call again at once", 1min, "", 0ms, false},
+                {"a silent call again once the pause is over", 50ms, "", 100ms, true},
+                {"a plain start right after a silent call", 1min, "p", 0ms, true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        testfiles::TemporaryFolder folder;
+        const fs::path socket = folder / "tuftle.socket";
+        Reason problem;
+        const auto listener = HandoverListener::listen(socket, problem, 20ms, row.pause);
+        ASSERT_TRUE(listener) << problem;
+        const auto first = callAndServe(*listener, socket, "");
+        ASSERT_TRUE(first) << "the first silent call was not answered";
+        EXPECT_EQ(*first, std::pair(true, 'k'));
+        std::this_thread::sleep_for(row.between);
+        const auto second = callAndServe(*listener, socket, row.second);
+        ASSERT_TRUE(second) << "the second call was not answered";
+        EXPECT_EQ(*second, std::pair(row.secondOpens, 'k'));
+    }
+}
+
 // A caller that says nothing until its wait is over is an older version, which asks for the panel
 // by calling and waits for the answer. A start that asked and hung up before it was served gave
 // up and told the user so: no panel opens for it.
@@ -332,7 +404,10 @@ TEST(InstanceHandover, aProgramShortOfDescriptorsTurnsACallAwayAndIsNotWokenAgai
         const char* what;
         int leftFree;  // after filling every descriptor the limit allows
         bool answered;
-    } rows[] = {{"every descriptor in use", 0, false}, {"two left", 2, false}, {"plenty left", -1, true}};
+    } rows[] = {{"every descriptor in use", 0, false},
+                {"every descriptor in use again, after the spare was used", 0, false},
+                {"two left", 2, false},
+                {"plenty left", -1, true}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         const int caller = connectTo(socket, "p");

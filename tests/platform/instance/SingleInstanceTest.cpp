@@ -11,6 +11,7 @@
 #include <sys/un.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <optional>
 #include <sstream>
@@ -66,8 +67,9 @@ private:
 
 // What runs before the start under test, in the same process: a start that answers its calls,
 // one that listens and never answers (a stopped program), one that holds the lock and does not
-// listen, or another program that locks the settings folder.
-enum class First { instance, stoppedInstance, silentHolder, otherProgram, nothing };
+// listen, one that holds it and listens only a moment after the start under test began (it is
+// still starting), or another program that locks the settings folder.
+enum class First { instance, stoppedInstance, silentHolder, lateInstance, otherProgram, nothing };
 
 // Another user's things, put in place before the starts.
 enum class Planted {
@@ -125,7 +127,7 @@ std::string runStarts(const Row& row, const InstanceFolders& folders) {
         auto start = SingleInstance::begin(folders.settings, 1, HandoverRequest::openPanel);
         if (!start.instance) return "the first start did not run: " + start.failure.english();
         first = std::move(start.instance);
-    } else if (row.first == First::silentHolder) {
+    } else if (row.first == First::silentHolder || row.first == First::lateInstance) {
         silent = InstanceLock::acquire(folders.settings).lock;
         if (!silent) return "the first start took no lock";
     } else if (row.first == First::otherProgram) {
@@ -133,12 +135,22 @@ std::string runStarts(const Row& row, const InstanceFolders& folders) {
         if (!other->locked()) return "the other program took no lock";
     }
     plantInOpenFolders();
+    Reason noSocket;
+    const auto lateSocket =
+        row.first == First::lateInstance ? handoverSocketPath(folders.settings, noSocket) : std::nullopt;
+    if (row.first == First::lateInstance && !lateSocket) return "the first start has no socket: " + noSocket.english();
     std::atomic<bool> stop = false;
     std::atomic<int> answered = 0;
     std::thread answering([&] {
-        while (first && row.first == First::instance && !stop) {
-            pollfd ring{first->callDescriptor(), POLLIN, 0};
-            if (::poll(&ring, 1, 20) > 0 && first->answerCalls()) ++answered;
+        std::unique_ptr<HandoverListener> late;
+        if (lateSocket) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            Reason problem;
+            late = HandoverListener::listen(*lateSocket, problem);
+        }
+        while (((first && row.first == First::instance) || late) && !stop) {
+            pollfd ring{late ? late->fd() : first->callDescriptor(), POLLIN, 0};
+            if (::poll(&ring, 1, 20) > 0 && (late ? late->answer() : first->answerCalls())) ++answered;
         }
     });
     useRuntimeFolder(row.secondWithRuntimeFolder);
@@ -156,8 +168,8 @@ std::string runStarts(const Row& row, const InstanceFolders& folders) {
     if (expected.empty() != failure.empty() || failure.find(expected) == std::string::npos)
         wrong << "it said '" << failure << "'; ";
     if (answered != row.answered) wrong << "the first took " << answered << " calls; ";
-    const bool ours =
-        row.first == First::instance || row.first == First::stoppedInstance || row.first == First::silentHolder;
+    const bool ours = row.first == First::instance || row.first == First::stoppedInstance ||
+                      row.first == First::silentHolder || row.first == First::lateInstance;
     if (second.exitStatus != 0 && second.foundRunning != ours)
         wrong << "found running: " << second.foundRunning << "; ";
     for (const auto& listener : open) {
@@ -185,6 +197,10 @@ TEST(SingleInstance, aSecondStartEndsWithZeroOnlyWhenItsOwnRunningInstanceOpensT
          First::instance, false, false, false, 0, "", 1},
         {"another user's socket of the same name elsewhere", Planted::socketElsewhere, 0700, First::instance, true,
          false, false, 0, "", 1},
+        {"listening a moment late, in one runtime folder", Planted::nothing, 0700, First::lateInstance, true, true,
+         false, 0, "", 1},
+        {"listening a moment late, the second without XDG_RUNTIME_DIR", Planted::nothing, 0700, First::lateInstance,
+         true, false, false, 0, "", 1},
         {"the instance never answers", Planted::nothing, 0700, First::silentHolder, true, true, false, 1,
          "already running, but its panel could not be opened", 0},
         {"held elsewhere, and only another user's socket answers", Planted::socketElsewhere, 0700, First::silentHolder,
