@@ -44,9 +44,9 @@ public:
     // has waited long enough for it.
     int fd() const { return ready_; }
     // Answers every call of this user's whose request has come or whose wait is over, and keeps
-    // the others until then; true when one asked for the panel, is still there to be told, and
-    // the program has the descriptors to open it. Never blocks; a call it cannot take is turned
-    // away, so the descriptor is not left readable.
+    // the others until then; true when one asked for the panel, is still there to be told, the
+    // program has the descriptors to open it, and, for a silent one, the pause is over. Never
+    // blocks; a call it cannot take is turned away, so the descriptor is not left readable.
     bool answer();
 
 private:
