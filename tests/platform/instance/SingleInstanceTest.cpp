@@ -144,7 +144,7 @@ std::string runStarts(const Row& row, const InstanceFolders& folders) {
     std::thread answering([&] {
         std::unique_ptr<HandoverListener> late;
         if (lateSocket) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
             Reason problem;
             late = HandoverListener::listen(*lateSocket, problem);
         }
