@@ -110,7 +110,9 @@ std::function<void()>& beforeReplacingEntry() {
 // Replaces the entry with `text`, same mode, unless it is not ours to change or changed since it
 // was read; answers whether it did.
 bool rewriteEntry(const platform::FileAsRead& entry, const std::string& text) {
-    if (!entry.isOursToChange()) return false;
+    // A text cut mid-line is another program's still being written where no lease shows it, or
+    // an odd one: the next start tries again.
+    if (!entry.isOursToChange() || !entry.text()->ends_with('\n')) return false;
     const auto error = entry.replaceIfUnchanged(text, beforeReplacingEntry());
     if (error == std::errc::operation_canceled) return false;
     if (error) throw LaunchAtLoginError(describe("Could not rewrite the autostart entry", entry.path(), error));

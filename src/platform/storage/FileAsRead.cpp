@@ -40,7 +40,7 @@ FileAsRead::FileAsRead(const fs::path& file, uint64_t limit)
 }
 
 bool FileAsRead::isOursToChange() const {
-    return read_.st_uid == ::geteuid() && (read_.st_mode & S_IWUSR) != 0;
+    return read_.st_uid == ::geteuid() && (read_.st_mode & S_IWUSR) != 0 && read_.st_nlink == 1;
 }
 
 bool FileAsRead::unchanged() const {

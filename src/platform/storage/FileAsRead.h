@@ -29,7 +29,8 @@ public:
     // kept elsewhere, maybe shared: that one is the user's to change.
     const std::optional<std::string>& text() const { return text_; }
     std::filesystem::perms mode() const { return std::filesystem::perms(read_.st_mode & 07777); }
-    // A file of another user, or one its owner made read-only, is kept as it is on purpose.
+    // A file of another user, or one its owner made read-only, is kept as it is on purpose; one
+    // with other names (hard links) would lose them to a replacement, and its extended attributes.
     bool isOursToChange() const;
     // Whether the path still names the very file read, with the size, times and bytes it had,
     // and no program has it open to write: one that was part way through when the file was
