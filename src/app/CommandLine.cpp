@@ -11,9 +11,18 @@ namespace {
 // Qt registers `<program> -session <id>` with a session manager as the command that starts the
 // program again with the session, adding `-name <application name>` when the program's file is
 // named otherwise. Qt reads both itself, with one dash or two; to us they are a plain start.
-bool isSessionOption(std::string_view argument) {
-    if (argument.starts_with("--")) argument.remove_prefix(1);
-    return argument == "-session" || argument == "-name";
+constexpr AcceptedArgument kAccepted[] = {
+    {"-h", ArgumentMeaning::help},           {"--help", ArgumentMeaning::help},
+    {"--version", ArgumentMeaning::version}, {LaunchAtLoginManager::loginStartArgument, ArgumentMeaning::loginStart},
+    {"-session", ArgumentMeaning::session},  {"--session", ArgumentMeaning::session},
+    {"-name", ArgumentMeaning::sessionName}, {"--name", ArgumentMeaning::sessionName},
+};
+
+const AcceptedArgument* accepted(std::string_view argument) {
+    for (const AcceptedArgument& known : kAccepted) {
+        if (known.spelling == argument) return &known;
+    }
+    return nullptr;
 }
 
 CommandLine refused(const std::string& why) {
@@ -26,34 +35,46 @@ CommandLine refused(const std::string& why) {
 
 }  // namespace
 
+std::span<const AcceptedArgument> acceptedArguments() {
+    return kAccepted;
+}
+
 CommandLine readCommandLine(int argc, const char* const* argv, const std::function<std::string()>& version) {
     // The first question is answered, as most tools do, once every argument is known.
-    std::optional<std::string_view> question;
+    std::optional<ArgumentMeaning> question;
     bool unasked = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
-        if (argument == "--help" || argument == "-h" || argument == "--version") {
-            if (!question) question = argument;
-        } else if (argument == LaunchAtLoginManager::loginStartArgument) {
-            unasked = true;
-        } else if (isSessionOption(argument)) {
-            if (++i == argc) return refused("'" + std::string(argument) + "' needs a value");
-            unasked = unasked || argument.ends_with("-session");
-        } else {
-            return refused("unknown argument '" + std::string(argument) + "'");
+        const AcceptedArgument* known = accepted(argument);
+        if (!known) return refused("unknown argument '" + std::string(argument) + "'");
+        switch (known->meaning) {
+            case ArgumentMeaning::help:
+            case ArgumentMeaning::version:
+                if (!question) question = known->meaning;
+                break;
+            case ArgumentMeaning::loginStart:
+                unasked = true;
+                break;
+            case ArgumentMeaning::session:
+            case ArgumentMeaning::sessionName:
+                if (++i == argc) return refused("'" + std::string(argument) + "' needs a value");
+                unasked = unasked || known->meaning == ArgumentMeaning::session;
+                break;
         }
     }
     CommandLine answer;
     answer.opensRunningPanel = !unasked;
     if (!question) return answer;
     answer.startsProgram = false;
-    if (*question == "--version") {
+    if (*question == ArgumentMeaning::version) {
         answer.standardOutput = "tuftle " + version() + "\n";
     } else {
         const std::string login = LaunchAtLoginManager::loginStartArgument;
         std::string& usage = answer.standardOutput;
-        usage = "Usage: tuftle [" + login + " | --help | --version]\n";
+        usage = "Usage: tuftle [" + login + "] [-session | --session ID] [-name | --name NAME]\n";
         usage +=
+            "       tuftle -h | --help | --version\n"
+            "\n"
             "Starts Tuftle, two pets at the edge of the screen with a panel in the tray.\n"
             "Started again while it runs, it opens the running Tuftle's panel.\n"
             "\n";

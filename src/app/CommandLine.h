@@ -1,7 +1,9 @@
 #pragma once
 
 #include <functional>
+#include <span>
 #include <string>
+#include <string_view>
 
 namespace app {
 
@@ -15,6 +17,17 @@ struct CommandLine {
     std::string standardOutput;
     std::string standardError;
 };
+
+// What an argument the program takes asks for; a session and its name come with a value.
+enum class ArgumentMeaning { help, version, loginStart, session, sessionName };
+
+struct AcceptedArgument {
+    std::string_view spelling;
+    ArgumentMeaning meaning;
+};
+
+// Every spelling of every argument the program takes.
+std::span<const AcceptedArgument> acceptedArguments();
 
 // `--help` or `-h` answers the usage and `--version` the version, each with status 0, the first of
 // them when there are more. The arguments a session manager starts the program with again, and

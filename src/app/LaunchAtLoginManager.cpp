@@ -1,8 +1,6 @@
 #include "app/LaunchAtLoginManager.h"
 
-#include <fcntl.h>
 #include <pwd.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +12,7 @@
 
 #include "app/AutostartExec.h"
 #include "platform/storage/AtomicFile.h"
+#include "platform/storage/FileAsRead.h"
 #include "platform/storage/RegularFile.h"
 
 namespace app {
@@ -108,85 +107,13 @@ std::function<void()>& beforeReplacingEntry() {
     return hook;
 }
 
-// A small file from its start, whatever the offset; nullopt when it cannot be read or has grown
-// past any entry's size.
-std::optional<std::string> readWhole(int fd) {
-    std::string bytes;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t n = ::pread(fd, buffer, sizeof buffer, static_cast<off_t>(bytes.size()));
-        if (n == 0) return bytes;
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return std::nullopt;
-        bytes.append(buffer, static_cast<size_t>(n));
-        if (bytes.size() > kMaxEntrySize) return std::nullopt;
-    }
-}
-
-bool sameTime(const timespec& a, const timespec& b) {
-    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
-}
-
-// The entry as a start read it, held open, so that a rewrite can tell whether anything changed
-// it since: while it is open its inode cannot stand for another file.
-class EntryAsRead {
-public:
-    EntryAsRead()
-        : path_(LaunchAtLoginManager::autostartFilePath()), file_(path_, kMaxEntrySize, platform::Links::refuse) {
-        // Looked at before it is read: a write after the look changes what the check sees.
-        if (file_.ok() && ::fstat(file_.fd(), &read_) == 0) text_ = readWhole(file_.fd());
-    }
-    EntryAsRead(const EntryAsRead&) = delete;
-    EntryAsRead& operator=(const EntryAsRead&) = delete;
-
-    const fs::path& path() const { return path_; }
-    // Nothing when the entry is missing, unreadable, or a link, which leads to a file kept
-    // elsewhere, maybe shared: that one is the user's to change.
-    const std::optional<std::string>& text() const { return text_; }
-    fs::perms mode() const { return fs::perms(read_.st_mode & 07777); }
-    // An entry of another user, or one its owner made read-only, is kept as it is on purpose.
-    bool isOursToChange() const { return read_.st_uid == ::geteuid() && (read_.st_mode & S_IWUSR) != 0; }
-    // Whether the path still names the very file read, with the size, times and bytes it had,
-    // and no program has it open to write: one that was part way through when the entry was
-    // read and has paused changes nothing yet.
-    bool unchanged() const {
-        struct stat now {};
-        struct stat there {};
-        return !isOpenToWrite() && ::fstat(file_.fd(), &now) == 0 && ::lstat(path_.c_str(), &there) == 0 &&
-               there.st_dev == read_.st_dev && there.st_ino == read_.st_ino && now.st_size == read_.st_size &&
-               sameTime(now.st_mtim, read_.st_mtim) && sameTime(now.st_ctim, read_.st_ctim) &&
-               readWhole(file_.fd()) == text_;
-    }
-
-private:
-    // The kernel refuses a read lease on a file open for writing. One taken is given back at
-    // once; a program opening the file in between would signal us, so the signal is one whose
-    // default is to be ignored. Where leases are not offered, there is no telling.
-    bool isOpenToWrite() const {
-        if (::fcntl(file_.fd(), F_SETSIG, SIGURG) != 0) return false;
-        if (::fcntl(file_.fd(), F_SETLEASE, F_RDLCK) != 0) return errno == EAGAIN;
-        ::fcntl(file_.fd(), F_SETLEASE, F_UNLCK);
-        return false;
-    }
-
-    fs::path path_;
-    platform::OpenedFile file_;
-    struct stat read_ {};
-    std::optional<std::string> text_;
-};
-
 // Replaces the entry with `text`, same mode, unless it is not ours to change or changed since it
 // was read; answers whether it did.
-bool rewriteEntry(const EntryAsRead& entry, const std::string& text) {
-    if (!entry.isOursToChange()) return false;
-    // Checked once the new file is on disk, just before the rename. A program that writes the
-    // entry between the two loses its write (to the file the rename unlinks, or under ours): the
-    // window is one read of a small file, and readers see one whole file or the other, never a
-    // torn one. Closing it would take a lock other programs writing the entry never take.
-    const auto error = platform::replaceFileIfUnchanged(entry.path(), text, entry.mode(), [&] {
-        if (beforeReplacingEntry()) beforeReplacingEntry()();
-        return entry.unchanged();
-    });
+bool rewriteEntry(const platform::FileAsRead& entry, const std::string& text) {
+    // A text cut mid-line is another program's still being written where no lease shows it, or
+    // an odd one: the next start tries again.
+    if (!entry.isOursToChange() || !entry.text()->ends_with('\n')) return false;
+    const auto error = entry.replaceIfUnchanged(text, beforeReplacingEntry());
     if (error == std::errc::operation_canceled) return false;
     if (error) throw LaunchAtLoginError(describe("Could not rewrite the autostart entry", entry.path(), error));
     return true;
@@ -238,7 +165,7 @@ void LaunchAtLoginManager::setEnabled(bool enabled) {
 }
 
 std::optional<fs::path> LaunchAtLoginManager::followMovedProgram() {
-    const EntryAsRead entry;
+    const platform::FileAsRead entry(autostartFilePath(), kMaxEntrySize);
     if (!entry.text()) return std::nullopt;
     const auto named = execProgram(*entry.text());
     if (!named) return std::nullopt;
@@ -253,7 +180,7 @@ std::optional<fs::path> LaunchAtLoginManager::followMovedProgram() {
 }
 
 bool LaunchAtLoginManager::markLoginStart() {
-    const EntryAsRead entry;
+    const platform::FileAsRead entry(autostartFilePath(), kMaxEntrySize);
     if (!entry.text()) return false;
     const auto named = execProgram(*entry.text());
     std::error_code error;

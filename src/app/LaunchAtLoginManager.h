@@ -39,9 +39,10 @@ public:
     // When the entry names, by this program's file name, a program that is no longer there (the
     // installed tree was moved), rewrites it to start this program, every other byte and its
     // mode kept, and answers the program it named. Leaves alone a missing entry, one it cannot
-    // read, one that is a link, one that starts anything else, one of another user or made
-    // read-only, one in a folder this user may not write to, and one another program changes
-    // while it is rewritten. Throws LaunchAtLoginError when the rewrite fails otherwise.
+    // read, one that is a link (symbolic or hard), one that starts anything else, one of another
+    // user or made read-only, one in a folder this user may not write to, one cut mid-line, and
+    // one another program changes while it is rewritten. Throws LaunchAtLoginError when the
+    // rewrite fails otherwise.
     static std::optional<std::filesystem::path> followMovedProgram();
     // When the entry starts this very program without arguments, as entries written before the
     // login mark did, rewrites it to start it with the mark, every other byte and its mode kept;

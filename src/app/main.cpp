@@ -4,6 +4,7 @@
 #include <QSocketNotifier>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,7 @@
 #include "model/LocalizedAlert.h"
 #include "platform/program/ResourceBundle.h"
 #include "model/AppModel.h"
+#include "platform/instance/RuntimeFolder.h"
 #include "platform/instance/SingleInstance.h"
 #include "platform/storage/AppendJournal.h"
 #include "platform/storage/PlistFileDefaults.h"
@@ -74,6 +76,33 @@ void showStartFailure(int argc, char** argv, const platform::Reason& why) {
     // Also a start at login or by the session manager, while the user types elsewhere.
     platform::qt::QtAlertRunner().runModal(model::startFailureAlert(why), platform::AlertCause::program);
 }
+
+// Without XDG_RUNTIME_DIR the toolkit makes a runtime-<user> folder of its own in TMPDIR as it
+// starts, and leaves it there: it is lent the private folder this start already uses instead,
+// only while it starts, so programs opened later find the environment as the user left it.
+class RuntimeFolderLentToTheToolkit {
+public:
+    RuntimeFolderLentToTheToolkit() {
+        const char* set = std::getenv("XDG_RUNTIME_DIR");
+        if (set && *set) return;
+        wasEmpty_ = set != nullptr;
+        platform::Reason unused;
+        if (const auto folder = platform::privateRuntimeFolder(unused))
+            lent_ = setenv("XDG_RUNTIME_DIR", folder->c_str(), 1) == 0;
+    }
+    RuntimeFolderLentToTheToolkit(const RuntimeFolderLentToTheToolkit&) = delete;
+    RuntimeFolderLentToTheToolkit& operator=(const RuntimeFolderLentToTheToolkit&) = delete;
+    ~RuntimeFolderLentToTheToolkit() {
+        if (lent_ && wasEmpty_)
+            setenv("XDG_RUNTIME_DIR", "", 1);
+        else if (lent_)
+            unsetenv("XDG_RUNTIME_DIR");
+    }
+
+private:
+    bool wasEmpty_ = false;
+    bool lent_ = false;
+};
 
 }  // namespace
 
@@ -133,7 +162,9 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    std::optional<RuntimeFolderLentToTheToolkit> runtimeFolderLent(std::in_place);
     QApplication application(argc, argv);
+    runtimeFolderLent.reset();
     const platform::qt::x11QuitWatchdog::CuttableConnection qtConnection(platform::qt::qtX11Socket());
     QApplication::setApplicationName("tuftle");
     QApplication::setDesktopFileName("tuftle");

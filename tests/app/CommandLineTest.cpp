@@ -70,13 +70,19 @@ TEST(CommandLine, startsPlainOrFromTheSessionAndAnswersTheFirstQuestion) {
     }
 }
 
-// The help names every argument the program takes, the session manager's included, as a refusal
-// sends the user there; each of its lines fits a terminal 80 columns wide.
+// The help's synopsis names every spelling of every argument the program takes, the session
+// manager's included, as a refusal sends the user there; each of its lines fits a terminal 80
+// columns wide.
 TEST(CommandLine, theHelpNamesEveryArgumentTaken) {
     const char* argv[] = {"tuftle", "--help"};
     const std::string help = readCommandLine(2, argv, [] { return "9.8.7"; }).standardOutput;
-    for (const char* argument : {"--autostart", "-session", "-name", "-h", "--help", "--version"}) {
-        EXPECT_TRUE(std::regex_search(help, std::regex(std::string("[ [,]") + argument + "[ ,\\]]"))) << argument;
+    const std::string synopsis = help.substr(0, help.find("\n\n"));
+    ASSERT_FALSE(acceptedArguments().empty());
+    for (const AcceptedArgument& argument : acceptedArguments()) {
+        const std::string spelling(argument.spelling);
+        EXPECT_TRUE(std::regex_search(synopsis, std::regex("(^|[ [|])" + spelling + "($|[ \\]|\n])")))
+            << spelling << " is not in:\n"
+            << synopsis;
     }
     for (size_t start = 0, end; (end = help.find('\n', start)) != std::string::npos; start = end + 1) {
         EXPECT_LE(end - start, 80u) << help.substr(start, end - start);

@@ -276,6 +276,17 @@ TEST_F(LaunchAtLoginManagerTest, startRewrites_leaveAnEntryThatIsNotTheirsToChan
         const std::string firstLines = text.substr(0, text.find("\nIcon=") + 1);
         ASSERT_EQ(::write(writer, firstLines.data(), firstLines.size()), ssize_t(firstLines.size()));
     };
+    // Where no lease shows the writer, only the text tells: it stops part way through a line.
+    const auto cutInTheLineAfterExec = [&](const std::string& text) {
+        testfiles::writeFile(entry(), text.substr(0, text.find("\nIcon=") + 3));
+    };
+    // A rewrite would be a new file, leaving the other name on the old one.
+    const fs::path otherName = this->root / "dotfiles" / "tuftle.desktop";
+    const auto linkedElsewhere = [&](const std::string&) {
+        fs::remove_all(otherName.parent_path());
+        fs::create_directories(otherName.parent_path());
+        fs::create_hard_link(entry(), otherName);
+    };
     const Case cases[] = {
         {"made read-only by its owner", 0444, false, {}, {}},
         {"only its owner's to read", 0400, false, {}, {}},
@@ -296,6 +307,8 @@ TEST_F(LaunchAtLoginManagerTest, startRewrites_leaveAnEntryThatIsNotTheirsToChan
          {}},
         {"made read-only meanwhile", 0644, false, [&] { fs::permissions(entry(), fs::perms(0444)); }, {}},
         {"being written in place when read, paused after its Exec line", 0644, false, {}, writeFirstLinesAndPause},
+        {"cut mid-line by a writer no lease shows", 0644, false, {}, cutInTheLineAfterExec},
+        {"a hard link, with another name elsewhere", 0644, false, {}, linkedElsewhere},
     };
     for (const StartRewrite& rewrite : startRewrites(this->root)) {
         for (const Case& c : cases) {

@@ -66,3 +66,8 @@ start_again_opens_the_panel
 xdotool mousemove $((px + 348)) $((py + 426 - 17)) click 1
 e2e_wait_app_exit 5 || e2e_fail "still running 5 s after Quit"
 [[ $E2E_APP_STATUS == 0 ]] || e2e_fail "exit status $E2E_APP_STATUS after Quit, expected 0"
+# The toolkit makes a runtime-<user> folder of its own where it finds no XDG_RUNTIME_DIR, unless
+# the program lends it the one it uses.
+if leftover=$(cd "$TMPDIR" && ls -d runtime-* 2>/dev/null); then
+  e2e_fail "the start left $leftover in \$TMPDIR"
+fi
