@@ -11,6 +11,7 @@
 #include "anim/Layer.h"
 #include "app/AppDelegate.h"
 #include "app/LaunchAtLoginManager.h"
+#include "app/ProgramStandIn.h"
 #include "menubar/MenuBarEntryController.h"
 #include "model/AppModelTestSupport.h"
 #include "model/CompanionTracker.h"
@@ -400,7 +401,8 @@ TEST_F(AppControllerTest, startUp_pointsTheAutostartEntryOfAMovedTreeAtThisProgr
 // one that meets no problem forgets it.
 TEST_F(AppControllerTest, startUp_saysOnceWhyTheAutostartEntryCannotBeMarked) {
     TemporaryAutostart autostart;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
+    const app::testing::ProgramStandIn program(autostart.folder());
+    const std::filesystem::path& self = program.path();
     const std::filesystem::path entry = app::LaunchAtLoginManager::autostartFilePath();
     std::string unmarked = app::LaunchAtLoginManager::desktopEntry(self);
     const std::string mark = std::string(" ") + app::LaunchAtLoginManager::loginStartArgument;
@@ -436,7 +438,8 @@ TEST_F(AppControllerTest, startUp_saysOnceWhyTheAutostartEntryCannotBeMarked) {
         }
         return said + (sim.defaults.string(keys::autostartEntryProblemSaid) ? " kept" : " forgotten");
     });
-    EXPECT_EQ(said, "[tuftle: Could not rewrite the autostart entry " + entry.string() + ": Permission denied][][] forgotten");
+    EXPECT_EQ(said, "[tuftle: Could not rewrite the autostart entry " + entry.string() +
+                        ": Permission denied][][] forgotten");
     EXPECT_EQ(testfiles::readFile(entry), app::LaunchAtLoginManager::desktopEntry(self));
 }
 
