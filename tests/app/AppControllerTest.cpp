@@ -17,6 +17,7 @@
 #include "model/CompanionTracker.h"
 #include "pets/coordination/PetWindowCoordinator.h"
 #include "platform/instance/InstanceTestSupport.h"
+#include "platform/program/ResourceBundle.h"
 
 using app::AppController;
 using model::AppModel;
@@ -414,6 +415,8 @@ TEST_F(AppControllerTest, startUp_saysOnceWhyTheAutostartEntryCannotBeMarked) {
         for (const auto& owned : {entry.parent_path(), entry})
             ASSERT_EQ(::chown(owned.c_str(), platform::testing::kNobody, platform::testing::kNobody), 0);
     }
+    // Found as this user: the one the child becomes may not reach the build tree it lies in.
+    platform::ResourceBundle::module();
     const std::string said = platform::testing::inChild([&] {
         std::string said;
         for (const mode_t folderMode : {0555, 0555, 0755}) {
