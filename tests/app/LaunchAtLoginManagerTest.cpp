@@ -345,7 +345,8 @@ TEST_F(LaunchAtLoginManagerTest, startRewrites_leaveAnEntryInAFolderTheyCannotWr
     const app::testing::ProgramStandIn program(root);
     const fs::path folder = entry().parent_path();
     fs::create_directories(folder);
-    ASSERT_EQ(::chmod(root.c_str(), 0711), 0);
+    // Whatever the umask: the user the child becomes passes through to the entry.
+    for (const fs::path& above : {root, config}) ASSERT_EQ(::chmod(above.c_str(), 0711), 0);
     for (const StartRewrite& rewrite : startRewrites(root, program.path())) {
         SCOPED_TRACE(rewrite.name);
         ASSERT_EQ(::chmod(folder.c_str(), 0755), 0);
