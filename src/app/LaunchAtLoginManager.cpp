@@ -27,6 +27,16 @@ std::optional<fs::path>& directoryOverride() {
     return directory;
 }
 
+std::optional<fs::path>& programLinkOverride() {
+    static std::optional<fs::path> link;
+    return link;
+}
+
+// The link that names this program's file.
+fs::path programLink() {
+    return programLinkOverride().value_or("/proc/self/exe");
+}
+
 fs::path homeFolder() {
     if (const char* home = std::getenv("HOME"); home && *home) return home;
     if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) return pw->pw_dir;
@@ -75,10 +85,10 @@ std::string describe(const std::string& what, const fs::path& path, const std::e
 
 fs::path runningExecutable() {
     std::error_code error;
-    fs::path executable = fs::read_symlink("/proc/self/exe", error);
+    fs::path executable = fs::read_symlink(programLink(), error);
     if (error)
         throw LaunchAtLoginError(
-            describe("Cannot tell where this program is installed: reading", "/proc/self/exe", error));
+            describe("Cannot tell where this program is installed: reading", programLink(), error));
     // A program file replaced or removed while it runs shows up as "... (deleted)".
     if (!fs::is_regular_file(executable, error))
         throw LaunchAtLoginError("This program's file " + executable.string() +
@@ -171,7 +181,7 @@ std::optional<fs::path> LaunchAtLoginManager::followMovedProgram() {
     if (!named) return std::nullopt;
     const fs::path program = *named;
     std::error_code error;
-    const fs::path self = fs::read_symlink("/proc/self/exe", error);
+    const fs::path self = fs::read_symlink(programLink(), error);
     // Only an entry that started this program by its own name: any other is the user's.
     if (error || !program.is_absolute() || program.filename() != self.filename() || !isGone(program) || isGone(self))
         return std::nullopt;
@@ -185,13 +195,17 @@ bool LaunchAtLoginManager::markLoginStart() {
     const auto named = execProgram(*entry.text());
     std::error_code error;
     // Only this very program knows the mark: an older one elsewhere would refuse to start.
-    if (!named || !fs::path(*named).is_absolute() || !fs::equivalent(*named, "/proc/self/exe", error)) return false;
+    if (!named || !fs::path(*named).is_absolute() || !fs::equivalent(*named, programLink(), error)) return false;
     const auto marked = withOnlyArgument(*entry.text(), loginStartArgument);
     return marked && rewriteEntry(entry, *marked);
 }
 
 void LaunchAtLoginManager::setAutostartDirectoryForTesting(std::optional<fs::path> directory) {
     directoryOverride() = std::move(directory);
+}
+
+void LaunchAtLoginManager::setProgramLinkForTesting(std::optional<fs::path> link) {
+    programLinkOverride() = std::move(link);
 }
 
 void LaunchAtLoginManager::setBeforeReplacingEntryForTesting(std::function<void()> hook) {

@@ -57,6 +57,9 @@ public:
 
     // Tests keep their entries in a folder of their own; nullopt goes back to the user's.
     static void setAutostartDirectoryForTesting(std::optional<std::filesystem::path> directory);
+    // A link to the file taken for this program, in place of /proc/self/exe: a test acting as
+    // another user names one that user can reach; nullopt goes back to the real one.
+    static void setProgramLinkForTesting(std::optional<std::filesystem::path> link);
     // Called as a rewrite is about to replace the entry, where another program could change it.
     static void setBeforeReplacingEntryForTesting(std::function<void()> hook);
 };

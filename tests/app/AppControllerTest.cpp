@@ -11,11 +11,13 @@
 #include "anim/Layer.h"
 #include "app/AppDelegate.h"
 #include "app/LaunchAtLoginManager.h"
+#include "app/ProgramStandIn.h"
 #include "menubar/MenuBarEntryController.h"
 #include "model/AppModelTestSupport.h"
 #include "model/CompanionTracker.h"
 #include "pets/coordination/PetWindowCoordinator.h"
 #include "platform/instance/InstanceTestSupport.h"
+#include "platform/program/ResourceBundle.h"
 
 using app::AppController;
 using model::AppModel;
@@ -400,7 +402,8 @@ TEST_F(AppControllerTest, startUp_pointsTheAutostartEntryOfAMovedTreeAtThisProgr
 // one that meets no problem forgets it.
 TEST_F(AppControllerTest, startUp_saysOnceWhyTheAutostartEntryCannotBeMarked) {
     TemporaryAutostart autostart;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
+    const app::testing::ProgramStandIn program(autostart.folder());
+    const std::filesystem::path& self = program.path();
     const std::filesystem::path entry = app::LaunchAtLoginManager::autostartFilePath();
     std::string unmarked = app::LaunchAtLoginManager::desktopEntry(self);
     const std::string mark = std::string(" ") + app::LaunchAtLoginManager::loginStartArgument;
@@ -412,6 +415,8 @@ TEST_F(AppControllerTest, startUp_saysOnceWhyTheAutostartEntryCannotBeMarked) {
         for (const auto& owned : {entry.parent_path(), entry})
             ASSERT_EQ(::chown(owned.c_str(), platform::testing::kNobody, platform::testing::kNobody), 0);
     }
+    // Found as this user: the one the child becomes may not reach the build tree it lies in.
+    platform::ResourceBundle::module();
     const std::string said = platform::testing::inChild([&] {
         std::string said;
         for (const mode_t folderMode : {0555, 0555, 0755}) {
@@ -436,7 +441,8 @@ TEST_F(AppControllerTest, startUp_saysOnceWhyTheAutostartEntryCannotBeMarked) {
         }
         return said + (sim.defaults.string(keys::autostartEntryProblemSaid) ? " kept" : " forgotten");
     });
-    EXPECT_EQ(said, "[tuftle: Could not rewrite the autostart entry " + entry.string() + ": Permission denied][][] forgotten");
+    EXPECT_EQ(said, "[tuftle: Could not rewrite the autostart entry " + entry.string() +
+                        ": Permission denied][][] forgotten");
     EXPECT_EQ(testfiles::readFile(entry), app::LaunchAtLoginManager::desktopEntry(self));
 }
 

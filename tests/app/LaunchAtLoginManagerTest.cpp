@@ -13,6 +13,7 @@
 #include "TestFiles.h"
 #include "app/AutostartExec.h"
 #include "app/LaunchAtLoginManager.h"
+#include "app/ProgramStandIn.h"
 #include "model/L10nTestSupport.h"
 #include "platform/instance/InstanceTestSupport.h"
 
@@ -226,8 +227,9 @@ struct StartRewrite {
     std::function<bool()> run;
 };
 
-std::vector<StartRewrite> startRewrites(const fs::path& root) {
-    const fs::path self = fs::read_symlink("/proc/self/exe");
+// `self` is the file taken for this program.
+std::vector<StartRewrite> startRewrites(const fs::path& root,
+                                        const fs::path& self = fs::read_symlink("/proc/self/exe")) {
     std::string unmarked = LaunchAtLoginManager::desktopEntry(self);
     const std::string mark = std::string(" ") + LaunchAtLoginManager::loginStartArgument;
     unmarked.erase(unmarked.find(mark), mark.size());
@@ -350,15 +352,15 @@ TEST_F(LaunchAtLoginManagerTest, startRewrites_leaveAnEntryThatIsNotTheirsToChan
     }
 }
 
-// Nothing can be done in a folder this user may not write to: the entry stays as it is, and no
-// start says so, neither the first nor the next.
-// The entry is left as it is, and each try says why: the start says it once.
+// Nothing can be done in a folder this user may not write to: the entry is left as it is, and
+// each try says why (the start says it once).
 TEST_F(LaunchAtLoginManagerTest, startRewrites_leaveAnEntryInAFolderTheyCannotWriteToAndSayWhy) {
-    const fs::path self = fs::read_symlink("/proc/self/exe");
+    const app::testing::ProgramStandIn program(root);
     const fs::path folder = entry().parent_path();
     fs::create_directories(folder);
-    ASSERT_EQ(::chmod(root.c_str(), 0711), 0);
-    for (const StartRewrite& rewrite : startRewrites(root)) {
+    // Whatever the umask: the user the child becomes passes through to the entry.
+    for (const fs::path& above : {root, config}) ASSERT_EQ(::chmod(above.c_str(), 0711), 0);
+    for (const StartRewrite& rewrite : startRewrites(root, program.path())) {
         SCOPED_TRACE(rewrite.name);
         ASSERT_EQ(::chmod(folder.c_str(), 0755), 0);
         testfiles::writeFile(entry(), rewrite.entry);
@@ -368,7 +370,7 @@ TEST_F(LaunchAtLoginManagerTest, startRewrites_leaveAnEntryInAFolderTheyCannotWr
         }
         ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
         const std::string said = platform::testing::inChild([&] {
-            if (::access(entry().c_str(), R_OK | W_OK) != 0 || ::access(self.c_str(), R_OK) != 0)
+            if (::access(entry().c_str(), R_OK | W_OK) != 0 || ::access(program.path().c_str(), R_OK) != 0)
                 return std::string("the entry or this program is out of reach");
             std::string said;
             for (int start = 0; start < 2; ++start) {
