@@ -23,14 +23,14 @@ size_t holdingOrNearest(const std::vector<PixelMonitor>& monitors, Point p, Area
     return best;
 }
 
-// Whether `point` lies in the room the toolkit leaves between two monitors that touch on the X
-// screen, side by side or one above the other, but not among the points.
 // The pixel a window counts as standing on, as the toolkit takes it: the middle one, or the one
 // before the middle of an even size.
 Point middlePixel(const Rect& r) {
     return {std::floor(r.minX() + (r.width() - 1) / 2), std::floor(r.minY() + (r.height() - 1) / 2)};
 }
 
+// Whether `point` lies in the room the toolkit leaves between two monitors that touch on the X
+// screen, side by side or one above the other, but not among the points.
 bool liesBetween(Point point, const PixelMonitor& a, const PixelMonitor& b) {
     const Rect &na = a.pixels, &nb = b.pixels, &la = a.points, &lb = b.points;
     if ((na.maxX() == nb.minX() || nb.maxX() == na.minX()) && point.y >= std::max(la.minY(), lb.minY()) &&

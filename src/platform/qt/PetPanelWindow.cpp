@@ -389,7 +389,8 @@ void PetPanelWindow::setMouseHandlers(std::function<bool(Point)> hitTest,
     hitTest_ = std::move(hitTest);
     onEvent_ = std::move(onEvent);
     shapeHitTest_ = nullptr;
-    if (hitTest_) shapeHitTest_ = [this](Point p) { return hitTest_({p.x - offset_.x(), p.y - offset_.y()}); };
+    if (hitTest_)
+        shapeHitTest_ = [this](Point p) { return hitTest_({p.x - offset_.x(), p.y - offset_.y()}); };
     shape_.forgetHitMask();
     updateShape(true);
 }
