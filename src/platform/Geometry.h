@@ -55,6 +55,10 @@ struct Rect {
     bool isEmpty() const { return size.width == 0 || size.height == 0; }
 
     bool contains(Point p) const { return p.x >= minX() && p.x < maxX() && p.y >= minY() && p.y < maxY(); }
+    // How far `p` lies outside the rectangle: 0 on it.
+    double distanceTo(Point p) const {
+        return std::hypot(std::max({minX() - p.x, 0.0, p.x - maxX()}), std::max({minY() - p.y, 0.0, p.y - maxY()}));
+    }
     bool intersects(const Rect& o) const {
         return !isEmpty() && !o.isEmpty() && minX() < o.maxX() && o.minX() < maxX() && minY() < o.maxY() &&
                o.minY() < maxY();

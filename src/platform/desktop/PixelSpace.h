@@ -32,12 +32,21 @@ public:
     PixelSpace() = default;
     // The primary monitor first.
     explicit PixelSpace(std::vector<PixelMonitor> monitors) : monitors_(std::move(monitors)) {}
+    // From monitors as the toolkit gives them, in points at a scale each, the primary first. It
+    // keeps each top-left corner at its X pixel but rounds the scaled size to whole points, so
+    // scaled back the size may miss the monitor's last pixel by up to half a point (2560 pixels
+    // at 1.5 come back as 2561): an edge that near a neighbour's first pixel is that neighbour's
+    // edge, as the X server tiles monitors.
+    static PixelSpace fromPoints(const std::vector<std::pair<Rect, double>>& monitors);
 
     const std::vector<PixelMonitor>& monitors() const { return monitors_; }
 
     // By the monitor holding the position, or else the nearest.
     Point toPoints(Point pixel) const;
     Point toPixels(Point point) const;
+    // As toPixels, but a position on no monitor lands on the nearest one's edge, as a toolkit's
+    // reading in the room between monitors means.
+    Point toPixelsOnMonitor(Point point) const;
     // By the monitor holding the rectangle's centre, or else the nearest, as the toolkit places
     // a window: its size at that monitor's scale.
     Rect toPoints(const Rect& pixels) const;
@@ -52,9 +61,14 @@ public:
     // The primary monitor's top-left corner among the points: where the window list counts from.
     Point primaryCorner() const;
 
+    // The monitor a window at `points` stands on: the one holding its middle pixel; `current`
+    // while that lies on none (off the desktop, or in the room between monitors), as the
+    // toolkit keeps a window's screen.
+    size_t windowMonitor(const Rect& points, size_t current) const;
     // Where a window at `points`, drawn at the scale of `monitor`, lies on the X screen. While
-    // its centre is in the room between that monitor and a neighbour at another scale (a pet
-    // walking across), which no monitor shows, it waits with its centre at its own monitor's edge.
+    // its middle pixel is in the room between that monitor and a neighbour at another scale (a
+    // pet walking across), which no monitor shows, it waits with its middle at its own
+    // monitor's edge.
     Point windowPixels(const Rect& points, size_t monitor) const;
 
     friend bool operator==(const PixelSpace&, const PixelSpace&) = default;
@@ -66,5 +80,9 @@ private:
 
     std::vector<PixelMonitor> monitors_;
 };
+
+// A rectangle of the toolkit's global space (top-left, y down) in the program's global y-up
+// points, given the primary monitor's rectangle there.
+Rect globalFromToolkit(const Rect& points, const Rect& primary);
 
 }  // namespace platform

@@ -16,6 +16,8 @@ constexpr double kLeastScale = 1, kGreatestScale = 4;
 // A scale this close to a whole one is the whole one: what is left over is the pointer's
 // place on the icon, not a fractional scale (the nearest fractional ones are a quarter off).
 constexpr double kWholeScaleSlack = 0.1;
+// The scales a toolkit that counts per monitor is set to, above 1 (where points are X pixels).
+constexpr double kToolkitScales[] = {1.25, 1.5, 1.75, 2, 2.5, 3, 4};
 // A host's menu opens beside its panel: a pointer read on it lies no farther from the panel
 // than the menu reaches. Ours has one entry, about 30 points tall at scale 1; this covers it
 // drawn by a host at scale 4, or a menu of five entries, and keeps a pointer on a panel
@@ -23,10 +25,6 @@ constexpr double kWholeScaleSlack = 0.1;
 constexpr double kMenuReach = 160;
 // A panel drawn at a fractional scale may end a fraction of a point short of the screen's edge.
 constexpr double kEdgeSlack = 1;
-
-double distanceTo(const Rect& r, Point p) {
-    return std::hypot(std::max({r.minX() - p.x, 0.0, p.x - r.maxX()}), std::max({r.minY() - p.y, 0.0, p.y - r.maxY()}));
-}
 
 enum class Side { left, right, bottom, top };
 
@@ -40,23 +38,50 @@ std::pair<Side, double> edgeOf(const Rect& panel, const Rect& frame) {
     const double left = panel.minX() - frame.minX(), right = frame.maxX() - panel.maxX();
     return left <= right ? std::pair(Side::left, left) : std::pair(Side::right, right);
 }
-}  // namespace
 
-Point trayHostPointInPixels(Point reported, std::optional<Point> pointerPixels) {
+// `space`'s monitors as a toolkit drawn at `scale` counts them: each at its X pixel corner, its
+// size in whole points.
+PixelSpace toolkitSpace(const PixelSpace& space, double scale) {
+    std::vector<PixelMonitor> monitors;
+    for (const PixelMonitor& m : space.monitors())
+        monitors.push_back(
+            {m.pixels,
+             {m.pixels.origin, {std::round(m.pixels.width() / scale), std::round(m.pixels.height() / scale)}},
+             scale});
+    return PixelSpace(std::move(monitors));
+}
+
+// The reading at the one scale about the origin that puts it nearest the pointer.
+Point scaledAboutOrigin(Point reported, Point pointer) {
     const double length = reported.x * reported.x + reported.y * reported.y;
-    if (!pointerPixels || length <= 0) return reported;
-    const Point pointer = *pointerPixels;
-    const auto distance = [&](double scale) {
-        return std::hypot(scale * reported.x - pointer.x, scale * reported.y - pointer.y);
-    };
-    // The scale that puts the reading nearest the pointer. Only when both axes agree on it
-    // does the scaled reading come near the pointer.
+    if (length <= 0) return reported;
+    const auto scaled = [&](double scale) { return Point{scale * reported.x, scale * reported.y}; };
+    // Only when both axes agree on the scale does the scaled reading come near the pointer.
     const double fitted =
         std::clamp((reported.x * pointer.x + reported.y * pointer.y) / length, kLeastScale, kGreatestScale);
     const double whole = std::round(fitted);
-    const double scale =
-        std::abs(fitted - whole) <= kWholeScaleSlack && distance(whole) < kNearPointer ? whole : fitted;
-    return distance(scale) < kNearPointer ? Point{scale * reported.x, scale * reported.y} : reported;
+    const Point atWhole = scaled(whole);
+    const bool nearWhole = std::abs(fitted - whole) <= kWholeScaleSlack &&
+                           std::hypot(atWhole.x - pointer.x, atWhole.y - pointer.y) < kNearPointer;
+    return nearWhole ? atWhole : scaled(fitted);
+}
+}  // namespace
+
+Point trayHostPointInPixels(Point reported, std::optional<Point> pointerPixels, const PixelSpace& space) {
+    if (!pointerPixels) return reported;
+    const Point pointer = *pointerPixels;
+    std::vector<Point> candidates{reported, scaledAboutOrigin(reported, pointer)};
+    for (const double scale : kToolkitScales) {
+        // A toolkit tells points on its desktop: one farther out is not in its points.
+        const PixelSpace toolkit = toolkitSpace(space, scale);
+        Rect desktop;
+        for (const PixelMonitor& m : toolkit.monitors()) desktop = desktop.unionWith(m.points);
+        if (desktop.contains(reported)) candidates.push_back(toolkit.toPixelsOnMonitor(reported));
+    }
+    const auto fromPointer = [&](Point p) { return std::hypot(p.x - pointer.x, p.y - pointer.y); };
+    const Point nearest = *std::min_element(candidates.begin(), candidates.end(),
+                                            [&](Point a, Point b) { return fromPointer(a) < fromPointer(b); });
+    return fromPointer(nearest) < kNearPointer ? nearest : reported;
 }
 
 Point trayIconPointFromMenuPointer(Point pointer, const std::vector<Screen>& screens) {
@@ -88,9 +113,9 @@ std::optional<Rect> hidingTrayPanel(Point at, const std::vector<Screen>& screens
     if (screen == screens.end()) return std::nullopt;
     std::optional<Rect> nearest;
     for (const Rect& dock : docks)
-        if (dock.intersects(screen->frame) && (!nearest || distanceTo(dock, at) < distanceTo(*nearest, at)))
+        if (dock.intersects(screen->frame) && (!nearest || dock.distanceTo(at) < nearest->distanceTo(at)))
             nearest = dock;
-    if (!nearest || distanceTo(*nearest, at) > kMenuReach || edgeOf(*nearest, screen->frame).second > kEdgeSlack ||
+    if (!nearest || nearest->distanceTo(at) > kMenuReach || edgeOf(*nearest, screen->frame).second > kEdgeSlack ||
         !nearest->intersects(screen->visibleFrame))
         return std::nullopt;
     return nearest;

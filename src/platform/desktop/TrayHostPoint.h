@@ -5,16 +5,20 @@
 
 #include "platform/Geometry.h"
 #include "platform/Screen.h"
+#include "platform/desktop/PixelSpace.h"
 
 namespace platform {
 
-// A click position a tray host reported, taken to X pixels (top-left origin, y down). Hosts send
-// it in pixels of their own scale (a host drawn at scale 2 halves them, one at 1.5 divides them
-// by 1.5), and nothing on the bus says which: the scale, from 1 to 4, is the one that puts the
-// point nearest the pointer, which is on the icon while the host calls; one within a tenth of a
-// whole scale is taken as that whole scale. With the pointer far from every reading (an icon
+// A click position a tray host reported, taken to X pixels (top-left origin, y down). Nothing on
+// the bus says in which space a host counts: X pixels; pixels of one scale about the screen's
+// origin, as GTK hosts draw at 2 or 1.5; or a toolkit's points, which keep each monitor of
+// `space` at its X pixel corner and scale its size alone, where a reading in the room between
+// monitors belongs to the nearest. The reading is taken in each space, at every scale from 1 to 4
+// about the origin and at the scales toolkits offer per monitor, and the candidate nearest the
+// pointer wins: the pointer is on the icon while the host calls. A scale about the origin within
+// a tenth of a whole one is that whole one. With the pointer far from every candidate (an icon
 // activated from the keyboard) the point is taken as X pixels.
-Point trayHostPointInPixels(Point reported, std::optional<Point> pointerPixels);
+Point trayHostPointInPixels(Point reported, std::optional<Point> pointerPixels, const PixelSpace& space);
 
 // Where the icon is, from the pointer read as a host's menu for it opens (y-up points, as the
 // screens are given). The pointer is on the icon then, unless the program answered late and it

@@ -8,6 +8,7 @@
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <utility>
 
 #include "anim/MediaTime.h"
@@ -98,10 +99,16 @@ private:
     bool installed_ = false;
 };
 
-// The screen a window at `rect` (Qt's global space) stands on: the one holding its centre, else
-// the one it has.
+Rect pointsOf(const QRect& rect) {
+    return {double(rect.x()), double(rect.y()), double(rect.width()), double(rect.height())};
+}
+
+// The screen a window at `rect` (Qt's global space) stands on, by the rule its place on the X
+// screen follows: Qt's own choice could send it to pixels of a monitor it is not on.
 QScreen* screenForWindowAt(const QRect& rect, QScreen* current) {
-    QScreen* screen = QGuiApplication::screenAt(rect.center());
+    const auto monitor = pixelMonitorIndex(current);
+    QScreen* screen =
+        screenOfPixelMonitor(currentPixelSpace().windowMonitor(pointsOf(rect), monitor.value_or(SIZE_MAX)));
     return screen ? screen : current;
 }
 
@@ -110,7 +117,7 @@ QScreen* screenForWindowAt(const QRect& rect, QScreen* current) {
 QPoint serverPosition(const QRect& rect, QScreen* screen) {
     const auto monitor = pixelMonitorIndex(screen);
     if (!monitor) return rect.topLeft();
-    const Point at = currentPixelSpace().windowPixels(Rect(rect.x(), rect.y(), rect.width(), rect.height()), *monitor);
+    const Point at = currentPixelSpace().windowPixels(pointsOf(rect), *monitor);
     return QPoint(int(std::lround(at.x)), int(std::lround(at.y)));
 }
 

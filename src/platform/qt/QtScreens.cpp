@@ -42,14 +42,12 @@ QList<QScreen*> orderedScreens() {
 }
 
 PixelSpace pixelSpaceOf(const QList<QScreen*>& screens) {
-    std::vector<PixelMonitor> monitors;
+    std::vector<std::pair<Rect, double>> monitors;
     for (QScreen* qs : screens) {
-        const QRect n = nativeGeometry(qs), g = qs->geometry();
-        monitors.push_back({{double(n.x()), double(n.y()), double(n.width()), double(n.height())},
-                            {double(g.x()), double(g.y()), double(g.width()), double(g.height())},
-                            qs->devicePixelRatio()});
+        const QRect g = qs->geometry();
+        monitors.emplace_back(Rect(g.x(), g.y(), g.width(), g.height()), qs->devicePixelRatio());
     }
-    return PixelSpace(std::move(monitors));
+    return PixelSpace::fromPoints(monitors);
 }
 
 // What each of `screens` leaves to windows, in Qt's global space.
@@ -74,10 +72,9 @@ std::vector<QRect> availableAreas(const QList<QScreen*>& screens, const std::opt
 }  // namespace
 
 Rect fromQtGeometry(const QRect& r, const QRect& primary) {
-    // QRect::bottom() is one short of the edge, so sizes are added by hand.
-    const double primaryBottom = static_cast<double>(primary.y()) + primary.height();
-    return {static_cast<double>(r.x() - primary.x()), primaryBottom - (static_cast<double>(r.y()) + r.height()),
-            static_cast<double>(r.width()), static_cast<double>(r.height())};
+    return globalFromToolkit(
+        {double(r.x()), double(r.y()), double(r.width()), double(r.height())},
+        {double(primary.x()), double(primary.y()), double(primary.width()), double(primary.height())});
 }
 
 uint32_t displayIDForOutputName(const QString& name) {
@@ -117,13 +114,6 @@ std::vector<Screen> currentScreens(const std::optional<X11DockAreas>& docks) {
     return out;
 }
 
-QRect nativeGeometry(QScreen* qs) {
-    // Qt keeps a screen's top-left corner in X pixels and divides only its size by the scale.
-    const QRect g = qs->geometry();
-    const double k = qs->devicePixelRatio();
-    return QRect(g.x(), g.y(), int(std::lround(g.width() * k)), int(std::lround(g.height() * k)));
-}
-
 PixelSpace currentPixelSpace() {
     return pixelSpaceOf(orderedScreens());
 }
@@ -131,6 +121,11 @@ PixelSpace currentPixelSpace() {
 std::optional<size_t> pixelMonitorIndex(QScreen* screen) {
     const qsizetype index = orderedScreens().indexOf(screen);
     return index < 0 ? std::nullopt : std::optional(size_t(index));
+}
+
+QScreen* screenOfPixelMonitor(size_t index) {
+    const QList<QScreen*> screens = orderedScreens();
+    return index < size_t(screens.size()) ? screens[qsizetype(index)] : nullptr;
 }
 
 QRect workArea(QScreen* screen) {

@@ -27,13 +27,13 @@ bool isBuiltInOutputName(const QString& name);
 // watcher last read them.
 std::vector<Screen> currentScreens(const std::optional<X11DockAreas>& docks);
 std::vector<Screen> currentScreens();
-// Where `screen` lies on the X screen, in X pixels.
-QRect nativeGeometry(QScreen* screen);
 // Between X pixels and points on Qt's screens as they are now, the primary first (the order of
 // currentScreens). Read from Qt's list in memory, without asking the server.
 PixelSpace currentPixelSpace();
 // Where `screen` is among currentPixelSpace()'s monitors; nullopt for one Qt no longer lists.
 std::optional<size_t> pixelMonitorIndex(QScreen* screen);
+// The screen of currentPixelSpace()'s monitor `index`; null past the last.
+QScreen* screenOfPixelMonitor(size_t index);
 // The part of `screen` that windows may take, in Qt's global space: the taskbars along its own
 // edges left out, as the dock watcher last read them.
 QRect workArea(QScreen* screen);

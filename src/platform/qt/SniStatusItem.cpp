@@ -356,7 +356,7 @@ void SniStatusItem::click(StatusItemClick::Button button, int x, int y) {
     std::optional<Rect> panel;
     if (x != 0 || y != 0) {
         const PixelSpace space = currentPixelSpace();
-        const Point pixels = trayHostPointInPixels({double(x), double(y)}, pointerPixels(space));
+        const Point pixels = trayHostPointInPixels({double(x), double(y)}, pointerPixels(space), space);
         iconPoint_ = location = space.toGlobal(pixels);
         iconPanel_ = panel = hidingTrayPanel(*location, currentScreens(), shownDocks(space));
     }

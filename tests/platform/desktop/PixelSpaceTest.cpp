@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "platform/desktop/PixelSpace.h"
 
@@ -115,13 +117,73 @@ TEST(PixelSpace, aWindowBetweenMonitorsWaitsAtItsOwnMonitorsEdge) {
         Point pixels;
     } cases[] = {
         {"on the laptop", {100, 100, 100, 100}, 0, {200, 200}},
-        {"its centre in the room, drawn at the laptop's scale", {1000, 100, 100, 100}, 0, {1819, 200}},
-        {"its centre in the room, drawn at the 1x monitor's", {1000, 100, 100, 100}, 1, {1870, 100}},
+        {"its middle in the room, drawn at the laptop's scale", {1000, 100, 100, 100}, 0, {1820, 200}},
+        {"its middle in the room, drawn at the 1x monitor's", {1000, 100, 100, 100}, 1, {1871, 100}},
         {"past the room, on the 1x monitor", {2000, 100, 100, 100}, 1, {2000, 100}},
         {"off the desktop, in no room between", {-300, 100, 100, 100}, 0, {-600, 200}},
         {"a monitor no longer there", {40, 50, 100, 100}, 7, {40, 50}},
     };
     for (const auto& c : cases) expectNear(mixed.windowPixels(c.points, c.monitor), c.pixels, c.what);
+}
+
+// A pet window of 100 points walks one point at a time from one monitor to the other and back,
+// its monitor chosen and its X pixels placed as a panel's are, over monitors given as the toolkit
+// gives them (in points, at a scale each). At every step the window lies on the X screen and its
+// middle pixel on the monitor chosen for it, waiting at that monitor's edge while it crosses room
+// no monitor shows.
+TEST(PixelSpace, aWindowWalkingAcrossMonitorsStaysOnTheOneItIsGiven) {
+    const struct {
+        const char* what;
+        std::vector<std::pair<Rect, double>> points;
+        std::vector<Rect> pixels;  // where the monitors are on the X screen
+        Point from, to;
+    } cases[] = {
+        {"a 2x primary, a 1x monitor right of it",
+         {{{0, 0, 1440, 900}, 2}, {{2880, 0, 1920, 1080}, 1}},
+         {{0, 0, 2880, 1800}, {2880, 0, 1920, 1080}},
+         {1200, 300},
+         {3000, 300}},
+        {"a 1.5 primary of 2560 pixels, 1707 points, a 1x monitor right of it",
+         {{{0, 0, 1707, 960}, 1.5}, {{2560, 0, 1920, 1080}, 1}},
+         {{0, 0, 2560, 1440}, {2560, 0, 1920, 1080}},
+         {1500, 300},
+         {2800, 300}},
+        {"a 1x monitor left of a 2x primary",
+         {{{1920, 0, 1440, 900}, 2}, {{0, 0, 1920, 1080}, 1}},
+         {{1920, 0, 2880, 1800}, {0, 0, 1920, 1080}},
+         {2100, 300},
+         {1600, 300}},
+        {"a 1x monitor above a 2x primary",
+         {{{0, 1080, 1440, 900}, 2}, {{0, 0, 1920, 1080}, 1}},
+         {{0, 1080, 2880, 1800}, {0, 0, 1920, 1080}},
+         {300, 1200},
+         {300, 900}},
+    };
+    for (const auto& c : cases) {
+        const PixelSpace space = PixelSpace::fromPoints(c.points);
+        Rect screen;
+        for (const Rect& r : c.pixels) screen = screen.unionWith(r);
+        const Rect start{c.from, {100, 100}};
+        size_t monitor = space.windowMonitor(start, 0);
+        const auto walk = [&](Point from, Point to) {
+            const double steps = std::max(std::abs(to.x - from.x), std::abs(to.y - from.y));
+            for (double i = 0; i <= steps; ++i) {
+                const Rect window{{from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps},
+                                  {100, 100}};
+                monitor = space.windowMonitor(window, monitor);
+                const double side = 100 * c.points[monitor].second;
+                const Point at = space.windowPixels(window, monitor);
+                const Rect pixels{{std::round(at.x), std::round(at.y)}, {side, side}};
+                const Point middle{std::floor(pixels.minX() + (side - 1) / 2),
+                                   std::floor(pixels.minY() + (side - 1) / 2)};
+                ASSERT_TRUE(screen.intersection(pixels) == pixels && c.pixels[monitor].contains(middle))
+                    << c.what << ": the window at " << window.minX() << "," << window.minY() << " on monitor "
+                    << monitor << " is at pixel " << pixels.minX() << "," << pixels.minY();
+            }
+        };
+        walk(c.from, c.to);
+        walk(c.to, c.from);
+    }
 }
 
 }  // namespace

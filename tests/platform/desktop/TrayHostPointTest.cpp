@@ -9,40 +9,56 @@
 using platform::Point;
 
 // A click at X pixel (2846, 1766) of a 2880 x 1800 screen, told by hosts drawn at scales 1, 2 and 3,
-// and clicks told by hosts drawn at fractional scales.
+// and clicks told by hosts drawn at fractional scales; then on a 1920 x 1200 monitor right of
+// that screen, told by a host that counts in a toolkit's points (each monitor at its X pixel
+// corner, its size scaled alone).
 TEST(TrayHostPoint, theHostsScaleIsTheOneThatPutsItsPointAtThePointer) {
+    using platform::PixelSpace;
+    const PixelSpace large({{{0, 0, 2880, 1800}, {0, 0, 2880, 1800}, 1}});
+    const PixelSpace small({{{0, 0, 1920, 1080}, {0, 0, 1920, 1080}, 1}});
+    const PixelSpace twoMonitors(
+        {{{0, 0, 2880, 1800}, {0, 0, 2880, 1800}, 1}, {{2880, 0, 1920, 1200}, {2880, 0, 1920, 1200}, 1}});
     struct Case {
+        const PixelSpace& space;
         Point reported;
         std::optional<Point> pointer;
         Point expected;
         double within = 0.5;
     };
     const std::vector<Case> cases{
-        {{2846, 1766}, Point{2846, 1766}, {2846, 1766}},
-        {{1423, 883}, Point{2846, 1766}, {2846, 1766}},
-        {{1423, 883}, Point{2847, 1767}, {2846, 1766}},
-        {{949, 589}, Point{2846, 1766}, {2847, 1767}},
+        {large, {2846, 1766}, Point{2846, 1766}, {2846, 1766}},
+        {large, {1423, 883}, Point{2846, 1766}, {2846, 1766}},
+        {large, {1423, 883}, Point{2847, 1767}, {2846, 1766}},
+        {large, {949, 589}, Point{2846, 1766}, {2847, 1767}},
         // The host tells the icon's corner; the pointer is elsewhere on a 64-pixel icon.
-        {{1408, 868}, Point{2870, 1790}, {2816, 1736}},
+        {large, {1408, 868}, Point{2870, 1790}, {2816, 1736}},
         // Near the screen's origin every reading lies close: the nearest one wins.
-        {{10, 12}, Point{21, 23}, {20, 24}},
-        {{20, 24}, Point{21, 23}, {20, 24}},
+        {large, {10, 12}, Point{21, 23}, {20, 24}},
+        {large, {20, 24}, Point{21, 23}, {20, 24}},
         // Hosts at 1.5 and 1.25, clicked at X pixel (1860, 1065) of a 1920 x 1080 screen.
-        {{1240, 710}, Point{1860, 1065}, {1860, 1065}},
-        {{1488, 852}, Point{1860, 1065}, {1860, 1065}},
+        {small, {1240, 710}, Point{1860, 1065}, {1860, 1065}},
+        {small, {1488, 852}, Point{1860, 1065}, {1860, 1065}},
         // At 1.25 near the left edge of a top panel, where the reading itself lies near the pointer.
-        {{300, 10}, Point{375, 12}, {375, 12.5}},
+        {small, {300, 10}, Point{375, 12}, {375, 12.5}},
         // At 1.08, close to scale 1 but far enough out that 1 would put the click 156 pixels off.
-        {{1700, 960}, Point{1836, 1036.8}, {1836, 1036.8}},
+        {small, {1700, 960}, Point{1836, 1036.8}, {1836, 1036.8}},
         // At 1.5 the host tells the corner of a 36-pixel icon the pointer is on.
-        {{1240, 700}, Point{1880, 1070}, {1860, 1050}, 36},
+        {small, {1240, 700}, Point{1880, 1070}, {1860, 1050}, 36},
         // Activated from the keyboard, the pointer far away, or no pointer at all: X pixels.
-        {{1423, 883}, Point{200, 300}, {1423, 883}},
-        {{1240, 710}, Point{1000, 1500}, {1240, 710}},
-        {{1423, 883}, std::nullopt, {1423, 883}},
+        {large, {1423, 883}, Point{200, 300}, {1423, 883}},
+        {small, {1240, 710}, Point{1000, 1500}, {1240, 710}},
+        {large, {1423, 883}, std::nullopt, {1423, 883}},
+        // A toolkit at 2 and at 1.5 counts X pixel (4280, 890) of the right monitor from its corner.
+        {twoMonitors, {3580, 445}, Point{4280, 890}, {4280, 890}},
+        {twoMonitors, {3570, 435}, Point{4300, 910}, {4260, 870}},
+        {twoMonitors, {3813, 593}, Point{4280, 890}, {4280, 890}, 1},
+        {twoMonitors, {3580, 445}, Point{100, 1700}, {3580, 445}},
+        // A toolkit at 2 leaves room between the monitors, 1440 to 2880: a reading there is on
+        // the nearer monitor's edge, not scaled by it onto the other one.
+        {twoMonitors, {2000, 445}, Point{2875, 890}, {2879, 890}},
     };
     for (size_t i = 0; i < cases.size(); ++i) {
-        const Point got = platform::trayHostPointInPixels(cases[i].reported, cases[i].pointer);
+        const Point got = platform::trayHostPointInPixels(cases[i].reported, cases[i].pointer, cases[i].space);
         EXPECT_NEAR(got.x, cases[i].expected.x, cases[i].within) << i << ": " << got.x << "," << got.y;
         EXPECT_NEAR(got.y, cases[i].expected.y, cases[i].within) << i << ": " << got.x << "," << got.y;
     }
@@ -70,7 +86,10 @@ TEST(TrayHostPoint, aPointerReadOnTheHostsMenuIsTakenBackOntoItsPanel) {
         {"no panel to go to", {screen(whole)}, {600, 100}, {600, 100}},
         {"off every screen", {screen({0, 32, 1280, 768})}, {1500, 50}, {1500, 50}},
         {"no screens", {}, {600, 100}, {600, 100}},
-        {"on the menu of a host at scale 2 above a bottom panel", {screen({0, 32, 1280, 768})}, {1200, 170}, {1200, 31}},
+        {"on the menu of a host at scale 2 above a bottom panel",
+         {screen({0, 32, 1280, 768})},
+         {1200, 170},
+         {1200, 31}},
         {"on the icon in a top panel that hides, with a bottom panel",
          {platform::Screen{{0, 0, 1920, 1080}, {0, 28, 1920, 1052}}},
          {1850, 1070},
