@@ -36,6 +36,24 @@ E2E_PANEL_GROUP=""          # the process group of xfce4-panel and its plugin pr
 E2E_FAILURE_SCREENSHOT=""
 
 # ---------------------------------------------------------------------------------------------
+# Looking for windows
+
+# e2e_window_box <id>: prints "X Y W H" of the window while it is mapped.
+e2e_window_box() {
+  xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+    /Width:/ { w = $NF } /Height:/ { h = $NF } /Map State/ { m = $NF } END { if (m == "IsViewable") print x, y, w, h }'
+}
+
+# e2e_drawn_box X Y W H: prints "W H X Y" of what is drawn in that box of the screen, the place
+# relative to the box; status 1 when nothing is.
+e2e_drawn_box() {
+  local box
+  box=$(import -window root -crop "$3x$4+$1+$2" +repage png:- | convert png:- -fuzz 20% -trim -format '%w %h %X %Y' info:)
+  box=${box//+/}
+  [[ $box =~ ^[0-9]+\ [0-9]+\ -?[0-9]+\ -?[0-9]+$ && ${box%% *} -gt 1 ]] && echo "$box"
+}
+
+# ---------------------------------------------------------------------------------------------
 # Reporting
 
 # Records what the test is doing; printed only when it fails.
