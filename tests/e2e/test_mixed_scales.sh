@@ -98,7 +98,7 @@ drag_pet_to() {
 
 # The id of the program's window titled $1 (English or Chinese), when one is shown.
 window_named() {
-  xdotool search --all --onlyvisible --pid "$E2E_APP_PID" --name "^($1)\$" 2>/dev/null | head -1
+  e2e_search --all --onlyvisible --pid "$E2E_APP_PID" --name "^($1)\$" | head -1
 }
 
 # window_fits <id> <W> <H> <work area X Y W H>: the window is W x H device pixels, its size hints
@@ -271,7 +271,8 @@ with open(sys.argv[1], "wb") as f:
     plistlib.dump(values, f, fmt=plistlib.FMT_XML)
 EOF
 e2e_run_helper xev -geometry 700x380+3250+470 -name walk-target
-window=$(timeout 10 xdotool search --sync --name walk-target | head -1)
+e2e_wait_for 10 e2e_search --name walk-target || e2e_fail "no window named walk-target showed"
+window=$(e2e_search --name walk-target | head -1)
 e2e_wait_for 5 read_frame || e2e_fail "the window to walk on has no frame"
 
 for scales in "laptop 2, external 1" "both 2"; do
