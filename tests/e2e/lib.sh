@@ -41,8 +41,8 @@ E2E_FAILURE_SCREENSHOT=""
 # e2e_search <xdotool search arguments...>: xdotool search, asked again when a window destroyed
 # while it walked the tree (a tooltip, a popup closing) made it fail; status 1 when it finds none.
 e2e_search() {
-  local out try
-  for try in 1 2 3 4 5; do
+  local out
+  for _ in 1 2 3 4 5; do
     out=$(xdotool search "$@" 2>&1) || true
     [[ $out == *'X Error'* ]] || break
     sleep 0.05

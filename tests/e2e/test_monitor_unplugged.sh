@@ -35,10 +35,10 @@ pets_at_scale() {
 # drawn about 43 points wide in its own 52 (the middle of its window, clear of the other pet),
 # with nothing cut at either side or at the top.
 pets_whole_on_laptop() {
-  local x y w h s=$1 dw dh dx dy n=0
+  local x y w h s=$1 dw dx dy n=0 _
   while read -r x y w h; do
     ((w == 100 * s && h == 100 * s && x + w / 2 < laptop_w && y + h / 2 > laptop_h - 60 * s)) || return 1
-    read -r dw dh dx dy < <(e2e_drawn_box $((x + 24 * s)) "$y" $((52 * s)) "$h") || return 1
+    read -r dw _ dx dy < <(e2e_drawn_box $((x + 24 * s)) "$y" $((52 * s)) "$h") || return 1
     ((dw >= 36 * s && dx > 0 && dx + dw < 52 * s && dy > 0)) || return 1
     n=$((n + 1))
   done <<<"$(pet_boxes)"
