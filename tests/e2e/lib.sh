@@ -36,6 +36,36 @@ E2E_PANEL_GROUP=""          # the process group of xfce4-panel and its plugin pr
 E2E_FAILURE_SCREENSHOT=""
 
 # ---------------------------------------------------------------------------------------------
+# Looking for windows
+
+# e2e_search <xdotool search arguments...>: xdotool search, asked again when a window destroyed
+# while it walked the tree (a tooltip, a popup closing) made it fail; status 1 when it finds none.
+e2e_search() {
+  local out
+  for _ in 1 2 3 4 5; do
+    out=$(xdotool search "$@" 2>&1) || true
+    [[ $out == *'X Error'* ]] || break
+    sleep 0.05
+  done
+  out=$(grep -x '[0-9][0-9]*' <<<"$out") && printf '%s\n' "$out"
+}
+
+# e2e_window_box <id>: prints "X Y W H" of the window while it is mapped.
+e2e_window_box() {
+  xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+    /Width:/ { w = $NF } /Height:/ { h = $NF } /Map State/ { m = $NF } END { if (m == "IsViewable") print x, y, w, h }'
+}
+
+# e2e_drawn_box X Y W H: prints "W H X Y" of what is drawn in that box of the screen, the place
+# relative to the box; status 1 when nothing is.
+e2e_drawn_box() {
+  local box
+  box=$(import -window root -crop "$3x$4+$1+$2" +repage png:- | convert png:- -fuzz 20% -trim -format '%w %h %X %Y' info:)
+  box=${box//+/}
+  [[ $box =~ ^[0-9]+\ [0-9]+\ -?[0-9]+\ -?[0-9]+$ && ${box%% *} -gt 1 ]] && echo "$box"
+}
+
+# ---------------------------------------------------------------------------------------------
 # Reporting
 
 # Records what the test is doing; printed only when it fails.
@@ -74,7 +104,7 @@ e2e__note_screen_state() {
   xprop -root _NET_ACTIVE_WINDOW
   [[ -n ${E2E_APP_PID:-} ]] || return 0
   echo "the program's viewable windows:"
-  for id in $(xdotool search --onlyvisible --pid "$E2E_APP_PID" . 2>/dev/null); do
+  for id in $(e2e_search --onlyvisible --pid "$E2E_APP_PID" .); do
     xwininfo -id "$id" 2>/dev/null | awk -v id="$id" '/Absolute upper-left X/ { x = $NF }
       /Absolute upper-left Y/ { y = $NF } /Width:/ { w = $NF } /Height:/ { h = $NF }
       END { printf "  %#x %sx%s+%s+%s\n", id, w, h, x, y }'
@@ -485,10 +515,15 @@ e2e_start_app() {
 # the program).
 e2e_caught_up() {
   local window us
-  window=$(xdotool search --onlyvisible --pid "$E2E_APP_PID" --classname tuftle 2>/dev/null | head -n 1)
-  [[ -n $window ]] || return 1
   us=$(e2e__timeout_us 10)
-  "$E2E_APP_DIR/window_ping" "$window" "$((us / 1000000)).$(printf '%06d' $((us % 1000000)))"
+  for _ in 1 2 3; do
+    window=$(e2e_search --onlyvisible --pid "$E2E_APP_PID" --classname tuftle | head -n 1)
+    [[ -n $window ]] || return 1
+    "$E2E_APP_DIR/window_ping" "$window" "$((us / 1000000)).$(printf '%06d' $((us % 1000000)))" && return 0
+    # A window that closed meanwhile (a popup, a tooltip) answers nothing: another one is asked.
+    xwininfo -id "$window" >/dev/null 2>&1 && return 1
+  done
+  return 1
 }
 
 e2e_app_running() {
@@ -759,7 +794,7 @@ e2e_restart_desktop() {
 # e2e_window_origin WxH: "X Y" of each viewable window of the program of that size.
 e2e_window_origin() {
   local id info
-  for id in $(xdotool search --onlyvisible --pid "$E2E_APP_PID" --classname tuftle 2>/dev/null); do
+  for id in $(e2e_search --onlyvisible --pid "$E2E_APP_PID" --classname tuftle); do
     info=$(xwininfo -id "$id" 2>/dev/null) || continue
     awk -v size="$1" '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
       /Width:/ { w = $NF } /Height:/ { h = $NF } END { if (w "x" h == size) print x, y }' <<<"$info"
@@ -791,7 +826,7 @@ e2e_open_settings() {
 # manager, as their title bar's button does.
 e2e_close_windows() {
   local id
-  for id in $(xdotool search --onlyvisible --pid "$E2E_APP_PID" --classname tuftle 2>/dev/null); do
+  for id in $(e2e_search --onlyvisible --pid "$E2E_APP_PID" --classname tuftle); do
     xwininfo -id "$id" | grep -q "Width: $1\$" && wmctrl -ic "$(printf '0x%x' "$id")"
   done
   return 0

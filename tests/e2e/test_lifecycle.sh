@@ -197,7 +197,7 @@ mv "$defaults_file" "$defaults_file.kept"
 mkdir "$defaults_file"
 e2e_start_app "$program"
 e2e_expect_while_running 10 "the window that says the settings are not saved" \
-  xdotool search --onlyvisible --name '^Tuftle cannot save its settings$'
+  e2e_search --onlyvisible --name '^Tuftle cannot save its settings$'
 e2e_kill_app TERM 5 || e2e_fail "still running 5 s after SIGTERM"
 rmdir "$defaults_file"
 mv "$defaults_file.kept" "$defaults_file"

@@ -12,7 +12,7 @@ e2e_defaults_set onboardingCompleted true # the welcome window would take the ac
 # Prints the id of the program's viewable settings window.
 settings_window_id() {
   local id
-  for id in $(xdotool search --onlyvisible --pid "$E2E_APP_PID" --classname tuftle 2>/dev/null); do
+  for id in $(e2e_search --onlyvisible --pid "$E2E_APP_PID" --classname tuftle); do
     xwininfo -id "$id" | grep -q 'Width: 920$' && echo "$id" && return 0
   done
   return 1

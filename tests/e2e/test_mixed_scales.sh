@@ -19,12 +19,6 @@ taskbar=$(dirname "$program")/bottom_panel
 readonly SMALL_X=2880 # where the 1x monitor begins
 
 
-# Prints "X Y W H" of window $1 while it is mapped.
-box_of() {
-  xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
-    /Width:/ { w = $NF } /Height:/ { h = $NF } /Map State/ { m = $NF } END { if (m == "IsViewable") print x, y, w, h }'
-}
-
 # The scale of the monitor holding X Y.
 scale_at() { (($1 < SMALL_X)) && echo 2 || echo 1; }
 
@@ -33,36 +27,36 @@ pet_boxes() {
   local id
   for id in $(xwininfo -root -children 2>/dev/null |
     awk '$1 ~ /^0x/ && (index($0, " 100x100+") || index($0, " 200x200+")) { print $1 }'); do
-    [[ $(xprop -id "$id" _NET_WM_PID 2>/dev/null) == *"= $E2E_APP_PID" ]] && box_of "$id"
+    [[ $(xprop -id "$id" _NET_WM_PID 2>/dev/null) == *"= $E2E_APP_PID" ]] && e2e_window_box "$id"
   done
-}
-
-# The width of what is drawn in the box X Y W H, in device pixels.
-drawn_width() {
-  import -window root -crop "$3x$4+$1+$2" +repage "$E2E_WORK/pet.png"
-  convert "$E2E_WORK/pet.png" -fuzz 20% -trim -format '%w' info:
 }
 
 # pets_fit <count on the 2x monitor> <count on the 1x one>: each pet window is 100 points of its
 # monitor in device pixels, and so is its drawing (a pet is about 43 points wide).
 pets_fit() {
-  local x y w h s big=0 small=0 drawn
+  local x y w h s big=0 small=0 drawn _
   while read -r x y w h; do
     s=$(scale_at $((x + w / 2)) $((y + h / 2)))
     ((w == 100 * s && h == 100 * s)) || return 1
-    drawn=$(drawn_width "$x" "$y" "$w" "$h")
+    read -r drawn _ < <(e2e_drawn_box "$x" "$y" "$w" "$h") || return 1
     ((drawn >= 36 * s && drawn <= 60 * s)) || return 1
     if ((s == 2)); then big=$((big + 1)); else small=$((small + 1)); fi
   done <<<"$(pet_boxes)"
   ((big == $1 && small == $2))
 }
 
-# Whether every pet window's centre lies on a monitor.
+# Whether every pet window's centre lies on a monitor, or below the bottom of one in its home's dip
+# (a pet at home goes down there as it arrives: its centre up to 27 points below the edge, near the
+# monitor's middle).
 pets_on_monitors() {
   local x y w h cx cy
   while read -r x y w h; do
     cx=$((x + (w - 1) / 2)) cy=$((y + (h - 1) / 2)) # the pixel left of and above the middle, as Qt takes it
-    ((cx >= 0 && cy >= 0 && (cx < SMALL_X && cy < 1800 || cx < SMALL_X + 1440 && cy < 900))) || return 1
+    ((cx >= 0 && cy >= 0)) || return 1
+    ((cx < SMALL_X && cy < 1800 || cx < SMALL_X + 1440 && cy < 900)) && continue
+    ((cx < SMALL_X && cy < 1800 + 28 * 2 && (cx - SMALL_X / 2) ** 2 <= 120 ** 2)) && continue
+    ((cx >= SMALL_X && cy < 900 + 28 && (cx - SMALL_X - 720) ** 2 <= 60 ** 2)) && continue
+    return 1
   done <<<"$(pet_boxes)"
 }
 
@@ -76,36 +70,50 @@ pets_home() {
   ((big == 1 && small == 1))
 }
 
-# drag_pet_to <X> <Y> <from 1 or 2>: presses on a pet on the monitor of that scale and drops it at X Y.
+# Prints "X Y W H" of each pet window on the monitor at scale $1.
+pets_on_monitor() {
+  local x y w h
+  while read -r x y w h; do
+    (($(scale_at $((x + w / 2)) 0) == $1)) && echo "$x $y $w $h"
+  done <<<"$(pet_boxes)"
+  return 0
+}
+
+# pets_fewer_on <scale> <count>: fewer than that many pet windows on the monitor at that scale.
+pets_fewer_on() { (($(pets_on_monitor "$1" | grep -c .) < $2)); }
+
+# drag_pet_to <X> <Y> <from 1 or 2>: presses on a pet on the monitor of that scale, where it is
+# drawn, and drops it at X Y; again while the pet has not left that monitor (it moved from under
+# the pointer before the press).
 drag_pet_to() {
-  local x y w h s=0 px py i box
-  local -a boxes
-  mapfile -t boxes < <(pet_boxes)
-  for box in "${boxes[@]}"; do
-    read -r x y w h <<<"$box"
-    s=$(scale_at $((x + w / 2)) 0)
-    ((s == $3)) && break
+  local x y w h s=$3 px py i dw dh dx dy count
+  count=$(pets_on_monitor "$s" | grep -c .) || e2e_fail "no pet on the monitor at scale $s"
+  for _ in 1 2 3; do
+    read -r x y w h < <(pets_on_monitor "$s") || e2e_fail "no pet on the monitor at scale $s"
+    # The middle of what its own 52 points show: dipping at home, squashed or wobbling, a pet is
+    # not drawn at one place of its window.
+    read -r dw dh dx dy < <(e2e_drawn_box $((x + 24 * s)) "$y" $((52 * s)) "$h") || continue
+    px=$((x + 24 * s + dx + dw / 2)) py=$((y + dy + dh / 2))
+    xdotool mousemove "$px" "$py" mousedown 1
+    for i in 1 2 3 4 5 6 7 8 9 10; do
+      xdotool mousemove $((px + ($1 - px) * i / 10)) $((py + ($2 - py) * i / 10)) sleep 0.05
+    done
+    xdotool mouseup 1
+    e2e_wait_for 2 pets_fewer_on "$s" "$count" && return 0
   done
-  ((s == $3)) || e2e_fail "no pet on the monitor at scale $3"
-  # A pet at home shows the top of its 52 points, 24 below the window's top.
-  px=$((x + w / 2)) py=$((y + 34 * s))
-  xdotool mousemove "$px" "$py" mousedown 1
-  for i in 1 2 3 4 5 6 7 8 9 10; do
-    xdotool mousemove $((px + ($1 - px) * i / 10)) $((py + ($2 - py) * i / 10)) sleep 0.05
-  done
-  xdotool mouseup 1
+  e2e_fail "no pet on the monitor at scale $s followed a drag to $1,$2: $(pet_boxes | paste -sd' ')"
 }
 
 # The id of the program's window titled $1 (English or Chinese), when one is shown.
 window_named() {
-  xdotool search --all --onlyvisible --pid "$E2E_APP_PID" --name "^($1)\$" 2>/dev/null | head -1
+  e2e_search --all --onlyvisible --pid "$E2E_APP_PID" --name "^($1)\$" | head -1
 }
 
 # window_fits <id> <W> <H> <work area X Y W H>: the window is W x H device pixels, its size hints
 # say so, and it lies, frame included, in that work area.
 window_fits() {
   local x y w h left right top bottom hints
-  read -r x y w h < <(box_of "$1") || return 1
+  read -r x y w h < <(e2e_window_box "$1") || return 1
   ((w == $2 && h == $3)) || return 1
   hints=$(xprop -id "$1" WM_NORMAL_HINTS)
   grep -q "maximum size: $2 by $3" <<<"$hints" && grep -q "minimum size: $2 by $3" <<<"$hints" || return 1
@@ -117,7 +125,7 @@ window_fits() {
 # content, lies in the work area, frame included, and may be resized up to the content's size.
 window_capped() {
   local x y w h left right top bottom hints
-  read -r x y w h < <(box_of "$1") || return 1
+  read -r x y w h < <(e2e_window_box "$1") || return 1
   ((h < $3)) || return 1
   IFS=', ' read -r left right top bottom < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //')
   ((x - left >= $4 && x + w + right <= $4 + $6 && y - top >= $5 && y + h + bottom <= $5 + $7)) || return 1
@@ -130,7 +138,7 @@ window_capped() {
 open_settings() {
   local x y w h
   e2e_expect_while_running 10 "the tray icon" e2e_tray_icon_present
-  read -r x y w h < <(box_of "$E2E_TRAY_ICON_WINDOW")
+  read -r x y w h < <(e2e_window_box "$E2E_TRAY_ICON_WINDOW")
   xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1
   e2e_expect_while_running 5 "the panel at scale 2" eval '[[ -n $(e2e_window_origin 764x852) ]]'
   read -r x y < <(e2e_window_origin 764x852)
@@ -226,7 +234,7 @@ e2e_defaults_set onboardingCompleted true # the notice waits for the welcome
 e2e_start_app "$program"
 e2e_expect_while_running 15 "the no-tray notice" eval '[[ -n $(window_named "Tuftle found no tray on this desktop") ]]'
 notice=$(window_named "Tuftle found no tray on this desktop")
-read -r x y w h < <(box_of "$notice")
+read -r x y w h < <(e2e_window_box "$notice")
 ((x + w / 2 < SMALL_X)) || e2e_fail "the notice opened at $x,$y, not on the 2x monitor"
 xdotool windowmove "$notice" 3000 100
 e2e_expect_while_running 5 "the notice at scale 1" window_fits "$notice" $((w / 2)) $((h / 2)) "$SMALL_X" 0 1440 900
@@ -271,7 +279,8 @@ with open(sys.argv[1], "wb") as f:
     plistlib.dump(values, f, fmt=plistlib.FMT_XML)
 EOF
 e2e_run_helper xev -geometry 700x380+3250+470 -name walk-target
-window=$(timeout 10 xdotool search --sync --name walk-target | head -1)
+e2e_wait_for 10 e2e_search --name walk-target || e2e_fail "no window named walk-target showed"
+window=$(e2e_search --name walk-target | head -1)
 e2e_wait_for 5 read_frame || e2e_fail "the window to walk on has no frame"
 
 for scales in "laptop 2, external 1" "both 2"; do

@@ -11,7 +11,7 @@ e2e_setup
 e2e_defaults_set onboardingCompleted true # the welcome window would take the activation
 e2e_defaults_set keyCountingEnabled true
 
-notice_shown() { xdotool search --onlyvisible --name '^Tuftle found no tray on this desktop$'; }
+notice_shown() { e2e_search --onlyvisible --name '^Tuftle found no tray on this desktop$'; }
 all_time_count() {
   local counts
   counts=$(python3 "$E2E_LIB_DIR/ledger_counts.py" "$HOME/.config/tuftle/defaults.plist") || return 1

@@ -21,4 +21,4 @@ items() {
 }
 e2e_expect_while_running 5 "the item registered with the watcher" eval 'items | grep -q StatusNotifierItem'
 e2e_expect_while_running 15 "the window that says there is no tray" \
-  xdotool search --onlyvisible --name '^Tuftle found no tray on this desktop$'
+  e2e_search --onlyvisible --name '^Tuftle found no tray on this desktop$'

@@ -12,7 +12,7 @@ e2e_defaults_set onboardingCompleted true # the welcome window would take the ac
 typing_window=""
 returns_typed=0
 
-window_named() { xdotool search --onlyvisible --name "^$1\$" | head -n 1; }
+window_named() { e2e_search --onlyvisible --name "^$1\$" | head -n 1; }
 typing_window_active() {
   [[ $(xprop -root _NET_ACTIVE_WINDOW | awk '{ print $NF }') == "$(printf '0x%x' "$typing_window")" ]]
 }

@@ -43,7 +43,7 @@ turn_wheel() {
 # manager offers neither resizing nor maximizing.
 settings_window_hints() {
   local id hints actions
-  for id in $(xdotool search --onlyvisible --pid "$E2E_APP_PID" --classname tuftle 2>/dev/null); do
+  for id in $(e2e_search --onlyvisible --pid "$E2E_APP_PID" --classname tuftle); do
     xwininfo -id "$id" | grep -q 'Width: 920' || continue
     hints=$(xprop -id "$id" WM_NORMAL_HINTS)
     actions=$(xprop -id "$id" _NET_WM_ALLOWED_ACTIONS)

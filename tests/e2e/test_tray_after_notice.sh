@@ -9,7 +9,7 @@ program=$(e2e_program_argument "$@")
 e2e_setup
 e2e_defaults_set onboardingCompleted true
 
-notice_shown() { xdotool search --onlyvisible --name '^Tuftle found no tray on this desktop$' >/dev/null; }
+notice_shown() { e2e_search --onlyvisible --name '^Tuftle found no tray on this desktop$' >/dev/null; }
 notice_gone() { ! notice_shown; }
 notice_forgotten() { ! e2e_defaults_get noTrayNoticeShown >/dev/null; }
 

@@ -8,7 +8,7 @@ source "$(dirname "$0")/lib.sh"
 # unmapped leader window of the same name).
 welcome_window() {
   local id WIDTH HEIGHT
-  for id in $(xdotool search --onlyvisible --pid "$E2E_APP_PID" --name 'Welcome to Tuftle|欢迎来到栗丸' 2>/dev/null); do
+  for id in $(e2e_search --onlyvisible --pid "$E2E_APP_PID" --name 'Welcome to Tuftle|欢迎来到栗丸'); do
     eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)"
     if [[ $WIDTH == 540 && $HEIGHT == 420 ]]; then
       echo "$id"

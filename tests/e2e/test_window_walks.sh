@@ -26,7 +26,8 @@ e2e_start_taskbar "$(dirname "$program")/bottom_panel" "#1D2B36"
 e2e_step "show an 800x500 window of another program, then start the program and expect a pet on the window's top edge within three minutes"
 "$(dirname "$program")/fullscreen_probe" window walk-target 800x500 >"$E2E_WORK/window.log" 2>&1 &
 e2e_track $!
-window=$(timeout 10 xdotool search --sync --name walk-target | head -1)
+e2e_wait_for 10 e2e_search --name walk-target || e2e_fail "no window named walk-target showed"
+window=$(e2e_search --name walk-target | head -1)
 e2e_wait_for 5 read_frame || e2e_fail "the window has no frame"
 move_window 150
 
@@ -41,7 +42,8 @@ e2e_expect_while_running 60 "a pet on the top edge at y $frame_y" pet_on_edge
 e2e_step "show a window that names no process in front, across that window; expect a pet on its top edge"
 xev -geometry 700x300+300+360 -name pidless-target >/dev/null 2>&1 &
 e2e_track $!
-window=$(timeout 10 xdotool search --sync --name pidless-target | head -1)
+e2e_wait_for 10 e2e_search --name pidless-target || e2e_fail "no window named pidless-target showed"
+window=$(e2e_search --name pidless-target | head -1)
 e2e_wait_for 5 read_frame || e2e_fail "the window has no frame"
 xprop -id "$window" _NET_WM_PID | grep -q '= [0-9]' && e2e_fail "the window names its process"
 e2e_expect_while_running 60 "a pet on the top edge at y $frame_y" pet_on_edge

@@ -312,14 +312,20 @@ void PetPanelWindow::carryToScreen(QScreen& screen) {
     // Qt draws a window at the scale of the screen it has given it, and gives it another one only
     // for a move it makes or hears. Moved by Qt, the window takes the new screen's scale, its size
     // in device pixels with it.
+    carrying_ = true;
     PanelMoves::shared().qtListens(*this);
     QWindow* handle = windowHandle();
     handle->setScreen(&screen);
-    handle->setGeometry(QRect(*placedAt_, size()));
+    handle->setGeometry(QRect(placedAt_.value_or(pos()), size()));
     flushBeforeSleep(qtX11Display());
+    carrying_ = false;
 }
 
 void PetPanelWindow::screenChanged() {
+    // A screen that goes away hands its windows to another one, whose scale Qt then draws at in
+    // the window's old size in device pixels: the drawing would be cut, or lie in a corner. Put
+    // where it stands by Qt, the window takes the size that scale gives it.
+    if (!carrying_ && windowHandle()->screen()) carryToScreen(*windowHandle()->screen());
     pacer_.setFrameInterval(frameInterval(*this));
     // The input region is in the old scale's pixels: the next frame's replaces it at once.
     shape_.forgetApplied();

@@ -135,6 +135,8 @@ private:
     bool lookWanted_ = false;
     // The window is placed at placedAt_ but not yet moved there on the server.
     bool movePending_ = false;
+    // Qt is being told of a new screen by carryToScreen.
+    bool carrying_ = false;
     int paintCount_ = 0;
     uint64_t frameWake_ = 0;  // the TimerHub wake-up of the next frame
 
