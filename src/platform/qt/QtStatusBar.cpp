@@ -1,5 +1,6 @@
 #include "platform/qt/QtStatusBar.h"
 
+#include <xcb/xcb.h>
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -10,6 +11,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintDevice>
+#include <QPointer>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -20,6 +22,9 @@
 #include "platform/qt/QtScreens.h"
 #include "platform/qt/SniStatusItem.h"
 #include "platform/qt/TrayTint.h"
+#include "platform/qt/X11Display.h"
+#include "platform/qt/X11DockWatcher.h"
+#include "platform/qt/X11StackLook.h"
 #include "platform/qt/X11TimeMark.h"
 #include "platform/qt/X11TrayInk.h"
 
@@ -36,16 +41,37 @@ QRect primaryGeometry() {
     return primary ? primary->geometry() : QRect();
 }
 
-// Paints the current template at the size and pixel ratio of each request, in `tint`; tells
-// `painted` which icon window it painted.
+// The scale of the monitor that holds `window` on the X screen. Qt leaves a window docked in a
+// tray at the scale of the screen it was made on, wherever the tray is.
+qreal monitorScaleOf(QWidget* window) {
+    xcb_connection_t* c = qtXcbConnection();
+    const PixelSpace space = currentPixelSpace();
+    if (!c || space.monitors().empty()) return window->devicePixelRatioF();
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const auto origin = xcbReply(xcb_translate_coordinates_reply(
+        c, xcb_translate_coordinates(c, xcb_window_t(window->winId()), root, 0, 0), nullptr));
+    if (!origin) return window->devicePixelRatioF();
+    const QSizeF pixels = QSizeF(window->size()) * window->devicePixelRatioF();
+    const Point centre{origin->dst_x + pixels.width() / 2, origin->dst_y + pixels.height() / 2};
+    for (const PixelMonitor& monitor : space.monitors())
+        if (monitor.pixels.contains(centre)) return monitor.ratio;
+    return window->devicePixelRatioF();
+}
+
+// Paints the current template at the size of each request, in `tint`, at the scale `scaleOf`
+// gives for the icon window painted (the window's own pixel ratio without one); tells `painted`
+// which icon window it painted.
 class TemplateIconEngine final : public QIconEngine {
 public:
-    TemplateIconEngine(QtStatusItem::TemplatePainter painter, QColor tint, std::function<void(QWidget*)> painted)
-        : painter_(std::move(painter)), tint_(tint), painted_(std::move(painted)) {}
+    TemplateIconEngine(QtStatusItem::TemplatePainter painter, QColor tint, std::function<qreal(QWidget*)> scaleOf,
+                       std::function<void(QWidget*)> painted)
+        : painter_(std::move(painter)), tint_(tint), scaleOf_(std::move(scaleOf)), painted_(std::move(painted)) {}
     void paint(QPainter* p, const QRect& rect, QIcon::Mode, QIcon::State) override {
         const qreal dpr = p->device() ? p->device()->devicePixelRatioF() : 1.0;
-        p->drawImage(rect, renderTemplate(painter_, rect.size() * dpr, dpr, tint_));
-        if (painted_) painted_(dynamic_cast<QWidget*>(p->device()));
+        auto* window = dynamic_cast<QWidget*>(p->device());
+        const qreal scale = window && scaleOf_ ? scaleOf_(window) : dpr;
+        p->drawImage(rect, renderTemplate(painter_, rect.size() * dpr, scale, tint_));
+        if (painted_) painted_(window);
     }
     QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
         return QPixmap::fromImage(renderTemplate(painter_, size, 1, tint_));
@@ -53,11 +79,12 @@ public:
     QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
         return {{16, 16}, {22, 22}, {24, 24}, {32, 32}, {44, 44}, {48, 48}, {64, 64}};
     }
-    QIconEngine* clone() const override { return new TemplateIconEngine(painter_, tint_, painted_); }
+    QIconEngine* clone() const override { return new TemplateIconEngine(painter_, tint_, scaleOf_, painted_); }
 
 private:
     QtStatusItem::TemplatePainter painter_;
     QColor tint_;
+    std::function<qreal(QWidget*)> scaleOf_;
     std::function<void(QWidget*)> painted_;
 };
 
@@ -67,7 +94,8 @@ private:
 class XEmbedStatusItem final : public QtStatusItem {
 public:
     XEmbedStatusItem()
-        : ink_([this](QSize pixels, qreal dpr) { return renderTemplate(painter_, pixels, dpr, Qt::black); },
+        // The picture alone at the scale it is drawn at in the tray.
+        : ink_([this](QSize pixels, qreal) { return renderTemplate(painter_, pixels, scale_, Qt::black); },
                [this] { refreshIcon(); }) {
         QObject::connect(&tray_, &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason reason) {
             StatusItemClick click;
@@ -86,6 +114,11 @@ public:
             if (onClick_ && !clickDismissedPopup()) onClick_(click);
         });
         QObject::connect(&QtColorScheme::shared(), &QtColorScheme::changed, &tray_, [this] { refreshIcon(); });
+        // A tray that moves to another monitor changes its strut, and a monitor can come, go or
+        // change under it: the icon follows the scale where it is.
+        docksChanged_ = X11DockWatcher::shared().onAreasChange([this] { followScale(); });
+        QObject::connect(qGuiApp, &QGuiApplication::screenAdded, &tray_, [this] { followScale(); });
+        QObject::connect(qGuiApp, &QGuiApplication::screenRemoved, &tray_, [this] { followScale(); });
         refreshIcon();
     }
     ~XEmbedStatusItem() override { tray_.hide(); }
@@ -113,14 +146,38 @@ public:
 private:
     void refreshIcon() {
         if (!painter_) return;
-        tray_.setIcon(QIcon(new TemplateIconEngine(painter_, ink_.ink().value_or(templateTint()),
-                                                   [this](QWidget* icon) { ink_.painted(icon); })));
+        tray_.setIcon(QIcon(new TemplateIconEngine(
+            painter_, ink_.ink().value_or(templateTint()),
+            [this](QWidget* icon) { return scaleFor(icon); },
+            [this](QWidget* icon) { ink_.painted(icon); })));
         tray_.show();  // only with a picture: an icon without one would dock empty
+    }
+
+    // Asked of the server only for a window new or placed anew: the picture is painted far more
+    // often than that.
+    qreal scaleFor(QWidget* icon) {
+        if (icon != icon_ || icon->geometry() != placed_) {
+            icon_ = icon;
+            placed_ = icon->geometry();
+            scale_ = monitorScaleOf(icon);
+        }
+        return scale_;
+    }
+    void followScale() {
+        if (!icon_ || !icon_->isVisible()) return;
+        const qreal scale = monitorScaleOf(icon_);
+        if (scale == scale_) return;
+        scale_ = scale;
+        icon_->update();
     }
 
     QSystemTrayIcon tray_;
     TemplatePainter painter_;
     X11TrayInk ink_;
+    QPointer<QWidget> icon_;  // Qt's icon window, once painted
+    QRect placed_;            // where Qt had it then
+    qreal scale_ = 1;         // the scale it is painted at
+    Subscription docksChanged_;
     std::function<void(const StatusItemClick&)> onClick_;
 };
 
@@ -356,6 +413,8 @@ QWidget* popoverWidget(Popover& popover) {
     return qt ? &qt->widget() : nullptr;
 }
 
-std::unique_ptr<Popover> QtStatusBar::createPopover() { return std::make_unique<QtPopover>(); }
+std::unique_ptr<Popover> QtStatusBar::createPopover() {
+    return std::make_unique<QtPopover>();
+}
 
 }  // namespace platform::qt
