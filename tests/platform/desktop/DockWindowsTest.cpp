@@ -71,7 +71,7 @@ TEST(DockWindows, eachClientsStrutIsReadAsItJoinsAndAtItsOwnChangeAndLeavesWithI
         // A type change either way leaves the strut as it is.
         {'n', {2}, {}, {}, {top}, {}},
         {'d', {3}, {}, {}, {top}, {3}},
-        {'d', {2}, {}, {}, {top}, {3, 2}},
+        {'d', {2}, {}, {}, {top}, {2, 3}},
         // Leaving takes the strut along, and an answer that comes for it later is dropped.
         {'c', {1, 3}, {}, {}, {}, {3}},
         {'s', {2}, bottom, {}, {}, {3}},
