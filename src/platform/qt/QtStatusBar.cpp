@@ -41,8 +41,7 @@ QRect primaryGeometry() {
     return primary ? primary->geometry() : QRect();
 }
 
-// The scale of the monitor that holds `window` on the X screen. Qt leaves a window docked in a
-// tray at the scale of the screen it was made on, wherever the tray is.
+// The scale of the monitor that holds `window` on the X screen.
 qreal monitorScaleOf(QWidget* window) {
     xcb_connection_t* c = qtXcbConnection();
     const PixelSpace space = currentPixelSpace();
@@ -58,20 +57,16 @@ qreal monitorScaleOf(QWidget* window) {
     return window->devicePixelRatioF();
 }
 
-// Paints the current template at the size of each request, in `tint`, at the scale `scaleOf`
-// gives for the icon window painted (the window's own pixel ratio without one); tells `painted`
-// which icon window it painted.
+// Paints the current template at the size and pixel ratio of each request, in `tint`; tells
+// `painted` which icon window it painted.
 class TemplateIconEngine final : public QIconEngine {
 public:
-    TemplateIconEngine(QtStatusItem::TemplatePainter painter, QColor tint, std::function<qreal(QWidget*)> scaleOf,
-                       std::function<void(QWidget*)> painted)
-        : painter_(std::move(painter)), tint_(tint), scaleOf_(std::move(scaleOf)), painted_(std::move(painted)) {}
+    TemplateIconEngine(QtStatusItem::TemplatePainter painter, QColor tint, std::function<void(QWidget*)> painted)
+        : painter_(std::move(painter)), tint_(tint), painted_(std::move(painted)) {}
     void paint(QPainter* p, const QRect& rect, QIcon::Mode, QIcon::State) override {
         const qreal dpr = p->device() ? p->device()->devicePixelRatioF() : 1.0;
-        auto* window = dynamic_cast<QWidget*>(p->device());
-        const qreal scale = window && scaleOf_ ? scaleOf_(window) : dpr;
-        p->drawImage(rect, renderTemplate(painter_, rect.size() * dpr, scale, tint_));
-        if (painted_) painted_(window);
+        p->drawImage(rect, renderTemplate(painter_, rect.size() * dpr, dpr, tint_));
+        if (painted_) painted_(dynamic_cast<QWidget*>(p->device()));
     }
     QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
         return QPixmap::fromImage(renderTemplate(painter_, size, 1, tint_));
@@ -79,12 +74,11 @@ public:
     QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
         return {{16, 16}, {22, 22}, {24, 24}, {32, 32}, {44, 44}, {48, 48}, {64, 64}};
     }
-    QIconEngine* clone() const override { return new TemplateIconEngine(painter_, tint_, scaleOf_, painted_); }
+    QIconEngine* clone() const override { return new TemplateIconEngine(painter_, tint_, painted_); }
 
 private:
     QtStatusItem::TemplatePainter painter_;
     QColor tint_;
-    std::function<qreal(QWidget*)> scaleOf_;
     std::function<void(QWidget*)> painted_;
 };
 
@@ -94,8 +88,7 @@ private:
 class XEmbedStatusItem final : public QtStatusItem {
 public:
     XEmbedStatusItem()
-        // The picture alone at the scale it is drawn at in the tray.
-        : ink_([this](QSize pixels, qreal) { return renderTemplate(painter_, pixels, scale_, Qt::black); },
+        : ink_([this](QSize pixels, qreal dpr) { return renderTemplate(painter_, pixels, dpr, Qt::black); },
                [this] { refreshIcon(); }) {
         QObject::connect(&tray_, &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason reason) {
             StatusItemClick click;
@@ -146,37 +139,50 @@ public:
 private:
     void refreshIcon() {
         if (!painter_) return;
-        tray_.setIcon(QIcon(new TemplateIconEngine(
-            painter_, ink_.ink().value_or(templateTint()),
-            [this](QWidget* icon) { return scaleFor(icon); },
-            [this](QWidget* icon) { ink_.painted(icon); })));
+        tray_.setIcon(
+            QIcon(new TemplateIconEngine(painter_, ink_.ink().value_or(templateTint()), [this](QWidget* icon) {
+                ink_.painted(icon);
+                noteIcon(icon);
+            })));
         tray_.show();  // only with a picture: an icon without one would dock empty
     }
 
-    // Asked of the server only for a window new or placed anew: the picture is painted far more
-    // often than that.
-    qreal scaleFor(QWidget* icon) {
-        if (icon != icon_ || icon->geometry() != placed_) {
-            icon_ = icon;
-            placed_ = icon->geometry();
-            scale_ = monitorScaleOf(icon);
-        }
-        return scale_;
+    // The scale is asked of the server only for a window new or placed anew: the picture is
+    // painted far more often than that.
+    void noteIcon(QWidget* icon) {
+        if (!icon || (icon == icon_ && icon->geometry() == placed_)) return;
+        icon_ = icon;
+        placed_ = icon->geometry();
+        takeScale(monitorScaleOf(icon));
     }
     void followScale() {
-        if (!icon_ || !icon_->isVisible()) return;
-        const qreal scale = monitorScaleOf(icon_);
+        if (icon_ && icon_->isVisible()) takeScale(monitorScaleOf(icon_));
+    }
+    // Qt asks the tray for the icon's side in pixels at the scale the window had when it was
+    // made, and does not ask again when the window's scale changes: asked anew at the scale
+    // where it is (a step aside first, or Qt would see nothing to tell), after this paint.
+    void takeScale(qreal scale) {
         if (scale == scale_) return;
         scale_ = scale;
-        icon_->update();
+        QMetaObject::invokeMethod(
+            &tray_,
+            [this] {
+                if (!icon_) return;
+                const QSize side = QSize(kIconSide, kIconSide) * (scale_ / icon_->devicePixelRatioF());
+                icon_->setMinimumSize(side + QSize(1, 1));
+                icon_->setMinimumSize(side);
+            },
+            Qt::QueuedConnection);
     }
+
+    static constexpr int kIconSide = 22;  // points: what Qt and GNOME's trays take as standard
 
     QSystemTrayIcon tray_;
     TemplatePainter painter_;
     X11TrayInk ink_;
     QPointer<QWidget> icon_;  // Qt's icon window, once painted
     QRect placed_;            // where Qt had it then
-    qreal scale_ = 1;         // the scale it is painted at
+    qreal scale_ = 0;         // the scale its side was asked at; 0 before the first paint
     Subscription docksChanged_;
     std::function<void(const StatusItemClick&)> onClick_;
 };
