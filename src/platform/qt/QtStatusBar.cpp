@@ -17,13 +17,15 @@
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
+#include <algorithm>
+#include <array>
+#include <cmath>
 
 #include "platform/qt/QtColorScheme.h"
 #include "platform/qt/QtScreens.h"
 #include "platform/qt/SniStatusItem.h"
 #include "platform/qt/TrayTint.h"
 #include "platform/qt/X11Display.h"
-#include "platform/qt/X11DockWatcher.h"
 #include "platform/qt/X11StackLook.h"
 #include "platform/qt/X11TimeMark.h"
 #include "platform/qt/X11TrayInk.h"
@@ -55,6 +57,31 @@ qreal monitorScaleOf(QWidget* window) {
     for (const PixelMonitor& monitor : space.monitors())
         if (monitor.pixels.contains(centre)) return monitor.ratio;
     return window->devicePixelRatioF();
+}
+
+// Asks the tray holding `window` for `side` pixels square, by the window's size hints, the
+// others kept. Qt asks for the icon's side at the scale the window had when it was made and
+// does not ask again when the window's scale changes; Qt's own minimum size is left alone, since
+// setting it resizes the window, which the tray sizes.
+void askSide(QWidget* window, int side) {
+    xcb_connection_t* c = qtXcbConnection();
+    if (!c || !window) return;
+    const auto w = xcb_window_t(window->winId());
+    constexpr uint32_t count = 18, minSizeFlag = 1 << 4;  // WM_SIZE_HINTS: flags, x, y, w, h, min w, min h...
+    const auto reply = xcbReply(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, w, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 0, count), nullptr));
+    std::array<uint32_t, count> hints{};
+    if (reply && reply->format == 32) {
+        const auto* values = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
+        const auto length = std::min<size_t>(count, size_t(xcb_get_property_value_length(reply.get()) / 4));
+        std::copy(values, values + length, hints.begin());
+    }
+    if ((hints[0] & minSizeFlag) && hints[5] == uint32_t(side) && hints[6] == uint32_t(side)) return;
+    hints[0] |= minSizeFlag;
+    hints[5] = hints[6] = uint32_t(side);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 32, count,
+                        hints.data());
+    xcb_flush(c);
 }
 
 // Paints the current template at the size and pixel ratio of each request, in `tint`; tells
@@ -107,11 +134,6 @@ public:
             if (onClick_ && !clickDismissedPopup()) onClick_(click);
         });
         QObject::connect(&QtColorScheme::shared(), &QtColorScheme::changed, &tray_, [this] { refreshIcon(); });
-        // A tray that moves to another monitor changes its strut, and a monitor can come, go or
-        // change under it: the icon follows the scale where it is.
-        docksChanged_ = X11DockWatcher::shared().onAreasChange([this] { followScale(); });
-        QObject::connect(qGuiApp, &QGuiApplication::screenAdded, &tray_, [this] { followScale(); });
-        QObject::connect(qGuiApp, &QGuiApplication::screenRemoved, &tray_, [this] { followScale(); });
         refreshIcon();
     }
     ~XEmbedStatusItem() override { tray_.hide(); }
@@ -147,32 +169,13 @@ private:
         tray_.show();  // only with a picture: an icon without one would dock empty
     }
 
-    // The scale is asked of the server only for a window new or placed anew: the picture is
-    // painted far more often than that.
+    // Asked of the server only for a window new or placed anew (docked, or moved by its tray, as
+    // when the monitors change under it): the picture is painted far more often.
     void noteIcon(QWidget* icon) {
         if (!icon || (icon == icon_ && icon->geometry() == placed_)) return;
         icon_ = icon;
         placed_ = icon->geometry();
-        takeScale(monitorScaleOf(icon));
-    }
-    void followScale() {
-        if (icon_ && icon_->isVisible()) takeScale(monitorScaleOf(icon_));
-    }
-    // Qt asks the tray for the icon's side in pixels at the scale the window had when it was
-    // made, and does not ask again when the window's scale changes: asked anew at the scale
-    // where it is (a step aside first, or Qt would see nothing to tell), after this paint.
-    void takeScale(qreal scale) {
-        if (scale == scale_) return;
-        scale_ = scale;
-        QMetaObject::invokeMethod(
-            &tray_,
-            [this] {
-                if (!icon_) return;
-                const QSize side = QSize(kIconSide, kIconSide) * (scale_ / icon_->devicePixelRatioF());
-                icon_->setMinimumSize(side + QSize(1, 1));
-                icon_->setMinimumSize(side);
-            },
-            Qt::QueuedConnection);
+        askSide(icon, int(std::lround(kIconSide * monitorScaleOf(icon))));
     }
 
     static constexpr int kIconSide = 22;  // points: what Qt and GNOME's trays take as standard
@@ -182,8 +185,6 @@ private:
     X11TrayInk ink_;
     QPointer<QWidget> icon_;  // Qt's icon window, once painted
     QRect placed_;            // where Qt had it then
-    qreal scale_ = 0;         // the scale its side was asked at; 0 before the first paint
-    Subscription docksChanged_;
     std::function<void(const StatusItemClick&)> onClick_;
 };
 
