@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/qt/X11DockWatcher.h"
+
 namespace platform::qt {
 namespace {
 

@@ -1,5 +1,6 @@
 #include "platform/qt/QtStatusBar.h"
 
+#include <xcb/xcb.h>
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -10,16 +11,22 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintDevice>
+#include <QPointer>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
+#include <algorithm>
+#include <array>
+#include <cmath>
 
 #include "platform/qt/QtColorScheme.h"
 #include "platform/qt/QtScreens.h"
 #include "platform/qt/SniStatusItem.h"
 #include "platform/qt/TrayTint.h"
+#include "platform/qt/X11Display.h"
+#include "platform/qt/X11StackLook.h"
 #include "platform/qt/X11TimeMark.h"
 #include "platform/qt/X11TrayInk.h"
 
@@ -34,6 +41,47 @@ QElapsedTimer& popupDismissal() {
 QRect primaryGeometry() {
     QScreen* primary = QGuiApplication::primaryScreen();
     return primary ? primary->geometry() : QRect();
+}
+
+// The scale of the monitor that holds `window` on the X screen.
+qreal monitorScaleOf(QWidget* window) {
+    xcb_connection_t* c = qtXcbConnection();
+    const PixelSpace space = currentPixelSpace();
+    if (!c || space.monitors().empty()) return window->devicePixelRatioF();
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const auto origin = xcbReply(xcb_translate_coordinates_reply(
+        c, xcb_translate_coordinates(c, xcb_window_t(window->winId()), root, 0, 0), nullptr));
+    if (!origin) return window->devicePixelRatioF();
+    const QSizeF pixels = QSizeF(window->size()) * window->devicePixelRatioF();
+    const Point centre{origin->dst_x + pixels.width() / 2, origin->dst_y + pixels.height() / 2};
+    for (const PixelMonitor& monitor : space.monitors())
+        if (monitor.pixels.contains(centre)) return monitor.ratio;
+    return window->devicePixelRatioF();
+}
+
+// Asks the tray holding `window` for `side` pixels square, by the window's size hints, the
+// others kept. Qt asks for the icon's side at the scale the window had when it was made and
+// does not ask again when the window's scale changes; Qt's own minimum size is left alone, since
+// setting it resizes the window, which the tray sizes.
+void askSide(QWidget* window, int side) {
+    xcb_connection_t* c = qtXcbConnection();
+    if (!c || !window) return;
+    const auto w = xcb_window_t(window->winId());
+    constexpr uint32_t count = 18, minSizeFlag = 1 << 4;  // WM_SIZE_HINTS: flags, x, y, w, h, min w, min h...
+    const auto reply = xcbReply(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, w, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 0, count), nullptr));
+    std::array<uint32_t, count> hints{};
+    if (reply && reply->format == 32) {
+        const auto* values = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
+        const auto length = std::min<size_t>(count, size_t(xcb_get_property_value_length(reply.get()) / 4));
+        std::copy(values, values + length, hints.begin());
+    }
+    if ((hints[0] & minSizeFlag) && hints[5] == uint32_t(side) && hints[6] == uint32_t(side)) return;
+    hints[0] |= minSizeFlag;
+    hints[5] = hints[6] = uint32_t(side);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 32, count,
+                        hints.data());
+    xcb_flush(c);
 }
 
 // Paints the current template at the size and pixel ratio of each request, in `tint`; tells
@@ -113,14 +161,30 @@ public:
 private:
     void refreshIcon() {
         if (!painter_) return;
-        tray_.setIcon(QIcon(new TemplateIconEngine(painter_, ink_.ink().value_or(templateTint()),
-                                                   [this](QWidget* icon) { ink_.painted(icon); })));
+        tray_.setIcon(
+            QIcon(new TemplateIconEngine(painter_, ink_.ink().value_or(templateTint()), [this](QWidget* icon) {
+                ink_.painted(icon);
+                noteIcon(icon);
+            })));
         tray_.show();  // only with a picture: an icon without one would dock empty
     }
+
+    // Asked of the server only for a window new or placed anew (docked, or moved by its tray, as
+    // when the monitors change under it): the picture is painted far more often.
+    void noteIcon(QWidget* icon) {
+        if (!icon || (icon == icon_ && icon->geometry() == placed_)) return;
+        icon_ = icon;
+        placed_ = icon->geometry();
+        askSide(icon, int(std::lround(kIconSide * monitorScaleOf(icon))));
+    }
+
+    static constexpr int kIconSide = 22;  // points: what Qt and GNOME's trays take as standard
 
     QSystemTrayIcon tray_;
     TemplatePainter painter_;
     X11TrayInk ink_;
+    QPointer<QWidget> icon_;  // Qt's icon window, once painted
+    QRect placed_;            // where Qt had it then
     std::function<void(const StatusItemClick&)> onClick_;
 };
 
@@ -356,6 +420,8 @@ QWidget* popoverWidget(Popover& popover) {
     return qt ? &qt->widget() : nullptr;
 }
 
-std::unique_ptr<Popover> QtStatusBar::createPopover() { return std::make_unique<QtPopover>(); }
+std::unique_ptr<Popover> QtStatusBar::createPopover() {
+    return std::make_unique<QtPopover>();
+}
 
 }  // namespace platform::qt

@@ -87,16 +87,6 @@ OwnXcbConnection::~OwnXcbConnection() {
     xcb_disconnect(connection_);
 }
 
-QuietX11Errors::QuietX11Errors(Display* display) : display_(display) {
-    XSync(display_, False);
-    previous_ = reinterpret_cast<void (*)()>(XSetErrorHandler([](Display*, XErrorEvent*) { return 0; }));
-}
-
-QuietX11Errors::~QuietX11Errors() {
-    XSync(display_, False);
-    XSetErrorHandler(reinterpret_cast<XErrorHandler>(previous_));
-}
-
 OwnX11Connection::~OwnX11Connection() {
     XCloseDisplay(display_);
 }

@@ -56,20 +56,6 @@ private:
     x11QuitWatchdog::CuttableConnection cuttable_;
 };
 
-// While it lives, X errors on its display are dropped: other programs' windows may go away while
-// they are read. It waits for the answers before and after, so the errors are its own.
-class QuietX11Errors {
-public:
-    explicit QuietX11Errors(_XDisplay* display);
-    ~QuietX11Errors();
-    QuietX11Errors(const QuietX11Errors&) = delete;
-    QuietX11Errors& operator=(const QuietX11Errors&) = delete;
-
-private:
-    _XDisplay* display_;
-    void (*previous_)();  // Xlib's handler type, kept out of this header
-};
-
 // The socket of Qt's connection to the X server; -1 off X11.
 int qtX11Socket();
 

@@ -6,6 +6,7 @@
 #include <QAbstractEventDispatcher>
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
+#include <QDialog>
 #include <QEventLoop>
 #include <QThread>
 #include <QTimer>
@@ -22,6 +23,7 @@
 #include "platform/Services.h"
 #include "platform/qt/PetPanelWindow.h"
 #include "platform/qt/QtMainLoop.h"
+#include "platform/qt/QtPointer.h"
 #include "platform/qt/QtStatusBar.h"
 #include "platform/qt/X11Display.h"
 
@@ -157,8 +159,8 @@ std::string resizedAfterMovesWhereAFreshPanelIs() {
 // The centre of what the server holds of the window in strong red, on the screen.
 std::optional<QPoint> redOnScreen(const QWidget& w) {
     const Place place = onServer(w);
-    XImage* image = XGetImage(x, Window(w.winId()), 0, 0, unsigned(place.width), unsigned(place.height), AllPlanes,
-                              ZPixmap);
+    XImage* image =
+        XGetImage(x, Window(w.winId()), 0, 0, unsigned(place.width), unsigned(place.height), AllPlanes, ZPixmap);
     if (!image) return std::nullopt;
     int left = place.width, right = -1, top = place.height, bottom = -1;
     for (int py = 0; py < place.height; ++py)
@@ -235,8 +237,8 @@ std::string nothingShowsBeyondTheClipAtAnyFlush() {
     // How far below the edge the lowest red row on the screen lies (0: on or above it).
     auto redBelowEdge = [&] {
         const int top = edgeRow - 4 * k, rows = 24 * k;
-        XImage* image = XGetImage(x, DefaultRootWindow(x), start.x, top, unsigned(start.width), unsigned(rows),
-                                  AllPlanes, ZPixmap);
+        XImage* image =
+            XGetImage(x, DefaultRootWindow(x), start.x, top, unsigned(start.width), unsigned(rows), AllPlanes, ZPixmap);
         if (!image) return -1;
         int lowest = -1;
         for (int py = 0; py < rows; ++py)
@@ -248,12 +250,12 @@ std::string nothingShowsBeyondTheClipAtAnyFlush() {
         return lowest < 0 ? -1 : lowest - edgeRow + 1;
     };
     int worst = 0, looks = 0;
-    const auto watch = QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
-                                        [&] {
-                                            XSync(platform::qt::qtX11Display(), False);
-                                            worst = std::max(worst, redBelowEdge());
-                                            ++looks;
-                                        });
+    const auto watch =
+        QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, [&] {
+            XSync(platform::qt::qtX11Display(), False);
+            worst = std::max(worst, redBelowEdge());
+            ++looks;
+        });
     const struct {
         const char* what;
         double y;
@@ -310,6 +312,38 @@ std::string raisedOverANewWindow() {
     window.show();
     if (!waitFor([&] { return window.windowHandle()->isExposed(); })) return "the window never showed";
     if (!waitFor([&] { return above(panel, window); })) return "the panel stays under the new window";
+    return {};
+}
+
+// Our dialog in front stays over the pets: the look at the stack its coming up makes leaves
+// the panels under it.
+std::string keptUnderOurDialogInFront() {
+    PetPanelWindow panel({400, 400, 52, 52});
+    if (!shown(panel)) return "the panel never showed";
+    QDialog dialog;
+    dialog.resize(300, 200);
+    dialog.show();
+    dialog.activateWindow();
+    if (!waitFor([&] { return dialog.isActiveWindow() && dialog.windowHandle()->isExposed(); }))
+        return "the dialog never took the focus";
+    turns(1000);
+    if (above(panel, dialog)) return "the panel covers our dialog";
+    return {};
+}
+
+// The pointer as the pets read it: where the X server has it, in y-up points.
+std::string pointerReadWhereTheServerHasIt() {
+    platform::qt::QtPointer pointer;
+    const int height = DisplayHeight(x, DefaultScreen(x));
+    for (const auto& [px, py] : {std::pair{123, 456}, std::pair{700, 80}}) {
+        XWarpPointer(x, 0, DefaultRootWindow(x), 0, 0, 0, 0, px, py);
+        XSync(x, False);
+        QThread::msleep(20);  // past the asks that share one look
+        const platform::Point at = pointer.location();
+        if (at.x != px || at.y != height - py)
+            return "the pointer at pixel " + std::to_string(px) + "," + std::to_string(py) + " read as " +
+                   std::to_string(at.x) + "," + std::to_string(at.y);
+    }
     return {};
 }
 
@@ -478,6 +512,8 @@ int main(int argc, char** argv) {
         {"hops", hopsShiftTheDrawingInsideTheWindow},
         {"edge", nothingShowsBeyondTheClipAtAnyFlush},
         {"stacking", raisedOverANewWindow},
+        {"own-dialog", keptUnderOurDialogInFront},
+        {"pointer", pointerReadWhereTheServerHasIt},
         {"tray-panel", trayPanelStaysOpenAsTheProgramLosesTheFocus},
         {"input-before-panel", trayPanelOutlivesInputMadeBeforeItOpened},
         {"no-window-manager", raisedWithoutAWindowManager},
