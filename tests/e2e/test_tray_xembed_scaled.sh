@@ -11,15 +11,17 @@ source "$(dirname "$0")/lib.sh"
 program=$(e2e_program_argument "$@")
 
 # lay_out <scale of the monitor at the origin>: the other one, at the other scale, on its right.
+# The second layout's monitors have names of their own: the toolkit can miss a monitor taken
+# away and put back at once under its old name, and keep it where it was.
 lay_out() {
-  xrandr --delmonitor SMALL >/dev/null 2>&1 || true
-  xrandr --delmonitor BIG >/dev/null 2>&1 || true
   if (($1 == 1)); then
     xrandr --setmonitor SMALL 1440/300x900/190+0+0 screen >/dev/null
     xrandr --setmonitor BIG 2880/600x1800/375+1440+0 none >/dev/null
   else
-    xrandr --setmonitor BIG 2880/600x1800/375+0+0 screen >/dev/null
-    xrandr --setmonitor SMALL 1440/300x900/190+2880+0 none >/dev/null
+    xrandr --delmonitor SMALL >/dev/null
+    xrandr --delmonitor BIG >/dev/null
+    xrandr --setmonitor BIG2 2880/600x1800/375+0+0 screen >/dev/null
+    xrandr --setmonitor SMALL2 1440/300x900/190+2880+0 none >/dev/null
   fi
 }
 
@@ -37,7 +39,7 @@ icon_is() {
 
 E2E_TRAY=none E2E_SCREEN_SIZE=4320x1800 e2e_setup
 lay_out 1
-export QT_SCREEN_SCALE_FACTORS="SMALL=1;BIG=2"
+export QT_SCREEN_SCALE_FACTORS="SMALL=1;BIG=2;SMALL2=1;BIG2=2"
 trayer --edge top --align right --widthtype request --height 48 --transparent false --monitor 1 \
   >"$E2E_WORK/trayer.log" 2>&1 &
 e2e_track $!

@@ -134,6 +134,7 @@ public:
             if (onClick_ && !clickDismissedPopup()) onClick_(click);
         });
         QObject::connect(&QtColorScheme::shared(), &QtColorScheme::changed, &tray_, [this] { refreshIcon(); });
+        followMonitors();
         refreshIcon();
     }
     ~XEmbedStatusItem() override { tray_.hide(); }
@@ -175,7 +176,26 @@ private:
         if (!icon || (icon == icon_ && icon->geometry() == placed_)) return;
         icon_ = icon;
         placed_ = icon->geometry();
-        askSide(icon, int(std::lround(kIconSide * monitorScaleOf(icon))));
+        askSideAtItsMonitor();
+    }
+
+    void askSideAtItsMonitor() {
+        if (icon_) askSide(icon_, int(std::lround(kIconSide * monitorScaleOf(icon_))));
+    }
+
+    // The monitors can change under a tray that stays where it is on the X screen, and its icon
+    // may be painted anew before the toolkit has the new monitors: it asks again once they are in.
+    void followMonitors() {
+        const auto changed = [this] { QTimer::singleShot(0, &tray_, [this] { askSideAtItsMonitor(); }); };
+        const auto watch = [this, changed](QScreen* screen) {
+            QObject::connect(screen, &QScreen::geometryChanged, &tray_, changed);
+        };
+        for (QScreen* screen : QGuiApplication::screens()) watch(screen);
+        QObject::connect(qGuiApp, &QGuiApplication::screenAdded, &tray_, [watch, changed](QScreen* screen) {
+            watch(screen);
+            changed();
+        });
+        QObject::connect(qGuiApp, &QGuiApplication::screenRemoved, &tray_, changed);
     }
 
     static constexpr int kIconSide = 22;  // points: what Qt and GNOME's trays take as standard
