@@ -139,6 +139,10 @@ Rect globalFromToolkit(const Rect& points, const Rect& primary) {
     return {points.minX() - primary.minX(), primary.maxY() - points.maxY(), points.width(), points.height()};
 }
 
+Rect toolkitFromGlobal(const Rect& global, const Rect& primary) {
+    return {global.minX() + primary.minX(), primary.maxY() - global.maxY(), global.width(), global.height()};
+}
+
 size_t PixelSpace::windowMonitor(const Rect& points, size_t current) const {
     const Point middle = middlePixel(points);
     for (size_t i = 0; i < monitors_.size(); ++i)

@@ -82,7 +82,8 @@ private:
 };
 
 // A rectangle of the toolkit's global space (top-left, y down) in the program's global y-up
-// points, given the primary monitor's rectangle there.
+// points, given the primary monitor's rectangle there, and back.
 Rect globalFromToolkit(const Rect& points, const Rect& primary);
+Rect toolkitFromGlobal(const Rect& global, const Rect& primary);
 
 }  // namespace platform

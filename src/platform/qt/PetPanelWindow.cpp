@@ -172,11 +172,6 @@ PetPanelWindow::~PetPanelWindow() {
     if (root_) root_->setChangeHandler({});
 }
 
-QRect PetPanelWindow::primaryGeometry() {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry() : QRect();
-}
-
 void PetPanelWindow::setFrame(const Rect& frame) {
     const int margin = int(drawingMargin);
     QSize size(std::max(1, int(std::ceil(frame.width()))) + 2 * margin,
@@ -208,10 +203,9 @@ void PetPanelWindow::setFrameOrigin(Point origin) {
 }
 
 QPoint PetPanelWindow::windowOrigin(QSize size) const {
-    // The design's global space is y up from the primary screen's bottom-left corner.
-    QRect primary = primaryGeometry();
-    return {int(std::lround(primary.x() + frame_.minX() - drawingMargin)),
-            int(std::lround(primary.y() + primary.height() - frame_.minY() - size.height() + drawingMargin))};
+    return toQtGeometry({frame_.minX() - drawingMargin, frame_.minY() - drawingMargin, double(size.width()),
+                         double(size.height())})
+        .topLeft();
 }
 
 void PetPanelWindow::placeWindow() {
@@ -395,8 +389,7 @@ void PetPanelWindow::setMouseHandlers(std::function<bool(Point)> hitTest,
     hitTest_ = std::move(hitTest);
     onEvent_ = std::move(onEvent);
     shapeHitTest_ = nullptr;
-    if (hitTest_)
-        shapeHitTest_ = [this](Point p) { return hitTest_({p.x - offset_.x(), p.y - offset_.y()}); };
+    if (hitTest_) shapeHitTest_ = [this](Point p) { return hitTest_({p.x - offset_.x(), p.y - offset_.y()}); };
     shape_.forgetHitMask();
     updateShape(true);
 }

@@ -94,7 +94,6 @@ private:
     // Where the window's top-left corner goes for the frame, in Qt's global coordinates (y down).
     QPoint windowOrigin(QSize size) const;
     // The primary screen in X11 coordinates: the origin of the design's global space.
-    static QRect primaryGeometry();
     Point toPanel(QPointF widgetPoint) const;
     // Where the tree's origin lies in the window, in points, y up.
     QPointF contentOrigin() const { return {drawingMargin + offset_.x(), drawingMargin + offset_.y()}; }

@@ -6,6 +6,7 @@
 
 #include "platform/desktop/PanelPress.h"
 #include "platform/qt/PetPanelWindow.h"
+#include "platform/qt/QtScreens.h"
 
 namespace platform::qt {
 
@@ -15,11 +16,7 @@ Point PetPanelWindow::toPanel(QPointF p) const {
 }
 
 void PetPanelWindow::deliver(PanelMouseEvent::Type type, QMouseEvent* e) {
-    QRect primary = primaryGeometry();
-    QPointF g = e->globalPosition();
-    PanelMouseEvent event{type,
-                          toPanel(e->position()),
-                          {g.x() - primary.x(), primary.y() + primary.height() - g.y()},
+    PanelMouseEvent event{type, toPanel(e->position()), fromQtPoint(e->globalPosition()),
                           double(e->timestamp()) / 1000.0};
     if (onEvent_) onEvent_(event);
 }

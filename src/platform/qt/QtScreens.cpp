@@ -71,12 +71,28 @@ std::vector<QRect> availableAreas(const QList<QScreen*>& screens, const std::opt
     return out;
 }
 
+Rect fromQRect(const QRect& r) {
+    return {double(r.x()), double(r.y()), double(r.width()), double(r.height())};
+}
+
 }  // namespace
 
 Rect fromQtGeometry(const QRect& r, const QRect& primary) {
-    return globalFromToolkit(
-        {double(r.x()), double(r.y()), double(r.width()), double(r.height())},
-        {double(primary.x()), double(primary.y()), double(primary.width()), double(primary.height())});
+    return globalFromToolkit(fromQRect(r), fromQRect(primary));
+}
+
+QRect primaryGeometry() {
+    QScreen* primary = guiApplication() ? QGuiApplication::primaryScreen() : nullptr;
+    return primary ? primary->geometry() : QRect();
+}
+
+Point fromQtPoint(QPointF p) {
+    return globalFromToolkit({p.x(), p.y(), 0, 0}, fromQRect(primaryGeometry())).origin;
+}
+
+QRect toQtGeometry(const Rect& r) {
+    const Rect q = toolkitFromGlobal(r, fromQRect(primaryGeometry()));
+    return QRect(qRound(q.minX()), qRound(q.minY()), qRound(q.width()), qRound(q.height()));
 }
 
 uint32_t displayIDForOutputName(const QString& name) {

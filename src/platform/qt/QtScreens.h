@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointF>
 #include <QRect>
 #include <QString>
 #include <vector>
@@ -16,6 +17,12 @@ namespace platform::qt {
 // A rectangle of Qt's virtual desktop (top-left origin, y down) in global y-up points, given
 // the primary screen's Qt geometry.
 Rect fromQtGeometry(const QRect& rect, const QRect& primaryGeometry);
+// The primary screen's Qt geometry; empty without a display.
+QRect primaryGeometry();
+// Qt global coordinates (top-left, y down) to global y-up points, and back, by the primary
+// screen as it is now.
+Point fromQtPoint(QPointF p);
+QRect toQtGeometry(const Rect& r);
 // A display number that stays the same for an output name across runs and plugging; never 0.
 uint32_t displayIDForOutputName(const QString& name);
 // eDP, LVDS and DSI outputs are a laptop's or tablet's own panel.

@@ -38,11 +38,6 @@ QElapsedTimer& popupDismissal() {
     return timer;
 }
 
-QRect primaryGeometry() {
-    QScreen* primary = QGuiApplication::primaryScreen();
-    return primary ? primary->geometry() : QRect();
-}
-
 // The scale of the monitor that holds `window` on the X screen.
 qreal monitorScaleOf(QWidget* window) {
     xcb_connection_t* c = qtXcbConnection();
@@ -415,17 +410,6 @@ QImage renderTemplate(const QtStatusItem::TemplatePainter& painter, QSize pixels
     p.end();
     image.setDevicePixelRatio(dpr);
     return image;
-}
-
-Point fromQtPoint(QPointF p) {
-    const QRect g = primaryGeometry();
-    return {p.x() - g.x(), g.y() + g.height() - p.y()};
-}
-
-QRect toQtGeometry(const Rect& r) {
-    const QRect g = primaryGeometry();
-    return QRect(qRound(r.minX() + g.x()), qRound(g.y() + g.height() - r.maxY()), qRound(r.width()),
-                 qRound(r.height()));
 }
 
 std::unique_ptr<StatusItem> QtStatusBar::createStatusItem() {

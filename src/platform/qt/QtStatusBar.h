@@ -27,9 +27,6 @@ QColor templateTint();
 // A template painted into an image of `pixels` and coloured with `tint`.
 QImage renderTemplate(const QtStatusItem::TemplatePainter& painter, QSize pixels, qreal devicePixelRatio,
                       const QColor& tint);
-// Qt global coordinates (top-left, y down) to global y-up points, and back.
-Point fromQtPoint(QPointF p);
-QRect toQtGeometry(const Rect& r);
 
 // The popup window of a popover made by QtStatusBar, for the content shown in it; nothing for
 // any other popover.

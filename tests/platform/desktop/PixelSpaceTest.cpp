@@ -107,6 +107,24 @@ TEST(PixelSpace, globalPointsCountUpFromThePrimarysBottomLeft) {
     for (const auto& c : cases) expectNear(c.space.toGlobal(c.pixel), c.global, c.what);
 }
 
+// Windows are placed in the toolkit's space from the program's global rectangles: the flip must
+// come back to where it started, a rectangle's far edge and not its corner taken across.
+TEST(PixelSpace, aToolkitRectangleFlipsToGlobalPointsAndBack) {
+    const struct {
+        const char* what;
+        Rect primary, toolkit, global;
+    } cases[] = {
+        {"a primary at the origin", {0, 0, 960, 600}, {10, 20, 100, 50}, {10, 530, 100, 50}},
+        {"a window left of and below a primary away from the origin", {1920, 1080, 2560, 1440},
+         {100, 2600, 50, 40}, {-1820, -120, 50, 40}},
+    };
+    for (const auto& c : cases) {
+        const Rect global = platform::globalFromToolkit(c.toolkit, c.primary);
+        EXPECT_EQ(global, c.global) << c.what;
+        EXPECT_EQ(platform::toolkitFromGlobal(global, c.primary), c.toolkit) << c.what;
+    }
+}
+
 // A pet crossing from one monitor to another at another scale passes through room among the
 // points that no monitor shows: its window waits at its own monitor's edge meanwhile.
 TEST(PixelSpace, aWindowBetweenMonitorsWaitsAtItsOwnMonitorsEdge) {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+#include "platform/qt/QtScreens.h"
 #include "platform/qt/SniStatusItem.h"
 
 using platform::Point;
