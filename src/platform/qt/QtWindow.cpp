@@ -1,5 +1,6 @@
 #include "platform/qt/QtWindow.h"
 
+#include <malloc.h>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QGuiApplication>
@@ -11,7 +12,6 @@
 #include <QWidget>
 #include <QWindow>
 #include <cmath>
-#include <malloc.h>
 
 #include "platform/qt/QtScreens.h"
 #include "platform/qt/X11Display.h"
@@ -41,21 +41,28 @@ public:
           content_(new QWidget),
           contentSize_(contentSize) {
         // The content keeps its size; a window that must be smaller than it scrolls it.
-        auto* scroll = new QScrollArea;
-        scroll->setFrameShape(QFrame::NoFrame);
+        scroll_ = new QScrollArea;
+        scroll_->setFrameShape(QFrame::NoFrame);
         // Tab walks the content as before; a control it reaches is scrolled into view.
-        scroll->setFocusPolicy(Qt::NoFocus);
-        scroll->setWidget(content_);
+        scroll_->setFocusPolicy(Qt::NoFocus);
+        scroll_->setWidget(content_);
         content_->setFixedSize(contentSize);
         auto* layout = new QVBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(scroll);
+        layout->addWidget(scroll_);
         setSize(contentSize);
     }
 
     std::function<void()> onClosed;
     QWidget* content() const { return content_; }
     QSize contentSize() const { return contentSize_; }
+
+    void letContentFollowHeight() {
+        // Resized by the scroll area: to the window's height, never below the layout's minimum.
+        content_->setMinimumHeight(0);
+        scroll_->setWidgetResizable(true);
+        followsHeight_ = true;
+    }
 
     // Sizes the window for `screen`: the content's size, but no larger than the screen's work
     // area, title bar and borders included. Off X (the offscreen platform of the tests and the
@@ -102,7 +109,8 @@ private:
         // A scroll bar takes its width from the other side: the window grows by it where it can.
         const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
         QSize size = contentSize_;
-        if (size.height() > room.height()) size.rwidth() += bar;
+        const int scrolledHeight = followsHeight_ ? content_->minimumSizeHint().height() : size.height();
+        if (scrolledHeight > room.height()) size.rwidth() += bar;
         if (size.width() > room.width()) size.rheight() += bar;
         return size.boundedTo(room).expandedTo(QSize(1, 1));
     }
@@ -114,7 +122,9 @@ private:
     }
 
     QWidget* content_;
+    QScrollArea* scroll_;
     QSize contentSize_;
+    bool followsHeight_ = false;
 };
 
 QtWindow::QtWindow(const std::string& title, Size contentSize)
@@ -189,6 +199,10 @@ bool QtWindow::isVisible() const {
 
 void QtWindow::setOnClosed(std::function<void()> handler) {
     if (widget_) widget_->onClosed = std::move(handler);
+}
+
+void QtWindow::letContentFollowHeight() {
+    if (widget_) widget_->letContentFollowHeight();
 }
 
 QWidget* QtWindow::contentWidget() const {

@@ -28,6 +28,10 @@ public:
 
     // Where the window's content goes.
     QWidget* contentWidget() const;
+    // For content that scrolls itself: a window shorter than the content gives it the window's
+    // height, down to the minimum its layout needs, and scrolls it only below that, so that no
+    // two scroll bars stand side by side.
+    void letContentFollowHeight();
 
 private:
     class Widget;

@@ -56,8 +56,8 @@ protected:
             p.fillPath(path, fill);
         }
         const QColor ink = palette().color(QPalette::WindowText);
-        const QPixmap icon = platform::qt::symbolPixmap(symbol(section_), 16, isChecked() ? accentColor() : ink,
-                                                        devicePixelRatioF());
+        const QPixmap icon =
+            platform::qt::symbolPixmap(symbol(section_), 16, isChecked() ? accentColor() : ink, devicePixelRatioF());
         if (!icon.isNull()) p.drawPixmap(QPointF(10 + 1, (height() - 16) / 2.0), icon);
         p.setFont(fontFor(TextStyle::subheadline, isChecked() ? QFont::DemiBold : QFont::Normal));
         p.setPen(ink);
@@ -155,7 +155,8 @@ QWidget* SettingsView::sidebar() {
     auto* group = new QButtonGroup(bar);
     for (auto section : model::allCases<SettingsSection>) {
         auto* button = new SidebarRow(section);
-        button->setObjectName(QString::fromUtf8(model::rawValue(section).data(), static_cast<int>(model::rawValue(section).size())));
+        button->setObjectName(
+            QString::fromUtf8(model::rawValue(section).data(), static_cast<int>(model::rawValue(section).size())));
         button->setChecked(section == selection_);
         group->addButton(button);
         QObject::connect(button, &QAbstractButton::clicked, this, [this, section] { select(section); });
@@ -192,14 +193,16 @@ QWidget* SettingsView::sidebar() {
 
 void SettingsView::select(SettingsSection section) {
     selection_ = section;
-    for (auto* button : pageButtons()) button->setChecked(button->objectName().toStdString() == model::rawValue(section));
+    for (auto* button : pageButtons())
+        button->setChecked(button->objectName().toStdString() == model::rawValue(section));
     showPage();
 }
 
 QList<QAbstractButton*> SettingsView::pageButtons() const {
     QList<QAbstractButton*> buttons;
     for (auto section : model::allCases<SettingsSection>)
-        if (auto* b = content_->findChild<QAbstractButton*>(QString::fromUtf8(model::rawValue(section).data()))) buttons << b;
+        if (auto* b = content_->findChild<QAbstractButton*>(QString::fromUtf8(model::rawValue(section).data())))
+            buttons << b;
     return buttons;
 }
 
@@ -272,6 +275,7 @@ QWidget* makePage(SettingsSection section, model::AppModel& model, const Setting
 SettingsWindow::SettingsWindow(model::AppModel& model, SettingsActions actions, SettingsSection selection)
     : HostedWindow(L10n::t("设置"), kWindowSize), view_(new SettingsView(model, std::move(actions), selection)) {
     host(view_);
+    letViewFollowHeight();
     titleSubscription_ = model.appLanguage.subscribe([this](auto) { setTitle(L10n::t("设置")); }, false);
 }
 
