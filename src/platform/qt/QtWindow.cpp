@@ -5,12 +5,14 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QPixmapCache>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QScrollArea>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <QWindow>
+#include <algorithm>
 #include <cmath>
 
 #include "platform/qt/QtScreens.h"
@@ -41,15 +43,15 @@ public:
           content_(new QWidget),
           contentSize_(contentSize) {
         // The content keeps its size; a window that must be smaller than it scrolls it.
-        scroll_ = new QScrollArea;
-        scroll_->setFrameShape(QFrame::NoFrame);
+        auto* scroll = new QScrollArea;
+        scroll->setFrameShape(QFrame::NoFrame);
         // Tab walks the content as before; a control it reaches is scrolled into view.
-        scroll_->setFocusPolicy(Qt::NoFocus);
-        scroll_->setWidget(content_);
+        scroll->setFocusPolicy(Qt::NoFocus);
+        scroll->setWidget(content_);
         content_->setFixedSize(contentSize);
         auto* layout = new QVBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(scroll_);
+        layout->addWidget(scroll);
         setSize(contentSize);
     }
 
@@ -58,10 +60,10 @@ public:
     QSize contentSize() const { return contentSize_; }
 
     void letContentFollowHeight() {
-        // Resized by the scroll area: to the window's height, never below the layout's minimum.
-        content_->setMinimumHeight(0);
-        scroll_->setWidgetResizable(true);
         followsHeight_ = true;
+        // Its layout's minimum changes with what it shows.
+        content_->installEventFilter(this);
+        fitContentHeight();
     }
 
     // Sizes the window for `screen`: the content's size, but no larger than the screen's work
@@ -100,7 +102,28 @@ protected:
         return QWidget::nativeEvent(type, message, result);
     }
 
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        // Once the content has answered the new size: it may need less, or more, at that height.
+        if (followsHeight_) QMetaObject::invokeMethod(this, &Widget::fitContentHeight, Qt::QueuedConnection);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == content_ && event->type() == QEvent::LayoutRequest) fitContentHeight();
+        return QWidget::eventFilter(watched, event);
+    }
+
 private:
+    // The window's height, less a horizontal scroll bar, but never below the least the content's
+    // layout needs (its plain minimum: a height for the width would be its whole preferred height).
+    void fitContentHeight() {
+        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        const int least = content_->minimumSizeHint().height();
+        const bool vertical = least > height();
+        const bool horizontal = contentSize_.width() > width() - (vertical ? bar : 0);
+        content_->setFixedHeight(std::max(least, height() - (horizontal ? bar : 0)));
+    }
+
     void refit() {
         if (isVisible()) fitTo(screen());
     }
@@ -122,7 +145,6 @@ private:
     }
 
     QWidget* content_;
-    QScrollArea* scroll_;
     QSize contentSize_;
     bool followsHeight_ = false;
 };

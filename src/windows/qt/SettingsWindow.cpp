@@ -227,16 +227,72 @@ void SettingsView::showPage() {
         holderLayout->setContentsMargins(32, 22, 32, 0);
         holderLayout->setStretch(0, 1), holderLayout->setStretch(1, 0);
         layout->addWidget(holder);
+        pageHolder_ = nullptr;
+        pageScroll_ = nullptr;
+        placePage();
         return;
     }
     holderLayout->setContentsMargins(32, 28, 32, 28);
-    auto* scroll = new QScrollArea;
-    scroll->setObjectName("pageScroll");
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setWidget(holder);
-    layout->addWidget(scroll);
+    pageHolder_ = holder;
+    pageScroll_ = nullptr;
+    placePage();
+}
+
+void SettingsView::placePage() {
+    if (auto* own = page_ ? page_->findChild<QScrollArea*>("actionsScroll") : nullptr; own && own->widget()) {
+        own->setVerticalScrollBarPolicy(pageWhole_ ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
+        own->setMinimumHeight(pageWhole_ ? own->widget()->sizeHint().height() : 0);
+    }
+    if (!pageHolder_) return;
+    auto* layout = detail_->layout();
+    const bool scrolled = pageScroll_ && pageScroll_->widget() == pageHolder_;
+    if (scrolled != pageWhole_ && (scrolled || layout->indexOf(pageHolder_) >= 0)) return;
+    if (pageScroll_) {
+        pageScroll_->takeWidget();
+        layout->removeWidget(pageScroll_);
+        pageScroll_->deleteLater();
+    }
+    if (pageWhole_) {
+        layout->addWidget(pageHolder_);
+        pageHolder_->show();
+        return;
+    }
+    layout->removeWidget(pageHolder_);
+    pageScroll_ = new QScrollArea;
+    pageScroll_->setObjectName("pageScroll");
+    pageScroll_->setFrameShape(QFrame::NoFrame);
+    pageScroll_->setWidgetResizable(true);
+    pageScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    pageScroll_->setWidget(pageHolder_);
+    layout->addWidget(pageScroll_);
+}
+
+QAbstractScrollArea* SettingsView::windowScroll() const {
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget())
+        if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) return area;
+    return nullptr;
+}
+
+void SettingsView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (auto* area = windowScroll()) {
+        // Installed once: a filter installed again moves to the front and still runs once.
+        area->viewport()->installEventFilter(this);
+        eventFilter(area->viewport(), event);
+    }
+}
+
+bool SettingsView::eventFilter(QObject* watched, QEvent* event) {
+    auto* area = windowScroll();
+    if (area && watched == area->viewport() && (event->type() == QEvent::Resize || event->type() == QEvent::Show)) {
+        auto* bar = content_ ? content_->findChild<QWidget*>("sidebar") : nullptr;
+        const bool whole = bar && area->viewport()->height() < bar->minimumSizeHint().height();
+        if (whole != pageWhole_) {
+            pageWhole_ = whole;
+            placePage();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QWidget* makePage(SettingsSection section, model::AppModel& model, const SettingsActions& actions) {
