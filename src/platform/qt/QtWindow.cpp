@@ -115,10 +115,12 @@ protected:
 
 private:
     // The window's height, less a horizontal scroll bar, but never below the least the content's
-    // layout needs (its plain minimum: a height for the width would be its whole preferred height).
+    // layout needs at its width (the scroll area's own resizing would hold it to its preferred height).
     void fitContentHeight() {
         const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-        const int least = content_->minimumSizeHint().height();
+        int least = content_->minimumSizeHint().height();
+        if (const auto* layout = content_->layout(); layout && layout->hasHeightForWidth())
+            least = std::max(least, layout->totalMinimumHeightForWidth(contentSize_.width()));
         const bool vertical = least > height();
         const bool horizontal = contentSize_.width() > width() - (vertical ? bar : 0);
         content_->setFixedHeight(std::max(least, height() - (horizontal ? bar : 0)));
