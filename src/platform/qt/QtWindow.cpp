@@ -63,7 +63,7 @@ public:
         followsHeight_ = true;
         // Its layout's minimum changes with what it shows.
         content_->installEventFilter(this);
-        fitContentHeight();
+        fitContent();
     }
 
     // Sizes the window for `screen`: the content's size, but no larger than the screen's work
@@ -105,25 +105,34 @@ protected:
     void resizeEvent(QResizeEvent* event) override {
         QWidget::resizeEvent(event);
         // Once the content has answered the new size: it may need less, or more, at that height.
-        if (followsHeight_) QMetaObject::invokeMethod(this, &Widget::fitContentHeight, Qt::QueuedConnection);
+        if (followsHeight_) QMetaObject::invokeMethod(this, &Widget::fitContent, Qt::QueuedConnection);
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == content_ && event->type() == QEvent::LayoutRequest) fitContentHeight();
+        if (watched == content_ && event->type() == QEvent::LayoutRequest) fitContent();
         return QWidget::eventFilter(watched, event);
     }
 
 private:
-    // The window's height, less a horizontal scroll bar, but never below the least the content's
-    // layout needs at its width (the scroll area's own resizing would hold it to its preferred height).
-    void fitContentHeight() {
-        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    // The least height the content's layout needs at its width (the scroll area's own resizing
+    // would hold it to its preferred height instead).
+    int leastContentHeight() const {
         int least = content_->minimumSizeHint().height();
         if (const auto* layout = content_->layout(); layout && layout->hasHeightForWidth())
             least = std::max(least, layout->totalMinimumHeightForWidth(contentSize_.width()));
-        const bool vertical = least > height();
+        return least;
+    }
+
+    // The window's size less its scroll bars, but never below the content's width, nor the least
+    // height it needs. Wider than that where the window kept room for a bar it does not show.
+    void fitContent() {
+        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        const int least = leastContentHeight();
+        bool vertical = least > height();
         const bool horizontal = contentSize_.width() > width() - (vertical ? bar : 0);
-        content_->setFixedHeight(std::max(least, height() - (horizontal ? bar : 0)));
+        vertical = vertical || least > height() - (horizontal ? bar : 0);
+        content_->setFixedSize(std::max(contentSize_.width(), width() - (vertical ? bar : 0)),
+                               std::max(least, height() - (horizontal ? bar : 0)));
     }
 
     void refit() {
@@ -134,8 +143,7 @@ private:
         // A scroll bar takes its width from the other side: the window grows by it where it can.
         const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
         QSize size = contentSize_;
-        const int scrolledHeight = followsHeight_ ? content_->minimumSizeHint().height() : size.height();
-        if (scrolledHeight > room.height()) size.rwidth() += bar;
+        if (size.height() > room.height()) size.rwidth() += bar;
         if (size.width() > room.width()) size.rheight() += bar;
         return size.boundedTo(room).expandedTo(QSize(1, 1));
     }
