@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPixmapCache>
 #include <QPointer>
@@ -185,6 +186,10 @@ TEST_F(SettingsWindowTest, aWindowShorterThanItsPagesShowsOneVerticalScrollBar) 
         for (auto* bar : top->findChildren<QScrollBar*>())
             if (bar->orientation() == Qt::Vertical && bar->isVisible() && bar->maximum() > 0) ++bars;
         EXPECT_EQ(bars, 1);
+        if (auto* holder = window.view()->findChild<QWidget*>("pageHolder"); holder && holder->layout()) {
+            EXPECT_GE(holder->height(), holder->layout()->totalMinimumHeightForWidth(holder->width()))
+                << "wrapped texts are cut short";
+        }
     }
 }
 
