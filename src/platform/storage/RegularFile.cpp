@@ -120,6 +120,10 @@ Reason FileRead::reasonNotRead(Outcome outcome, int error) {
     return {};
 }
 
+std::string FileRead::whyNotRead(Outcome outcome, int error) {
+    return reasonNotRead(outcome, error).english();
+}
+
 FileRead readRegularFile(const fs::path& file, uint64_t limit, OversizedFile oversized, Links links) {
     const Opened opened = openRegular(file, links);
     FileRead r;

@@ -24,7 +24,7 @@ struct FileRead {
     bool ok() const { return outcome == Outcome::read; }
     // Why the file is not read, to follow its name in a sentence: "is a folder, not a file".
     std::string why() const { return whyNotRead(outcome, error); }
-    static std::string whyNotRead(Outcome outcome, int error) { return reasonNotRead(outcome, error).english(); }
+    static std::string whyNotRead(Outcome outcome, int error);
     // The same, for any language; empty for a file read or missing.
     static Reason reasonNotRead(Outcome outcome, int error);
 };
