@@ -11,9 +11,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/storage/RegularFile.h"
-#include "platform/program/ResourceBundle.h"
 #include "platform/Services.h"
+#include "platform/program/ResourceBundle.h"
+#include "platform/storage/RegularFile.h"
 
 namespace model {
 namespace fs = std::filesystem;
@@ -129,6 +129,13 @@ std::vector<std::string> splitTag(std::string_view tag) {
         start = end + 1;
     }
     return parts;
+}
+
+// "zh_TW.UTF-8@euro" as the tag "zh-TW".
+std::string languageTag(std::string_view preference) {
+    std::string tag(preference.substr(0, preference.find_first_of(".@")));
+    std::replace(tag.begin(), tag.end(), '_', '-');
+    return tag;
 }
 
 std::string_view unitWord(L10n::ProgressUnit unit, bool chinese, bool singular) {
@@ -355,8 +362,7 @@ std::vector<std::string> L10n::preferredLanguages() {
 
 std::optional<std::string> L10n::matchLocalization(std::string_view preference,
                                                    const std::vector<std::string>& available) {
-    std::string tag(preference.substr(0, preference.find_first_of(".@")));
-    std::replace(tag.begin(), tag.end(), '_', '-');
+    const std::string tag = languageTag(preference);
     if (tag.empty() || tag == "C" || tag == "POSIX") return std::nullopt;
     if (auto exact = findIgnoringCase(available, tag)) return exact;
 
@@ -386,8 +392,12 @@ std::optional<std::string> L10n::matchLocalization(std::string_view preference,
 }
 
 std::string L10n::systemLanguage(const std::vector<std::string>& available) {
-    for (const auto& preference : preferredLanguages())
+    for (const auto& preference : preferredLanguages()) {
         if (auto match = matchLocalization(preference, available)) return *match;
+        // A script the bundle lacks is still the reader's choice: a vaguer "zh" after it, as
+        // desktops add, must not hand a Traditional reader the simplified table.
+        if (equalsIgnoringCase(splitTag(languageTag(preference)).front(), "zh")) break;
+    }
     return "en";
 }
 

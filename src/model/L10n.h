@@ -68,7 +68,8 @@ public:
     static std::string format(std::string_view format, const std::vector<FormatArg>& args);
 
     // The system rule: the first of the desktop's preferred languages that one of the
-    // `available` localisations serves, else "en".
+    // `available` localisations serves, else "en". The first Chinese preference decides for
+    // Chinese: one the bundle does not serve (Traditional) gives "en", whatever follows it.
     static std::string systemLanguage(const std::vector<std::string>& available);
     // LANGUAGE (a colon list), then LC_ALL, LC_MESSAGES and LANG, as the desktop sets them.
     static std::vector<std::string> preferredLanguages();

@@ -15,4 +15,8 @@ platform::Alert localizedAlert(std::string messageText, std::string informativeT
 // it in the interface's language as a sentence of its own.
 platform::Alert startFailureAlert(const platform::Reason& why);
 
+// What the user reads in place of a part of the program that could not be loaded: `shownPart`
+// its name as shown ("设置窗口"), `why` the reason, which follows the file's name in English.
+std::string notLoadedText(const std::string& shownPart, const platform::Reason& why);
+
 }  // namespace model

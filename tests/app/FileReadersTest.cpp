@@ -14,11 +14,11 @@
 #include "app/LaunchAtLoginManager.h"
 #include "model/L10n.h"
 #include "model/UpdateTypes.h"
-#include "platform/storage/AppendJournal.h"
 #include "platform/program/ModuleFile.h"
-#include "platform/storage/PlistFileDefaults.h"
 #include "platform/program/ResourceBundle.h"
 #include "platform/sim/SimMainLoop.h"
+#include "platform/storage/AppendJournal.h"
+#include "platform/storage/PlistFileDefaults.h"
 #include "updates/UpdateChecker.h"
 
 namespace app::modules {
@@ -78,8 +78,9 @@ TEST(FileReaders, takeOnlyARegularFileOfASaneSizeAndAnswerAsForAnUnreadableOne) 
          }},
         {"bundle information", root / "bundle" / "Info.plist",
          [](const fs::path& f) {
-             testfiles::writeFile(f, "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict>"
-                                     "<key>CFBundleVersion</key><string>kept</string></dict></plist>");
+             testfiles::writeFile(f,
+                                  "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict>"
+                                  "<key>CFBundleVersion</key><string>kept</string></dict></plist>");
          },
          [&] { return platform::ResourceBundle(root / "bundle").infoString("CFBundleVersion").value_or(""); }},
         {"autostart entry", app::LaunchAtLoginManager::autostartFilePath(),
@@ -95,7 +96,7 @@ TEST(FileReaders, takeOnlyARegularFileOfASaneSizeAndAnswerAsForAnUnreadableOne) 
              platform::ModuleFile loaded((root / "module.so").string(), moduleId, platform::ModuleFile::Symbols::local);
              if (loaded.symbol("tuftleTestAnswer")) return std::string("loaded");
              // Said as the window says it: what the file is, after its name.
-             EXPECT_TRUE(loaded.error().starts_with((root / "module.so").string() + " ")) << loaded.error();
+             EXPECT_TRUE(loaded.error().english().starts_with((root / "module.so").string() + " ")) << loaded.error();
              return std::string();
          }},
         {"downloaded update", root / "update.AppImage",

@@ -72,7 +72,8 @@ TEST_F(L10nTest, anUnusableTableIsNamedOnceWithWhatShowsInstead) {
             continue;
         }
         EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << c.situation << ": " << said;
-        for (const std::string& part : {table.string(), std::string(c.why), std::string("built-in Chinese texts instead")})
+        for (const std::string& part :
+             {table.string(), std::string(c.why), std::string("built-in Chinese texts instead")})
             EXPECT_NE(said.find(part), std::string::npos) << c.situation << ": " << part << " in: " << said;
     }
 }
@@ -112,6 +113,36 @@ TEST_F(L10nTest, systemChoiceFollowsTheDesktopLanguagesInOrderOfPreference) {
     {
         EnvironmentOverride env({{"LC_MESSAGES", "zh_CN.UTF-8"}, {"LANG", "en_US.UTF-8"}});
         EXPECT_EQ(L10n::language(), "zh-Hans");
+    }
+}
+
+// The first entry that names a Chinese variant decides for Chinese; a later, vaguer "zh" does not
+// overrule a Traditional one before it.
+TEST_F(L10nTest, firstChineseEntryDecidesTheScript) {
+    TemporaryBundle bundle({{"en", englishTable}, {"zh-Hans", chineseTable}});
+    L10n::setAppLanguageChoice(AppLanguageChoice::system);
+    const struct {
+        const char* language;
+        const char* lang;
+        const char* expected;
+    } cases[] = {
+        {"zh_TW:zh", "zh_TW.UTF-8", "en"},
+        {"zh_HK:zh", "", "en"},
+        {"zh-Hant:zh_CN", "", "en"},
+        {"zh_MO", "zh_CN.UTF-8", "en"},
+        {"", "zh_TW.UTF-8", "en"},
+        {"fr_FR:zh_TW:zh", "", "en"},
+        {"zh", "", "zh-Hans"},
+        {"zh", "zh_TW.UTF-8", "zh-Hans"},
+        {"zh_CN:zh_TW", "", "zh-Hans"},
+        {"zh_SG:zh", "zh_TW.UTF-8", "zh-Hans"},
+        {"zh_Hans:zh_TW", "", "zh-Hans"},
+        {"en_US:zh_CN", "zh_CN.UTF-8", "en"},
+        {"de_DE:zh", "", "zh-Hans"},
+    };
+    for (const auto& c : cases) {
+        EnvironmentOverride env({{"LANGUAGE", c.language}, {"LANG", c.lang}});
+        EXPECT_EQ(L10n::language(), c.expected) << "LANGUAGE=" << c.language << " LANG=" << c.lang;
     }
 }
 

@@ -11,8 +11,7 @@ namespace {
 // transfer would.
 class FailedTransfer final : public platform::HttpTransfer {
 public:
-    FailedTransfer(platform::HttpHandlers handlers, std::string error)
-        : alive_(std::make_shared<bool>(true)) {
+    FailedTransfer(platform::HttpHandlers handlers, std::string error) : alive_(std::make_shared<bool>(true)) {
         QTimer::singleShot(0, [alive = std::weak_ptr<bool>(alive_), onFinish = std::move(handlers.onFinish),
                                error = std::move(error)] {
             if (alive.lock() && onFinish) onFinish(error);
@@ -34,8 +33,9 @@ std::unique_ptr<platform::HttpTransfer> OnDemandHttpClient::get(const platform::
         if (!client_) client_.reset(reinterpret_cast<decltype(&tuftleMakeHttpClient)>(entry)());
         return client_->get(request, std::move(handlers));
     }
-    std::fprintf(stderr, "tuftle: downloads are not available: %s\n", module.error().c_str());
-    return std::make_unique<FailedTransfer>(std::move(handlers), "downloads are not available: " + module.error());
+    const std::string why = module.error().english();
+    std::fprintf(stderr, "tuftle: downloads are not available: %s\n", why.c_str());
+    return std::make_unique<FailedTransfer>(std::move(handlers), "downloads are not available: " + why);
 }
 
 }  // namespace app::modules

@@ -3,8 +3,6 @@
 #include <filesystem>
 #include <vector>
 
-#include "model/L10n.h"
-
 namespace app::modules {
 
 namespace {
@@ -22,12 +20,6 @@ platform::ModuleFile& loadModule(const char* file, platform::ModuleFile::Symbols
     const auto path = (ec ? std::filesystem::path() : exe.parent_path()) / file;
     return *loadedModules().emplace_back(
         std::make_unique<platform::ModuleFile>(path.string(), std::string(builtModuleIdentity(file)), symbols));
-}
-
-std::string notLoadedText(const std::string& shownPart, const std::string& error) {
-    // A module missing, cut short or of another build is what an update under a running program leaves.
-    return model::L10n::format(model::L10n::t("%@无法载入：%@。如果栗丸刚刚更新过，请重新启动它以完成更新。"),
-                               {shownPart, error});
 }
 
 }  // namespace app::modules

@@ -22,8 +22,4 @@ platform::ModuleFile& loadModule(const char* file, platform::ModuleFile::Symbols
 // time, beside the program).
 std::string_view builtModuleIdentity(std::string_view file);
 
-// What the user reads, in the program's language, in place of a part that could not be loaded:
-// `shownPart` its name as shown ("设置窗口"), `error` saying why.
-std::string notLoadedText(const std::string& shownPart, const std::string& error);
-
 }  // namespace app::modules

@@ -5,6 +5,7 @@
 #include "ModuleLoader.h"
 #include "Windows.h"
 #include "model/L10n.h"
+#include "model/LocalizedAlert.h"
 #include "platform/qt/QtWindow.h"
 
 namespace app::modules {
@@ -25,10 +26,10 @@ const WindowMakers* makers() {
 std::unique_ptr<platform::Window> unavailableWindow(const std::string& title, const char* what,
                                                     const std::string& shown) {
     const auto& error = windowsModule().error();
-    std::fprintf(stderr, "tuftle: the %s could not be loaded: %s\n", what, error.c_str());
+    std::fprintf(stderr, "tuftle: the %s could not be loaded: %s\n", what, error.english().c_str());
     auto window = std::make_unique<platform::qt::QtWindow>(title, platform::Size{480, 160});
     auto* layout = new QVBoxLayout(window->contentWidget());
-    auto* message = new QLabel(QString::fromStdString(notLoadedText(shown, error)));
+    auto* message = new QLabel(QString::fromStdString(model::notLoadedText(shown, error)));
     message->setWordWrap(true);
     message->setAlignment(Qt::AlignCenter);
     layout->addWidget(message);

@@ -32,7 +32,6 @@ constexpr unsigned char kNativeOrder = __BYTE_ORDER == __LITTLE_ENDIAN ? ELFDATA
 constexpr uint64_t kMaxNotesSize = 1 << 16;
 // What a copy reads and writes at a time; the first holds a module's headers.
 constexpr uint64_t kCopyChunk = 1 << 16;
-constexpr const char* kNotRegular = "is not a regular file";
 // Our modules are a few megabytes, tens unstripped; a larger file is no module of ours, and its
 // copy would take as much memory.
 constexpr uint64_t kMaxModuleSize = uint64_t{1} << 30;
@@ -89,12 +88,16 @@ std::string buildIdIn(const std::vector<unsigned char>& notes, uint64_t alignmen
     return {};
 }
 
-std::string unreadable(int error) {
-    return std::string("cannot be read (") + std::strerror(error) + ")";
+Reason unreadable(int error) {
+    return FileRead::reasonNotRead(FileRead::Outcome::failed, error);
 }
 
-std::string incomplete(uint64_t size) {
-    return "is cut short or damaged (" + std::to_string(size) + " bytes)";
+Reason notRegular() {
+    return FileRead::reasonNotRead(FileRead::Outcome::notRegular, 0);
+}
+
+Reason incomplete(uint64_t size) {
+    return Reason("is cut short or damaged ({0} bytes)", {static_cast<long long>(size)});
 }
 
 // What dlopen reads first: the ELF header and the segment table.
@@ -104,17 +107,17 @@ struct Layout {
     std::vector<Segment> segments;
 };
 
-std::string readLayout(int fd, Layout& layout) {
+Reason readLayout(int fd, Layout& layout) {
     struct stat st {};
     if (::fstat(fd, &st) != 0) return unreadable(errno);
-    if (!S_ISREG(st.st_mode)) return kNotRegular;
+    if (!S_ISREG(st.st_mode)) return notRegular();
     const auto size = layout.size = static_cast<uint64_t>(st.st_size);
     auto& header = layout.header;
     if (size < sizeof header) return incomplete(size);
     if (const int error = readAt(fd, &header, sizeof header, 0)) return unreadable(error);
     if (std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 || header.e_ident[EI_CLASS] != kNativeClass ||
         header.e_ident[EI_DATA] != kNativeOrder || header.e_type != ET_DYN)
-        return "is not a shared library for this system";
+        return Reason("is not a shared library for this system");
     if (header.e_phentsize != sizeof(Segment) || header.e_phnum == 0 ||
         !tableWithin(header.e_phoff, header.e_phnum, sizeof(Segment), size))
         return incomplete(size);
@@ -135,13 +138,13 @@ std::string buildIdOf(int fd, const Layout& layout) {
     return {};
 }
 
-std::string notCopied(int error) {
-    return std::string("cannot be copied into memory (") + std::strerror(error) + ")";
+Reason notCopied(int error) {
+    return Reason("cannot be copied into memory ({0})", {std::string(std::strerror(error))});
 }
 
 // Copies bytes `at` to `end` of `in` to the same place in `out`, or up to where `in` ends: `at`
 // says how far. Empty, or the problem.
-std::string copyRange(int in, int out, uint64_t& at, uint64_t end) {
+Reason copyRange(int in, int out, uint64_t& at, uint64_t end) {
     std::vector<char> buffer(std::min<uint64_t>(end - at, kCopyChunk));
     while (at < end) {
         const ssize_t n =
@@ -178,7 +181,7 @@ std::pair<uint64_t, uint64_t> unreadPart(int copy, uint64_t copied, uint64_t siz
 
 // Copies what dlopen and the check read of the open file `in` into `out`, the rest reading as
 // zeros; a file that ends early as it is read gives a copy as short. Empty, or the problem.
-std::string copyModule(int in, int out, uint64_t size) {
+Reason copyModule(int in, int out, uint64_t size) {
     if (::ftruncate(out, static_cast<off_t>(size)) != 0) return notCopied(errno);
     // The headers first, which tell what of the rest is read.
     const uint64_t head = std::min(size, kCopyChunk);
@@ -199,18 +202,18 @@ std::string copyModule(int in, int out, uint64_t size) {
 // The open file `fd` copied into sealed memory of this process, named `name` there, so that what
 // is checked is what loads and no later write reaches it; -1 with `problem` set when it cannot
 // be made.
-int privateCopy(int fd, const char* name, std::string& problem) {
+int privateCopy(int fd, const char* name, Reason& problem) {
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
         problem = unreadable(errno);
         return -1;
     }
     if (!S_ISREG(st.st_mode)) {
-        problem = kNotRegular;
+        problem = notRegular();
         return -1;
     }
     if (static_cast<uint64_t>(st.st_size) > kMaxModuleSize) {
-        problem = FileRead::whyNotRead(FileRead::Outcome::tooLarge, 0);
+        problem = FileRead::reasonNotRead(FileRead::Outcome::tooLarge, 0);
         return -1;
     }
     // Loading maps the copy; nothing runs it as a program.
@@ -235,7 +238,7 @@ int privateCopy(int fd, const char* name, std::string& problem) {
 
 }  // namespace
 
-std::string moduleFileProblem(int fd, std::string_view buildId) {
+Reason moduleFileProblem(int fd, std::string_view buildId) {
     Layout layout;
     if (auto problem = readLayout(fd, layout); !problem.empty()) return problem;
     const auto& header = layout.header;
@@ -257,19 +260,28 @@ std::string moduleFileProblem(int fd, std::string_view buildId) {
     for (const auto& segment : layout.segments)
         if (segment.p_type == PT_LOAD)
             if (const int error = readAt(fd, nullptr, segment.p_filesz, segment.p_offset)) return unreadable(error);
-    if (buildId.empty() || buildIdOf(fd, layout) != buildId) return "is from another build";
+    if (buildId.empty() || buildIdOf(fd, layout) != buildId) return Reason("is from another build");
     return {};
 }
+
+namespace {
+
+// The dynamic loader's own words, which name the file themselves.
+Reason systemSays(std::string words) {
+    return Reason("{0}", {std::move(words)});
+}
+
+}  // namespace
 
 ModuleFile::ModuleFile(std::string path, std::string buildId, Symbols symbols)
     : path_(std::move(path)), buildId_(std::move(buildId)), symbols_(symbols) {}
 
 bool ModuleFile::load(int fd) {
-    std::string problem;
+    Reason problem;
     const int copy = privateCopy(fd, std::filesystem::path(path_).filename().c_str(), problem);
     if (copy >= 0) problem = moduleFileProblem(copy, buildId_);
     if (!problem.empty()) {
-        error_ = path_ + " " + problem;
+        error_ = about(problem);
         if (copy >= 0) ::close(copy);
         return false;
     }
@@ -277,8 +289,9 @@ bool ModuleFile::load(int fd) {
     const auto name = "/proc/self/fd/" + std::to_string(copy);
     handle_ = ::dlopen(name.c_str(), RTLD_NOW | (symbols_ == Symbols::local ? RTLD_LOCAL : RTLD_GLOBAL));
     if (!handle_) {
-        error_ = ::dlerror();
-        if (error_.starts_with(name)) error_.replace(0, name.size(), path_);
+        std::string said = ::dlerror();
+        if (said.starts_with(name)) said.replace(0, name.size(), path_);
+        error_ = systemSays(std::move(said));
         ::close(copy);
         return false;
     }
@@ -286,25 +299,28 @@ bool ModuleFile::load(int fd) {
     return true;
 }
 
+Reason ModuleFile::about(Reason problem) const {
+    return Reason("{0} {1}", {path_, std::move(problem)});
+}
+
 void* ModuleFile::symbol(const char* name) {
-    error_.clear();
+    error_ = {};
     // A FIFO put in the module's place must not hang the window that asked for it.
     const OpenedFile file(path_, kMaxModuleSize);
     if (!file.ok()) {
-        error_ = file.outcome() == FileRead::Outcome::missing ? path_ + ": " + std::strerror(ENOENT)
-                                                              : path_ + " " + file.why();
+        error_ = about(file.outcome() == FileRead::Outcome::missing ? Reason("is missing") : file.reason());
         return nullptr;
     }
     bool usable = handle_ != nullptr;
     if (!usable) {
         usable = load(file.fd());
     } else if (auto problem = moduleFileProblem(file.fd(), buildId_); !problem.empty()) {
-        error_ = path_ + " " + problem;
+        error_ = about(problem);
         usable = false;
     }
     if (!usable) return nullptr;
     void* found = ::dlsym(handle_, name);
-    if (!found) error_ = ::dlerror();
+    if (!found) error_ = systemSays(::dlerror());
     return found;
 }
 

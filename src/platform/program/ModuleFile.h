@@ -10,12 +10,15 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Reason.h"
+
 namespace platform {
 
 // Why the open file `fd` may not be loaded by a program linked with a module of build identity
-// `buildId` (the hex of its GNU build id), or empty when it may: every part of it that dlopen
-// reads or maps lies within the file and reads without error.
-std::string moduleFileProblem(int fd, std::string_view buildId);
+// `buildId` (the hex of its GNU build id), to follow the file's name ("is from another build"),
+// or empty when it may: every part of it that dlopen reads or maps lies within the file and reads
+// without error.
+Reason moduleFileProblem(int fd, std::string_view buildId);
 
 class ModuleFile {
 public:
@@ -31,10 +34,12 @@ public:
     // not pass the check now. Each call checks the file as it is, as the first did: what runs is
     // the copy loaded once, which nothing written to the file since reaches.
     void* symbol(const char* name);
-    const std::string& error() const { return error_; }
+    const Reason& error() const { return error_; }
 
 private:
     bool load(int fd);
+    // `problem` said of the module's file by its name.
+    Reason about(Reason problem) const;
 
     std::string path_;
     std::string buildId_;
@@ -42,7 +47,7 @@ private:
     // Kept open while the copy is loaded: dlopen knows the copy by its number.
     int copy_ = -1;
     void* handle_ = nullptr;
-    std::string error_;
+    Reason error_;
 };
 
 }  // namespace platform

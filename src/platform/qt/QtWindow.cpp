@@ -1,17 +1,19 @@
 #include "platform/qt/QtWindow.h"
 
+#include <malloc.h>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QPixmapCache>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QScrollArea>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <QWindow>
+#include <algorithm>
 #include <cmath>
-#include <malloc.h>
 
 #include "platform/qt/QtScreens.h"
 #include "platform/qt/X11Display.h"
@@ -57,6 +59,13 @@ public:
     QWidget* content() const { return content_; }
     QSize contentSize() const { return contentSize_; }
 
+    void letContentFollowHeight() {
+        followsHeight_ = true;
+        // Its layout's minimum changes with what it shows.
+        content_->installEventFilter(this);
+        fitContent();
+    }
+
     // Sizes the window for `screen`: the content's size, but no larger than the screen's work
     // area, title bar and borders included. Off X (the offscreen platform of the tests and the
     // screenshots) there is no monitor to fit, and the whole content is wanted.
@@ -93,7 +102,39 @@ protected:
         return QWidget::nativeEvent(type, message, result);
     }
 
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        // Once the content has answered the new size: it may need less, or more, at that height.
+        if (followsHeight_) QMetaObject::invokeMethod(this, &Widget::fitContent, Qt::QueuedConnection);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == content_ && event->type() == QEvent::LayoutRequest) fitContent();
+        return QWidget::eventFilter(watched, event);
+    }
+
 private:
+    // The least height the content's layout needs at its width (the scroll area's own resizing
+    // would hold it to its preferred height instead).
+    int leastContentHeight() const {
+        int least = content_->minimumSizeHint().height();
+        if (const auto* layout = content_->layout(); layout && layout->hasHeightForWidth())
+            least = std::max(least, layout->totalMinimumHeightForWidth(contentSize_.width()));
+        return least;
+    }
+
+    // The window's size less its scroll bars, but never below the content's width, nor the least
+    // height it needs. Wider than that where the window kept room for a bar it does not show.
+    void fitContent() {
+        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        const int least = leastContentHeight();
+        bool vertical = least > height();
+        const bool horizontal = contentSize_.width() > width() - (vertical ? bar : 0);
+        vertical = vertical || least > height() - (horizontal ? bar : 0);
+        content_->setFixedSize(std::max(contentSize_.width(), width() - (vertical ? bar : 0)),
+                               std::max(least, height() - (horizontal ? bar : 0)));
+    }
+
     void refit() {
         if (isVisible()) fitTo(screen());
     }
@@ -115,6 +156,7 @@ private:
 
     QWidget* content_;
     QSize contentSize_;
+    bool followsHeight_ = false;
 };
 
 QtWindow::QtWindow(const std::string& title, Size contentSize)
@@ -189,6 +231,10 @@ bool QtWindow::isVisible() const {
 
 void QtWindow::setOnClosed(std::function<void()> handler) {
     if (widget_) widget_->onClosed = std::move(handler);
+}
+
+void QtWindow::letContentFollowHeight() {
+    if (widget_) widget_->letContentFollowHeight();
 }
 
 QWidget* QtWindow::contentWidget() const {

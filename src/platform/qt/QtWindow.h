@@ -28,6 +28,11 @@ public:
 
     // Where the window's content goes.
     QWidget* contentWidget() const;
+    // For content that scrolls itself: a window shorter than the content gives it the window's
+    // height, down to the minimum its layout needs, and scrolls it only below that, so that no
+    // two scroll bars stand side by side; width the window keeps for a bar it then does not
+    // show goes to the content too.
+    void letContentFollowHeight();
 
 private:
     class Widget;

@@ -101,17 +101,27 @@ std::optional<fs::path> resolveLinks(fs::path file) {
     return std::nullopt;
 }
 
-std::string FileRead::whyNotRead(Outcome outcome, int error) {
+Reason FileRead::reasonNotRead(Outcome outcome, int error) {
     switch (outcome) {
         case Outcome::read:
-        case Outcome::missing: return {};
-        case Outcome::folder: return "is a folder, not a file";
-        case Outcome::device: return "is a device, not a file";
-        case Outcome::notRegular: return "is not a regular file";
-        case Outcome::tooLarge: return "is too large";
-        case Outcome::failed: return std::string("cannot be read (") + std::strerror(error) + ")";
+        case Outcome::missing:
+            return {};
+        case Outcome::folder:
+            return Reason("is a folder, not a file");
+        case Outcome::device:
+            return Reason("is a device, not a file");
+        case Outcome::notRegular:
+            return Reason("is not a regular file");
+        case Outcome::tooLarge:
+            return Reason("is too large");
+        case Outcome::failed:
+            return Reason("cannot be read ({0})", {std::string(std::strerror(error))});
     }
     return {};
+}
+
+std::string FileRead::whyNotRead(Outcome outcome, int error) {
+    return reasonNotRead(outcome, error).english();
 }
 
 FileRead readRegularFile(const fs::path& file, uint64_t limit, OversizedFile oversized, Links links) {

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/Reason.h"
+
 namespace platform {
 
 // The file a chain of symbolic links ends at, existing or not; nullopt for a loop.
@@ -23,6 +25,8 @@ struct FileRead {
     // Why the file is not read, to follow its name in a sentence: "is a folder, not a file".
     std::string why() const { return whyNotRead(outcome, error); }
     static std::string whyNotRead(Outcome outcome, int error);
+    // The same, for any language; empty for a file read or missing.
+    static Reason reasonNotRead(Outcome outcome, int error);
 };
 
 enum class OversizedFile { refuse, readTail };
@@ -49,6 +53,7 @@ public:
     uint64_t size() const { return size_; }  // when opened
     FileRead::Outcome outcome() const { return outcome_; }
     std::string why() const { return FileRead::whyNotRead(outcome_, error_); }
+    Reason reason() const { return FileRead::reasonNotRead(outcome_, error_); }
 
 private:
     int fd_ = -1;

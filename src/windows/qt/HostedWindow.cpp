@@ -17,6 +17,10 @@ void HostedWindow::host(QWidget* view) {
     layout->addWidget(view);
 }
 
+void HostedWindow::letViewFollowHeight() {
+    window_->letContentFollowHeight();
+}
+
 std::string HostedWindow::title() const {
     return window_->title();
 }

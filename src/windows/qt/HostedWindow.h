@@ -35,6 +35,8 @@ public:
 protected:
     // Fills the window with `view`, which the window then owns.
     void host(QWidget* view);
+    // For a view that scrolls its own parts: see QtWindow::letContentFollowHeight.
+    void letViewFollowHeight();
 
 private:
     std::unique_ptr<platform::qt::QtWindow> window_;

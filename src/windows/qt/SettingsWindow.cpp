@@ -56,8 +56,8 @@ protected:
             p.fillPath(path, fill);
         }
         const QColor ink = palette().color(QPalette::WindowText);
-        const QPixmap icon = platform::qt::symbolPixmap(symbol(section_), 16, isChecked() ? accentColor() : ink,
-                                                        devicePixelRatioF());
+        const QPixmap icon =
+            platform::qt::symbolPixmap(symbol(section_), 16, isChecked() ? accentColor() : ink, devicePixelRatioF());
         if (!icon.isNull()) p.drawPixmap(QPointF(10 + 1, (height() - 16) / 2.0), icon);
         p.setFont(fontFor(TextStyle::subheadline, isChecked() ? QFont::DemiBold : QFont::Normal));
         p.setPen(ink);
@@ -155,7 +155,8 @@ QWidget* SettingsView::sidebar() {
     auto* group = new QButtonGroup(bar);
     for (auto section : model::allCases<SettingsSection>) {
         auto* button = new SidebarRow(section);
-        button->setObjectName(QString::fromUtf8(model::rawValue(section).data(), static_cast<int>(model::rawValue(section).size())));
+        button->setObjectName(
+            QString::fromUtf8(model::rawValue(section).data(), static_cast<int>(model::rawValue(section).size())));
         button->setChecked(section == selection_);
         group->addButton(button);
         QObject::connect(button, &QAbstractButton::clicked, this, [this, section] { select(section); });
@@ -192,14 +193,16 @@ QWidget* SettingsView::sidebar() {
 
 void SettingsView::select(SettingsSection section) {
     selection_ = section;
-    for (auto* button : pageButtons()) button->setChecked(button->objectName().toStdString() == model::rawValue(section));
+    for (auto* button : pageButtons())
+        button->setChecked(button->objectName().toStdString() == model::rawValue(section));
     showPage();
 }
 
 QList<QAbstractButton*> SettingsView::pageButtons() const {
     QList<QAbstractButton*> buttons;
     for (auto section : model::allCases<SettingsSection>)
-        if (auto* b = content_->findChild<QAbstractButton*>(QString::fromUtf8(model::rawValue(section).data()))) buttons << b;
+        if (auto* b = content_->findChild<QAbstractButton*>(QString::fromUtf8(model::rawValue(section).data())))
+            buttons << b;
     return buttons;
 }
 
@@ -224,16 +227,72 @@ void SettingsView::showPage() {
         holderLayout->setContentsMargins(32, 22, 32, 0);
         holderLayout->setStretch(0, 1), holderLayout->setStretch(1, 0);
         layout->addWidget(holder);
+        pageHolder_ = nullptr;
+        pageScroll_ = nullptr;
+        placePage();
         return;
     }
     holderLayout->setContentsMargins(32, 28, 32, 28);
-    auto* scroll = new QScrollArea;
-    scroll->setObjectName("pageScroll");
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setWidget(holder);
-    layout->addWidget(scroll);
+    pageHolder_ = holder;
+    pageScroll_ = nullptr;
+    placePage();
+}
+
+void SettingsView::placePage() {
+    if (auto* own = page_ ? page_->findChild<QScrollArea*>("actionsScroll") : nullptr; own && own->widget()) {
+        own->setVerticalScrollBarPolicy(pageWhole_ ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
+        own->setMinimumHeight(pageWhole_ ? own->widget()->sizeHint().height() : 0);
+    }
+    if (!pageHolder_) return;
+    auto* layout = detail_->layout();
+    const bool scrolled = pageScroll_ && pageScroll_->widget() == pageHolder_;
+    if (scrolled != pageWhole_ && (scrolled || layout->indexOf(pageHolder_) >= 0)) return;
+    if (pageScroll_) {
+        pageScroll_->takeWidget();
+        layout->removeWidget(pageScroll_);
+        pageScroll_->deleteLater();
+    }
+    if (pageWhole_) {
+        layout->addWidget(pageHolder_);
+        pageHolder_->show();
+        return;
+    }
+    layout->removeWidget(pageHolder_);
+    pageScroll_ = new QScrollArea;
+    pageScroll_->setObjectName("pageScroll");
+    pageScroll_->setFrameShape(QFrame::NoFrame);
+    pageScroll_->setWidgetResizable(true);
+    pageScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    pageScroll_->setWidget(pageHolder_);
+    layout->addWidget(pageScroll_);
+}
+
+QAbstractScrollArea* SettingsView::windowScroll() const {
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget())
+        if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) return area;
+    return nullptr;
+}
+
+void SettingsView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (auto* area = windowScroll()) {
+        // Installed once: a filter installed again moves to the front and still runs once.
+        area->viewport()->installEventFilter(this);
+        eventFilter(area->viewport(), event);
+    }
+}
+
+bool SettingsView::eventFilter(QObject* watched, QEvent* event) {
+    auto* area = windowScroll();
+    if (area && watched == area->viewport() && (event->type() == QEvent::Resize || event->type() == QEvent::Show)) {
+        auto* bar = content_ ? content_->findChild<QWidget*>("sidebar") : nullptr;
+        const bool whole = bar && area->viewport()->height() < bar->minimumSizeHint().height();
+        if (whole != pageWhole_) {
+            pageWhole_ = whole;
+            placePage();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QWidget* makePage(SettingsSection section, model::AppModel& model, const SettingsActions& actions) {
@@ -272,6 +331,7 @@ QWidget* makePage(SettingsSection section, model::AppModel& model, const Setting
 SettingsWindow::SettingsWindow(model::AppModel& model, SettingsActions actions, SettingsSection selection)
     : HostedWindow(L10n::t("设置"), kWindowSize), view_(new SettingsView(model, std::move(actions), selection)) {
     host(view_);
+    letViewFollowHeight();
     titleSubscription_ = model.appLanguage.subscribe([this](auto) { setTitle(L10n::t("设置")); }, false);
 }
 

@@ -1,15 +1,18 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <memory>
 
 #include "platform/Subscription.h"
 #include "platform/Window.h"
-#include "windows/qt/HostedWindow.h"
 #include "windows/SettingsActions.h"
 #include "windows/SettingsSection.h"
+#include "windows/qt/HostedWindow.h"
 
 class QAbstractButton;
+class QAbstractScrollArea;
+class QScrollArea;
 
 namespace model {
 class AppModel;
@@ -35,10 +38,18 @@ public:
     QList<QAbstractButton*> pageButtons() const;
     QWidget* page() const { return page_; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void rebuild();
     QWidget* sidebar();
     void showPage();
+    // The page scrolls by itself, unless the window is too short even for the page list and
+    // scrolls the whole view: then the page is laid out whole, so that one scroll bar scrolls it.
+    void placePage();
+    QAbstractScrollArea* windowScroll() const;
 
     model::AppModel& model_;
     SettingsActions actions_;
@@ -46,6 +57,9 @@ private:
     QWidget* content_ = nullptr;
     QWidget* detail_ = nullptr;
     QWidget* page_ = nullptr;
+    QPointer<QWidget> pageHolder_;
+    QPointer<QScrollArea> pageScroll_;
+    bool pageWhole_ = false;
     std::vector<platform::Subscription> contentSubscriptions_;
     platform::Subscription languageSubscription_;
 };

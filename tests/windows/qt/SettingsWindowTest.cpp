@@ -4,9 +4,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPixmapCache>
 #include <QPointer>
+#include <QScrollBar>
 #include <QSlider>
 #include <QTest>
 
@@ -156,6 +158,41 @@ TEST_F(SettingsWindowTest, openingTwiceRaisesTheOneWindow_closingReleasesIt) {
     EXPECT_EQ(made, 2);
 }
 
+// A window cut down to a short monitor's work area scrolls each page with one vertical bar,
+// however much of the window is left.
+TEST_F(SettingsWindowTest, aWindowShorterThanItsPagesShowsOneVerticalScrollBar) {
+    const struct {
+        SettingsSection page;
+        QSize window;
+    } cases[] = {
+        {SettingsSection::home, {920, 640}},
+        {SettingsSection::home, {934, 620}},
+        {SettingsSection::actions, {934, 520}},
+        // Too short even for the page list: the window scrolls the page with the rest.
+        {SettingsSection::home, {934, 500}},
+        {SettingsSection::actions, {934, 480}},
+        {SettingsSection::privacy, {683, 360}},
+        {SettingsSection::home, {934, 620}},
+    };
+    QWidget* top = window.widget()->window();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(model::rawValue(c.page));
+        SCOPED_TRACE(QString("%1 x %2").arg(c.window.width()).arg(c.window.height()).toStdString());
+        open(c.page);
+        top->setMinimumSize(1, 1);
+        top->resize(c.window);
+        settle();
+        int bars = 0;
+        for (auto* bar : top->findChildren<QScrollBar*>())
+            if (bar->orientation() == Qt::Vertical && bar->isVisible() && bar->maximum() > 0) ++bars;
+        EXPECT_EQ(bars, 1);
+        if (auto* holder = window.view()->findChild<QWidget*>("pageHolder"); holder && holder->layout()) {
+            EXPECT_GE(holder->height(), holder->layout()->totalMinimumHeightForWidth(holder->width()))
+                << "wrapped texts are cut short";
+        }
+    }
+}
+
 // Each control writes its model value, and shows a value the model gets from elsewhere.
 TEST_F(SettingsWindowTest, behaviourAndHomeControlsWriteAndFollowTheModel) {
     auto segment = [this](const char* name, int i) {
@@ -167,7 +204,9 @@ TEST_F(SettingsWindowTest, behaviourAndHomeControlsWriteAndFollowTheModel) {
     auto pick = [this](const char* name, int i) {
         return [=, this] { Q_EMIT control<QComboBox>(name)->activated(i); };
     };
-    auto picked = [this](const char* name, int i) { return [=, this] { return control<QComboBox>(name)->currentIndex() == i; }; };
+    auto picked = [this](const char* name, int i) {
+        return [=, this] { return control<QComboBox>(name)->currentIndex() == i; };
+    };
     auto toggle = [this](const char* name) { return [=, this] { control<QAbstractButton>(name)->click(); }; };
     auto toggled = [this](const char* name, bool on) {
         return [=, this] { return control<QAbstractButton>(name)->isChecked() == on; };
@@ -194,12 +233,15 @@ TEST_F(SettingsWindowTest, behaviourAndHomeControlsWriteAndFollowTheModel) {
          toggled("windowWalkingEnabled", false)},
         {SettingsSection::behavior, "travelDistance", [this] { control<QSlider>("travelDistance")->setValue(1600); },
          [&] { return m.tuning(m.activityLevel).travelDistance == 1.6; },
-         [&] { m.setTuning({1.0, 1.0, 0.2}, m.activityLevel); },
+         [&] {
+             m.setTuning({1.0, 1.0, 0.2}, m.activityLevel);
+         },
          [this] { return control<QSlider>("travelDistance")->value() == 500 && text("travelDistanceText") == "0.5×"; }},
         {SettingsSection::home, "petsVisible", toggle("petsVisible"), [&] { return !m.petsVisible.get(); },
          [&] { m.petsVisible = true; }, toggled("petsVisible", true)},
         {SettingsSection::home, "hideInFullScreen", toggle("hideInFullScreen"),
-         [&] { return !m.hideInFullScreen.get(); }, [&] { m.hideInFullScreen = true; }, toggled("hideInFullScreen", true)},
+         [&] { return !m.hideInFullScreen.get(); }, [&] { m.hideInFullScreen = true; },
+         toggled("hideInFullScreen", true)},
         {SettingsSection::home, "petCount", segment("petCount", 0), [&] { return m.petCount.get() == 1; },
          [&] { m.petCount = 2; }, segmentShows("petCount", 1)},
         {SettingsSection::home, "homePreference1", segment("homePreference1", 2),
@@ -334,12 +376,18 @@ namespace {
 
 // A name missing from the table, or an icon missing from the installed theme, draws nothing.
 TEST(SymbolImages, everySymbolTheSettingsDrawComesFromTheTheme) {
-    std::vector<std::string> names{"circle.fill", "house.and.flag.fill", "arrow.down.circle", "exclamationmark.triangle",
-                                   "arrow.triangle.2.circlepath", "checkmark.circle", "info.circle",
-                                   "arrow.clockwise.circle.fill", "eye.slash.fill", "checkmark.circle.fill"};
+    std::vector<std::string> names{"circle.fill",
+                                   "house.and.flag.fill",
+                                   "arrow.down.circle",
+                                   "exclamationmark.triangle",
+                                   "arrow.triangle.2.circlepath",
+                                   "checkmark.circle",
+                                   "info.circle",
+                                   "arrow.clockwise.circle.fill",
+                                   "eye.slash.fill",
+                                   "checkmark.circle.fill"};
     for (auto section : model::allCases<SettingsSection>) names.emplace_back(windows::symbol(section));
-    for (const auto& name : names)
-        EXPECT_FALSE(platform::qt::symbolPixmap(name, 16, Qt::black).isNull()) << name;
+    for (const auto& name : names) EXPECT_FALSE(platform::qt::symbolPixmap(name, 16, Qt::black).isNull()) << name;
 }
 
 }  // namespace
