@@ -65,6 +65,16 @@ e2e_drawn_box() {
   [[ $box =~ ^[0-9]+\ [0-9]+\ -?[0-9]+\ -?[0-9]+$ && ${box%% *} -gt 1 ]] && echo "$box"
 }
 
+# Prints "X Y W H" of each mapped pet panel window of the program: 100 points square at scale 1
+# or 2.
+e2e_pet_boxes() {
+  local id
+  for id in $(xwininfo -root -children 2>/dev/null |
+    awk '$1 ~ /^0x/ && (index($0, " 100x100+") || index($0, " 200x200+")) { print $1 }'); do
+    [[ $(xprop -id "$id" _NET_WM_PID 2>/dev/null) == *"= $E2E_APP_PID" ]] && e2e_window_box "$id"
+  done
+}
+
 # ---------------------------------------------------------------------------------------------
 # Reporting
 

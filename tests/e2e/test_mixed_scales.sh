@@ -22,15 +22,6 @@ readonly SMALL_X=2880 # where the 1x monitor begins
 # The scale of the monitor holding X Y.
 scale_at() { (($1 < SMALL_X)) && echo 2 || echo 1; }
 
-# Prints "X Y W H" of each mapped pet panel window of the program: 100 points square.
-pet_boxes() {
-  local id
-  for id in $(xwininfo -root -children 2>/dev/null |
-    awk '$1 ~ /^0x/ && (index($0, " 100x100+") || index($0, " 200x200+")) { print $1 }'); do
-    [[ $(xprop -id "$id" _NET_WM_PID 2>/dev/null) == *"= $E2E_APP_PID" ]] && e2e_window_box "$id"
-  done
-}
-
 # pets_fit <count on the 2x monitor> <count on the 1x one>: each pet window is 100 points of its
 # monitor in device pixels, and so is its drawing (a pet is about 43 points wide).
 pets_fit() {
@@ -41,7 +32,7 @@ pets_fit() {
     read -r drawn _ < <(e2e_drawn_box "$x" "$y" "$w" "$h") || return 1
     ((drawn >= 36 * s && drawn <= 60 * s)) || return 1
     if ((s == 2)); then big=$((big + 1)); else small=$((small + 1)); fi
-  done <<<"$(pet_boxes)"
+  done <<<"$(e2e_pet_boxes)"
   ((big == $1 && small == $2))
 }
 
@@ -57,7 +48,7 @@ pets_on_monitors() {
     ((cx < SMALL_X && cy < 1800 + 28 * 2 && (cx - SMALL_X / 2) ** 2 <= 120 ** 2)) && continue
     ((cx >= SMALL_X && cy < 900 + 28 && (cx - SMALL_X - 720) ** 2 <= 60 ** 2)) && continue
     return 1
-  done <<<"$(pet_boxes)"
+  done <<<"$(e2e_pet_boxes)"
 }
 
 # Whether a pet sits at the bottom of each monitor.
@@ -66,7 +57,7 @@ pets_home() {
   while read -r x y w h; do
     ((x + w / 2 < SMALL_X && y + h / 2 > 1700 && w == 200)) && big=$((big + 1))
     ((x + w / 2 >= SMALL_X && y + h / 2 > 800 && w == 100)) && small=$((small + 1))
-  done <<<"$(pet_boxes)"
+  done <<<"$(e2e_pet_boxes)"
   ((big == 1 && small == 1))
 }
 
@@ -75,7 +66,7 @@ pets_on_monitor() {
   local x y w h
   while read -r x y w h; do
     (($(scale_at $((x + w / 2)) 0) == $1)) && echo "$x $y $w $h"
-  done <<<"$(pet_boxes)"
+  done <<<"$(e2e_pet_boxes)"
   return 0
 }
 
@@ -101,7 +92,7 @@ drag_pet_to() {
     xdotool mouseup 1
     e2e_wait_for 2 pets_fewer_on "$s" "$count" && return 0
   done
-  e2e_fail "no pet on the monitor at scale $s followed a drag to $1,$2: $(pet_boxes | paste -sd' ')"
+  e2e_fail "no pet on the monitor at scale $s followed a drag to $1,$2: $(e2e_pet_boxes | paste -sd' ')"
 }
 
 # The id of the program's window titled $1 (English or Chinese), when one is shown.
@@ -220,7 +211,7 @@ EOF
     e2e_step "the dropped pets walk home, each to the other monitor, and never leave the monitors"
     deadline=$(($(e2e__now_us) + $(e2e__timeout_us 30)))
     until pets_home; do
-      pets_on_monitors || e2e_fail "a pet left the monitors: $(pet_boxes | paste -sd' ')"
+      pets_on_monitors || e2e_fail "a pet left the monitors: $(e2e_pet_boxes | paste -sd' ')"
       (($(e2e__now_us) < deadline)) || e2e_fail "the pets did not come home within 30 s"
     done
   fi
@@ -262,7 +253,7 @@ pet_on_window() {
     s=$((w / 100))
     ((x + 24 * s >= frame_x && x + 76 * s <= frame_x + frame_w && (y + 76 * s - frame_y - 12 * s) ** 2 <= 9 * s * s)) &&
       return 0
-  done <<<"$(pet_boxes)"
+  done <<<"$(e2e_pet_boxes)"
   return 1
 }
 

@@ -10,15 +10,6 @@ source "$(dirname "$0")/lib.sh"
 
 program=$(e2e_program_argument "$@")
 
-# Prints "X Y W H" of each mapped pet panel window of the program.
-pet_boxes() {
-  local id
-  for id in $(xwininfo -root -children 2>/dev/null |
-    awk '$1 ~ /^0x/ && (index($0, " 100x100+") || index($0, " 200x200+")) { print $1 }'); do
-    [[ $(xprop -id "$id" _NET_WM_PID 2>/dev/null) == *"= $E2E_APP_PID" ]] && e2e_window_box "$id"
-  done
-}
-
 # pets_at_scale <laptop's scale> <count there> [<external scale> <count there>]: that many pet
 # windows on each monitor, each 100 points square at its scale, none other; without the external
 # monitor, every pet window counts as the laptop's, wherever it stands.
@@ -27,7 +18,7 @@ pets_at_scale() {
   while read -r x y w h; do
     if [[ -z ${3:-} ]] || ((x + w / 2 < laptop_w)); then s=$1 on_laptop=$((on_laptop + 1)); else s=${3:-0} on_external=$((on_external + 1)); fi
     ((w == 100 * s && h == 100 * s)) || return 1
-  done <<<"$(pet_boxes)"
+  done <<<"$(e2e_pet_boxes)"
   ((on_laptop == $2 && on_external == ${4:-0}))
 }
 
@@ -41,7 +32,7 @@ pets_whole_on_laptop() {
     read -r dw _ dx dy < <(e2e_drawn_box $((x + 24 * s)) "$y" $((52 * s)) "$h") || return 1
     ((dw >= 36 * s && dx > 0 && dx + dw < 52 * s && dy > 0)) || return 1
     n=$((n + 1))
-  done <<<"$(pet_boxes)"
+  done <<<"$(e2e_pet_boxes)"
   ((n == 2))
 }
 
